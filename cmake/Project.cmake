@@ -1,0 +1,76 @@
+# Shared build rules. Every folder declares its library with nx_library and its
+# test program with nx_test_folder; both take their sources from the folder so
+# that adding a file never means editing a list.
+
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+
+set(NX_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+if(NX_WERROR)
+  list(APPEND NX_WARNINGS -Werror)
+endif()
+
+if(NX_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# nx_library(NAME DIR <folder> [DEPS <targets...>])
+# A static library from every .cpp/.c below DIR; an interface library while
+# the folder has no sources yet.
+function(nx_library name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS" ${ARGN})
+  if(NOT ARG_DIR)
+    set(ARG_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp ${ARG_DIR}/*.c)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+    target_compile_options(${name} PRIVATE ${NX_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# nx_test_folder(NAME [DEPS <targets...>])
+# One GoogleTest program from every *_test.cpp in the current folder (and the
+# helpers beside them); each test case becomes a CTest test.
+function(nx_test_folder name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_compile_options(${name} PRIVATE ${NX_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 300 ENVIRONMENT "NX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+# nx_bench(NAME SOURCES <files...> [DEPS <targets...>])
+function(nx_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${NX_WARNINGS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark Threads::Threads)
+endfunction()
+
+# Debian's libraries, found once for every folder below the root.
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+find_package(ZLIB REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(OpenSSL REQUIRED)
+find_package(CURL REQUIRED)
+find_package(ICU REQUIRED COMPONENTS uc i18n data)
+find_package(Freetype REQUIRED)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
