@@ -356,9 +356,9 @@ void Server::stop() {
         acceptThread_.join();
     }
     // The accept thread is gone, so no thread is added any more.
-    for (std::thread &thread : threads_) {
-        if (thread.joinable()) {
-            thread.join();
+    for (Worker &worker : workers_) {
+        if (worker.thread.joinable()) {
+            worker.thread.join();
         }
     }
     if (listenFd_ >= 0) {
@@ -385,17 +385,29 @@ void Server::acceptLoop() {
         }
         const int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        std::list<Worker> done;
         {
             std::lock_guard lock(mutex_);
-            connections_.push_back(std::unique_ptr<Connection>(new Connection(*this, fd, connectionCount_++)));
-            Connection &connection = *connections_.back();
-            threads_.emplace_back([this, &connection] { serve(connection); });
+            for (auto it = workers_.begin(); it != workers_.end();) {
+                auto next = std::next(it);
+                if (it->finished) {
+                    done.splice(done.end(), workers_, it);
+                }
+                it = next;
+            }
+            Worker &worker = workers_.emplace_back();
+            worker.connection.reset(new Connection(*this, fd, connectionCount_++));
+            worker.thread = std::thread([this, &worker] { serve(worker); });
         }
         changed_.notify_all();
+        for (Worker &worker : done) {
+            worker.thread.join();
+        }
     }
 }
 
-void Server::serve(Connection &connection) {
+void Server::serve(Worker &worker) {
+    Connection &connection = *worker.connection;
     while (!connection.closed()) {
         Request request;
         if (!connection.readRequest(request)) {

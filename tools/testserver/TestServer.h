@@ -186,7 +186,14 @@ private:
     friend class Connection;
 
     void acceptLoop();
-    void serve(Connection &connection);
+    // One per live connection; finished ones are joined and dropped as new
+    // connections come, so a long-running server does not pile them up.
+    struct Worker {
+        std::unique_ptr<Connection> connection;
+        std::thread thread;
+        bool finished = false;
+    };
+    void serve(Worker &worker);
     enum class Wake { Ready, Stopped, TimedOut };
     // Waits until fd has one of events, the server stops or timeout passes.
     Wake wait(int fd, short events, Millis timeout) const;
@@ -205,8 +212,7 @@ private:
     bool stopping_ = false;
     size_t connectionCount_ = 0;
     std::vector<Request> requests_;
-    std::list<std::unique_ptr<Connection>> connections_;
-    std::vector<std::thread> threads_;
+    std::list<Worker> workers_;
     std::thread acceptThread_;
 };
 
