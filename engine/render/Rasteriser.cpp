@@ -260,14 +260,16 @@ private:
     long long s = 0;
     for (int i = m_minCol; i <= m_maxCol; ++i) {
       s += m_cover[i];
-      long long a = m_cellArea[i];
-      long long coverage = a != 0 ? s - (a >> 9) : s;
+      // Twice the covered area in 1/512 pixel, rounded up by magnitude so
+      // that both windings of one outline give the same coverage.
+      long long twice = 512 * s - m_cellArea[i];
+      long long coverage = (std::llabs(twice) + 511) >> 9;
       m_cover[i] = 0;
       m_cellArea[i] = 0;
       if (i > end || coverage == 0) {
         continue;
       }
-      long long k = std::min(std::llabs(coverage), 255LL);
+      long long k = std::min(coverage, 255LL);
       int j = static_cast<int>(static_cast<float>(k) * scale);
       if (j == 255) {
         out[i] = color;
