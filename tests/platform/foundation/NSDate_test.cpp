@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDateFormatter.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -21,25 +20,6 @@ std::shared_ptr<NSDateFormatter> formatter(const char* pattern, const NSTimeZone
     f->setTimeZone(z);
     return f;
 }
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 }  // namespace
 
