@@ -316,7 +316,7 @@ bool NSRunLoop::hasWork(const NSString& mode) const
 {
     std::lock_guard lock(state_->m);
     for (auto& e : state_->timers)
-        if (servedIn(e.mode, mode)) return true;
+        if (servedIn(e.mode, mode) && e.timer->isValid()) return true;
     for (auto& e : state_->inputs)
         if (servedIn(e.mode, mode) && e.input->isValid()) return true;
     return std::any_of(state_->blocks.begin(), state_->blocks.end(),

@@ -93,7 +93,6 @@ void NSThread::detachNewThreadWithBlock(std::function<void()> block)
     {
         std::lock_guard lock(d.m);
         done = d.takeFinished();
-        ++d.running;
         // Registered under the lock, so the thread cannot report its end first.
         std::thread t([block = std::move(block)]() mutable {
             block();
@@ -104,6 +103,7 @@ void NSThread::detachNewThreadWithBlock(std::function<void()> block)
             d.finished.push_back(std::this_thread::get_id());
             d.ended.notify_all();
         });
+        ++d.running;
         auto tid = t.get_id();
         d.threads.emplace(tid, std::move(t));
     }
