@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -200,6 +201,43 @@ TEST_F(NSRunLoopTest, RunUntilWaitsForWorkQueuedLaterAndIsBounded)
     NSThread::detachNewThreadWithBlock([&] { loop->performBlock([&] { done = true; }); });
     EXPECT_TRUE(loop->runUntil([&] { return done.load(); }, 10.0));
     EXPECT_FALSE(loop->runUntil([] { return false; }, 0.05));
+}
+
+TEST_F(NSRunLoopTest, BlocksQueuedFromManyThreadsAllRunInEachThreadsOrder)
+{
+    constexpr int kThreads = 4, kBlocks = 200;
+    std::vector<std::vector<int>> ran(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        NSThread::detachNewThreadWithBlock([&, t] {
+            for (int i = 0; i < kBlocks; ++i) loop->performBlock([&, t, i] { ran[t].push_back(i); });
+        });
+    auto total = [&] {
+        size_t n = 0;
+        for (auto& r : ran) n += r.size();
+        return n;
+    };
+    ASSERT_TRUE(loop->runUntil([&] { return total() == kThreads * kBlocks; }, 10.0));
+    for (auto& r : ran) {
+        ASSERT_EQ(r.size(), size_t(kBlocks));
+        EXPECT_TRUE(std::is_sorted(r.begin(), r.end()));
+    }
+}
+
+TEST_F(NSRunLoopTest, ATimerCallbackMayRunTheLoopAgainWithoutFiringTwice)
+{
+    // A synchronous exchange started from a timer runs the same loop nested.
+    int fired = 0;
+    NSString innerMode;
+    NSTimer::scheduledTimerWithTimeInterval(1.0, false, [&](NSTimer&) {
+        ++fired;
+        loop->performBlock([&] { innerMode = loop->currentMode(); }, {kCustom});
+        loop->runMode(kCustom, NSClock::distantFuture);
+        loop->runMode(NSDefaultRunLoopMode, NSClock::timeIntervalSinceReferenceDate());
+    });
+    NSClock::advance(1.0);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(innerMode, kCustom);
+    EXPECT_TRUE(loop->currentMode().isNil());
 }
 
 TEST(NSRunLoopThreads, EachThreadHasItsOwnLoopAndTheMainLoopIsSharedWithWorkers)

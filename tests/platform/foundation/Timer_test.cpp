@@ -128,6 +128,19 @@ TEST_F(NSTimerTest, RealClockTimerFiresWithoutAdvancingTheVirtualClock)
     EXPECT_DOUBLE_EQ(elapsed(), 0.0);
 }
 
+TEST(NSTimerRealClock, RunUntilDateWaitsForRealTimersAndTheDate)
+{
+    ASSERT_FALSE(NSClock::isVirtual());
+    auto loop = NSRunLoop::mainRunLoop();
+    int fired = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.01, true, [&](NSTimer&) { ++fired; });
+    NSTimeInterval until = NSClock::timeIntervalSinceReferenceDate() + 0.05;
+    loop->runUntilDate(until);
+    EXPECT_GE(NSClock::timeIntervalSinceReferenceDate(), until);
+    EXPECT_GE(fired, 1);
+    timer->invalidate();
+}
+
 TEST(NSClockTest, VirtualTimeStandsStillMovesOnAdvanceAndMonotonicTimeNeverGoesBack)
 {
     NSClock::useVirtualClock(1000000000.0);
