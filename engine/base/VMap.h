@@ -56,9 +56,10 @@ public:
   bool IsEmpty() const { return m_nCount == 0; }
   unsigned GetHashTableSize() const { return m_nHashTableSize; }
 
-  // Frees the table; when asked, allocates a zeroed one of count buckets.
+  // Frees the table (dropping the entries it holds); when asked, allocates a
+  // zeroed one of count buckets.
   void InitBuckets(unsigned count, bool allocate = true) {
-    CVMem::Deallocate(m_pHashTable);
+    RemoveAll();
     m_pHashTable = nullptr;
     if (count == 0) {
       count = 17;
@@ -124,8 +125,10 @@ public:
   void RemoveAll() {
     if (m_pHashTable) {
       for (unsigned b = 0; b < m_nHashTableSize; ++b) {
-        for (CNode* node = m_pHashTable[b]; node; node = node->pNext) {
+        for (CNode* node = m_pHashTable[b]; node;) {
+          CNode* next = node->pNext;
           node->~CNode();
+          node = next;
         }
       }
     }

@@ -28,6 +28,12 @@ int FindUnits(const unsigned short* s, int len, const unsigned short* text, int 
   return -1;
 }
 
+void CopyUnits(unsigned short* to, const unsigned short* from, int count) {
+  if (count > 0) {
+    std::memcpy(to, from, count * sizeof(unsigned short));
+  }
+}
+
 // A GBK text as a temporary UTF-16 string.
 CVString FromGbk(const char* gbk) { return CVString(gbk); }
 
@@ -222,15 +228,13 @@ int CVString::Replace(const unsigned short* from, const unsigned short* to) {
   int done = 0;
   for (int at = FindUnits(m_pData, len, from, fromLen, 0); at >= 0;
        at = FindUnits(m_pData, len, from, fromLen, done)) {
-    std::memcpy(out, m_pData + done, (at - done) * sizeof(unsigned short));
+    CopyUnits(out, m_pData + done, at - done);
     out += at - done;
-    std::memcpy(out, to, toLen * sizeof(unsigned short));
+    CopyUnits(out, to, toLen);
     out += toLen;
     done = at + fromLen;
   }
-  if (out) {
-    std::memcpy(out, m_pData + done, (len - done) * sizeof(unsigned short));
-  }
+  CopyUnits(out, m_pData + done, len - done);
   *this = std::move(result);
   return count;
 }
