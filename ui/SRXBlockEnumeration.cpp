@@ -48,9 +48,9 @@ public:
         }
         if (slot.captureCount >= 0) {
             helper->buffer.string = subject;
-            helper->buffer.storage = std::move(units);
+            helper->units = std::move(units);
             slot.buffer = &helper->buffer;
-            slot.setToUniChar = helper->buffer.storage.c_str();
+            slot.setToUniChar = helper->units.c_str();
             slot.setToRange = range;
             uregex_setText(slot.icu_regex, slot.setToUniChar + range.location, static_cast<int32_t>(range.length),
                            &status);
@@ -67,6 +67,7 @@ public:
 
     SRXCachedRegex cachedRegex;
     SRXBuffer buffer;
+    std::u16string units;  // the subject's own copy
 };
 
 [[noreturn]] void raise(const SRXCall& call, const NSString& name, const NSString& message)

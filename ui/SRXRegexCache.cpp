@@ -28,13 +28,16 @@ NSUInteger utf16Length(const NSString& s)
     return static_cast<NSUInteger>(needed);
 }
 
-void copyUTF16(const NSString& s, char16_t* out, NSUInteger length)
+// Converts into out (capacity units); returns the units written.
+NSUInteger copyUTF16(const NSString& s, char16_t* out, NSUInteger capacity)
 {
     const std::string& bytes = s.str();
-    if (length == 0) return;
+    if (bytes.empty()) return 0;
     UErrorCode st = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(out, static_cast<int32_t>(length), nullptr, bytes.data(), static_cast<int32_t>(bytes.size()),
+    int32_t written = 0;
+    u_strFromUTF8WithSub(out, static_cast<int32_t>(capacity), &written, bytes.data(), static_cast<int32_t>(bytes.size()),
                          0xFFFD, nullptr, &st);
+    return static_cast<NSUInteger>(written);
 }
 
 }  // namespace
@@ -55,7 +58,10 @@ SRXRegexCache::SRXRegexCache()
 {
     setLRU_.fill(SRXLRUInitial);
     // The fixed pool's storage is made once; a subject shorter than it never allocates.
-    for (auto& b : fixed_) b.storage.reserve(kFixedBufferUnits);
+    for (auto& b : fixed_) {
+        b.units = std::make_unique_for_overwrite<char16_t[]>(kFixedBufferUnits);
+        b.capacity = kFixedBufferUnits;
+    }
 }
 
 SRXRegexCache::~SRXRegexCache() { flushAllCaches(); }
@@ -140,7 +146,10 @@ SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern
                                                          std::optional<NSException>* exception, UErrorCode* status)
 {
     SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
-    const NSUInteger length = utf16Length(subject);
+    // With a slot, the subject's copy gives its length without a second pass.
+    SRXBuffer* buffer = nullptr;
+    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
+    const NSUInteger length = buffer ? buffer->length : utf16Length(subject);
     *subjectLength = length;
     if (range->length == SRXWholeLength) range->length = length;
     // Written so that a huge location or length cannot wrap around the check.
@@ -153,41 +162,58 @@ SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern
         return nullptr;
     }
     if (!slot) return nullptr;
-    if (!bindText(*slot, subject, length, *range, status)) {
+    if (!bindText(*slot, *buffer, *range, status)) {
         if (exception && !*exception) exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
         return nullptr;
     }
     return slot;
 }
 
-SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject, NSUInteger length)
+SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
 {
+    const auto holding = [&](std::array<SRXBuffer, kWays>& pool) {
+        int way = 0;
+        while (way < kWays && !(pool[way].string == subject)) ++way;
+        return way;
+    };
+    int way = holding(fixed_);
+    if (way < kWays) {
+        fixedLRU_ = SRXLRUTouch(fixedLRU_, way);
+        return fixed_[way];
+    }
+    way = holding(dynamic_);
+    if (way < kWays) {
+        dynamicLRU_ = SRXLRUTouch(dynamicLRU_, way);
+        return dynamic_[way];
+    }
+    // Never more units than bytes: a short text needs no count before it is copied.
+    const NSUInteger length = subject.str().size() < kFixedBufferUnits ? 0 : utf16Length(subject);
     const bool fixed = length < kFixedBufferUnits;
     auto& pool = fixed ? fixed_ : dynamic_;
     uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
-    int way = 0;
-    while (way < kWays && !(pool[way].string == subject)) ++way;
-    if (way == kWays) {
-        way = SRXLRUVictim(lru);
-        SRXBuffer& b = pool[way];
-        clearBuffer(b, false);
-        b.string = subject;
-        b.storage.resize(length);
-        copyUTF16(subject, b.storage.data(), length);
+    way = SRXLRUVictim(lru);
+    SRXBuffer& b = pool[way];
+    clearBuffer(b, false);
+    b.string = subject;
+    if (b.capacity < length) {
+        b.units = std::make_unique_for_overwrite<char16_t[]>(length);
+        b.capacity = length;
     }
+    b.length = copyUTF16(subject, b.units.get(), b.capacity);
     lru = SRXLRUTouch(lru, way);
-    return pool[way];
+    return b;
 }
 
-bool SRXRegexCache::bindText(SRXCachedRegex& slot, const NSString& subject, NSUInteger length, NSRange range,
-                             UErrorCode* status)
+bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, NSRange range, UErrorCode* status)
 {
-    if (!slot.buffer || !(slot.buffer->string == subject)) slot.buffer = &bufferFor(subject, length);
-    const char16_t* units = slot.buffer->storage.c_str();
-    if (slot.setToUniChar != units) {
-        slot.setToUniChar = units;
+    // Units that changed since the slot was bound must be handed to ICU again.
+    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
+        slot.buffer = &buffer;
+        slot.bufferGeneration = buffer.generation;
+        slot.setToUniChar = buffer.units.get();
         slot.setToRange = SRXNoRange;
     }
+    const char16_t* units = slot.setToUniChar;
     if (range == slot.setToRange) return true;
     slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
     slot.setToRange = range;
@@ -222,14 +248,14 @@ void SRXRegexCache::clearRegexSlot(SRXCachedRegex& slot)
 
 void SRXRegexCache::clearBuffer(SRXBuffer& buffer, bool freeStorage)
 {
-    // A slot bound to these characters must not read them once they change.
-    for (auto& slot : slots_)
-        if (slot.buffer == &buffer) unbindRegexText(slot);
+    // Slots still naming this buffer see the new generation and bind afresh.
+    ++buffer.generation;
     buffer.string = NSString();
-    if (freeStorage)
-        buffer.storage = std::u16string();
-    else
-        buffer.storage.clear();
+    buffer.length = 0;
+    if (freeStorage) {
+        buffer.units.reset();
+        buffer.capacity = 0;
+    }
 }
 
 void SRXRegexCache::flushAllCaches()
@@ -243,6 +269,10 @@ void SRXRegexCache::flushAllCaches()
 void SRXRegexCache::flushCachedRegexData(const NSString& subject)
 {
     for (auto* pool : {&fixed_, &dynamic_})
-        for (auto& b : *pool)
-            if (b.string == subject) clearBuffer(b, false);
+        for (auto& b : *pool) {
+            if (!(b.string == subject)) continue;
+            for (auto& slot : slots_)
+                if (slot.buffer == &b) unbindRegexText(slot);
+            clearBuffer(b, false);
+        }
 }

@@ -14,6 +14,7 @@
 #include <unicode/uregex.h>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -25,7 +26,10 @@
 // A copy of one subject's characters.
 struct SRXBuffer {
     NSString string;  // the subject copied, nil when the buffer is free
-    std::u16string storage;
+    std::unique_ptr<char16_t[]> units;
+    NSUInteger capacity = 0;
+    NSUInteger length = 0;  // units held
+    uint64_t generation = 0;  // changes whenever the units change
 };
 
 // One compiled pattern, possibly bound to a subject.
@@ -39,6 +43,7 @@ struct SRXCachedRegex {
     // characters, and the part of them ICU was given. ICU's positions are
     // relative to setToRange's location.
     SRXBuffer* buffer = nullptr;
+    uint64_t bufferGeneration = 0;  // the buffer's generation when bound
     const char16_t* setToUniChar = nullptr;
     NSRange setToRange = SRXNoRange;
     // The last search and its whole match (subject coordinates), kept so that
@@ -97,9 +102,9 @@ public:
     std::span<const SRXBuffer> dynamicBuffers() const { return dynamic_; }
 
 private:
-    bool bindText(SRXCachedRegex& slot, const NSString& subject, NSUInteger length, NSRange range,
-                  UErrorCode* status);
-    SRXBuffer& bufferFor(const NSString& subject, NSUInteger length);
+    bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, NSRange range, UErrorCode* status);
+    // The buffer holding a copy of subject, filling the least recently used one of its pool.
+    SRXBuffer& bufferFor(const NSString& subject);
     void clearBuffer(SRXBuffer& buffer, bool freeStorage);
     void hit(SRXCachedRegex& slot, unsigned lookaside);
 
