@@ -130,6 +130,14 @@ size_t png_decode(PngState* st, const uint8_t* data, size_t length, int* width, 
   png_get_IHDR(st->png, st->info, &w, &h, &bitDepth, &colourType, &interlace, nullptr, nullptr);
   int depth = bitDepth * png_get_channels(st->png, st->info);
   int passes = png_set_interlace_handling(st->png);
+  // 8-bit RGB rows, the common tile, are laid out by libpng itself straight
+  // into the output: blue first and an opaque filler byte make 0xFFRRGGBB
+  // words on a little-endian machine.
+  bool direct = depth == 24 && passes == 1 && std::endian::native == std::endian::little;
+  if (direct) {
+    png_set_bgr(st->png);
+    png_set_filler(st->png, 0xFF, PNG_FILLER_AFTER);
+  }
   png_read_update_info(st->png, st->info);
 
   Palette palette{};
@@ -157,14 +165,17 @@ size_t png_decode(PngState* st, const uint8_t* data, size_t length, int* width, 
   size_t rowBytes = png_get_rowbytes(st->png, st->info);
   // An interlaced image is read whole (one index byte per pixel, the passes
   // combined in place by the library) and converted afterwards.
-  size_t scratch = passes > 1 ? static_cast<size_t>(w) * h : rowBytes;
+  size_t scratch = passes > 1 ? static_cast<size_t>(w) * h : (direct ? 1 : rowBytes);
   st->row = static_cast<uint8_t*>(CVMem::Allocate(scratch));
   if (!st->out || !st->row) {
     return 0;
   }
   std::memset(st->row, 0, scratch);
   uint8_t* alphaPlane = alpha ? st->out + rows : nullptr;
-  for (int pass = 0; pass < passes; ++pass) {
+  for (png_uint_32 y = 0; direct && y < h; ++y) {
+    png_read_row(st->png, st->out + y * stride, nullptr);
+  }
+  for (int pass = 0; !direct && pass < passes; ++pass) {
     for (png_uint_32 y = 0; y < h; ++y) {
       png_read_row(st->png, passes > 1 ? st->row + static_cast<size_t>(y) * w : st->row, nullptr);
       if (passes == 1 &&
