@@ -19,6 +19,8 @@
 #include "platform/cfnetwork/NSHTTPCookie.h"
 #include "platform/cfnetwork/NSURL.h"
 #include "platform/foundation/NSException.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSTimer.h"
 
 class NXHTTPRequest;
 class NXInputStream;
@@ -303,6 +305,8 @@ private:
     void requestFinished();
     void reportFailure();
     void callSelectorOnMainThread(SEL NXHTTPRequest::*selector, std::shared_ptr<NSObject> listener);
+    // The fixed selector a queue gets for a lifecycle selector field.
+    static const SEL& lifecycleSelector(SEL NXHTTPRequest::*field);
     void updateProgressIndicators();
     void updateUploadProgress();
     void updateDownloadProgress();
@@ -395,7 +399,7 @@ private:
     bool shouldUseRFC2616RedirectBehaviour_ = false;
     bool downloadComplete_ = false;
     NSString runLoopMode_;
-    std::shared_ptr<NSObject> statusTimer_;
+    std::shared_ptr<NSTimer> statusTimer_;
     // Run loop of the thread running the request; cancel is carried there.
-    std::shared_ptr<NSObject> requestRunLoop_;
+    std::shared_ptr<NSRunLoop> requestRunLoop_;
 };
