@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "http/NXHTTPRequest.h"
 #include "http/NXInputStream.h"
@@ -47,7 +48,7 @@ void NXHTTPRequest::callSelectorOnMainThread(SEL NXHTTPRequest::*selector, std::
             auto target = isQueue ? me->queue() : me->delegate();
             if (!target || target != weakListener.lock()) return;
             // The queue always gets the fixed lifecycle selectors.
-            SEL sel = isQueue ? lifecycleSelector(selector) : me->*selector;
+            SEL sel = isQueue ? lifecycleSelector(selector) : (*me).*selector;
             sel.perform(target.get(), me);
         },
         NSThread::isMainThread());

@@ -142,8 +142,8 @@ public:
             }
             return 0;
         }
-        unsigned events = (what & CURL_POLL_IN ? NSFileDescriptorSource::Readable : 0) |
-                          (what & CURL_POLL_OUT ? NSFileDescriptorSource::Writable : 0);
+        unsigned events = ((what & CURL_POLL_IN) ? unsigned{NSFileDescriptorSource::Readable} : 0u) |
+                          ((what & CURL_POLL_OUT) ? unsigned{NSFileDescriptorSource::Writable} : 0u);
         auto it = s->sockets_.find(fd);
         if (it != s->sockets_.end()) {
             it->second->setEvents(events);
