@@ -13,6 +13,7 @@
 #include <unicode/ucnv.h>
 
 #include "http/NXInputStream.h"
+#include "platform/foundation/NSBundle.h"
 
 const NSString NXHTTPRequestErrorDomain = "NXHTTPRequestErrorDomain";
 const NSString NXHTTPRequestRunLoopMode = "NXHTTPRequestRunLoopMode";
@@ -54,8 +55,9 @@ void NXHTTPRequest::incrementBandwidthUsedInLastSecond(unsigned long bytes) { gB
 
 NSString NXHTTPRequest::defaultUserAgentString()
 {
-    // The process has no bundle information dictionary of its own yet.
-    return nxhttp::userAgentStringForBundleInfo({});
+    auto bundle = NSBundle::mainBundle();
+    auto info = bundle ? bundle->infoDictionary().stringDictionary() : std::nullopt;
+    return nxhttp::userAgentStringForBundleInfo(info ? *info : std::map<NSString, NSString>{});
 }
 
 std::shared_ptr<NSError> NXHTTPRequest::errorWithCode(NXNetworkErrorType code, const NSString& description,

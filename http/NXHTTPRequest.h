@@ -95,6 +95,7 @@ public:
     static NSString base64forData(const NSData& d) { return nxhttp::base64forData(d); }
     static NSString mimeTypeForFileAtPath(const NSString& p) { return nxhttp::mimeTypeForFileAtPath(p); }
     static NSString defaultUserAgentString();
+    static std::optional<NSDate> dateFromRFC1123String(const NSString& t) { return nxhttp::dateFromRFC1123String(t); }
     // Bandwidth bookkeeping shared with the body stream; throttling itself is
     // not switched on by anything yet, so reads are never limited.
     static bool isBandwidthThrottled();

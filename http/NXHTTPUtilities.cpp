@@ -6,6 +6,8 @@
 #include <unicode/locid.h>
 #include <zlib.h>
 
+#include "platform/foundation/NSDateFormatter.h"
+
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -218,6 +220,16 @@ NSString userAgentStringForBundleInfo(const std::map<NSString, NSString>& info)
     uname(&u);
     return NSString::stringWithFormat("%@ %@ (%s; %s %s; %s)", name, version, u.machine, u.sysname, u.release,
                                       icu::Locale::getDefault().getName());
+}
+
+std::optional<NSDate> dateFromRFC1123String(const NSString& text)
+{
+    if (text.isNil()) return std::nullopt;
+    NSDateFormatter formatter;
+    bool weekday = text.rangeOfString(",").location != static_cast<NSUInteger>(NSNotFound);
+    bool seconds = text.componentsSeparatedByString(":").size() == 3;
+    formatter.setDateFormat(NSString::stringWithFormat("%@dd MMM yyyy HH:mm%@ z", weekday ? "EEE, " : "", seconds ? ":ss" : ""));
+    return formatter.dateFromString(text);
 }
 
 }  // namespace nxhttp

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/foundation/NSDate.h"
 #include "platform/foundation/NSString.h"
 
 namespace nxhttp {
@@ -37,5 +38,9 @@ NSString mimeTypeForFileAtPath(const NSString& path);
 // "Name Version (Model; OS OSVersion; Locale)" from a bundle's information
 // dictionary; nil when it names the application neither way.
 NSString userAgentStringForBundleInfo(const std::map<NSString, NSString>& info);
+
+// An HTTP date ("Sun, 06 Nov 1994 08:49:37 GMT"; weekday and seconds
+// optional); nullopt when it does not parse.
+std::optional<NSDate> dateFromRFC1123String(const NSString& text);
 
 }  // namespace nxhttp

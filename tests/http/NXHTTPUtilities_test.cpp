@@ -158,3 +158,15 @@ TEST(NXHTTPUserAgent, BuildsNameVersionAndPlatform)
     }
     EXPECT_TRUE(userAgentStringForBundleInfo({{"CFBundleVersion", "1"}}).isNil());
 }
+
+TEST(NXHTTPDates, ReadsRFC1123AndItsShortForms)
+{
+    auto full = dateFromRFC1123String("Sun, 06 Nov 1994 08:49:37 GMT");
+    ASSERT_TRUE(full);
+    EXPECT_DOUBLE_EQ(full->timeIntervalSince1970(), 784111777.0);
+    auto shortForm = dateFromRFC1123String("06 Nov 1994 08:49 GMT");
+    ASSERT_TRUE(shortForm);
+    EXPECT_DOUBLE_EQ(shortForm->timeIntervalSince1970(), 784111740.0);
+    for (const char* bad : {"", "yesterday", "Sun, 06 Nov 1994"}) EXPECT_FALSE(dateFromRFC1123String(bad)) << bad;
+    EXPECT_FALSE(dateFromRFC1123String(NSString()));
+}
