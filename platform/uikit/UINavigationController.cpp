@@ -203,8 +203,8 @@ void UINavigationController::showTop(bool animated)
     if (top != shown_) {
         auto old = shown_;
         const bool onScreen = view()->window() != nullptr;
-        if (onScreen && old) old->beginAppearanceTransition(false, animated);
-        if (onScreen && top) top->beginAppearanceTransition(true, animated);
+        if (onScreen && old) UIViewController::beginAppearanceTransitionInTree(old->view().get(), false, animated);
+        if (onScreen && top) UIViewController::beginAppearanceTransitionInTree(top->view().get(), true, animated);
         if (old && old->isViewLoaded() && old->view()->superview() == content_.get()) old->view()->removeFromSuperview();
         shown_ = top;
         if (top) {
@@ -295,8 +295,8 @@ void UITabBarController::showSelected()
     if (selected == shown_) return;
     auto old = shown_;
     const bool onScreen = view()->window() != nullptr;
-    if (onScreen && old) old->beginAppearanceTransition(false, false);
-    if (onScreen && selected) selected->beginAppearanceTransition(true, false);
+    if (onScreen && old) UIViewController::beginAppearanceTransitionInTree(old->view().get(), false, false);
+    if (onScreen && selected) UIViewController::beginAppearanceTransitionInTree(selected->view().get(), true, false);
     if (old && old->isViewLoaded() && old->view()->superview() == content_.get()) old->view()->removeFromSuperview();
     shown_ = selected;
     updateBottomBar();

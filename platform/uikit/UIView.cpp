@@ -146,6 +146,14 @@ static void collectControllers(UIView* v, std::vector<std::weak_ptr<UIViewContro
     for (const auto& s : v->subviews()) collectControllers(s.get(), out);
 }
 
+void UIViewController::beginAppearanceTransitionInTree(UIView* root, bool appearing, bool animated)
+{
+    std::vector<std::weak_ptr<UIViewController>> vcs;
+    if (root) collectControllers(root, vcs);
+    for (auto& w : vcs)
+        if (auto vc = w.lock()) vc->beginAppearanceTransition(appearing, animated);
+}
+
 static void announceWindow(UIView* v, UIWindow* w)
 {
     v->willMoveToWindow(w);

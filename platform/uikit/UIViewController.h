@@ -159,6 +159,8 @@ public:
     // a window, and the containers around their transitions.
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
+    // beginAppearanceTransition for every controller whose view is in the tree.
+    static void beginAppearanceTransitionInTree(UIView* root, bool appearing, bool animated);
     bool isVisible() const { return appearance_ == Appeared; }
 
     UIResponder* nextResponder() const override;
