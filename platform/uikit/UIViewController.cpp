@@ -191,7 +191,7 @@ void UIViewController::dismissModalViewControllerAnimated(bool animated)
         return;
     }
     auto vc = modal_;
-    vc->dismissModalViewControllerAnimated(animated);  // one presented over it goes first
+    if (vc->modal_) vc->dismissModalViewControllerAnimated(animated);  // one presented over it goes first
     beginAppearanceTransition(true, animated);
     if (vc->view_) vc->view_->removeFromSuperview();
     modal_ = nullptr;

@@ -127,13 +127,16 @@ TEST_F(NavigationAppearance, ModalPresentationCoversAndReturns)
     EXPECT_EQ(a->modalViewController(), nullptr);
 }
 
+// A screen in the global namespace, as the application's are: its class name
+// names its interface file.
+struct LoginScreen : UIViewController {
+    std::shared_ptr<UITextField> userName;
+    int submits = 0;
+    void submit(const id&) { ++submits; }
+};
+
 TEST(InterfaceFiles, ControllerViewComesFromTheFileNamedAfterItsClass)
 {
-    struct LoginScreen : UIViewController {
-        std::shared_ptr<UITextField> userName;
-        int submits = 0;
-        void submit(const id&) { ++submits; }
-    };
     UINib::registerNib("LoginScreen", [](NSObject* owner) -> std::vector<id> {
         auto* self = static_cast<LoginScreen*>(owner);
         auto root = UIView::initWithFrame(CGRectMake(0, 0, 320, 460));
