@@ -1,10 +1,13 @@
 #include "platform/uikit/NXUITestDriver.h"
 
+#include "platform/foundation/NSClock.h"
+#include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 
 NXUITestDriver::NXUITestDriver()
 {
     UIApplication::sharedApplication().reset();
+    NSClock::useVirtualClock();
     UIView::setAnimationsEnabled(true);
     UIView::clearCommittedAnimations();
     window_ = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
@@ -17,6 +20,7 @@ NXUITestDriver::~NXUITestDriver()
     const auto views = window_->subviews();
     for (const auto& v : views) v->removeFromSuperview();
     UIApplication::sharedApplication().reset();
+    NSClock::useRealClock();
 }
 
 void NXUITestDriver::show(const std::shared_ptr<UIViewController>& vc)
@@ -116,3 +120,17 @@ static void layoutTree(UIView& v)
 }
 
 void NXUITestDriver::layout() { layoutTree(*window_); }
+
+bool NXUITestDriver::pumpUntil(const std::function<bool()>& done, NSTimeInterval timeout)
+{
+    layout();
+    const bool ok = NSRunLoop::mainRunLoop()->runUntil(done, timeout);
+    layout();
+    return ok;
+}
+
+void NXUITestDriver::advanceClock(NSTimeInterval seconds)
+{
+    NSClock::advance(seconds);
+    layout();
+}

@@ -12,7 +12,8 @@
 
 class NXUITestDriver {
 public:
-    // A fresh application state and a key window the size of the screen.
+    // A fresh application state, the virtual clock (real time again at the
+    // end) and a key window the size of the screen.
     NXUITestDriver();
     ~NXUITestDriver();
     NXUITestDriver(const NXUITestDriver&) = delete;
@@ -59,6 +60,13 @@ public:
 
     // Layout asked for anywhere in the window is done.
     void layout();
+
+    // Runs the main run loop (default mode) until the condition holds or the
+    // bound in real seconds passes; returns the condition.
+    bool pumpUntil(const std::function<bool()>& done, NSTimeInterval timeout = 5);
+    // Moves the virtual clock on: due timers, delayed performs and animation
+    // ends fire in order.
+    void advanceClock(NSTimeInterval seconds);
 
 private:
     std::shared_ptr<UIWindow> window_;
