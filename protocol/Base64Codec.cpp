@@ -33,19 +33,30 @@ const std::array<int, 256>& webSafeTable()
     return table;
 }
 
+// Encodes into a container of chars or bytes; false for empty input.
+template <class Out>
+bool encodeInto(const void* bytes, size_t length, const char* charset, bool padded, Out& out)
+{
+    if (length == 0 || !bytes) return false;
+    out.resize(Base64Codec::guessEncodedLength(length, padded));
+    size_t written = Base64Codec::baseEncode(static_cast<const uint8_t*>(bytes), length,
+                                             reinterpret_cast<char*>(out.data()), out.size(), charset, padded);
+    out.resize(written);
+    return true;
+}
+
 std::optional<NSData> encode(const void* bytes, size_t length, const char* charset, bool padded)
 {
-    if (length == 0 || !bytes) return std::nullopt;
-    std::string out(Base64Codec::guessEncodedLength(length, padded), '\0');
-    size_t written = Base64Codec::baseEncode(static_cast<const uint8_t*>(bytes), length, out.data(), out.size(),
-                                             charset, padded);
-    return NSData(out.begin(), out.begin() + static_cast<ptrdiff_t>(written));
+    NSData out;
+    if (!encodeInto(bytes, length, charset, padded, out)) return std::nullopt;
+    return out;
 }
 
 NSString encodeToString(const void* bytes, size_t length, const char* charset, bool padded)
 {
-    auto data = encode(bytes, length, charset, padded);
-    return data ? NSString(std::string(data->begin(), data->end())) : NSString();
+    std::string out;
+    if (!encodeInto(bytes, length, charset, padded, out)) return NSString();
+    return NSString(std::move(out));
 }
 
 std::optional<NSData> decodeString(const NSString& string, const char* charset, bool requirePadding)
@@ -97,8 +108,8 @@ std::optional<NSData> Base64Codec::baseDecode(const uint8_t* src, size_t srcLen,
     const auto& table = charset == kStandard  ? standardTable()
                         : charset == kWebSafe ? webSafeTable()
                                               : (custom = decodingTable(charset));
-    NSData out;
-    out.reserve(srcLen / 4 * 3 + 3);
+    NSData out(srcLen / 4 * 3 + 3);
+    size_t written = 0;
     uint32_t group = 0;
     int count = 0;
     bool padded = false;
@@ -114,9 +125,9 @@ std::optional<NSData> Base64Codec::baseDecode(const uint8_t* src, size_t srcLen,
         if (v == kInvalid) return std::nullopt;
         group = (group << 6) | static_cast<uint32_t>(v);
         if (++count == 4) {
-            out.push_back(static_cast<uint8_t>(group >> 16));
-            out.push_back(static_cast<uint8_t>(group >> 8));
-            out.push_back(static_cast<uint8_t>(group));
+            out[written++] = static_cast<uint8_t>(group >> 16);
+            out[written++] = static_cast<uint8_t>(group >> 8);
+            out[written++] = static_cast<uint8_t>(group);
             group = 0;
             count = 0;
         }
@@ -143,12 +154,13 @@ std::optional<NSData> Base64Codec::baseDecode(const uint8_t* src, size_t srcLen,
 
     if (count == 2) {
         if (group & 0xF) return std::nullopt;
-        out.push_back(static_cast<uint8_t>(group >> 4));
+        out[written++] = static_cast<uint8_t>(group >> 4);
     } else if (count == 3) {
         if (group & 0x3) return std::nullopt;
-        out.push_back(static_cast<uint8_t>(group >> 10));
-        out.push_back(static_cast<uint8_t>(group >> 2));
+        out[written++] = static_cast<uint8_t>(group >> 10);
+        out[written++] = static_cast<uint8_t>(group >> 2);
     }
+    out.resize(written);
     return out;
 }
 

@@ -1,8 +1,10 @@
 #include "protocol/CrypHelper.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "protocol/Base64Codec.h"
+#include "protocol/UTF8Check.h"
 
 namespace {
 
@@ -16,27 +18,30 @@ CrypResult CrypHelper::doCipher(const NSString& text, CCOperation operation)
 {
     if (text.isNil() || (operation != kCCEncrypt && operation != kCCDecrypt)) return {kCCParamError, {}};
 
-    NSData input;
-    if (operation == kCCEncrypt) {
-        input.assign(text.str().begin(), text.str().end());
-    } else {
-        auto decoded = Base64Codec::decodeString(text);
+    const std::string& bytes = text.str();
+    const void* input = bytes.data();
+    size_t length = bytes.size();
+    std::optional<NSData> decoded;
+    if (operation == kCCDecrypt) {
+        // Base64 text is ASCII; anything else is not cipher text.
+        bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+        if (ascii) decoded = Base64Codec::decodeBytes(bytes.data(), bytes.size());
         if (!decoded) return {kCCDecodeError, {}};
-        input = std::move(*decoded);
+        input = decoded->data();
+        length = decoded->size();
     }
 
     // Room for the input and one padding block.
-    NSData output((input.size() + kCCBlockSize3DES) / kCCBlockSize3DES * kCCBlockSize3DES);
+    std::string output((length + kCCBlockSize3DES) / kCCBlockSize3DES * kCCBlockSize3DES, '\0');
     size_t moved = 0;
     CCCryptorStatus status = CCCrypt(operation, kCCAlgorithm3DES, kCCOptionPKCS7Padding, kKey, kCCKeySize3DES, kIV,
-                                     input.data(), input.size(), output.data(), output.size(), &moved);
+                                     input, length, output.data(), output.size(), &moved);
     if (status != kCCSuccess) return {status, {}};
     output.resize(moved);
 
-    if (operation == kCCEncrypt) return {kCCSuccess, Base64Codec::stringByEncodingData(output)};
-    NSString plain = NSString::stringWithData(output, NSUTF8StringEncoding);
-    if (plain.isNil()) return {kCCDecodeError, {}};
-    return {kCCSuccess, plain};
+    if (operation == kCCEncrypt) return {kCCSuccess, Base64Codec::stringByEncodingBytes(output.data(), output.size())};
+    if (!UTF8IsWellFormed(output)) return {kCCDecodeError, {}};
+    return {kCCSuccess, NSString(std::move(output))};
 }
 
 NSString CrypHelper::encryptStr(const NSString& plain) { return doCipher(plain, kCCEncrypt).text; }

@@ -1,5 +1,7 @@
 #include "protocol/XMLTree.h"
 
+#include "protocol/UTF8Check.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -117,35 +119,11 @@ char* trim(char* text)
     return text;
 }
 
-bool isValidUTF8(const unsigned char* s)
-{
-    while (*s) {
-        unsigned char c = *s;
-        if (c < 0x80) {
-            ++s;
-            continue;
-        }
-        int extra;
-        unsigned long cp;
-        if ((c & 0xE0) == 0xC0) extra = 1, cp = c & 0x1F;
-        else if ((c & 0xF0) == 0xE0) extra = 2, cp = c & 0x0F;
-        else if ((c & 0xF8) == 0xF0) extra = 3, cp = c & 0x07;
-        else return false;
-        ++s;
-        for (int i = 0; i < extra; ++i, ++s) {
-            if ((*s & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (*s & 0x3F);
-        }
-        static constexpr unsigned long minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    }
-    return true;
-}
-
 NSString stringFromBytes(const char* bytes)
 {
     if (!bytes) return NSString("");
-    return isValidUTF8(reinterpret_cast<const unsigned char*>(bytes)) ? NSString(bytes) : NSString();
+    std::string_view text(bytes);
+    return UTF8IsWellFormed(text) ? NSString(text) : NSString();
 }
 
 bool nameIs(const char* candidate, std::string_view name)
