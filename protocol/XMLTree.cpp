@@ -1,5 +1,7 @@
 #include "protocol/XMLTree.h"
 
+#include "platform/foundation/NSBundle.h"
+#include "protocol/NSDataAdditions.h"
 #include "protocol/UTF8Check.h"
 
 #include <algorithm>
@@ -145,6 +147,21 @@ std::shared_ptr<XMLTree> XMLTree::initWithXMLData(const NSData& data)
     auto tree = std::make_shared<XMLTree>();
     tree->decodeData(reinterpret_cast<const char*>(data.data()), data.size());
     return tree;
+}
+
+std::shared_ptr<XMLTree> XMLTree::initWithXMLFile(const NSString& name, const NSString& extension)
+{
+    NSString path = NSBundle::mainBundle()->pathForResource(name, extension);
+    std::optional<NSData> data;
+    if (!path.isNil()) data = NSDataAdditions::dataWithUncompressedContentsOfFile(path);
+    return initWithXMLData(data ? *data : NSData());
+}
+
+std::shared_ptr<XMLTree> XMLTree::initWithXMLFile(const NSString& fileName)
+{
+    NSString extension = fileName.pathExtension();
+    NSString name = extension.length() ? fileName.substringToIndex(fileName.length() - extension.length() - 1) : fileName;
+    return initWithXMLFile(name, extension);
 }
 
 void XMLTree::decodeData(const char* bytes, size_t length)

@@ -43,6 +43,11 @@ public:
     static std::shared_ptr<XMLTree> initWithXMLString(const NSString& xml);
     // Copies the bytes (up to the first zero byte) and reads them.
     static std::shared_ptr<XMLTree> initWithXMLData(const NSData& data);
+    // Reads the resource "name.extension" of the main bundle, inflated when the
+    // extension is "gz"; a reader without root when it cannot be read.
+    static std::shared_ptr<XMLTree> initWithXMLFile(const NSString& name, const NSString& extension);
+    // As above, with "name.extension" given whole.
+    static std::shared_ptr<XMLTree> initWithXMLFile(const NSString& fileName);
 
     // The first element of the document; null when there is none or the document was refused.
     _XMLTreeElement* rootXMLElement() const { return root_; }
