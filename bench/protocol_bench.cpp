@@ -26,10 +26,10 @@ const std::string& largeReply()
                         "<Code>0</Code><Desc>成功</Desc><TotalRecord>2000</TotalRecord>";
         for (int i = 0; i < 2000; ++i) {
             std::string n = std::to_string(i);
-            s += "<List><Url>http://www" + n + ".example.com/a?b=1&amp;c=" + n +
+            s += "<List><Url>http://w" + n + ".example.cn/?b=1&amp;c=" + n +
                  "</Url><Num>" + n + "</Num><Allowed>1</Allowed><VisitedTime>2012-05-01 08:" +
-                 std::to_string(10 + i % 50) + ":00</VisitedTime><Type>新闻资讯</Type><Name>站点 " + n +
-                 "</Name><Path>http://img.example.com/" + n + ".png</Path></List>\n";
+                 std::to_string(10 + i % 50) + ":00</VisitedTime><Type>新闻</Type><Name>站" + n +
+                 "</Name><Path>/p/" + n + ".png</Path></List>\n";
         }
         s += "</BODY></MSG>";
         return s;

@@ -62,6 +62,8 @@ struct Shape {
     const char* expected;
 };
 
+void PrintTo(const Shape& s, std::ostream* os) { *os << s.name; }
+
 class BodyShape : public testing::TestWithParam<Shape> {};
 
 TEST_P(BodyShape, WritesTheShapeFromTheFilledFields)

@@ -90,6 +90,8 @@ struct TextCase {
     const char* text;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
 class XMLTreeText : public testing::TestWithParam<TextCase> {};
 
 TEST_P(XMLTreeText, ReadsTheRootText)
@@ -164,6 +166,8 @@ struct Malformed {
     const char* document;
 };
 
+void PrintTo(const Malformed& c, std::ostream* os) { *os << c.name; }
+
 class XMLTreeMalformed : public testing::TestWithParam<Malformed> {};
 
 TEST_P(XMLTreeMalformed, IsRefused)
@@ -235,6 +239,8 @@ struct EmptyReply {
     NSString reply;
 };
 
+void PrintTo(const EmptyReply& c, std::ostream* os) { *os << c.name; }
+
 class ParseXMLEmpty : public testing::TestWithParam<EmptyReply> {};
 
 TEST_P(ParseXMLEmpty, GivesAnEmptyRecord)
@@ -303,17 +309,26 @@ TEST(ParseXML, ListRowsKeepDocumentOrderAndSkipOtherElements)
 
 TEST(ParseXML, ValueReadFromReplyIsSentBackUnchanged)
 {
-    const char* urls[] = {"http://a.com/?x=1&y=2", "a<b>c", "&amp; literally", "普通"};
-    for (const char* url : urls) {
+    // As the service escapes them in a reply.
+    const std::pair<const char*, const char*> urls[] = {
+        {"http://a.com/?x=1&amp;y=2", "http://a.com/?x=1&y=2"},
+        {"a&lt;b&gt;c", "a<b>c"},
+        {"&amp;amp; literally", "&amp; literally"},
+        {"&#x666e;通", "普通"},
+    };
+    for (const auto& [wire, value] : urls) {
+        auto record = ListParser().parse(std::string("<MSG><BODY><List><Url>") + wire + "</Url></List></BODY></MSG>");
+        ASSERT_EQ(record->list().size(), 1u);
+        NSString url = record->list()[0]->url();
+        EXPECT_EQ(url, value);
+
+        // Sent back in a rule list, it reaches the reader on the other side unchanged.
         auto body = Body::init();
         body->setADUrlRuleSelfList({url});
-        auto record = ListParser().parse(NSString("<MSG>").stringByAppendingString(body->ADUrlRuleSelfToString()));
-        // The writer's list uses UrlBlack; read it back through the tree directly.
         auto tree = XMLTree::initWithXMLString(NSString("<MSG>").stringByAppendingString(body->ADUrlRuleSelfToString()));
         const _XMLTreeElement* list =
             XMLTree::childElementNamed("List", XMLTree::childElementNamed("BODY", tree->rootXMLElement()));
-        EXPECT_EQ(childText(list, "UrlBlack"), url);
-        EXPECT_EQ(record->list().size(), 1u);
+        EXPECT_EQ(childText(list, "UrlBlack"), value);
     }
 }
 
