@@ -1,10 +1,10 @@
 #include "platform/foundation/NSDate.h"
 
-#include <chrono>
 #include <cstdlib>
 
 #include <unicode/calendar.h>
 
+#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/detail/ICUTime.h"
 
@@ -34,9 +34,8 @@ NSString fromUnicode(const icu::UnicodeString& s)
 
 NSDate NSDate::date()
 {
-    // The single source of the present moment for dates.
-    auto now = std::chrono::system_clock::now().time_since_epoch();
-    return dateWithTimeIntervalSince1970(std::chrono::duration<double>(now).count());
+    // The clock tests replace with a virtual one.
+    return dateWithTimeIntervalSinceReferenceDate(NSClock::timeIntervalSinceReferenceDate());
 }
 
 NSDate NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval seconds) { return date().dateByAddingTimeInterval(seconds); }

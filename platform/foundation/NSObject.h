@@ -10,6 +10,9 @@
 #include <vector>
 
 class NSString;
+struct SEL;
+class NSObject;
+using id = std::shared_ptr<NSObject>;
 
 using NSInteger = long;
 using NSUInteger = unsigned long;
@@ -35,9 +38,19 @@ public:
     virtual ~NSObject() = default;
     // What `%@` prints for this object.
     virtual NSString description() const;
-};
 
-using id = std::shared_ptr<NSObject>;
+    // Sends the selector to this object after a delay, from a timer of the
+    // current thread's run loop in the default mode; the object and the argument
+    // are kept alive until then. The object must be owned by a shared_ptr.
+    void performSelector(const SEL& selector, const id& argument, NSTimeInterval delay);
+    // Cancels the pending delayed performs of the current thread's run loop on
+    // the target, or only those with this selector and (identical) argument.
+    static void cancelPreviousPerformRequestsWithTarget(NSObject* target);
+    static void cancelPreviousPerformRequestsWithTarget(NSObject* target, const SEL& selector, const id& argument);
+    // Sends the selector on the main thread, as NSThread::performBlockOnMainThread
+    // says; without waiting the object and argument are kept alive until it ran.
+    void performSelectorOnMainThread(const SEL& selector, const id& argument, bool waitUntilDone);
+};
 
 // A selector: its name (for logs and tests) and what it does on a receiver.
 // An empty selector is skipped by whoever would perform it.

@@ -1,0 +1,267 @@
+#include "engine/base/VMsgMan.h"
+
+#include <chrono>
+
+#include "engine/base/VMem.h"
+#include "engine/base/VString.h"
+#include "platform/foundation/NSNotificationCenter.h"
+
+namespace mapengine {
+
+namespace {
+
+// Tells the application that an engine message waits: the one place where
+// "NotificationEngineMessage" goes out. It is delivered on the posting thread;
+// the dispatcher that observes it drains the rings with DispatchMessage on the
+// main thread.
+void PostEngineMessageNotification()
+{
+  NSNotificationCenter::defaultCenter()->postNotificationName("NotificationEngineMessage", nullptr);
+}
+
+bool IsCompletion(int message) {
+  switch (message) {
+    case kMsgHttpComplete:
+    case kMsgHttpConnectFailed:
+    case kMsgHttpSendFailed:
+    case kMsgHttpReceiveFailed:
+    case kMsgHttpBadReply:
+    case kMsgHttpAskAgain:
+    case kMsgSearchResult:
+    case kMsgPoiBackgroundData:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsProgress(int message) {
+  return message == kMsgHttpPartial || message == kMsgDownloadProgress || message == kMsgOfflineProgress;
+}
+
+int Next(int index) { return (index + 1) % tagMsgRing::kSlots; }
+
+}  // namespace
+
+CVMsgMan::~CVMsgMan() {
+  StopTimerThread();
+  VDelete(m_pTimers);
+}
+
+tagMsgRing* CVMsgMan::GetRing(int type) {
+  return type == 1 ? &m_normalRing : type == 2 ? &m_priorityRing : nullptr;
+}
+
+EngineMsgProc CVMsgMan::Handler(int type) const {
+  return type == 1 ? m_normalHandler.load() : type == 2 ? m_priorityHandler.load() : nullptr;
+}
+
+int CVMsgMan::PostMessage(int type, int message, int wParam, int lParam) {
+  tagMsgRing* ring = GetRing(type);
+  return ring ? PushMessage(ring, tagEngineMsg{message, wParam, lParam}) : 0;
+}
+
+int CVMsgMan::PushMessage(tagMsgRing* ring, const tagEngineMsg& msg) {
+  if (!ring) {
+    return 0;
+  }
+  {
+    std::lock_guard<std::mutex> lock(ring->lock);
+    if (IsProgress(msg.message)) {
+      for (int i = ring->readIndex; i != ring->writeIndex; i = Next(i)) {
+        tagEngineMsg& queued = ring->slots[i];
+        if (queued.message == msg.message && queued.wParam == msg.wParam) {
+          queued.lParam = msg.lParam;
+          return 1;
+        }
+      }
+    }
+    if (Next(ring->writeIndex) == ring->readIndex) {
+      int victim = ring->readIndex;
+      while (victim != ring->writeIndex && IsCompletion(ring->slots[victim].message)) {
+        victim = Next(victim);
+      }
+      if (victim == ring->writeIndex) {
+        return IsCompletion(msg.message) ? 0 : 1;
+      }
+      // Close the gap so that the order of the others is kept.
+      for (int i = victim; Next(i) != ring->writeIndex; i = Next(i)) {
+        ring->slots[i] = ring->slots[Next(i)];
+      }
+      ring->writeIndex = (ring->writeIndex + tagMsgRing::kSlots - 1) % tagMsgRing::kSlots;
+    }
+    ring->slots[ring->writeIndex] = msg;
+    ring->writeIndex = Next(ring->writeIndex);
+  }
+  PostEngineMessageNotification();
+  return 1;
+}
+
+int CVMsgMan::PopMessage(tagMsgRing* ring, tagEngineMsg& out) {
+  if (!ring) {
+    return 0;
+  }
+  std::lock_guard<std::mutex> lock(ring->lock);
+  if (ring->readIndex == ring->writeIndex) {
+    return 0;
+  }
+  out = ring->slots[ring->readIndex];
+  ring->readIndex = Next(ring->readIndex);
+  return 1;
+}
+
+int CVMsgMan::DispatchMessage() {
+  for (int type : {2, 1}) {
+    tagMsgRing* ring = GetRing(type);
+    bool empty;
+    {
+      std::lock_guard<std::mutex> lock(ring->lock);
+      empty = ring->readIndex == ring->writeIndex;
+    }
+    if (empty) {
+      continue;
+    }
+    EngineMsgProc handler = Handler(type);
+    tagEngineMsg msg;
+    if (!handler || !PopMessage(ring, msg)) {
+      return 0;
+    }
+    return handler(nullptr, msg.message, msg.wParam, msg.lParam);
+  }
+  return 0;
+}
+
+int CVMsgMan::SendMessage(int type, int message, int wParam, int lParam) {
+  EngineMsgProc handler = Handler(type);
+  return handler ? handler(nullptr, message, wParam, lParam) : 0;
+}
+
+int CVMsgMan::SetHandlers(EngineMsgProc normal, EngineMsgProc priority) {
+  if (!m_timerThread.GetHandle()) {
+    return 0;
+  }
+  m_normalHandler.store(normal);
+  m_priorityHandler.store(priority);
+  if (m_reset.load()) {
+    for (tagMsgRing* ring : {&m_normalRing, &m_priorityRing}) {
+      std::lock_guard<std::mutex> lock(ring->lock);
+      ring->readIndex = ring->writeIndex = 0;
+    }
+    m_reset.store(0);
+  }
+  return 1;
+}
+
+int CVMsgMan::StartTimerThread() {
+  {
+    std::lock_guard<std::mutex> lock(m_runLock);
+    m_run.store(1);
+  }
+  return m_timerThread.CreateThread(&CVMsgMan::TimerThreadProc, this);
+}
+
+void CVMsgMan::StopTimerThread() {
+  {
+    std::lock_guard<std::mutex> lock(m_runLock);
+    m_run.store(0);
+  }
+  m_runChanged.notify_all();
+  m_timerThread.Join();
+}
+
+int CVMsgMan::Reset() {
+  m_reset.store(1);
+  return 1;
+}
+
+void* CVMsgMan::TimerThreadProc(void* runtime) {
+  auto* self = static_cast<CVMsgMan*>(runtime);
+  if (!self) {
+    return nullptr;
+  }
+  std::unique_lock<std::mutex> lock(self->m_runLock);
+  while (self->m_run.load()) {
+    if (!self->m_reset.load()) {
+      lock.unlock();
+      self->ServeTimers(GetTickCount());
+      lock.lock();
+    }
+    self->m_runChanged.wait_for(lock, std::chrono::milliseconds(kTimerWalkMs),
+                                [self] { return !self->m_run.load(); });
+  }
+  return nullptr;
+}
+
+int CVMsgMan::SetTimer(int id, unsigned interval) {
+  std::lock_guard<std::mutex> lock(m_timerLock);
+  unsigned now = GetTickCount();
+  for (int i = 0; i < m_nTimers; ++i) {
+    if (m_pTimers[i].id == id) {
+      m_pTimers[i].lastTick = now;
+      return id;
+    }
+  }
+  int capacity = m_pTimers ? static_cast<int>(VArrayCount(m_pTimers)) : 0;
+  if (m_nTimers == capacity) {
+    TimerEntry* grown = VNew<TimerEntry>(static_cast<size_t>(m_nTimers) + 2);
+    if (!grown) {
+      return 0;
+    }
+    for (int i = 0; i < m_nTimers; ++i) {
+      grown[i] = m_pTimers[i];
+    }
+    VDelete(m_pTimers);
+    m_pTimers = grown;
+  }
+  m_pTimers[m_nTimers++] = TimerEntry{id, interval, now};
+  return id;
+}
+
+int CVMsgMan::KillTimer(int id) {
+  std::lock_guard<std::mutex> lock(m_timerLock);
+  for (int i = 0; i < m_nTimers; ++i) {
+    if (m_pTimers[i].id == id) {
+      for (int k = i + 1; k < m_nTimers; ++k) {
+        m_pTimers[k - 1] = m_pTimers[k];
+      }
+      --m_nTimers;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void CVMsgMan::ServeTimers(unsigned now) {
+  for (int i = 0;; ++i) {
+    int id;
+    bool due;
+    {
+      std::lock_guard<std::mutex> lock(m_timerLock);
+      if (i >= m_nTimers) {
+        return;
+      }
+      TimerEntry& entry = m_pTimers[i];
+      due = now - entry.lastTick >= entry.interval;
+      if (due) {
+        entry.lastTick = now;
+      }
+      id = entry.id;
+    }
+    EngineMsgProc handler = m_normalHandler.load();
+    if (due && handler) {
+      handler(nullptr, kMsgTimer, id, 0);
+    }
+  }
+}
+
+int CVMsgMan::GetTimerCount() const {
+  std::lock_guard<std::mutex> lock(m_timerLock);
+  return m_nTimers;
+}
+
+int CVMsgMan::GetTimerCapacity() const {
+  std::lock_guard<std::mutex> lock(m_timerLock);
+  return m_pTimers ? static_cast<int>(VArrayCount(m_pTimers)) : 0;
+}
+
+}  // namespace mapengine

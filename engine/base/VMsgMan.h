@@ -1,0 +1,129 @@
+// The engine's message runtime: two bounded rings of engine messages drained
+// one message per DispatchMessage on the main thread (the priority ring
+// first), and the engine timers walked every 100 ms on a thread of their own.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "engine/base/VThread.h"
+
+namespace mapengine {
+
+struct tagEngineMsg {
+  int message;
+  int wParam;
+  int lParam;
+};
+
+// Handler of a ring: (context, message, wParam, lParam) -> result.
+using EngineMsgProc = int (*)(void* context, int message, int wParam, int lParam);
+
+// Engine messages the runtime itself knows about.
+enum : int {
+  kMsgTimer = 8,
+  kMsgHttpPartial = 1002,
+  kMsgHttpComplete = 1003,
+  kMsgHttpConnectFailed = 1004,
+  kMsgHttpSendFailed = 1005,
+  kMsgHttpReceiveFailed = 1006,
+  kMsgHttpBadReply = 1007,
+  kMsgHttpAskAgain = 1120,
+  kMsgSearchResult = 2000,
+  kMsgDownloadProgress = 2002,
+  kMsgPoiBackgroundData = 8010,
+  kMsgOfflineProgress = 65289
+};
+
+// Message ring: 50 slots, at most 49 messages.
+struct tagMsgRing {
+  static constexpr int kSlots = 50;
+  tagEngineMsg slots[kSlots];
+  int readIndex = 0;
+  int writeIndex = 0;
+  std::mutex lock;
+};
+
+class CVMsgMan {
+public:
+  // The notification posted for every message queued.
+  static constexpr const char* kNotificationName = "NotificationEngineMessage";
+  // Interval of the timer walk.
+  static constexpr int kTimerWalkMs = 100;
+
+  CVMsgMan() = default;
+  ~CVMsgMan();
+  CVMsgMan(const CVMsgMan&) = delete;
+  CVMsgMan& operator=(const CVMsgMan&) = delete;
+
+  // Queues the message on the ring of type 1 (normal) or 2 (priority). 1, or
+  // 0 for another type or when it could not be queued.
+  int PostMessage(int type, int message, int wParam, int lParam);
+  // Queues a message on a ring without ever blocking the poster, then posts
+  // "NotificationEngineMessage". A progress message (1002, 2002, 65289)
+  // replaces the lParam of a queued one of the same number and wParam instead
+  // of taking a slot. A full ring drops its oldest message that is not a
+  // completion (1003 to 1007, 1120, 2000, 8010); when it holds only
+  // completions, a new non-completion is dropped and a new completion is
+  // refused (0). 1 when queued, coalesced or dropped by that rule.
+  int PushMessage(tagMsgRing* ring, const tagEngineMsg& msg);
+  // Takes the oldest message of a ring; 1, or 0 when it is empty.
+  int PopMessage(tagMsgRing* ring, tagEngineMsg& out);
+  // The ring of type 1 or 2; null for another type.
+  tagMsgRing* GetRing(int type);
+  // Delivers at most one message on the calling thread: the oldest of the
+  // priority ring, else of the normal ring, to that ring's handler. The
+  // handler's result; 0 when both rings are empty or the ring's handler is
+  // not installed yet (the message then stays queued).
+  int DispatchMessage();
+  // Calls the handler of the type at once on the calling thread.
+  int SendMessage(int type, int message, int wParam, int lParam);
+  // Installs both handlers; clears both rings when a reset is pending. 1, or
+  // 0 (nothing stored) when the timer thread does not run.
+  int SetHandlers(EngineMsgProc normal, EngineMsgProc priority);
+
+  // Starts the timer thread; 1, or 0 when it runs already or cannot start.
+  int StartTimerThread();
+  // Stops the timer thread and waits for it to end (unless called from it).
+  void StopTimerThread();
+  // Pauses the timers until the handlers are installed again. 1.
+  int Reset();
+
+  // Adds a timer firing every interval ms (message 8 with wParam = id to the
+  // normal handler, on the timer thread); an id already set restarts its
+  // count. Returns the id, or 0 when memory ran out.
+  int SetTimer(int id, unsigned interval);
+  // 1 when the timer was set; it no longer fires.
+  int KillTimer(int id);
+  // One timer walk at the given tick: every timer whose interval has passed
+  // since its last firing fires. Handlers run outside the table lock, so they
+  // may set and kill timers.
+  void ServeTimers(unsigned now);
+  int GetTimerCount() const;
+  int GetTimerCapacity() const;
+
+private:
+  struct TimerEntry {
+    int id;
+    unsigned interval;
+    unsigned lastTick;
+  };
+  static void* TimerThreadProc(void* runtime);
+  EngineMsgProc Handler(int type) const;
+
+  std::atomic<EngineMsgProc> m_normalHandler{nullptr};
+  std::atomic<EngineMsgProc> m_priorityHandler{nullptr};
+  CVThread m_timerThread;
+  tagMsgRing m_normalRing;
+  tagMsgRing m_priorityRing;
+  std::atomic<int> m_reset{0};
+  std::atomic<int> m_run{1};
+  std::mutex m_runLock;
+  std::condition_variable m_runChanged;
+  TimerEntry* m_pTimers = nullptr;
+  int m_nTimers = 0;
+  mutable std::mutex m_timerLock;
+};
+
+}  // namespace mapengine

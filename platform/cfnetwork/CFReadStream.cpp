@@ -1,0 +1,481 @@
+#include "platform/cfnetwork/CFReadStream.h"
+
+#include <curl/curl.h>
+#include <strings.h>
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSTimer.h"
+
+const NSString kCFErrorDomainCFNetwork = "kCFErrorDomainCFNetwork";
+const NSString NSPOSIXErrorDomain = "NSPOSIXErrorDomain";
+const NSString NSOSStatusErrorDomain = "NSOSStatusErrorDomain";
+const NSString kCFProxyTypeNone = "kCFProxyTypeNone";
+const NSString kCFProxyTypeHTTP = "kCFProxyTypeHTTP";
+const NSString kCFProxyTypeHTTPS = "kCFProxyTypeHTTPS";
+const NSString kCFProxyTypeSOCKS = "kCFProxyTypeSOCKS";
+
+namespace {
+
+// Above this many buffered response bytes the transfer pauses until the
+// client has read some: a slow reader never makes the stream hold a whole body.
+constexpr size_t kPauseAbove = size_t{1} << 20;
+
+// One process-wide pool of kept-alive connections, shared by every stream.
+class ConnectionShare {
+public:
+    static CURLSH* get()
+    {
+        static ConnectionShare share;
+        return share.sh_;
+    }
+
+private:
+    ConnectionShare()
+    {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        sh_ = curl_share_init();
+        curl_share_setopt(sh_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(sh_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        curl_share_setopt(sh_, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data d, curl_lock_access, void* p) {
+            static_cast<ConnectionShare*>(p)->locks_[d].lock();
+        });
+        curl_share_setopt(sh_, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data d, void* p) {
+            static_cast<ConnectionShare*>(p)->locks_[d].unlock();
+        });
+        curl_share_setopt(sh_, CURLSHOPT_USERDATA, this);
+    }
+    CURLSH* sh_ = nullptr;
+    std::recursive_mutex locks_[CURL_LOCK_DATA_LAST];
+};
+
+}  // namespace
+
+class CFReadStream : public std::enable_shared_from_this<CFReadStream> {
+public:
+    CFReadStream(CFHTTPMessageRef request, std::shared_ptr<CFBodyStream> body)
+        : request_(std::move(request)), body_(std::move(body)) {}
+
+    ~CFReadStream() { teardown(); }
+
+    CFHTTPMessageRef request_;
+    std::shared_ptr<CFBodyStream> body_;
+    CFStreamSSLSettings ssl_;
+    CFStreamProxy proxy_;
+    bool persistent_ = false;
+    unsigned eventMask_ = 0;
+    CFReadStreamClientCallBack client_;
+
+    std::vector<std::pair<std::shared_ptr<NSRunLoop>, NSString>> schedules_;
+    std::map<curl_socket_t, std::shared_ptr<NSFileDescriptorSource>> sockets_;
+    std::shared_ptr<NSTimer> timer_;
+    std::shared_ptr<NSRunLoopSource> kick_;  // delivers events outside curl's calls
+
+    CURLM* multi_ = nullptr;
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    bool opened_ = false, openReported_ = false, closed_ = false, done_ = false, endReported_ = false;
+    bool paused_ = false, headersReported_ = false, delivering_ = false;
+    CURLcode result_ = CURLE_OK;
+    std::shared_ptr<NSError> error_;
+    CFHTTPMessageRef response_;
+    std::deque<uint8_t> buffer_;
+    unsigned long long bytesWritten_ = 0, responseBytes_ = 0;
+
+    void addToSchedules(const std::shared_ptr<NSRunLoopInput>& input)
+    {
+        for (auto& [loop, mode] : schedules_) loop->addSource(input, mode);
+    }
+    void addTimerToSchedules()
+    {
+        for (auto& [loop, mode] : schedules_) loop->addTimer(timer_, mode);
+    }
+
+    void schedule(const std::shared_ptr<NSRunLoop>& loop, const NSString& mode)
+    {
+        schedules_.emplace_back(loop, mode);
+        for (auto& [fd, src] : sockets_) loop->addSource(src, mode);
+        if (timer_ && timer_->isValid()) loop->addTimer(timer_, mode);
+        if (kick_) loop->addSource(kick_, mode);
+    }
+
+    void unschedule(const std::shared_ptr<NSRunLoop>& loop, const NSString& mode)
+    {
+        for (auto it = schedules_.begin(); it != schedules_.end();) {
+            if (it->first == loop && it->second == mode) it = schedules_.erase(it);
+            else ++it;
+        }
+        for (auto& [fd, src] : sockets_) loop->removeSource(src, mode);
+        if (kick_) loop->removeSource(kick_, mode);
+        // A timer lives on one loop in all its modes: re-add it where still scheduled.
+        // A timer cannot leave single modes: make a new one where still
+        // scheduled; firing early only makes curl work out its next time-out.
+        if (timer_ && timer_->isValid()) rearmTimer(0);
+    }
+
+    void rearmTimer(double seconds)
+    {
+        if (timer_) timer_->invalidate();
+        timer_.reset();
+        if (seconds < 0) return;
+        std::weak_ptr<CFReadStream> weak = weak_from_this();
+        timer_ = NSTimer::timerWithTimeInterval(seconds, false, [weak](NSTimer&) {
+            if (auto s = weak.lock()) s->action(CURL_SOCKET_TIMEOUT, 0);
+        });
+        timer_->setUsesRealClock(true);
+        addTimerToSchedules();
+    }
+
+    static int onSocket(CURL*, curl_socket_t fd, int what, void* p, void*)
+    {
+        auto* s = static_cast<CFReadStream*>(p);
+        if (what == CURL_POLL_REMOVE) {
+            auto it = s->sockets_.find(fd);
+            if (it != s->sockets_.end()) {
+                it->second->invalidate();
+                s->sockets_.erase(it);
+            }
+            return 0;
+        }
+        unsigned events = ((what & CURL_POLL_IN) ? unsigned{NSFileDescriptorSource::Readable} : 0u) |
+                          ((what & CURL_POLL_OUT) ? unsigned{NSFileDescriptorSource::Writable} : 0u);
+        auto it = s->sockets_.find(fd);
+        if (it != s->sockets_.end()) {
+            it->second->setEvents(events);
+            return 0;
+        }
+        std::weak_ptr<CFReadStream> weak = s->weak_from_this();
+        auto src = NSFileDescriptorSource::sourceWithFileDescriptor(fd, events, [weak](int sfd, unsigned ready) {
+            if (auto st = weak.lock())
+                st->action(sfd, (ready & NSFileDescriptorSource::Readable ? CURL_CSELECT_IN : 0) |
+                                    (ready & NSFileDescriptorSource::Writable ? CURL_CSELECT_OUT : 0));
+        });
+        s->sockets_[fd] = src;
+        s->addToSchedules(src);
+        return 0;
+    }
+
+    static int onTimer(CURLM*, long ms, void* p)
+    {
+        static_cast<CFReadStream*>(p)->rearmTimer(ms < 0 ? -1.0 : ms / 1000.0);
+        return 0;
+    }
+
+    static size_t onHeader(char* data, size_t size, size_t n, void* p)
+    {
+        auto* s = static_cast<CFReadStream*>(p);
+        std::string line(data, size * n);
+        s->responseBytes_ += line.size();
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (line.rfind("HTTP/", 0) == 0) {
+            // A new status line (after a 1xx interim response, a fresh message).
+            auto m = std::make_shared<CFHTTPMessage>();
+            size_t sp = line.find(' ');
+            m->version = NSString(line.substr(0, sp));
+            m->statusCode = sp == std::string::npos ? 0 : std::atol(line.c_str() + sp + 1);
+            m->statusLine = NSString(line);
+            s->response_ = m;
+        } else if (line.empty()) {
+            if (s->response_ && s->response_->statusCode >= 200) s->response_->headerComplete = true;
+        } else if (s->response_ && !s->response_->headerComplete) {
+            size_t colon = line.find(':');
+            if (colon != std::string::npos) {
+                size_t v = line.find_first_not_of(" \t", colon + 1);
+                s->response_->headers.addValue(NSString(line.substr(0, colon)),
+                                               NSString(v == std::string::npos ? std::string() : line.substr(v)));
+            }
+        }
+        return size * n;
+    }
+
+    static size_t onWrite(char* data, size_t size, size_t n, void* p)
+    {
+        auto* s = static_cast<CFReadStream*>(p);
+        if (s->buffer_.size() > kPauseAbove) {
+            s->paused_ = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
+        s->buffer_.insert(s->buffer_.end(), data, data + size * n);
+        s->responseBytes_ += size * n;
+        return size * n;
+    }
+
+    static size_t onRead(char* out, size_t size, size_t n, void* p)
+    {
+        auto* s = static_cast<CFReadStream*>(p);
+        if (!s->body_) return 0;
+        long got = s->body_->read(reinterpret_cast<uint8_t*>(out), size * n);
+        if (got < 0) return CURL_READFUNC_ABORT;
+        s->bytesWritten_ += static_cast<unsigned long long>(got);
+        return static_cast<size_t>(got);
+    }
+
+    bool open()
+    {
+        if (opened_ || closed_ || !request_) return false;
+        easy_ = curl_easy_init();
+        multi_ = curl_multi_init();
+        if (!easy_ || !multi_) return false;
+        kick_ = NSRunLoopSource::sourceWithHandler([weak = weak_from_this()] {
+            if (auto s = weak.lock()) s->deliver();
+        });
+        for (auto& [loop, mode] : schedules_) loop->addSource(kick_, mode);
+
+        const auto& url = request_->url;
+        curl_easy_setopt(easy_, CURLOPT_URL, url->absoluteString().UTF8String());
+        curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
+                         request_->version == kCFHTTPVersion1_0 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+        curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+        curl_easy_setopt(easy_, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        curl_easy_setopt(easy_, CURLOPT_SHARE, ConnectionShare::get());
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &onHeader);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &onWrite);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        if (!persistent_) {
+            curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
+            curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+        }
+        if (!ssl_.validatesCertificateChain) {
+            curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 0L);
+            curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 0L);
+        }
+        // An empty proxy means none: the environment's proxy variables are not ours to follow.
+        std::string proxy;
+        if (!proxy_.host.isNil() && proxy_.port > 0)
+            proxy = (proxy_.type == kCFProxyTypeSOCKS ? "socks5://" : "http://") + proxy_.host.str() + ":" +
+                    std::to_string(proxy_.port);
+        curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.c_str());
+
+        const NSString& method = request_->method;
+        if (method == "HEAD") {
+            curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        } else if (body_) {
+            curl_easy_setopt(easy_, CURLOPT_POST, 1L);
+            curl_easy_setopt(easy_, CURLOPT_READFUNCTION, &onRead);
+            curl_easy_setopt(easy_, CURLOPT_READDATA, this);
+            NSString length = request_->headers.objectForKey("Content-Length");
+            curl_off_t size = length.isNil() ? -1 : static_cast<curl_off_t>(length.longLongValue());
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, size);
+        }
+        if (method != "GET" && method != "HEAD" && !(method == "POST" && body_))
+            curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.UTF8String());
+        else if (method == "POST" && !body_) {
+            curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, "POST");
+        }
+
+        // Exactly the message's headers: curl adds none of its own but Host.
+        bool hasAccept = false;
+        for (const auto& [name, value] : request_->headers.fields()) {
+            if (strcasecmp(name.str().c_str(), "Accept") == 0) hasAccept = true;
+            std::string line = name.str() + (value.str().empty() ? ";" : ": " + value.str());
+            headerList_ = curl_slist_append(headerList_, line.c_str());
+        }
+        if (!hasAccept) headerList_ = curl_slist_append(headerList_, "Accept:");
+        if (!request_->headers.contains("Content-Type")) headerList_ = curl_slist_append(headerList_, "Content-Type:");
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+        if (body_ && !request_->headers.contains("Content-Length"))
+            headerList_ = curl_slist_append(headerList_, "Transfer-Encoding: chunked");
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+
+        curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &onSocket);
+        curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+        curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &onTimer);
+        curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+        if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return false;
+        opened_ = true;
+        kick_->signal();  // reports the open from the run loop
+        return true;
+    }
+
+    void action(curl_socket_t fd, int flags)
+    {
+        if (closed_ || !multi_) return;
+        auto keep = shared_from_this();
+        int running = 0;
+        curl_multi_socket_action(multi_, fd, flags, &running);
+        collect();
+        deliver();
+    }
+
+    void collect()
+    {
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi_, &left)) {
+            if (msg->msg != CURLMSG_DONE) continue;
+            done_ = true;
+            result_ = msg->data.result;
+            if (result_ != CURLE_OK) error_ = makeError(result_);
+        }
+    }
+
+    std::shared_ptr<NSError> makeError(CURLcode code)
+    {
+        long osErrno = 0;
+        curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osErrno);
+        std::map<NSString, NSString> info{{NSLocalizedDescriptionKey, curl_easy_strerror(code)}};
+        switch (code) {
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CACERT_BADFILE:
+            return NSError::errorWithDomain(NSOSStatusErrorDomain, errSSLXCertChainInvalid, info);
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_SEND_FAIL_REWIND:
+            return NSError::errorWithDomain(kCFErrorDomainCFNetwork, kCFURLErrorNetworkConnectionLost, info);
+        default:
+            if (osErrno != 0) return NSError::errorWithDomain(NSPOSIXErrorDomain, osErrno, info);
+            return NSError::errorWithDomain(kCFErrorDomainCFNetwork, -1000 - static_cast<long>(code), info);
+        }
+    }
+
+    void fire(CFStreamEventType event)
+    {
+        if (client_ && (eventMask_ & event) && !closed_) {
+            auto cb = client_;  // the client may replace itself
+            cb(event);
+        }
+    }
+
+    // Tells the client what happened since the last call: open, bytes (as
+    // long as it keeps reading), then the end or the error.
+    void deliver()
+    {
+        if (delivering_ || closed_ || !opened_) return;
+        auto keep = shared_from_this();
+        delivering_ = true;
+        if (!openReported_) {
+            openReported_ = true;
+            fire(kCFStreamEventOpenCompleted);
+        }
+        for (;;) {
+            if (closed_) break;
+            if (done_ && result_ != CURLE_OK) {
+                if (!endReported_) {
+                    endReported_ = true;
+                    fire(kCFStreamEventErrorOccurred);
+                }
+                break;
+            }
+            bool headersNew = response_ && response_->headerComplete && !headersReported_;
+            if (!buffer_.empty() || headersNew) {
+                headersReported_ = headersReported_ || headersNew;
+                size_t before = buffer_.size();
+                fire(kCFStreamEventHasBytesAvailable);
+                if (closed_) break;
+                if (paused_ && buffer_.size() < kPauseAbove / 2) {
+                    paused_ = false;
+                    curl_easy_pause(easy_, CURLPAUSE_CONT);
+                    continue;
+                }
+                if (!buffer_.empty() && buffer_.size() < before) continue;
+                if (!buffer_.empty()) break;  // the client stopped reading: wait for it
+            }
+            if (done_ && buffer_.empty() && !endReported_) {
+                endReported_ = true;
+                fire(kCFStreamEventEndEncountered);
+            }
+            break;
+        }
+        delivering_ = false;
+    }
+
+    long read(uint8_t* out, size_t max)
+    {
+        if (done_ && result_ != CURLE_OK) return -1;
+        size_t n = std::min(max, buffer_.size());
+        std::copy_n(buffer_.begin(), n, out);
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(n));
+        if (paused_ && buffer_.size() < kPauseAbove / 2 && kick_) kick_->signal();
+        return static_cast<long>(n);
+    }
+
+    bool reused() const
+    {
+        if (!easy_) return false;
+        long connects = 0;
+        curl_easy_getinfo(easy_, CURLINFO_NUM_CONNECTS, &connects);
+        return opened_ && connects == 0;
+    }
+
+    void teardown()
+    {
+        closed_ = true;
+        client_ = nullptr;
+        for (auto& [fd, src] : sockets_) src->invalidate();
+        sockets_.clear();
+        if (timer_) timer_->invalidate();
+        timer_.reset();
+        if (kick_) kick_->invalidate();
+        kick_.reset();
+        if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
+        if (easy_) curl_easy_cleanup(easy_);
+        if (multi_) curl_multi_cleanup(multi_);
+        easy_ = nullptr;
+        multi_ = nullptr;
+        if (headerList_) curl_slist_free_all(headerList_);
+        headerList_ = nullptr;
+        schedules_.clear();
+    }
+};
+
+CFReadStreamRef CFReadStreamCreateForHTTPRequest(const CFHTTPMessageRef& request)
+{
+    if (!request || !request->isRequest) return nullptr;
+    return std::make_shared<CFReadStream>(request, nullptr);
+}
+
+CFReadStreamRef CFReadStreamCreateForStreamedHTTPRequest(const CFHTTPMessageRef& request,
+                                                         std::shared_ptr<CFBodyStream> body)
+{
+    if (!request || !request->isRequest || !body) return nullptr;
+    return std::make_shared<CFReadStream>(request, std::move(body));
+}
+
+void CFReadStreamSetSSLSettings(const CFReadStreamRef& s, const CFStreamSSLSettings& settings) { if (s) s->ssl_ = settings; }
+void CFReadStreamSetProxy(const CFReadStreamRef& s, const CFStreamProxy& proxy) { if (s) s->proxy_ = proxy; }
+void CFReadStreamSetAttemptPersistentConnection(const CFReadStreamRef& s, bool attempt) { if (s) s->persistent_ = attempt; }
+
+void CFReadStreamSetClient(const CFReadStreamRef& s, unsigned eventMask, CFReadStreamClientCallBack callback)
+{
+    if (!s) return;
+    s->eventMask_ = callback ? eventMask : 0;
+    s->client_ = std::move(callback);
+}
+
+void CFReadStreamScheduleWithRunLoop(const CFReadStreamRef& s, const std::shared_ptr<NSRunLoop>& loop, const NSString& mode)
+{
+    if (s && loop && !s->closed_) s->schedule(loop, mode);
+}
+
+void CFReadStreamUnscheduleFromRunLoop(const CFReadStreamRef& s, const std::shared_ptr<NSRunLoop>& loop, const NSString& mode)
+{
+    if (s && loop) s->unschedule(loop, mode);
+}
+
+bool CFReadStreamOpen(const CFReadStreamRef& s) { return s && s->open(); }
+void CFReadStreamClose(const CFReadStreamRef& s) { if (s) s->teardown(); }
+long CFReadStreamRead(const CFReadStreamRef& s, uint8_t* buffer, size_t maxLength) { return s ? s->read(buffer, maxLength) : -1; }
+bool CFReadStreamHasBytesAvailable(const CFReadStreamRef& s) { return s && !s->buffer_.empty(); }
+std::shared_ptr<NSError> CFReadStreamCopyError(const CFReadStreamRef& s) { return s ? s->error_ : nullptr; }
+CFHTTPMessageRef CFReadStreamCopyResponseHeader(const CFReadStreamRef& s) { return s ? s->response_ : nullptr; }
+unsigned long long CFReadStreamCopyRequestBytesWrittenCount(const CFReadStreamRef& s) { return s ? s->bytesWritten_ : 0; }
+bool CFReadStreamConnectionWasReused(const CFReadStreamRef& s) { return s && s->reused(); }
+unsigned long long CFReadStreamResponseBytesReceived(const CFReadStreamRef& s) { return s ? s->responseBytes_ : 0; }
+
+std::vector<CFStreamProxy> CFNetworkCopyProxiesForURL(const std::shared_ptr<NSURL>&)
+{
+    return {CFStreamProxy{kCFProxyTypeNone, NSString(), 0}};
+}

@@ -1,0 +1,51 @@
+#include "platform/cfnetwork/NSURL.h"
+
+#include <curl/curl.h>
+
+namespace {
+
+struct UrlHandle {
+    CURLU* h = curl_url();
+    ~UrlHandle() { curl_url_cleanup(h); }
+    NSString part(CURLUPart what) const
+    {
+        char* out = nullptr;
+        if (curl_url_get(h, what, &out, 0) != CURLUE_OK || !out) return NSString();
+        NSString s(out);
+        curl_free(out);
+        return s;
+    }
+};
+
+std::shared_ptr<NSURL> fromHandle(const UrlHandle& u)
+{
+    NSString absolute = u.part(CURLUPART_URL);
+    if (absolute.isNil()) return nullptr;
+    NSString port = u.part(CURLUPART_PORT);
+    return std::make_shared<NSURL>(absolute, u.part(CURLUPART_SCHEME), u.part(CURLUPART_HOST),
+                                   port.isNil() ? 0 : port.integerValue(), u.part(CURLUPART_PATH));
+}
+
+constexpr unsigned kParseFlags = CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE;
+
+}  // namespace
+
+std::shared_ptr<NSURL> NSURL::URLWithString(const NSString& text)
+{
+    if (text.isNil() || text.str().empty()) return nullptr;
+    UrlHandle u;
+    if (!u.h || curl_url_set(u.h, CURLUPART_URL, text.UTF8String(), kParseFlags) != CURLUE_OK) return nullptr;
+    return fromHandle(u);
+}
+
+std::shared_ptr<NSURL> NSURL::URLWithString(const NSString& text, const std::shared_ptr<NSURL>& base)
+{
+    if (!base) return URLWithString(text);
+    if (text.isNil()) return nullptr;
+    UrlHandle u;
+    if (!u.h || curl_url_set(u.h, CURLUPART_URL, base->absoluteString().UTF8String(), kParseFlags) != CURLUE_OK)
+        return nullptr;
+    // Setting a relative reference on a handle holding a URL resolves it.
+    if (curl_url_set(u.h, CURLUPART_URL, text.UTF8String(), kParseFlags) != CURLUE_OK) return nullptr;
+    return fromHandle(u);
+}

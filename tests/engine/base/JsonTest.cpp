@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "EngineTestSupport.h"
+#include "engine/base/VJson.h"
+
+namespace mapengine::test {
+
+using JsonTest = EngineTest;
+
+struct Tree {
+  explicit Tree(const std::string& text) : root(VJson_Parse(text.c_str())) {}
+  ~Tree() { VJson_Delete(root); }
+  VJson* root;
+};
+
+TEST_F(JsonTest, NestedMembersAreFoundIgnoringCase) {
+  Tree t(R"({"Result":{"Type":2,"Type":3},"list":[1,"two",true,false,null]})");
+  ASSERT_NE(t.root, nullptr);
+  VJson* type = VJson_GetObjectItem(VJson_GetObjectItem(t.root, "result"), "type");
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(type->type, VJson_Number);
+  EXPECT_EQ(type->valueint, 2);  // the first of two members of the same name
+  VJson* list = VJson_GetObjectItem(t.root, "LIST");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(VJson_GetArraySize(list), 5);
+  EXPECT_STREQ(VJson_GetArrayItem(list, 1)->valuestring, "two");
+  EXPECT_EQ(VJson_GetArrayItem(list, 2)->type, VJson_True);
+  EXPECT_EQ(VJson_GetArrayItem(list, 2)->valueint, 1);
+  EXPECT_EQ(VJson_GetArrayItem(list, 3)->type, VJson_False);
+  EXPECT_EQ(VJson_GetArrayItem(list, 4)->type, VJson_NULL);
+  EXPECT_EQ(VJson_GetArrayItem(list, 4)->prev, VJson_GetArrayItem(list, 3));
+  EXPECT_EQ(VJson_GetArrayItem(list, 5), nullptr);
+  EXPECT_EQ(VJson_GetArrayItem(list, -1), nullptr);
+  EXPECT_EQ(VJson_GetObjectItem(t.root, "missing"), nullptr);
+}
+
+TEST_F(JsonTest, StringsKeepGbkPairsAndDecodeEscapes) {
+  struct Case {
+    std::string json;
+    std::string value;
+  };
+  const Case cases[] = {
+      {"\"\xB1\\\"", "\xB1\\"},                      // the backslash is the pair's second byte
+      {R"("\u4e2d")", "\xE4\xB8\xAD"},
+      {R"("\u00e9")", "\xC3\xA9"},
+      {R"("\u0041")", "A"},
+      {R"("\q")", "q"},
+      {R"("a\"b\\c\/d")", "a\"b\\c/d"},
+      {R"("\b\f\n\r\t")", "\b\f\n\r\t"},
+      {R"("\uZZZZ!")", "!"},                         // no digits: the four characters are dropped
+      {R"("\u41xyz")", "Az"},                        // fewer digits: still four characters consumed
+      {"\"\xD6\xD0\xCE\xC4\"", "\xD6\xD0\xCE\xC4"},
+  };
+  for (const Case& c : cases) {
+    Tree t(c.json);
+    ASSERT_NE(t.root, nullptr) << c.json;
+    EXPECT_EQ(t.root->type, VJson_String);
+    EXPECT_EQ(std::string(t.root->valuestring), c.value) << c.json;
+  }
+}
+
+TEST_F(JsonTest, NumbersAreReadAndClamped) {
+  struct Case {
+    const char* json;
+    double value;
+    int valueint;
+  };
+  const Case cases[] = {
+      {"-0.5e1", -5.0, -5},
+      {"12.7", 12.7, 12},
+      {"0", 0, 0},
+      {"1E+2", 100, 100},
+      {"-12.5E-1", -1.25, -1},
+      {"3000000000", 3e9, INT_MAX},
+      {"-3000000000", -3e9, INT_MIN},
+      {"1e400", DBL_MAX, INT_MAX},
+      {"-1e400", -DBL_MAX, INT_MIN},
+      {"1e-400", 0, 0},
+      {"0e999999999999", 0, 0},
+      {"123456789012345678901234567890", 1.2345678901234568e29, INT_MAX},
+  };
+  for (const Case& c : cases) {
+    Tree t(c.json);
+    ASSERT_NE(t.root, nullptr) << c.json;
+    EXPECT_EQ(t.root->type, VJson_Number);
+    EXPECT_DOUBLE_EQ(t.root->valuedouble, c.value) << c.json;
+    EXPECT_EQ(t.root->valueint, c.valueint) << c.json;
+  }
+}
+
+TEST_F(JsonTest, EmptyContainersAndTrailingText) {
+  Tree a("  [ ] trailing");
+  ASSERT_NE(a.root, nullptr);
+  EXPECT_EQ(a.root->type, VJson_Array);
+  EXPECT_EQ(VJson_GetArraySize(a.root), 0);
+  EXPECT_EQ(VJson_GetArrayItem(a.root, 0), nullptr);
+  Tree o("{}");
+  ASSERT_NE(o.root, nullptr);
+  EXPECT_EQ(o.root->type, VJson_Object);
+  EXPECT_EQ(VJson_GetArraySize(o.root), 0);
+  Tree n("nullx");
+  ASSERT_NE(n.root, nullptr);
+  EXPECT_EQ(n.root->type, VJson_NULL);
+  Tree ws("\x01\xA0[1]");  // bytes below 33 and high bytes count as blanks between tokens
+  ASSERT_NE(ws.root, nullptr);
+  EXPECT_EQ(VJson_GetArraySize(ws.root), 1);
+}
+
+TEST_F(JsonTest, MalformedTextFailsWithoutReadingPastItsEnd) {
+  const char* bad[] = {
+      "",        "   ",      "[1,]",        "[1 2]",      "{\"a\" 1}", "{\"a\":1,}", "{a:1}", "[1,2",
+      "\"abc",   "\"ab\\",   "\"ab\xB1",    "\"\\u12",    "nul",       "tru",       "x",     "[\"a\",",
+      "{\"a\":", "{\"a\"",   "-",           "[-]",
+  };
+  for (const char* text : bad) {
+    // Each text sits alone in an exactly sized buffer, so the sanitizer sees any read past it.
+    size_t n = std::strlen(text) + 1;
+    char* copy = new char[n];
+    std::memcpy(copy, text, n);
+    VJson* root = VJson_Parse(copy);
+    if (std::string(text) == "-" || std::string(text) == "[-]") {
+      // A lone minus reads as the number 0, as the reader always did.
+      ASSERT_NE(root, nullptr) << text;
+      VJson_Delete(root);
+    } else {
+      EXPECT_EQ(root, nullptr) << text;
+    }
+    delete[] copy;
+  }
+  EXPECT_EQ(VJson_Parse(nullptr), nullptr);
+}
+
+TEST_F(JsonTest, NestingDepthIsLimited) {
+  std::string ok(kVJsonMaxDepth, '[');
+  ok += std::string(kVJsonMaxDepth, ']');
+  Tree deep(ok);
+  EXPECT_NE(deep.root, nullptr);
+  std::string tooDeep(kVJsonMaxDepth + 1, '[');
+  tooDeep += std::string(kVJsonMaxDepth + 1, ']');
+  Tree refused(tooDeep);
+  EXPECT_EQ(refused.root, nullptr);
+  std::string hostile(1000000, '{');
+  Tree huge(hostile);
+  EXPECT_EQ(huge.root, nullptr);
+}
+
+}  // namespace mapengine::test

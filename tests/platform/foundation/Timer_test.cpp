@@ -1,0 +1,160 @@
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NSException.h"
+#include "platform/foundation/NSTimer.h"
+#include "tests/platform/foundation/RunTimeTestSupport.h"
+
+namespace {
+
+class NSTimerTest : public VirtualClockTest {
+protected:
+    void SetUp() override
+    {
+        VirtualClockTest::SetUp();
+        start = NSClock::monotonic();
+    }
+    NSTimeInterval start = 0;
+    NSTimeInterval elapsed() const { return NSClock::monotonic() - start; }
+};
+
+class Ticker : public NSObject {
+public:
+    void tick(const id& timer)
+    {
+        ticks.push_back(timer);
+        userInfo = std::static_pointer_cast<NSTimer>(timer)->userInfo();
+    }
+    std::vector<id> ticks;
+    id userInfo;
+};
+
+TEST_F(NSTimerTest, TimersFireInDateOrderEachSeeingTheClockAtItsFireDate)
+{
+    std::vector<std::pair<std::string, double>> fired;
+    auto at = [&](double seconds, std::string name) {
+        NSTimer::scheduledTimerWithTimeInterval(seconds, false, [&fired, name, this](NSTimer&) {
+            fired.emplace_back(name, elapsed());
+        });
+    };
+    at(3.0, "c");
+    at(1.0, "a");
+    at(2.0, "b");
+    at(2.0, "b2");  // same date: the order of scheduling
+    NSClock::advance(2.5);
+    at(0.25, "inserted");  // scheduled at 2.5, due before c
+    NSClock::advance(2.5);
+    EXPECT_EQ(fired, (std::vector<std::pair<std::string, double>>{
+                         {"a", 1.0}, {"b", 2.0}, {"b2", 2.0}, {"inserted", 2.75}, {"c", 3.0}}));
+    EXPECT_DOUBLE_EQ(elapsed(), 5.0);
+}
+
+TEST_F(NSTimerTest, OneShotTimerRetainsTargetAndUserInfoUntilItFires)
+{
+    auto ticker = std::make_shared<Ticker>();
+    std::weak_ptr<Ticker> weak = ticker;
+    auto info = NSBox<NSString>::box("info");
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.5, ticker, NX_SEL(Ticker, tick), info, false);
+    EXPECT_DOUBLE_EQ(timer->fireDate(), NSClock::timeIntervalSinceReferenceDate() + 1.5);
+    ticker.reset();
+    ASSERT_FALSE(weak.expired());
+    NSClock::advance(1.0);
+    EXPECT_TRUE(weak.lock()->ticks.empty());
+    NSClock::advance(1.0);
+    ASSERT_FALSE(timer->isValid());
+    EXPECT_TRUE(weak.expired());  // released once fired
+    EXPECT_EQ(timer->userInfo(), nullptr);
+}
+
+TEST_F(NSTimerTest, SelectorReceivesTheTimerAndItsUserInfo)
+{
+    auto ticker = std::make_shared<Ticker>();
+    auto info = NSBox<NSString>::box("info");
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, ticker, NX_SEL(Ticker, tick), info, true);
+    NSClock::advance(1.0);
+    ASSERT_EQ(ticker->ticks.size(), 1u);
+    EXPECT_EQ(ticker->ticks[0], timer);
+    EXPECT_EQ(ticker->userInfo, info);
+    timer->invalidate();
+    ticker->ticks.clear();  // breaks the timer <-> ticker cycle the test made
+}
+
+TEST_F(NSTimerTest, RepeatingTimerFiresEveryPeriodUntilInvalidatedFromItsOwnCallback)
+{
+    std::vector<double> fired;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [&](NSTimer& t) {
+        fired.push_back(elapsed());
+        if (fired.size() == 4) t.invalidate();
+    });
+    NSClock::advance(3.5);
+    EXPECT_EQ(fired, (std::vector<double>{1.0, 2.0, 3.0}));
+    EXPECT_DOUBLE_EQ(timer->fireDate() - NSClock::timeIntervalSinceReferenceDate(), 0.5);
+    NSClock::advance(10.0);
+    EXPECT_EQ(fired.size(), 4u);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(NSTimerTest, RepeatingTimerThatFellBehindFiresOnceAndKeepsItsPhase)
+{
+    const NSString tracking = "UITrackingRunLoopMode";
+    int fired = 0;
+    auto timer = NSTimer::timerWithTimeInterval(1.0, true, [&](NSTimer&) { ++fired; });
+    NSRunLoop::mainRunLoop()->addTimer(timer, tracking);
+    NSClock::advance(3.5);  // the loop is not running in the timer's mode meanwhile
+    EXPECT_EQ(fired, 0);
+    NSRunLoop::mainRunLoop()->runMode(tracking, NSClock::timeIntervalSinceReferenceDate());
+    EXPECT_EQ(fired, 1);
+    EXPECT_DOUBLE_EQ(timer->fireDate() - NSClock::timeIntervalSinceReferenceDate(), 0.5);
+    timer->invalidate();
+}
+
+TEST_F(NSTimerTest, InvalidatedTimerNeverFires)
+{
+    int fired = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, false, [&](NSTimer&) { ++fired; });
+    timer->invalidate();
+    NSClock::advance(5.0);
+    EXPECT_EQ(fired, 0);
+    EXPECT_FALSE(NSRunLoop::mainRunLoop()->runMode(NSDefaultRunLoopMode, NSClock::distantFuture));
+}
+
+TEST_F(NSTimerTest, RealClockTimerFiresWithoutAdvancingTheVirtualClock)
+{
+    bool fired = false;
+    auto timer = NSTimer::timerWithTimeInterval(0.02, false, [&](NSTimer&) { fired = true; });
+    timer->setUsesRealClock(true);
+    NSRunLoop::mainRunLoop()->addTimer(timer, NSDefaultRunLoopMode);
+    EXPECT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return fired; }, 10.0));
+    EXPECT_DOUBLE_EQ(elapsed(), 0.0);
+}
+
+TEST(NSTimerRealClock, RunUntilDateWaitsForRealTimersAndTheDate)
+{
+    ASSERT_FALSE(NSClock::isVirtual());
+    auto loop = NSRunLoop::mainRunLoop();
+    int fired = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(0.01, true, [&](NSTimer&) { ++fired; });
+    NSTimeInterval until = NSClock::timeIntervalSinceReferenceDate() + 0.05;
+    loop->runUntilDate(until);
+    EXPECT_GE(NSClock::timeIntervalSinceReferenceDate(), until);
+    EXPECT_GE(fired, 1);
+    timer->invalidate();
+}
+
+TEST(NSClockTest, VirtualTimeStandsStillMovesOnAdvanceAndMonotonicTimeNeverGoesBack)
+{
+    NSClock::useVirtualClock(1000000000.0);
+    EXPECT_TRUE(NSClock::isVirtual());
+    EXPECT_DOUBLE_EQ(NSClock::timeIntervalSince1970(), 1000000000.0);
+    EXPECT_DOUBLE_EQ(NSClock::timeIntervalSinceReferenceDate(), 1000000000.0 - 978307200.0);
+    NSTimeInterval mono = NSClock::monotonic();
+    NSClock::advance(86400.0);
+    EXPECT_DOUBLE_EQ(NSClock::timeIntervalSince1970(), 1000086400.0);
+    EXPECT_DOUBLE_EQ(NSClock::monotonic(), mono + 86400.0);
+    NSClock::useRealClock();
+    EXPECT_FALSE(NSClock::isVirtual());
+    EXPECT_GE(NSClock::monotonic(), mono + 86400.0);
+    EXPECT_THROW(NSClock::advance(1.0), NSException);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+#include "ui/SRXRegexCache.h"
+
+#include <unicode/ustring.h>
+
+#include <bit>
+#include <climits>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+size_t hashOf(const NSString& s) { return std::hash<std::string_view>{}(s.view()); }
+
+unsigned lookasideIndex(SRXRegexOptions options, size_t hash)
+{
+    return static_cast<unsigned>((options + (options >> 4) + (hash >> 4)) & 63);
+}
+
+// The subject's length in UTF-16 units, counted as the conversion below will
+// produce them (malformed UTF-8 becomes U+FFFD), so ICU never reads past the copy.
+NSUInteger utf16Length(const NSString& s)
+{
+    const std::string& bytes = s.str();
+    if (bytes.empty()) return 0;
+    UErrorCode st = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strFromUTF8WithSub(nullptr, 0, &needed, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &st);
+    return static_cast<NSUInteger>(needed);
+}
+
+// Converts into out (capacity units); returns the units written.
+NSUInteger copyUTF16(const NSString& s, char16_t* out, NSUInteger capacity)
+{
+    const std::string& bytes = s.str();
+    if (bytes.empty()) return 0;
+    UErrorCode st = U_ZERO_ERROR;
+    int32_t written = 0;
+    u_strFromUTF8WithSub(out, static_cast<int32_t>(capacity), &written, bytes.data(), static_cast<int32_t>(bytes.size()),
+                         0xFFFD, nullptr, &st);
+    return static_cast<NSUInteger>(written);
+}
+
+}  // namespace
+
+uint16_t SRXLRUTouch(uint16_t word, int way)
+{
+    return static_cast<uint16_t>((word | (0xFu << (4 * way))) & ~(0x1111u << (3 - way)));
+}
+
+int SRXLRUVictim(uint16_t word)
+{
+    const uint32_t x = static_cast<uint32_t>(word) << 16;
+    const uint32_t t = ((((x & 0x77770000u) + 0x77777777u) | x) & 0x88880000u) ^ 0x88888888u;
+    return 3 - std::countl_zero(t) / 4;
+}
+
+SRXRegexCache::SRXRegexCache()
+{
+    setLRU_.fill(SRXLRUInitial);
+    // The fixed pool's storage is made once; a subject shorter than it never allocates.
+    for (auto& b : fixed_) {
+        b.units = std::make_unique_for_overwrite<char16_t[]>(kFixedBufferUnits);
+        b.capacity = kFixedBufferUnits;
+    }
+}
+
+SRXRegexCache::~SRXRegexCache() { flushAllCaches(); }
+
+SRXRegexCache& SRXRegexCache::shared()
+{
+    // Lives for the process: worker threads may still match while it exits.
+    static SRXRegexCache* cache = new SRXRegexCache;
+    return *cache;
+}
+
+int SRXRegexCache::setOfPattern(const NSString& pattern, SRXRegexOptions options)
+{
+    return static_cast<int>((hashOf(pattern) ^ options) % kSets);
+}
+
+void SRXRegexCache::hit(SRXCachedRegex& slot, unsigned lookaside)
+{
+    const int number = static_cast<int>(&slot - slots_.data());
+    lastUsed_ = &slot;
+    lookaside_[lookaside] = static_cast<uint8_t>(number);
+    setLRU_[number / kWays] = SRXLRUTouch(setLRU_[number / kWays], number % kWays);
+}
+
+SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXRegexOptions options,
+                                                 std::shared_ptr<NSError>* error,
+                                                 std::optional<NSException>* exception)
+{
+    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
+        return lastUsed_;
+    lastUsed_ = nullptr;
+
+    const size_t hash = hashOf(pattern);
+    const unsigned index = lookasideIndex(options, hash);
+    SRXCachedRegex& seen = slots_[lookaside_[index]];
+    if (seen.icu_regex && seen.options == options && seen.regexString == pattern) {
+        hit(seen, index);
+        return &seen;
+    }
+    const int set = static_cast<int>((hash ^ options) % kSets);
+    for (int way = kWays - 1; way >= 0; --way) {
+        SRXCachedRegex& s = slots_[set * kWays + way];
+        if (s.icu_regex && s.regexHash == hash && s.options == options && s.regexString == pattern) {
+            hit(s, index);
+            return &s;
+        }
+    }
+
+    SRXCachedRegex& slot = slots_[set * kWays + SRXLRUVictim(setLRU_[set])];
+    clearRegexSlot(slot);
+    const std::u16string units = pattern.utf16();
+    if (units.size() >= static_cast<size_t>(INT_MAX)) {
+        if (exception) exception->emplace(NSRangeException, "Regex string length exceeds INT_MAX");
+        return nullptr;
+    }
+    UParseError parseError{};
+    parseError.line = -1;
+    parseError.offset = -1;
+    UErrorCode status = U_ZERO_ERROR;
+    slot.icu_regex = uregex_open(units.c_str(), static_cast<int32_t>(units.size()), options, &parseError, &status);
+    if (U_SUCCESS(status)) slot.captureCount = uregex_groupCount(slot.icu_regex, &status);
+    if (U_SUCCESS(status)) {
+        slot.regexString = pattern;
+        slot.regexHash = hash;
+        slot.options = options;
+        hit(slot, index);
+        return &slot;
+    }
+    clearRegexSlot(slot);
+    lastUsed_ = nullptr;
+    if (error) {
+        SRXFailure f(pattern, options, status);
+        f.parseError = &parseError;
+        *error = SRXMakeICUError(f, "There was an error compiling the regular expression.");
+    }
+    return nullptr;
+}
+
+SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern, SRXRegexOptions options,
+                                                         const NSString& subject, NSUInteger* subjectLength,
+                                                         NSRange* range, std::shared_ptr<NSError>* error,
+                                                         std::optional<NSException>* exception, UErrorCode* status)
+{
+    SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
+    // With a slot, the subject's copy gives its length without a second pass.
+    SRXBuffer* buffer = nullptr;
+    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
+    const NSUInteger length = buffer ? buffer->length : utf16Length(subject);
+    *subjectLength = length;
+    if (range->length == SRXWholeLength) range->length = length;
+    // Written so that a huge location or length cannot wrap around the check.
+    if (range->location > length || range->length > length - range->location) {
+        if (exception && !*exception) exception->emplace(NSRangeException, "Range or index out of bounds.");
+        return nullptr;
+    }
+    if (length >= static_cast<NSUInteger>(INT_MAX)) {
+        if (exception && !*exception) exception->emplace(NSRangeException, "String length exceeds INT_MAX.");
+        return nullptr;
+    }
+    if (!slot) return nullptr;
+    if (!bindText(*slot, *buffer, *range, status)) {
+        if (exception && !*exception) exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
+        return nullptr;
+    }
+    return slot;
+}
+
+SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
+{
+    const auto holding = [&](std::array<SRXBuffer, kWays>& pool) {
+        int way = 0;
+        while (way < kWays && !(pool[way].string == subject)) ++way;
+        return way;
+    };
+    int way = holding(fixed_);
+    if (way < kWays) {
+        fixedLRU_ = SRXLRUTouch(fixedLRU_, way);
+        return fixed_[way];
+    }
+    way = holding(dynamic_);
+    if (way < kWays) {
+        dynamicLRU_ = SRXLRUTouch(dynamicLRU_, way);
+        return dynamic_[way];
+    }
+    // Never more units than bytes: a short text needs no count before it is copied.
+    const NSUInteger length = subject.str().size() < kFixedBufferUnits ? 0 : utf16Length(subject);
+    const bool fixed = length < kFixedBufferUnits;
+    auto& pool = fixed ? fixed_ : dynamic_;
+    uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
+    way = SRXLRUVictim(lru);
+    SRXBuffer& b = pool[way];
+    clearBuffer(b, false);
+    b.string = subject;
+    if (b.capacity < length) {
+        b.units = std::make_unique_for_overwrite<char16_t[]>(length);
+        b.capacity = length;
+    }
+    b.length = copyUTF16(subject, b.units.get(), b.capacity);
+    lru = SRXLRUTouch(lru, way);
+    return b;
+}
+
+bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, NSRange range, UErrorCode* status)
+{
+    // Units that changed since the slot was bound must be handed to ICU again.
+    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
+        slot.buffer = &buffer;
+        slot.bufferGeneration = buffer.generation;
+        slot.setToUniChar = buffer.units.get();
+        slot.setToRange = SRXNoRange;
+    }
+    const char16_t* units = slot.setToUniChar;
+    if (range == slot.setToRange) return true;
+    slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.setToRange = range;
+    uregex_setText(slot.icu_regex, units + range.location, static_cast<int32_t>(range.length), status);
+    if (U_SUCCESS(*status)) return true;
+    unbindRegexText(slot);
+    return false;
+}
+
+void SRXRegexCache::unbindRegexText(SRXCachedRegex& slot)
+{
+    if (slot.icu_regex) {
+        UErrorCode st = U_ZERO_ERROR;
+        uregex_setText(slot.icu_regex, u"", 0, &st);
+    }
+    slot.buffer = nullptr;
+    slot.setToUniChar = nullptr;
+    slot.setToRange = slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+}
+
+void SRXRegexCache::clearRegexSlot(SRXCachedRegex& slot)
+{
+    unbindRegexText(slot);
+    if (lastUsed_ == &slot) lastUsed_ = nullptr;
+    if (slot.icu_regex) uregex_close(slot.icu_regex);
+    slot.icu_regex = nullptr;
+    slot.captureCount = -1;
+    slot.regexString = NSString();
+    slot.regexHash = 0;
+    slot.options = 0;
+}
+
+void SRXRegexCache::clearBuffer(SRXBuffer& buffer, bool freeStorage)
+{
+    // Slots still naming this buffer see the new generation and bind afresh.
+    ++buffer.generation;
+    buffer.string = NSString();
+    buffer.length = 0;
+    if (freeStorage) {
+        buffer.units.reset();
+        buffer.capacity = 0;
+    }
+}
+
+void SRXRegexCache::flushAllCaches()
+{
+    lastUsed_ = nullptr;
+    for (auto& slot : slots_) clearRegexSlot(slot);
+    for (auto& b : fixed_) clearBuffer(b, false);
+    for (auto& b : dynamic_) clearBuffer(b, true);
+}
+
+void SRXRegexCache::flushCachedRegexData(const NSString& subject)
+{
+    for (auto* pool : {&fixed_, &dynamic_})
+        for (auto& b : *pool) {
+            if (!(b.string == subject)) continue;
+            for (auto& slot : slots_)
+                if (slot.buffer == &b) unbindRegexText(slot);
+            clearBuffer(b, false);
+        }
+}
