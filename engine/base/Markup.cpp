@@ -88,14 +88,27 @@ void FreeMarkupTree(tagMarkupNode* node) {
 }
 
 void MarkupAddNode(tagMarkupState& state, tagMarkupNode* node) {
-  tagMarkupNode** link = state.stack.empty() ? &state.head : &state.stack.back()->child;
-  while (*link) {
-    link = &(*link)->next;
+  // The tails keep appending constant-time however many siblings there are.
+  tagMarkupNode*& tail = state.stack.empty() ? state.headTail : state.tails.back();
+  if (tail) {
+    tail->next = node;
+  } else if (state.stack.empty()) {
+    state.head = node;
+  } else {
+    state.stack.back()->child = node;
   }
-  *link = node;
+  tail = node;
 }
 
-void MarkupPushElement(tagMarkupState& state, tagMarkupNode* element) { state.stack.push_back(element); }
+void MarkupPushElement(tagMarkupState& state, tagMarkupNode* element) {
+  state.stack.push_back(element);
+  state.tails.push_back(nullptr);
+}
+
+void MarkupPopElement(tagMarkupState& state) {
+  state.stack.pop_back();
+  state.tails.pop_back();
+}
 
 void MarkupAppendUnit(tagMarkupState& state, unsigned short unit) {
   if (state.token.empty()) {
@@ -198,7 +211,7 @@ tagMarkupNode* ParseMarkup(const CVString& text) {
         } else {
           more = !s.stack.empty() && TokenIs(s, s.stack.back()->text) && MarkupNextToken(s) == kTokenClose;
           if (more) {
-            s.stack.pop_back();
+            MarkupPopElement(s);
           }
         }
         break;
@@ -222,13 +235,13 @@ tagMarkupNode* ParseMarkup(const CVString& text) {
       case kTokenEmptyClose:
         more = !s.stack.empty();
         if (more) {
-          s.stack.pop_back();
+          MarkupPopElement(s);
         }
         break;
       case kTokenDeclClose:
         more = !s.stack.empty() && s.stack.back()->text.GetAt(0) == '?';
         if (more) {
-          s.stack.pop_back();
+          MarkupPopElement(s);
         }
         break;
       case kTokenComment:

@@ -50,7 +50,9 @@ struct tagMarkupState {
   int lastToken = kTokenEnd;
   std::vector<unsigned short> token;  // the last token, zero-terminated
   std::vector<tagMarkupNode*> stack;  // open elements
+  std::vector<tagMarkupNode*> tails;  // the last child of each open element
   tagMarkupNode* head = nullptr;      // first top-level node
+  tagMarkupNode* headTail = nullptr;  // last top-level node
 };
 
 // Parses the text; the first top-level node, null when nothing was built.
@@ -63,6 +65,7 @@ tagMarkupNode* NewMarkupNode(tagMarkupNode* parent, int type, const unsigned sho
 // Appends the node to the element on top of the stack, or to the top level.
 void MarkupAddNode(tagMarkupState& state, tagMarkupNode* node);
 void MarkupPushElement(tagMarkupState& state, tagMarkupNode* element);
+void MarkupPopElement(tagMarkupState& state);
 void MarkupAppendUnit(tagMarkupState& state, unsigned short unit);
 // Scans the next token into the token buffer and returns its type.
 int MarkupNextToken(tagMarkupState& state);
