@@ -608,6 +608,7 @@ void CHttpClient::OnSocketEvent(tagClientSocket* slot) {
       }
       [[fallthrough]];
     case kSockDataWaiting: {
+      int before = slot->bodyPos;
       int n = Receive(slot);
       if (state == kSockSent) {
         ReportProgress(slot);
@@ -627,7 +628,11 @@ void CHttpClient::OnSocketEvent(tagClientSocket* slot) {
         Terminate(kMsgHttpConnectFailed, true);
         m_retryCount = 0;
       } else if (n >= 1) {
-        m_retryCount = 0;
+        // Only progress in the body earns fresh attempts: a peer that sends
+        // headers and hangs up every time must not be retried for ever.
+        if (slot->bodyPos > before) {
+          m_retryCount = 0;
+        }
         if (m_partial) {
           Post(1, kMsgHttpPartial, m_requestId);
         }

@@ -292,11 +292,13 @@ int CVSocketMan::RemoveSocket(CVSocket* socket) {
   m_sockets.erase(it);
   socket->m_pMan.store(nullptr);
   if (m_inPass && !IsWorkerThread()) {
-    // The worker may be using the socket right now.
+    // The worker may be using the socket right now: wait for the end of
+    // that pass (a later pass no longer sees the socket).
+    unsigned long passEnd = m_passesEnded + 1;
     lock.unlock();
     Wake();
     lock.lock();
-    m_passEnded.wait(lock, [this] { return !m_inPass; });
+    m_passEnded.wait(lock, [this, passEnd] { return m_passesEnded >= passEnd; });
   }
   return 1;
 }
@@ -364,12 +366,18 @@ void CVSocketMan::ThreadProc() {
     {
       std::lock_guard<std::mutex> lock(m_lock);
       m_inPass = false;
+      ++m_passesEnded;
     }
     m_passEnded.notify_all();
   }
 }
 
 void CVSocketMan::Serve(std::vector<CVSocket*>& sockets) {
+  // Wake-ups are consumed before the commands are read, so one that arrives
+  // later stays pending and ends the coming poll at once.
+  char drain[64];
+  while (::read(m_wakeFd[0], drain, sizeof drain) > 0) {
+  }
   for (CVSocket* socket : sockets) {
     if (StillListed(socket)) {
       socket->RunCommands();
@@ -404,11 +412,6 @@ void CVSocketMan::Serve(std::vector<CVSocket*>& sockets) {
   }
   if (poll(fds.data(), fds.size(), open ? kRoundMs : kIdleRoundMs) < 0) {
     fds.assign(fds.size(), pollfd{-1, 0, 0});
-  }
-  if (fds[0].revents & POLLIN) {
-    char drain[64];
-    while (::read(m_wakeFd[0], drain, sizeof drain) > 0) {
-    }
   }
   for (size_t i = 0; i < polled.size(); ++i) {
     CVSocket* socket = polled[i];

@@ -151,6 +151,7 @@ private:
   mutable std::mutex m_lock;
   std::condition_variable m_passEnded;
   bool m_inPass = false;
+  unsigned long m_passesEnded = 0;
   std::vector<CVSocket*> m_removedInPass;
   std::thread m_thread;
   std::atomic<bool> m_run{false};

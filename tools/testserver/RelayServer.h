@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace testserver {
@@ -33,8 +34,10 @@ public:
     };
 
     struct Resource {
+        Resource(std::string content = {}, Mode how = Mode::Plain) : body(std::move(content)), mode(how) {}
+
         std::string body;
-        Mode mode = Mode::Plain;
+        Mode mode;
         int status = 200;                     // Status
         std::optional<std::string> location;  // Redirect
         Headers headers;                      // added to every answer (e.g. Content-Encoding)
