@@ -1,5 +1,6 @@
 #include "engine/base/Unzip.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/base/VCMMap.h"
@@ -16,6 +17,19 @@ bool SafeEntryName(const char* name, uLong storedLength) {
   size_t length = std::strlen(name);
   return length > 0 && length == storedLength && name[0] != '/' && std::strstr(name, "..") == nullptr &&
          std::strchr(name, '\\') == nullptr;
+}
+
+// minizip does not open an archive without entries (nothing but the 22-byte
+// end record), which is still a valid, empty package.
+bool IsEmptyArchive(const char* path) {
+  unsigned char record[23] = {};
+  std::FILE* file = std::fopen(path, "rb");
+  size_t n = file ? std::fread(record, 1, sizeof record, file) : 0;
+  if (file) {
+    std::fclose(file);
+  }
+  return n == 22 && std::memcmp(record, "PK\x05\x06", 4) == 0 && record[8] == 0 && record[9] == 0 &&
+         record[10] == 0 && record[11] == 0;
 }
 
 // The copy buffer: as large as possible up to kUnzipCopyBuffer.
@@ -49,11 +63,14 @@ public:
     path[n] = 0;
     m_zip = unzOpen64(path);
     unz_global_info64 info;
-    if (!m_zip || unzGetGlobalInfo64(m_zip, &info) != UNZ_OK ||
-        info.number_entry > static_cast<ZPOS64_T>(limits.maxEntries)) {
+    if (m_zip) {
+      if (unzGetGlobalInfo64(m_zip, &info) != UNZ_OK || info.number_entry > static_cast<ZPOS64_T>(limits.maxEntries)) {
+        return false;
+      }
+      m_entries = info.number_entry;
+    } else if (!IsEmptyArchive(path)) {
       return false;
     }
-    m_entries = info.number_entry;
     int t = WideToMultiByte(kCodePageGbk, targetFolder, -1, nullptr, 0);
     if (t <= 0 || t + 2 > kUnzipPathBytes) {
       return false;
