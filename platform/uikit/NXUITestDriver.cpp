@@ -1,0 +1,136 @@
+#include "platform/uikit/NXUITestDriver.h"
+
+#include "platform/foundation/NSClock.h"
+#include "platform/foundation/NSRunLoop.h"
+#include "platform/uikit/UIGestureRecognizer.h"
+
+NXUITestDriver::NXUITestDriver()
+{
+    UIApplication::sharedApplication().reset();
+    NSClock::useVirtualClock();
+    UIView::setAnimationsEnabled(true);
+    UIView::clearCommittedAnimations();
+    window_ = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
+    window_->makeKeyAndVisible();
+}
+
+NXUITestDriver::~NXUITestDriver()
+{
+    // Controllers on screen hear that they go.
+    const auto views = window_->subviews();
+    for (const auto& v : views) v->removeFromSuperview();
+    UIApplication::sharedApplication().reset();
+    NSClock::useRealClock();
+}
+
+void NXUITestDriver::show(const std::shared_ptr<UIViewController>& vc)
+{
+    window_->addSubview(vc->view());
+    layout();
+}
+
+static UIView* search(UIView& v, const std::function<bool(UIView&)>& match)
+{
+    if (match(v)) return &v;
+    const auto subviews = v.subviews();
+    for (const auto& s : subviews)
+        if (auto* found = search(*s, match)) return found;
+    return nullptr;
+}
+
+UIView* NXUITestDriver::findView(const std::function<bool(UIView&)>& match) const { return search(*window_, match); }
+
+UIView* NXUITestDriver::viewWithText(const NSString& text) const
+{
+    return findView([&](UIView& v) {
+        if (auto* l = dynamic_cast<UILabel*>(&v)) return l->text() == text;
+        if (auto* b = dynamic_cast<UIButton*>(&v)) return b->currentTitle() == text;
+        if (auto* f = dynamic_cast<UITextField*>(&v)) return f->text() == text;
+        return false;
+    });
+}
+
+UIButton* NXUITestDriver::buttonWithTitle(const NSString& title) const
+{
+    return find<UIButton>([&](UIButton& b) { return b.currentTitle() == title; });
+}
+
+bool NXUITestDriver::tap(UIView* view)
+{
+    if (!view || view->window() != window_.get()) return false;
+    const CGRect b = view->bounds();
+    const CGPoint p = view->convertPoint(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+    UIView* hit = window_->hitTest(p, nullptr);
+    if (!hit || !hit->isDescendantOfView(view)) return false;
+    return tapAt(p);
+}
+
+bool NXUITestDriver::tapAt(CGPoint p)
+{
+    UIView* hit = window_->hitTest(p, nullptr);
+    if (!hit) return false;
+    auto keep = hit->self();
+    for (UIView* v = hit; v; v = v->superview()) {
+        for (const auto& g : v->gestureRecognizers()) {
+            auto* tapRecognizer = dynamic_cast<UITapGestureRecognizer*>(g.get());
+            if (tapRecognizer && tapRecognizer->enabled && tapRecognizer->numberOfTapsRequired == 1) {
+                auto keepRecognizer = g;
+                tapRecognizer->recognize(UIGestureRecognizerStateEnded, p);
+                return true;
+            }
+        }
+    }
+    auto touch = std::make_shared<UITouch>(keep, p, 1);
+    UIEvent event({touch});
+    hit->touchesBegan({touch}, &event);
+    hit->touchesEnded({touch}, &event);
+    return true;
+}
+
+bool NXUITestDriver::type(UITextField* field, const NSString& text)
+{
+    if (!field || !field->becomeFirstResponder()) return false;
+    const std::u16string units = text.utf16();
+    for (size_t i = 0; i < units.size(); ++i) {
+        const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size();
+        field->insertText(NSString::stringWithCharacters(&units[i], pair ? 2 : 1));
+        if (pair) ++i;
+    }
+    return true;
+}
+
+NXButtonPanel* NXUITestDriver::visibleAlert() const
+{
+    return dynamic_cast<NXButtonPanel*>(window_->visibleAlert().get());
+}
+
+bool NXUITestDriver::pressAlertButton(NSInteger index)
+{
+    auto* alert = visibleAlert();
+    if (!alert || !alert->buttonAtIndex(index)) return false;
+    alert->pressButtonAtIndex(index);
+    return true;
+}
+
+static void layoutTree(UIView& v)
+{
+    v.layoutIfNeeded();
+    const auto subviews = v.subviews();
+    for (const auto& s : subviews) layoutTree(*s);
+}
+
+void NXUITestDriver::layout() { layoutTree(*window_); }
+
+bool NXUITestDriver::pumpUntil(const std::function<bool()>& done, NSTimeInterval timeout)
+{
+    layout();
+    const bool ok = NSRunLoop::mainRunLoop()->runUntil(done, timeout);
+    layout();
+    return ok;
+}
+
+void NXUITestDriver::advanceClock(NSTimeInterval seconds)
+{
+    NSClock::advance(seconds);
+    layout();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The test driver that screen tests use: a key window, finding views, and the
+// user's taps, typing, alert presses and drags.
+
+#include <functional>
+
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/UITextField.h"
+#include "platform/uikit/UIViewController.h"
+
+class NXUITestDriver {
+public:
+    // A fresh application state, the virtual clock (real time again at the
+    // end) and a key window the size of the screen.
+    NXUITestDriver();
+    ~NXUITestDriver();
+    NXUITestDriver(const NXUITestDriver&) = delete;
+    NXUITestDriver& operator=(const NXUITestDriver&) = delete;
+
+    UIWindow* window() const { return window_.get(); }
+    // Puts a controller's view on the window (it appears).
+    void show(const std::shared_ptr<UIViewController>& vc);
+
+    // Depth first from the window, in subview order.
+    UIView* findView(const std::function<bool(UIView&)>& match) const;
+    template <class T>
+    T* find(const std::function<bool(T&)>& match = nullptr) const
+    {
+        return static_cast<T*>(findView([&](UIView& v) {
+            auto* t = dynamic_cast<T*>(&v);
+            return t && (!match || match(*t));
+        }));
+    }
+    UIView* viewWithTag(NSInteger tag) const { return window_->viewWithTag(tag); }
+    // A label, button (current title) or text field showing the text.
+    UIView* viewWithText(const NSString& text) const;
+    UIButton* buttonWithTitle(const NSString& title) const;
+
+    // A tap in the middle of the view as the user makes it: the view must be
+    // the one (or inside the one) hit there, else nothing happens and false
+    // comes back. A tap recogniser on the way up takes the tap; otherwise the
+    // touches go to the view hit.
+    bool tap(UIView* view);
+    bool tapAt(CGPoint windowPoint);
+    void tapBarButtonItem(UIBarButtonItem* item) { if (item) item->sendAction(); }
+
+    // Focuses the field and types the text one character at a time through the
+    // delegate; false when the field would not take the focus.
+    bool type(UITextField* field, const NSString& text);
+
+    // The alert or sheet on top, and a press on its button.
+    NXButtonPanel* visibleAlert() const;
+    bool pressAlertButton(NSInteger index);
+
+    // Scroll views.
+    void drag(UIScrollView* sv, CGPoint translation, bool decelerate = false) { if (sv) sv->drag(translation, decelerate); }
+    void scrollTo(UIScrollView* sv, CGPoint offset) { if (sv) sv->setContentOffset(offset, false); }
+
+    // Layout asked for anywhere in the window is done.
+    void layout();
+
+    // Runs the main run loop (default mode) until the condition holds or the
+    // bound in real seconds passes; returns the condition.
+    bool pumpUntil(const std::function<bool()>& done, NSTimeInterval timeout = 5);
+    // Moves the virtual clock on: due timers, delayed performs and animation
+    // ends fire in order.
+    void advanceClock(NSTimeInterval seconds);
+
+private:
+    std::shared_ptr<UIWindow> window_;
+};

@@ -1,0 +1,130 @@
+#include "platform/uikit/UIAlertView.h"
+
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UINavigationController.h"
+
+static constexpr CGFloat kButtonHeight = 44;
+
+NSInteger NXButtonPanel::addButtonWithTitle(const NSString& buttonTitle)
+{
+    const auto index = static_cast<NSInteger>(buttons_.size());
+    auto b = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    b->setTitle(buttonTitle, UIControlStateNormal);
+    b->setTag(index + 1);
+    b->addTarget(shared_from_this(), NX_SEL(NXButtonPanel, buttonTapped), UIControlEventTouchUpInside);
+    buttons_.push_back(b);
+    addSubview(b);
+    CGRect f = frame();
+    b->setFrame(CGRectMake(10, f.size.height, f.size.width - 20, kButtonHeight - 4));
+    f.size.height += kButtonHeight;
+    setFrame(f);
+    return index;
+}
+
+NSString NXButtonPanel::buttonTitleAtIndex(NSInteger index) const
+{
+    auto* b = buttonAtIndex(index);
+    return b ? b->titleForState(UIControlStateNormal) : NSString();
+}
+
+UIButton* NXButtonPanel::buttonAtIndex(NSInteger index) const
+{
+    return index >= 0 && index < numberOfButtons() ? buttons_[index].get() : nullptr;
+}
+
+void NXButtonPanel::buttonTapped(const id& sender)
+{
+    if (auto* b = dynamic_cast<UIButton*>(sender.get())) pressButtonAtIndex(b->tag() - 1);
+}
+
+void NXButtonPanel::pressButtonAtIndex(NSInteger index)
+{
+    if (!visible()) return;
+    auto keep = self();
+    clicked(index);
+    dismissWithClickedButtonIndex(index, true);
+}
+
+void NXButtonPanel::dismissWithClickedButtonIndex(NSInteger index, bool)
+{
+    if (!visible()) return;
+    auto keep = self();
+    willDismiss(index);
+    removeFromSuperview();
+    didDismiss(index);
+}
+
+void NXButtonPanel::showOn(UIView* host)
+{
+    UIWindow* window = host ? host->window() : nullptr;
+    if (!window) window = UIApplication::sharedApplication().keyWindow().get();
+    if (!window || visible()) return;
+    window->addSubview(self());
+    window->recordShownAlert(self());
+}
+
+// ---- Alert -------------------------------------------------------------------
+
+std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, const NSString& message,
+                                                        const std::shared_ptr<UIAlertViewDelegate>& delegate,
+                                                        const NSString& cancelButtonTitle,
+                                                        const std::vector<NSString>& otherButtonTitles)
+{
+    auto a = UIView::initWithFrame<UIAlertView>(CGRectMake(18, 0, 284, 100));
+    a->title = title;
+    a->message = message;
+    a->delegate = delegate;
+    if (!cancelButtonTitle.isNil()) a->cancelButtonIndex = a->addButtonWithTitle(cancelButtonTitle);
+    for (const auto& t : otherButtonTitles) {
+        const NSInteger i = a->addButtonWithTitle(t);
+        if (a->firstOtherButtonIndex < 0) a->firstOtherButtonIndex = i;
+    }
+    return a;
+}
+
+void UIAlertView::show()
+{
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    const CGRect f = frame();
+    setFrame(CGRectMake((screen.size.width - f.size.width) / 2, (screen.size.height - f.size.height) / 2, f.size.width, f.size.height));
+    showOn(nullptr);
+}
+
+void UIAlertView::clicked(NSInteger i) { if (auto d = delegate.lock()) d->alertView_clickedButtonAtIndex(this, i); }
+void UIAlertView::willDismiss(NSInteger i) { if (auto d = delegate.lock()) d->alertView_willDismissWithButtonIndex(this, i); }
+void UIAlertView::didDismiss(NSInteger i) { if (auto d = delegate.lock()) d->alertView_didDismissWithButtonIndex(this, i); }
+
+// ---- Action sheet ----------------------------------------------------------------
+
+std::shared_ptr<UIActionSheet> UIActionSheet::initWithTitle(const NSString& title,
+                                                            const std::shared_ptr<UIActionSheetDelegate>& delegate,
+                                                            const NSString& cancelButtonTitle,
+                                                            const NSString& destructiveButtonTitle,
+                                                            const std::vector<NSString>& otherButtonTitles)
+{
+    auto s = init();
+    s->title = title;
+    s->delegate = delegate;
+    if (!destructiveButtonTitle.isNil()) s->destructiveButtonIndex = s->addButtonWithTitle(destructiveButtonTitle);
+    for (const auto& t : otherButtonTitles) {
+        const NSInteger i = s->addButtonWithTitle(t);
+        if (s->firstOtherButtonIndex < 0) s->firstOtherButtonIndex = i;
+    }
+    if (!cancelButtonTitle.isNil()) s->cancelButtonIndex = s->addButtonWithTitle(cancelButtonTitle);
+    return s;
+}
+
+void UIActionSheet::showInView(UIView* view)
+{
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    const CGRect f = frame();
+    setFrame(CGRectMake(0, screen.size.height - f.size.height, screen.size.width, f.size.height));
+    showOn(view);
+}
+
+void UIActionSheet::showFromTabBar(UITabBar* tabBar) { showInView(tabBar); }
+void UIActionSheet::showFromToolbar(UIToolbar* toolbar) { showInView(toolbar); }
+
+void UIActionSheet::clicked(NSInteger i) { if (auto d = delegate.lock()) d->actionSheet_clickedButtonAtIndex(this, i); }
+void UIActionSheet::willDismiss(NSInteger i) { if (auto d = delegate.lock()) d->actionSheet_willDismissWithButtonIndex(this, i); }
+void UIActionSheet::didDismiss(NSInteger i) { if (auto d = delegate.lock()) d->actionSheet_didDismissWithButtonIndex(this, i); }

@@ -1,0 +1,56 @@
+#include "platform/uikit/UIApplication.h"
+
+#include <algorithm>
+
+void UIWindow::makeKeyWindow() { UIApplication::sharedApplication().setKeyWindow(std::static_pointer_cast<UIWindow>(self())); }
+
+void UIWindow::makeKeyAndVisible()
+{
+    makeKeyWindow();
+    setHidden(false);
+}
+
+bool UIWindow::isKeyWindow() const { return UIApplication::sharedApplication().keyWindow().get() == this; }
+
+std::shared_ptr<UIView> UIWindow::visibleAlert() const
+{
+    for (auto it = shownAlerts_.rbegin(); it != shownAlerts_.rend(); ++it)
+        if ((*it)->superview()) return *it;
+    return nullptr;
+}
+
+UIApplication& UIApplication::sharedApplication()
+{
+    static UIApplication app;
+    return app;
+}
+
+bool UIApplication::openURL(const NSString& url)
+{
+    if (url.isNil()) return false;
+    openedURLs_.push_back(url);
+    return true;
+}
+
+void UIApplication::reset()
+{
+    keyWindow_.reset();
+    delegate.reset();
+    networkActivityIndicatorVisible_ = false;
+    statusBarStyle_ = UIStatusBarStyleDefault;
+    statusBarHidden_ = false;
+    statusBarOrientation_ = UIInterfaceOrientationPortrait;
+    openedURLs_.clear();
+}
+
+UIScreen& UIScreen::mainScreen()
+{
+    static UIScreen screen;
+    return screen;
+}
+
+UIDevice& UIDevice::currentDevice()
+{
+    static UIDevice device;
+    return device;
+}

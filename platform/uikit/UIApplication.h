@@ -1,0 +1,107 @@
+#pragma once
+// The shared application, its windows, the screen and the device.
+
+#include <memory>
+#include <vector>
+
+#include "platform/uikit/UIView.h"
+
+class UIAlertView;
+class UIActionSheet;
+
+class UIWindow : public UIView {
+public:
+    UIWindow() { window_ = this; }
+    static std::shared_ptr<UIWindow> initWithFrame(CGRect frame) { return UIView::initWithFrame<UIWindow>(frame); }
+    // Makes this the application's key window and shows it.
+    void makeKeyAndVisible();
+    void makeKeyWindow();
+    bool isKeyWindow() const;
+    // Alert views and action sheets shown on this window, in the order shown.
+    std::vector<std::shared_ptr<UIView>> shownAlerts() const { return shownAlerts_; }
+    // The alert or sheet on top that is still showing, or nullptr.
+    std::shared_ptr<UIView> visibleAlert() const;
+    void recordShownAlert(const std::shared_ptr<UIView>& alert) { shownAlerts_.push_back(alert); }
+    // The view that is first responder in this window, if any.
+    UIResponder* firstResponder() const { return firstResponder_; }
+    void setFirstResponder(UIResponder* r) { firstResponder_ = r; }
+
+private:
+    std::vector<std::shared_ptr<UIView>> shownAlerts_;
+    UIResponder* firstResponder_ = nullptr;
+};
+
+enum UIStatusBarStyle : NSInteger {
+    UIStatusBarStyleDefault = 0,
+    UIStatusBarStyleBlackTranslucent = 1,
+    UIStatusBarStyleBlackOpaque = 2,
+};
+enum UIStatusBarAnimation : NSInteger { UIStatusBarAnimationNone = 0, UIStatusBarAnimationFade = 1, UIStatusBarAnimationSlide = 2 };
+enum UIInterfaceOrientation : NSInteger {
+    UIInterfaceOrientationPortrait = 1,
+    UIInterfaceOrientationPortraitUpsideDown = 2,
+    UIInterfaceOrientationLandscapeLeft = 4,
+    UIInterfaceOrientationLandscapeRight = 3,
+};
+
+class UIApplicationDelegate {
+public:
+    virtual ~UIApplicationDelegate() = default;
+};
+
+class UIApplication : public NSObject {
+public:
+    static UIApplication& sharedApplication();
+
+    std::shared_ptr<UIWindow> keyWindow() const { return keyWindow_.lock(); }
+    void setKeyWindow(const std::shared_ptr<UIWindow>& w) { keyWindow_ = w; }
+    std::weak_ptr<UIApplicationDelegate> delegate;
+
+    bool networkActivityIndicatorVisible() const { return networkActivityIndicatorVisible_; }
+    void setNetworkActivityIndicatorVisible(bool v) { networkActivityIndicatorVisible_ = v; }
+    UIStatusBarStyle statusBarStyle() const { return statusBarStyle_; }
+    void setStatusBarStyle(UIStatusBarStyle s, bool animated = false) { statusBarStyle_ = s; }
+    bool statusBarHidden() const { return statusBarHidden_; }
+    void setStatusBarHidden(bool h, UIStatusBarAnimation animation = UIStatusBarAnimationNone) { statusBarHidden_ = h; }
+    UIInterfaceOrientation statusBarOrientation() const { return statusBarOrientation_; }
+    void setStatusBarOrientation(UIInterfaceOrientation o) { statusBarOrientation_ = o; }
+
+    // Records the URL and says it could be opened ("tel:" links dial).
+    bool openURL(const NSString& url);
+    const std::vector<NSString>& openedURLs() const { return openedURLs_; }
+
+    // Back to the state of a freshly started process (tests).
+    void reset();
+
+private:
+    std::weak_ptr<UIWindow> keyWindow_;
+    bool networkActivityIndicatorVisible_ = false;
+    UIStatusBarStyle statusBarStyle_ = UIStatusBarStyleDefault;
+    bool statusBarHidden_ = false;
+    UIInterfaceOrientation statusBarOrientation_ = UIInterfaceOrientationPortrait;
+    std::vector<NSString> openedURLs_;
+};
+
+class UIScreen : public NSObject {
+public:
+    static UIScreen& mainScreen();
+    CGRect bounds() const { return bounds_; }
+    CGRect applicationFrame() const { return CGRectMake(0, 20, bounds_.size.width, bounds_.size.height - 20); }
+    CGFloat scale() const { return scale_; }
+    // Setting: 320x480 at scale 1 by default, 640x960 pixels is scale 2.
+    void setScale(CGFloat scale) { scale_ = scale; }
+
+private:
+    CGRect bounds_ = CGRectMake(0, 0, 320, 480);
+    CGFloat scale_ = 1;
+};
+
+enum UIUserInterfaceIdiom : NSInteger { UIUserInterfaceIdiomPhone = 0, UIUserInterfaceIdiomPad = 1 };
+
+class UIDevice : public NSObject {
+public:
+    static UIDevice& currentDevice();
+    NSString model = "iPhone";
+    NSString systemVersion = "4.3";
+    UIUserInterfaceIdiom userInterfaceIdiom = UIUserInterfaceIdiomPhone;
+};

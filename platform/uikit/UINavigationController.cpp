@@ -1,0 +1,321 @@
+#include "platform/uikit/UINavigationController.h"
+
+#include <algorithm>
+
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIControl.h"
+
+namespace {
+
+// A container view whose layout is its controller's.
+class ContainerView : public UIView {
+public:
+    std::function<void()> onLayout;
+    void layoutSubviews() override
+    {
+        if (onLayout) onLayout();
+    }
+};
+
+constexpr CGFloat kBarHeight = 44;
+constexpr CGFloat kTabBarHeight = 49;
+
+std::shared_ptr<UIView> makeContainer(const std::function<void()>& onLayout)
+{
+    auto v = UIView::initWithFrame<ContainerView>(UIScreen::mainScreen().applicationFrame());
+    v->onLayout = onLayout;
+    return v;
+}
+
+}  // namespace
+
+// ---- Bars --------------------------------------------------------------------
+
+void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bool)
+{
+    for (const auto& item : items_)
+        if (auto v = item->barView(); v && v->superview() == this) v->removeFromSuperview();
+    items_ = std::move(items);
+    CGFloat x = 0;
+    for (const auto& item : items_) {
+        auto v = item->barView();
+        if (!v) {
+            x += item->width;
+            continue;
+        }
+        const CGRect f = v->frame();
+        v->setFrame(CGRectMake(x, (bounds().size.height - f.size.height) / 2, f.size.width, f.size.height));
+        x += f.size.width;
+        addSubview(v);
+    }
+}
+
+void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton)
+{
+    const auto old = subviews();
+    for (const auto& v : old) v->removeFromSuperview();
+    top_ = std::move(item);
+    if (!top_) return;
+    const CGFloat w = bounds().size.width, h = bounds().size.height;
+    auto place = [&](const std::shared_ptr<UIView>& v, CGFloat x) {
+        const CGRect f = v->frame();
+        v->setFrame(CGRectMake(x, (h - f.size.height) / 2, f.size.width, f.size.height));
+        addSubview(v);
+    };
+    std::shared_ptr<UIView> left = top_->leftBarButtonItem ? top_->leftBarButtonItem->barView() : nullptr;
+    if (!left && !top_->hidesBackButton) left = backButton;
+    if (left) place(left, 5);
+    if (auto right = top_->rightBarButtonItem ? top_->rightBarButtonItem->barView() : nullptr)
+        place(right, w - 5 - right->frame().size.width);
+    std::shared_ptr<UIView> title = top_->titleView;
+    if (!title) {
+        auto label = UILabel::initWithFrame(CGRectMake(0, 0, 160, h));
+        label->setText(top_->title);
+        label->textAlignment = UITextAlignmentCenter;
+        label->font = UIFont::boldSystemFontOfSize(20);
+        title = label;
+    }
+    place(title, (w - title->frame().size.width) / 2);
+}
+
+// ---- Navigation controller -----------------------------------------------------
+
+std::shared_ptr<UINavigationController> UINavigationController::initWithRootViewController(
+    const std::shared_ptr<UIViewController>& root)
+{
+    auto nav = UIViewController::init<UINavigationController>();
+    nav->setViewControllers({root});
+    return nav;
+}
+
+void UINavigationController::loadView()
+{
+    setView(makeContainer([this] { layout(); }));
+    bar_ = UIView::initWithFrame<UINavigationBar>(CGRectMake(0, 0, view()->bounds().size.width, kBarHeight));
+    content_ = UIView::initWithFrame(CGRectZero);
+    view()->addSubview(content_);
+    view()->addSubview(bar_);
+    if (toolbar_) view()->addSubview(toolbar_);
+    showTop(false);
+}
+
+UINavigationBar* UINavigationController::navigationBar()
+{
+    view();
+    return bar_.get();
+}
+
+UIToolbar* UINavigationController::toolbar()
+{
+    if (!toolbar_) {
+        toolbar_ = UIToolbar::initWithFrame(CGRectZero);
+        toolbar_->setHidden(toolbarHidden_);
+        if (isViewLoaded()) view()->addSubview(toolbar_);
+        if (isViewLoaded()) layout();
+    }
+    return toolbar_.get();
+}
+
+void UINavigationController::setNavigationBarHidden(bool hidden, bool)
+{
+    navigationBarHidden_ = hidden;
+    if (isViewLoaded()) layout();
+}
+
+void UINavigationController::setToolbarHidden(bool hidden, bool)
+{
+    toolbarHidden_ = hidden;
+    toolbar()->setHidden(hidden);
+    if (isViewLoaded()) layout();
+}
+
+void UINavigationController::layout()
+{
+    if (!bar_) return;
+    const CGRect b = view()->bounds();
+    bar_->setHidden(navigationBarHidden_);
+    bar_->setFrame(CGRectMake(0, 0, b.size.width, kBarHeight));
+    const CGFloat top = navigationBarHidden_ ? 0 : kBarHeight;
+    const CGFloat bottom = toolbarHidden_ ? 0 : kBarHeight;
+    if (toolbar_) toolbar_->setFrame(CGRectMake(0, b.size.height - kBarHeight, b.size.width, kBarHeight));
+    content_->setFrame(CGRectMake(0, top, b.size.width, b.size.height - top - bottom));
+    if (shown_) shown_->view()->setFrame(content_->bounds());
+}
+
+std::shared_ptr<UIViewController> UINavigationController::visibleViewController() const
+{
+    auto top = topViewController();
+    while (top && top->modalViewController()) top = top->modalViewController();
+    return top;
+}
+
+void UINavigationController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> vcs, bool animated)
+{
+    std::erase(vcs, nullptr);
+    for (const auto& vc : stack_)
+        if (std::find(vcs.begin(), vcs.end(), vc) == vcs.end() && vc->parentViewController() == this) vc->setParent(nullptr);
+    stack_ = std::move(vcs);
+    for (const auto& vc : stack_) vc->setParent(this);
+    showTop(animated);
+}
+
+void UINavigationController::pushViewController(const std::shared_ptr<UIViewController>& vc, bool animated)
+{
+    if (!vc || std::find(stack_.begin(), stack_.end(), vc) != stack_.end()) return;
+    vc->setParent(this);
+    stack_.push_back(vc);
+    showTop(animated);
+}
+
+std::shared_ptr<UIViewController> UINavigationController::popViewControllerAnimated(bool animated)
+{
+    if (stack_.size() < 2) return nullptr;
+    auto popped = stack_.back();
+    stack_.pop_back();
+    showTop(animated);
+    popped->setParent(nullptr);
+    return popped;
+}
+
+std::vector<std::shared_ptr<UIViewController>> UINavigationController::popToViewController(const UIViewController* vc, bool animated)
+{
+    auto it = std::find_if(stack_.begin(), stack_.end(), [&](const auto& x) { return x.get() == vc; });
+    if (it == stack_.end()) return {};
+    std::vector<std::shared_ptr<UIViewController>> popped(it + 1, stack_.end());
+    stack_.erase(it + 1, stack_.end());
+    showTop(animated);
+    for (const auto& p : popped) p->setParent(nullptr);
+    return popped;
+}
+
+std::vector<std::shared_ptr<UIViewController>> UINavigationController::popToRootViewControllerAnimated(bool animated)
+{
+    if (stack_.empty()) return {};
+    return popToViewController(stack_.front().get(), animated);
+}
+
+// Puts the top controller's view in place of the one shown. On screen the
+// order is: old will disappear, new will appear, old did disappear, new did appear.
+void UINavigationController::showTop(bool animated)
+{
+    if (!isViewLoaded()) return;
+    auto top = topViewController();
+    if (top != shown_) {
+        auto old = shown_;
+        const bool onScreen = view()->window() != nullptr;
+        if (onScreen && old) UIViewController::beginAppearanceTransitionInTree(old->view().get(), false, animated);
+        if (onScreen && top) UIViewController::beginAppearanceTransitionInTree(top->view().get(), true, animated);
+        if (old && old->isViewLoaded() && old->view()->superview() == content_.get()) old->view()->removeFromSuperview();
+        shown_ = top;
+        if (top) {
+            layout();
+            content_->addSubview(top->view());
+        }
+    }
+    backButton_ = nullptr;
+    if (stack_.size() > 1) {
+        const auto& previous = stack_[stack_.size() - 2];
+        auto* back = previous->navigationItem()->backBarButtonItem.get();
+        auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+        button->setFrame(CGRectMake(0, 0, 60, 30));
+        button->setTitle(back ? back->title : previous->navigationItem()->title, UIControlStateNormal);
+        button->addTarget(shared_from_this(), NX_SEL0(UINavigationController, backButtonTapped), UIControlEventTouchUpInside);
+        backButton_ = button;
+    }
+    bar_->showItem(top ? std::static_pointer_cast<UINavigationItem>(top->navigationItem()->shared_from_this()) : nullptr,
+                   backButton_);
+    layout();
+    if (auto* tbc = tabBarController()) tbc->updateBottomBar();
+}
+
+// ---- Tab bar controller ----------------------------------------------------------
+
+void UITabBarController::loadView()
+{
+    setView(makeContainer([this] {
+        const CGRect b = view()->bounds();
+        tabBar_->setFrame(CGRectMake(0, b.size.height - kTabBarHeight, b.size.width, kTabBarHeight));
+        updateBottomBar();
+    }));
+    content_ = UIView::initWithFrame(CGRectZero);
+    tabBar_ = UIView::initWithFrame<UITabBar>(CGRectZero);
+    view()->addSubview(content_);
+    view()->addSubview(tabBar_);
+    view()->layoutIfNeeded();
+    showSelected();
+}
+
+UITabBar* UITabBarController::tabBar()
+{
+    view();
+    return tabBar_.get();
+}
+
+UINavigationController* UITabBarController::moreNavigationController()
+{
+    if (!more_) {
+        more_ = UIViewController::init<UINavigationController>();
+        more_->setParent(this);
+    }
+    return more_.get();
+}
+
+std::shared_ptr<UIViewController> UITabBarController::selectedViewController() const
+{
+    return selected_ < tabs_.size() ? tabs_[selected_] : nullptr;
+}
+
+void UITabBarController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> vcs, bool)
+{
+    std::erase(vcs, nullptr);
+    for (const auto& vc : tabs_)
+        if (vc->parentViewController() == this) vc->setParent(nullptr);
+    tabs_ = std::move(vcs);
+    if (selected_ >= tabs_.size()) selected_ = 0;
+    for (const auto& vc : tabs_) vc->setParent(this);
+    showSelected();
+}
+
+void UITabBarController::setSelectedIndex(NSUInteger index)
+{
+    if (index >= tabs_.size()) return;
+    selected_ = index;
+    showSelected();
+    if (auto d = delegate.lock()) d->tabBarController_didSelectViewController(this, tabs_[index].get());
+}
+
+void UITabBarController::showSelected()
+{
+    if (!isViewLoaded()) return;
+    auto selected = selectedViewController();
+    tabBar_->items.clear();
+    for (const auto& vc : tabs_)
+        tabBar_->items.push_back(std::static_pointer_cast<UITabBarItem>(vc->tabBarItem()->shared_from_this()));
+    tabBar_->selectedItem = selected ? std::static_pointer_cast<UITabBarItem>(selected->tabBarItem()->shared_from_this()) : nullptr;
+    if (selected == shown_) return;
+    auto old = shown_;
+    const bool onScreen = view()->window() != nullptr;
+    if (onScreen && old) UIViewController::beginAppearanceTransitionInTree(old->view().get(), false, false);
+    if (onScreen && selected) UIViewController::beginAppearanceTransitionInTree(selected->view().get(), true, false);
+    if (old && old->isViewLoaded() && old->view()->superview() == content_.get()) old->view()->removeFromSuperview();
+    shown_ = selected;
+    updateBottomBar();
+    if (selected) content_->addSubview(selected->view());
+}
+
+// The bar slides away while the selected tab's top controller hides it.
+void UITabBarController::updateBottomBar()
+{
+    if (!content_) return;
+    auto selected = selectedViewController();
+    auto* nav = dynamic_cast<UINavigationController*>(selected.get());
+    auto top = nav ? nav->topViewController() : selected;
+    const bool hides = top && top->hidesBottomBarWhenPushed();
+    const CGRect b = view()->bounds();
+    tabBar_->setFrame(CGRectMake(hides ? -b.size.width : 0, b.size.height - kTabBarHeight, b.size.width, kTabBarHeight));
+    content_->setFrame(CGRectMake(0, 0, b.size.width, b.size.height - (hides ? 0 : kTabBarHeight)));
+    if (shown_) {
+        shown_->view()->setFrame(content_->bounds());
+        shown_->view()->layoutIfNeeded();
+    }
+}

@@ -1,0 +1,113 @@
+#include "platform/uikit/UIScrollView.h"
+
+#include <algorithm>
+
+#include "platform/uikit/UIKitClock.h"
+
+// How long a scrolling animation takes before its end is reported.
+static constexpr NSTimeInterval kScrollAnimationDuration = 0.3;
+
+void UIScrollView::setContentOffset(CGPoint offset, bool animated)
+{
+    CGRect b = bounds();
+    const bool moved = !(b.origin == offset);
+    b.origin = offset;
+    setBounds(b);
+    auto keep = self();
+    if (moved) {
+        contentOffsetDidChange();
+        if (auto d = delegate()) d->scrollViewDidScroll(this);
+    }
+    if (animated) {
+        std::weak_ptr<UIView> weak = keep;
+        nxuiAfterDelay(kScrollAnimationDuration, [weak] {
+            if (auto v = std::static_pointer_cast<UIScrollView>(weak.lock()))
+                if (auto d = v->delegate()) d->scrollViewDidEndScrollingAnimation(v.get());
+        });
+    }
+}
+
+// The offset within the content (and its insets), on a page when paging.
+CGPoint UIScrollView::restingOffset(CGPoint o) const
+{
+    const CGSize s = bounds().size;
+    const CGFloat maxX = std::max(contentSize_.width + contentInset.right - s.width, -contentInset.left);
+    const CGFloat maxY = std::max(contentSize_.height + contentInset.bottom - s.height, -contentInset.top);
+    o.x = std::clamp(o.x, -contentInset.left, maxX);
+    o.y = std::clamp(o.y, -contentInset.top, maxY);
+    if (pagingEnabled) {
+        if (s.width > 0) o.x = std::clamp(std::round(o.x / s.width) * s.width, -contentInset.left, maxX);
+        if (s.height > 0) o.y = std::clamp(std::round(o.y / s.height) * s.height, -contentInset.top, maxY);
+    }
+    return o;
+}
+
+void UIScrollView::scrollRectToVisible(CGRect rect, bool animated)
+{
+    const CGRect b = bounds();
+    CGPoint o = b.origin;
+    if (CGRectGetMaxX(rect) > CGRectGetMaxX(b)) o.x = CGRectGetMaxX(rect) - b.size.width;
+    if (rect.origin.x < o.x) o.x = rect.origin.x;
+    if (CGRectGetMaxY(rect) > CGRectGetMaxY(b)) o.y = CGRectGetMaxY(rect) - b.size.height;
+    if (rect.origin.y < o.y) o.y = rect.origin.y;
+    setContentOffset(restingOffset(o), animated);
+}
+
+void UIScrollView::drag(CGPoint translation, bool decelerate)
+{
+    if (!scrollEnabled) return;
+    auto keep = self();
+    dragging_ = true;
+    if (auto d = delegate()) d->scrollViewWillBeginDragging(this);
+    CGPoint o{contentOffset().x - translation.x, contentOffset().y - translation.y};
+    if (!bounces) o = restingOffset(o);
+    setContentOffset(o);
+    dragging_ = false;
+    if (auto d = delegate()) d->scrollViewDidEndDragging_willDecelerate(this, decelerate);
+    if (decelerate) {
+        decelerating_ = true;
+        if (auto d = delegate()) d->scrollViewWillBeginDecelerating(this);
+    }
+    setContentOffset(restingOffset(contentOffset()));
+    if (decelerate) {
+        decelerating_ = false;
+        if (auto d = delegate()) d->scrollViewDidEndDecelerating(this);
+    }
+}
+
+void UIScrollView::setZoomScale(CGFloat scale, bool)
+{
+    auto d = delegate();
+    auto view = d ? d->viewForZoomingInScrollView(this) : nullptr;
+    if (!view) return;
+    scale = std::clamp(scale, minimumZoomScale, std::max(minimumZoomScale, maximumZoomScale));
+    zoomScale_ = scale;
+    view->setTransform(CGAffineTransformMakeScale(scale, scale));
+    const CGRect f = view->frame();
+    view->setCenter(CGPointMake(f.size.width / 2, f.size.height / 2));
+    contentSize_ = f.size;
+    d->scrollViewDidZoom(this);
+}
+
+void UIScrollView::zoomToRect(CGRect rect, bool animated)
+{
+    if (rect.size.width <= 0 || rect.size.height <= 0) return;
+    const CGSize s = bounds().size;
+    const CGFloat before = zoomScale_;
+    setZoomScale(std::min(s.width / rect.size.width, s.height / rect.size.height) * before, animated);
+    const CGFloat k = zoomScale_ / (before > 0 ? before : 1);
+    setContentOffset(restingOffset({rect.origin.x * k, rect.origin.y * k}), animated);
+}
+
+void UIScrollView::pinch(CGFloat scale)
+{
+    auto d = delegate();
+    auto view = d ? d->viewForZoomingInScrollView(this) : nullptr;
+    if (!view) return;
+    auto keep = self();
+    zooming_ = true;
+    d->scrollViewWillBeginZooming_withView(this, view.get());
+    setZoomScale(scale);
+    zooming_ = false;
+    d->scrollViewDidEndZooming_withView_atScale(this, view.get(), zoomScale_);
+}

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "platform/uikit/NXUITestDriver.h"
+#include "platform/uikit/UIScrollView.h"
+
+TEST(UIViewGeometry, FrameFollowsCenterBoundsAndTransform)
+{
+    auto v = UIView::initWithFrame(CGRectMake(10, 20, 100, 50));
+    EXPECT_EQ(v->center(), CGPointMake(60, 45));
+    EXPECT_EQ(v->bounds(), CGRectMake(0, 0, 100, 50));
+    v->setTransform(CGAffineTransformMakeScale(2, 2));
+    EXPECT_EQ(v->frame(), CGRectMake(-40, -5, 200, 100));
+    EXPECT_EQ(v->bounds(), CGRectMake(0, 0, 100, 50));
+    v->setTransform(CGAffineTransformMakeRotation(M_PI / 2));
+    const CGRect f = v->frame();
+    EXPECT_NEAR(f.size.width, 50, 1e-9);
+    EXPECT_NEAR(f.size.height, 100, 1e-9);
+}
+
+TEST(UIViewGeometry, ConversionsHonourOffsetsTransformsAndScrolling)
+{
+    auto root = UIView::initWithFrame(CGRectMake(0, 0, 320, 480));
+    auto scroll = UIScrollView::initWithFrame(CGRectMake(0, 100, 320, 200));
+    auto inner = UIView::initWithFrame(CGRectMake(10, 400, 50, 50));
+    root->addSubview(scroll);
+    scroll->addSubview(inner);
+    scroll->setContentSize(CGSizeMake(320, 1000));
+    scroll->setContentOffset(CGPointMake(0, 350));
+    EXPECT_EQ(inner->convertPoint(CGPointMake(0, 0), root.get()), CGPointMake(10, 150));
+    EXPECT_EQ(root->convertPoint(CGPointMake(10, 150), inner.get()), CGPointMake(0, 0));
+    EXPECT_EQ(inner->convertPointFromView(CGPointMake(15, 155), root.get()), CGPointMake(5, 5));
+    EXPECT_EQ(inner->convertRect(inner->bounds(), nullptr), CGRectMake(10, 150, 50, 50));
+    inner->setTransform(CGAffineTransformMakeScale(2, 2));
+    const CGPoint corner = inner->convertPoint(CGPointMake(0, 0), root.get());
+    EXPECT_DOUBLE_EQ(corner.x, -15);
+    EXPECT_DOUBLE_EQ(corner.y, 125);
+    EXPECT_EQ(root->convertPoint(corner, inner.get()), CGPointMake(0, 0));
+}
+
+TEST(UIViewTree, OrderTagsAndSuperviews)
+{
+    auto root = UIView::initWithFrame(CGRectMake(0, 0, 100, 100));
+    auto a = UIView::initWithFrame(CGRectZero), b = UIView::initWithFrame(CGRectZero), c = UIView::initWithFrame(CGRectZero);
+    a->setTag(1);
+    b->setTag(2);
+    c->setTag(3);
+    root->addSubview(a);
+    root->addSubview(b);
+    root->insertSubview(c, 0);
+    ASSERT_EQ(root->subviews().size(), 3u);
+    EXPECT_EQ(root->subviews()[0], c);
+    root->bringSubviewToFront(c.get());
+    EXPECT_EQ(root->subviews().back(), c);
+    root->insertSubviewBelowSubview(c, a.get());
+    EXPECT_EQ(root->subviews()[0], c);
+    auto deep = UIView::initWithFrame(CGRectZero);
+    deep->setTag(7);
+    b->addSubview(deep);
+    EXPECT_EQ(root->viewWithTag(7), deep.get());
+    EXPECT_EQ(root->viewWithTag(99), nullptr);
+    // Moving to another parent leaves the first.
+    a->addSubview(deep);
+    EXPECT_TRUE(b->subviews().empty());
+    EXPECT_EQ(deep->superview(), a.get());
+    deep->removeFromSuperview();
+    EXPECT_EQ(deep->superview(), nullptr);
+    EXPECT_EQ(root->viewWithTag(7), nullptr);
+}
+
+TEST(UIViewTree, HitTestingSkipsHiddenTransparentAndInertViews)
+{
+    NXUITestDriver driver;
+    auto back = UIView::initWithFrame(CGRectMake(0, 0, 320, 480));
+    auto front = UIView::initWithFrame(CGRectMake(0, 0, 100, 100));
+    driver.window()->addSubview(back);
+    back->addSubview(front);
+    EXPECT_EQ(driver.window()->hitTest(CGPointMake(50, 50), nullptr), front.get());
+    EXPECT_EQ(driver.window()->hitTest(CGPointMake(150, 50), nullptr), back.get());
+    struct Case { std::function<void(UIView&)> change; };
+    const Case cases[] = {{[](UIView& v) { v.setHidden(true); }},
+                          {[](UIView& v) { v.setAlpha(0); }},
+                          {[](UIView& v) { v.setUserInteractionEnabled(false); }}};
+    for (const auto& c : cases) {
+        auto probe = UIView::initWithFrame(CGRectMake(0, 0, 100, 100));
+        back->addSubview(probe);
+        c.change(*probe);
+        EXPECT_EQ(driver.window()->hitTest(CGPointMake(50, 50), nullptr), front.get());
+        probe->removeFromSuperview();
+    }
+    EXPECT_EQ(driver.window()->hitTest(CGPointMake(500, 50), nullptr), nullptr);
+}
+
+TEST(UIViewAnimation, FinalValuesApplyAtCommitAndAreRecorded)
+{
+    NXUITestDriver driver;
+    auto v = UIView::initWithFrame(CGRectMake(0, 0, 10, 10));
+    UIView::beginAnimations("fade", nullptr);
+    UIView::setAnimationDuration(0.35);
+    UIView::setAnimationTransition(UIViewAnimationTransitionFlipFromLeft, v.get(), true);
+    v->setAlpha(0);
+    EXPECT_EQ(v->alpha(), 0);
+    UIView::commitAnimations();
+    UIView::animateWithDuration(0.2, [&] { v->setFrame(CGRectMake(5, 5, 10, 10)); });
+    EXPECT_EQ(v->frame(), CGRectMake(5, 5, 10, 10));
+    const auto& records = UIView::committedAnimations();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].name, "fade");
+    EXPECT_DOUBLE_EQ(records[0].duration, 0.35);
+    EXPECT_EQ(records[0].transition, UIViewAnimationTransitionFlipFromLeft);
+    EXPECT_EQ(records[0].transitionView.lock(), v);
+    EXPECT_DOUBLE_EQ(records[1].duration, 0.2);
+}
+
+TEST(UIViewAnimation, LayerKeepsAnimationsByKeyAndStopsReplacedOnes)
+{
+    struct Delegate : CAAnimationDelegate {
+        std::vector<std::pair<CAAnimation*, bool>> stops;
+        void animationDidStop_finished(CAAnimation* a, bool finished) override { stops.emplace_back(a, finished); }
+    };
+    auto d = std::make_shared<Delegate>();
+    auto v = UIView::initWithFrame(CGRectZero);
+    auto a1 = CAKeyframeAnimation::animationWithKeyPath("transform");
+    a1->values = {CATransform3DMakeScale(0, 0, 1), CATransform3DIdentity};
+    a1->delegate = d;
+    auto a2 = CABasicAnimation::animationWithKeyPath("opacity");
+    v->layer()->addAnimation(a1, "pop");
+    v->layer()->addAnimation(a2, NSString());
+    EXPECT_EQ(v->layer()->animationForKey("pop"), a1);
+    v->layer()->addAnimation(CABasicAnimation::animationWithKeyPath("transform"), "pop");
+    ASSERT_EQ(d->stops.size(), 1u);
+    EXPECT_EQ(d->stops[0].first, a1.get());
+    EXPECT_FALSE(d->stops[0].second);
+    EXPECT_EQ(v->layer()->animations().size(), 2u);
+}
