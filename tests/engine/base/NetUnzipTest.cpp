@@ -1,0 +1,153 @@
+// Zip package extraction over packages the tests make with minizip.
+#include <gtest/gtest.h>
+#include <minizip/zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/base/Unzip.h"
+#include "tests/engine/base/EngineTestSupport.h"
+
+namespace mapengine::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+class NetUnzip : public EngineTest {
+protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    root = fs::temp_directory_path() / ("netunzip-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root);
+  }
+  void TearDown() override {
+    fs::remove_all(root);
+    EngineTest::TearDown();
+  }
+
+  // Writes a package; stored entries keep their bytes verbatim in the file.
+  std::string MakeZip(const std::string& name, const Entries& entries, bool stored = false) {
+    std::string path = (root / name).string();
+    zipFile zf = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    EXPECT_NE(zf, nullptr);
+    for (const auto& [entry, content] : entries) {
+      zip_fileinfo info{};
+      EXPECT_EQ(zipOpenNewFileInZip64(zf, entry.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                      stored ? 0 : Z_DEFLATED, stored ? 0 : 6, 0),
+                ZIP_OK);
+      if (!content.empty()) {
+        zipWriteInFileInZip(zf, content.data(), static_cast<unsigned>(content.size()));
+      }
+      zipCloseFileInZip(zf);
+    }
+    zipClose(zf, nullptr);
+    return path;
+  }
+
+  static CVString Path(const std::string& s) { return CVString(s.c_str()); }
+  int UnzipAll(const std::string& zip, const std::string& target, const tagUnzipLimits& limits = {}) {
+    return UnzipAllFiles(Path(zip).GetBuffer(), Path(target).GetBuffer(), limits);
+  }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path root;
+};
+
+TEST_F(NetUnzip, ExtractsFoldersAndFilesWithOrWithoutTrailingSlash) {
+  std::string big(300000, 'q');
+  std::string zip = MakeZip("good.zip", {{"maps/a/", ""}, {"maps/a/x.dat", "tile bytes"}, {"top.txt", big}});
+  for (std::string target : {(root / "out1").string(), (root / "out2").string() + "/"}) {
+    SCOPED_TRACE(target);
+    ASSERT_EQ(UnzipAll(zip, target), 1);
+    EXPECT_TRUE(fs::is_directory(fs::path(target) / "maps" / "a"));
+    EXPECT_EQ(Read(fs::path(target) / "maps" / "a" / "x.dat"), "tile bytes");
+    EXPECT_TRUE(Read(fs::path(target) / "top.txt") == big);
+  }
+  std::string empty = MakeZip("empty.zip", {});
+  EXPECT_EQ(UnzipAll(empty, (root / "out3").string()), 1);
+  EXPECT_EQ(UnzipConfigFiles(Path(empty).GetBuffer(), Path((root / "out3").string()).GetBuffer(), nullptr), 0);
+  EXPECT_EQ(UnzipAll((root / "missing.zip").string(), (root / "out4").string()), 0);
+}
+
+TEST_F(NetUnzip, ConfigExtractionTakesTheFirstCfgEntry) {
+  std::string zip = MakeZip("cfg.zip", {{"data.dat", "d"}, {"city.cfg", "first"}, {"other.cfg", "second"}});
+  std::string target = (root / "cfg").string();
+  ASSERT_EQ(UnzipConfigFiles(Path(zip).GetBuffer(), Path(target).GetBuffer(), Path("unused").GetBuffer()), 1);
+  EXPECT_EQ(Read(fs::path(target) / "city.cfg"), "first");
+  EXPECT_FALSE(fs::exists(fs::path(target) / "other.cfg"));
+  EXPECT_FALSE(fs::exists(fs::path(target) / "data.dat"));
+}
+
+TEST_F(NetUnzip, RefusesUnsafeNamesAndOverLongPaths) {
+  struct Case {
+    const char* name;
+    std::string entry;
+  } cases[] = {
+      {"parent folder", "../evil.txt"},
+      {"nested parent", "maps/../../evil.txt"},
+      {"absolute", "/tmp/evil.txt"},
+      {"backslash", "maps\\evil.txt"},
+      {"over-long", std::string(300, 'n') + ".txt"},
+      {"long path", std::string(120, 'a') + "/" + std::string(120, 'b') + ".txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string zip = MakeZip("bad.zip", {{"ok.txt", "fine"}, {c.entry, "payload"}});
+    fs::path target = root / "t" / "out";
+    EXPECT_EQ(UnzipAll(zip, target.string()), 0);
+    EXPECT_EQ(Read(target / "ok.txt"), "fine");  // earlier entries stay written
+    EXPECT_FALSE(fs::exists(root / "t" / "evil.txt"));
+    EXPECT_FALSE(fs::exists(root / "evil.txt"));
+    fs::remove_all(root / "t");
+  }
+}
+
+TEST_F(NetUnzip, CorruptEntryFailsAndLeavesNoFile) {
+  std::string content = "ABCDEFGHIJKLMNOPQRSTUVWXYZ-unique-content";
+  std::string zip = MakeZip("corrupt.zip", {{"first.txt", "one"}, {"damaged.txt", content}}, true);
+  std::string bytes = Read(zip);
+  size_t at = bytes.find(content);
+  ASSERT_NE(at, std::string::npos);
+  bytes[at + 3] ^= 0x20;
+  std::ofstream(zip, std::ios::binary | std::ios::trunc) << bytes;
+  fs::path target = root / "out";
+  EXPECT_EQ(UnzipAll(zip, target.string()), 0);
+  EXPECT_EQ(Read(target / "first.txt"), "one");
+  EXPECT_FALSE(fs::exists(target / "damaged.txt"));
+}
+
+TEST_F(NetUnzip, CapsEntryCountAndTotalSize) {
+  Entries many;
+  for (int i = 0; i < 12; ++i) {
+    many.push_back({"e" + std::to_string(i) + ".txt", std::string(100, 'x')});
+  }
+  std::string zip = MakeZip("many.zip", many);
+  tagUnzipLimits fewEntries;
+  fewEntries.maxEntries = 11;
+  EXPECT_EQ(UnzipAll(zip, (root / "a").string(), fewEntries), 0);
+  EXPECT_FALSE(fs::exists(root / "a" / "e0.txt"));
+  tagUnzipLimits small;
+  small.maxTotalBytes = 550;
+  EXPECT_EQ(UnzipAll(zip, (root / "b").string(), small), 0);
+  EXPECT_TRUE(fs::exists(root / "b" / "e4.txt"));
+  EXPECT_FALSE(fs::exists(root / "b" / "e5.txt"));
+  tagUnzipLimits enough;
+  enough.maxEntries = 12;
+  enough.maxTotalBytes = 1200;
+  EXPECT_EQ(UnzipAll(zip, (root / "c").string(), enough), 1);
+}
+
+}  // namespace
+}  // namespace mapengine::test

@@ -1,0 +1,77 @@
+#pragma once
+
+// The map engine's relay for tests: a loopback server that answers the
+// engine's relay requests ("/?qt=rg&url=<encoded URL>&rc=..") with the
+// resource registered under the decoded URL (other requests: under their
+// path). It honours a single "Range: bytes=a-b" with 206 and Content-Range,
+// keeps connections alive, serves connections in parallel, and can misbehave
+// in scripted ways per resource.
+
+#include "tools/testserver/TestServer.h"
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace testserver {
+
+class RelayServer {
+public:
+    enum class Mode {
+        Plain,            // 200, or 206 for a Range
+        Chunked,          // 200, the whole body in chunked framing
+        Redirect,         // 302 with Location (when given)
+        Status,           // the given status with the body
+        NoLengthThenClose,// 200 without length, the body, then close
+        DropMidBody,      // like Plain, but the connection closes after dropAfter body bytes
+        Slow,             // like Plain after a delay
+        WrongRangeStart,  // 206 whose Content-Range starts one byte later than asked
+        Gateway           // a WML gateway page first, then like Plain
+    };
+
+    struct Resource {
+        Resource(std::string content = {}, Mode how = Mode::Plain) : body(std::move(content)), mode(how) {}
+
+        std::string body;
+        Mode mode;
+        int status = 200;                     // Status
+        std::optional<std::string> location;  // Redirect
+        Headers headers;                      // added to every answer (e.g. Content-Encoding)
+        size_t chunkSize = 0;                 // Chunked: 0 = one chunk
+        size_t dropAfter = 0;                 // DropMidBody
+        int drops = -1;                       // DropMidBody: answers cut before serving whole (-1: all)
+        Millis delay{0};                      // Slow
+    };
+
+    explicit RelayServer(Server::Options options = {});
+
+    // Registers a resource under a target URL (relay GETs) or a path.
+    void add(const std::string &key, Resource resource);
+    uint16_t port() const { return server_.port(); }
+    Server &server() { return server_; }
+    // The key of every request in arrival order, and its Range field ("" when none).
+    std::vector<std::string> keys() const;
+    std::vector<std::string> ranges() const;
+
+    // Percent-decoding of a query value ('+' stays '+').
+    static std::string decode(std::string_view text);
+    // The value of a query parameter, decoded; empty when absent.
+    static std::string queryValue(std::string_view query, std::string_view name);
+
+private:
+    void handle(const Request &request, Connection &connection);
+    void answer(const Request &request, Connection &connection, Resource &resource);
+
+    mutable std::mutex mutex_;
+    std::map<std::string, Resource> resources_;
+    std::map<std::string, int> gatewaysShown_;
+    std::vector<std::string> keys_;
+    std::vector<std::string> ranges_;
+    Server server_; // last: it stops (and joins its handlers) before the rest goes
+};
+
+} // namespace testserver
