@@ -3,20 +3,38 @@
 // It prints "service-double listening on 127.0.0.1:PORT"; point the client at
 // it with NX_SERVICE_HOST=127.0.0.1 NX_SERVICE_PORT=PORT.
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
 
 #include "tools/service-double/DemoAccount.h"
 
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+// Whichever thread the signal lands on, it only wakes main.
+void onStopSignal(int)
+{
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = write(stopPipe[1], &byte, 1);
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
-    // Block the stop signals before any thread starts, then wait for one.
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    if (pipe(stopPipe) != 0) {
+        std::perror("service-double: pipe");
+        return 1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 
     try {
         auto account = servicedouble::DemoAccount::load(argc > 1 ? argv[1] : servicedouble::DemoAccount::defaultFolder());
@@ -27,8 +45,9 @@ int main(int argc, char** argv)
         std::printf("service-double listening on 127.0.0.1:%u (account %s)\n", unsigned(service.port()),
                     account.userName.c_str());
         std::fflush(stdout);
-        int signal = 0;
-        sigwait(&stop, &signal);
+        char byte;
+        while (read(stopPipe[0], &byte, 1) < 0) {
+        }
         service.stop();
         std::printf("service-double stopped after %zu exchanges\n", service.exchanges().size());
     } catch (const std::exception& e) {
