@@ -1,0 +1,97 @@
+#include "tools/service-double/DemoAccount.h"
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include "protocol/XMLTree.h"
+
+namespace servicedouble {
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string trimmed(const std::string& s)
+{
+    size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+std::string daysAgo(int days)
+{
+    std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
+    std::tm local{};
+    localtime_r(&t, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+}  // namespace
+
+std::string fillDates(const std::string& text)
+{
+    static const std::regex date(R"(\{DATE-(\d+)\})");
+    std::string out;
+    auto last = text.cbegin();
+    for (std::sregex_iterator m(text.begin(), text.end(), date), end; m != end; ++m) {
+        out.append(last, (*m)[0].first);
+        out += daysAgo(std::stoi((*m)[1].str()));
+        last = (*m)[0].second;
+    }
+    out.append(last, text.cend());
+    for (size_t at; (at = out.find("{NOW}")) != std::string::npos;) out.replace(at, 5, ServiceDouble::now());
+    return out;
+}
+
+DemoAccount DemoAccount::load(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    DemoAccount account;
+    auto tree = XMLTree::initWithXMLString(NSString(readFile(fs::path(folder) / "account.xml")));
+    const _XMLTreeElement* root = tree->rootXMLElement();
+    auto text = [](const _XMLTreeElement* e) { return e ? XMLTree::textForElement(e).str() : std::string(); };
+    account.userName = text(XMLTree::childElementNamed("UserName", root));
+    account.password = text(XMLTree::childElementNamed("Password", root));
+    const _XMLTreeElement* login = XMLTree::childElementNamed("Login", root);
+    if (!root || account.userName.empty() || !login) throw std::runtime_error("account.xml holds no account");
+    for (const _XMLTreeElement* e = login->firstChild; e; e = e->nextSibling)
+        account.login.emplace_back(XMLTree::elementName(e).str(), text(e));
+
+    fs::path replies = fs::path(folder) / "replies";
+    if (fs::is_directory(replies)) {
+        for (const auto& entry : fs::directory_iterator(replies)) {
+            if (entry.path().extension() != ".xml") continue;
+            account.replies[entry.path().stem().string()] = trimmed(readFile(entry.path()));
+        }
+    }
+    return account;
+}
+
+void DemoAccount::serve(ServiceDouble& service) const
+{
+    service.on("Login", [account = *this](const Exchange& e) {
+        if (e.userName == account.userName && e.password == account.password) {
+            auto fields = account.login;
+            for (auto& field : fields) field.second = fillDates(field.second);
+            return Reply{ServiceDouble::loginDocument(fields)};
+        }
+        return Reply{ServiceDouble::loginDocument({{"RetNo", "1"}, {"RetMsg", "wrong user name or password"}})};
+    });
+    for (const auto& [type, body] : replies) {
+        service.on(type, [body](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(body))}; });
+    }
+}
+
+}  // namespace servicedouble
