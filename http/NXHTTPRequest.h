@@ -77,6 +77,19 @@ struct NXDataSEL {
     std::function<void(NSObject* receiver, NXHTTPRequest* request, const NSData& data)> imp;
 };
 
+// A persistent connection as the engine keeps it: which server, which request
+// holds it now (none when idle), the stream of its last request and, once idle,
+// when it expires. Read and written under the class-wide connection pool lock.
+struct NXConnectionRecord {
+    long id = 0;
+    NSString host;
+    long port = 0;  // 0 when the URL names none
+    NSString scheme;
+    std::optional<unsigned long> request;
+    CFReadStreamRef stream;
+    std::optional<double> expires;  // on NSClock::monotonic()
+};
+
 class NXHTTPRequest : public NSObject {
 public:
     explicit NXHTTPRequest(std::shared_ptr<NSURL> url);
@@ -233,6 +246,15 @@ public:
     double persistentConnectionTimeoutSeconds() const { return persistentConnectionTimeoutSeconds_; }
     void setPersistentConnectionTimeoutSeconds(double v) { persistentConnectionTimeoutSeconds_ = v; }
     bool connectionCanBeReused() const { return connectionCanBeReused_; }
+    // The record of the connection in use (nil when none) and its "id" (0 when none).
+    std::shared_ptr<NXConnectionRecord> connectionInfo() const;
+    long connectionID() const;
+    // Given at the first start that attempts a persistent connection; 0 before.
+    unsigned long requestID() const { return requestID_; }
+    // Drops idle records whose time is up, closing their connections.
+    static void expirePersistentConnections();
+    // Copies of the records in the pool, in creation order.
+    static std::vector<NXConnectionRecord> connectionPool();
     bool shouldUseRFC2616RedirectBehaviour() const { return shouldUseRFC2616RedirectBehaviour_; }
     void setShouldUseRFC2616RedirectBehaviour(bool v) { shouldUseRFC2616RedirectBehaviour_ = v; }
     NSString runLoopMode() const { return runLoopMode_; }
@@ -296,6 +318,10 @@ private:
     void handleStreamComplete();
     void handleStreamError();
     bool retryUsingNewConnection();
+    // Connection records: taking one when a stream starts, and letting it go.
+    CFReadStreamRef takeConnectionRecord();
+    void releaseConnectionRecord(bool dropFromPool);
+    void learnKeepAlive(const CFHTTPMessageRef& response);
     void performRedirect();
     void rebuildOriginHeaders(const std::shared_ptr<NSURL>& from);
     void performThrottling() {}
@@ -397,6 +423,8 @@ private:
     bool shouldAttemptPersistentConnection_ = true;
     double persistentConnectionTimeoutSeconds_ = 60.0;
     bool connectionCanBeReused_ = false;
+    std::shared_ptr<NXConnectionRecord> connectionInfo_;
+    unsigned long requestID_ = 0;
     bool shouldUseRFC2616RedirectBehaviour_ = false;
     bool downloadComplete_ = false;
     NSString runLoopMode_;
