@@ -264,7 +264,8 @@ public:
     void setupPostBody();
     void appendPostData(const NSData& data);
     void appendPostDataFromFile(const NSString& path);
-    void buildPostBody();
+    virtual void buildPostBody();
+    bool haveBuiltPostBody() const { return haveBuiltPostBody_; }
     void buildRequestHeaders();
     void applyCookieHeader();
     void applyAuthorizationHeader();
@@ -294,6 +295,10 @@ public:
     static std::optional<unsigned long long> parseContentLength(const NSString& text);
     // The charset named by a Content-Type value, mapped to an encoding.
     static std::optional<NSStringEncoding> encodingFromContentType(const NSString& contentType);
+
+protected:
+    // What a copy carries over; subclasses add their own fields.
+    void copySettingsTo(NXHTTPRequest& copy) const;
 
 private:
     friend class NXInputStream;
