@@ -271,6 +271,8 @@ void NXHTTPRequest::updatePartialDownloadSize()
 
 void NXHTTPRequest::applyCookieHeader()
 {
+    if (useCookiePersistence_)
+        for (const auto& c : NSHTTPCookieStorage::sharedHTTPCookieStorage()->cookiesForURL(url_)) requestCookies_.push_back(c);
     auto main = mainRequest();
     const auto& cookies = main ? main->requestCookies_ : requestCookies_;
     if (cookies.empty()) return;

@@ -115,6 +115,16 @@ public:
     static unsigned long maxUploadReadLength();
     static void incrementBandwidthUsedInLastSecond(unsigned long bytes);
 
+    // Cookies set by responses in this process, so that clearing the session
+    // can withdraw them from the shared cookie storage.
+    static std::vector<std::shared_ptr<NSHTTPCookie>> sessionCookies();
+    // Replaces the list; the cookies of the old list leave the shared storage.
+    static void setSessionCookies(std::vector<std::shared_ptr<NSHTTPCookie>> cookies);
+    // Adds a cookie, replacing one with the same domain, path and name.
+    static void addSessionCookie(const std::shared_ptr<NSHTTPCookie>& cookie);
+    // Forgets the session's cookies.
+    static void clearSession();
+
     // ---- Fields ---------------------------------------------------------------
     int callback() const { return callback_; }
     void setCallback(int v) { callback_ = v; }
@@ -148,6 +158,7 @@ public:
     void addRequestHeader(const NSString& name, const NSString& value) { requestHeaders_.setValue(name, value); }
     const std::optional<CFHTTPHeaderFields>& responseHeaders() const { return responseHeaders_; }
     std::vector<std::shared_ptr<NSHTTPCookie>>& requestCookies() { return requestCookies_; }
+    const std::vector<std::shared_ptr<NSHTTPCookie>>& responseCookies() const { return responseCookies_; }
     void setRequestCookies(std::vector<std::shared_ptr<NSHTTPCookie>> c) { requestCookies_ = std::move(c); }
 
     bool useCookiePersistence() const { return useCookiePersistence_; }

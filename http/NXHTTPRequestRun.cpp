@@ -519,7 +519,11 @@ void NXHTTPRequest::readResponseHeaders()
     if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
     else if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
     parseStringEncodingFromHeaders();
-    responseCookies_.clear();
+    responseCookies_ = NSHTTPCookie::cookiesWithResponseHeaderFields(*responseHeaders_, url_);
+    if (useCookiePersistence_) {
+        NSHTTPCookieStorage::sharedHTTPCookieStorage()->setCookies(responseCookies_, url_);
+        for (const auto& c : responseCookies_) addSessionCookie(c);
+    }
 
     NSString location = responseHeaders_->objectForKey("Location");
     int status = responseStatusCode_;
