@@ -271,6 +271,8 @@ void NXHTTPRequest::updatePartialDownloadSize()
 
 void NXHTTPRequest::applyCookieHeader()
 {
+    if (useCookiePersistence_)
+        for (const auto& c : NSHTTPCookieStorage::sharedHTTPCookieStorage()->cookiesForURL(url_)) requestCookies_.push_back(c);
     auto main = mainRequest();
     const auto& cookies = main ? main->requestCookies_ : requestCookies_;
     if (cookies.empty()) return;
@@ -324,8 +326,15 @@ NSString NXHTTPRequest::responseString() const
 
 std::shared_ptr<NXHTTPRequest> NXHTTPRequest::copy() const
 {
+    auto c = initWithURL(url());
+    copySettingsTo(*c);
+    return c;
+}
+
+void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
+{
     std::lock_guard l(cancelledLock_);
-    auto c = initWithURL(url_);
+    auto* c = &copy;
     c->delegate_ = delegate_;
     c->requestMethod_ = requestMethod_;
     c->postBody_ = postBody_;  // a copy of the bytes, never a shared buffer
@@ -365,7 +374,6 @@ std::shared_ptr<NXHTTPRequest> NXHTTPRequest::copy() const
     c->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
     c->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
     c->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
-    return c;
 }
 
 std::shared_ptr<NXHTTPRequest> NXHTTPRequest::HEADRequest()

@@ -77,6 +77,19 @@ struct NXDataSEL {
     std::function<void(NSObject* receiver, NXHTTPRequest* request, const NSData& data)> imp;
 };
 
+// A persistent connection as the engine keeps it: which server, which request
+// holds it now (none when idle), the stream of its last request and, once idle,
+// when it expires. Read and written under the class-wide connection pool lock.
+struct NXConnectionRecord {
+    long id = 0;
+    NSString host;
+    long port = 0;  // 0 when the URL names none
+    NSString scheme;
+    std::optional<unsigned long> request;
+    CFReadStreamRef stream;
+    std::optional<double> expires;  // on NSClock::monotonic()
+};
+
 class NXHTTPRequest : public NSObject {
 public:
     explicit NXHTTPRequest(std::shared_ptr<NSURL> url);
@@ -101,6 +114,16 @@ public:
     static bool isBandwidthThrottled();
     static unsigned long maxUploadReadLength();
     static void incrementBandwidthUsedInLastSecond(unsigned long bytes);
+
+    // Cookies set by responses in this process, so that clearing the session
+    // can withdraw them from the shared cookie storage.
+    static std::vector<std::shared_ptr<NSHTTPCookie>> sessionCookies();
+    // Replaces the list; the cookies of the old list leave the shared storage.
+    static void setSessionCookies(std::vector<std::shared_ptr<NSHTTPCookie>> cookies);
+    // Adds a cookie, replacing one with the same domain, path and name.
+    static void addSessionCookie(const std::shared_ptr<NSHTTPCookie>& cookie);
+    // Forgets the session's cookies.
+    static void clearSession();
 
     // ---- Fields ---------------------------------------------------------------
     int callback() const { return callback_; }
@@ -135,6 +158,7 @@ public:
     void addRequestHeader(const NSString& name, const NSString& value) { requestHeaders_.setValue(name, value); }
     const std::optional<CFHTTPHeaderFields>& responseHeaders() const { return responseHeaders_; }
     std::vector<std::shared_ptr<NSHTTPCookie>>& requestCookies() { return requestCookies_; }
+    const std::vector<std::shared_ptr<NSHTTPCookie>>& responseCookies() const { return responseCookies_; }
     void setRequestCookies(std::vector<std::shared_ptr<NSHTTPCookie>> c) { requestCookies_ = std::move(c); }
 
     bool useCookiePersistence() const { return useCookiePersistence_; }
@@ -233,6 +257,15 @@ public:
     double persistentConnectionTimeoutSeconds() const { return persistentConnectionTimeoutSeconds_; }
     void setPersistentConnectionTimeoutSeconds(double v) { persistentConnectionTimeoutSeconds_ = v; }
     bool connectionCanBeReused() const { return connectionCanBeReused_; }
+    // The record of the connection in use (nil when none) and its "id" (0 when none).
+    std::shared_ptr<NXConnectionRecord> connectionInfo() const;
+    long connectionID() const;
+    // Given at the first start that attempts a persistent connection; 0 before.
+    unsigned long requestID() const { return requestID_; }
+    // Drops idle records whose time is up, closing their connections.
+    static void expirePersistentConnections();
+    // Copies of the records in the pool, in creation order.
+    static std::vector<NXConnectionRecord> connectionPool();
     bool shouldUseRFC2616RedirectBehaviour() const { return shouldUseRFC2616RedirectBehaviour_; }
     void setShouldUseRFC2616RedirectBehaviour(bool v) { shouldUseRFC2616RedirectBehaviour_ = v; }
     NSString runLoopMode() const { return runLoopMode_; }
@@ -242,7 +275,8 @@ public:
     void setupPostBody();
     void appendPostData(const NSData& data);
     void appendPostDataFromFile(const NSString& path);
-    void buildPostBody();
+    virtual void buildPostBody();
+    bool haveBuiltPostBody() const { return haveBuiltPostBody_; }
     void buildRequestHeaders();
     void applyCookieHeader();
     void applyAuthorizationHeader();
@@ -273,6 +307,10 @@ public:
     // The charset named by a Content-Type value, mapped to an encoding.
     static std::optional<NSStringEncoding> encodingFromContentType(const NSString& contentType);
 
+protected:
+    // What a copy carries over; subclasses add their own fields.
+    void copySettingsTo(NXHTTPRequest& copy) const;
+
 private:
     friend class NXInputStream;
     std::shared_ptr<NXHTTPRequest> self() { return std::static_pointer_cast<NXHTTPRequest>(shared_from_this()); }
@@ -296,6 +334,10 @@ private:
     void handleStreamComplete();
     void handleStreamError();
     bool retryUsingNewConnection();
+    // Connection records: taking one when a stream starts, and letting it go.
+    CFReadStreamRef takeConnectionRecord();
+    void releaseConnectionRecord(bool dropFromPool);
+    void learnKeepAlive(const CFHTTPMessageRef& response);
     void performRedirect();
     void rebuildOriginHeaders(const std::shared_ptr<NSURL>& from);
     void performThrottling() {}
@@ -397,6 +439,8 @@ private:
     bool shouldAttemptPersistentConnection_ = true;
     double persistentConnectionTimeoutSeconds_ = 60.0;
     bool connectionCanBeReused_ = false;
+    std::shared_ptr<NXConnectionRecord> connectionInfo_;
+    unsigned long requestID_ = 0;
     bool shouldUseRFC2616RedirectBehaviour_ = false;
     bool downloadComplete_ = false;
     NSString runLoopMode_;

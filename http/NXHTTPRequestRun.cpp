@@ -304,8 +304,9 @@ void NXHTTPRequest::startRequest()
         if (proxyType_.isNil()) proxyType_ = kCFProxyTypeHTTP;
         CFReadStreamSetProxy(readStream_, CFStreamProxy{proxyType_, proxyHost_, proxyPort_});
     }
-    CFReadStreamSetAttemptPersistentConnection(readStream_, shouldAttemptPersistentConnection_);
     connectionCanBeReused_ = false;
+    expirePersistentConnections();
+    CFReadStreamRef previous = takeConnectionRecord();
     if (!readStreamIsScheduled_) scheduleReadStream();
     std::weak_ptr<NXHTTPRequest> weak = me;
     CFReadStreamSetClient(readStream_,
@@ -320,6 +321,8 @@ void NXHTTPRequest::startRequest()
         failWithError(errorWithCode(NXInternalErrorWhileBuildingRequestType, "Unable to start HTTP connection"));
         return;
     }
+    if (previous && previous != readStream_) CFReadStreamClose(previous);
+    previous.reset();
     if (!(mainRequest() && requestMethod_ == "HEAD")) {
         if (shouldResetUploadProgress_) {
             incrementUploadSizeBy(showAccurateProgress_ ? static_cast<long long>(postLength_) : 1);
@@ -516,7 +519,11 @@ void NXHTTPRequest::readResponseHeaders()
     if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
     else if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
     parseStringEncodingFromHeaders();
-    responseCookies_.clear();
+    responseCookies_ = NSHTTPCookie::cookiesWithResponseHeaderFields(*responseHeaders_, url_);
+    if (useCookiePersistence_) {
+        NSHTTPCookieStorage::sharedHTTPCookieStorage()->setCookies(responseCookies_, url_);
+        for (const auto& c : responseCookies_) addSessionCookie(c);
+    }
 
     NSString location = responseHeaders_->objectForKey("Location");
     int status = responseStatusCode_;
@@ -559,9 +566,7 @@ void NXHTTPRequest::readResponseHeaders()
             target->incrementDownloadSizeBy(1);
         }
     }
-    NSString connection = responseHeaders_->objectForKey("Connection");
-    connectionCanBeReused_ = shouldAttemptPersistentConnection_ &&
-                             (connection.isNil() || connection.lowercaseString().str().find("close") == std::string::npos);
+    learnKeepAlive(message);
     requestReceivedResponseHeaders();
 }
 
@@ -701,6 +706,7 @@ void NXHTTPRequest::handleStreamComplete()
             }
         }
     }
+    releaseConnectionRecord(false);
     destroyReadStream();
     // Challenges (401/407) are answered by the authentication support; until
     // it exists the challenge response itself is the answer.
@@ -719,6 +725,7 @@ bool NXHTTPRequest::retryUsingNewConnection()
         CFReadStreamResponseBytesReceived(readStream_) != 0)
         return false;
     ++retryCount_;
+    releaseConnectionRecord(true);
     destroyReadStream();
     shouldAttemptPersistentConnection_ = false;
     startRequest();
@@ -763,8 +770,10 @@ void NXHTTPRequest::failWithError(const std::shared_ptr<NSError>& theError)
 {
     std::lock_guard lock(cancelledLock_);
     complete_ = true;
-    if (theError && theError->code() != NXAuthenticationErrorType && theError->code() != NXTooMuchRedirectionErrorType)
+    if (theError && theError->code() != NXAuthenticationErrorType && theError->code() != NXTooMuchRedirectionErrorType) {
+        releaseConnectionRecord(true);
         destroyReadStream();
+    }
     if (cancelled_ || error_) return;
     error_ = theError;
     if (auto main = mainRequest()) {

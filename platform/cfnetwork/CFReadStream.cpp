@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSTimer.h"
+
+#include <cmath>
 
 const NSString kCFErrorDomainCFNetwork = "kCFErrorDomainCFNetwork";
 const NSString NSPOSIXErrorDomain = "NSPOSIXErrorDomain";
@@ -26,19 +29,13 @@ namespace {
 // client has read some: a slow reader never makes the stream hold a whole body.
 constexpr size_t kPauseAbove = size_t{1} << 20;
 
-// One process-wide pool of kept-alive connections, shared by every stream.
+// A pool of kept-alive connections. Streams carrying the same stream ID share
+// one, so a connection is only ever reused by the record that owns it; the
+// connection closes when the last stream holding its pool goes away.
 class ConnectionShare {
 public:
-    static CURLSH* get()
-    {
-        static ConnectionShare share;
-        return share.sh_;
-    }
-
-private:
     ConnectionShare()
     {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
         sh_ = curl_share_init();
         curl_share_setopt(sh_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
         curl_share_setopt(sh_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
@@ -50,8 +47,69 @@ private:
         });
         curl_share_setopt(sh_, CURLSHOPT_USERDATA, this);
     }
+    ~ConnectionShare() { curl_share_cleanup(sh_); }
+    ConnectionShare(const ConnectionShare&) = delete;
+    ConnectionShare& operator=(const ConnectionShare&) = delete;
+    CURLSH* get() const { return sh_; }
+
+    // The pool of a stream ID, made when no living stream holds it.
+    static std::shared_ptr<ConnectionShare> forStreamID(long streamID)
+    {
+        static std::mutex lock;
+        static std::map<long, std::weak_ptr<ConnectionShare>> shares;
+        std::lock_guard guard(lock);
+        for (auto it = shares.begin(); it != shares.end();) {
+            if (it->second.expired()) it = shares.erase(it);
+            else ++it;
+        }
+        auto& slot = shares[streamID];
+        auto share = slot.lock();
+        if (!share) slot = share = std::make_shared<ConnectionShare>();
+        return share;
+    }
+
+private:
     CURLSH* sh_ = nullptr;
     std::recursive_mutex locks_[CURL_LOCK_DATA_LAST];
+};
+
+void globalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Multi handles are kept per thread and reused: making and tearing one down
+// for every request costs more than the request itself on a fast link. A
+// handle serves one stream at a time; the connections live in the pools above.
+class MultiPool {
+public:
+    static CURLM* take()
+    {
+        auto& pool = local().free_;
+        if (pool.empty()) return curl_multi_init();
+        CURLM* m = pool.back();
+        pool.pop_back();
+        return m;
+    }
+    static void give(CURLM* m)
+    {
+        curl_multi_setopt(m, CURLMOPT_SOCKETDATA, nullptr);
+        curl_multi_setopt(m, CURLMOPT_TIMERDATA, nullptr);
+        local().free_.push_back(m);
+    }
+
+private:
+    ~MultiPool()
+    {
+        for (CURLM* m : free_) curl_multi_cleanup(m);
+    }
+    static MultiPool& local()
+    {
+        thread_local MultiPool pool;
+        return pool;
+    }
+    std::vector<CURLM*> free_;
 };
 
 }  // namespace
@@ -68,19 +126,22 @@ public:
     CFStreamSSLSettings ssl_;
     CFStreamProxy proxy_;
     bool persistent_ = false;
+    long streamID_ = 0;
+    std::shared_ptr<ConnectionShare> share_;  // outlives the transfer: it holds the kept-alive connection
     unsigned eventMask_ = 0;
     CFReadStreamClientCallBack client_;
 
     std::vector<std::pair<std::shared_ptr<NSRunLoop>, NSString>> schedules_;
     std::map<curl_socket_t, std::shared_ptr<NSFileDescriptorSource>> sockets_;
     std::shared_ptr<NSTimer> timer_;
+    double deadline_ = 0;  // when timer_ fires, on the real monotonic clock
     std::shared_ptr<NSRunLoopSource> kick_;  // delivers events outside curl's calls
 
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
     bool opened_ = false, openReported_ = false, closed_ = false, done_ = false, endReported_ = false;
-    bool paused_ = false, headersReported_ = false, delivering_ = false;
+    bool paused_ = false, headersReported_ = false, delivering_ = false, timeoutDue_ = false;
     CURLcode result_ = CURLE_OK;
     std::shared_ptr<NSError> error_;
     CFHTTPMessageRef response_;
@@ -120,6 +181,10 @@ public:
 
     void rearmTimer(double seconds)
     {
+        double deadline = NSClock::realMonotonic() + seconds;
+        // Curl re-arms the same deadline over and over: keep a timer that already fits.
+        if (seconds >= 0 && timer_ && timer_->isValid() && std::fabs(deadline - deadline_) < 0.001) return;
+        deadline_ = deadline;
         if (timer_) timer_->invalidate();
         timer_.reset();
         if (seconds < 0) return;
@@ -134,6 +199,7 @@ public:
     static int onSocket(CURL*, curl_socket_t fd, int what, void* p, void*)
     {
         auto* s = static_cast<CFReadStream*>(p);
+        if (!s) return 0;
         if (what == CURL_POLL_REMOVE) {
             auto it = s->sockets_.find(fd);
             if (it != s->sockets_.end()) {
@@ -160,9 +226,18 @@ public:
         return 0;
     }
 
+    // Curl asks for "now" far more often than for a real delay: "now" is served
+    // through the stream's own source (or the loop in action()) instead of a new timer.
     static int onTimer(CURLM*, long ms, void* p)
     {
-        static_cast<CFReadStream*>(p)->rearmTimer(ms < 0 ? -1.0 : ms / 1000.0);
+        auto* s = static_cast<CFReadStream*>(p);
+        if (!s) return 0;
+        if (ms == 0) {
+            s->timeoutDue_ = true;
+            if (s->kick_) s->kick_->signal();
+            return 0;
+        }
+        s->rearmTimer(ms < 0 ? -1.0 : ms / 1000.0);
         return 0;
     }
 
@@ -218,11 +293,15 @@ public:
     bool open()
     {
         if (opened_ || closed_ || !request_) return false;
+        globalInit();
         easy_ = curl_easy_init();
-        multi_ = curl_multi_init();
+        multi_ = MultiPool::take();
         if (!easy_ || !multi_) return false;
         kick_ = NSRunLoopSource::sourceWithHandler([weak = weak_from_this()] {
-            if (auto s = weak.lock()) s->deliver();
+            auto s = weak.lock();
+            if (!s) return;
+            if (s->timeoutDue_) s->action(CURL_SOCKET_TIMEOUT, 0);
+            else s->deliver();
         });
         for (auto& [loop, mode] : schedules_) loop->addSource(kick_, mode);
 
@@ -235,13 +314,15 @@ public:
         curl_easy_setopt(easy_, CURLOPT_HTTP_TRANSFER_DECODING, 1L);
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-        curl_easy_setopt(easy_, CURLOPT_SHARE, ConnectionShare::get());
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &onHeader);
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &onWrite);
         curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
-        if (!persistent_) {
+        if (persistent_) {
+            if (!share_) share_ = ConnectionShare::forStreamID(streamID_);
+            curl_easy_setopt(easy_, CURLOPT_SHARE, share_->get());
+        } else {
             curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
             curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
         }
@@ -302,7 +383,14 @@ public:
         if (closed_ || !multi_) return;
         auto keep = shared_from_this();
         int running = 0;
+        timeoutDue_ = false;
         curl_multi_socket_action(multi_, fd, flags, &running);
+        // Work curl wants done at once is done here, a few rounds at most;
+        // anything left goes through the stream's source.
+        for (int round = 0; timeoutDue_ && round < 4 && multi_; ++round) {
+            timeoutDue_ = false;
+            curl_multi_socket_action(multi_, CURL_SOCKET_TIMEOUT, 0, &running);
+        }
         collect();
         deliver();
     }
@@ -422,7 +510,7 @@ public:
         kick_.reset();
         if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
         if (easy_) curl_easy_cleanup(easy_);
-        if (multi_) curl_multi_cleanup(multi_);
+        if (multi_) MultiPool::give(multi_);
         easy_ = nullptr;
         multi_ = nullptr;
         if (headerList_) curl_slist_free_all(headerList_);
@@ -447,6 +535,7 @@ CFReadStreamRef CFReadStreamCreateForStreamedHTTPRequest(const CFHTTPMessageRef&
 void CFReadStreamSetSSLSettings(const CFReadStreamRef& s, const CFStreamSSLSettings& settings) { if (s) s->ssl_ = settings; }
 void CFReadStreamSetProxy(const CFReadStreamRef& s, const CFStreamProxy& proxy) { if (s) s->proxy_ = proxy; }
 void CFReadStreamSetAttemptPersistentConnection(const CFReadStreamRef& s, bool attempt) { if (s) s->persistent_ = attempt; }
+void CFReadStreamSetStreamID(const CFReadStreamRef& s, long streamID) { if (s && !s->opened_) s->streamID_ = streamID; }
 
 void CFReadStreamSetClient(const CFReadStreamRef& s, unsigned eventMask, CFReadStreamClientCallBack callback)
 {

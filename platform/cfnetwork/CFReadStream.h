@@ -66,6 +66,11 @@ void CFReadStreamSetProxy(const CFReadStreamRef& stream, const CFStreamProxy& pr
 // kCFStreamPropertyHTTPAttemptPersistentConnection: reuse a kept-alive
 // connection to the same server when one is idle, and keep this one open.
 void CFReadStreamSetAttemptPersistentConnection(const CFReadStreamRef& stream, bool attempt);
+// The stream property "NXStreamID": persistent streams with the same ID reuse
+// one connection; streams with other IDs never touch it. The connection stays
+// open while any stream with the ID is alive (a closed stream still holds it)
+// and is closed when the last one is destroyed.
+void CFReadStreamSetStreamID(const CFReadStreamRef& stream, long streamID);
 
 // A null callback removes the client.
 void CFReadStreamSetClient(const CFReadStreamRef& stream, unsigned eventMask, CFReadStreamClientCallBack callback);
