@@ -39,6 +39,10 @@ public:
     // The text of Desc under BODY; "null" when the reply, BODY or Desc is missing.
     NSString parseKeepAlive(const NSString& reply) const;
 
+    // PC records, rules, statistics, captures, home page, time and protect settings.
+
+    // Devices, account, invitations, family numbers, location and device parameters.
+
 protected:
     // Reads the reply and calls `read` with its BODY while the tree is alive.
     // False (and no call) when the reply is nil or has no root or BODY.
