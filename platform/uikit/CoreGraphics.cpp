@@ -442,6 +442,19 @@ CGAffineTransform CGContextGetCTM(CGContextRef c)
     return {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
 }
 
+void NXContextAddRoundedRect(CGContextRef c, CGRect r, CGFloat topRadius, CGFloat bottomRadius)
+{
+    const CGFloat limit = std::min(r.size.width, r.size.height) / 2;
+    topRadius = std::clamp<CGFloat>(topRadius, 0, limit);
+    bottomRadius = std::clamp<CGFloat>(bottomRadius, 0, limit);
+    CGContextMoveToPoint(c, CGRectGetMinX(r), CGRectGetMidY(r));
+    CGContextAddArcToPoint(c, CGRectGetMinX(r), CGRectGetMinY(r), CGRectGetMidX(r), CGRectGetMinY(r), topRadius);
+    CGContextAddArcToPoint(c, CGRectGetMaxX(r), CGRectGetMinY(r), CGRectGetMaxX(r), CGRectGetMidY(r), topRadius);
+    CGContextAddArcToPoint(c, CGRectGetMaxX(r), CGRectGetMaxY(r), CGRectGetMidX(r), CGRectGetMaxY(r), bottomRadius);
+    CGContextAddArcToPoint(c, CGRectGetMinX(r), CGRectGetMaxY(r), CGRectGetMinX(r), CGRectGetMidY(r), bottomRadius);
+    CGContextClosePath(c);
+}
+
 // Clips to the half plane on the far side of the line through p
 // perpendicular to the direction d.
 static void clipHalfPlane(cairo_t* cr, CGPoint p, double dx, double dy)

@@ -201,6 +201,11 @@ void CGContextDrawLinearGradient(CGContextRef c, const CGGradientRef& gradient, 
 // the caller flips (UIImage's drawing does).
 void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image);
 
+// Adds a closed rounded rectangle: from the middle of the left edge, corners
+// rounded with arc-to-point segments (the top corners with topRadius, the
+// bottom ones with bottomRadius; radii larger than half a side are reduced).
+void NXContextAddRoundedRect(CGContextRef c, CGRect rect, CGFloat topRadius, CGFloat bottomRadius);
+
 // ---- UIKit's context stack and image contexts --------------------------------
 
 // The context drawing goes to on this thread, or null.

@@ -9,20 +9,7 @@
 
 namespace {
 
-void addRoundedRect(CGContextRef c, CGRect r, CGFloat radius)
-{
-    radius = std::min({radius, r.size.width / 2, r.size.height / 2});
-    if (radius <= 0) {
-        CGContextAddRect(c, r);
-        return;
-    }
-    CGContextMoveToPoint(c, CGRectGetMinX(r), CGRectGetMidY(r));
-    CGContextAddArcToPoint(c, CGRectGetMinX(r), CGRectGetMinY(r), CGRectGetMidX(r), CGRectGetMinY(r), radius);
-    CGContextAddArcToPoint(c, CGRectGetMaxX(r), CGRectGetMinY(r), CGRectGetMaxX(r), CGRectGetMidY(r), radius);
-    CGContextAddArcToPoint(c, CGRectGetMaxX(r), CGRectGetMaxY(r), CGRectGetMidX(r), CGRectGetMaxY(r), radius);
-    CGContextAddArcToPoint(c, CGRectGetMinX(r), CGRectGetMaxY(r), CGRectGetMinX(r), CGRectGetMidY(r), radius);
-    CGContextClosePath(c);
-}
+void addRoundedRect(CGContextRef c, CGRect r, CGFloat radius) { NXContextAddRoundedRect(c, r, radius, radius); }
 
 bool visible(const UIView& v) { return !v.hidden() && v.alpha() > 0.01; }
 
@@ -55,6 +42,7 @@ void renderTree(UIView& view, CGContextRef c)
         CGContextRestoreGState(c);
     }
     CGContextSaveGState(c);
+    CGContextClipToRect(c, b);  // a view's own drawing never leaves its bounds
     view.drawRect(b);
     CGContextRestoreGState(c);
     for (const auto& sub : view.subviews()) {
