@@ -304,8 +304,10 @@ std::vector<Line> layout(const StyledText& text, double width, UILineBreakMode m
 size_t linesFitting(const StyledText& text, double height)
 {
     const double lh = text.styles.front().font->lineHeight();
-    if (!(height < kUnbounded) || lh <= 0) return 0;
-    return std::max<size_t>(1, static_cast<size_t>(std::floor(height / lh + 1e-9)));
+    if (lh <= 0) return 0;
+    const double lines = std::floor(height / lh + 1e-9);
+    if (!(lines < 1e9)) return 0;  // no useful bound (also "largest float")
+    return std::max<size_t>(1, static_cast<size_t>(std::max(lines, 1.0)));
 }
 
 CGSize measure(const std::vector<Line>& lines, const StyledText& text)

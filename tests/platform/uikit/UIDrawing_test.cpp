@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/NXUITestDriver.h"
@@ -376,6 +377,7 @@ TEST(UIDrawing, FontsMeasureWithRealMetrics)
     const CGSize wrapped = sizeWithFont(text, font, CGSizeMake(100, 1000));
     EXPECT_LE(wrapped.width, 100);
     EXPECT_GE(wrapped.height, std::floor(lh * 4));
+    EXPECT_EQ(sizeWithFont(text, font, CGSizeMake(100, std::numeric_limits<CGFloat>::max())), wrapped);
     const CGSize two = sizeWithFont(text, font, CGSizeMake(100, lh * 2 + 1));
     EXPECT_EQ(two.height, std::ceil(lh * 2 - 1e-9));
     const CGSize chars = sizeWithFont("abcdefghijklmnopqrstuvwxyz", font, CGSizeMake(60, 1000), UILineBreakModeCharacterWrap);
