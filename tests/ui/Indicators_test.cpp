@@ -276,7 +276,6 @@ TEST(ProgressHUD, DrawsTheBoxAndTheQuarterPie)
     EXPECT_GT(at(image, 108, 92).r, 240);
     EXPECT_LT(at(image, 92, 92).r, 100);
     EXPECT_LT(at(image, 108, 108).r, 100);
-    EXPECT_TRUE(NXSnapshotToPNG(view.get(), "/tmp/nx-hud-pie.png"));
 }
 
 TEST(LoadingBoxView, StartDrawFadeAndHide)
@@ -292,7 +291,6 @@ TEST(LoadingBoxView, StartDrawFadeAndHide)
     box->startAnimating();
     EXPECT_TRUE(box->activity()->isAnimating());
     auto image = NXSnapshotImage(view.get());
-    EXPECT_TRUE(NXSnapshotToPNG(view.get(), "/tmp/nx-loading-box.png"));
     const NXPixel dark = at(image, 140, 3);
     EXPECT_NEAR(dark.r, 64, 2);  // black at 0.75 over white
     EXPECT_EQ(box->activity()->center(), CGPointMake(140, 10 + 20));
@@ -351,7 +349,6 @@ TEST(BadgeView, DrawsItsTextOnTheBadgeColour)
     badge->setBadgeString("8");
     view->addSubview(badge);
     auto image = NXSnapshotImage(view.get());
-    EXPECT_TRUE(NXSnapshotToPNG(view.get(), "/tmp/nx-badge.png"));
     const unsigned tw = static_cast<unsigned>(sizeWithFont("8", badge->font()).width);
     EXPECT_EQ(badge->width(), tw + 16);
     // Lower half of the body (below the gloss): the badge colour.
@@ -465,7 +462,6 @@ TEST(DotPageControl, DrawsFilledAndOutlinedDots)
     control->setFrame(CGRectZero);
     view->addSubview(control);
     auto image = NXSnapshotImage(view.get());
-    EXPECT_TRUE(NXSnapshotToPNG(view.get(), "/tmp/nx-dots.png"));
     // Dot i's centre: 100 - 78 + i * 24 + 6.
     EXPECT_EQ(at(image, 28, 22).r, 255);   // current: filled
     EXPECT_EQ(at(image, 52, 22).r, 0);     // others: outlined, empty inside
