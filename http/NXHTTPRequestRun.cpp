@@ -418,10 +418,8 @@ void NXHTTPRequest::checkRequestStatus()
         if (postLength_ > 0) {
             lastBytesSent_ = totalBytesSent_;
             totalBytesSent_ = CFReadStreamCopyRequestBytesWrittenCount(readStream_);
-            if (totalBytesSent_ > lastBytesSent_) {
-                lastActivityTime_ = NSClock::monotonic();
-                incrementBandwidthUsedInLastSecond(static_cast<unsigned long>(totalBytesSent_ - lastBytesSent_));
-            }
+            // The body stream already counted these bytes as bandwidth used when it read them.
+            if (totalBytesSent_ > lastBytesSent_) lastActivityTime_ = NSClock::monotonic();
         }
         updateProgressIndicators();
     }
