@@ -3,7 +3,8 @@
 // headers, body (in memory or in a file, optionally gzip-compressed), proxy,
 // SSL, time-out and retry settings, the response and the callbacks that report
 // progress. Requests run synchronously on the calling thread's run loop in the
-// mode "NXHTTPRequestRunLoopMode"; listeners are always called on the main thread.
+// mode "NXHTTPRequestRunLoopMode", or as operations on the shared request
+// thread; listeners are always called on the main thread.
 
 #include <atomic>
 #include <cstdint>

@@ -264,7 +264,7 @@ TEST_F(CacheTest, EntriesLiveInPrivateFoldersAndClearByStore)
     EXPECT_TRUE(fs::exists(dir.path / "cache/PermanentStore" / (NXDownloadCache::keyForRequest(*permanent).str() + ".cacheddata")));
     std::ofstream(dir.path / "cache/SessionStore/keep.txt") << "mine";
 
-    cache->clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
+    NXHTTPRequest::clearSession();  // wipes the default cache's session store
     EXPECT_FALSE(cache->cachedHeadersForRequest(*session));
     EXPECT_TRUE(cache->cachedHeadersForRequest(*permanent));
     EXPECT_TRUE(fs::exists(dir.path / "cache/SessionStore/keep.txt"));
