@@ -1,6 +1,8 @@
 // Process-wide memory of the engine that outlives single requests: the
-// session cookie list.
+// session cookie list; clearing the session also wipes the default cache's
+// session store.
 
+#include "http/NXDownloadCache.h"
 #include "http/NXHTTPRequest.h"
 
 namespace {
@@ -34,4 +36,8 @@ void NXHTTPRequest::addSessionCookie(const std::shared_ptr<NSHTTPCookie>& cookie
     gSessionCookies.push_back(cookie);
 }
 
-void NXHTTPRequest::clearSession() { setSessionCookies({}); }
+void NXHTTPRequest::clearSession()
+{
+    setSessionCookies({});
+    if (auto cache = defaultCache()) cache->clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
+}
