@@ -23,6 +23,10 @@
 #include "protocol/TimeSetting.h"
 #include "protocol/UserRule.h"
 #include "tests/protocol/ServiceFixture.h"
+#include "http/NXHTTPRequest.h"
+#include "platform/cfnetwork/NSURL.h"
+#include "tools/service-double/CaptureImages.h"
+#include "tools/service-double/DemoAccount.h"
 #include "tools/testserver/TestServer.h"
 
 using servicedouble::Fault;
@@ -786,6 +790,87 @@ TEST_F(PCCatalogueTest, ADelegateGoneBeforeTheHandOverIsSkipped)
     capture->RQCapturePic("2012-05-01");
     NSRunLoop::mainRunLoop()->runUntil([] { return false; }, 0.05);
     EXPECT_EQ(service.exchanges().size(), 2u);
+}
+
+// ---------------------------------------------------------------------------
+// The demo account answers the PC screens, with pictures for its captures.
+
+// Width and height from a PNG's IHDR, or {0, 0} when the bytes are no PNG.
+std::pair<unsigned, unsigned> pngSize(const std::string& png)
+{
+    if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || png.compare(12, 4, "IHDR") != 0) return {0, 0};
+    auto word = [&](size_t at) {
+        return (unsigned(uint8_t(png[at])) << 24) | (unsigned(uint8_t(png[at + 1])) << 16) |
+               (unsigned(uint8_t(png[at + 2])) << 8) | unsigned(uint8_t(png[at + 3]));
+    };
+    return {word(16), word(20)};
+}
+
+TEST_F(PCCatalogueTest, TheDemoAccountAnswersThePCScreens)
+{
+    servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).serve(service);
+
+    auto home = HomeInfo::init()->homeInfo();
+    ASSERT_TRUE(home);
+    EXPECT_EQ(home->isOnline(), "1");
+    EXPECT_EQ(HomeInfo::init()->lockQuick()->code(), "0");
+    EXPECT_FALSE(HomeInfo::init()->homeCurlimit("1")->list().empty());
+    EXPECT_FALSE(Internet::init()->RQUrlAccess(dayBody("2012-05-01", "1"))->list().empty());
+    EXPECT_FALSE(Game::init()->RQGameAccess(dayBody("2012-05-01", "1"))->list().empty());
+    EXPECT_FALSE(Internet::init()->RQUrlBrowse(dayBody("2012-05-01", "1"))->list().empty());
+    EXPECT_FALSE(Game::init()->RQGameBrowse(dayBody("2012-05-01", "1"))->list().empty());
+    EXPECT_FALSE(Category::init()->RQUrlType(1)->list().empty());
+    EXPECT_FALSE(Category::init()->RQGameType(1)->list().empty());
+    EXPECT_EQ(Category::init()->ADUrlType("<BODY></BODY></MSG>")->code(), "0");
+    EXPECT_EQ(Internet::init()->DLGameByType("<BODY></BODY></MSG>")->code(), "0");
+    EXPECT_EQ(UserUrlRule::init()->ADUrlRuleSelf({"a.example"})->code(), "0");
+    EXPECT_FALSE(Analysis::init()->RQUrlTypeBrowse(nullptr)->list().empty());
+    EXPECT_FALSE(Analysis::init()->RQGameTypeBrowse(nullptr)->list().empty());
+    EXPECT_FALSE(TimeInfo::init()->RQTimePeriodList()->list().empty());
+    EXPECT_EQ(TimeInfo::init()->ADTimePeriod("<BODY></BODY></MSG>")->desc(), "成功");
+    EXPECT_EQ(TimeSetting::init()->UDGamePeriod("0000")->code(), "0");
+    EXPECT_EQ(ProtectSetting::init()->RQTimeConfig()->timeLength(), "120");
+    EXPECT_EQ(ProtectSetting::init()->UDTimeConfig("<BODY></BODY></MSG>")->desc(), "成功");
+    EXPECT_EQ(ServiceSwitch::init()->RQServiceSwitch()->screenShot(), "1");
+
+    auto grid = std::make_shared<WeekGrid>();
+    auto setting = TimeSetting::init();
+    setting->setDelegate(grid);
+    setting->RQGamePeriod();
+    pump([&] { return grid->calls == 1; });
+    ASSERT_TRUE(grid->last);
+    EXPECT_EQ(grid->last->gamePeriod().componentsSeparatedByString(",").size(), 168u);
+
+    // Every picture of every capture is an image of its size, served by the double.
+    auto screen = std::make_shared<CaptureList>();
+    auto capture = GetCapture::init();
+    capture->setDelegate(screen);
+    capture->RQCapturePic("2012-05-01");
+    pump([&] { return screen->calls == 1; });
+    ASSERT_TRUE(screen->last);
+    ASSERT_FALSE(screen->last->list().empty());
+    std::string previous;
+    for (const auto& c : screen->last->list()) {
+        const std::pair<NSString, std::pair<unsigned, unsigned>> pictures[] = {
+            {c->picPath(), {640, 400}}, {c->picMiddle(), {320, 200}}, {c->picThumb(), {150, 124}}};
+        for (const auto& [url, size] : pictures) {
+            SCOPED_TRACE(url.str());
+            auto request = NXHTTPRequest::requestWithURL(NSURL::URLWithString(url));
+            request->startSynchronous();
+            EXPECT_EQ(request->responseStatusCode(), 200);
+            auto data = request->responseData();
+            ASSERT_TRUE(data);
+            std::string png(data->begin(), data->end());
+            EXPECT_EQ(pngSize(png), size);
+            if (size.first == 150) {
+                EXPECT_NE(png, previous);  // captures differ
+                previous = png;
+            }
+        }
+    }
+    EXPECT_FALSE(servicedouble::captureImage("/captures/0-full.png"));
+    EXPECT_FALSE(servicedouble::captureImage("/captures/1-huge.png"));
+    EXPECT_FALSE(servicedouble::captureImage("/captures/1-full.png/../x"));
 }
 
 }  // namespace
