@@ -1,33 +1,32 @@
 #include "protocol/Analysis.h"
 
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 namespace {
 
 std::shared_ptr<AnalysisReturnMessage> categories(const char* type, const std::shared_ptr<Body>& body)
 {
-    NSString bid = CatalogueRequest::deviceId();
-    NSString text = body ? XMLFormat("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>%@</PageIndex>"
+    NSString bid = MessageExchange::deviceId();
+    NSString text = body ? MessageExchange::body("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>%@</PageIndex>"
                                      "<PageSize>%@</PageSize></BODY></MSG>",
                                      bid, body->dataDate(), body->pageIndex(), body->pageSize())
-                         : XMLFormat("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>1</PageIndex>"
+                         : MessageExchange::body("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>1</PageIndex>"
                                      "<PageSize>20</PageSize></BODY></MSG>",
                                      bid, Constant::currentTime());
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userName(), type, text, {bid}),
+    return MessageExchange::parsed(MessageExchange::send(Constant::userName(), type, text),
                                     &ParseXML::parseRQUrlTypeBrowse);
 }
 
 std::shared_ptr<AnalysisReturnMessage> categoriesWithoutDevice(const char* type, const std::shared_ptr<Body>& body)
 {
     return ParseXML::init()->parseRQUrlTypeBrowse(
-        CatalogueRequest::send(Constant::userName(), type, body ? body->generalToString() : NSString()));
+        MessageExchange::send(Constant::userName(), type, body ? body->generalToString() : NSString()));
 }
 
 NSString opRecordReply(const std::shared_ptr<Body>& body)
 {
-    return CatalogueRequest::send(Constant::userID(), "RQOpRecord", body ? body->generalToString() : NSString());
+    return MessageExchange::send(Constant::userID(), "RQOpRecord", body ? body->generalToString() : NSString());
 }
 
 }  // namespace
@@ -59,7 +58,7 @@ std::shared_ptr<AnalysisReturnMessage> Analysis::RQGameTypeBrowse() const
 
 std::shared_ptr<OpRecordReturnMessage> OpRecord::RQOpRecord(const std::shared_ptr<Body>& body) const
 {
-    return CatalogueRequest::parsed(opRecordReply(body), &ParseXML::parseRQOpRecord);
+    return MessageExchange::parsed(opRecordReply(body), &ParseXML::parseRQOpRecord);
 }
 
 std::shared_ptr<OpRecordReturnMessage> Record::RQUrlAccess(const std::shared_ptr<Body>& body) const

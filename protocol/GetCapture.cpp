@@ -1,19 +1,18 @@
 #include "protocol/GetCapture.h"
 
 #include "protocol/Body.h"
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 void GetCapture::RQCapturePic(const NSString& day, long page) const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    NSString body = XMLFormat("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>%@</PageIndex>"
+    NSString bid = MessageExchange::deviceId();
+    NSString body = MessageExchange::body("<BODY><BID>%@</BID><DataDate>%@</DataDate><PageIndex>%@</PageIndex>"
                               "<PageSize>20</PageSize></BODY></MSG>",
                               bid, day, NSString::stringWithFormat("%ld", page));
     auto result =
-        ParseXML::init()->parseRQCapturePic(CatalogueRequest::send(Constant::userID(), "RQCapturePic", body, {bid}));
-    CatalogueRequest::deliverOnMainThread(delegate(), &GetCaptureDelegate::didFinishRequest, std::move(result), false);
+        ParseXML::init()->parseRQCapturePic(MessageExchange::send(Constant::userID(), "RQCapturePic", body));
+    deliverOnMainThread(delegate(), &GetCaptureDelegate::didFinishRequest, std::move(result), false);
 }
 
 std::shared_ptr<CaptureReturnMessage> GetCapture::RQCapPicTime() const
@@ -21,6 +20,6 @@ std::shared_ptr<CaptureReturnMessage> GetCapture::RQCapPicTime() const
     NSString userID = Constant::userID();
     auto body = Body::init();
     body->setUserId(userID);
-    return CatalogueRequest::parsed(CatalogueRequest::send(userID, "RQCapPicTime", body->UserIdToString()),
+    return MessageExchange::parsed(MessageExchange::send(userID, "RQCapPicTime", body->UserIdToString()),
                                     &ParseXML::parseRQCapPicTime);
 }

@@ -1,16 +1,15 @@
 #include "protocol/HomeInfo.h"
 
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 namespace {
 
 std::shared_ptr<MessageInfo> command(const char* body)
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), "ADCmd", XMLFormat(body, bid, Constant::currentTime()), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), "ADCmd", MessageExchange::body(body, bid, Constant::currentTime())),
         &ParseXML::parsecutQuick);
 }
 
@@ -18,10 +17,9 @@ std::shared_ptr<MessageInfo> command(const char* body)
 
 std::shared_ptr<HomeInfoReturnMessage> HomeInfo::homeInfo() const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), "RQHomePage", XMLFormat("<BODY><UserID>%@</UserID></BODY></MSG>", bid),
-                               {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), "RQHomePage", MessageExchange::body("<BODY><UserID>%@</UserID></BODY></MSG>", bid)),
         &ParseXML::parseHomeInfo);
 }
 
@@ -47,9 +45,9 @@ std::shared_ptr<MessageInfo> HomeInfo::cancelCutQuick() const
 
 std::shared_ptr<AnalysisReturnMessage> HomeInfo::homeCurlimit(const NSString& type) const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userName(), "RQCurLimit",
-                               XMLFormat("<BODY><UserID>%@</UserID><Type>%@</Type></BODY></MSG>", bid, type), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userName(), "RQCurLimit",
+                               MessageExchange::body("<BODY><UserID>%@</UserID><Type>%@</Type></BODY></MSG>", bid, type)),
         &ParseXML::parseRQRQCurLimit);
 }

@@ -1,11 +1,13 @@
 #include "protocol/Internet.h"
 
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
 #include "protocol/CountOrder.h"
-#include "protocol/XMLEscape.h"
 
 namespace {
+
+template <class Record>
+using ParseMethod = std::shared_ptr<Record> (ParseXML::*)(const NSString&) const;
 
 
 // The day's records of the Body, which is told the allow state "2" and the
@@ -15,10 +17,10 @@ std::shared_ptr<Record> dayRecords(const char* type, const std::shared_ptr<Body>
                                    ParseMethod<Record> parse)
 {
     if (!body) return nullptr;
-    NSString bid = CatalogueRequest::deviceId();
+    NSString bid = MessageExchange::deviceId();
     body->setAllowed("2");
     body->setBID(bid);
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), type, body->recordToString(), {bid}),
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), type, bid.isNil() ? NSString() : body->recordToString()),
                                     parse);
 }
 
@@ -26,8 +28,8 @@ template <class Record>
 std::shared_ptr<Record> ranking(const char* type, const std::shared_ptr<Body>& body,
                                 ParseMethod<Record> parse)
 {
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), type, body ? body->generalToString() : NSString()), parse);
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), type, body ? body->generalToString() : NSString()), parse);
 }
 
 template <class Record>
@@ -35,7 +37,7 @@ std::shared_ptr<Record> allowance(const char* type, ParseMethod<Record> parse)
 {
     auto body = Body::init();
     body->setDataDays("30");
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), type, body->RQUrlAllowToString()), parse);
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), type, body->RQUrlAllowToString()), parse);
 }
 
 // The allowed records of a day; both kinds are read from the day-record TYPEs.
@@ -43,16 +45,16 @@ template <class Record>
 std::shared_ptr<Record> allowedOfDay(const char* type, const NSString& day, long page,
                                      ParseMethod<Record> parse)
 {
-    NSString bid = CatalogueRequest::deviceId();
-    NSString body = XMLFormat("<BODY><BID>%@</BID><DataDate>%@</DataDate><Allowed>1</Allowed>"
+    NSString bid = MessageExchange::deviceId();
+    NSString body = MessageExchange::body("<BODY><BID>%@</BID><DataDate>%@</DataDate><Allowed>1</Allowed>"
                               "<PageIndex>%@</PageIndex><PageSize>20</PageSize></BODY></MSG>",
                               bid, day, NSString::stringWithFormat("%ld", page));
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), type, body, {bid}), parse);
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), type, body), parse);
 }
 
 std::shared_ptr<UserUrlRuleReturnMessage> deleteRules(const char* type, const NSString& body)
 {
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), type, body), &ParseXML::parseDLUrlSelf);
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), type, body), &ParseXML::parseDLUrlSelf);
 }
 
 }  // namespace

@@ -1,21 +1,20 @@
 #include "protocol/ProtectSetting.h"
 
 #include "protocol/Body.h"
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 std::shared_ptr<ProtectSettingReturnMessage> ProtectSetting::RQTimeConfig() const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), "RQTimeConfig",
-                                                           XMLFormat("<BODY><BID>%@</BID></BODY></MSG>", bid), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), "RQTimeConfig",
+                                                           MessageExchange::body("<BODY><BID>%@</BID></BODY></MSG>", bid)),
                                     &ParseXML::parseProtectSetting);
 }
 
 std::shared_ptr<MessageInfo> ProtectSetting::UDTimeConfig(const NSString& body) const
 {
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), "UDTimeConfig", body),
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), "UDTimeConfig", body),
                                     &ParseXML::parsecutQuick);
 }
 
@@ -24,7 +23,7 @@ std::shared_ptr<ServiceSwitchReturnMessage> ServiceSwitch::RQServiceSwitch() con
     NSString userID = Constant::userID();
     auto body = Body::init();
     body->setUserId(userID);
-    return CatalogueRequest::parsed(CatalogueRequest::send(userID, "RQServiceSwitch", body->UserIdToString()),
+    return MessageExchange::parsed(MessageExchange::send(userID, "RQServiceSwitch", body->UserIdToString()),
                                     &ParseXML::parseRQServiceSwitch);
 }
 
@@ -34,5 +33,5 @@ std::shared_ptr<ServiceSwitchReturnMessage> ServiceSwitch::UDServiceSwitch(
     auto body = Body::init();
     body->setServiceSwitchReturnMessage(switches);
     return ParseXML::init()->parseUDServiceSwitch(
-        CatalogueRequest::send(Constant::userID(), "UDServiceSwitch", body->UDServiceSwitchToString()));
+        MessageExchange::send(Constant::userID(), "UDServiceSwitch", body->UDServiceSwitchToString()));
 }

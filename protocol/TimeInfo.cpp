@@ -1,24 +1,22 @@
 #include "protocol/TimeInfo.h"
 
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 namespace {
 
 std::shared_ptr<MessageInfo> timedLock(const char* type, const NSString& dueTime)
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), type,
-                               XMLFormat("<BODY><BID>%@</BID><STTM>%@</STTM><Type>0</Type></BODY></MSG>", bid, dueTime),
-                               {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), type,
+                               MessageExchange::body("<BODY><BID>%@</BID><STTM>%@</STTM><Type>0</Type></BODY></MSG>", bid, dueTime)),
         &ParseXML::parsecutQuick);
 }
 
 std::shared_ptr<MessageInfo> command(const char* type, const NSString& body)
 {
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), type, body), &ParseXML::parsecutQuick);
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), type, body), &ParseXML::parsecutQuick);
 }
 
 }  // namespace
@@ -35,9 +33,9 @@ std::shared_ptr<MessageInfo> TimeInfo::delTimeLen(const NSString& dueTime) const
 
 std::shared_ptr<TiemPeriodVo> TimeInfo::RQTimePeriodList() const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), "RQPeriod", XMLFormat("<BODY><BID>%@</BID></BODY></MSG>", bid), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), "RQPeriod", MessageExchange::body("<BODY><BID>%@</BID></BODY></MSG>", bid)),
         &ParseXML::parseTimePeriodList);
 }
 

@@ -1,18 +1,20 @@
 #include "protocol/TimeSetting.h"
 
 #include "protocol/Body.h"
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
-#include "protocol/XMLEscape.h"
 
 namespace {
+
+template <class Record>
+using ParseMethod = std::shared_ptr<Record> (ParseXML::*)(const NSString&) const;
 
 // The fetched grid, or nil, to the delegate.
 void deliver(const std::weak_ptr<TimeSettingDelegate>& delegate, const NSString& reply,
              ParseMethod<TimeSettingReturnMessage> parse)
 {
-    CatalogueRequest::deliverOnMainThread(delegate, &TimeSettingDelegate::loadDataFinished,
-                                          CatalogueRequest::parsed(reply, parse), false);
+    deliverOnMainThread(delegate, &TimeSettingDelegate::loadDataFinished,
+                                          MessageExchange::parsed(reply, parse), false);
 }
 
 }  // namespace
@@ -22,14 +24,14 @@ void TimeSetting::RQUrlPeriod() const
     NSString userID = Constant::userID();
     auto body = Body::init();
     body->setUserId(userID);
-    deliver(delegate(), CatalogueRequest::send(userID, "RQUrlPeriod", body->UserIdToString()), &ParseXML::parseRQUrlPeriod);
+    deliver(delegate(), MessageExchange::send(userID, "RQUrlPeriod", body->UserIdToString()), &ParseXML::parseRQUrlPeriod);
 }
 
 void TimeSetting::RQGamePeriod() const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    deliver(delegate(), CatalogueRequest::send(Constant::userID(), "RQGamePeriod",
-                                   XMLFormat("<BODY><UserID>%@</UserID></BODY></MSG>", bid), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    deliver(delegate(), MessageExchange::send(Constant::userID(), "RQGamePeriod",
+                                   MessageExchange::body("<BODY><UserID>%@</UserID></BODY></MSG>", bid)),
             &ParseXML::parseRQGamePeriod);
 }
 
@@ -37,15 +39,15 @@ std::shared_ptr<TimeSettingReturnMessage> TimeSetting::UDUrlPeriod(const NSStrin
 {
     auto body = Body::init();
     body->setTimePeriod(grid);
-    return CatalogueRequest::parsed(CatalogueRequest::send(Constant::userID(), "UDUrlPeriod", body->UDUrlPeriodToString()),
+    return MessageExchange::parsed(MessageExchange::send(Constant::userID(), "UDUrlPeriod", body->UDUrlPeriodToString()),
                                     &ParseXML::parseUDUrlPeriod);
 }
 
 std::shared_ptr<TimeSettingReturnMessage> TimeSetting::UDGamePeriod(const NSString& grid) const
 {
-    NSString bid = CatalogueRequest::deviceId();
-    return CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), "UDGamePeriod",
-                               XMLFormat("<BODY><BID>%@</BID><GamePeriod>%@</GamePeriod></BODY></MSG>", bid, grid), {bid}),
+    NSString bid = MessageExchange::deviceId();
+    return MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), "UDGamePeriod",
+                               MessageExchange::body("<BODY><BID>%@</BID><GamePeriod>%@</GamePeriod></BODY></MSG>", bid, grid)),
         &ParseXML::parseUDGamePeriod);
 }

@@ -1,6 +1,6 @@
 #include "protocol/UserRule.h"
 
-#include "protocol/CatalogueRequest.h"
+#include "protocol/MessageExchange.h"
 #include "protocol/Constant.h"
 
 namespace {
@@ -10,7 +10,7 @@ std::shared_ptr<UserUrlRuleReturnMessage> changeSites(const char* type, const st
     auto body = Body::init();
     body->setADUrlRuleSelfList(sites);
     return ParseXML::init()->parseADUrlRuleSelf(
-        CatalogueRequest::send(Constant::userID(), type, body->ADUrlRuleSelfToString()));
+        MessageExchange::send(Constant::userID(), type, body->ADUrlRuleSelfToString()));
 }
 
 std::shared_ptr<UserGameRuleReturnMessage> changePrograms(const char* type,
@@ -19,7 +19,7 @@ std::shared_ptr<UserGameRuleReturnMessage> changePrograms(const char* type,
     auto body = Body::init();
     body->setADGameRuleSelfList(rules);
     return ParseXML::init()->parseADGameRuleSelf(
-        CatalogueRequest::send(Constant::userID(), type, body->ADGameRuleSelfToString()));
+        MessageExchange::send(Constant::userID(), type, body->ADGameRuleSelfToString()));
 }
 
 }  // namespace
@@ -30,9 +30,9 @@ void UserUrlRule::RQUrlRuleSelf(const NSString& urlType) const
     auto body = Body::init();
     body->setUserId(userID);
     body->setUrlType(urlType);
-    auto result = CatalogueRequest::parsed(
-        CatalogueRequest::send(userID, "RQUrlRuleSelf", body->RQUrlRuleSelfToString()), &ParseXML::parseRQUrlRuleSelf);
-    CatalogueRequest::deliverOnMainThread(delegate(), &UserUrlRuleDelegate::downloadFinished, std::move(result), true);
+    auto result = MessageExchange::parsed(
+        MessageExchange::send(userID, "RQUrlRuleSelf", body->RQUrlRuleSelfToString()), &ParseXML::parseRQUrlRuleSelf);
+    deliverOnMainThread(delegate(), &UserUrlRuleDelegate::downloadFinished, std::move(result), true);
 }
 
 std::shared_ptr<UserUrlRuleReturnMessage> UserUrlRule::ADUrlRuleSelf(const std::vector<NSString>& sites) const
@@ -47,10 +47,10 @@ std::shared_ptr<UserUrlRuleReturnMessage> UserUrlRule::DLUrlRuleSelf(const std::
 
 void UserGameRule::RQGameRuleSelf(const std::shared_ptr<Body>& body) const
 {
-    auto result = CatalogueRequest::parsed(
-        CatalogueRequest::send(Constant::userID(), "RQGameRuleSelf", body ? body->RQGameRuleSelfToString() : NSString()),
+    auto result = MessageExchange::parsed(
+        MessageExchange::send(Constant::userID(), "RQGameRuleSelf", body ? body->RQGameRuleSelfToString() : NSString()),
         &ParseXML::parseRQGameRuleSelf);
-    CatalogueRequest::deliverOnMainThread(delegate(), &UserGameRuleDelegate::downloadFinished, std::move(result), false);
+    deliverOnMainThread(delegate(), &UserGameRuleDelegate::downloadFinished, std::move(result), false);
 }
 
 std::shared_ptr<UserGameRuleReturnMessage> UserGameRule::ADGameRuleSelf(

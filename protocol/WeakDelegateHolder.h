@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/foundation/NSThread.h"
+
 template <class Delegate>
 class WeakDelegateHolder {
 public:
@@ -25,3 +27,16 @@ private:
     std::weak_ptr<Delegate> delegate_;
 };
 
+// Calls the delegate's method with the value on the main thread. The delegate
+// is held weakly throughout: when it is gone by the time the call runs, the
+// call is skipped.
+template <class Delegate, class Value>
+void deliverOnMainThread(const std::weak_ptr<Delegate>& delegate, void (Delegate::*method)(Value), Value value,
+                         bool waitUntilDone)
+{
+    NSThread::performBlockOnMainThread(
+        [delegate, method, value = std::move(value)] {
+            if (auto d = delegate.lock()) ((*d).*method)(value);
+        },
+        waitUntilDone);
+}
