@@ -40,6 +40,40 @@ public:
     NSString parseKeepAlive(const NSString& reply) const;
 
     // PC records, rules, statistics, captures, home page, time and protect settings.
+    // (The record classes are declared by their request headers.)
+    std::shared_ptr<class InternetReturnMessage> parseRQUrlAccess(const NSString& reply) const;
+    std::shared_ptr<InternetReturnMessage> parseRQUrlBrowse(const NSString& reply) const;
+    std::shared_ptr<InternetReturnMessage> parseRQUrlAllow(const NSString& reply) const;
+    std::shared_ptr<InternetReturnMessage> parseRQUrlByType(const NSString& reply) const;
+    std::shared_ptr<class GameReturnMessage> parseRQGameAccess(const NSString& reply) const;
+    std::shared_ptr<GameReturnMessage> parseRQGameBrowse(const NSString& reply) const;
+    std::shared_ptr<GameReturnMessage> parseRQGameAllow(const NSString& reply) const;
+    std::shared_ptr<GameReturnMessage> parseRQGameByType(const NSString& reply) const;
+    std::shared_ptr<class CategoryVO> parseRQUrlType(const NSString& reply) const;
+    std::shared_ptr<CategoryVO> parseRQGameType(const NSString& reply) const;
+    std::shared_ptr<class UserGameRuleReturnMessage> parseRQGameRuleSelf(const NSString& reply) const;
+    std::shared_ptr<UserGameRuleReturnMessage> parseADGameRuleSelf(const NSString& reply) const;
+    std::shared_ptr<UserGameRuleReturnMessage> parseDLGameRuleSelf(const NSString& reply) const;
+    std::shared_ptr<class UserUrlRuleReturnMessage> parseRQUrlRuleSelf(const NSString& reply) const;
+    std::shared_ptr<UserUrlRuleReturnMessage> parseADUrlRuleSelf(const NSString& reply) const;
+    std::shared_ptr<UserUrlRuleReturnMessage> parseDLUrlRuleSelf(const NSString& reply) const;
+    std::shared_ptr<UserUrlRuleReturnMessage> parseDLUrlSelf(const NSString& reply) const;
+    std::shared_ptr<MessageInfo> parseADUrlLimit(const NSString& reply) const;
+    std::shared_ptr<class AnalysisReturnMessage> parseRQUrlTypeBrowse(const NSString& reply) const;
+    std::shared_ptr<AnalysisReturnMessage> parseRQGameTypeBrowse(const NSString& reply) const;
+    std::shared_ptr<class OpRecordReturnMessage> parseRQOpRecord(const NSString& reply) const;
+    std::shared_ptr<class CaptureReturnMessage> parseRQCapturePic(const NSString& reply) const;
+    std::shared_ptr<CaptureReturnMessage> parseRQCapPicTime(const NSString& reply) const;
+    std::shared_ptr<class HomeInfoReturnMessage> parseHomeInfo(const NSString& reply) const;
+    std::shared_ptr<AnalysisReturnMessage> parseRQRQCurLimit(const NSString& reply) const;
+    std::shared_ptr<class TiemPeriodVo> parseTimePeriodList(const NSString& reply) const;
+    std::shared_ptr<class TimeSettingReturnMessage> parseRQUrlPeriod(const NSString& reply) const;
+    std::shared_ptr<TimeSettingReturnMessage> parseRQGamePeriod(const NSString& reply) const;
+    std::shared_ptr<TimeSettingReturnMessage> parseUDUrlPeriod(const NSString& reply) const;
+    std::shared_ptr<TimeSettingReturnMessage> parseUDGamePeriod(const NSString& reply) const;
+    std::shared_ptr<class ProtectSettingReturnMessage> parseProtectSetting(const NSString& reply) const;
+    std::shared_ptr<class ServiceSwitchReturnMessage> parseRQServiceSwitch(const NSString& reply) const;
+    std::shared_ptr<ServiceSwitchReturnMessage> parseUDServiceSwitch(const NSString& reply) const;
 
     // Devices, account, invitations, family numbers, location and device parameters.
     // (The record classes are named with "class" here, which declares them at

@@ -89,8 +89,11 @@ void DemoAccount::serve(ServiceDouble& service) const
         }
         return Reply{ServiceDouble::loginDocument({{"RetNo", "1"}, {"RetMsg", "wrong user name or password"}})};
     });
+    const std::string self = "http://127.0.0.1:" + std::to_string(service.port());
     for (const auto& [type, body] : replies) {
-        service.on(type, [body](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(body))}; });
+        std::string content = body;
+        for (size_t at; (at = content.find("{SERVICE}")) != std::string::npos;) content.replace(at, 9, self);
+        service.on(type, [content](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(content))}; });
     }
 }
 

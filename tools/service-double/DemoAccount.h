@@ -9,6 +9,8 @@
 //
 // In reply files "{DATE-N}" stands for the date N days before today
 // ("yyyy-MM-dd") and "{NOW}" for the present time, so records stay recent.
+// "{SERVICE}" stands for the double's own address ("http://127.0.0.1:PORT"),
+// where the pictures of the demo's captures are served.
 
 #include <string>
 

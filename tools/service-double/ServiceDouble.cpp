@@ -4,6 +4,7 @@
 
 #include "protocol/CrypHelper.h"
 #include "protocol/XMLTree.h"
+#include "tools/service-double/CaptureImages.h"
 
 namespace servicedouble {
 
@@ -164,6 +165,7 @@ void ServiceDouble::handle(const testserver::Request& request, testserver::Conne
     Exchange exchange;
     exchange.request = request;
     std::string operation;
+    if (serveCaptureImage(request, c)) return;
     if (request.path == kMessagePath) exchange.endpoint = "MsgService", operation = "SendMessage";
     else if (request.path == kAuthPath) exchange.endpoint = "AuthService", operation = "Login";
     else if (request.path == kFilePath) exchange.endpoint = "FileService", operation = "UploadFile";

@@ -6,6 +6,7 @@
 // endpoint), answers with what the script for that TYPE returns, enciphered,
 // and records every exchange. Tests script replies and inject faults per TYPE;
 // the standalone program serves the demo account (DemoAccount.h).
+// GETs of capture pictures are answered with generated images (CaptureImages.h).
 
 #include <condition_variable>
 #include <cstdint>

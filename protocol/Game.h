@@ -1,0 +1,3 @@
+#pragma once
+// Game is declared with its web twin Internet.
+#include "protocol/Internet.h"
