@@ -503,6 +503,40 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image)
     cairo_restore(cr);
 }
 
+// ---- Paths as objects ------------------------------------------------------------------
+
+CGMutablePathRef CGPathCreateMutable() { return std::make_shared<CGPath>(); }
+
+void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect)
+{
+    if (!path) return;
+    if (!m) {
+        path->rects.push_back(rect);
+        return;
+    }
+    const CGPoint corners[] = {rect.origin, CGPointMake(CGRectGetMaxX(rect), rect.origin.y),
+                               CGPointMake(rect.origin.x, CGRectGetMaxY(rect)), CGPointMake(CGRectGetMaxX(rect), CGRectGetMaxY(rect))};
+    CGPoint lo = CGPointApplyAffineTransform(corners[0], *m), hi = lo;
+    for (const CGPoint& corner : corners) {
+        const CGPoint p = CGPointApplyAffineTransform(corner, *m);
+        lo = CGPointMake(std::min(lo.x, p.x), std::min(lo.y, p.y));
+        hi = CGPointMake(std::max(hi.x, p.x), std::max(hi.y, p.y));
+    }
+    path->rects.push_back(CGRectMake(lo.x, lo.y, hi.x - lo.x, hi.y - lo.y));
+}
+
+CGRect CGPathGetBoundingBox(const CGPathRef& path)
+{
+    if (!path || path->rects.empty()) return CGRectZero;
+    CGFloat minX = CGRectGetMinX(path->rects[0]), minY = CGRectGetMinY(path->rects[0]);
+    CGFloat maxX = CGRectGetMaxX(path->rects[0]), maxY = CGRectGetMaxY(path->rects[0]);
+    for (const CGRect& r : path->rects) {
+        minX = std::min(minX, CGRectGetMinX(r)), minY = std::min(minY, CGRectGetMinY(r));
+        maxX = std::max(maxX, CGRectGetMaxX(r)), maxY = std::max(maxY, CGRectGetMaxY(r));
+    }
+    return CGRectMake(minX, minY, maxX - minX, maxY - minY);
+}
+
 // ---- UIKit's context stack --------------------------------------------------------
 
 namespace {

@@ -206,6 +206,26 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image);
 // bottom ones with bottomRadius; radii larger than half a side are reduced).
 void NXContextAddRoundedRect(CGContextRef c, CGRect rect, CGFloat topRadius, CGFloat bottomRadius);
 
+// ---- Paths as objects -----------------------------------------------------------
+
+// A path object made of rectangles, the one shape this system builds such
+// paths from (the rectangle a text frame is laid out in).
+struct CGPath {
+    std::vector<CGRect> rects;
+};
+using CGPathRef = std::shared_ptr<const CGPath>;
+using CGMutablePathRef = std::shared_ptr<CGPath>;
+CGMutablePathRef CGPathCreateMutable();
+// Adds the rectangle, first transformed by m when m is given (a rotated
+// rectangle is kept as its bounding box).
+void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
+// The smallest rectangle holding the path; CGRectZero for a null or empty path.
+CGRect CGPathGetBoundingBox(const CGPathRef& path);
+
+// Text frames are placed by their paths; the text position only places text
+// drawn line by line, which nothing here does, so setting it changes nothing.
+inline void CGContextSetTextPosition(CGContextRef, CGFloat, CGFloat) {}
+
 // ---- UIKit's context stack and image contexts --------------------------------
 
 // The context drawing goes to on this thread, or null.

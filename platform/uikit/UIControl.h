@@ -200,6 +200,9 @@ public:
     UISegmentedControlStyle segmentedControlStyle = UISegmentedControlStylePlain;
     bool momentary = false;
     std::shared_ptr<UIColor> tintColor;
+    // A rounded outline split into equal segments with their titles centred;
+    // the selected one filled with the tint colour (blue without one).
+    void drawRect(CGRect rect) override;
 
 private:
     std::vector<NSString> titles_;
@@ -213,6 +216,9 @@ public:
     void setOn(bool on, bool animated = false) { on_ = on; }
     // A tap flips it and sends value-changed.
     void touchesEnded(const NSSetOfTouches& t, UIEvent* e) override;
+    // A rounded track, blue when on and light grey when off, with a white
+    // knob at its right or left end.
+    void drawRect(CGRect rect) override;
 
 private:
     bool on_ = false;
@@ -263,6 +269,9 @@ public:
     NSInteger currentPage() const { return current_; }
     void setCurrentPage(NSInteger p);
     bool hidesForSinglePage = false;
+    // A row of dots centred in the bounds, the current page's white and the
+    // others half transparent.
+    void drawRect(CGRect rect) override;
 
 private:
     NSInteger pages_ = 0;

@@ -13,6 +13,10 @@ void addRoundedRect(CGContextRef c, CGRect r, CGFloat radius) { NXContextAddRoun
 
 bool visible(const UIView& v) { return !v.hidden() && v.alpha() > 0.01; }
 
+// The blue of filled tracks and selected segments.
+void setBlueFill(CGContextRef c) { CGContextSetRGBFillColor(c, 0.16, 0.44, 0.89, 1); }
+void setOutlineStroke(CGContextRef c) { CGContextSetRGBStrokeColor(c, 0.6, 0.6, 0.6, 1); }
+
 void renderTree(UIView& view, CGContextRef c)
 {
     view.layoutIfNeeded();
@@ -169,7 +173,7 @@ void UIButton::drawRect(CGRect rect)
     const CGRect b = bounds();
     if (type_ == UIButtonTypeRoundedRect) {
         CGContextSetRGBFillColor(c, 1, 1, 1, 1);
-        CGContextSetRGBStrokeColor(c, 0.6, 0.6, 0.6, 1);
+        setOutlineStroke(c);
         CGContextSetLineWidth(c, 1);
         CGContextBeginPath(c);
         addRoundedRect(c, CGRectInset(b, 0.5, 0.5), 8);
@@ -202,14 +206,92 @@ void UIProgressView::drawRect(CGRect rect)
     const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat radius = b.size.height / 2;
     CGContextSetRGBFillColor(c, 1, 1, 1, 1);
-    CGContextSetRGBStrokeColor(c, 0.6, 0.6, 0.6, 1);
+    setOutlineStroke(c);
     CGContextBeginPath(c);
     addRoundedRect(c, b, radius);
     CGContextDrawPath(c, kCGPathFillStroke);
-    CGContextSetRGBFillColor(c, 0.16, 0.44, 0.89, 1);
+    setBlueFill(c);
     CGContextBeginPath(c);
     addRoundedRect(c, CGRectMake(b.origin.x, b.origin.y, b.size.width * progress_, b.size.height), radius);
     CGContextFillPath(c);
+}
+
+void UISwitch::drawRect(CGRect rect)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
+    const CGFloat radius = b.size.height / 2;
+    if (on_) setBlueFill(c);
+    else CGContextSetRGBFillColor(c, 0.93, 0.93, 0.93, 1);
+    setOutlineStroke(c);
+    CGContextSetLineWidth(c, 1);
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextDrawPath(c, kCGPathFillStroke);
+    const CGFloat knob = b.size.height - 2;
+    const CGFloat x = on_ ? CGRectGetMaxX(b) - 1 - knob : b.origin.x + 1;
+    CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+    CGContextBeginPath(c);
+    CGContextAddEllipseInRect(c, CGRectMake(x, b.origin.y + 1, knob, knob));
+    CGContextDrawPath(c, kCGPathFillStroke);
+}
+
+void UISegmentedControl::drawRect(CGRect rect)
+{
+    if (titles_.empty()) return;
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
+    const CGFloat radius = std::min<CGFloat>(6, b.size.height / 2);
+    const CGFloat w = b.size.width / static_cast<CGFloat>(titles_.size());
+    CGContextSetLineWidth(c, 1);
+    CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextFillPath(c);
+    const auto font = UIFont::boldSystemFontOfSize(13);
+    for (size_t i = 0; i < titles_.size(); ++i) {
+        const CGRect segment = CGRectMake(b.origin.x + w * static_cast<CGFloat>(i), b.origin.y, w, b.size.height);
+        const bool selected = static_cast<NSInteger>(i) == selected_;
+        if (selected) {
+            CGContextSaveGState(c);
+            CGContextBeginPath(c);
+            addRoundedRect(c, b, radius);
+            CGContextClip(c);
+            if (tintColor) tintColor->setFill();
+            else setBlueFill(c);
+            CGContextFillRect(c, segment);
+            CGContextRestoreGState(c);
+        }
+        if (i > 0) {
+            setOutlineStroke(c);
+            CGContextBeginPath(c);
+            CGContextMoveToPoint(c, segment.origin.x, b.origin.y);
+            CGContextAddLineToPoint(c, segment.origin.x, CGRectGetMaxY(b));
+            CGContextStrokePath(c);
+        }
+        if (selected) CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+        else CGContextSetRGBFillColor(c, 0.3, 0.3, 0.3, 1);
+        const CGFloat h = sizeWithFont(titles_[i], font).height;
+        drawInRect(titles_[i], CGRectMake(segment.origin.x + 2, CGRectGetMidY(segment) - h / 2, w - 4, h), font,
+                   UILineBreakModeTailTruncation, UITextAlignmentCenter);
+    }
+    setOutlineStroke(c);
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextStrokePath(c);
+}
+
+void UIPageControl::drawRect(CGRect rect)
+{
+    if (pages_ <= 0 || (hidesForSinglePage && pages_ == 1)) return;
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = bounds();
+    constexpr CGFloat kDot = 7, kPitch = 16;
+    const CGFloat first = CGRectGetMidX(b) - kPitch * static_cast<CGFloat>(pages_ - 1) / 2;
+    for (NSInteger i = 0; i < pages_; ++i) {
+        CGContextSetRGBFillColor(c, 1, 1, 1, i == current_ ? 1 : 0.5);
+        CGContextFillEllipseInRect(c, CGRectMake(first + kPitch * static_cast<CGFloat>(i) - kDot / 2, CGRectGetMidY(b) - kDot / 2, kDot, kDot));
+    }
 }
 
 NXPixel NXImagePixelAt(const std::shared_ptr<UIImage>& image, CGPoint point)

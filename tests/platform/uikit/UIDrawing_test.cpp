@@ -509,3 +509,64 @@ TEST(UIDrawing, ButtonsAndImageViewsDrawTheirContent)
     EXPECT_EQ(at(image, 30, 45), kRed);   // centred image
     EXPECT_EQ(at(image, 10, 45), kBlack);  // not stretched
 }
+
+TEST(UIDrawing, SwitchesSegmentsAndPageDotsDrawTheirState)
+{
+    NXUITestDriver driver;
+    auto root = UIView::initWithFrame(CGRectMake(0, 0, 300, 130));
+    const NXPixel ground{51, 51, 51, 255}, blueTrack{41, 112, 227, 255}, offTrack{237, 237, 237, 255};
+    root->setBackgroundColor(UIColor::colorWithWhite(0.2, 1));
+    auto off = UISwitch::initWithFrame(CGRectMake(10, 10, 0, 0));
+    auto on = UISwitch::initWithFrame(CGRectMake(10, 50, 0, 0));
+    on->setOn(true);
+    auto segments = UISegmentedControl::initWithItems({"Day", "Week", "Month"});
+    segments->setFrame(CGRectMake(120, 10, 150, 30));
+    segments->setSelectedSegmentIndex(1);
+    auto tinted = UISegmentedControl::initWithItems({"A", "B"});
+    tinted->setFrame(CGRectMake(10, 95, 100, 30));
+    tinted->tintColor = UIColor::redColor();
+    tinted->setSelectedSegmentIndex(0);
+    auto dots = UIPageControl::initWithFrame(CGRectMake(120, 60, 150, 30));
+    dots->setNumberOfPages(5);
+    dots->setCurrentPage(2);
+    auto single = UIPageControl::initWithFrame(CGRectMake(120, 95, 150, 30));
+    single->setNumberOfPages(1);
+    single->hidesForSinglePage = true;
+    for (const auto& v : std::vector<std::shared_ptr<UIView>>{off, on, segments, tinted, dots, single}) root->addSubview(v);
+    driver.window()->addSubview(root);
+    const auto image = NXSnapshotImage(root.get());
+
+    // Switches: the knob at the left on a light track when off, at the right on a blue one when on.
+    EXPECT_TRUE(near(at(image, 90, 23), offTrack)) << at(image, 90, 23).r;
+    EXPECT_EQ(at(image, 23, 23), kWhite);
+    EXPECT_TRUE(near(at(image, 22, 63), blueTrack));
+    EXPECT_EQ(at(image, 90, 63), kWhite);
+
+    // Segments: the selected one filled (blue, or the tint), the others white,
+    // each with its title in ink that differs from its face.
+    EXPECT_EQ(at(image, 135, 13), kWhite);
+    EXPECT_TRUE(near(at(image, 185, 13), blueTrack));
+    EXPECT_EQ(at(image, 255, 13), kWhite);
+    EXPECT_EQ(at(image, 20, 98), kRed);
+    EXPECT_EQ(at(image, 95, 98), kWhite);
+    auto inkIn = [&](int x0, int x1, int y0, int y1, auto pred) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int y = y0; y < y1; ++y) n += pred(at(image, x + 0.5, y + 0.5));
+        return n;
+    };
+    auto darkInk = [](const NXPixel& p) { return p.r < 120 && p.g < 120 && p.b < 120; };
+    auto whiteInk = [](const NXPixel& p) { return p.r > 200 && p.g > 200 && p.b > 200; };
+    EXPECT_GT(inkIn(125, 165, 16, 34, darkInk), 10);
+    EXPECT_GT(inkIn(175, 215, 16, 34, whiteInk), 10);
+    EXPECT_GT(inkIn(225, 265, 16, 34, darkInk), 10);
+
+    // Dots centred in the bounds: the current page's white, the others half
+    // white, nothing between them; a single page that hides draws nothing.
+    EXPECT_EQ(at(image, 195, 75), kWhite);
+    EXPECT_TRUE(near(at(image, 163, 75), NXPixel{153, 153, 153, 255}, 2));
+    EXPECT_TRUE(near(at(image, 227, 75), NXPixel{153, 153, 153, 255}, 2));
+    EXPECT_EQ(at(image, 187, 75), ground);
+    EXPECT_EQ(at(image, 195, 110), ground);
+    EXPECT_EQ(inkIn(120, 270, 95, 125, [&](const NXPixel& p) { return !(p == ground); }), 0);
+}
