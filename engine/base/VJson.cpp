@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -143,13 +144,16 @@ double Pow10(long e) {
   return std::pow(10.0, static_cast<double>(e));
 }
 
-// Eight text bytes at once: set when one of them is a quote, a backslash or a
-// byte of 0x80 or more (the bytes a string copies other than one by one).
-inline bool HasStringSpecial(uint64_t w) {
+// Eight text bytes at once (the first in the low byte): how many of them come
+// before the first quote, backslash or byte of 0x80 or more, the bytes a
+// string does not simply copy. 8 when there is none.
+inline int PlainPrefix(uint64_t w) {
   constexpr uint64_t kOnes = 0x0101010101010101u;
   constexpr uint64_t kHighs = 0x8080808080808080u;
+  // Marks a zero byte exactly up to the first one, which is all that is asked.
   auto zeroByte = [](uint64_t v) { return (v - kOnes) & ~v; };
-  return ((zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\')) | w) & kHighs) != 0;
+  uint64_t special = (zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\')) | w) & kHighs;
+  return special ? std::countr_zero(special) / 8 : 8;
 }
 
 class Parser {
@@ -205,23 +209,24 @@ private:
     unsigned char* start = m_arena.StringStart();
     unsigned char* out = start;
     for (;;) {
-      // Runs without quotes, backslashes or multibyte characters go eight at a time.
-      while (m_end - p >= 8) {
+      // Room for eight bytes of a plain run, or the longest other step (3
+      // bytes of a \u escape) and the terminator.
+      if (!m_arena.Room(start, out, 8)) {
+        return nullptr;
+      }
+      // Plain bytes go eight at a time while the text has eight more; all
+      // eight are stored, and the bytes past the plain ones are written over
+      // by what follows.
+      if (m_end - p >= 8) {
         uint64_t w;
         std::memcpy(&w, p, 8);
-        if (HasStringSpecial(w)) {
-          break;
-        }
-        if (!m_arena.Room(start, out, 8)) {
-          return nullptr;
-        }
         std::memcpy(out, &w, 8);
-        out += 8;
-        p += 8;
-      }
-      // The longest step writes 3 bytes (a \u escape); one more for the terminator.
-      if (!m_arena.Room(start, out, 4)) {
-        return nullptr;
+        int plain = PlainPrefix(w);
+        out += plain;
+        p += plain;
+        if (plain == 8) {
+          continue;
+        }
       }
       unsigned char c = *p;
       if (c == '"') {
