@@ -131,17 +131,16 @@ int HexValue(unsigned char c) {
   return -1;
 }
 
-// Powers of ten that doubles hold exactly (and their correctly rounded inverses).
+// Powers of ten that doubles hold exactly.
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr double kPow10Neg[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
-                                1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
-                                1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
 
-double Pow10(long e) {
-  if (e >= 0 && e <= 22) return kPow10[e];
-  if (e < 0 && e >= -22) return kPow10Neg[-e];
-  return std::pow(10.0, static_cast<double>(e));
+// m * 10^e. With m below 2^53 and |e| up to 22 both operands are exact, so
+// the one rounding gives the nearest double, the value strtod reads.
+double ScaleByPow10(double m, long e) {
+  if (e >= 0 && e <= 22) return m * kPow10[e];
+  if (e < 0 && e >= -22) return m / kPow10[-e];
+  return m * std::pow(10.0, static_cast<double>(e));
 }
 
 // Eight text bytes at once (the first in the low byte): how many of them come
@@ -294,35 +293,36 @@ private:
   }
 
   static const unsigned char* ParseNumber(VJson* item, const unsigned char* p) {
-    double sign = 1;
-    double n = 0;
+    bool negative = false;
+    uint64_t mantissa = 0;
+    int significant = 0;
     long scale = 0;
     long exponent = 0;
-    int significant = 0;
-    // Digits beyond what a double holds only move the decimal point.
-    auto digit = [&](unsigned char c, bool fraction) {
-      if (significant < 19) {
-        n = n * 10 + (c - '0');
-        if (n != 0) ++significant;
-        if (fraction) --scale;
-      } else if (!fraction) {
-        ++scale;
-      }
-    };
+    auto isDigit = [](unsigned char c) { return c >= '0' && c <= '9'; };
     if (*p == '-') {
-      sign = -1;
+      negative = true;
       ++p;
     }
     if (*p == '0') {
       ++p;
     }
-    while (*p >= '0' && *p <= '9') {
-      digit(*p++, false);
+    // Up to 19 significant digits fit the mantissa; later ones only move the
+    // decimal point.
+    for (; isDigit(*p); ++p) {
+      if (significant < 19) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        significant += mantissa != 0;
+      } else {
+        ++scale;
+      }
     }
     if (*p == '.') {
-      ++p;
-      while (*p >= '0' && *p <= '9') {
-        digit(*p++, true);
+      for (++p; isDigit(*p); ++p) {
+        if (significant < 19) {
+          mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+          significant += mantissa != 0;
+          --scale;
+        }
       }
     }
     if (*p == 'e' || *p == 'E') {
@@ -334,13 +334,15 @@ private:
         expSign = -1;
         ++p;
       }
-      while (*p >= '0' && *p <= '9') {
+      for (; isDigit(*p); ++p) {
         if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
-        ++p;
       }
       exponent *= expSign;
     }
-    double value = n == 0 ? 0.0 : sign * n * Pow10(scale + exponent);
+    double value = mantissa == 0 ? 0.0 : ScaleByPow10(static_cast<double>(mantissa), scale + exponent);
+    if (negative) {
+      value = -value;
+    }
     if (std::isinf(value)) {
       value = value > 0 ? DBL_MAX : -DBL_MAX;
     }

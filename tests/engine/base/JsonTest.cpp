@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -91,6 +92,20 @@ TEST_F(JsonTest, NumbersAreReadAndClamped) {
     EXPECT_EQ(t.root->type, VJson_Number);
     EXPECT_DOUBLE_EQ(t.root->valuedouble, c.value) << c.json;
     EXPECT_EQ(t.root->valueint, c.valueint) << c.json;
+  }
+}
+
+TEST_F(JsonTest, CoordinatesAndOtherShortNumbersAreTheNearestDouble) {
+  // Up to 19 significant digits and a decimal exponent within 22: exactly what
+  // strtod reads.
+  const char* texts[] = {"12.7",   "116.404269", "-39.915378", "0.1",
+                         "4825000.123456", "-0.5e1", "1e22",  "-1.25E-1",
+                         "0.000001", "123456789012345", "9007199254740993", "1234567890123456789",
+                         "0.3e-5", "-0"};
+  for (const char* text : texts) {
+    Tree t(text);
+    ASSERT_NE(t.root, nullptr) << text;
+    EXPECT_EQ(t.root->valuedouble, std::strtod(text, nullptr)) << text;
   }
 }
 
