@@ -2,10 +2,14 @@
 
 #include <strings.h>
 
+#include <bit>
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "engine/base/VMem.h"
 
@@ -13,13 +17,105 @@ namespace mapengine {
 
 namespace {
 
-VJson* NewNode() {
-  auto* node = static_cast<VJson*>(CVMem::Allocate(sizeof(VJson)));
-  if (node) {
-    std::memset(node, 0, sizeof *node);
+// A parsed tree lives in chunks from the engine allocator: the root opens the
+// first chunk, and nodes and strings follow in the order the text gives them.
+// One allocation serves a thousand nodes, and freeing the tree frees only its
+// chunks instead of walking every node. Chunks are the allocator's runs, which
+// it keeps per thread, so parsing reply after reply reuses the same memory.
+struct alignas(16) ChunkHeader {
+  ChunkHeader* next;
+};
+
+constexpr size_t kRunCapacity = CVMem::kRunSize - sizeof(ChunkHeader);
+// A tree takes up to about six times the bytes of its text; a short text gets
+// a first chunk of its own size instead of a whole run.
+constexpr size_t kTreeBytesPerTextByte = 6;
+constexpr size_t kMinChunk = 2 * sizeof(VJson);
+
+void FreeChunks(ChunkHeader* chunk) {
+  while (chunk) {
+    ChunkHeader* next = chunk->next;
+    CVMem::Deallocate(chunk);
+    chunk = next;
   }
-  return node;
 }
+
+class Arena {
+public:
+  explicit Arena(size_t textLength)
+      : m_nextCapacity(textLength < kRunCapacity / kTreeBytesPerTextByte
+                           ? textLength * kTreeBytesPerTextByte + kMinChunk
+                           : kRunCapacity) {}
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+  // Frees everything unless the tree was handed out.
+  ~Arena() { FreeChunks(m_first); }
+
+  // The tree's chunks become the caller's (reached again from the root).
+  void Release() { m_first = nullptr; }
+
+  // A zero-filled node, or null when memory ran out.
+  VJson* NewNode() {
+    m_cur += (alignof(VJson) - reinterpret_cast<uintptr_t>(m_cur) % alignof(VJson)) % alignof(VJson);
+    if (m_limit - m_cur < static_cast<ptrdiff_t>(sizeof(VJson)) && !AddChunk(sizeof(VJson), nullptr, 0)) {
+      return nullptr;
+    }
+    auto* node = new (m_cur) VJson{};
+    m_cur += sizeof(VJson);
+    return node;
+  }
+
+  // Strings are written at the free end of the current chunk, growing as they
+  // are read. Room makes sure that `need` bytes follow `out`; a string that
+  // outgrows its chunk moves, with what it has so far, to a new one.
+  unsigned char* StringStart() const { return m_cur; }
+  bool Room(unsigned char*& start, unsigned char*& out, size_t need) {
+    if (static_cast<size_t>(m_limit - out) >= need) {
+      return true;
+    }
+    size_t kept = static_cast<size_t>(out - start);
+    if (!AddChunk(2 * kept + need, start, kept)) {
+      return false;
+    }
+    start = m_cur;
+    out = m_cur + kept;
+    return true;
+  }
+  void StringEnd(unsigned char* end) { m_cur = end; }
+
+private:
+  bool AddChunk(size_t need, const unsigned char* keep, size_t kept) {
+    size_t capacity = m_nextCapacity > need ? m_nextCapacity : need;
+    if (capacity > SIZE_MAX - sizeof(ChunkHeader)) {
+      return false;
+    }
+    auto* chunk = static_cast<ChunkHeader*>(CVMem::Allocate(sizeof(ChunkHeader) + capacity));
+    if (!chunk) {
+      return false;
+    }
+    chunk->next = nullptr;
+    if (m_last) {
+      m_last->next = chunk;
+    } else {
+      m_first = chunk;
+    }
+    m_last = chunk;
+    auto* data = reinterpret_cast<unsigned char*>(chunk + 1);
+    if (kept) {
+      std::memcpy(data, keep, kept);
+    }
+    m_cur = data;
+    m_limit = data + capacity;
+    m_nextCapacity = kRunCapacity;
+    return true;
+  }
+
+  ChunkHeader* m_first = nullptr;
+  ChunkHeader* m_last = nullptr;
+  unsigned char* m_cur = nullptr;
+  unsigned char* m_limit = nullptr;
+  size_t m_nextCapacity;
+};
 
 const unsigned char* SkipSpace(const unsigned char* p) {
   while (*p && static_cast<signed char>(*p) < 33) {
@@ -35,168 +131,35 @@ int HexValue(unsigned char c) {
   return -1;
 }
 
-// Powers of ten that doubles hold exactly (and their correctly rounded inverses).
+// Powers of ten that doubles hold exactly.
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr double kPow10Neg[] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
-                                1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
-                                1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
 
-double Pow10(long e) {
-  if (e >= 0 && e <= 22) return kPow10[e];
-  if (e < 0 && e >= -22) return kPow10Neg[-e];
-  return std::pow(10.0, static_cast<double>(e));
+// m * 10^e. With m below 2^53 and |e| up to 22 both operands are exact, so
+// the one rounding gives the nearest double, the value strtod reads.
+double ScaleByPow10(double m, long e) {
+  if (e >= 0 && e <= 22) return m * kPow10[e];
+  if (e < 0 && e >= -22) return m / kPow10[-e];
+  return m * std::pow(10.0, static_cast<double>(e));
+}
+
+// Eight text bytes at once (the first in the low byte): how many of them come
+// before the first quote, backslash or byte of 0x80 or more, the bytes a
+// string does not simply copy. 8 when there is none.
+inline int PlainPrefix(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  // Marks a zero byte exactly up to the first one, which is all that is asked.
+  auto zeroByte = [](uint64_t v) { return (v - kOnes) & ~v; };
+  uint64_t special = (zeroByte(w ^ (kOnes * '"')) | zeroByte(w ^ (kOnes * '\\')) | w) & kHighs;
+  return special ? std::countr_zero(special) / 8 : 8;
 }
 
 class Parser {
 public:
-  // A string starting after its opening quote; writes into out when given,
-  // else only measures. Returns the bytes of output, or -1 when the text ends
-  // before the closing quote. *end receives the byte after the closing quote.
-  static long ScanString(const unsigned char* p, unsigned char* out, const unsigned char** end) {
-    long n = 0;
-    auto put = [&](unsigned char b) {
-      if (out) out[n] = b;
-      ++n;
-    };
-    while (*p != '"') {
-      unsigned char c = *p;
-      if (c == 0) {
-        return -1;
-      }
-      if (c >= 0x80) {
-        if (p[1] == 0) {
-          return -1;
-        }
-        put(c);
-        put(p[1]);
-        p += 2;
-      } else if (c == '\\') {
-        unsigned char e = p[1];
-        if (e == 0) {
-          return -1;
-        }
-        p += 2;
-        switch (e) {
-          case 'b': put('\b'); break;
-          case 'f': put('\f'); break;
-          case 'n': put('\n'); break;
-          case 'r': put('\r'); break;
-          case 't': put('\t'); break;
-          case 'u': {
-            unsigned code = 0;
-            int k = 0;
-            for (; k < 4 && HexValue(p[k]) >= 0; ++k) {
-              code = code * 16 + static_cast<unsigned>(HexValue(p[k]));
-            }
-            // The four characters after the u belong to the escape.
-            for (k = 0; k < 4; ++k) {
-              if (p[k] == 0) {
-                return -1;
-              }
-            }
-            p += 4;
-            if (code == 0) {
-              break;  // no digits, or U+0000: nothing a C string can hold
-            }
-            if (code < 0x80) {
-              put(static_cast<unsigned char>(code));
-            } else if (code < 0x800) {
-              put(static_cast<unsigned char>(0xC0 | (code >> 6)));
-              put(static_cast<unsigned char>(0x80 | (code & 0x3F)));
-            } else {
-              put(static_cast<unsigned char>(0xE0 | (code >> 12)));
-              put(static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F)));
-              put(static_cast<unsigned char>(0x80 | (code & 0x3F)));
-            }
-            break;
-          }
-          default: put(e); break;
-        }
-      } else {
-        put(c);
-        ++p;
-      }
-    }
-    *end = p + 1;
-    return n;
-  }
+  Parser(const unsigned char* end, Arena& arena) : m_end(end), m_arena(arena) {}
 
-  // A string after its opening quote into a new zero-terminated buffer.
-  static char* ParseString(const unsigned char*& p) {
-    const unsigned char* end;
-    long n = ScanString(p, nullptr, &end);
-    if (n < 0) {
-      return nullptr;
-    }
-    auto* out = static_cast<unsigned char*>(CVMem::Allocate(static_cast<size_t>(n) + 1));
-    if (!out) {
-      return nullptr;
-    }
-    ScanString(p, out, &end);
-    out[n] = 0;
-    p = end;
-    return reinterpret_cast<char*>(out);
-  }
-
-  static const unsigned char* ParseNumber(VJson* item, const unsigned char* p) {
-    double sign = 1;
-    double n = 0;
-    long scale = 0;
-    long exponent = 0;
-    int significant = 0;
-    // Digits beyond what a double holds only move the decimal point.
-    auto digit = [&](unsigned char c, bool fraction) {
-      if (significant < 19) {
-        n = n * 10 + (c - '0');
-        if (n != 0) ++significant;
-        if (fraction) --scale;
-      } else if (!fraction) {
-        ++scale;
-      }
-    };
-    if (*p == '-') {
-      sign = -1;
-      ++p;
-    }
-    if (*p == '0') {
-      ++p;
-    }
-    while (*p >= '0' && *p <= '9') {
-      digit(*p++, false);
-    }
-    if (*p == '.') {
-      ++p;
-      while (*p >= '0' && *p <= '9') {
-        digit(*p++, true);
-      }
-    }
-    if (*p == 'e' || *p == 'E') {
-      ++p;
-      long expSign = 1;
-      if (*p == '+') {
-        ++p;
-      } else if (*p == '-') {
-        expSign = -1;
-        ++p;
-      }
-      while (*p >= '0' && *p <= '9') {
-        if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
-        ++p;
-      }
-      exponent *= expSign;
-    }
-    double value = n == 0 ? 0.0 : sign * n * Pow10(scale + exponent);
-    if (std::isinf(value)) {
-      value = value > 0 ? DBL_MAX : -DBL_MAX;
-    }
-    item->valuedouble = value;
-    item->valueint = value >= 2147483647.0 ? INT_MAX : value <= -2147483648.0 ? INT_MIN : static_cast<int>(value);
-    item->type = VJson_Number;
-    return p;
-  }
-
-  static const unsigned char* ParseValue(VJson* item, const unsigned char* p, int depth) {
+  const unsigned char* ParseValue(VJson* item, const unsigned char* p, int depth) {
     switch (*p) {
       case '"':
         item->valuestring = ParseString(++p);
@@ -204,23 +167,23 @@ public:
         item->type = VJson_String;
         return p;
       case '[':
-        return ParseArray(item, p + 1, depth + 1);
+        return ParseChildren(item, p + 1, depth + 1, false);
       case '{':
-        return ParseObject(item, p + 1, depth + 1);
+        return ParseChildren(item, p + 1, depth + 1, true);
       case 'n':
-        if (std::strncmp(reinterpret_cast<const char*>(p), "null", 4) == 0) {
+        if (Literal(p, "null", 4)) {
           item->type = VJson_NULL;
           return p + 4;
         }
         return nullptr;
       case 'f':
-        if (std::strncmp(reinterpret_cast<const char*>(p), "false", 5) == 0) {
+        if (Literal(p, "false", 5)) {
           item->type = VJson_False;
           return p + 5;
         }
         return nullptr;
       case 't':
-        if (std::strncmp(reinterpret_cast<const char*>(p), "true", 4) == 0) {
+        if (Literal(p, "true", 4)) {
           item->type = VJson_True;
           item->valueint = 1;
           return p + 4;
@@ -234,9 +197,164 @@ public:
     }
   }
 
+private:
+  bool Literal(const unsigned char* p, const char* word, size_t n) const {
+    return static_cast<size_t>(m_end - p) >= n && std::memcmp(p, word, n) == 0;
+  }
+
+  // A string after its opening quote, copied into the tree as it is read;
+  // null when the text ends before the closing quote or memory ran out.
+  char* ParseString(const unsigned char*& p) {
+    unsigned char* start = m_arena.StringStart();
+    unsigned char* out = start;
+    for (;;) {
+      // Room for eight bytes of a plain run, or the longest other step (3
+      // bytes of a \u escape) and the terminator.
+      if (!m_arena.Room(start, out, 8)) {
+        return nullptr;
+      }
+      // Plain bytes go eight at a time while the text has eight more; all
+      // eight are stored, and the bytes past the plain ones are written over
+      // by what follows.
+      if (m_end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        std::memcpy(out, &w, 8);
+        int plain = PlainPrefix(w);
+        out += plain;
+        p += plain;
+        if (plain == 8) {
+          continue;
+        }
+      }
+      unsigned char c = *p;
+      if (c == '"') {
+        break;
+      }
+      if (c == 0) {
+        return nullptr;
+      }
+      if (c >= 0x80) {
+        if (p[1] == 0) {
+          return nullptr;
+        }
+        out[0] = c;
+        out[1] = p[1];
+        out += 2;
+        p += 2;
+      } else if (c == '\\') {
+        unsigned char e = p[1];
+        if (e == 0) {
+          return nullptr;
+        }
+        p += 2;
+        switch (e) {
+          case 'b': *out++ = '\b'; break;
+          case 'f': *out++ = '\f'; break;
+          case 'n': *out++ = '\n'; break;
+          case 'r': *out++ = '\r'; break;
+          case 't': *out++ = '\t'; break;
+          case 'u': {
+            // The four characters after the u belong to the escape.
+            if (m_end - p < 4) {
+              return nullptr;
+            }
+            unsigned code = 0;
+            for (int k = 0; k < 4 && HexValue(p[k]) >= 0; ++k) {
+              code = code * 16 + static_cast<unsigned>(HexValue(p[k]));
+            }
+            p += 4;
+            if (code == 0) {
+              break;  // no digits, or U+0000: nothing a C string can hold
+            }
+            if (code < 0x80) {
+              *out++ = static_cast<unsigned char>(code);
+            } else if (code < 0x800) {
+              *out++ = static_cast<unsigned char>(0xC0 | (code >> 6));
+              *out++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+            } else {
+              *out++ = static_cast<unsigned char>(0xE0 | (code >> 12));
+              *out++ = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+              *out++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+            }
+            break;
+          }
+          default: *out++ = e; break;
+        }
+      } else {
+        *out++ = c;
+        ++p;
+      }
+    }
+    ++p;  // the closing quote
+    *out++ = 0;
+    m_arena.StringEnd(out);
+    return reinterpret_cast<char*>(start);
+  }
+
+  static const unsigned char* ParseNumber(VJson* item, const unsigned char* p) {
+    bool negative = false;
+    uint64_t mantissa = 0;
+    int significant = 0;
+    long scale = 0;
+    long exponent = 0;
+    auto isDigit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    if (*p == '-') {
+      negative = true;
+      ++p;
+    }
+    if (*p == '0') {
+      ++p;
+    }
+    // Up to 19 significant digits fit the mantissa; later ones only move the
+    // decimal point.
+    for (; isDigit(*p); ++p) {
+      if (significant < 19) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        significant += mantissa != 0;
+      } else {
+        ++scale;
+      }
+    }
+    if (*p == '.') {
+      for (++p; isDigit(*p); ++p) {
+        if (significant < 19) {
+          mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+          significant += mantissa != 0;
+          --scale;
+        }
+      }
+    }
+    if (*p == 'e' || *p == 'E') {
+      ++p;
+      long expSign = 1;
+      if (*p == '+') {
+        ++p;
+      } else if (*p == '-') {
+        expSign = -1;
+        ++p;
+      }
+      for (; isDigit(*p); ++p) {
+        if (exponent < 100000) exponent = exponent * 10 + (*p - '0');
+      }
+      exponent *= expSign;
+    }
+    double value = mantissa == 0 ? 0.0 : ScaleByPow10(static_cast<double>(mantissa), scale + exponent);
+    if (negative) {
+      value = -value;
+    }
+    if (std::isinf(value)) {
+      value = value > 0 ? DBL_MAX : -DBL_MAX;
+    }
+    item->valuedouble = value;
+    item->valueint = value >= 2147483647.0 ? INT_MAX : value <= -2147483648.0 ? INT_MIN : static_cast<int>(value);
+    item->type = VJson_Number;
+    return p;
+  }
+
   // Reads the elements of an array (names == false) or the members of an
   // object up to the closing bracket.
-  static const unsigned char* ParseChildren(VJson* item, const unsigned char* p, int depth, bool names) {
+  const unsigned char* ParseChildren(VJson* item, const unsigned char* p, int depth, bool names) {
     if (depth > kVJsonMaxDepth) {
       return nullptr;
     }
@@ -248,7 +366,7 @@ public:
     }
     VJson* last = nullptr;
     for (;;) {
-      VJson* child = NewNode();
+      VJson* child = m_arena.NewNode();
       if (!child) {
         return nullptr;
       }
@@ -289,12 +407,8 @@ public:
     }
   }
 
-  static const unsigned char* ParseArray(VJson* item, const unsigned char* p, int depth) {
-    return ParseChildren(item, p, depth, false);
-  }
-  static const unsigned char* ParseObject(VJson* item, const unsigned char* p, int depth) {
-    return ParseChildren(item, p, depth, true);
-  }
+  const unsigned char* m_end;  // the terminating zero byte
+  Arena& m_arena;
 };
 
 }  // namespace
@@ -303,26 +417,25 @@ VJson* VJson_Parse(const char* text) {
   if (!text) {
     return nullptr;
   }
-  VJson* root = NewNode();
+  size_t length = std::strlen(text);
+  auto* begin = reinterpret_cast<const unsigned char*>(text);
+  Arena arena(length);
+  VJson* root = arena.NewNode();  // first in the first chunk, so the tree is found from it
   if (!root) {
     return nullptr;
   }
-  const unsigned char* p = SkipSpace(reinterpret_cast<const unsigned char*>(text));
-  if (!Parser::ParseValue(root, p, 0)) {
-    VJson_Delete(root);
+  root->ownsTree = 1;
+  Parser parser(begin + length, arena);
+  if (!parser.ParseValue(root, SkipSpace(begin), 0)) {
     return nullptr;
   }
+  arena.Release();
   return root;
 }
 
 void VJson_Delete(VJson* node) {
-  while (node) {
-    VJson* next = node->next;
-    VJson_Delete(node->child);
-    CVMem::Deallocate(node->valuestring);
-    CVMem::Deallocate(node->name);
-    CVMem::Deallocate(node);
-    node = next;
+  if (node && node->ownsTree) {
+    FreeChunks(reinterpret_cast<ChunkHeader*>(node) - 1);
   }
 }
 

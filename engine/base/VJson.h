@@ -4,6 +4,8 @@
 // regard to ASCII case; nodes and strings come from the engine allocator.
 #pragma once
 
+#include <cstddef>
+
 namespace mapengine {
 
 enum {
@@ -24,6 +26,9 @@ struct VJson {
   VJson* prev;
   VJson* child;
   int type;
+  // Set on the root of a parsed tree only: the root holds the memory of the
+  // whole tree. (It fills what would otherwise be padding.)
+  int ownsTree;
   char* valuestring;
   // The number truncated toward zero and held to the int range; 1 for true.
   int valueint;
@@ -31,12 +36,18 @@ struct VJson {
   double valuedouble;
   char* name;
 };
+// The marker takes no room of its own: every other field stays where it was.
+static_assert(offsetof(VJson, valuestring) ==
+                  (offsetof(VJson, type) + sizeof(int) + alignof(char*) - 1) / alignof(char*) * alignof(char*),
+              "the root marker must fill padding only");
 
 // The root of the parsed text, or null when it is no valid value, nests deeper
 // than kVJsonMaxDepth or memory ran out (nothing stays allocated then). Text
 // after the first complete value is ignored.
 VJson* VJson_Parse(const char* text);
-// Frees the node, its following siblings and all their children and strings.
+// Frees a tree from VJson_Parse, given its root: every node and string of it.
+// The nodes of a tree live and die with their root, so for any other node this
+// does nothing. Null is accepted.
 void VJson_Delete(VJson* node);
 int VJson_GetArraySize(const VJson* node);
 // The child at a 0-based index; null when out of range.

@@ -17,14 +17,18 @@ namespace mapengine {
 namespace {
 
 // Small blocks freed by a thread are kept for its next allocations of the same
-// size class: the engine makes and drops many small nodes and strings (a
-// parsed reply is tens of thousands of them), and the system allocator's slow
-// path dominated that work. Each class keeps at most kCachedBytesPerClass
-// bytes of blocks; the rest, and everything at thread exit, goes back to the
-// system.
+// size class: the engine makes and drops many small strings and records, and
+// the system allocator's slow path dominated that work. Runs (arena blocks)
+// are kept the same way: the system hands large freed blocks back to the
+// kernel, and paging them in again cost more than filling them. Each class
+// keeps at most kCachedBytesPerClass bytes of blocks; the rest, and
+// everything at thread exit, goes back to the system.
 constexpr bool kUseCache = true;
 constexpr size_t kClassBytes = 16;
-constexpr size_t kClasses = 16;  // blocks up to 256 bytes with their header
+constexpr size_t kSmallClasses = 16;  // blocks up to 256 bytes with their header
+constexpr size_t kRunClass = kSmallClasses;
+constexpr size_t kClasses = kSmallClasses + 1;
+constexpr size_t kRunBlockSize = CVMem::kRunSize + CVMem::kHeaderSize;
 constexpr size_t kCachedBytesPerClass = 8u << 20;
 
 struct BlockCache {
@@ -42,7 +46,7 @@ struct BlockCache {
       Free*& head = heads[cls];
       while (head) {
         Free* next = head->next;
-        VMEM_UNPOISON(head, (cls + 1) * kClassBytes);
+        VMEM_UNPOISON(head, ClassSize(cls));
         CVMemData::Free(head, 0);
         head = next;
       }
@@ -50,7 +54,15 @@ struct BlockCache {
     }
   }
   // The class of a whole-block size, or kClasses when it is not cached.
-  static size_t ClassOf(size_t blockSize) { return (blockSize + kClassBytes - 1) / kClassBytes - 1; }
+  static size_t ClassOf(size_t blockSize) {
+    if (blockSize == kRunBlockSize) {
+      return kRunClass;
+    }
+    size_t cls = (blockSize + kClassBytes - 1) / kClassBytes - 1;
+    return cls < kSmallClasses ? cls : kClasses;
+  }
+  // The whole-block size of every block of a class.
+  static size_t ClassSize(size_t cls) { return cls == kRunClass ? kRunBlockSize : (cls + 1) * kClassBytes; }
 };
 
 thread_local BlockCache t_cache;
@@ -70,7 +82,7 @@ void* CVMem::Allocate(size_t n) {
   size_t cls = BlockCache::ClassOf(size);
   unsigned char* block = nullptr;
   if (kUseCache && cls < kClasses && !t_cache.closed) {
-    size = (cls + 1) * kClassBytes;  // every block of a class can serve any request of it
+    size = BlockCache::ClassSize(cls);  // every block of a class can serve any request of it
     if (BlockCache::Free* cached = t_cache.heads[cls]) {
       t_cache.heads[cls] = cached->next;
       --t_cache.counts[cls];
@@ -95,7 +107,7 @@ void CVMem::Deallocate(void* p) {
   size_t size = BlockSize(p);
   void* block = static_cast<unsigned char*>(p) - kHeaderSize;
   size_t cls = BlockCache::ClassOf(size);
-  if (kUseCache && cls < kClasses && size == (cls + 1) * kClassBytes && !t_cache.closed &&
+  if (kUseCache && cls < kClasses && size == BlockCache::ClassSize(cls) && !t_cache.closed &&
       static_cast<size_t>(t_cache.counts[cls]) < kCachedBytesPerClass / size) {
     auto* entry = static_cast<BlockCache::Free*>(block);
     entry->next = t_cache.heads[cls];

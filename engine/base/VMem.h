@@ -14,6 +14,10 @@ class CVMem {
 public:
   // Size of the header in front of every block.
   static constexpr size_t kHeaderSize = 16;
+  // Usable bytes of a run: the block size for arenas (one run holds a thousand
+  // small records). Freed runs are kept per thread like small blocks, so that
+  // an arena made again and again reuses memory already paged in.
+  static constexpr size_t kRunSize = (size_t{64} << 10) - kHeaderSize;
 
   // n usable bytes, or null for 0, on overflow or when memory ran out.
   static void* Allocate(size_t n);

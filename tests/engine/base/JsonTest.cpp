@@ -2,8 +2,10 @@
 
 #include <cfloat>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "EngineTestSupport.h"
 #include "engine/base/VJson.h"
@@ -93,6 +95,20 @@ TEST_F(JsonTest, NumbersAreReadAndClamped) {
   }
 }
 
+TEST_F(JsonTest, CoordinatesAndOtherShortNumbersAreTheNearestDouble) {
+  // Up to 19 significant digits and a decimal exponent within 22: exactly what
+  // strtod reads.
+  const char* texts[] = {"12.7",   "116.404269", "-39.915378", "0.1",
+                         "4825000.123456", "-0.5e1", "1e22",  "-1.25E-1",
+                         "0.000001", "123456789012345", "9007199254740993", "1234567890123456789",
+                         "0.3e-5", "-0"};
+  for (const char* text : texts) {
+    Tree t(text);
+    ASSERT_NE(t.root, nullptr) << text;
+    EXPECT_EQ(t.root->valuedouble, std::strtod(text, nullptr)) << text;
+  }
+}
+
 TEST_F(JsonTest, EmptyContainersAndTrailingText) {
   Tree a("  [ ] trailing");
   ASSERT_NE(a.root, nullptr);
@@ -147,6 +163,88 @@ TEST_F(JsonTest, NestingDepthIsLimited) {
   std::string hostile(1000000, '{');
   Tree huge(hostile);
   EXPECT_EQ(huge.root, nullptr);
+}
+
+// Strings of every length up to a few hundred bytes, with GBK pairs (one with a
+// backslash as its second byte), escapes and plain runs at every offset, and
+// the JSON text that holds them.
+struct StringSet {
+  std::string json;
+  std::vector<std::string> values;
+};
+
+StringSet MakeStrings(int count, size_t longest) {
+  StringSet set;
+  set.json = "[";
+  for (int i = 0; i < count; ++i) {
+    std::string text;
+    std::string value;
+    for (size_t j = 0; j < static_cast<size_t>(i) % longest; ++j) {
+      if (j % 13 == 5) {
+        text += "\xB1\\";
+        value += "\xB1\\";
+      } else if (j % 17 == 3) {
+        text += "\\n";
+        value += '\n';
+      } else if (j % 29 == 7) {
+        text += "\\u4e2d";
+        value += "\xE4\xB8\xAD";
+      } else {
+        char c = static_cast<char>('a' + (i + j) % 26);
+        text += c;
+        value += c;
+      }
+    }
+    set.json += (i ? ",\"" : "\"") + text + "\"";
+    set.values.push_back(value);
+  }
+  set.json += "]";
+  return set;
+}
+
+TEST_F(JsonTest, LargeTreesKeepEveryStringWhole) {
+  StringSet set = MakeStrings(4000, 300);  // many times the first block of the tree
+  std::string huge(200000, 'x');             // a string longer than any block
+  huge[12345] = '\xB1';
+  set.json.insert(set.json.size() - 1, ",{\"Huge\":\"" + huge + "\",\"after\":7}");
+  Tree t(set.json);
+  ASSERT_NE(t.root, nullptr);
+  ASSERT_EQ(VJson_GetArraySize(t.root), 4001);
+  int i = 0;
+  for (VJson* item = t.root->child; i < 4000; item = item->next, ++i) {
+    ASSERT_EQ(item->type, VJson_String);
+    ASSERT_EQ(std::string(item->valuestring), set.values[static_cast<size_t>(i)]) << i;
+  }
+  VJson* last = VJson_GetArrayItem(t.root, 4000);
+  EXPECT_EQ(std::string(VJson_GetObjectItem(last, "huge")->valuestring), huge);
+  EXPECT_EQ(VJson_GetObjectItem(last, "AFTER")->valueint, 7);
+}
+
+TEST_F(JsonTest, FailuresLateInALargeTextFreeEverything) {
+  // The sanitizer build reports any block left behind and any read past the text.
+  const std::string body = MakeStrings(3000, 200).json;
+  const std::string texts[] = {
+      body.substr(0, body.size() - 1) + ",]",                            // trailing comma
+      body.substr(0, body.size() - 1) + ",\"" + std::string(100000, 'y'),  // ends inside a long string
+      body.substr(0, body.size() - 1) + ",{\"a\":[1,2,{\"b\":",           // ends where a value is expected
+  };
+  for (const std::string& text : texts) {
+    std::vector<char> exact(text.begin(), text.end());
+    exact.push_back(0);
+    EXPECT_EQ(VJson_Parse(exact.data()), nullptr) << text.substr(text.size() - 20);
+  }
+}
+
+TEST_F(JsonTest, OnlyTheRootFreesTheTree) {
+  Tree t(R"({"list":[1,2,3],"name":"value"})");
+  ASSERT_NE(t.root, nullptr);
+  VJson* list = VJson_GetObjectItem(t.root, "list");
+  VJson_Delete(list);        // a node inside the tree: its memory is the root's
+  VJson_Delete(list->child);
+  EXPECT_EQ(VJson_GetArraySize(list), 3);
+  EXPECT_EQ(VJson_GetArrayItem(list, 2)->valueint, 3);
+  EXPECT_STREQ(VJson_GetObjectItem(t.root, "NAME")->valuestring, "value");
+  VJson_Delete(nullptr);
 }
 
 }  // namespace mapengine::test

@@ -52,7 +52,7 @@ using AllocatorTest = EngineTest;
 
 TEST_F(AllocatorTest, BlocksCarryTheirSizeAndAreAlignedForAnyType) {
   EXPECT_EQ(CVMem::Allocate(0), nullptr);
-  for (size_t n : {1u, 10u, 17u, 4096u}) {
+  for (size_t n : {size_t{1}, size_t{10}, size_t{17}, size_t{4096}, CVMem::kRunSize, CVMem::kRunSize}) {
     void* p = CVMem::Allocate(n);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(std::max_align_t), 0u) << n;
