@@ -563,8 +563,3 @@ CFHTTPMessageRef CFReadStreamCopyResponseHeader(const CFReadStreamRef& s) { retu
 unsigned long long CFReadStreamCopyRequestBytesWrittenCount(const CFReadStreamRef& s) { return s ? s->bytesWritten_ : 0; }
 bool CFReadStreamConnectionWasReused(const CFReadStreamRef& s) { return s && s->reused(); }
 unsigned long long CFReadStreamResponseBytesReceived(const CFReadStreamRef& s) { return s ? s->responseBytes_ : 0; }
-
-std::vector<CFStreamProxy> CFNetworkCopyProxiesForURL(const std::shared_ptr<NSURL>&)
-{
-    return {CFStreamProxy{kCFProxyTypeNone, NSString(), 0}};
-}

@@ -7,10 +7,10 @@ namespace {
 struct UrlHandle {
     CURLU* h = curl_url();
     ~UrlHandle() { curl_url_cleanup(h); }
-    NSString part(CURLUPart what) const
+    NSString part(CURLUPart what, unsigned flags = 0) const
     {
         char* out = nullptr;
-        if (curl_url_get(h, what, &out, 0) != CURLUE_OK || !out) return NSString();
+        if (curl_url_get(h, what, &out, flags) != CURLUE_OK || !out) return NSString();
         NSString s(out);
         curl_free(out);
         return s;
@@ -23,7 +23,8 @@ std::shared_ptr<NSURL> fromHandle(const UrlHandle& u)
     if (absolute.isNil()) return nullptr;
     NSString port = u.part(CURLUPART_PORT);
     return std::make_shared<NSURL>(absolute, u.part(CURLUPART_SCHEME), u.part(CURLUPART_HOST),
-                                   port.isNil() ? 0 : port.integerValue(), u.part(CURLUPART_PATH));
+                                   port.isNil() ? 0 : port.integerValue(), u.part(CURLUPART_PATH), u.part(CURLUPART_QUERY),
+                                   u.part(CURLUPART_USER, CURLU_URLDECODE), u.part(CURLUPART_PASSWORD, CURLU_URLDECODE));
 }
 
 constexpr unsigned kParseFlags = CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE;
