@@ -206,7 +206,8 @@ void NXHTTPRequest::startSynchronous()
     if (!isCancelled() && !complete_) {
         main();
         auto loop = NSRunLoop::currentRunLoop();
-        while (!complete_) loop->runMode(runLoopMode_, NSClock::distantFuture);
+        // A request waiting for credentials stays on its loop until they come or are refused.
+        while (!complete_ || awaitingCredentials_) loop->runMode(runLoopMode_, NSClock::distantFuture);
     }
     inProgress_ = false;
 }
@@ -287,17 +288,17 @@ void NXHTTPRequest::startRequest()
         CFReadStreamSetSSLSettings(readStream_, ssl);
     }
     if (proxyHost_.isNil() && proxyPort_ == 0) {
-        auto proxies = CFNetworkCopyProxiesForURL(url_);
-        if (proxies.empty()) {
+        auto proxies = PACurl_ ? proxiesForURL(url_, PACurl_) : CFNetworkCopyProxiesForURL(url_);
+        if (!proxies) {
             readStream_.reset();
             failWithError(errorWithCode(NXInternalErrorWhileBuildingRequestType,
                                         "Unable to obtain information on proxy servers needed for request"));
             return;
         }
-        if (proxies.front().type != kCFProxyTypeNone) {
-            proxyHost_ = proxies.front().host;
-            proxyPort_ = proxies.front().port;
-            proxyType_ = proxies.front().type;
+        if (!proxies->empty() && proxies->front().type != kCFProxyTypeNone) {
+            proxyHost_ = proxies->front().host;
+            proxyPort_ = proxies->front().port;
+            proxyType_ = proxies->front().type;
         }
     }
     if (!proxyHost_.isNil() && proxyPort_ != 0) {
@@ -506,6 +507,7 @@ void NXHTTPRequest::handleNetworkEvent(CFStreamEventType type)
         performThrottling();
     }
     if (downloadComplete_ && needsRedirect_) performRedirect();
+    else if (downloadComplete_ && authenticationNeeded_) attemptToApplyCredentialsAndResume();
 }
 
 void NXHTTPRequest::readResponseHeaders()
@@ -518,6 +520,7 @@ void NXHTTPRequest::readResponseHeaders()
     responseStatusMessage_ = CFHTTPMessageCopyResponseStatusLine(message);
     if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
     else if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
+    recordAcceptedCredentials();
     parseStringEncodingFromHeaders();
     responseCookies_ = NSHTTPCookie::cookiesWithResponseHeaderFields(*responseHeaders_, url_);
     if (useCookiePersistence_) {
@@ -707,10 +710,9 @@ void NXHTTPRequest::handleStreamComplete()
         }
     }
     releaseConnectionRecord(false);
+    if (authenticationNeeded_) noteChallenge();  // answered once the event is handled
     destroyReadStream();
-    // Challenges (401/407) are answered by the authentication support; until
-    // it exists the challenge response itself is the answer.
-    if (!needsRedirect_) {
+    if (!needsRedirect_ && !authenticationNeeded_) {
         if (fileError) failWithError(fileError);
         else requestFinished();
         markAsFinished();

@@ -306,7 +306,8 @@ public:
         for (auto& [loop, mode] : schedules_) loop->addSource(kick_, mode);
 
         const auto& url = request_->url;
-        curl_easy_setopt(easy_, CURLOPT_URL, url->absoluteString().UTF8String());
+        // Credentials in the URL are the engine's to present after a challenge, never curl's.
+        curl_easy_setopt(easy_, CURLOPT_URL, url->absoluteStringWithoutCredentials().UTF8String());
         curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
                          request_->version == kCFHTTPVersion1_0 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
         curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);

@@ -50,3 +50,14 @@ std::shared_ptr<NSURL> NSURL::URLWithString(const NSString& text, const std::sha
     if (curl_url_set(u.h, CURLUPART_URL, text.UTF8String(), kParseFlags) != CURLUE_OK) return nullptr;
     return fromHandle(u);
 }
+
+NSString NSURL::absoluteStringWithoutCredentials() const
+{
+    if (user_.isNil() && password_.isNil()) return absolute_;
+    UrlHandle u;
+    if (!u.h || curl_url_set(u.h, CURLUPART_URL, absolute_.UTF8String(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return absolute_;
+    curl_url_set(u.h, CURLUPART_USER, nullptr, 0);
+    curl_url_set(u.h, CURLUPART_PASSWORD, nullptr, 0);
+    NSString stripped = u.part(CURLUPART_URL);
+    return stripped.isNil() ? absolute_ : stripped;
+}

@@ -24,6 +24,8 @@ public:
     const NSString& query() const { return query_; }
     const NSString& user() const { return user_; }
     const NSString& password() const { return password_; }
+    // The URL without its user and password: what goes on the wire.
+    NSString absoluteStringWithoutCredentials() const;
     NSString description() const override { return absolute_; }
 
     bool operator==(const NSURL& other) const { return absolute_ == other.absolute_; }
