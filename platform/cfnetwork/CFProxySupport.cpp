@@ -70,21 +70,25 @@ function shExpMatch(str, shexp) {
 }
 )JS";
 
-// dnsResolve(host): the first IPv4 address of the host, or null.
-duk_ret_t dnsResolve(duk_context* ctx)
+// The first IPv4 address of the host; empty when it has none.
+std::string resolveIPv4(const char* host)
 {
-    const char* host = duk_require_string(ctx, 0);
     addrinfo hints{};
     hints.ai_family = AF_INET;
     addrinfo* res = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &res) != 0 || !res) {
-        duk_push_null(ctx);
-        return 1;
-    }
+    if (getaddrinfo(host, nullptr, &hints, &res) != 0 || !res) return {};
     char text[INET_ADDRSTRLEN] = {};
     inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr, text, sizeof text);
     freeaddrinfo(res);
-    duk_push_string(ctx, text);
+    return text;
+}
+
+// dnsResolve(host): the host's IPv4 address, or null.
+duk_ret_t dnsResolve(duk_context* ctx)
+{
+    std::string ip = resolveIPv4(duk_require_string(ctx, 0));
+    if (ip.empty()) duk_push_null(ctx);
+    else duk_push_string(ctx, ip.c_str());
     return 1;
 }
 
@@ -92,14 +96,8 @@ duk_ret_t dnsResolve(duk_context* ctx)
 duk_ret_t myIpAddress(duk_context* ctx)
 {
     char name[256] = {};
-    if (gethostname(name, sizeof name - 1) == 0) {
-        duk_push_string(ctx, name);
-        duk_replace(ctx, 0);
-        duk_set_top(ctx, 1);
-        dnsResolve(ctx);
-        if (!duk_is_null(ctx, -1)) return 1;
-    }
-    duk_push_string(ctx, "127.0.0.1");
+    std::string ip = gethostname(name, sizeof name - 1) == 0 ? resolveIPv4(name) : std::string();
+    duk_push_string(ctx, ip.empty() ? "127.0.0.1" : ip.c_str());
     return 1;
 }
 
@@ -118,12 +116,13 @@ std::vector<CFStreamProxy> parsePACAnswer(const std::string& answer, bool https)
             continue;
         }
         if (sp == std::string::npos) continue;
-        auto proxy = CFProxyFromString(NSString(trim(item.substr(sp))));
+        bool socks = strncasecmp(kind.c_str(), "SOCKS", 5) == 0;
+        auto proxy = CFProxyFromString(NSString((socks ? "socks://" : "") + trim(item.substr(sp))));
         if (!proxy) continue;
         if (strcasecmp(kind.c_str(), "PROXY") == 0 || strcasecmp(kind.c_str(), "HTTP") == 0)
             proxy->type = https ? kCFProxyTypeHTTPS : kCFProxyTypeHTTP;
         else if (strcasecmp(kind.c_str(), "HTTPS") == 0) proxy->type = kCFProxyTypeHTTPS;
-        else if (strncasecmp(kind.c_str(), "SOCKS", 5) == 0) proxy->type = kCFProxyTypeSOCKS;
+        else if (socks) proxy->type = kCFProxyTypeSOCKS;
         else continue;
         list.push_back(*proxy);
     }

@@ -134,11 +134,12 @@ void NSURLCredentialStorage::load()
     if (!file.array()) return;
     for (const auto& entry : *file.array()) {
         auto text = [&](const char* name) {
-            const NSString* s = entry.objectForKey(name).string();
-            return s ? *s : NSString();
+            PlistValue v = entry.objectForKey(name);
+            return v.string() ? *v.string() : NSString();
         };
-        const bool* proxy = entry.objectForKey("proxy").boolean();
-        const long long* port = entry.objectForKey("port").integer();
+        PlistValue proxyValue = entry.objectForKey("proxy"), portValue = entry.objectForKey("port");
+        const bool* proxy = proxyValue.boolean();
+        const long long* port = portValue.integer();
         if (!proxy || !port || text("user").isNil() || text("password").isNil()) continue;
         credentials_[Key{*proxy, text("host"), static_cast<long>(*port), text("protocol"), text("realm"), text("method")}] =
             NSURLCredential::credentialWithUser(text("user"), text("password"), NSURLCredentialPersistencePermanent);
