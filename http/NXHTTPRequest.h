@@ -408,6 +408,10 @@ private:
     void saveCredentialsToKeychain(bool proxy, const CFHTTPCredentials& credentials) const;
     void recordAcceptedCredentials();
     void continueOnRequestThread(std::function<void(NXHTTPRequest&)> step);
+    void endCredentialsWait();
+    // Whether the request still waits for credentials; a request that failed
+    // (cancelled) meanwhile stops waiting.
+    bool stillAwaitingCredentials();
 
     // Callbacks (carried to the main thread).
     void requestStarted();

@@ -289,7 +289,9 @@ bool NXHTTPRequest::askDelegateForCredentials(bool proxy)
                      : dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(t) != nullptr;
     };
     if (!target || !answers(target.get())) return false;
-    // The request's run loop waits on this source until the answer comes back.
+    // The request runs on while it waits (so it can still be cancelled); its
+    // run loop waits on this source until the answer comes back.
+    complete_ = false;
     awaitingCredentials_ = true;
     credentialsWait_ = NSRunLoopSource::sourceWithHandler([] {});
     requestRunLoop_->addSource(credentialsWait_, runLoopMode_);
@@ -313,12 +315,24 @@ void NXHTTPRequest::continueOnRequestThread(std::function<void(NXHTTPRequest&)> 
     if (!loop) return;
     loop->performBlock(
         [me, step = std::move(step)] {
-            me->awaitingCredentials_ = false;
-            if (me->credentialsWait_) me->credentialsWait_->invalidate();
-            me->credentialsWait_.reset();
+            me->endCredentialsWait();
             step(*me);
         },
         {runLoopMode_});
+}
+
+void NXHTTPRequest::endCredentialsWait()
+{
+    awaitingCredentials_ = false;
+    if (credentialsWait_) credentialsWait_->invalidate();
+    credentialsWait_.reset();
+}
+
+bool NXHTTPRequest::stillAwaitingCredentials()
+{
+    std::lock_guard lock(cancelledLock_);
+    if (awaitingCredentials_ && (error_ || cancelled_)) endCredentialsWait();
+    return awaitingCredentials_;
 }
 
 void NXHTTPRequest::retryUsingSuppliedCredentials()

@@ -207,7 +207,7 @@ void NXHTTPRequest::startSynchronous()
         main();
         auto loop = NSRunLoop::currentRunLoop();
         // A request waiting for credentials stays on its loop until they come or are refused.
-        while (!complete_ || awaitingCredentials_) loop->runMode(runLoopMode_, NSClock::distantFuture);
+        while (!complete_ || stillAwaitingCredentials()) loop->runMode(runLoopMode_, NSClock::distantFuture);
     }
     inProgress_ = false;
 }
@@ -578,6 +578,7 @@ void NXHTTPRequest::readResponseHeaders()
 void NXHTTPRequest::rebuildOriginHeaders(const std::shared_ptr<NSURL>& from)
 {
     if (from && sameOrigin(*from, *url_)) return;
+    serverAuth_ = AuthenticationState();
     requestHeaders_.removeValue("Authorization");
     requestHeaders_.removeValue("Cookie");
     username_ = NSString();

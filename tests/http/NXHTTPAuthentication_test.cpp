@@ -559,3 +559,27 @@ TEST(NXHTTPRequestBasicHeader, EmptyPasswordKeepsTheColon)
     r->addBasicAuthenticationHeaderWithUsername("user", "");
     EXPECT_EQ(r->requestHeaders().objectForKey("Authorization"), "Basic dXNlcjo=");
 }
+
+TEST_F(NXHTTPAuthentication, CancelWhileWaitingForCredentialsEndsTheWait)
+{
+    auto server = basicServer();
+    // A delegate that takes the request and never answers.
+    struct Silent : NSObject, NXHTTPRequestAuthenticationDelegate {
+        std::atomic<int> calls{0};
+        void authenticationNeededForRequest(NXHTTPRequest*) override { ++calls; }
+    };
+    auto d = std::make_shared<Silent>();
+    auto r = NXHTTPRequest::requestWithURL(U(server.url("/c")));
+    r->setDelegate(d);
+    std::atomic<bool> done{false};
+    NSThread::detachNewThreadWithBlock([&] {
+        r->startSynchronous();
+        done = true;
+    });
+    ASSERT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return d->calls > 0; }, 10.0));
+    EXPECT_FALSE(done);
+    r->cancel();
+    ASSERT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return done.load(); }, 10.0));
+    ASSERT_NE(r->error(), nullptr);
+    EXPECT_EQ(r->error()->code(), NXRequestCancelledErrorType);
+}
