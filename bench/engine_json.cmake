@@ -1,1 +1,1 @@
-nx_bench(engine_json SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/engine_json.cpp DEPS engine_base)
+nx_bench(bench_engine_json SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/engine_json.cpp DEPS engine_base)

@@ -21,7 +21,6 @@ const NSString NXHTTPRequestRunLoopMode = "NXHTTPRequestRunLoopMode";
 namespace {
 
 std::atomic<double> gDefaultTimeOutSeconds{10.0};
-std::atomic<unsigned long long> gBandwidthUsed{0};
 
 // A name unique in this process, in the temporary directory.
 NSString temporaryFilePath()
@@ -49,9 +48,6 @@ bool fileSize(const NSString& path, unsigned long long& size, std::shared_ptr<NS
 
 double NXHTTPRequest::defaultTimeOutSeconds() { return gDefaultTimeOutSeconds; }
 void NXHTTPRequest::setDefaultTimeOutSeconds(double seconds) { gDefaultTimeOutSeconds = seconds; }
-bool NXHTTPRequest::isBandwidthThrottled() { return false; }
-unsigned long NXHTTPRequest::maxUploadReadLength() { return 0; }
-void NXHTTPRequest::incrementBandwidthUsedInLastSecond(unsigned long bytes) { gBandwidthUsed += bytes; }
 
 NSString NXHTTPRequest::defaultUserAgentString()
 {
@@ -126,7 +122,8 @@ const SEL& NXHTTPRequest::lifecycleSelector(SEL NXHTTPRequest::*field)
 }
 
 NXHTTPRequest::NXHTTPRequest(std::shared_ptr<NSURL> url)
-    : url_(std::move(url)), timeOutSeconds_(defaultTimeOutSeconds()), runLoopMode_(NSDefaultRunLoopMode)
+    : url_(std::move(url)), timeOutSeconds_(defaultTimeOutSeconds()), runLoopMode_(NSDefaultRunLoopMode),
+      downloadCache_(defaultCache())
 {
     didStartSelector_ = kRequestStarted;
     didReceiveResponseHeadersSelector_ = kRequestReceivedResponseHeaders;

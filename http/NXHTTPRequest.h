@@ -3,7 +3,8 @@
 // headers, body (in memory or in a file, optionally gzip-compressed), proxy,
 // SSL, time-out and retry settings, the response and the callbacks that report
 // progress. Requests run synchronously on the calling thread's run loop in the
-// mode "NXHTTPRequestRunLoopMode"; listeners are always called on the main thread.
+// mode "NXHTTPRequestRunLoopMode", or as operations on the shared request
+// thread; listeners are always called on the main thread.
 
 #include <atomic>
 #include <cstdint>
@@ -21,11 +22,13 @@
 #include "platform/cfnetwork/NSURL.h"
 #include "platform/cfnetwork/NSURLCredentialStorage.h"
 #include "platform/foundation/NSException.h"
+#include "platform/foundation/NSOperation.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSTimer.h"
 
 class NXHTTPRequest;
 class NXInputStream;
+class NXCacheDelegate;
 
 extern const NSString NXHTTPRequestErrorDomain;
 extern const NSString NXHTTPRequestRunLoopMode;
@@ -92,7 +95,7 @@ struct NXConnectionRecord {
     std::optional<double> expires;  // on NSClock::monotonic()
 };
 
-class NXHTTPRequest : public NSObject {
+class NXHTTPRequest : public NSOperation {
 public:
     explicit NXHTTPRequest(std::shared_ptr<NSURL> url);
     ~NXHTTPRequest() override;
@@ -111,11 +114,52 @@ public:
     static NSString mimeTypeForFileAtPath(const NSString& p) { return nxhttp::mimeTypeForFileAtPath(p); }
     static NSString defaultUserAgentString();
     static std::optional<NSDate> dateFromRFC1123String(const NSString& t) { return nxhttp::dateFromRFC1123String(t); }
-    // Bandwidth bookkeeping shared with the body stream; throttling itself is
-    // not switched on by anything yet, so reads are never limited.
+    // ---- Bandwidth shared by all requests (NXHTTPRequestBandwidth.cpp) ----------
     static bool isBandwidthThrottled();
-    static unsigned long maxUploadReadLength();
+    // Bytes per second; 0 = no limit.
+    static unsigned long maxBandwidthPerSecond();
+    static void setMaxBandwidthPerSecond(unsigned long bytes);
     static void incrementBandwidthUsedInLastSecond(unsigned long bytes);
+    static unsigned long averageBandwidthUsedPerSecond();
+    // Closes an elapsed one-second period and works out when overdrawing
+    // requests may go on.
+    static void measureBandwidthUsage();
+    // What one read of an upload may take now.
+    static unsigned long maxUploadReadLength();
+    // Throttling only while the internet is reached over the mobile network:
+    // YES limits to 14800 bytes per second there, NO switches it off.
+    static void setShouldThrottleBandwidthForWWAN(bool throttle);
+    static void throttleBandwidthForWWANUsingLimit(unsigned long limit);
+    static void registerForNetworkReachabilityNotifications();
+    static void unsubscribeFromNetworkReachabilityNotifications();
+    static bool isNetworkReachableViaWWAN();
+    static void reachabilityChanged(const id& notification);
+    // Until when throttled requests keep their streams off the run loop (on
+    // NSClock::monotonic()); nullopt when never set.
+    static std::optional<double> bandwidthWakeUpTime();
+
+    // ---- Network activity -------------------------------------------------------
+    // Whether any request has its stream scheduled.
+    static bool isNetworkInUse();
+    static void setShouldUpdateNetworkActivityIndicator(bool update);
+    // The activity indicator the count drives (hidden half a second after the
+    // last stream leaves the run loop, on the main run loop).
+    static void showNetworkActivityIndicator();
+    static void hideNetworkActivityIndicator();
+    static bool isNetworkActivityIndicatorVisible();
+
+    // ---- Asynchronous requests --------------------------------------------------
+    // The queue of startAsynchronous (at most 4 at once).
+    static std::shared_ptr<NSOperationQueue> sharedQueue();
+    // The one thread asynchronous requests and cancels run on; made on first use.
+    static std::shared_ptr<NSRunLoop> threadForRequest(const std::shared_ptr<NXHTTPRequest>& request);
+
+    // ---- Download cache ---------------------------------------------------------
+    // The cache new requests take (none until set); kept alive here.
+    static std::shared_ptr<NXCacheDelegate> defaultCache();
+    static void setDefaultCache(std::shared_ptr<NXCacheDelegate> cache);
+    static std::shared_ptr<NXHTTPRequest> requestWithURL(std::shared_ptr<NSURL> url, const std::shared_ptr<NXCacheDelegate>& cache,
+                                                         int cachePolicy = 0);
 
     // Cookies set by responses in this process, so that clearing the session
     // can withdraw them from the shared cookie storage.
@@ -179,11 +223,11 @@ public:
     void setTemporaryFileDownloadPath(NSString p) { temporaryFileDownloadPath_ = std::move(p); }
 
     bool complete() const { return complete_; }
-    bool isFinished() const { return finished_; }
-    bool isExecuting() const { return inProgress_; }
+    bool isFinished() const override { return finished_; }
+    bool isExecuting() const override { return inProgress_; }
     bool inProgress() const { return inProgress_; }
-    bool isConcurrent() const { return true; }
-    bool isCancelled() const;
+    bool isConcurrent() const override { return true; }
+    bool isCancelled() const override;
     std::shared_ptr<NSError> error() const;
 
     NSString username() const { return username_; }
@@ -272,6 +316,18 @@ public:
     void setShouldUseRFC2616RedirectBehaviour(bool v) { shouldUseRFC2616RedirectBehaviour_ = v; }
     NSString runLoopMode() const { return runLoopMode_; }
     void setRunLoopMode(NSString m) { runLoopMode_ = std::move(m); }
+    bool readStreamIsScheduled() const { return readStreamIsScheduled_; }
+
+    // Download cache (not retained) and how this request uses it.
+    std::shared_ptr<NXCacheDelegate> downloadCache() const { return downloadCache_.lock(); }
+    void setDownloadCache(const std::shared_ptr<NXCacheDelegate>& cache) { downloadCache_ = cache; }
+    int cachePolicy() const { return cachePolicy_; }
+    void setCachePolicy(int policy) { cachePolicy_ = policy; }
+    int cacheStoragePolicy() const { return cacheStoragePolicy_; }
+    void setCacheStoragePolicy(int policy) { cacheStoragePolicy_ = policy; }
+    bool didUseCachedResponse() const { return didUseCachedResponse_; }
+    double secondsToCache() const { return secondsToCache_; }
+    void setSecondsToCache(double seconds) { secondsToCache_ = seconds; }
 
     // ---- Building ---------------------------------------------------------------
     void setupPostBody();
@@ -295,8 +351,18 @@ public:
 
     // ---- Running ----------------------------------------------------------------
     void startSynchronous();
-    void cancel();
-    void main();
+    // Runs main() on the request thread without waiting.
+    void start() override;
+    // Adds the request to the shared queue.
+    void startAsynchronous();
+    void cancel() override;
+    void main() override;
+    // Puts the read stream to sleep while bandwidth is overdrawn, or wakes it.
+    void performThrottling();
+    // Sets the fraction progress / total (1 when total is 0) on a progress
+    // delegate, on the main thread.
+    static void updateProgressIndicator(const std::shared_ptr<NSObject>& indicator, unsigned long long progress,
+                                        unsigned long long total);
 
     // Ends the request with an error (the first error is kept).
     void failWithError(const std::shared_ptr<NSError>& theError);
@@ -390,7 +456,15 @@ private:
     void learnKeepAlive(const CFHTTPMessageRef& response);
     void performRedirect();
     void rebuildOriginHeaders(const std::shared_ptr<NSURL>& from);
-    void performThrottling() {}
+    // Completes the request from its download cache; NO when the cache has no usable copy.
+    bool useDataFromCache();
+    // The cache work of main() before the request is sent; YES when the cache answered.
+    bool applyCachePolicyBeforeSending();
+    // Read length of a download read while throttling is on.
+    static size_t throttledReadLength(size_t length);
+    // The class-wide count of scheduled streams.
+    static void streamScheduled();
+    static void streamUnscheduled();
     // Authentication (NXHTTPRequestAuthentication.cpp).
     struct AuthenticationState {
         CFHTTPAuthenticationRef authentication;
@@ -518,6 +592,11 @@ private:
     std::shared_ptr<NSTimer> statusTimer_;
     // Run loop of the thread running the request; cancel is carried there.
     std::shared_ptr<NSRunLoop> requestRunLoop_;
+    std::weak_ptr<NXCacheDelegate> downloadCache_;
+    std::atomic<int> cachePolicy_{0};
+    std::atomic<int> cacheStoragePolicy_{0};
+    std::atomic<bool> didUseCachedResponse_{false};
+    std::atomic<double> secondsToCache_{0};
     // Authentication: each side's challenge state, the response that carried
     // the latest challenge, and the wait for someone to supply credentials.
     AuthenticationState serverAuth_, proxyAuth_;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "http/NXHTTPRequest.h"
+#include "http/NXDownloadCache.h"
 #include "http/NXInputStream.h"
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSThread.h"
@@ -103,7 +104,12 @@ void NXHTTPRequest::reportBytes(bool upload, long long amount)
 
 void NXHTTPRequest::updateProgressIndicator(bool upload, unsigned long long progress, unsigned long long total)
 {
-    auto target = upload ? uploadProgressDelegate() : downloadProgressDelegate();
+    updateProgressIndicator(upload ? uploadProgressDelegate() : downloadProgressDelegate(), progress, total);
+}
+
+void NXHTTPRequest::updateProgressIndicator(const std::shared_ptr<NSObject>& target, unsigned long long progress,
+                                            unsigned long long total)
+{
     if (!target || !dynamic_cast<NXProgressDelegate*>(target.get())) return;
     // A total of 0 reports the transfer as done rather than dividing by zero.
     float fraction = total == 0 ? 1.0f : static_cast<float>(progress) / static_cast<float>(total);
@@ -231,6 +237,7 @@ void NXHTTPRequest::main()
             buildPostBody();
             if (error_) return;
         }
+        if (requestMethod_ != "GET") downloadCache_.reset();
         request_ = CFHTTPMessageCreateRequest(requestMethod_, url_, useHTTPVersionOne_ ? kCFHTTPVersion1_0 : kCFHTTPVersion1_1);
         if (!request_) {
             failWithError(errorWithCode(NXUnableToCreateRequestErrorType, "Unable to create request (bad url?)"));
@@ -239,6 +246,7 @@ void NXHTTPRequest::main()
         if (auto main = mainRequest()) main->buildRequestHeaders();
         buildRequestHeaders();
         if (error_) return;
+        if (applyCachePolicyBeforeSending()) return;
         applyAuthorizationHeader();
         for (const auto& [name, value] : requestHeaders_.fields()) CFHTTPMessageSetHeaderFieldValue(request_, name, value);
         startRequest();
@@ -308,7 +316,8 @@ void NXHTTPRequest::startRequest()
     connectionCanBeReused_ = false;
     expirePersistentConnections();
     CFReadStreamRef previous = takeConnectionRecord();
-    if (!readStreamIsScheduled_) scheduleReadStream();
+    auto wake = bandwidthWakeUpTime();
+    if (!readStreamIsScheduled_ && !(isBandwidthThrottled() && wake && *wake > NSClock::monotonic())) scheduleReadStream();
     std::weak_ptr<NXHTTPRequest> weak = me;
     CFReadStreamSetClient(readStream_,
                           kCFStreamEventHasBytesAvailable | kCFStreamEventEndEncountered | kCFStreamEventErrorOccurred |
@@ -349,6 +358,7 @@ void NXHTTPRequest::startRequest()
 void NXHTTPRequest::scheduleReadStream()
 {
     if (!readStream_ || readStreamIsScheduled_) return;
+    streamScheduled();
     lastActivityTime_ = NSClock::monotonic();
     CFReadStreamScheduleWithRunLoop(readStream_, NSRunLoop::currentRunLoop(), runLoopMode_);
     readStreamIsScheduled_ = true;
@@ -357,6 +367,7 @@ void NXHTTPRequest::scheduleReadStream()
 void NXHTTPRequest::unscheduleReadStream()
 {
     if (!readStream_ || !readStreamIsScheduled_) return;
+    streamUnscheduled();
     CFReadStreamUnscheduleFromRunLoop(readStream_, NSRunLoop::currentRunLoop(), runLoopMode_);
     readStreamIsScheduled_ = false;
 }
@@ -365,6 +376,7 @@ void NXHTTPRequest::destroyReadStream()
 {
     if (!readStream_) return;
     CFReadStreamSetClient(readStream_, 0, nullptr);
+    if (readStreamIsScheduled_) streamUnscheduled();
     readStreamIsScheduled_ = false;
     // Closing hands a kept-alive connection back to the shared pool.
     CFReadStreamClose(readStream_);
@@ -407,10 +419,8 @@ void NXHTTPRequest::checkRequestStatus()
         if (postLength_ > 0) {
             lastBytesSent_ = totalBytesSent_;
             totalBytesSent_ = CFReadStreamCopyRequestBytesWrittenCount(readStream_);
-            if (totalBytesSent_ > lastBytesSent_) {
-                lastActivityTime_ = NSClock::monotonic();
-                incrementBandwidthUsedInLastSecond(static_cast<unsigned long>(totalBytesSent_ - lastBytesSent_));
-            }
+            // The body stream already counted these bytes as bandwidth used when it read them.
+            if (totalBytesSent_ > lastBytesSent_) lastActivityTime_ = NSClock::monotonic();
         }
         updateProgressIndicators();
     }
@@ -488,6 +498,7 @@ void NXHTTPRequest::markAsFinished()
     statusTimer_.reset();
     finished_ = true;
     NSRunLoop::currentRunLoop()->stop();
+    didChangeFinished();
 }
 
 // ---- Stream events -----------------------------------------------------------------
@@ -518,6 +529,7 @@ void NXHTTPRequest::readResponseHeaders()
     responseHeaders_ = CFHTTPMessageCopyAllHeaderFields(message);
     responseStatusCode_ = static_cast<int>(CFHTTPMessageGetResponseStatusCode(message));
     responseStatusMessage_ = CFHTTPMessageCopyResponseStatusLine(message);
+    if (cachePolicy_ == 2 && downloadCache() && useDataFromCache()) return;
     if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
     else if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
     recordAcceptedCredentials();
@@ -562,9 +574,11 @@ void NXHTTPRequest::readResponseHeaders()
         auto length = parseContentLength(lengthText);
         if (length) {
             target->contentLength_ = *length;
-            if (target->showAccurateProgress_ && target->shouldResetDownloadProgress_)
+            // The flags of this request decide: a queue clears them on a
+            // request whose HEAD request reports its size.
+            if (showAccurateProgress_ && shouldResetDownloadProgress_)
                 target->incrementDownloadSizeBy(static_cast<long long>(*length + target->partialDownloadSize_));
-        } else if (target->showAccurateProgress_ && target->shouldResetDownloadProgress_) {
+        } else if (showAccurateProgress_ && shouldResetDownloadProgress_) {
             target->showAccurateProgress_ = false;
             target->incrementDownloadSizeBy(1);
         }
@@ -601,6 +615,7 @@ void NXHTTPRequest::handleBytesAvailable()
     if (!responseHeaders_) readResponseHeaders();
     if (complete_ || !readStream_ || !CFReadStreamHasBytesAvailable(readStream_)) return;
     size_t size = contentLength_ > 262144 ? 262144 : contentLength_ > 65536 ? 65536 : 16384;
+    if (isBandwidthThrottled()) size = throttledReadLength(size);
     std::vector<uint8_t> buffer(size);
     long n = CFReadStreamRead(readStream_, buffer.data(), size);
     if (n < 0) return handleStreamError();
@@ -655,6 +670,7 @@ void NXHTTPRequest::handleStreamComplete()
 {
     downloadComplete_ = true;
     if (!responseHeaders_) readResponseHeaders();
+    if (didUseCachedResponse_) return;  // the cache answered
     std::shared_ptr<NSError> fileError;
     {
         std::lock_guard progress(gProgressLock);
@@ -709,6 +725,7 @@ void NXHTTPRequest::handleStreamComplete()
                 temporaryFileDownloadPath_ = NSString();
             }
         }
+        if (auto cache = downloadCache()) cache->storeResponseForRequest(*this, secondsToCache_);
     }
     releaseConnectionRecord(false);
     if (authenticationNeeded_) noteChallenge();  // answered once the event is handled
@@ -778,6 +795,7 @@ void NXHTTPRequest::failWithError(const std::shared_ptr<NSError>& theError)
         destroyReadStream();
     }
     if (cancelled_ || error_) return;
+    if (cachePolicy_ == 4 && downloadCache() && useDataFromCache()) return;
     error_ = theError;
     if (auto main = mainRequest()) {
         main->error_ = theError;

@@ -1,6 +1,8 @@
 // Process-wide memory of the engine that outlives single requests: the
-// session cookie list and the session credential stores.
+// session cookie list and the session credential stores; clearing the
+// session also wipes the default cache's session store.
 
+#include "http/NXDownloadCache.h"
 #include "http/NXHTTPRequest.h"
 
 namespace {
@@ -63,6 +65,7 @@ void NXHTTPRequest::clearSession()
         gServerCredentials.clear();
     }
     setSessionCookies({});
+    if (auto cache = defaultCache()) cache->clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
 }
 
 std::vector<NXSessionCredentialsRef> NXHTTPRequest::sessionCredentialsStore()

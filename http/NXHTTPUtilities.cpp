@@ -181,9 +181,10 @@ NSString mimeTypeForFileAtPath(const NSString& path)
 {
     struct stat st{};
     if (path.isNil() || stat(path.str().c_str(), &st) != 0) return NSString();
-    // The system's type table, read once: "type ext ext ...".
+    // The system's type table ("type ext ext ...", read once) over a built-in
+    // one, so that the common types are known on a machine without it.
     static const std::map<std::string, std::string> table = [] {
-        std::map<std::string, std::string> t;
+        std::map<std::string, std::string> system;
         std::ifstream in("/etc/mime.types");
         std::string line;
         while (std::getline(in, line)) {
@@ -191,9 +192,22 @@ NSString mimeTypeForFileAtPath(const NSString& path)
             std::istringstream words(line);
             std::string type, ext;
             words >> type;
-            while (words >> ext) t.emplace(ext, type);
+            while (words >> ext) system.emplace(ext, type);
         }
-        return t;
+        static const std::pair<const char*, const char*> builtIn[] = {
+            {"txt", "text/plain"},        {"html", "text/html"},         {"htm", "text/html"},
+            {"css", "text/css"},          {"csv", "text/csv"},           {"xml", "application/xml"},
+            {"js", "application/javascript"}, {"json", "application/json"}, {"pdf", "application/pdf"},
+            {"zip", "application/zip"},   {"gz", "application/gzip"},    {"plist", "application/x-plist"},
+            {"png", "image/png"},         {"jpg", "image/jpeg"},         {"jpeg", "image/jpeg"},
+            {"gif", "image/gif"},         {"bmp", "image/bmp"},          {"tif", "image/tiff"},
+            {"tiff", "image/tiff"},       {"ico", "image/vnd.microsoft.icon"}, {"svg", "image/svg+xml"},
+            {"mp3", "audio/mpeg"},        {"wav", "audio/x-wav"},        {"aac", "audio/aac"},
+            {"m4a", "audio/mp4"},         {"mp4", "video/mp4"},          {"mov", "video/quicktime"},
+            {"3gp", "video/3gpp"},
+        };
+        for (const auto& [ext, type] : builtIn) system.emplace(ext, type);  // the system's entry wins
+        return system;
     }();
     auto it = table.find(path.pathExtension().lowercaseString().str());
     return it == table.end() ? NSString("application/octet-stream") : NSString(it->second);

@@ -31,8 +31,9 @@ int compressDataFromSource(FILE* source, FILE* destination);
 // Standard alphabet, "=" padding, no line breaks.
 NSString base64forData(const NSData& data);
 
-// nil when no file exists at the path; "application/octet-stream" when the
-// extension is unknown to the system's type table.
+// nil when no file exists at the path; else the type of its extension in
+// /etc/mime.types or a built-in table of common types, or
+// "application/octet-stream" when neither knows it.
 NSString mimeTypeForFileAtPath(const NSString& path);
 
 // "Name Version (Model; OS OSVersion; Locale)" from a bundle's information

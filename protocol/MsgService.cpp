@@ -18,7 +18,12 @@ NSString MsgService::envelope(const NSString& userID, const NSString& cipherMess
 
 NSString MsgService::sendRequestOnMainThread(const NSString& msg)
 {
-    NX_LOG("sendMsg:\n %@", ServiceSOAP::redactedForLog(msg));
+    return sendRequestOnMainThread(msg, ServiceSOAP::redactedForLog(msg));
+}
+
+NSString MsgService::sendRequestOnMainThread(const NSString& msg, const NSString& logText)
+{
+    NX_LOG("sendMsg:\n %@", logText);
     NSString cipher = CrypHelper::encryptStr(msg);
     if (cipher.isNil()) {
         NX_LOG("the message cannot be enciphered");

@@ -15,6 +15,10 @@ public:
     // an HTTP error, a response without SendMessageResult, or a result that
     // does not decipher to UTF-8 text.
     static NSString sendRequestOnMainThread(const NSString& msg);
+    // The same exchange, with `logText` in the "sendMsg" log line in place of
+    // the message: for a message enciphered by its sender, whose content the
+    // log masking cannot see.
+    static NSString sendRequestOnMainThread(const NSString& msg, const NSString& logText);
 
     // The SendMessage envelope for the user ID and the enciphered message.
     static NSString envelope(const NSString& userID, const NSString& cipherMessage);

@@ -42,6 +42,25 @@ public:
     // PC records, rules, statistics, captures, home page, time and protect settings.
 
     // Devices, account, invitations, family numbers, location and device parameters.
+    // (The record classes are named with "class" here, which declares them at
+    // namespace scope; their headers are EquipList.h, UserInfo.h,
+    // BuyService.h, Invite.h, Family.h, Map.h and UserSetting.h.)
+    std::shared_ptr<class EquipVO> parseEquipList(const NSString& reply) const;
+    std::shared_ptr<MessageInfo> parseBindEquip(const NSString& reply) const;  // as parsecutQuick
+    std::shared_ptr<MessageInfo> parseAddEquip(const NSString& reply) const;   // as parsecutQuick
+    std::shared_ptr<class UserInfoReturnMessage> parseRQUserInfo(const NSString& reply) const;
+    std::shared_ptr<class UserInfoReturnMessage> parseUDUserInfo(const NSString& reply) const;  // code, desc
+    std::shared_ptr<class UserInfoReturnMessage> parseADUserInfo(const NSString& reply) const;  // as parseUDUserInfo
+    std::shared_ptr<class BuyServiceReturnMessage> parseRQByService(const NSString& reply) const;
+    std::shared_ptr<class BuyServiceReturnMessage> parseRQCanBuyService(const NSString& reply) const;
+    std::shared_ptr<class BuyServiceReturnMessage> parseRQHaveBuyService(const NSString& reply) const;
+    std::shared_ptr<class BuyServiceReturnMessage> parseADByService(const NSString& reply) const;  // code, desc
+    std::shared_ptr<class InviteReturnMessage> parseInviteFriend(const NSString& reply) const;
+    std::shared_ptr<class FamilyReturnMessage> parseFamilyPhone(const NSString& reply) const;
+    std::shared_ptr<class MapReturnMessage> parseMapLocation(const NSString& reply) const;
+    std::shared_ptr<class MapCmdMessage> parseMapCmdType(const NSString& reply) const;
+    // minutes: ParaValue of the first List only.
+    std::shared_ptr<class UserSettingReturnMessage> parseRQUserSettingPhone(const NSString& reply) const;
 
 protected:
     // Reads the reply and calls `read` with its BODY while the tree is alive.

@@ -1,5 +1,7 @@
 #include "ui/SRXRegexCache.h"
 
+#include "ui/SRXLowMemoryWarningObserver.h"
+
 #include <unicode/ustring.h>
 
 #include <bit>
@@ -69,7 +71,8 @@ SRXRegexCache::~SRXRegexCache() { flushAllCaches(); }
 SRXRegexCache& SRXRegexCache::shared()
 {
     // Lives for the process: worker threads may still match while it exits.
-    static SRXRegexCache* cache = new SRXRegexCache;
+    // The cache is emptied when the system runs short of memory.
+    static SRXRegexCache* cache = (SRXLowMemoryWarningObserver::registerLowMemoryObserver(), new SRXRegexCache);
     return *cache;
 }
 

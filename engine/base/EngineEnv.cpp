@@ -1,7 +1,6 @@
 #include "engine/base/EngineEnv.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "engine/base/VCMMap.h"
@@ -43,9 +42,8 @@ int SizeSetting(const std::shared_ptr<NSUserDefaults>& defaults, const char* key
 
 tagDeviceSettings ReadDeviceSettings() {
   auto defaults = NSUserDefaults::standardUserDefaults();
-  return {FromUtf8(Setting(defaults, kDeviceModelKey, "iPhone")),
-          FromUtf8(Setting(defaults, kSystemVersionKey, "4.0")), SizeSetting(defaults, kScreenWidthKey, 640),
-          SizeSetting(defaults, kScreenHeightKey, 960)};
+  return {Setting(defaults, kDeviceModelKey, "iPhone"), Setting(defaults, kSystemVersionKey, "4.0"),
+          SizeSetting(defaults, kScreenWidthKey, 640), SizeSetting(defaults, kScreenHeightKey, 960)};
 }
 
 bool IsRetinaScreen(double systemVersion, double screenWidth, double screenHeight) {
@@ -53,6 +51,10 @@ bool IsRetinaScreen(double systemVersion, double screenWidth, double screenHeigh
     return false;
   }
   return std::fabs(screenWidth - 640) < 0.1 && std::fabs(screenHeight - 960) < 0.1;
+}
+
+bool IsRetinaScreen(const tagDeviceSettings& device) {
+  return IsRetinaScreen(device.systemVersion.doubleValue(), device.screenWidth, device.screenHeight);
 }
 
 CEngineEnv::CEngineEnv() {
@@ -79,13 +81,10 @@ void CEngineEnv::Init() {
   m_deviceId = GetDeviceId();
   m_secondDeviceNumber = GetIMEI();
   tagDeviceSettings device = ReadDeviceSettings();
-  m_version.model = device.model;
-  m_version.systemVersion = device.systemVersion;
+  m_version.model = FromUtf8(device.model);
+  m_version.systemVersion = FromUtf8(device.systemVersion);
   m_version.screenSize.SetSize(device.screenWidth, device.screenHeight);
-  char version[32] = {0};
-  WideToMultiByte(kCodePageUtf8, device.systemVersion.GetBuffer(), device.systemVersion.GetLength(), version,
-                  sizeof version - 1);
-  int dpi = IsRetinaScreen(std::atof(version), device.screenWidth, device.screenHeight) ? kRetinaDpi : kPlainDpi;
+  int dpi = IsRetinaScreen(device) ? kRetinaDpi : kPlainDpi;
   m_version.density.SetSize(dpi, dpi);
   m_resourceId = "01";
 }

@@ -6,6 +6,7 @@
 
 #include "engine/base/VString.h"
 #include "engine/base/VTypes.h"
+#include "platform/foundation/NSString.h"
 
 namespace mapengine {
 
@@ -29,8 +30,8 @@ struct tagVersionInfo {
 
 // The device as configured.
 struct tagDeviceSettings {
-  CVString model;
-  CVString systemVersion;
+  NSString model;
+  NSString systemVersion;
   int screenWidth;
   int screenHeight;
 };
@@ -38,6 +39,7 @@ tagDeviceSettings ReadDeviceSettings();
 
 // A Retina screen: system 3.2 or later and a 640 x 960 screen.
 bool IsRetinaScreen(double systemVersion, double screenWidth, double screenHeight);
+bool IsRetinaScreen(const tagDeviceSettings& device);
 
 class CEngineEnv {
 public:

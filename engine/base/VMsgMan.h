@@ -89,6 +89,8 @@ public:
   void StopTimerThread();
   // Pauses the timers until the handlers are installed again. 1.
   int Reset();
+  // Whether the engine is stopped: timers and the socket worker pause.
+  bool IsReset() const { return m_reset.load() != 0; }
 
   // Adds a timer firing every interval ms (message 8 with wParam = id to the
   // normal handler, on the timer thread); an id already set restarts its

@@ -16,6 +16,7 @@
 
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
+#include "engine/base/VMsgMan.h"
 
 namespace mapengine {
 
@@ -357,6 +358,14 @@ void CVSocketMan::Wake() {
 void CVSocketMan::ThreadProc() {
   std::vector<CVSocket*> sockets;
   while (m_run.load()) {
+    // While the engine is stopped no socket work is done; a wake-up or the
+    // next round looks again.
+    auto* runtime = static_cast<CVMsgMan*>(GetGlobalMan()->GetSlot(kSlotMsgMan));
+    if (runtime && runtime->IsReset()) {
+      pollfd wake{m_wakeFd[0], POLLIN, 0};
+      poll(&wake, 1, kRoundMs);
+      continue;
+    }
     {
       std::lock_guard<std::mutex> lock(m_lock);
       sockets = m_sockets;

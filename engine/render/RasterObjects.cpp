@@ -20,6 +20,16 @@ constexpr size_t kRecordBytes = (sizeof(tagBitmapObj) + kHeaderAndSpare + 15) / 
 
 uint32_t* row32(const tagBitmapObj* b, long y) { return reinterpret_cast<uint32_t*>(b->pixels + y * b->stride); }
 
+// Fills dominate a repaint, and they are store-bound: 32-byte stores fill
+// about twice as fast as the 16-byte ones of the baseline x86-64 target, so
+// the loop is also built for AVX2 and picked by the processor at load time.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void fill_row(uint32_t* row, size_t count, uint32_t color) {
+  std::fill_n(row, count, color);
+}
+
 template <class T>
 T* alloc_record() {
   void* block = CVMem::Allocate(sizeof(T));
@@ -396,7 +406,7 @@ int dc_fill_rect(tagDCObj* dc, int left, int top, int right, int bottom, uint32_
     return 1;
   }
   for (int y = r.top; y < r.bottom; ++y) {
-    std::fill(row32(b, y) + r.left, row32(b, y) + std::max(r.left, r.right), color);
+    fill_row(row32(b, y) + r.left, static_cast<size_t>(std::max(r.right - r.left, 0)), color);
   }
   return 1;
 }

@@ -162,7 +162,10 @@ public:
         schedules_.emplace_back(loop, mode);
         for (auto& [fd, src] : sockets_) loop->addSource(src, mode);
         if (timer_ && timer_->isValid()) loop->addTimer(timer_, mode);
-        if (kick_) loop->addSource(kick_, mode);
+        if (kick_) {
+            loop->addSource(kick_, mode);
+            kick_->signal();  // hands over what arrived while unscheduled
+        }
     }
 
     void unschedule(const std::shared_ptr<NSRunLoop>& loop, const NSString& mode)
@@ -450,7 +453,8 @@ public:
             fire(kCFStreamEventOpenCompleted);
         }
         for (;;) {
-            if (closed_) break;
+            // A client that took the stream off every run loop gets nothing until it schedules it again.
+            if (closed_ || schedules_.empty()) break;
             if (done_ && result_ != CURLE_OK) {
                 if (!endReported_) {
                     endReported_ = true;

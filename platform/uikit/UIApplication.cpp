@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+const NSString UIApplicationDidReceiveMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
+const NSString UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
+
 void UIWindow::makeKeyWindow() { UIApplication::sharedApplication().setKeyWindow(std::static_pointer_cast<UIWindow>(self())); }
 
 void UIWindow::makeKeyAndVisible()

@@ -44,6 +44,12 @@ enum UIInterfaceOrientation : NSInteger {
     UIInterfaceOrientationLandscapeRight = 3,
 };
 
+// Posted by the application (object: the application) when the system runs low
+// on memory; tests post it themselves.
+extern const NSString UIApplicationDidReceiveMemoryWarningNotification;
+// Posted by the device (object: the device) when its orientation changes.
+extern const NSString UIDeviceOrientationDidChangeNotification;
+
 class UIApplicationDelegate {
 public:
     virtual ~UIApplicationDelegate() = default;

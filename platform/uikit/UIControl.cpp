@@ -131,6 +131,7 @@ UILabel* UIButton::titleLabel()
         titleLabel_ = UILabel::initWithFrame(bounds());
         titleLabel_->textAlignment = UITextAlignmentCenter;
         titleLabel_->font = UIFont::boldSystemFontOfSize(15);
+        titleLabel_->textColor = type_ == UIButtonTypeCustom ? UIColor::whiteColor() : UIColor::colorWithRed(0.22, 0.33, 0.53, 1);
         addSubview(titleLabel_);
         refresh();
     }
@@ -151,6 +152,9 @@ UIImageView* UIButton::imageView()
 void UIButton::refresh()
 {
     setNeedsDisplay();
+    setNeedsLayout();
+    if (!titleLabel_ && !currentTitle().isNil()) titleLabel();
+    if (!imageView_ && currentImage()) imageView();
     if (titleLabel_) {
         titleLabel_->setText(currentTitle());
         if (auto c = titleColorForState(static_cast<UIControlState>(state()))) titleLabel_->textColor = c;

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "platform/uikit/UIStringDrawing.h"
 #include "platform/uikit/UIView.h"
 
 enum UIControlEvents : NSUInteger {
@@ -80,15 +81,6 @@ private:
     bool highlighted_ = false;
 };
 
-enum UITextAlignment : NSInteger { UITextAlignmentLeft = 0, UITextAlignmentCenter = 1, UITextAlignmentRight = 2 };
-enum UILineBreakMode : NSInteger {
-    UILineBreakModeWordWrap = 0,
-    UILineBreakModeCharacterWrap = 1,
-    UILineBreakModeClip = 2,
-    UILineBreakModeHeadTruncation = 3,
-    UILineBreakModeTailTruncation = 4,
-    UILineBreakModeMiddleTruncation = 5,
-};
 
 class UILabel : public UIView {
 public:
@@ -104,6 +96,9 @@ public:
     NSInteger numberOfLines = 1;
     bool adjustsFontSizeToFitWidth = false;
     bool highlighted = false;
+    // The text centred vertically, in as many lines as numberOfLines allows
+    // (0: as many as fit).
+    void drawRect(CGRect rect) override;
 
 private:
     NSString text_;
@@ -118,6 +113,8 @@ public:
     std::shared_ptr<UIImage> highlightedImage;
     bool highlighted = false;
     void setImage(std::shared_ptr<UIImage> i) { image = std::move(i); setNeedsDisplay(); }
+    // The image placed by the content mode.
+    void drawRect(CGRect rect) override;
 };
 
 enum UIButtonType : NSInteger {
@@ -159,6 +156,11 @@ public:
     void setEnabled(bool e) override { UIControl::setEnabled(e); refresh(); }
     void setSelected(bool s) override { UIControl::setSelected(s); refresh(); }
     void setHighlighted(bool h) override { UIControl::setHighlighted(h); refresh(); }
+
+    // Image and title side by side, centred in the content rectangle.
+    void layoutSubviews() override;
+    // The rounded-rect type's white face, then the background image.
+    void drawRect(CGRect rect) override;
 
 private:
     template <class T>
@@ -230,6 +232,8 @@ public:
     void startAnimating() { animating_ = true; setHidden(false); }
     void stopAnimating() { animating_ = false; if (hidesWhenStopped) setHidden(true); }
     bool isAnimating() const { return animating_; }
+    // Twelve spokes fading round the circle.
+    void drawRect(CGRect rect) override;
 
 private:
     bool animating_ = false;
@@ -244,6 +248,8 @@ public:
     float progress() const { return progress_; }
     // Kept within 0 .. 1.
     void setProgress(float p) { progress_ = p < 0 ? 0 : (p > 1 ? 1 : p); setNeedsDisplay(); }
+    // A rounded track filled up to the progress.
+    void drawRect(CGRect rect) override;
 
 private:
     float progress_ = 0;

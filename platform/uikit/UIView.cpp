@@ -78,7 +78,7 @@ void CALayer::stop(const std::shared_ptr<CAAnimation>& anim, bool finished)
 
 // ---- View --------------------------------------------------------------------
 
-UIView::UIView() : layer_(std::make_shared<CALayer>()) {}
+UIView::UIView() : layer_(std::make_shared<CALayer>()) { layer_->owner = this; }
 
 UIView::~UIView()
 {

@@ -134,6 +134,11 @@ public:
     std::shared_ptr<UIColor> borderColor;
     std::shared_ptr<UIImage> contents;
 
+    // Draws the layer's view and everything below it into the context, in
+    // the view's bounds coordinates.
+    void renderInContext(CGContextRef context) const;
+    UIView* owner = nullptr;  // the view this layer belongs to
+
     // Runs the animation on the clock; a running animation under the same key is
     // replaced (stopped unfinished). A nil key gives an anonymous entry.
     void addAnimation(const std::shared_ptr<CAAnimation>& anim, const NSString& key);
@@ -283,6 +288,9 @@ public:
     virtual void didAddSubview(UIView* subview) {}
     virtual void willRemoveSubview(UIView* subview) {}
     virtual void layoutSubviews() {}
+    // Custom drawing into UIGraphicsGetCurrentContext(), in bounds
+    // coordinates, after the background and before the subviews.
+    virtual void drawRect(CGRect rect) {}
     void setNeedsLayout() { needsLayout_ = true; }
     // Runs layoutSubviews when a layout was asked for.
     void layoutIfNeeded();

@@ -25,7 +25,7 @@ TEST_F(DemoAccountTest, ShippedAccountLogsInAndAnswersItsRequests)
     EXPECT_TRUE(std::regex_match(Constant::serverTime().str(), std::regex(R"(\d{4}-\d{2}-\d{2})")));
 
     NSString reply = MsgService::sendRequestOnMainThread(
-        Head::initWithSndr("13800138000", "SYS", "1", "2012-05-01 08:00:00", "RQEquipList")->toString().stringByAppendingString(
+        Head::initWithSndr("13800138000", "SYS", "1", "2012-05-01 08:00:00", "RQManageUser")->toString().stringByAppendingString(
             "<BODY><UserID>13800138000</UserID></BODY></MSG>"));
     ASSERT_FALSE(reply.isNil());
     auto tree = XMLTree::initWithXMLString(reply);

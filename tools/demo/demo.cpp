@@ -1,18 +1,22 @@
 // The demo: starts the service double (in-process, on a free loopback port)
 // with the demo account, logs in as the client does, from a worker thread,
-// prints the package data the login stored, and stops.
+// prints the package data the login stored and the account's devices, and
+// stops.
 // Usage: demo [DATA-FOLDER]
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "protocol/Constant.h"
+#include "protocol/EquipList.h"
 #include "protocol/ServiceConfig.h"
 #include "protocol/WebService.h"
 #include "tools/service-double/DemoAccount.h"
@@ -31,11 +35,18 @@ int run(const servicedouble::DemoAccount& account)
 
     // The login screen's road: the exchange runs on a worker thread while the
     // main thread keeps its run loop going.
+    // Then the device list, as the screen after the login asks for it.
     NSString code;
+    std::shared_ptr<EquipVO> devices;
     bool done = false;
     NSThread::detachNewThreadWithBlock([&] {
         NSString result = WebService::loginByUserName(NSString(account.userName), NSString(account.password));
-        NSThread::performBlockOnMainThread([&, result] { code = result, done = true; }, false);
+        std::shared_ptr<EquipVO> list;
+        if (result == "0" || result == "-2") {
+            Constant::setUserName(NSString(account.userName));  // as the login screen keeps it
+            list = EquipList::init()->RQEquipList();
+        }
+        NSThread::performBlockOnMainThread([&, result, list] { code = result, devices = list, done = true; }, false);
     });
     NSRunLoop::mainRunLoop()->runUntil([&] { return done; }, ServiceConfig::timeOutSeconds() + 5);
     NSThread::joinDetachedThreads(5);
@@ -48,6 +59,11 @@ int run(const servicedouble::DemoAccount& account)
     std::printf("capture days:   %s\n", shown(Constant::imgDays()));
     std::printf("server date:    %s\n", shown(Constant::serverTime()));
     std::printf("phones:         %s\n", shown(Constant::mobileCount()));
+    std::printf("devices:        %s\n", devices ? std::to_string(devices->list().size()).c_str() : "(no answer)");
+    for (const auto& d : devices ? devices->list() : std::vector<std::shared_ptr<EquipTempVO>>()) {
+        std::printf("  %-12s %-14s %-5s %-6s %s\n", shown(d->typeName()), shown(d->typeNick()), shown(d->equipType()),
+                    shown(d->managerType()), d->isOnline() == "1" ? "online" : "offline");
+    }
     std::printf("exchanges served: %zu\n", service.exchanges().size());
     return code == "0" || code == "-2" ? 0 : 1;
 }

@@ -187,6 +187,11 @@ void ServiceDouble::handle(const testserver::Request& request, testserver::Conne
 
     if (operation == "SendMessage") {
         exchange.message = decipher(textOf(child(call, "p_strMsg")));
+        // A sender may encipher its message itself before the transport does.
+        if (!exchange.message.empty() && exchange.message.front() != '<') {
+            std::string inner = decipher(exchange.message);
+            if (!inner.empty()) exchange.message = inner, exchange.encipheredTwice = true;
+        }
         readHead(exchange.message, exchange);
     } else if (operation == "Login") {
         exchange.type = "Login";

@@ -41,6 +41,7 @@ struct Exchange {
     std::string type;           // the inner TYPE; "Login" on the authentication endpoint
     std::string sender;         // the inner SNDR
     std::string message;        // the inner message, deciphered (as carried on the file endpoint)
+    bool encipheredTwice = false;  // the message came enciphered by its sender as well ("ADManageUser")
     std::string projectID, userName, password;  // Login only: the three values, deciphered
     std::string reply;          // the plain reply sent (before a fault altered it); empty when none
     Fault fault = Fault::None;  // the fault applied

@@ -156,6 +156,19 @@ TEST_F(NetHttp, SmallReplyThroughTheRelayPerClientType) {
   }
 }
 
+TEST_F(NetHttp, StoppedEngineDoesNoSocketWorkUntilStartedAgain) {
+  relay->add(kUrl, {Pattern(100)});
+  ASSERT_EQ(msgs->StartTimerThread(), 1);
+  msgs->Reset();
+  Owner owner(0, 4096);
+  ASSERT_EQ(owner.Get(kUrl), 1);
+  EXPECT_FALSE(relay->server().waitForConnections(1, Millis(300)));
+  ASSERT_EQ(msgs->SetHandlers([](void*, int, int, int) { return 0; }, [](void*, int, int, int) { return 0; }), 1);
+  sockets->Wake();
+  EXPECT_EQ(WaitTerminal(), kMsgHttpComplete);
+  msgs->StopTimerThread();
+}
+
 TEST_F(NetHttp, SequentialRequestsReuseTheKeptConnection) {
   relay->add(kUrl, {Pattern(300)});
   relay->add(kUrl + "2", {Pattern(400)});

@@ -180,17 +180,26 @@ TEST(RasterContext, FontCreation) {
 
 TEST(RasterFill, ClipsToTheBitmap) {
   struct Case {
+    int w, h;
     _VRect r;
     int result;
     int written;
   };
-  const Case cases[] = {{{-5, -5, 2, 2}, 1, 4}, {{4, 0, 8, 4}, 1, 0}, {{5, 0, 8, 4}, 0, 0}, {{1, 1, 3, 2}, 1, 2}};
+  // Rows of 37 pixels end between vector widths, so any wide-store loop
+  // needs its head and tail right.
+  const Case cases[] = {{4, 4, {-5, -5, 2, 2}, 1, 4}, {4, 4, {4, 0, 8, 4}, 1, 0}, {4, 4, {5, 0, 8, 4}, 0, 0},
+                        {4, 4, {1, 1, 3, 2}, 1, 2},   {4, 4, {3, 0, 1, 4}, 1, 0}, {37, 3, {1, 0, 36, 3}, 1, 105},
+                        {37, 3, {-1, 1, 99, 2}, 1, 37}};
   for (const Case& c : cases) {
-    auto dc = makeDc(4, 4, 0);
+    auto dc = makeDc(c.w, c.h, 0);
     EXPECT_EQ(dc_fill_rect(dc.get(), c.r.left, c.r.top, c.r.right, c.r.bottom, 0x80ABCDEF), c.result);
     int written = 0;
-    for (int y = 0; y < 4; ++y)
-      for (int x = 0; x < 4; ++x) written += px(dc.get(), x, y) == 0x80ABCDEF;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) {
+        bool inside = x >= c.r.left && x < c.r.right && y >= c.r.top && y < c.r.bottom;
+        written += px(dc.get(), x, y) == 0x80ABCDEF;
+        EXPECT_EQ(px(dc.get(), x, y), inside ? 0x80ABCDEFu : 0u) << x << "," << y;
+      }
     EXPECT_EQ(written, c.written) << c.r.left << "," << c.r.top;
   }
   EXPECT_EQ(dc_fill_rect(nullptr, 0, 0, 1, 1, 0), 0);

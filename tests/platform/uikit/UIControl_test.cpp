@@ -63,7 +63,8 @@ TEST(UIControl, ButtonStatesFallBackToNormal)
     auto b = UIButton::buttonWithType(UIButtonTypeCustom);
     b->setTitle("normal", UIControlStateNormal);
     b->setTitle("selected", UIControlStateSelected);
-    b->setBackgroundImage(UIImage::imageNamed("bg.png"), UIControlStateNormal);
+    auto bg = std::make_shared<UIImage>(nullptr, 1, "bg.png");
+    b->setBackgroundImage(bg, UIControlStateNormal);
     EXPECT_EQ(b->currentTitle(), "normal");
     b->setSelected(true);
     EXPECT_EQ(b->currentTitle(), "selected");

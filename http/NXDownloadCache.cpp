@@ -1,0 +1,319 @@
+#include "http/NXDownloadCache.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "http/NXHTTPRequest.h"
+#include "platform/commoncrypto/CommonCrypto.h"
+#include "platform/foundation/NSFileManager.h"
+#include "platform/foundation/NSPropertyList.h"
+
+const NSString NXCacheFetchDateHeader = "X-NXHTTPRequest-Fetch-date";
+
+namespace {
+
+const char* const kSessionStore = "SessionStore";
+const char* const kPermanentStore = "PermanentStore";
+const char* const kDataExtension = "cacheddata";
+const char* const kHeadersExtension = "cachedheaders";
+
+// Fields a 304 carries that replace the stored ones: validators and freshness.
+const char* const kNotModifiedFields[] = {"Date", "Expires", "Cache-Control", "Pragma", "Etag", "Last-Modified"};
+
+NSString join(const NSString& dir, const NSString& name) { return dir.stringByAppendingPathComponent(name); }
+
+NSString entryFile(const NSString& dir, const NSString& key, const char* extension)
+{
+    return join(dir, NSString(key.str() + "." + extension));
+}
+
+NSString lowerTrimmed(const NSString& v)
+{
+    std::string s = v.isNil() ? std::string() : v.lowercaseString().str();
+    size_t start = s.find_first_not_of(" \t");
+    return NSString(start == std::string::npos ? std::string() : s.substr(start));
+}
+
+// Makes the folder (mode 0700: the cache holds what this user downloaded) or
+// checks the one there. Raises when it cannot be used.
+void prepareDirectory(const NSString& path)
+{
+    struct stat st{};
+    if (lstat(path.str().c_str(), &st) != 0) {
+        mkdir(path.str().c_str(), 0700);
+        if (lstat(path.str().c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            throw NSException("FailedToCreateCacheDirectory",
+                              NSString::stringWithFormat("Failed to create a directory for the cache at '%@'", path));
+        return;
+    }
+    if (!S_ISDIR(st.st_mode))
+        throw NSException("FileExistsAtCachePath",
+                          NSString::stringWithFormat(
+                              "Cannot create a directory for the cache at '%@', because a file already exists", path));
+    // A folder someone else made is not ours to keep responses in.
+    if (st.st_uid != geteuid() || ((st.st_mode & 077) != 0 && chmod(path.str().c_str(), 0700) != 0))
+        throw NSException("FailedToCreateCacheDirectory",
+                          NSString::stringWithFormat("Failed to create a directory for the cache at '%@'", path));
+}
+
+// Replaces the file in one step: readers see the old or the new copy.
+bool copyFileAtomically(const NSString& from, const NSString& to)
+{
+    NSString partial = to.stringByAppendingString(".partial");
+    std::error_code ec;
+    std::filesystem::copy_file(from.str(), partial.str(), std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec || rename(partial.str().c_str(), to.str().c_str()) != 0) {
+        unlink(partial.str().c_str());
+        return false;
+    }
+    return true;
+}
+
+unsigned long long fileSizeAt(const NSString& path)
+{
+    struct stat st{};
+    return stat(path.str().c_str(), &st) == 0 ? static_cast<unsigned long long>(st.st_size) : 0;
+}
+
+// What the cache keeps of a response's headers: no content coding (the body
+// is kept decoded) and the length of the body as stored; with a maximum age,
+// that age instead of the server's expiry; and the fetch date.
+void prepareStoredHeaders(CFHTTPHeaderFields& headers, const NXHTTPRequest& request, double maxAge,
+                          unsigned long long bodyLength)
+{
+    headers.removeValue("Content-Encoding");
+    headers.setValue("Content-Length", NSString::stringWithFormat("%llu", bodyLength));
+    if (maxAge != 0) {
+        headers.removeValue("Expires");
+        headers.setValue("Cache-Control", NSString::stringWithFormat("max-age=%i", static_cast<int>(maxAge)));
+    }
+    headers.setValue(NXCacheFetchDateHeader, NXDownloadCache::rfc1123DateFormatter().stringFromDate(NSDate::date()));
+}
+
+}  // namespace
+
+std::shared_ptr<NXDownloadCache> NXDownloadCache::sharedCache()
+{
+    static const std::shared_ptr<NXDownloadCache> shared = [] {
+        auto c = init();
+        c->setStoragePath(NSTemporaryDirectory().stringByAppendingPathComponent("NXHTTPRequestCache"));
+        return c;
+    }();
+    return shared;
+}
+
+NSDateFormatter& NXDownloadCache::rfc1123DateFormatter()
+{
+    thread_local std::shared_ptr<NSDateFormatter> formatter = [] {
+        auto f = NSDateFormatter::init();
+        f->setTimeZone(NSTimeZone::timeZoneForSecondsFromGMT(0));
+        f->setDateFormat("EEE, dd MMM yyyy HH:mm:ss 'GMT'");
+        return f;
+    }();
+    return *formatter;
+}
+
+NSString NXDownloadCache::storagePath() const
+{
+    std::lock_guard l(accessLock_);
+    return storagePath_;
+}
+
+void NXDownloadCache::setStoragePath(const NSString& path)
+{
+    std::lock_guard l(accessLock_);
+    clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
+    storagePath_ = path;
+    for (const NSString& dir : {path, join(path, kSessionStore), join(path, kPermanentStore)}) prepareDirectory(dir);
+    clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
+}
+
+int NXDownloadCache::defaultCachePolicy() const
+{
+    std::lock_guard l(accessLock_);
+    return defaultCachePolicy_;
+}
+
+void NXDownloadCache::setDefaultCachePolicy(int policy)
+{
+    std::lock_guard l(accessLock_);
+    defaultCachePolicy_ = policy == NXCachePolicyDefault ? NXCachePolicyRevalidate : policy;
+}
+
+NSString NXDownloadCache::keyForRequest(const NXHTTPRequest& request)
+{
+    auto url = request.url();
+    std::string text = url ? url->absoluteString().str() : std::string();
+    unsigned char digest[CC_MD5_DIGEST_LENGTH];
+    CC_MD5(text.data(), static_cast<CC_LONG>(text.size()), digest);
+    std::string key;
+    char hex[3];
+    for (unsigned char b : digest) {
+        snprintf(hex, sizeof hex, "%02X", b);
+        key += hex;
+    }
+    return NSString(key);
+}
+
+bool NXDownloadCache::serverAllowsResponseCachingForRequest(const NXHTTPRequest& request)
+{
+    const auto& headers = request.responseHeaders();
+    if (!headers) return true;
+    NSString cacheControl = headers->objectForKey("Cache-Control").lowercaseString();
+    NSString pragma = headers->objectForKey("Pragma").lowercaseString();
+    return cacheControl != "no-cache" && cacheControl != "no-store" && pragma != "no-cache";
+}
+
+CFHTTPHeaderFields NXDownloadCache::readHeaders(const NSString& path)
+{
+    CFHTTPHeaderFields headers;
+    if (auto fields = PlistValue::dictionaryWithContentsOfFile(path).stringDictionary())
+        for (const auto& [name, value] : *fields) headers.setValue(name, value);
+    return headers;
+}
+
+bool NXDownloadCache::writeHeaders(const CFHTTPHeaderFields& headers, const NSString& path)
+{
+    std::map<NSString, NSString> fields;
+    for (const auto& [name, value] : headers.fields()) fields[name] = headers.objectForKey(name);
+    return PlistValue(fields).writeToFile(path, true);
+}
+
+void NXDownloadCache::storeResponseForRequest(const NXHTTPRequest& request, double maxAge)
+{
+    std::lock_guard l(accessLock_);
+    if (storagePath_.isNil() || request.error() || !request.responseHeaders() || request.responseStatusCode() != 200) return;
+    if (shouldRespectCacheControlHeaders_ && !serverAllowsResponseCachingForRequest(request)) return;
+    int policy = request.cachePolicy() == NXCachePolicyDefault ? defaultCachePolicy_ : request.cachePolicy();
+    if (policy == NXCachePolicyBypass) return;
+
+    // The old entry goes first, so that no reader pairs old headers with a new
+    // body; headers are written last, so an entry is complete once they exist.
+    removeCachedDataForRequest(request);
+    NSString key = keyForRequest(request);
+    NSString dir = join(storagePath_, request.cacheStoragePolicy() != NXCacheStorageSession ? kPermanentStore : kSessionStore);
+    NSString dataPath = entryFile(dir, key, kDataExtension);
+    unsigned long long length = 0;
+    if (!request.downloadDestinationPath().isNil()) {
+        if (!copyFileAtomically(request.downloadDestinationPath(), dataPath)) return;
+        length = fileSizeAt(dataPath);
+    } else {
+        auto body = request.responseData();
+        if (!body || !NSDataWriteToFile(*body, dataPath, true)) return;
+        length = body->size();
+    }
+    CFHTTPHeaderFields headers = *request.responseHeaders();
+    prepareStoredHeaders(headers, request, maxAge, length);
+    if (!writeHeaders(headers, entryFile(dir, key, kHeadersExtension))) unlink(dataPath.str().c_str());
+}
+
+void NXDownloadCache::updateCachedHeadersForNotModifiedRequest(const NXHTTPRequest& request)
+{
+    std::lock_guard l(accessLock_);
+    NSString headersPath = pathToFile(request, kHeadersExtension);
+    NSString dataPath = pathToFile(request, kDataExtension);
+    if (headersPath.isNil() || dataPath.isNil() || !request.responseHeaders()) return;
+    CFHTTPHeaderFields headers = readHeaders(headersPath);
+    for (const char* name : kNotModifiedFields) {
+        NSString value = request.responseHeaders()->objectForKey(name);
+        if (!value.isNil()) headers.setValue(name, value);
+    }
+    prepareStoredHeaders(headers, request, request.secondsToCache(), fileSizeAt(dataPath));
+    writeHeaders(headers, headersPath);
+}
+
+NSString NXDownloadCache::pathToFile(const NXHTTPRequest& request, const char* extension) const
+{
+    std::lock_guard l(accessLock_);
+    if (storagePath_.isNil()) return NSString();
+    NSString key = keyForRequest(request);
+    for (const char* store : {kSessionStore, kPermanentStore}) {
+        NSString path = entryFile(join(storagePath_, store), key, extension);
+        if (access(path.str().c_str(), F_OK) == 0) return path;
+    }
+    return NSString();
+}
+
+std::optional<CFHTTPHeaderFields> NXDownloadCache::cachedHeadersForRequest(const NXHTTPRequest& request)
+{
+    NSString path = pathToFile(request, kHeadersExtension);
+    if (path.isNil()) return std::nullopt;
+    if (PlistValue::dictionaryWithContentsOfFile(path).isNil()) return std::nullopt;
+    return readHeaders(path);
+}
+
+NSString NXDownloadCache::pathToCachedResponseDataForRequest(const NXHTTPRequest& request)
+{
+    return pathToFile(request, kDataExtension);
+}
+
+std::optional<NSData> NXDownloadCache::cachedResponseDataForRequest(const NXHTTPRequest& request)
+{
+    NSString path = pathToCachedResponseDataForRequest(request);
+    if (path.isNil()) return std::nullopt;
+    return NSDataWithContentsOfFile(path);
+}
+
+void NXDownloadCache::removeCachedDataForRequest(const NXHTTPRequest& request)
+{
+    std::lock_guard l(accessLock_);
+    // Both stores: an entry kept in one must not be shadowed by an old one in the other.
+    for (int i = 0; i < 2; ++i)
+        for (const char* extension : {kHeadersExtension, kDataExtension}) {
+            NSString path = pathToFile(request, extension);
+            if (!path.isNil()) unlink(path.str().c_str());
+        }
+}
+
+bool NXDownloadCache::isCachedDataCurrentForRequest(const NXHTTPRequest& request)
+{
+    std::lock_guard l(accessLock_);
+    if (storagePath_.isNil()) return false;
+    auto stored = cachedHeadersForRequest(request);
+    if (!stored || pathToCachedResponseDataForRequest(request).isNil()) return false;
+    double now = NSDate::date().timeIntervalSinceReferenceDate();
+    if (shouldRespectCacheControlHeaders_) {
+        NSString expires = stored->objectForKey("Expires");
+        if (auto date = nxhttp::dateFromRFC1123String(expires); date && date->timeIntervalSinceReferenceDate() < now)
+            return false;
+        std::string cacheControl = lowerTrimmed(stored->objectForKey("Cache-Control")).str();
+        if (cacheControl.starts_with("max-age")) {
+            size_t at = cacheControl.find_first_not_of(" =", 7);
+            double age = at == std::string::npos ? 0 : std::atof(cacheControl.c_str() + at);
+            auto fetched = nxhttp::dateFromRFC1123String(stored->objectForKey(NXCacheFetchDateHeader));
+            if (fetched && fetched->timeIntervalSinceReferenceDate() + age < now) return false;
+        }
+    }
+    if (request.responseHeaders() && request.responseStatusCode() != 304) {
+        for (const char* name : {"Etag", "Last-Modified"}) {
+            NSString fresh = request.responseHeaders()->objectForKey(name);
+            if (fresh.isNil() || fresh != stored->objectForKey(name)) return false;
+        }
+    }
+    return true;
+}
+
+void NXDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy)
+{
+    std::lock_guard l(accessLock_);
+    if (storagePath_.isNil()) return;
+    NSString dir = join(storagePath_, storagePolicy == NXCacheStoragePermanent ? kPermanentStore : kSessionStore);
+    bool isDirectory = false;
+    auto files = NSFileManager::defaultManager();
+    if (!files->fileExistsAtPath(dir, &isDirectory) || !isDirectory) return;
+    auto names = files->contentsOfDirectoryAtPath(dir);
+    if (!names)
+        throw NSException("FailedToTraverseCacheDirectory",
+                          NSString::stringWithFormat("Listing cache directory failed at path '%@'", dir));
+    for (const NSString& name : *names) {
+        NSString extension = name.pathExtension();
+        if (extension != kDataExtension && extension != kHeadersExtension) continue;
+        if (unlink(join(dir, name).str().c_str()) != 0)
+            throw NSException("FailedToRemoveCacheFile",
+                              NSString::stringWithFormat("Failed to remove cached data at path '%@'", dir));
+    }
+}

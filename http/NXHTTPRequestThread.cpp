@@ -1,0 +1,107 @@
+// Asynchronous requests: the shared queue, the one request thread they run
+// on, and the count of streams on a run loop that drives the network
+// activity indicator.
+
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "http/NXHTTPRequest.h"
+#include "platform/foundation/NSThread.h"
+
+namespace {
+
+constexpr long kSharedQueueWidth = 4;
+constexpr double kHideIndicatorDelay = 0.5;
+
+std::mutex gActivityLock;
+int gScheduledStreamCount = 0;
+bool gShouldUpdateIndicator = true;
+// Every show moves it on, so a hide planned before that show does nothing.
+unsigned long gIndicatorGeneration = 0;
+std::atomic<bool> gIndicatorVisible{false};
+
+}  // namespace
+
+// ---- The request thread -------------------------------------------------------------
+
+std::shared_ptr<NSRunLoop> NXHTTPRequest::threadForRequest(const std::shared_ptr<NXHTTPRequest>&)
+{
+    static std::shared_ptr<NSRunLoop> loop = [] {
+        std::promise<std::shared_ptr<NSRunLoop>> ready;
+        auto future = ready.get_future();
+        // Lives as long as the process, so it is no detached NSThread that tests wait for.
+        std::thread([&ready] {
+            NSThread::currentThread()->setName("NXHTTPRequest");
+            auto current = NSRunLoop::currentRunLoop();
+            // A source that never fires keeps the loop waiting for work.
+            current->addSource(NSRunLoopSource::sourceWithHandler([] {}), NSDefaultRunLoopMode);
+            ready.set_value(current);
+            for (;;) current->runMode(NSDefaultRunLoopMode, NSClock::distantFuture);
+        }).detach();
+        return future.get();
+    }();
+    return loop;
+}
+
+std::shared_ptr<NSOperationQueue> NXHTTPRequest::sharedQueue()
+{
+    static const std::shared_ptr<NSOperationQueue> queue = [] {
+        auto q = NSOperationQueue::init();
+        q->setMaxConcurrentOperationCount(kSharedQueueWidth);
+        return q;
+    }();
+    return queue;
+}
+
+void NXHTTPRequest::start()
+{
+    inProgress_ = true;
+    auto me = self();
+    threadForRequest(me)->performBlock([me] { me->main(); }, {NSDefaultRunLoopMode});
+}
+
+void NXHTTPRequest::startAsynchronous() { sharedQueue()->addOperation(self()); }
+
+// ---- Network activity -------------------------------------------------------------
+
+bool NXHTTPRequest::isNetworkInUse()
+{
+    std::lock_guard l(gActivityLock);
+    return gScheduledStreamCount > 0;
+}
+
+void NXHTTPRequest::setShouldUpdateNetworkActivityIndicator(bool update)
+{
+    std::lock_guard l(gActivityLock);
+    gShouldUpdateIndicator = update;
+}
+
+void NXHTTPRequest::showNetworkActivityIndicator() { gIndicatorVisible = true; }
+void NXHTTPRequest::hideNetworkActivityIndicator() { gIndicatorVisible = false; }
+bool NXHTTPRequest::isNetworkActivityIndicatorVisible() { return gIndicatorVisible; }
+
+void NXHTTPRequest::streamScheduled()
+{
+    std::lock_guard l(gActivityLock);
+    ++gScheduledStreamCount;
+    if (!gShouldUpdateIndicator) return;
+    ++gIndicatorGeneration;
+    showNetworkActivityIndicator();
+}
+
+void NXHTTPRequest::streamUnscheduled()
+{
+    std::lock_guard l(gActivityLock);
+    --gScheduledStreamCount;
+    if (!gShouldUpdateIndicator || gScheduledStreamCount > 0) return;
+    // The hide runs on the main run loop, which outlives the worker threads
+    // of synchronous requests.
+    unsigned long generation = gIndicatorGeneration;
+    NSRunLoop::mainRunLoop()->performBlock([generation] {
+        NSTimer::scheduledTimerWithTimeInterval(kHideIndicatorDelay, false, [generation](NSTimer&) {
+            std::lock_guard l(gActivityLock);
+            if (generation == gIndicatorGeneration && gScheduledStreamCount == 0) hideNetworkActivityIndicator();
+        });
+    });
+}

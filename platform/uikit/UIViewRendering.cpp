@@ -1,0 +1,226 @@
+// Drawing the view tree: layers, the standard views' own drawing, snapshots.
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "platform/uikit/NXSnapshot.h"
+#include "platform/uikit/UIControl.h"
+
+namespace {
+
+void addRoundedRect(CGContextRef c, CGRect r, CGFloat radius) { NXContextAddRoundedRect(c, r, radius, radius); }
+
+bool visible(const UIView& v) { return !v.hidden() && v.alpha() > 0.01; }
+
+void renderTree(UIView& view, CGContextRef c)
+{
+    view.layoutIfNeeded();
+    const CALayer& layer = *view.layer();
+    const CGRect b = view.bounds();
+    cairo_t* cr = c->cairo();
+    CGContextSaveGState(c);
+    const bool translucent = view.alpha() < 1;
+    if (translucent) cairo_push_group(cr);
+    if (layer.masksToBounds) {
+        CGContextBeginPath(c);
+        addRoundedRect(c, b, layer.cornerRadius);
+        CGContextClip(c);
+    }
+    if (auto bg = view.backgroundColor(); bg && (bg->alpha > 0 || bg->patternImage())) {
+        CGContextSetFillColorWithColor(c, bg);
+        CGContextBeginPath(c);
+        addRoundedRect(c, b, layer.cornerRadius);
+        CGContextFillPath(c);
+    }
+    if (layer.contents) {
+        CGContextSaveGState(c);
+        CGContextBeginPath(c);
+        addRoundedRect(c, b, layer.cornerRadius);
+        CGContextClip(c);
+        layer.contents->drawInRect(b);
+        CGContextRestoreGState(c);
+    }
+    CGContextSaveGState(c);
+    CGContextClipToRect(c, b);  // a view's own drawing never leaves its bounds
+    view.drawRect(b);
+    CGContextRestoreGState(c);
+    for (const auto& sub : view.subviews()) {
+        if (!visible(*sub)) continue;
+        CGContextSaveGState(c);
+        const CGRect sb = sub->bounds();
+        CGContextTranslateCTM(c, sub->center().x, sub->center().y);
+        CGContextConcatCTM(c, sub->transform());
+        CGContextTranslateCTM(c, -sb.size.width / 2 - sb.origin.x, -sb.size.height / 2 - sb.origin.y);
+        renderTree(*sub, c);
+        CGContextRestoreGState(c);
+    }
+    if (layer.borderWidth > 0 && layer.borderColor) {
+        CGContextSetStrokeColorWithColor(c, layer.borderColor);
+        CGContextSetLineWidth(c, layer.borderWidth);
+        CGContextBeginPath(c);
+        const CGFloat inset = layer.borderWidth / 2;
+        addRoundedRect(c, CGRectInset(b, inset, inset), std::max<CGFloat>(layer.cornerRadius - inset, 0));
+        CGContextStrokePath(c);
+    }
+    if (translucent) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, view.alpha());
+    }
+    CGContextRestoreGState(c);
+}
+
+}  // namespace
+
+void CALayer::renderInContext(CGContextRef context) const
+{
+    if (!owner || !context) return;
+    UIGraphicsPushContext(context);
+    renderTree(*owner, context);
+    UIGraphicsPopContext();
+}
+
+std::shared_ptr<UIImage> NXSnapshotImage(UIView* view, CGFloat scale)
+{
+    if (!view || view->bounds().size.width <= 0 || view->bounds().size.height <= 0) return nullptr;
+    const CGRect b = view->bounds();
+    UIGraphicsBeginImageContextWithOptions(b.size, false, scale);
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    CGContextTranslateCTM(c, -b.origin.x, -b.origin.y);
+    if (visible(*view)) view->layer()->renderInContext(c);
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    return image;
+}
+
+bool NXSnapshotToPNG(UIView* view, const NSString& path, CGFloat scale)
+{
+    const auto png = UIImagePNGRepresentation(NXSnapshotImage(view, scale));
+    if (!png || path.isNil()) return false;
+    std::ofstream out(path.str(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+    return static_cast<bool>(out.flush());
+}
+
+// ---- The standard views' drawing ------------------------------------------------------
+
+void UILabel::drawRect(CGRect rect)
+{
+    const NSString t = text();
+    if (t.isNil() || t.str().empty()) return;
+    const CGRect b = bounds();
+    auto color = highlighted && highlightedTextColor ? highlightedTextColor : textColor;
+    if (color) color->setFill();
+    const CGFloat lh = font ? font->lineHeight() : 0;
+    const CGFloat height = numberOfLines > 0 ? std::min(b.size.height, lh * static_cast<CGFloat>(numberOfLines)) : b.size.height;
+    const CGSize size = sizeWithFont(t, font, CGSizeMake(b.size.width, height), lineBreakMode);
+    const CGRect textRect = CGRectMake(b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, height);
+    drawInRect(t, textRect, font, lineBreakMode, textAlignment);
+}
+
+void UIImageView::drawRect(CGRect rect)
+{
+    const auto& shown = highlighted && highlightedImage ? highlightedImage : image;
+    if (!shown) return;
+    const CGRect b = bounds();
+    const CGSize s = shown->size();
+    if (s.width <= 0 || s.height <= 0) return;
+    CGRect target = b;
+    if (contentMode() == UIViewContentModeScaleAspectFit || contentMode() == UIViewContentModeScaleAspectFill) {
+        const CGFloat fx = b.size.width / s.width, fy = b.size.height / s.height;
+        const CGFloat f = contentMode() == UIViewContentModeScaleAspectFit ? std::min(fx, fy) : std::max(fx, fy);
+        target.size = CGSizeMake(s.width * f, s.height * f);
+    } else if (contentMode() == UIViewContentModeCenter) {
+        target.size = s;
+    }
+    target.origin = CGPointMake(CGRectGetMidX(b) - target.size.width / 2, CGRectGetMidY(b) - target.size.height / 2);
+    shown->drawInRect(target);
+}
+
+void UIButton::layoutSubviews()
+{
+    const CGRect b = bounds();
+    const CGRect content = CGRectMake(b.origin.x + contentEdgeInsets.left, b.origin.y + contentEdgeInsets.top,
+                                      b.size.width - contentEdgeInsets.left - contentEdgeInsets.right,
+                                      b.size.height - contentEdgeInsets.top - contentEdgeInsets.bottom);
+    const auto image = currentImage();
+    const CGSize is = image ? image->size() : CGSizeZero;
+    const NSString title = currentTitle();
+    const bool hasTitle = titleLabel_ && !title.isNil() && !title.str().empty();
+    const CGFloat tw = hasTitle ? std::min(sizeWithFont(title, titleLabel_->font).width, std::max<CGFloat>(content.size.width - is.width, 0)) : 0;
+    CGFloat x = content.origin.x;
+    if (contentHorizontalAlignment == UIControlContentHorizontalAlignmentCenter) x += (content.size.width - is.width - tw) / 2;
+    else if (contentHorizontalAlignment == UIControlContentHorizontalAlignmentRight) x += content.size.width - is.width - tw;
+    if (imageView_) {
+        imageView_->setFrame(CGRectMake(x + imageEdgeInsets.left - imageEdgeInsets.right,
+                                        CGRectGetMidY(content) - is.height / 2 + imageEdgeInsets.top - imageEdgeInsets.bottom, is.width, is.height));
+    }
+    if (titleLabel_) {
+        titleLabel_->setFrame(CGRectMake(x + is.width + titleEdgeInsets.left, content.origin.y + titleEdgeInsets.top,
+                                         tw - titleEdgeInsets.left - titleEdgeInsets.right,
+                                         content.size.height - titleEdgeInsets.top - titleEdgeInsets.bottom));
+        titleLabel_->textAlignment = UITextAlignmentCenter;
+    }
+}
+
+void UIButton::drawRect(CGRect rect)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = bounds();
+    if (type_ == UIButtonTypeRoundedRect) {
+        CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+        CGContextSetRGBStrokeColor(c, 0.6, 0.6, 0.6, 1);
+        CGContextSetLineWidth(c, 1);
+        CGContextBeginPath(c);
+        addRoundedRect(c, CGRectInset(b, 0.5, 0.5), 8);
+        CGContextDrawPath(c, kCGPathFillStroke);
+    }
+    if (auto bg = currentBackgroundImage()) bg->drawInRect(b);
+}
+
+void UIActivityIndicatorView::drawRect(CGRect rect)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = bounds();
+    const CGFloat r = std::min(b.size.width, b.size.height) / 2;
+    const CGFloat shade = activityIndicatorViewStyle == UIActivityIndicatorViewStyleGray ? 0.5 : 1;
+    CGContextSetLineWidth(c, r * 0.2);
+    CGContextSetLineCap(c, kCGLineCapRound);
+    for (int i = 0; i < 12; ++i) {
+        const CGFloat angle = -M_PI / 2 + i * M_PI / 6;
+        CGContextSetRGBStrokeColor(c, shade, shade, shade, 1 - 0.75 * i / 12.0);
+        CGContextBeginPath(c);
+        CGContextMoveToPoint(c, CGRectGetMidX(b) + std::cos(angle) * r * 0.5, CGRectGetMidY(b) + std::sin(angle) * r * 0.5);
+        CGContextAddLineToPoint(c, CGRectGetMidX(b) + std::cos(angle) * r * 0.85, CGRectGetMidY(b) + std::sin(angle) * r * 0.85);
+        CGContextStrokePath(c);
+    }
+}
+
+void UIProgressView::drawRect(CGRect rect)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
+    const CGFloat radius = b.size.height / 2;
+    CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+    CGContextSetRGBStrokeColor(c, 0.6, 0.6, 0.6, 1);
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextDrawPath(c, kCGPathFillStroke);
+    CGContextSetRGBFillColor(c, 0.16, 0.44, 0.89, 1);
+    CGContextBeginPath(c);
+    addRoundedRect(c, CGRectMake(b.origin.x, b.origin.y, b.size.width * progress_, b.size.height), radius);
+    CGContextFillPath(c);
+}
+
+NXPixel NXImagePixelAt(const std::shared_ptr<UIImage>& image, CGPoint point)
+{
+    if (!image || !image->CGImage()) return {};
+    cairo_surface_t* s = image->CGImage()->surface();
+    cairo_surface_flush(s);
+    const auto x = static_cast<long>(std::floor(point.x * image->scale())), y = static_cast<long>(std::floor(point.y * image->scale()));
+    if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(s) || y >= cairo_image_surface_get_height(s)) return {};
+    const unsigned char* p = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + x * 4;
+    const int a = cairo_image_surface_get_format(s) == CAIRO_FORMAT_ARGB32 ? p[3] : 255;
+    auto straight = [a](int v) { return a ? std::min(255, (v * 255 + a / 2) / a) : 0; };
+    return NXPixel{straight(p[2]), straight(p[1]), straight(p[0]), a};
+}
