@@ -96,14 +96,23 @@ Server basicServer()
     });
 }
 
+// Every case starts and ends with empty stores: a later server may get the
+// same loopback port and must not receive these credentials.
 class NXHTTPAuthentication : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { forget(); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(NSThread::joinDetachedThreads(10));
+        forget();
+    }
+    static void forget()
     {
         NXHTTPRequest::clearSession();
+        for (const auto& e : NXHTTPRequest::sessionProxyCredentialsStore())
+            NXHTTPRequest::removeProxyAuthenticationCredentialsFromSessionStore(e->credentials);
         NSURLCredentialStorage::setSharedCredentialStorage(NSURLCredentialStorage::init());
     }
-    void TearDown() override { EXPECT_TRUE(NSThread::joinDetachedThreads(10)); }
 };
 
 }  // namespace
