@@ -320,8 +320,11 @@ Bytes ntlmAuthenticate(const NTLMChallenge& ch, const NSString& user, const NSSt
 
 }  // namespace
 
+// Requests on several threads may share one object through the session
+// store: every use holds its lock.
 class CFHTTPAuthentication {
 public:
+    std::mutex lock;
     bool proxy = false;
     NSString scheme;
     NSString realm;
@@ -460,11 +463,19 @@ CFHTTPAuthenticationRef CFHTTPAuthenticationCreateFromResponse(const CFHTTPMessa
 
 void CFHTTPAuthenticationUpdateFromResponse(const CFHTTPAuthenticationRef& auth, const CFHTTPMessageRef& response)
 {
-    if (auth && auth->valid) auth->update(response);
+    if (!auth) return;
+    std::lock_guard guard(auth->lock);
+    if (auth->valid) auth->update(response);
 }
 
 NSString CFHTTPAuthenticationCopyMethod(const CFHTTPAuthenticationRef& auth) { return auth ? auth->scheme : NSString(); }
-NSString CFHTTPAuthenticationCopyRealm(const CFHTTPAuthenticationRef& auth) { return auth ? auth->realm : NSString(); }
+
+NSString CFHTTPAuthenticationCopyRealm(const CFHTTPAuthenticationRef& auth)
+{
+    if (!auth) return NSString();
+    std::lock_guard guard(auth->lock);
+    return auth->realm;
+}
 
 bool CFHTTPAuthenticationRequiresAccountDomain(const CFHTTPAuthenticationRef& auth)
 {
@@ -475,6 +486,8 @@ bool CFHTTPAuthenticationRequiresUserNameAndPassword(const CFHTTPAuthenticationR
 
 bool CFHTTPAuthenticationIsValid(const CFHTTPAuthenticationRef& auth, CFStreamError* error)
 {
+    std::unique_lock<std::mutex> guard;
+    if (auth) guard = std::unique_lock(auth->lock);
     if (auth && auth->valid) return true;
     if (error) *error = CFStreamError{kCFStreamErrorDomainHTTP, auth ? auth->invalidReason : kCFStreamErrorHTTPAuthenticationTypeUnsupported};
     return false;
@@ -484,6 +497,7 @@ bool CFHTTPMessageApplyCredentialDictionary(const CFHTTPMessageRef& request, con
                                             const CFHTTPCredentials& credentials, CFStreamError* error)
 {
     if (!request || !request->url || !auth || !credentials || !CFHTTPAuthenticationIsValid(auth, error)) return false;
+    std::lock_guard guard(auth->lock);
     auto get = [&](const NSString& key) {
         auto it = credentials->find(key);
         return it == credentials->end() ? NSString() : it->second;
