@@ -281,21 +281,6 @@ void NXHTTPRequest::applyCookieHeader()
     addRequestHeader("Cookie", NSString(header));
 }
 
-void NXHTTPRequest::addBasicAuthenticationHeaderWithUsername(const NSString& username, const NSString& password)
-{
-    std::string pair = username.str() + ":" + password.str();
-    addRequestHeader("Authorization", "Basic " + base64forData(NSData(pair.begin(), pair.end())).str());
-}
-
-void NXHTTPRequest::applyAuthorizationHeader()
-{
-    // Session and keychain stores come with the authentication support; until
-    // then only the request's own username and password are presented.
-    if (!shouldPresentCredentialsBeforeChallenge_) return;
-    if (!username_.isNil() && !password_.isNil() && domain_.isNil())
-        addBasicAuthenticationHeaderWithUsername(username_, password_);
-}
-
 // ---- Response -------------------------------------------------------------------
 
 bool NXHTTPRequest::isResponseCompressed() const
@@ -367,6 +352,7 @@ void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
     c->shouldRedirect_ = shouldRedirect_;
     c->validatesSecureCertificate_ = validatesSecureCertificate_;
     c->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    c->PACurl_ = PACurl_;
     c->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
     c->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
     c->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
@@ -390,6 +376,7 @@ std::shared_ptr<NXHTTPRequest> NXHTTPRequest::HEADRequest()
     h->useHTTPVersionOne_ = useHTTPVersionOne_;
     h->validatesSecureCertificate_ = validatesSecureCertificate_;
     h->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    h->PACurl_ = PACurl_;
     h->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
     h->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
     h->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;

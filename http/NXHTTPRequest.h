@@ -14,11 +14,13 @@
 #include <optional>
 #include <vector>
 
+#include "http/NXHTTPRequestAuthentication.h"
 #include "http/NXHTTPUtilities.h"
 #include "platform/cfnetwork/CFHTTPMessage.h"
 #include "platform/cfnetwork/CFReadStream.h"
 #include "platform/cfnetwork/NSHTTPCookie.h"
 #include "platform/cfnetwork/NSURL.h"
+#include "platform/cfnetwork/NSURLCredentialStorage.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSOperation.h"
 #include "platform/foundation/NSRunLoop.h"
@@ -166,7 +168,7 @@ public:
     static void setSessionCookies(std::vector<std::shared_ptr<NSHTTPCookie>> cookies);
     // Adds a cookie, replacing one with the same domain, path and name.
     static void addSessionCookie(const std::shared_ptr<NSHTTPCookie>& cookie);
-    // Forgets the session's cookies.
+    // Forgets the session's cookies and server credentials.
     static void clearSession();
 
     // ---- Fields ---------------------------------------------------------------
@@ -373,6 +375,54 @@ public:
     // The charset named by a Content-Type value, mapped to an encoding.
     static std::optional<NSStringEncoding> encodingFromContentType(const NSString& contentType);
 
+    // ---- Authentication and proxies (NXHTTPRequestAuthentication.cpp) ---------
+    // 0 none, 1 the server asked for credentials (401), 2 the proxy did (407).
+    int authenticationNeeded() const { return authenticationNeeded_; }
+    NSString authenticationScheme() const { return serverAuth_.scheme; }
+    NSString authenticationRealm() const { return serverAuth_.realm; }
+    int authenticationRetryCount() const { return serverAuth_.retryCount; }
+    CFHTTPCredentials requestCredentials() const { return serverAuth_.credentials; }
+    NSString proxyAuthenticationScheme() const { return proxyAuth_.scheme; }
+    NSString proxyAuthenticationRealm() const { return proxyAuth_.realm; }
+    int proxyAuthenticationRetryCount() const { return proxyAuth_.retryCount; }
+    CFHTTPCredentials proxyCredentials() const { return proxyAuth_.credentials; }
+    std::shared_ptr<NSURL> PACurl() const { return PACurl_; }
+    void setPACurl(std::shared_ptr<NSURL> url) { PACurl_ = std::move(url); }
+
+    // Called by whoever supplied credentials after a challenge, on any thread:
+    // the request continues on its own thread.
+    void retryUsingSuppliedCredentials();
+    void cancelAuthentication();
+
+    // The platform credential store, by protection space.
+    static void saveCredentials(const std::shared_ptr<NSURLCredential>& credential, const NSString& host, int port,
+                                const NSString& protocol, const NSString& realm);
+    static void saveCredentialsForProxy(const std::shared_ptr<NSURLCredential>& credential, const NSString& host, int port,
+                                        const NSString& realm);
+    static std::shared_ptr<NSURLCredential> savedCredentialsForHost(const NSString& host, int port, const NSString& protocol,
+                                                                    const NSString& realm);
+    static std::shared_ptr<NSURLCredential> savedCredentialsForProxy(const NSString& host, int port, const NSString& realm);
+    static void removeCredentialsForHost(const NSString& host, int port, const NSString& protocol, const NSString& realm);
+    static void removeCredentialsForProxy(const NSString& host, int port, const NSString& realm);
+
+    // Session credential stores (NXHTTPRequestSession.cpp): credentials that
+    // worked once, reused by later requests to the same place.
+    static std::vector<NXSessionCredentialsRef> sessionCredentialsStore();
+    static std::vector<NXSessionCredentialsRef> sessionProxyCredentialsStore();
+    // Replaces an entry holding the same credentials object, else appends.
+    static void storeAuthenticationCredentialsInSessionStore(NXSessionCredentialsRef entry);
+    static void storeProxyAuthenticationCredentialsInSessionStore(NXSessionCredentialsRef entry);
+    // Removes the first entry holding this very credentials object.
+    static void removeAuthenticationCredentialsFromSessionStore(const CFHTTPCredentials& credentials);
+    static void removeProxyAuthenticationCredentialsFromSessionStore(const CFHTTPCredentials& credentials);
+    NXSessionCredentialsRef findSessionAuthenticationCredentials() const;
+    NXSessionCredentialsRef findSessionProxyAuthenticationCredentials() const;
+
+    // The proxies a PAC script gives for a URL: empty when the script cannot be
+    // loaded, nothing when it fails to run.
+    static std::optional<std::vector<CFStreamProxy>> proxiesForURL(const std::shared_ptr<NSURL>& url,
+                                                                   const std::shared_ptr<NSURL>& pacURL);
+
 protected:
     // What a copy carries over; subclasses add their own fields.
     void copySettingsTo(NXHTTPRequest& copy) const;
@@ -415,6 +465,27 @@ private:
     // The class-wide count of scheduled streams.
     static void streamScheduled();
     static void streamUnscheduled();
+    // Authentication (NXHTTPRequestAuthentication.cpp).
+    struct AuthenticationState {
+        CFHTTPAuthenticationRef authentication;
+        CFHTTPCredentials credentials;
+        int retryCount = 0;
+        NSString scheme, realm;
+    };
+    void noteChallenge();
+    void attemptToApplyCredentialsAndResume();
+    void answerChallenge(bool proxy);
+    CFHTTPCredentials findCredentials(bool proxy) const;
+    bool applyCredentials(bool proxy, const CFHTTPCredentials& credentials);
+    bool askDelegateForCredentials(bool proxy);
+    void failAuthentication();
+    void saveCredentialsToKeychain(bool proxy, const CFHTTPCredentials& credentials) const;
+    void recordAcceptedCredentials();
+    void continueOnRequestThread(std::function<void(NXHTTPRequest&)> step);
+    void endCredentialsWait();
+    // Whether the request still waits for credentials; a request that failed
+    // (cancelled) meanwhile stops waiting.
+    bool stillAwaitingCredentials();
 
     // Callbacks (carried to the main thread).
     void requestStarted();
@@ -526,4 +597,11 @@ private:
     std::atomic<int> cacheStoragePolicy_{0};
     std::atomic<bool> didUseCachedResponse_{false};
     std::atomic<double> secondsToCache_{0};
+    // Authentication: each side's challenge state, the response that carried
+    // the latest challenge, and the wait for someone to supply credentials.
+    AuthenticationState serverAuth_, proxyAuth_;
+    CFHTTPMessageRef challenge_;
+    std::atomic<bool> awaitingCredentials_{false};
+    std::shared_ptr<NSRunLoopSource> credentialsWait_;
+    std::shared_ptr<NSURL> PACurl_;
 };

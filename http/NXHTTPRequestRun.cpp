@@ -212,7 +212,8 @@ void NXHTTPRequest::startSynchronous()
     if (!isCancelled() && !complete_) {
         main();
         auto loop = NSRunLoop::currentRunLoop();
-        while (!complete_) loop->runMode(runLoopMode_, NSClock::distantFuture);
+        // A request waiting for credentials stays on its loop until they come or are refused.
+        while (!complete_ || stillAwaitingCredentials()) loop->runMode(runLoopMode_, NSClock::distantFuture);
     }
     inProgress_ = false;
 }
@@ -295,17 +296,17 @@ void NXHTTPRequest::startRequest()
         CFReadStreamSetSSLSettings(readStream_, ssl);
     }
     if (proxyHost_.isNil() && proxyPort_ == 0) {
-        auto proxies = CFNetworkCopyProxiesForURL(url_);
-        if (proxies.empty()) {
+        auto proxies = PACurl_ ? proxiesForURL(url_, PACurl_) : CFNetworkCopyProxiesForURL(url_);
+        if (!proxies) {
             readStream_.reset();
             failWithError(errorWithCode(NXInternalErrorWhileBuildingRequestType,
                                         "Unable to obtain information on proxy servers needed for request"));
             return;
         }
-        if (proxies.front().type != kCFProxyTypeNone) {
-            proxyHost_ = proxies.front().host;
-            proxyPort_ = proxies.front().port;
-            proxyType_ = proxies.front().type;
+        if (!proxies->empty() && proxies->front().type != kCFProxyTypeNone) {
+            proxyHost_ = proxies->front().host;
+            proxyPort_ = proxies->front().port;
+            proxyType_ = proxies->front().type;
         }
     }
     if (!proxyHost_.isNil() && proxyPort_ != 0) {
@@ -517,6 +518,7 @@ void NXHTTPRequest::handleNetworkEvent(CFStreamEventType type)
         performThrottling();
     }
     if (downloadComplete_ && needsRedirect_) performRedirect();
+    else if (downloadComplete_ && authenticationNeeded_) attemptToApplyCredentialsAndResume();
 }
 
 void NXHTTPRequest::readResponseHeaders()
@@ -530,6 +532,7 @@ void NXHTTPRequest::readResponseHeaders()
     if (cachePolicy_ == 2 && downloadCache() && useDataFromCache()) return;
     if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
     else if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
+    recordAcceptedCredentials();
     parseStringEncodingFromHeaders();
     responseCookies_ = NSHTTPCookie::cookiesWithResponseHeaderFields(*responseHeaders_, url_);
     if (useCookiePersistence_) {
@@ -589,6 +592,7 @@ void NXHTTPRequest::readResponseHeaders()
 void NXHTTPRequest::rebuildOriginHeaders(const std::shared_ptr<NSURL>& from)
 {
     if (from && sameOrigin(*from, *url_)) return;
+    serverAuth_ = AuthenticationState();
     requestHeaders_.removeValue("Authorization");
     requestHeaders_.removeValue("Cookie");
     username_ = NSString();
@@ -724,10 +728,9 @@ void NXHTTPRequest::handleStreamComplete()
         if (auto cache = downloadCache()) cache->storeResponseForRequest(*this, secondsToCache_);
     }
     releaseConnectionRecord(false);
+    if (authenticationNeeded_) noteChallenge();  // answered once the event is handled
     destroyReadStream();
-    // Challenges (401/407) are answered by the authentication support; until
-    // it exists the challenge response itself is the answer.
-    if (!needsRedirect_) {
+    if (!needsRedirect_ && !authenticationNeeded_) {
         if (fileError) failWithError(fileError);
         else requestFinished();
         markAsFinished();

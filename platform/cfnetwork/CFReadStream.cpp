@@ -309,7 +309,8 @@ public:
         for (auto& [loop, mode] : schedules_) loop->addSource(kick_, mode);
 
         const auto& url = request_->url;
-        curl_easy_setopt(easy_, CURLOPT_URL, url->absoluteString().UTF8String());
+        // Credentials in the URL are the engine's to present after a challenge, never curl's.
+        curl_easy_setopt(easy_, CURLOPT_URL, url->absoluteStringWithoutCredentials().UTF8String());
         curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
                          request_->version == kCFHTTPVersion1_0 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
         curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
@@ -567,8 +568,3 @@ CFHTTPMessageRef CFReadStreamCopyResponseHeader(const CFReadStreamRef& s) { retu
 unsigned long long CFReadStreamCopyRequestBytesWrittenCount(const CFReadStreamRef& s) { return s ? s->bytesWritten_ : 0; }
 bool CFReadStreamConnectionWasReused(const CFReadStreamRef& s) { return s && s->reused(); }
 unsigned long long CFReadStreamResponseBytesReceived(const CFReadStreamRef& s) { return s ? s->responseBytes_ : 0; }
-
-std::vector<CFStreamProxy> CFNetworkCopyProxiesForURL(const std::shared_ptr<NSURL>&)
-{
-    return {CFStreamProxy{kCFProxyTypeNone, NSString(), 0}};
-}

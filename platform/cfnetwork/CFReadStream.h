@@ -94,5 +94,6 @@ unsigned long long CFReadStreamCopyRequestBytesWrittenCount(const CFReadStreamRe
 bool CFReadStreamConnectionWasReused(const CFReadStreamRef& stream);
 unsigned long long CFReadStreamResponseBytesReceived(const CFReadStreamRef& stream);
 
-// System proxy settings of this machine: none are configured, so every URL goes direct.
+// The proxies the system settings give for the URL (CFProxySupport.cpp): one
+// entry, of type kCFProxyTypeNone when the URL goes direct.
 std::vector<CFStreamProxy> CFNetworkCopyProxiesForURL(const std::shared_ptr<NSURL>& url);

@@ -20,15 +20,24 @@ public:
     // The explicit port, 0 when the URL names none.
     long port() const { return port_; }
     const NSString& path() const { return path_; }
+    // The query without "?", the user and the password (percent-decoded); nil when absent.
+    const NSString& query() const { return query_; }
+    const NSString& user() const { return user_; }
+    const NSString& password() const { return password_; }
+    // The URL without its user and password: what goes on the wire.
+    NSString absoluteStringWithoutCredentials() const;
     NSString description() const override { return absolute_; }
 
     bool operator==(const NSURL& other) const { return absolute_ == other.absolute_; }
 
-    NSURL(NSString absolute, NSString scheme, NSString host, long port, NSString path)
-        : absolute_(std::move(absolute)), scheme_(std::move(scheme)), host_(std::move(host)), port_(port), path_(std::move(path)) {}
+    NSURL(NSString absolute, NSString scheme, NSString host, long port, NSString path, NSString query = NSString(),
+          NSString user = NSString(), NSString password = NSString())
+        : absolute_(std::move(absolute)), scheme_(std::move(scheme)), host_(std::move(host)), port_(port), path_(std::move(path)),
+          query_(std::move(query)), user_(std::move(user)), password_(std::move(password)) {}
 
 private:
     NSString absolute_, scheme_, host_;
     long port_ = 0;
     NSString path_;
+    NSString query_, user_, password_;
 };
