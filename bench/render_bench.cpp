@@ -17,6 +17,7 @@
 #include "engine/render/ImageDecode.h"
 #include "engine/render/Rasteriser.h"
 #include "engine/render/RasterObjects.h"
+#include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
 
@@ -187,30 +188,40 @@ void BM_Polyline_Ours(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
-cairo_t* cairoScreen(std::vector<uint32_t>& px, cairo_surface_t** surface) {
-  *surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(px.data()), CAIRO_FORMAT_ARGB32,
-                                                 kW, kH, kW * 4);
-  cairo_t* cr = cairo_create(*surface);
-  cairo_set_source_rgb(cr, 0.2, 0.4, 0.8);
-  return cr;
-}
-
-void BM_Polyline_Cairo(benchmark::State& state) {
-  std::vector<uint32_t> px(kW * kH);
+// The cairo side of the same screen, drawing in one colour.
+struct CairoScreen {
+  std::vector<uint32_t> px;
   cairo_surface_t* surface;
-  cairo_t* cr = cairoScreen(px, &surface);
-  cairo_set_line_width(cr, 6);  // the pen of width 5 outlines 3 pixels each side
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  auto pts = road();
-  for (auto _ : state) {
+  cairo_t* cr;
+  CairoScreen()
+      : px(kW * kH),
+        surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(px.data()), CAIRO_FORMAT_ARGB32,
+                                                    kW, kH, kW * 4)),
+        cr(cairo_create(surface)) {
+    cairo_set_source_rgb(cr, 0.2, 0.4, 0.8);
+  }
+  ~CairoScreen() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+  // The points as the current path.
+  void path(const std::vector<_VPoint>& pts) {
     cairo_move_to(cr, pts[0].x, pts[0].y);
     for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].x, pts[i].y);
-    cairo_stroke(cr);
-    cairo_surface_flush(surface);
+  }
+};
+
+void BM_Polyline_Cairo(benchmark::State& state) {
+  CairoScreen s;
+  cairo_set_line_width(s.cr, 6);  // the pen of width 5 outlines 3 pixels each side
+  cairo_set_line_cap(s.cr, CAIRO_LINE_CAP_ROUND);
+  auto pts = road();
+  for (auto _ : state) {
+    s.path(pts);
+    cairo_stroke(s.cr);
+    cairo_surface_flush(s.surface);
     benchmark::ClobberMemory();
   }
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
   state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
@@ -231,31 +242,20 @@ void BM_Polygon_Ours(benchmark::State& state) {
 }
 
 void BM_Polygon_Cairo(benchmark::State& state) {
-  std::vector<uint32_t> px(kW * kH);
-  cairo_surface_t* surface;
-  cairo_t* cr = cairoScreen(px, &surface);
-  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  CairoScreen s;
+  cairo_set_fill_rule(s.cr, CAIRO_FILL_RULE_WINDING);
   auto pts = area();
   for (auto _ : state) {
-    cairo_move_to(cr, pts[0].x, pts[0].y);
-    for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, pts[i].x, pts[i].y);
-    cairo_close_path(cr);
-    cairo_fill(cr);
-    cairo_surface_flush(surface);
+    s.path(pts);
+    cairo_close_path(s.cr);
+    cairo_fill(s.cr);
+    cairo_surface_flush(s.surface);
     benchmark::ClobberMemory();
   }
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
   state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
 // ---- decoding ----
-
-void pngWrite(png_structp png, png_bytep data, png_size_t n) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + n);
-}
-void pngFlush(png_structp) {}
 
 // A map-like RGB tile: flat areas with a few roads.
 std::vector<uint8_t> tileRgb() {
@@ -272,45 +272,18 @@ std::vector<uint8_t> tileRgb() {
 }
 
 std::vector<uint8_t> pngTile() {
-  std::vector<uint8_t> out;
-  auto rgb = tileRgb();
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  png_set_write_fn(png, &out, pngWrite, pngFlush);
-  png_set_IHDR(png, info, kTile, kTile, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < kTile; ++y) png_write_row(png, &rgb[y * kTile * 3]);
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return out;
+  imagefixtures::PngSpec spec;
+  spec.width = kTile;
+  spec.height = kTile;
+  return imagefixtures::makePng(spec, tileRgb());
 }
 
 std::vector<uint8_t> jpegTile() {
-  auto rgb = tileRgb();
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = kTile;
-  c.image_height = kTile;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 80, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = &rgb[c.next_scanline * kTile * 3];
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::vector<uint8_t> out(buf, buf + size);
-  free(buf);
-  return out;
+  imagefixtures::JpegSpec spec;
+  spec.width = kTile;
+  spec.height = kTile;
+  spec.quality = 80;
+  return imagefixtures::makeJpeg(spec, tileRgb());
 }
 
 void BM_PngDecode_Ours(benchmark::State& state) {

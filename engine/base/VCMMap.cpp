@@ -127,6 +127,22 @@ void CVCMMap::FreeTable(int table) {
 
 namespace {
 
+// Counts a character's n units and, when there is an output, stores them
+// there; false, with nothing stored, when they do not fit in its capacity.
+template <class Unit>
+bool Put(const Unit* units, int n, Unit* out, int capacity, int& written) {
+  if (out) {
+    if (written + n > capacity) {
+      return false;
+    }
+    for (int k = 0; k < n; ++k) {
+      out[written + k] = units[k];
+    }
+  }
+  written += n;
+  return true;
+}
+
 // GBK -> UTF-16. Every byte read lies before the terminator and within length.
 int GbkToWide(const unsigned char* s, int length, unsigned short* out, int capacity) {
   const CVCMMap* tables = Tables();
@@ -153,13 +169,9 @@ int GbkToWide(const unsigned char* s, int length, unsigned short* out, int capac
         continue;
       }
     }
-    if (out) {
-      if (written >= capacity) {
-        break;
-      }
-      out[written] = unit;
+    if (!Put(&unit, 1, out, capacity, written)) {
+      break;
     }
-    ++written;
   }
   return written;
 }
@@ -206,13 +218,8 @@ int Utf8ToWide(const unsigned char* s, int length, unsigned short* out, int capa
         break;
       }
     }
-    if (out && written + n > capacity) {
+    if (!Put(units, n, out, capacity, written)) {
       break;
-    }
-    for (int k = 0; k < n; ++k, ++written) {
-      if (out) {
-        out[written] = units[k];
-      }
     }
     i += 1 + extra;
   }
@@ -238,15 +245,9 @@ int WideToGbk(const unsigned short* s, int length, unsigned char* out, int capac
       bytes[1] = static_cast<unsigned char>(v >> 8);
       n = 2;
     }
-    if (out) {
-      if (written + n > capacity) {
-        break;
-      }
-      for (int k = 0; k < n; ++k) {
-        out[written + k] = bytes[k];
-      }
+    if (!Put(bytes, n, out, capacity, written)) {
+      break;
     }
-    written += n;
   }
   return written;
 }
@@ -283,15 +284,9 @@ int WideToUtf8(const unsigned short* s, int length, unsigned char* out, int capa
       bytes[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
       n = 4;
     }
-    if (out) {
-      if (written + n > capacity) {
-        break;
-      }
-      for (int k = 0; k < n; ++k) {
-        out[written + k] = bytes[k];
-      }
+    if (!Put(bytes, n, out, capacity, written)) {
+      break;
     }
-    written += n;
   }
   return written;
 }

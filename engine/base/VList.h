@@ -3,11 +3,10 @@
 // list becomes empty.
 #pragma once
 
-#include <cstddef>
 #include <new>
 #include <utility>
 
-#include "engine/base/VMem.h"
+#include "engine/base/VNodePool.h"
 
 namespace mapengine {
 
@@ -17,7 +16,7 @@ using VPOSITION = void*;
 template <class T, class ARG = const T&>
 class CVList {
 public:
-  explicit CVList(int blockSize = 10) : m_nBlockSize(blockSize > 0 ? blockSize : 10) {}
+  explicit CVList(int blockSize = 10) : m_pool(blockSize) {}
   CVList(const CVList&) = delete;
   CVList& operator=(const CVList&) = delete;
   virtual ~CVList() { RemoveAll(); }
@@ -51,15 +50,13 @@ public:
   }
   // Drops every node (destroying its value) and frees all blocks.
   void RemoveAll() {
-    for (CNode* node = m_pNodeHead; node; node = node->pNext) {
-      node->data.~T();
+    for (CNode* node = m_pNodeHead; node;) {
+      CNode* next = node->pNext;
+      node->~CNode();
+      node = next;
     }
-    while (m_pBlocks) {
-      Block* prev = m_pBlocks->pPrev;
-      CVMem::Deallocate(m_pBlocks);
-      m_pBlocks = prev;
-    }
-    m_pNodeHead = m_pNodeTail = m_pNodeFree = nullptr;
+    m_pool.FreeAll();
+    m_pNodeHead = m_pNodeTail = nullptr;
     m_nCount = 0;
   }
 
@@ -79,40 +76,19 @@ private:
     CNode* pPrev;
     T data;
   };
-  struct Block {
-    size_t size;
-    Block* pPrev;
-  };
-  static constexpr size_t kNodesAt = (sizeof(Block) + alignof(CNode) - 1) / alignof(CNode) * alignof(CNode);
 
   CNode* NewNode(ARG value) {
-    if (!m_pNodeFree) {
-      size_t bytes = kNodesAt + sizeof(CNode) * static_cast<size_t>(m_nBlockSize);
-      auto* block = static_cast<Block*>(CVMem::Allocate(bytes));
-      if (!block) {
-        return nullptr;
-      }
-      block->size = bytes;
-      block->pPrev = m_pBlocks;
-      m_pBlocks = block;
-      auto* nodes = reinterpret_cast<CNode*>(reinterpret_cast<unsigned char*>(block) + kNodesAt);
-      // Pushed from the last so that the block's first node is taken first.
-      for (int i = m_nBlockSize - 1; i >= 0; --i) {
-        nodes[i].pNext = m_pNodeFree;
-        m_pNodeFree = &nodes[i];
-      }
+    void* storage = m_pool.Take();
+    if (!storage) {
+      return nullptr;
     }
-    CNode* node = m_pNodeFree;
-    m_pNodeFree = node->pNext;
-    node->pNext = node->pPrev = nullptr;
-    new (&node->data) T(value);
+    CNode* node = new (storage) CNode{nullptr, nullptr, T(value)};
     ++m_nCount;
     return node;
   }
   void FreeNode(CNode* node) {
-    node->data.~T();
-    node->pNext = m_pNodeFree;
-    m_pNodeFree = node;
+    node->~CNode();
+    m_pool.Give(node);
     if (--m_nCount == 0) {
       RemoveAll();
     }
@@ -121,9 +97,7 @@ private:
   CNode* m_pNodeHead = nullptr;
   CNode* m_pNodeTail = nullptr;
   int m_nCount = 0;
-  CNode* m_pNodeFree = nullptr;
-  Block* m_pBlocks = nullptr;
-  int m_nBlockSize;
+  CVNodePool<CNode> m_pool;
 };
 
 }  // namespace mapengine

@@ -9,6 +9,7 @@
 
 #include "engine/base/VList.h"
 #include "engine/base/VMem.h"
+#include "engine/base/VNodePool.h"
 #include "engine/base/VString.h"
 
 namespace mapengine {
@@ -46,7 +47,7 @@ public:
   using Key = typename Traits::Key;
   using KeyArg = typename Traits::KeyArg;
 
-  explicit CVHashMap(int blockSize) : m_nBlockSize(blockSize > 0 ? blockSize : 10) {}
+  explicit CVHashMap(int blockSize) : m_pool(blockSize) {}
   CVHashMap(const CVHashMap&) = delete;
   CVHashMap& operator=(const CVHashMap&) = delete;
   virtual ~CVHashMap() { RemoveAll(); }
@@ -134,12 +135,7 @@ public:
     }
     CVMem::Deallocate(m_pHashTable);
     m_pHashTable = nullptr;
-    while (m_pBlocks) {
-      Block* prev = m_pBlocks->pPrev;
-      CVMem::Deallocate(m_pBlocks);
-      m_pBlocks = prev;
-    }
-    m_pFreeList = nullptr;
+    m_pool.FreeAll();
     m_nCount = 0;
   }
 
@@ -169,11 +165,6 @@ private:
     Key key{};
     Value value{};
   };
-  struct Block {
-    size_t size;
-    Block* pPrev;
-  };
-  static constexpr size_t kNodesAt = (sizeof(Block) + alignof(CNode) - 1) / alignof(CNode) * alignof(CNode);
 
   CNode* FirstFrom(unsigned bucket) const {
     for (; m_pHashTable && bucket < m_nHashTableSize; ++bucket) {
@@ -185,32 +176,18 @@ private:
   }
 
   CNode* NewNode() {
-    if (!m_pFreeList) {
-      size_t bytes = kNodesAt + sizeof(CNode) * static_cast<size_t>(m_nBlockSize);
-      auto* block = static_cast<Block*>(CVMem::Allocate(bytes));
-      if (!block) {
-        return nullptr;
-      }
-      block->size = bytes;
-      block->pPrev = m_pBlocks;
-      m_pBlocks = block;
-      auto* nodes = reinterpret_cast<CNode*>(reinterpret_cast<unsigned char*>(block) + kNodesAt);
-      for (int i = m_nBlockSize - 1; i >= 0; --i) {
-        nodes[i].pNext = m_pFreeList;
-        m_pFreeList = &nodes[i];
-      }
+    void* storage = m_pool.Take();
+    if (!storage) {
+      return nullptr;
     }
-    CNode* node = m_pFreeList;
-    m_pFreeList = node->pNext;
-    new (node) CNode();
+    CNode* node = new (storage) CNode();
     ++m_nCount;
     return node;
   }
 
   void FreeNode(CNode* node) {
     node->~CNode();
-    node->pNext = m_pFreeList;
-    m_pFreeList = node;
+    m_pool.Give(node);
     if (--m_nCount == 0) {
       RemoveAll();
     }
@@ -219,9 +196,7 @@ private:
   CNode** m_pHashTable = nullptr;
   unsigned m_nHashTableSize = 17;
   int m_nCount = 0;
-  CNode* m_pFreeList = nullptr;
-  Block* m_pBlocks = nullptr;
-  int m_nBlockSize;
+  CVNodePool<CNode> m_pool;
 };
 
 }  // namespace detail

@@ -41,6 +41,17 @@ std::unique_ptr<icu::Calendar> makeCalendar(const NSTimeZone& zone, NSUInteger f
     return cal;
 }
 
+// A calendar of the zone set to the date; null when ICU fails.
+std::unique_ptr<icu::Calendar> calendarAt(const NSTimeZone& zone, NSUInteger firstWeekday, const NSDate& date)
+{
+    auto cal = makeCalendar(zone, firstWeekday);
+    if (!cal) return nullptr;
+    UErrorCode status = U_ZERO_ERROR;
+    cal->setTime(nxtime::toUDate(date), status);
+    if (U_FAILURE(status)) return nullptr;
+    return cal;
+}
+
 std::optional<NSDate> timeOf(const icu::Calendar& cal)
 {
     UErrorCode status = U_ZERO_ERROR;
@@ -91,10 +102,9 @@ std::shared_ptr<NSCalendar> NSCalendar::initWithCalendarIdentifier(const NSStrin
 NSDateComponents NSCalendar::components(NSUInteger unitFlags, const NSDate& date) const
 {
     NSDateComponents out;
-    auto cal = makeCalendar(zone_, firstWeekday_);
+    auto cal = calendarAt(zone_, firstWeekday_, date);
     if (!cal) return out;
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(nxtime::toUDate(date), status);
     for (const auto& f : kFields) {
         if (!(unitFlags & f.unit)) continue;
         int32_t v = cal->get(f.icu, status);
@@ -106,10 +116,9 @@ NSDateComponents NSCalendar::components(NSUInteger unitFlags, const NSDate& date
 NSDateComponents NSCalendar::components(NSUInteger unitFlags, const NSDate& from, const NSDate& to, NSUInteger) const
 {
     NSDateComponents out;
-    auto cal = makeCalendar(zone_, firstWeekday_);
+    auto cal = calendarAt(zone_, firstWeekday_, from);
     if (!cal) return out;
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(nxtime::toUDate(from), status);
     // fieldDifference moves the calendar on by the whole units it counts, so
     // each smaller unit counts what the larger ones left over.
     for (const auto& f : kFields) {
@@ -144,10 +153,9 @@ std::optional<NSDate> NSCalendar::dateFromComponents(const NSDateComponents& c) 
 
 std::optional<NSDate> NSCalendar::dateByAddingComponents(const NSDateComponents& c, const NSDate& date, NSUInteger) const
 {
-    auto cal = makeCalendar(zone_, firstWeekday_);
+    auto cal = calendarAt(zone_, firstWeekday_, date);
     if (!cal) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(nxtime::toUDate(date), status);
     for (const auto& f : kFields) {
         NSInteger v = (c.*f.get)();
         // A weekday names a day rather than an amount; the week appears twice
@@ -161,11 +169,9 @@ std::optional<NSDate> NSCalendar::dateByAddingComponents(const NSDateComponents&
 
 bool NSCalendar::rangeOfUnit(NSCalendarUnit unit, NSDate* startDate, NSTimeInterval* interval, const NSDate& date) const
 {
-    auto cal = makeCalendar(zone_, firstWeekday_);
-    if (!cal) return false;
+    auto cal = calendarAt(zone_, firstWeekday_, date);
+    if (!cal || !truncateTo(*cal, unit)) return false;
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(nxtime::toUDate(date), status);
-    if (U_FAILURE(status) || !truncateTo(*cal, unit)) return false;
     auto start = timeOf(*cal);
     UCalendarDateFields step = unit == NSYearCalendarUnit    ? UCAL_YEAR
                                : unit == NSMonthCalendarUnit ? UCAL_MONTH
@@ -187,10 +193,9 @@ NSRange NSCalendar::rangeOfUnit(NSCalendarUnit smaller, NSCalendarUnit larger, c
     else if (smaller == NSDayCalendarUnit && larger == NSYearCalendarUnit) field = UCAL_DAY_OF_YEAR;
     else if (smaller == NSMonthCalendarUnit && larger == NSYearCalendarUnit) field = UCAL_MONTH, offset = 1;
     else return {static_cast<NSUInteger>(NSNotFound), 0};
-    auto cal = makeCalendar(zone_, firstWeekday_);
+    auto cal = calendarAt(zone_, firstWeekday_, date);
     if (!cal) return {static_cast<NSUInteger>(NSNotFound), 0};
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(nxtime::toUDate(date), status);
     int32_t lo = cal->getActualMinimum(field, status);
     int32_t hi = cal->getActualMaximum(field, status);
     if (U_FAILURE(status)) return {static_cast<NSUInteger>(NSNotFound), 0};

@@ -9,16 +9,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <vector>
-
-#include <jpeglib.h>
-#include <png.h>
 
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/render/ImageDecode.h"
 #include "engine/render/Rasteriser.h"
 #include "engine/render/VDraw.h"
+#include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
 
@@ -26,38 +25,16 @@ namespace {
 
 constexpr int kW = 640, kH = 960;
 
-void pngAppend(png_structp png, png_bytep d, png_size_t n) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), d, d + n);
-}
-void pngFlush(png_structp) {}
-
-// Encodes 0xAARRGGBB rows as an RGB PNG.
+// Encodes 0xAARRGGBB rows as an RGB PNG; empty when libpng fails.
 std::vector<uint8_t> encodePng(const uint32_t* px, int w, int h) {
-  std::vector<uint8_t> out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
+  imagefixtures::PngSpec spec;
+  spec.width = w;
+  spec.height = h;
+  try {
+    return imagefixtures::makePng(spec, imagefixtures::rgbFromArgb(px, static_cast<size_t>(w) * h));
+  } catch (const std::runtime_error&) {
     return {};
   }
-  png_set_write_fn(png, &out, pngAppend, pngFlush);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      uint32_t p = px[y * w + x];
-      row[x * 3] = static_cast<uint8_t>(p >> 16);
-      row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(p);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return out;
 }
 
 // A 256 x 256 map-like tile as 0xAARRGGBB.
@@ -70,35 +47,11 @@ std::vector<uint32_t> sampleTile(uint32_t land) {
 
 std::vector<uint8_t> sampleJpeg() {
   auto px = sampleTile(0xFFB5D29E);
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = 256;
-  c.image_height = 256;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<uint8_t> row(256 * 3);
-  while (c.next_scanline < 256) {
-    for (int x = 0; x < 256; ++x) {
-      uint32_t p = px[c.next_scanline * 256 + x];
-      row[x * 3] = static_cast<uint8_t>(p >> 16);
-      row[x * 3 + 1] = static_cast<uint8_t>(p >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(p);
-    }
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::vector<uint8_t> out(buf, buf + size);
-  free(buf);
-  return out;
+  imagefixtures::JpegSpec spec;
+  spec.width = 256;
+  spec.height = 256;
+  spec.quality = 75;  // libjpeg's default
+  return imagefixtures::makeJpeg(spec, imagefixtures::rgbFromArgb(px.data(), px.size()));
 }
 
 // Decodes a tile through the glue; null when it is neither PNG nor JPEG.

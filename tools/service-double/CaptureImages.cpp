@@ -1,10 +1,11 @@
 #include "tools/service-double/CaptureImages.h"
 
-#include <png.h>
-
 #include <cstdint>
 #include <regex>
+#include <stdexcept>
 #include <vector>
+
+#include "tools/imagefixtures/ImageFixtures.h"
 
 namespace servicedouble {
 
@@ -48,34 +49,17 @@ std::vector<uint8_t> draw(int capture, int width, int height)
     return rgb;
 }
 
-void appendBytes(png_structp png, png_bytep data, png_size_t length)
-{
-    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
-    out->append(reinterpret_cast<const char*>(data), length);
-}
-
-void flushNothing(png_structp) {}
-
 std::optional<std::string> encode(const std::vector<uint8_t>& rgb, int width, int height)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return std::nullopt;
-    png_infop info = png_create_info_struct(png);
-    std::string out;
-    // Nothing below holds a resource of its own, so a longjmp back here leaks nothing.
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
+    imagefixtures::PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    try {
+        std::vector<uint8_t> png = imagefixtures::makePng(spec, rgb);
+        return std::string(png.begin(), png.end());
+    } catch (const std::runtime_error&) {
         return std::nullopt;
     }
-    png_set_write_fn(png, &out, appendBytes, flushNothing);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(&rgb[static_cast<size_t>(y) * width * 3]));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
 }
 
 }  // namespace

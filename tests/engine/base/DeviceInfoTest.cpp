@@ -16,26 +16,9 @@ namespace mapengine::test {
 
 namespace {
 
-// A private home for the user defaults and a Documents folder per test.
-class DeviceInfoTest : public EngineTest {
+// The engine's home, with the device settings written to the user defaults.
+class DeviceInfoTest : public EngineHomeTest {
 protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    char tmpl[] = "/tmp/devinfoXXXXXX";
-    m_root = mkdtemp(tmpl);
-    setenv("NX_APP_HOME", m_root.c_str(), 1);
-    NSUserDefaults::resetStandardUserDefaults();
-  }
-  void TearDown() override {
-    NSUserDefaults::resetStandardUserDefaults();
-    unsetenv("NX_APP_HOME");
-    std::filesystem::remove_all(m_root);
-    EngineTest::TearDown();
-  }
-  void setDocuments(const std::string& documents) {
-    std::u16string d(documents.begin(), documents.end()), c = u"/tmp/";
-    ASSERT_EQ(SetStartupPaths(VStr(d.c_str()), VStr(c.c_str())), 1);
-  }
   void configure(const char* model, const char* version, long width, long height) {
     auto defaults = NSUserDefaults::standardUserDefaults();
     defaults->setObject(PlistValue(NSString(model)), kDeviceModelKey);
@@ -43,8 +26,6 @@ protected:
     defaults->setInteger(width, kScreenWidthKey);
     defaults->setInteger(height, kScreenHeightKey);
   }
-
-  std::string m_root;
 };
 
 std::string machine() {

@@ -14,34 +14,12 @@ namespace mapengine::test {
 
 namespace {
 
-// A private home (for the user defaults) and Documents folder per test.
-class EngineEnvTest : public EngineTest {
-protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    char tmpl[] = "/tmp/engenvXXXXXX";
-    m_root = mkdtemp(tmpl);
-    setenv("NX_APP_HOME", m_root.c_str(), 1);
-    NSUserDefaults::resetStandardUserDefaults();
-  }
-  void TearDown() override {
-    NSUserDefaults::resetStandardUserDefaults();
-    unsetenv("NX_APP_HOME");
-    std::filesystem::remove_all(m_root);
-    EngineTest::TearDown();
-  }
-  void setPaths(const std::string& documents) {
-    std::u16string d(documents.begin(), documents.end()), c = u"/tmp/";
-    ASSERT_EQ(SetStartupPaths(VStr(d.c_str()), VStr(c.c_str())), 1);
-  }
-
-  std::string m_root;
-};
+using EngineEnvTest = EngineHomeTest;
 
 }  // namespace
 
 TEST_F(EngineEnvTest, FoldersComeFromTheDocumentsPathAndAreCreated) {
-  setPaths(m_root + "/Documents/");
+  setDocuments(m_root + "/Documents/");
   CEngineEnv env;
   EXPECT_EQ(U16(env.m_documentFolder), std::u16string(m_root.begin(), m_root.end()) + u"/Documents/");
   EXPECT_EQ(U16(env.m_dataFolder), U16(env.m_documentFolder));
@@ -51,7 +29,7 @@ TEST_F(EngineEnvTest, FoldersComeFromTheDocumentsPathAndAreCreated) {
 }
 
 TEST_F(EngineEnvTest, InitTakesTheDeviceSettings) {
-  setPaths(m_root + "/Documents/");
+  setDocuments(m_root + "/Documents/");
   struct Case {
     const char* version;
     int width, height, dpi;

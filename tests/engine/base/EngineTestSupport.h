@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "engine/base/EngineEnv.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VString.h"
+#include "platform/foundation/NSUserDefaults.h"
 
 namespace mapengine::test {
 
@@ -21,6 +25,36 @@ protected:
     ASSERT_EQ(tables->LoadTables(), 1);
   }
   void TearDown() override { DestroyGlobalMan(); }
+};
+
+// An engine test with a private home per test (for the user defaults, found
+// through NX_APP_HOME) under which a test places its Documents folder.
+class EngineHomeTest : public EngineTest {
+protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    char tmpl[] = "/tmp/enginehomeXXXXXX";
+    const char* made = mkdtemp(tmpl);
+    ASSERT_NE(made, nullptr);
+    m_root = made;
+    setenv("NX_APP_HOME", m_root.c_str(), 1);
+    NSUserDefaults::resetStandardUserDefaults();
+  }
+  void TearDown() override {
+    NSUserDefaults::resetStandardUserDefaults();
+    unsetenv("NX_APP_HOME");
+    if (!m_root.empty()) {
+      std::filesystem::remove_all(m_root);
+    }
+    EngineTest::TearDown();
+  }
+  // Startup paths with this Documents folder and "/tmp/" for the caches.
+  void setDocuments(const std::string& documents) {
+    std::u16string d(documents.begin(), documents.end()), c = u"/tmp/";
+    ASSERT_EQ(SetStartupPaths(VStr(d.c_str()), VStr(c.c_str())), 1);
+  }
+
+  std::string m_root;
 };
 
 inline CVString W(const char16_t* s) { return CVString(VStr(s)); }

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "engine/base/VMem.h"
-#include "tests/engine/render/ImageFixtures.h"
+#include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
 using imagefixtures::JpegSpec;
-using imagefixtures::makeJpeg;
 using imagefixtures::makePng;
 using imagefixtures::PngSpec;
+using imagefixtures::uniformJpeg;
 
 namespace {
 
@@ -225,7 +225,7 @@ TEST(JpegDecode, BaselineProgressiveAndGrey) {
                         {"progressive", progressive, {10, 220, 130}, 0xFF0ADC82},
                         {"grey", greySpec, {77}, 0xFF4D4D4D}};
   for (const Case& c : cases) {
-    JpegResult r = decodeJpeg(makeJpeg(c.spec, c.pixel));
+    JpegResult r = decodeJpeg(uniformJpeg(c.spec, c.pixel));
     ASSERT_NE(r.pixels, nullptr) << c.what;
     EXPECT_EQ(r.w, 16);
     EXPECT_EQ(r.h, 8);
@@ -249,7 +249,7 @@ TEST(JpegDecode, BaselineProgressiveAndGrey) {
 }
 
 TEST(JpegDecode, Refusals) {
-  auto good = makeJpeg(JpegSpec{}, {1, 2, 3});
+  auto good = uniformJpeg(JpegSpec{}, {1, 2, 3});
   auto truncated = good;
   truncated.resize(good.size() - 30);
   auto noJfif = good;
@@ -270,9 +270,9 @@ TEST(JpegDecode, Refusals) {
   const Case cases[] = {{"truncated", truncated},
                         {"no JFIF marker", noJfif},
                         {"corrupt entropy data", corrupt},
-                        {"RGB colour space", makeJpeg(rgbFile, {1, 2, 3})},
-                        {"CMYK without JFIF", makeJpeg(cmyk, {1, 2, 3, 4})},
-                        {"CMYK with a JFIF marker", makeJpeg(cmykJfif, {1, 2, 3, 4})},
+                        {"RGB colour space", uniformJpeg(rgbFile, {1, 2, 3})},
+                        {"CMYK without JFIF", uniformJpeg(cmyk, {1, 2, 3, 4})},
+                        {"CMYK with a JFIF marker", uniformJpeg(cmykJfif, {1, 2, 3, 4})},
                         {"tiny", {0xFF, 0xD8, 0xFF, 0xD9}}};
   for (const Case& c : cases) {
     JpegResult r = decodeJpeg(c.data);

@@ -1,5 +1,5 @@
 // Helpers shared by the renderer tests: a context with a bitmap of a given
-// size and pixel access.
+// size, its pen and brush, and pixel access.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +22,18 @@ inline DcPtr makeDc(int w, int h, uint32_t fill = 0xFF000000) {
   mapengine::bitmap_free(b);  // the context is now its only holder
   mapengine::dc_fill_rect(dc.get(), 0, 0, w, h, fill);
   return dc;
+}
+
+// Selects a new pen or brush into the context, which is then its only holder.
+inline void usePen(mapengine::tagDCObj* dc, int width, uint32_t colour, int style = mapengine::kPenSolid) {
+  mapengine::tagPenObj* pen = mapengine::pen_create(width, colour, style);
+  mapengine::dc_select_pen(dc, pen);
+  mapengine::pen_free(pen);
+}
+inline void useBrush(mapengine::tagDCObj* dc, uint32_t colour, int style = mapengine::kBrushSolid) {
+  mapengine::tagBrushObj* brush = mapengine::brush_create(colour, style);
+  mapengine::dc_select_brush(dc, brush);
+  mapengine::brush_free(brush);
 }
 
 inline uint32_t& px(mapengine::tagBitmapObj* b, int x, int y) {

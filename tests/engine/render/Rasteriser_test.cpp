@@ -9,6 +9,8 @@
 using namespace mapengine;
 using rastertest::makeDc;
 using rastertest::px;
+using rastertest::useBrush;
+using rastertest::usePen;
 
 namespace {
 
@@ -177,9 +179,7 @@ TEST(RasterContextLines, PenDispatchAndCurrentPosition) {
   EXPECT_EQ(dc_move_to(dc.get(), 0, 0), (_VPoint{2, 2}));
   EXPECT_EQ(painted(dc.get()), 0);
 
-  tagPenObj* pen = pen_create(1, kRed, kPenSolid);
-  dc_select_pen(dc.get(), pen);
-  pen_free(pen);
+  usePen(dc.get(), 1, kRed);
   dc_move_to(dc.get(), 2, 2);
   EXPECT_EQ(dc_line_to(dc.get(), 8, 2), 1);
   EXPECT_EQ(dc_move_to(dc.get(), 0, 0), (_VPoint{8, 2}));
@@ -195,9 +195,7 @@ TEST(RasterThick, PenHalfWidthRoundsUpToWholePixels) {
   };
   for (Case c : {Case{2, 2}, Case{3, 4}, Case{4, 4}}) {
     auto dc = makeDc(30, 20, kBlack);
-    tagPenObj* pen = pen_create(c.width, kRed, kPenSolid);
-    dc_select_pen(dc.get(), pen);
-    pen_free(pen);
+    usePen(dc.get(), c.width, kRed);
     _VPoint pts[2] = {{5, 10}, {25, 10}};
     EXPECT_EQ(dc_polyline(dc.get(), pts, 2, 255), 1);
     int full = 0;
@@ -222,22 +220,14 @@ TEST(RasterThick, PolylineAndPolygonArguments) {
   EXPECT_EQ(dc_polygon(dc.get(), two, 2, 255), 0);
 
   // Null brush and null pen: nothing to do.
-  tagBrushObj* nb = brush_create(kRed, kBrushNull);
-  tagPenObj* np = pen_create(1, kRed, kPenNull);
-  dc_select_brush(dc.get(), nb);
-  dc_select_pen(dc.get(), np);
-  brush_free(nb);
-  pen_free(np);
+  useBrush(dc.get(), kRed, kBrushNull);
+  usePen(dc.get(), 1, kRed, kPenNull);
   _VPoint tri[3] = {{1, 1}, {8, 1}, {1, 8}};
   EXPECT_EQ(dc_polygon(dc.get(), tri, 3, 255), 0);
 
   // A filled polygon in the brush colour, outlined by a 1-pixel pen.
-  tagBrushObj* brush = brush_create(0xFF00FF00, kBrushSolid);
-  tagPenObj* pen = pen_create(1, kRed, kPenSolid);
-  dc_select_brush(dc.get(), brush);
-  dc_select_pen(dc.get(), pen);
-  brush_free(brush);
-  pen_free(pen);
+  useBrush(dc.get(), 0xFF00FF00);
+  usePen(dc.get(), 1, kRed);
   EXPECT_EQ(dc_polygon(dc.get(), tri, 3, 255), 1);
   EXPECT_EQ(px(dc.get(), 2, 3), 0xFF00FF00u);
   EXPECT_EQ(px(dc.get(), 4, 1), kRed);
@@ -247,12 +237,8 @@ TEST(RasterEllipse, FillsOutlinesAndRefusesDegenerateBoxes) {
   auto dc = makeDc(40, 40, kBlack);
   EXPECT_EQ(dc_ellipse(dc.get(), 5, 5, 6, 30, 255), 0);
   EXPECT_EQ(dc_ellipse(nullptr, 0, 0, 10, 10, 255), 0);
-  tagBrushObj* brush = brush_create(0xFF00FF00, kBrushSolid);
-  tagPenObj* pen = pen_create(2, kRed, kPenSolid);
-  dc_select_brush(dc.get(), brush);
-  dc_select_pen(dc.get(), pen);
-  brush_free(brush);
-  pen_free(pen);
+  useBrush(dc.get(), 0xFF00FF00);
+  usePen(dc.get(), 2, kRed);
   EXPECT_EQ(dc_ellipse(dc.get(), 30, 30, 10, 10, 255), 1);  // a reversed box works too
   EXPECT_EQ(px(dc.get(), 20, 20), 0xFF00FF00u);
   EXPECT_EQ(px(dc.get(), 29, 20), kRed);

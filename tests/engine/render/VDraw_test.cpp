@@ -9,7 +9,7 @@
 #include <fstream>
 #include <vector>
 
-#include "tests/engine/render/ImageFixtures.h"
+#include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
 

@@ -2,7 +2,6 @@
 // snapshots of view trees, checked pixel by pixel.
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UIControl.h"
+#include "tools/imagefixtures/ImageFixtures.h"
 
 namespace {
 
@@ -49,31 +49,10 @@ struct TempDir {
 
 NSData jpegBytes(int w, int h, unsigned char r, unsigned char g, unsigned char b)
 {
-    jpeg_compress_struct info;
-    jpeg_error_mgr err;
-    info.err = jpeg_std_error(&err);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = static_cast<JDIMENSION>(w);
-    info.image_height = static_cast<JDIMENSION>(h);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<size_t>(w) * 3);
-    for (int x = 0; x < w; ++x) row[x * 3] = r, row[x * 3 + 1] = g, row[x * 3 + 2] = b;
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&info, &p, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    NSData data(out, out + size);
-    std::free(out);
-    return data;
+    imagefixtures::JpegSpec spec;
+    spec.width = w;
+    spec.height = h;
+    return imagefixtures::uniformJpeg(spec, {r, g, b});
 }
 
 std::shared_ptr<UIImage> solidImage(CGSize size, const std::shared_ptr<UIColor>& color)
