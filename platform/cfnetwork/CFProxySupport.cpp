@@ -3,13 +3,26 @@
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <duktape.h>
+#include <fcntl.h>
 #include <netdb.h>
+#include <poll.h>
+#include <signal.h>
 #include <strings.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <ctime>
 #include <sstream>
+
+#include "platform/foundation/NSClock.h"
+#include "platform/foundation/NSLog.h"
 
 namespace {
 
@@ -45,7 +58,12 @@ std::string trim(const std::string& s)
 
 // ---- PAC ---------------------------------------------------------------------------
 
-// The PAC helpers that need the network are C; the rest is JavaScript.
+// A script gets this long to answer; one that runs longer (an endless loop)
+// is stopped and gives no proxy information.
+constexpr std::chrono::seconds kPACTimeout{5};
+
+// The PAC helpers that need the network or the clock are C; the rest is
+// JavaScript.
 const char* const kPACHelpers = R"JS(
 function isPlainHostName(host) { return host.indexOf('.') < 0; }
 function dnsDomainIs(host, domain) {
@@ -67,6 +85,74 @@ function isInNet(host, pattern, mask) {
 function shExpMatch(str, shexp) {
     var re = shexp.replace(/[.+^${}()|[\]\\]/g, '\\$&').replace(/\*/g, '.*').replace(/\?/g, '.');
     return new RegExp('^' + re + '$').test(str);
+}
+var __pacDays = ['SUN', 'MON', 'TUE', 'WED', 'THU', 'FRI', 'SAT'];
+var __pacMonths = ['JAN', 'FEB', 'MAR', 'APR', 'MAY', 'JUN', 'JUL', 'AUG', 'SEP', 'OCT', 'NOV', 'DEC'];
+// The arguments of a date helper without a trailing "GMT", and now in local
+// time or, with "GMT", in UTC: [year, month 0-11, day, weekday 0-6 from
+// Sunday, hour, minute, second].
+function __pacArguments(args) {
+    var list = Array.prototype.slice.call(args);
+    var gmt = list.length > 0 && list[list.length - 1] === 'GMT';
+    if (gmt) list.pop();
+    return { list: list, now: __pacNow(gmt) };
+}
+function __pacWhole(value, low, high) { return typeof value == 'number' && value % 1 == 0 && value >= low && value <= high; }
+// Whether value lies from start to end, both included; a start after the end
+// wraps around (FRI to MON, DEC to FEB, 22 h to 6 h).
+function __pacWithin(value, start, end) {
+    return start <= end ? start <= value && value <= end : value >= start || value <= end;
+}
+function weekdayRange() {
+    var a = __pacArguments(arguments);
+    if (a.list.length < 1 || a.list.length > 2) return false;
+    var start = __pacDays.indexOf(a.list[0]), end = __pacDays.indexOf(a.list[a.list.length - 1]);
+    return start >= 0 && end >= 0 && __pacWithin(a.now[3], start, end);
+}
+// One end of a date range (day, month, year or their ordered combinations) as
+// the fields it names ('d', 'm', 'y') and a number that orders like the date;
+// null when the arguments form no date.
+function __pacDate(parts, now) {
+    var kinds = '', value = { y: 0, m: 0, d: 0 }, at = { y: 0, m: 0, d: 0 };
+    for (var i = 0; i < parts.length; i++) {
+        var p = parts[i], kind = typeof p == 'string' ? 'm' : p > 31 ? 'y' : 'd';
+        var v = kind == 'm' ? __pacMonths.indexOf(p) : p;
+        if (kind == 'm' ? v < 0 : !__pacWhole(p, 1, 1e6)) return null;
+        kinds += kind;
+        value[kind] = v;
+        at[kind] = now[{ y: 0, m: 1, d: 2 }[kind]];
+    }
+    if (['d', 'm', 'y', 'dm', 'my', 'dmy'].indexOf(kinds) < 0) return null;
+    return { kinds: kinds, value: (value.y * 12 + value.m) * 32 + value.d, now: (at.y * 12 + at.m) * 32 + at.d };
+}
+function dateRange() {
+    var a = __pacArguments(arguments), n = a.list.length;
+    if (n != 1 && n != 2 && n != 4 && n != 6) return false;
+    var half = n == 1 ? 1 : n / 2;
+    var start = __pacDate(a.list.slice(0, half), a.now), end = __pacDate(a.list.slice(n - half), a.now);
+    if (!start || !end || start.kinds != end.kinds) return false;
+    if (start.kinds.indexOf('y') >= 0 && start.value > end.value) return false;  // years do not wrap
+    return __pacWithin(start.now, start.value, end.value);
+}
+// timeRange(hour), (hour1, hour2), (h1, m1, h2, m2), (h1, m1, s1, h2, m2, s2):
+// from the start up to, not including, the end; one hour alone is that hour.
+function timeRange() {
+    var a = __pacArguments(arguments), n = a.list.length, day = 24 * 3600;
+    if (n != 1 && n != 2 && n != 4 && n != 6) return false;
+    var half = n == 1 ? 1 : n / 2;
+    function seconds(parts) {
+        var s = 0;
+        for (var i = 0; i < 3; i++) {
+            var p = i < parts.length ? parts[i] : 0;
+            if (!__pacWhole(p, 0, i == 0 ? 23 : 59)) return -1;
+            s = s * 60 + p;
+        }
+        return s;
+    }
+    var start = seconds(a.list.slice(0, half)), end = n == 1 ? start + 3600 : seconds(a.list.slice(half));
+    if (start < 0 || end < 0) return false;
+    var now = (a.now[4] * 60 + a.now[5]) * 60 + a.now[6];
+    return __pacWithin(now, start, (end + day - 1) % day);
 }
 )JS";
 
@@ -99,6 +185,150 @@ duk_ret_t myIpAddress(duk_context* ctx)
     std::string ip = gethostname(name, sizeof name - 1) == 0 ? resolveIPv4(name) : std::string();
     duk_push_string(ctx, ip.empty() ? "127.0.0.1" : ip.c_str());
     return 1;
+}
+
+// Now as the date helpers see it, in local time and in UTC: year, month
+// (0-11), day of the month, weekday (0 is Sunday), hour, minute, second.
+using PACTime = std::array<int, 7>;
+struct PACNow {
+    PACTime local, gmt;
+};
+
+PACNow pacNow()
+{
+    time_t t = static_cast<time_t>(std::floor(NSClock::timeIntervalSince1970()));
+    tm local{}, gmt{};
+    localtime_r(&t, &local);
+    gmtime_r(&t, &gmt);
+    auto fields = [](const tm& x) { return PACTime{x.tm_year + 1900, x.tm_mon, x.tm_mday, x.tm_wday, x.tm_hour, x.tm_min, x.tm_sec}; };
+    return {fields(local), fields(gmt)};
+}
+
+// __pacNow(gmt): the fields of now (from the heap stash) as an array.
+duk_ret_t pacNowFunction(duk_context* ctx)
+{
+    bool gmt = duk_to_boolean(ctx, 0);
+    duk_push_heap_stash(ctx);
+    duk_get_prop_string(ctx, -1, "now");
+    const auto* now = static_cast<const PACNow*>(duk_get_pointer(ctx, -1));
+    const PACTime& fields = gmt ? now->gmt : now->local;
+    duk_idx_t array = duk_push_array(ctx);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        duk_push_int(ctx, fields[i]);
+        duk_put_prop_index(ctx, array, static_cast<duk_uarridx_t>(i));
+    }
+    return 1;
+}
+
+// What one evaluation gives: the text FindProxyForURL returned, or why there
+// is none.
+struct PACOutcome {
+    bool answered = false;
+    std::string text;
+};
+
+PACOutcome evaluatePAC(const std::string& script, const std::string& url, const std::string& host, const PACNow& now)
+{
+    std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), duk_destroy_heap);
+    duk_context* ctx = heap.get();
+    if (!ctx) return {false, "No JavaScript heap"};
+    duk_push_c_function(ctx, dnsResolve, 1);
+    duk_put_global_string(ctx, "dnsResolve");
+    duk_push_c_function(ctx, myIpAddress, 0);
+    duk_put_global_string(ctx, "myIpAddress");
+    duk_push_c_function(ctx, pacNowFunction, 1);
+    duk_put_global_string(ctx, "__pacNow");
+    duk_push_heap_stash(ctx);
+    duk_push_pointer(ctx, const_cast<PACNow*>(&now));
+    duk_put_prop_string(ctx, -2, "now");
+    duk_pop(ctx);
+    auto run = [&](const std::string& source) {
+        if (duk_peval_string(ctx, source.c_str()) != 0) return false;
+        duk_pop(ctx);
+        return true;
+    };
+    if (!run(kPACHelpers)) return {false, "PAC helpers did not load"};
+    if (!run(script)) return {false, std::string("Script error: ") + duk_safe_to_string(ctx, -1)};
+    if (!duk_get_global_string(ctx, "FindProxyForURL") || !duk_is_function(ctx, -1)) return {false, "No FindProxyForURL"};
+    duk_push_string(ctx, url.c_str());
+    duk_push_string(ctx, host.c_str());
+    if (duk_pcall(ctx, 2) != DUK_EXEC_SUCCESS) return {false, std::string("Script error: ") + duk_safe_to_string(ctx, -1)};
+    if (!duk_is_string(ctx, -1)) return {false, "FindProxyForURL gave no text"};
+    return {true, duk_get_string(ctx, -1)};
+}
+
+// The child's report on the pipe: the answer flag, the text's length, the text.
+void sendOutcome(int fd, const PACOutcome& outcome)
+{
+    auto length = static_cast<uint32_t>(outcome.text.size());
+    std::string message(1, outcome.answered ? '1' : '0');
+    message.append(reinterpret_cast<const char*>(&length), sizeof length);
+    message += outcome.text;
+    for (size_t sent = 0; sent < message.size();) {
+        ssize_t n = write(fd, message.data() + sent, message.size() - sent);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        sent += static_cast<size_t>(n);
+    }
+}
+
+// The report from the pipe, waiting at most until the deadline (real time:
+// a virtual clock must not stop the bound). Nothing when the child ran out of
+// time (timedOut) or ended without a complete report.
+std::optional<PACOutcome> receiveOutcome(int fd, std::chrono::steady_clock::time_point deadline, bool& timedOut)
+{
+    constexpr size_t header = 1 + sizeof(uint32_t);
+    std::string data;
+    for (;;) {
+        if (data.size() >= header) {
+            uint32_t length;
+            std::memcpy(&length, data.data() + 1, sizeof length);
+            if (data.size() >= header + length) return PACOutcome{data[0] == '1', data.substr(header, length)};
+        }
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        pollfd p{fd, POLLIN, 0};
+        int ready = left > 0 ? poll(&p, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0) timedOut = true;
+        if (ready <= 0) return std::nullopt;
+        char buffer[4096];
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return std::nullopt;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// Runs the evaluation in a child process, so that a script that never ends can
+// be stopped: duktape as built here has no execution time-out, and a thread
+// could not be stopped safely. The clock is read before the fork.
+PACOutcome evaluatePACBounded(const std::string& script, const std::string& url, const std::string& host)
+{
+    const PACNow now = pacNow();
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return {false, "Could not start the PAC evaluation"};
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        sendOutcome(fds[1], evaluatePAC(script, url, host, now));
+        _exit(0);  // no exit handlers or destructors of the parent's objects in the copy
+    }
+    close(fds[1]);
+    if (child < 0) {
+        close(fds[0]);
+        return {false, "Could not start the PAC evaluation"};
+    }
+    bool timedOut = false;
+    auto outcome = receiveOutcome(fds[0], std::chrono::steady_clock::now() + kPACTimeout, timedOut);
+    close(fds[0]);
+    if (!outcome) kill(child, SIGKILL);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (outcome) return *outcome;
+    if (!timedOut) return {false, "PAC evaluation ended abnormally"};
+    NX_LOG("PAC script did not finish within %d s; no proxy information for %s", static_cast<int>(kPACTimeout.count()),
+           url.c_str());
+    return {false, "PAC script timed out"};
 }
 
 std::vector<CFStreamProxy> parsePACAnswer(const std::string& answer, bool https)
@@ -224,24 +454,7 @@ std::optional<std::vector<CFStreamProxy>> CFNetworkCopyProxiesForAutoConfigurati
         return std::nullopt;
     };
     if (script.isNil() || !url) return fail("No script or URL");
-    std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), duk_destroy_heap);
-    duk_context* ctx = heap.get();
-    if (!ctx) return fail("No JavaScript heap");
-    duk_push_c_function(ctx, dnsResolve, 1);
-    duk_put_global_string(ctx, "dnsResolve");
-    duk_push_c_function(ctx, myIpAddress, 0);
-    duk_put_global_string(ctx, "myIpAddress");
-    auto run = [&](const std::string& source) {
-        if (duk_peval_string(ctx, source.c_str()) != 0) return false;
-        duk_pop(ctx);
-        return true;
-    };
-    if (!run(kPACHelpers)) return fail("PAC helpers did not load");
-    if (!run(script.str())) return fail(std::string("Script error: ") + duk_safe_to_string(ctx, -1));
-    if (!duk_get_global_string(ctx, "FindProxyForURL") || !duk_is_function(ctx, -1)) return fail("No FindProxyForURL");
-    duk_push_string(ctx, url->absoluteString().UTF8String());
-    duk_push_string(ctx, url->host().isNil() ? "" : url->host().UTF8String());
-    if (duk_pcall(ctx, 2) != DUK_EXEC_SUCCESS) return fail(std::string("Script error: ") + duk_safe_to_string(ctx, -1));
-    if (!duk_is_string(ctx, -1)) return fail("FindProxyForURL gave no text");
-    return parsePACAnswer(duk_get_string(ctx, -1), url->scheme().lowercaseString() == "https");
+    PACOutcome outcome = evaluatePACBounded(script.str(), url->absoluteString().str(), url->host().isNil() ? "" : url->host().str());
+    if (!outcome.answered) return fail(outcome.text);
+    return parsePACAnswer(outcome.text, url->scheme().lowercaseString() == "https");
 }

@@ -31,7 +31,10 @@ NSString CFNetworkCopyAutoConfigurationScript(const std::shared_ptr<NSURL>& scri
 
 // Runs the script's FindProxyForURL(url, host) and turns its answer
 // ("PROXY h:p; SOCKS h:p; DIRECT") into proxies in order; nothing (and the
-// error) when the script does not compile, throws or has no such function.
+// error) when the script does not compile, throws, has no such function or
+// does not answer within 5 s (real time; the script runs in a child process
+// that is then killed, and the time-out is logged). The date helpers
+// (weekdayRange, dateRange, timeRange) read now from NSClock.
 std::optional<std::vector<CFStreamProxy>> CFNetworkCopyProxiesForAutoConfigurationScript(const NSString& script,
                                                                                         const std::shared_ptr<NSURL>& url,
                                                                                         std::shared_ptr<NSError>* error);

@@ -1,8 +1,14 @@
 #include "platform/cfnetwork/CFProxySupport.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
+
+#include "platform/foundation/NSClock.h"
+#include "platform/foundation/NSLog.h"
 
 namespace {
 
@@ -24,7 +30,158 @@ std::string pac(const std::string& body, const std::string& url = "http://www.ex
     return list ? describe(*list) : "error";
 }
 
+// Whether the PAC expression holds; "error" when the script fails.
+std::string holds(const std::string& expression)
+{
+    std::string answer = pac("return (" + expression + ") ? 'PROXY yes.test:1' : 'DIRECT';");
+    return answer == "DIRECT" ? "false" : answer == "kCFProxyTypeHTTP yes.test:1" ? "true" : answer;
+}
+
 }  // namespace
+
+TEST(CFProxySupport, PACDateHelpersReadTheProjectClock)
+{
+    // Local time is 8 hours ahead of UTC, so the two differ in hour and, at the
+    // second instant, in weekday, day, month and year.
+    const char* previousTZ = std::getenv("TZ");
+    std::string savedTZ = previousTZ ? previousTZ : "";
+    setenv("TZ", "CST-8", 1);
+    tzset();
+    struct Case {
+        const char* expression;
+        bool expected;
+    };
+    // Friday 2024-03-15 18:30:45 local, 10:30:45 UTC.
+    const Case friday[] = {
+        {"weekdayRange('FRI')", true},
+        {"weekdayRange('THU')", false},
+        {"weekdayRange('MON', 'FRI')", true},
+        {"weekdayRange('THU', 'MON')", true},
+        {"weekdayRange('SAT', 'THU')", false},
+        {"weekdayRange('FRI', 'GMT')", true},
+        {"weekdayRange('XYZ')", false},
+        {"weekdayRange()", false},
+        {"weekdayRange('MON', 'TUE', 'WED')", false},
+        {"dateRange(15)", true},
+        {"dateRange(16)", false},
+        {"dateRange('MAR')", true},
+        {"dateRange(2024)", true},
+        {"dateRange(2023)", false},
+        {"dateRange(10, 20)", true},
+        {"dateRange(20, 10)", false},
+        {"dateRange(20, 16)", true},
+        {"dateRange('FEB', 'APR')", true},
+        {"dateRange('NOV', 'FEB')", false},
+        {"dateRange('NOV', 'MAR')", true},
+        {"dateRange(2020, 2024)", true},
+        {"dateRange(2025, 2020)", false},
+        {"dateRange(1, 'MAR', 15, 'MAR')", true},
+        {"dateRange(16, 'MAR', 1, 'APR')", false},
+        {"dateRange(1, 'DEC', 15, 'MAR')", true},
+        {"dateRange('MAR', 2024, 'APR', 2024)", true},
+        {"dateRange('APR', 2023, 'FEB', 2024)", false},
+        {"dateRange(15, 'MAR', 2024, 15, 'MAR', 2024)", true},
+        {"dateRange(1, 'JAN', 2024, 31, 'DEC', 2024)", true},
+        {"dateRange(16, 'MAR', 2024, 1, 'JAN', 2025)", false},
+        {"dateRange(16, 'MAR', 2024, 14, 'MAR', 2024)", false},
+        {"dateRange(1, 'MAR', 2024)", false},
+        {"dateRange('MAR', 15)", false},
+        {"dateRange(15, 2024, 16, 2024)", false},
+        {"dateRange(0)", false},
+        {"dateRange('XYZ')", false},
+        {"dateRange()", false},
+        {"timeRange(18)", true},
+        {"timeRange(19)", false},
+        {"timeRange(10, 'GMT')", true},
+        {"timeRange(18, 19)", true},
+        {"timeRange(17, 18)", false},
+        {"timeRange(18, 6)", true},
+        {"timeRange(22, 6)", false},
+        {"timeRange(12, 12)", true},
+        {"timeRange(18, 30, 18, 31)", true},
+        {"timeRange(18, 31, 19, 0)", false},
+        {"timeRange(18, 30, 45, 18, 30, 46)", true},
+        {"timeRange(18, 30, 0, 18, 30, 45)", false},
+        {"timeRange(18, 30, 46, 18, 31, 0)", false},
+        {"timeRange(24)", false},
+        {"timeRange(18, 60, 19, 0)", false},
+        {"timeRange(1, 2, 3)", false},
+        {"timeRange()", false},
+    };
+    // Tuesday 2024-12-31 20:00:00 UTC, Wednesday 2025-01-01 04:00:00 local.
+    const Case newYear[] = {
+        {"weekdayRange('WED')", true},
+        {"weekdayRange('WED', 'GMT')", false},
+        {"weekdayRange('TUE', 'GMT')", true},
+        {"weekdayRange('SAT', 'TUE', 'GMT')", true},
+        {"weekdayRange('SAT', 'TUE')", false},
+        {"dateRange(2025)", true},
+        {"dateRange(2025, 'GMT')", false},
+        {"dateRange(2024, 'GMT')", true},
+        {"dateRange('JAN')", true},
+        {"dateRange('DEC', 'JAN')", true},
+        {"dateRange('DEC', 'JAN', 'GMT')", true},
+        {"dateRange(1, 1)", true},
+        {"dateRange(1, 1, 'GMT')", false},
+        {"dateRange(31, 'DEC', 2024, 31, 'DEC', 2024, 'GMT')", true},
+        {"dateRange(31, 'DEC', 2024, 31, 'DEC', 2024)", false},
+        {"timeRange(22, 6)", true},
+        {"timeRange(22, 6, 'GMT')", false},
+        {"timeRange(20, 'GMT')", true},
+        {"timeRange(0, 0, 0, 4, 0, 0)", false},
+        {"timeRange(4, 0, 0, 4, 0, 1)", true},
+    };
+    const std::pair<NSTimeInterval, const Case*> instants[] = {{1710498645, friday}, {1735675200, newYear}};
+    const size_t counts[] = {std::size(friday), std::size(newYear)};
+    for (size_t i = 0; i < std::size(instants); ++i) {
+        NSClock::useVirtualClock(instants[i].first);
+        for (size_t j = 0; j < counts[i]; ++j) {
+            SCOPED_TRACE(std::to_string(instants[i].first) + ": " + instants[i].second[j].expression);
+            EXPECT_EQ(holds(instants[i].second[j].expression), instants[i].second[j].expected ? "true" : "false");
+        }
+    }
+    // Time moves with the virtual clock: 18:30:45 plus 30 minutes is 19:00:45.
+    NSClock::useVirtualClock(1710498645);
+    NSClock::advance(30 * 60);
+    EXPECT_EQ(holds("timeRange(19) && !timeRange(18)"), "true");
+    NSClock::useRealClock();
+    if (previousTZ) setenv("TZ", savedTZ.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+}
+
+TEST(CFProxySupport, PACEvaluationIsBoundedInRealTime)
+{
+    // The bound keeps real time even when the project's clock stands still.
+    NSClock::useVirtualClock(1710498645);
+    std::vector<std::string> logged;
+    auto previous = nxlog::setSink([&](const std::string& line) { logged.push_back(line); });
+    std::shared_ptr<NSError> error;
+    auto url = NSURL::URLWithString("http://a.test/");
+    EXPECT_FALSE(CFNetworkCopyProxiesForAutoConfigurationScript("function FindProxyForURL(u, h) { for (;;) {} }", url, &error));
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->localizedDescription(), "PAC script timed out");
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("PAC script did not finish within 5 s"), std::string::npos) << logged[0];
+    // The stopped evaluation leaves no process behind.
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    // A script that loops while it loads is stopped the same way.
+    EXPECT_FALSE(CFNetworkCopyProxiesForAutoConfigurationScript("while (true) {}", url, nullptr));
+    nxlog::setSink(previous);
+    NSClock::useRealClock();
+
+    // Well-behaved scripts are unaffected, also with an answer larger than a
+    // pipe holds at once.
+    EXPECT_EQ(pac("return 'PROXY p.test:3128; DIRECT';"), "kCFProxyTypeHTTP p.test:3128; DIRECT");
+    auto many = CFNetworkCopyProxiesForAutoConfigurationScript(
+        "function FindProxyForURL(u, h) { var s = []; for (var i = 0; i < 20000; i++) s.push('PROXY p' + i + '.test:1'); return s.join('; '); }", url,
+        nullptr);
+    ASSERT_TRUE(many);
+    ASSERT_EQ(many->size(), 20000u);
+    EXPECT_EQ(many->back().host, "p19999.test");
+}
 
 TEST(CFProxySupport, PACHelpersAndAnswers)
 {
