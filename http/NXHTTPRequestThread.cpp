@@ -8,6 +8,7 @@
 
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
 
 namespace {
 
@@ -20,6 +21,18 @@ bool gShouldUpdateIndicator = true;
 // Every show moves it on, so a hide planned before that show does nothing.
 unsigned long gIndicatorGeneration = 0;
 std::atomic<bool> gIndicatorVisible{false};
+
+// On the main thread only. One hide is planned at a time: a newer one
+// replaces it, so a run of requests leaves no pile of timers behind.
+void planIndicatorHide(unsigned long generation)
+{
+    static auto* planned = new std::shared_ptr<NSTimer>;  // outlives the run loops at exit
+    if (*planned) (*planned)->invalidate();
+    *planned = NSTimer::scheduledTimerWithTimeInterval(kHideIndicatorDelay, false, [generation](NSTimer&) {
+        std::lock_guard l(gActivityLock);
+        if (generation == gIndicatorGeneration && gScheduledStreamCount == 0) NXHTTPRequest::hideNetworkActivityIndicator();
+    });
+}
 
 }  // namespace
 
@@ -98,10 +111,6 @@ void NXHTTPRequest::streamUnscheduled()
     // The hide runs on the main run loop, which outlives the worker threads
     // of synchronous requests.
     unsigned long generation = gIndicatorGeneration;
-    NSRunLoop::mainRunLoop()->performBlock([generation] {
-        NSTimer::scheduledTimerWithTimeInterval(kHideIndicatorDelay, false, [generation](NSTimer&) {
-            std::lock_guard l(gActivityLock);
-            if (generation == gIndicatorGeneration && gScheduledStreamCount == 0) hideNetworkActivityIndicator();
-        });
-    });
+    if (NSThread::isMainThread()) planIndicatorHide(generation);
+    else NSRunLoop::mainRunLoop()->performBlock([generation] { planIndicatorHide(generation); });
 }

@@ -18,13 +18,17 @@ namespace {
 NSString mainResourcePath()
 {
     if (const char* dir = std::getenv("NX_RESOURCE_DIR"); dir && *dir) return NSString(dir);
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        fs::path beside = exe.parent_path() / "resources";
-        if (fs::is_directory(beside, ec)) return NSString(beside.string());
-    }
-    return NSString(NX_SOURCE_DIR "/resources");
+    // The program does not move while it runs: look beside it once.
+    static const NSString found = [] {
+        std::error_code ec;
+        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+        if (!ec) {
+            fs::path beside = exe.parent_path() / "resources";
+            if (fs::is_directory(beside, ec)) return NSString(beside.string());
+        }
+        return NSString(NX_SOURCE_DIR "/resources");
+    }();
+    return found;
 }
 
 // A reader of the strings-table syntax over UTF-8 text.
@@ -200,7 +204,12 @@ NSString NSBundle::localizedStringForKey(const NSString& key, const NSString& va
     return value.isNil() || value.str().empty() ? key : value;
 }
 
-PlistValue NSBundle::infoDictionary() const { return PlistValue::dictionaryWithContentsOfFile(pathForResource("Info", "plist")); }
+PlistValue NSBundle::infoDictionary() const
+{
+    std::lock_guard lock(mutex_);
+    if (!info_) info_ = PlistValue::dictionaryWithContentsOfFile(pathForResource("Info", "plist"));
+    return *info_;
+}
 
 NSString NSLocalizedString(const NSString& key, const NSString&)
 {

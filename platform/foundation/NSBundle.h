@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/foundation/NSPropertyList.h"
 
@@ -36,6 +37,7 @@ private:
     const NSString path_;
     mutable std::mutex mutex_;
     mutable std::map<NSString, std::map<NSString, NSString>> tables_;  // read on first use
+    mutable std::optional<PlistValue> info_;                           // read on first use
 };
 
 // The main bundle's text for key in the default table; the key when absent.

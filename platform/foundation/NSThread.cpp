@@ -52,7 +52,9 @@ void joinAll(std::vector<std::thread>& threads)
 bool NSThread::isMainThread()
 {
     // On Linux the first thread's id is the process id, whoever asks first.
-    return syscall(SYS_gettid) == getpid();
+    // A thread's answer never changes, so it is asked of the kernel once.
+    thread_local const bool isMain = syscall(SYS_gettid) == getpid();
+    return isMain;
 }
 
 std::shared_ptr<NSThread> NSThread::currentThread()
