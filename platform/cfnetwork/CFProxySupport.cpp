@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <strings.h>
 #include <sys/wait.h>
@@ -169,10 +170,74 @@ std::string resolveIPv4(const char* host)
     return text;
 }
 
+// Writes all of the bytes; false when the other end is gone.
+bool writeAll(int fd, const std::string& bytes)
+{
+    for (size_t sent = 0; sent < bytes.size();) {
+        ssize_t n = write(fd, bytes.data() + sent, bytes.size() - sent);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads exactly count bytes, waiting at most until the deadline (real time).
+// False on time-out (timedOut set), end of stream or error.
+bool readExactly(int fd, size_t count, std::string& into, std::chrono::steady_clock::time_point deadline,
+                 bool* timedOut = nullptr)
+{
+    into.clear();
+    while (into.size() < count) {
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        pollfd p{fd, POLLIN, 0};
+        int ready = left > 0 ? poll(&p, 1, static_cast<int>(left)) : 0;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0 && timedOut) *timedOut = true;
+        if (ready <= 0) return false;
+        char buffer[4096];
+        ssize_t n = read(fd, buffer, std::min(sizeof buffer, count - into.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        into.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// One message between the evaluating child and its parent: a kind byte, the
+// payload's length and the payload.
+std::string frame(char kind, const std::string& payload)
+{
+    auto length = static_cast<uint32_t>(payload.size());
+    std::string message(1, kind);
+    message.append(reinterpret_cast<const char*>(&length), sizeof length);
+    return message + payload;
+}
+
+constexpr size_t kFrameHeader = 1 + sizeof(uint32_t);
+
+// The evaluating child's line to its parent; -1 when evaluating in-process.
+int gParentChannel = -1;
+
+// Name look-ups of a forked evaluation are made by the parent: the child is a
+// copy of a process with many threads, and the resolver's locks may have been
+// held by one of them at the fork.
+std::string resolveForScript(const char* host)
+{
+    if (gParentChannel < 0) return resolveIPv4(host);
+    std::string answer;
+    auto forever = std::chrono::steady_clock::time_point::max();
+    if (!writeAll(gParentChannel, frame('R', host)) || !readExactly(gParentChannel, kFrameHeader, answer, forever))
+        return {};
+    uint32_t length;
+    std::memcpy(&length, answer.data() + 1, sizeof length);
+    return readExactly(gParentChannel, length, answer, forever) ? answer : std::string();
+}
+
 // dnsResolve(host): the host's IPv4 address, or null.
 duk_ret_t dnsResolve(duk_context* ctx)
 {
-    std::string ip = resolveIPv4(duk_require_string(ctx, 0));
+    std::string ip = resolveForScript(duk_require_string(ctx, 0));
     if (ip.empty()) duk_push_null(ctx);
     else duk_push_string(ctx, ip.c_str());
     return 1;
@@ -182,7 +247,7 @@ duk_ret_t dnsResolve(duk_context* ctx)
 duk_ret_t myIpAddress(duk_context* ctx)
 {
     char name[256] = {};
-    std::string ip = gethostname(name, sizeof name - 1) == 0 ? resolveIPv4(name) : std::string();
+    std::string ip = gethostname(name, sizeof name - 1) == 0 ? resolveForScript(name) : std::string();
     duk_push_string(ctx, ip.empty() ? "127.0.0.1" : ip.c_str());
     return 1;
 }
@@ -257,60 +322,42 @@ PACOutcome evaluatePAC(const std::string& script, const std::string& url, const 
     return {true, duk_get_string(ctx, -1)};
 }
 
-// The child's report on the pipe: the answer flag, the text's length, the text.
-void sendOutcome(int fd, const PACOutcome& outcome)
+// The child's report: the answer flag and the text.
+std::string outcomeMessage(const PACOutcome& outcome)
 {
-    auto length = static_cast<uint32_t>(outcome.text.size());
-    std::string message(1, outcome.answered ? '1' : '0');
-    message.append(reinterpret_cast<const char*>(&length), sizeof length);
-    message += outcome.text;
-    for (size_t sent = 0; sent < message.size();) {
-        ssize_t n = write(fd, message.data() + sent, message.size() - sent);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        sent += static_cast<size_t>(n);
-    }
+    return frame('O', std::string(1, outcome.answered ? '1' : '0') + outcome.text);
 }
 
-// The report from the pipe, waiting at most until the deadline (real time:
-// a virtual clock must not stop the bound). Nothing when the child ran out of
-// time (timedOut) or ended without a complete report.
-std::optional<PACOutcome> receiveOutcome(int fd, std::chrono::steady_clock::time_point deadline, bool& timedOut)
+// Serves the child's name look-ups until its report arrives, waiting at most
+// until the deadline (real time: a virtual clock must not stop the bound).
+// Nothing when the child ran out of time (timedOut) or ended without a report.
+std::optional<PACOutcome> serveChild(int fd, std::chrono::steady_clock::time_point deadline, bool& timedOut)
 {
-    constexpr size_t header = 1 + sizeof(uint32_t);
-    std::string data;
     for (;;) {
-        if (data.size() >= header) {
-            uint32_t length;
-            std::memcpy(&length, data.data() + 1, sizeof length);
-            if (data.size() >= header + length) return PACOutcome{data[0] == '1', data.substr(header, length)};
-        }
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        pollfd p{fd, POLLIN, 0};
-        int ready = left > 0 ? poll(&p, 1, static_cast<int>(left)) : 0;
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready == 0) timedOut = true;
-        if (ready <= 0) return std::nullopt;
-        char buffer[4096];
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return std::nullopt;
-        data.append(buffer, static_cast<size_t>(n));
+        std::string header, payload;
+        if (!readExactly(fd, kFrameHeader, header, deadline, &timedOut)) return std::nullopt;
+        uint32_t length;
+        std::memcpy(&length, header.data() + 1, sizeof length);
+        if (!readExactly(fd, length, payload, deadline, &timedOut)) return std::nullopt;
+        if (header[0] == 'O' && !payload.empty()) return PACOutcome{payload[0] == '1', payload.substr(1)};
+        if (header[0] != 'R' || !writeAll(fd, frame('A', resolveIPv4(payload.c_str())))) return std::nullopt;
     }
 }
 
 // Runs the evaluation in a child process, so that a script that never ends can
 // be stopped: duktape as built here has no execution time-out, and a thread
-// could not be stopped safely. The clock is read before the fork.
+// could not be stopped safely. The clock is read before the fork; the child
+// asks its parent for name look-ups.
 PACOutcome evaluatePACBounded(const std::string& script, const std::string& url, const std::string& host)
 {
     const PACNow now = pacNow();
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return {false, "Could not start the PAC evaluation"};
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return {false, "Could not start the PAC evaluation"};
     pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
-        sendOutcome(fds[1], evaluatePAC(script, url, host, now));
+        gParentChannel = fds[1];
+        writeAll(fds[1], outcomeMessage(evaluatePAC(script, url, host, now)));
         _exit(0);  // no exit handlers or destructors of the parent's objects in the copy
     }
     close(fds[1]);
@@ -319,7 +366,7 @@ PACOutcome evaluatePACBounded(const std::string& script, const std::string& url,
         return {false, "Could not start the PAC evaluation"};
     }
     bool timedOut = false;
-    auto outcome = receiveOutcome(fds[0], std::chrono::steady_clock::now() + kPACTimeout, timedOut);
+    auto outcome = serveChild(fds[0], std::chrono::steady_clock::now() + kPACTimeout, timedOut);
     close(fds[0]);
     if (!outcome) kill(child, SIGKILL);
     while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
