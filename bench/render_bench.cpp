@@ -272,18 +272,18 @@ std::vector<uint8_t> tileRgb() {
 }
 
 std::vector<uint8_t> pngTile() {
-  imagefixtures::PngSpec spec;
-  spec.width = kTile;
-  spec.height = kTile;
-  return imagefixtures::makePng(spec, tileRgb());
+  imagefixtures::PngLayout layout;
+  layout.width = kTile;
+  layout.height = kTile;
+  return imagefixtures::makePng(layout, tileRgb());
 }
 
 std::vector<uint8_t> jpegTile() {
-  imagefixtures::JpegSpec spec;
-  spec.width = kTile;
-  spec.height = kTile;
-  spec.quality = 80;
-  return imagefixtures::makeJpeg(spec, tileRgb());
+  imagefixtures::JpegLayout layout;
+  layout.width = kTile;
+  layout.height = kTile;
+  layout.quality = 80;
+  return imagefixtures::makeJpeg(layout, tileRgb());
 }
 
 void BM_PngDecode_Ours(benchmark::State& state) {

@@ -399,7 +399,7 @@ std::ostream& operator<<(std::ostream& os, const NSString& s)
 namespace nsformat {
 namespace {
 
-struct Spec {
+struct Directive {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -445,24 +445,24 @@ std::string asText(const Arg& a)
     return "(null)";
 }
 
-// Pads a text to the width the spec asks; widths count characters, not bytes.
-std::string pad(std::string text, const Spec& spec)
+// Pads a text to the width the directive asks; widths count characters, not bytes.
+std::string pad(std::string text, const Directive& directive)
 {
-    if (spec.precision >= 0 && spec.conversion == 's' && text.size() > static_cast<size_t>(spec.precision))
-        text.resize(static_cast<size_t>(spec.precision));
+    if (directive.precision >= 0 && directive.conversion == 's' && text.size() > static_cast<size_t>(directive.precision))
+        text.resize(static_cast<size_t>(directive.precision));
     long chars = static_cast<long>(NSString(text).length());
-    if (spec.width > chars) {
-        std::string fill(static_cast<size_t>(spec.width - chars), ' ');
-        text = spec.flags.find('-') != std::string::npos ? text + fill : fill + text;
+    if (directive.width > chars) {
+        std::string fill(static_cast<size_t>(directive.width - chars), ' ');
+        text = directive.flags.find('-') != std::string::npos ? text + fill : fill + text;
     }
     return text;
 }
 
-std::string cFormat(const Spec& spec, const char* lengthAndConversion)
+std::string cFormat(const Directive& directive, const char* lengthAndConversion)
 {
-    std::string f = "%" + spec.flags;
-    if (spec.width >= 0) f += std::to_string(spec.width);
-    if (spec.precision >= 0) f += "." + std::to_string(spec.precision);
+    std::string f = "%" + directive.flags;
+    if (directive.width >= 0) f += std::to_string(directive.width);
+    if (directive.precision >= 0) f += "." + std::to_string(directive.precision);
     return f + lengthAndConversion;
 }
 
@@ -479,19 +479,19 @@ std::string printC(const std::string& f, T value)
     return big;
 }
 
-std::string render(const Spec& spec, const Arg& a)
+std::string render(const Directive& directive, const Arg& a)
 {
-    switch (spec.conversion) {
+    switch (directive.conversion) {
     case '@':
     case 's':
     case 'S':
-        return pad(asText(a), spec);
+        return pad(asText(a), directive);
     case 'd':
     case 'i': {
         long long v = asSigned(a);
         // Without a length modifier these print the 32-bit value, as the original.
-        if (spec.length.empty()) v = static_cast<int>(static_cast<uint32_t>(v));
-        return printC(cFormat(spec, "lld"), v);
+        if (directive.length.empty()) v = static_cast<int>(static_cast<uint32_t>(v));
+        return printC(cFormat(directive, "lld"), v);
     }
     case 'u':
     case 'x':
@@ -499,14 +499,14 @@ std::string render(const Spec& spec, const Arg& a)
     case 'o': {
         unsigned long long v = asUnsigned(a);
         // Without a length modifier these print the 32-bit value, as the original.
-        if (spec.length.empty()) v &= 0xFFFFFFFFull;
-        const char conv[] = {'l', 'l', spec.conversion, '\0'};
-        return printC(cFormat(spec, conv), v);
+        if (directive.length.empty()) v &= 0xFFFFFFFFull;
+        const char conv[] = {'l', 'l', directive.conversion, '\0'};
+        return printC(cFormat(directive, conv), v);
     }
     case 'c':
     case 'C': {
         unichar c = static_cast<unichar>(asUnsigned(a));
-        return pad(NSString::stringWithCharacters(&c, 1).str(), spec);
+        return pad(NSString::stringWithCharacters(&c, 1).str(), directive);
     }
     case 'f':
     case 'F':
@@ -514,13 +514,13 @@ std::string render(const Spec& spec, const Arg& a)
     case 'E':
     case 'g':
     case 'G': {
-        const char conv[] = {spec.conversion, '\0'};
-        return printC(cFormat(spec, conv), asDouble(a));
+        const char conv[] = {directive.conversion, '\0'};
+        return printC(cFormat(directive, conv), asDouble(a));
     }
     case 'p': {
         const void* p = nullptr;
         if (auto q = std::get_if<const void*>(&a)) p = *q;
-        return printC(cFormat(spec, "p"), p);
+        return printC(cFormat(directive, "p"), p);
     }
     default:
         return {};
@@ -547,40 +547,40 @@ std::string format(std::string_view fmt, const std::vector<Arg>& args)
             out += '%';
             continue;
         }
-        Spec spec;
+        Directive directive;
         while (i < fmt.size() && std::string_view("-+ #0'").find(fmt[i]) != std::string_view::npos)
-            spec.flags += fmt[i++];
+            directive.flags += fmt[i++];
         if (i < fmt.size() && fmt[i] == '*') {
-            spec.width = static_cast<int>(asSigned(take()));
-            if (spec.width < 0) spec.flags += '-', spec.width = -spec.width;
+            directive.width = static_cast<int>(asSigned(take()));
+            if (directive.width < 0) directive.flags += '-', directive.width = -directive.width;
             ++i;
         } else {
             for (; i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9'; ++i)
-                spec.width = std::min((spec.width < 0 ? 0 : spec.width) * 10 + (fmt[i] - '0'), 4096);
+                directive.width = std::min((directive.width < 0 ? 0 : directive.width) * 10 + (fmt[i] - '0'), 4096);
         }
         if (i < fmt.size() && fmt[i] == '.') {
             ++i;
-            spec.precision = 0;
+            directive.precision = 0;
             if (i < fmt.size() && fmt[i] == '*') {
-                spec.precision = static_cast<int>(std::max<long long>(asSigned(take()), 0));
+                directive.precision = static_cast<int>(std::max<long long>(asSigned(take()), 0));
                 ++i;
             } else {
                 for (; i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9'; ++i)
-                    spec.precision = std::min(spec.precision * 10 + (fmt[i] - '0'), 4096);
+                    directive.precision = std::min(directive.precision * 10 + (fmt[i] - '0'), 4096);
             }
         }
         while (i < fmt.size() && std::string_view("hlqLzjt").find(fmt[i]) != std::string_view::npos)
-            spec.length += fmt[i++];
+            directive.length += fmt[i++];
         if (i >= fmt.size()) break;
-        spec.conversion = fmt[i];
-        if (std::string_view("@sSdiuxXocCfFeEgGp").find(spec.conversion) == std::string_view::npos) {
+        directive.conversion = fmt[i];
+        if (std::string_view("@sSdiuxXocCfFeEgGp").find(directive.conversion) == std::string_view::npos) {
             // Not a conversion we know: keep the text as it stands.
             out += '%';
-            out += spec.flags;
-            out += spec.conversion;
+            out += directive.flags;
+            out += directive.conversion;
             continue;
         }
-        out += render(spec, take());
+        out += render(directive, take());
     }
     return out;
 }

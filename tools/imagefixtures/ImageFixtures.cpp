@@ -18,15 +18,15 @@ void pngFlush(png_structp) {}
 
 }  // namespace
 
-std::vector<uint8_t> makePng(const PngSpec& spec, const std::vector<uint8_t>& samples) {
+std::vector<uint8_t> makePng(const PngLayout& layout, const std::vector<uint8_t>& samples) {
   // Everything that owns memory exists before setjmp, so a longjmp back to it
   // skips no destructor.
   std::vector<uint8_t> out;
-  std::vector<png_color> palette(static_cast<size_t>(spec.paletteSize > 0 ? spec.paletteSize : 0));
+  std::vector<png_color> palette(static_cast<size_t>(layout.paletteSize > 0 ? layout.paletteSize : 0));
   for (size_t i = 0; i < palette.size(); ++i) {
     palette[i] = {static_cast<png_byte>(i * 10), static_cast<png_byte>(i * 20), static_cast<png_byte>(i * 30)};
   }
-  std::vector<png_bytep> rows(static_cast<size_t>(spec.height > 0 ? spec.height : 0));
+  std::vector<png_bytep> rows(static_cast<size_t>(layout.height > 0 ? layout.height : 0));
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info || setjmp(png_jmpbuf(png))) {
@@ -34,8 +34,8 @@ std::vector<uint8_t> makePng(const PngSpec& spec, const std::vector<uint8_t>& sa
     throw std::runtime_error("png write failed");
   }
   png_set_write_fn(png, &out, pngAppend, pngFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.bitDepth,
-               spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height), layout.bitDepth,
+               layout.colourType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (!palette.empty()) {
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
@@ -56,9 +56,9 @@ std::vector<uint8_t> makePng(const PngSpec& spec, const std::vector<uint8_t>& sa
   return out;
 }
 
-std::vector<uint8_t> makeJpeg(const JpegSpec& spec, const std::vector<uint8_t>& samples) {
-  size_t rowSamples = static_cast<size_t>(spec.width) * spec.components;
-  if (samples.size() < rowSamples * spec.height) {
+std::vector<uint8_t> makeJpeg(const JpegLayout& layout, const std::vector<uint8_t>& samples) {
+  size_t rowSamples = static_cast<size_t>(layout.width) * layout.components;
+  if (samples.size() < rowSamples * layout.height) {
     throw std::invalid_argument("too few samples for the image");
   }
   jpeg_compress_struct c{};
@@ -68,19 +68,19 @@ std::vector<uint8_t> makeJpeg(const JpegSpec& spec, const std::vector<uint8_t>& 
   unsigned char* buf = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = static_cast<JDIMENSION>(spec.width);
-  c.image_height = static_cast<JDIMENSION>(spec.height);
-  c.input_components = spec.components;
-  c.in_color_space = static_cast<J_COLOR_SPACE>(spec.colourSpace);
+  c.image_width = static_cast<JDIMENSION>(layout.width);
+  c.image_height = static_cast<JDIMENSION>(layout.height);
+  c.input_components = layout.components;
+  c.in_color_space = static_cast<J_COLOR_SPACE>(layout.colourSpace);
   jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, spec.quality, TRUE);
-  if (spec.fileColourSpace >= 0) {
-    jpeg_set_colorspace(&c, static_cast<J_COLOR_SPACE>(spec.fileColourSpace));
+  jpeg_set_quality(&c, layout.quality, TRUE);
+  if (layout.fileColourSpace >= 0) {
+    jpeg_set_colorspace(&c, static_cast<J_COLOR_SPACE>(layout.fileColourSpace));
   }
-  if (spec.forceJfif) {
+  if (layout.forceJfif) {
     c.write_JFIF_header = TRUE;
   }
-  if (spec.progressive) {
+  if (layout.progressive) {
     jpeg_simple_progression(&c);
   }
   jpeg_start_compress(&c, TRUE);
@@ -95,15 +95,15 @@ std::vector<uint8_t> makeJpeg(const JpegSpec& spec, const std::vector<uint8_t>& 
   return out;
 }
 
-std::vector<uint8_t> uniformJpeg(const JpegSpec& spec, const std::vector<uint8_t>& pixel) {
-  if (pixel.size() < static_cast<size_t>(spec.components)) {
+std::vector<uint8_t> uniformJpeg(const JpegLayout& layout, const std::vector<uint8_t>& pixel) {
+  if (pixel.size() < static_cast<size_t>(layout.components)) {
     throw std::invalid_argument("a pixel needs a sample per component");
   }
-  std::vector<uint8_t> samples(static_cast<size_t>(spec.width) * spec.height * spec.components);
+  std::vector<uint8_t> samples(static_cast<size_t>(layout.width) * layout.height * layout.components);
   for (size_t i = 0; i < samples.size(); ++i) {
-    samples[i] = pixel[i % spec.components];
+    samples[i] = pixel[i % layout.components];
   }
-  return makeJpeg(spec, samples);
+  return makeJpeg(layout, samples);
 }
 
 std::vector<uint8_t> rgbFromArgb(const uint32_t* pixels, size_t count) {

@@ -9,7 +9,7 @@
 
 namespace imagefixtures {
 
-struct PngSpec {
+struct PngLayout {
   int width = 4;
   int height = 3;
   int colourType = 2;  // PNG_COLOR_TYPE_RGB
@@ -18,10 +18,10 @@ struct PngSpec {
   int paletteSize = 0;  // entries written to PLTE for palette images
 };
 
-// Samples: rows of packed samples as libpng expects them for the spec.
-std::vector<uint8_t> makePng(const PngSpec& spec, const std::vector<uint8_t>& samples);
+// Samples: rows of packed samples as libpng expects them for the layout.
+std::vector<uint8_t> makePng(const PngLayout& layout, const std::vector<uint8_t>& samples);
 
-struct JpegSpec {
+struct JpegLayout {
   int width = 16;
   int height = 8;
   int components = 3;
@@ -33,10 +33,10 @@ struct JpegSpec {
 };
 
 // Samples: rows of width * components samples.
-std::vector<uint8_t> makeJpeg(const JpegSpec& spec, const std::vector<uint8_t>& samples);
+std::vector<uint8_t> makeJpeg(const JpegLayout& layout, const std::vector<uint8_t>& samples);
 
 // A uniform image: the given sample value per component everywhere.
-std::vector<uint8_t> uniformJpeg(const JpegSpec& spec, const std::vector<uint8_t>& pixel);
+std::vector<uint8_t> uniformJpeg(const JpegLayout& layout, const std::vector<uint8_t>& pixel);
 
 // Packed RGB samples of count 0xAARRGGBB pixels (alpha dropped).
 std::vector<uint8_t> rgbFromArgb(const uint32_t* pixels, size_t count);

@@ -27,11 +27,11 @@ constexpr int kW = 640, kH = 960;
 
 // Encodes 0xAARRGGBB rows as an RGB PNG; empty when libpng fails.
 std::vector<uint8_t> encodePng(const uint32_t* px, int w, int h) {
-  imagefixtures::PngSpec spec;
-  spec.width = w;
-  spec.height = h;
+  imagefixtures::PngLayout layout;
+  layout.width = w;
+  layout.height = h;
   try {
-    return imagefixtures::makePng(spec, imagefixtures::rgbFromArgb(px, static_cast<size_t>(w) * h));
+    return imagefixtures::makePng(layout, imagefixtures::rgbFromArgb(px, static_cast<size_t>(w) * h));
   } catch (const std::runtime_error&) {
     return {};
   }
@@ -47,11 +47,11 @@ std::vector<uint32_t> sampleTile(uint32_t land) {
 
 std::vector<uint8_t> sampleJpeg() {
   auto px = sampleTile(0xFFB5D29E);
-  imagefixtures::JpegSpec spec;
-  spec.width = 256;
-  spec.height = 256;
-  spec.quality = 75;  // libjpeg's default
-  return imagefixtures::makeJpeg(spec, imagefixtures::rgbFromArgb(px.data(), px.size()));
+  imagefixtures::JpegLayout layout;
+  layout.width = 256;
+  layout.height = 256;
+  layout.quality = 75;  // libjpeg's default
+  return imagefixtures::makeJpeg(layout, imagefixtures::rgbFromArgb(px.data(), px.size()));
 }
 
 // Decodes a tile through the glue; null when it is neither PNG nor JPEG.

@@ -51,11 +51,11 @@ std::vector<uint8_t> draw(int capture, int width, int height)
 
 std::optional<std::string> encode(const std::vector<uint8_t>& rgb, int width, int height)
 {
-    imagefixtures::PngSpec spec;
-    spec.width = width;
-    spec.height = height;
+    imagefixtures::PngLayout layout;
+    layout.width = width;
+    layout.height = height;
     try {
-        std::vector<uint8_t> png = imagefixtures::makePng(spec, rgb);
+        std::vector<uint8_t> png = imagefixtures::makePng(layout, rgb);
         return std::string(png.begin(), png.end());
     } catch (const std::runtime_error&) {
         return std::nullopt;

@@ -11,9 +11,9 @@
 #include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
-using imagefixtures::JpegSpec;
+using imagefixtures::JpegLayout;
 using imagefixtures::makePng;
-using imagefixtures::PngSpec;
+using imagefixtures::PngLayout;
 using imagefixtures::uniformJpeg;
 
 namespace {
@@ -49,14 +49,14 @@ uint32_t grey(uint32_t g) { return 0xFF000000u + g * 0x010101u; }
 TEST(PngDecode, ColourTypesAndDepths) {
   struct Case {
     const char* what;
-    PngSpec spec;
+    PngLayout layout;
     std::vector<uint8_t> samples;  // one row of 4 pixels (height 1)
     std::vector<uint32_t> want;
   };
-  PngSpec base;
+  PngLayout base;
   base.height = 1;
-  auto spec = [&](int type, int depth, int palette = 0) {
-    PngSpec s = base;
+  auto layout = [&](int type, int depth, int palette = 0) {
+    PngLayout s = base;
     s.colourType = type;
     s.bitDepth = depth;
     s.paletteSize = palette;
@@ -66,23 +66,23 @@ TEST(PngDecode, ColourTypesAndDepths) {
     return 0xFF000000u | ((i * 10u) & 0xFF) << 16 | ((i * 20u) & 0xFF) << 8 | ((i * 30u) & 0xFF);
   };
   const Case cases[] = {
-      {"grey 1-bit, not scaled", spec(PNG_COLOR_TYPE_GRAY, 1), {0xA0}, {grey(1), grey(0), grey(1), grey(0)}},
-      {"grey 2-bit, not scaled", spec(PNG_COLOR_TYPE_GRAY, 2), {0x1B}, {grey(0), grey(1), grey(2), grey(3)}},
-      {"grey 4-bit, not scaled", spec(PNG_COLOR_TYPE_GRAY, 4), {0xF1, 0x7E}, {grey(15), grey(1), grey(7), grey(14)}},
-      {"grey 8-bit", spec(PNG_COLOR_TYPE_GRAY, 8), {0, 9, 128, 255}, {grey(0), grey(9), grey(128), grey(255)}},
-      {"grey 16-bit keeps the high byte", spec(PNG_COLOR_TYPE_GRAY, 16), {1, 2, 3, 4, 5, 6, 7, 8},
+      {"grey 1-bit, not scaled", layout(PNG_COLOR_TYPE_GRAY, 1), {0xA0}, {grey(1), grey(0), grey(1), grey(0)}},
+      {"grey 2-bit, not scaled", layout(PNG_COLOR_TYPE_GRAY, 2), {0x1B}, {grey(0), grey(1), grey(2), grey(3)}},
+      {"grey 4-bit, not scaled", layout(PNG_COLOR_TYPE_GRAY, 4), {0xF1, 0x7E}, {grey(15), grey(1), grey(7), grey(14)}},
+      {"grey 8-bit", layout(PNG_COLOR_TYPE_GRAY, 8), {0, 9, 128, 255}, {grey(0), grey(9), grey(128), grey(255)}},
+      {"grey 16-bit keeps the high byte", layout(PNG_COLOR_TYPE_GRAY, 16), {1, 2, 3, 4, 5, 6, 7, 8},
        {grey(1), grey(3), grey(5), grey(7)}},
-      {"grey with alpha drops alpha", spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8), {10, 0, 20, 9, 30, 9, 40, 255},
+      {"grey with alpha drops alpha", layout(PNG_COLOR_TYPE_GRAY_ALPHA, 8), {10, 0, 20, 9, 30, 9, 40, 255},
        {grey(10), grey(20), grey(30), grey(40)}},
-      {"palette 1-bit", spec(PNG_COLOR_TYPE_PALETTE, 1, 2), {0x50}, {pal(0), pal(1), pal(0), pal(1)}},
-      {"palette 2-bit", spec(PNG_COLOR_TYPE_PALETTE, 2, 4), {0xE4}, {pal(3), pal(2), pal(1), pal(0)}},
-      {"palette 4-bit", spec(PNG_COLOR_TYPE_PALETTE, 4, 16), {0x12, 0xF0}, {pal(1), pal(2), pal(15), pal(0)}},
-      {"palette 8-bit", spec(PNG_COLOR_TYPE_PALETTE, 8, 200), {0, 7, 199, 100}, {pal(0), pal(7), pal(199), pal(100)}},
-      {"RGB 8-bit", spec(PNG_COLOR_TYPE_RGB, 8), {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252},
+      {"palette 1-bit", layout(PNG_COLOR_TYPE_PALETTE, 1, 2), {0x50}, {pal(0), pal(1), pal(0), pal(1)}},
+      {"palette 2-bit", layout(PNG_COLOR_TYPE_PALETTE, 2, 4), {0xE4}, {pal(3), pal(2), pal(1), pal(0)}},
+      {"palette 4-bit", layout(PNG_COLOR_TYPE_PALETTE, 4, 16), {0x12, 0xF0}, {pal(1), pal(2), pal(15), pal(0)}},
+      {"palette 8-bit", layout(PNG_COLOR_TYPE_PALETTE, 8, 200), {0, 7, 199, 100}, {pal(0), pal(7), pal(199), pal(100)}},
+      {"RGB 8-bit", layout(PNG_COLOR_TYPE_RGB, 8), {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252},
        {0xFF010203, 0xFF040506, 0xFF070809, 0xFFFAFBFC}},
   };
   for (const Case& c : cases) {
-    Decoded d = decodePng(makePng(c.spec, c.samples));
+    Decoded d = decodePng(makePng(c.layout, c.samples));
     ASSERT_TRUE(d.ok) << c.what;
     EXPECT_EQ(d.size, 16u) << c.what;
     EXPECT_EQ(d.pixels, c.want) << c.what;
@@ -90,7 +90,7 @@ TEST(PngDecode, ColourTypesAndDepths) {
 }
 
 TEST(PngDecode, RgbaTileCarriesAnAlphaPlane) {
-  PngSpec s;
+  PngLayout s;
   s.width = 256;
   s.height = 256;
   s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -119,7 +119,7 @@ TEST(PngDecode, RgbaTileCarriesAnAlphaPlane) {
 }
 
 TEST(PngDecode, InterlacedPaletteMatchesItsPlainForm) {
-  PngSpec s;
+  PngLayout s;
   s.width = 13;
   s.height = 11;
   s.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -141,20 +141,20 @@ TEST(PngDecode, InterlacedPaletteMatchesItsPlainForm) {
 }
 
 TEST(PngDecode, Refusals) {
-  PngSpec rgb16;
+  PngLayout rgb16;
   rgb16.colourType = PNG_COLOR_TYPE_RGB;
   rgb16.bitDepth = 16;
-  PngSpec rgbLaced;
+  PngLayout rgbLaced;
   rgbLaced.interlaced = true;
-  PngSpec shortPalette;
+  PngLayout shortPalette;
   shortPalette.colourType = PNG_COLOR_TYPE_PALETTE;
   shortPalette.paletteSize = 4;
-  PngSpec big;
+  PngLayout big;
   big.width = kMaxDecodeSide + 1;
   big.height = 1;
   big.colourType = PNG_COLOR_TYPE_GRAY;
 
-  auto good = makePng(PngSpec{}, std::vector<uint8_t>(4 * 3 * 3, 7));
+  auto good = makePng(PngLayout{}, std::vector<uint8_t>(4 * 3 * 3, 7));
   auto truncated = good;
   truncated.resize(good.size() - 20);
   auto badCrc = good;
@@ -212,20 +212,20 @@ JpegResult decodeJpeg(const std::vector<uint8_t>& data) {
 TEST(JpegDecode, BaselineProgressiveAndGrey) {
   struct Case {
     const char* what;
-    JpegSpec spec;
+    JpegLayout layout;
     std::vector<uint8_t> pixel;
     uint32_t want;
   };
-  JpegSpec progressive;
+  JpegLayout progressive;
   progressive.progressive = true;
-  JpegSpec greySpec;
+  JpegLayout greySpec;
   greySpec.components = 1;
   greySpec.colourSpace = JCS_GRAYSCALE;
-  const Case cases[] = {{"baseline", JpegSpec{}, {200, 40, 90}, 0xFFC8285A},
+  const Case cases[] = {{"baseline", JpegLayout{}, {200, 40, 90}, 0xFFC8285A},
                         {"progressive", progressive, {10, 220, 130}, 0xFF0ADC82},
                         {"grey", greySpec, {77}, 0xFF4D4D4D}};
   for (const Case& c : cases) {
-    JpegResult r = decodeJpeg(uniformJpeg(c.spec, c.pixel));
+    JpegResult r = decodeJpeg(uniformJpeg(c.layout, c.pixel));
     ASSERT_NE(r.pixels, nullptr) << c.what;
     EXPECT_EQ(r.w, 16);
     EXPECT_EQ(r.h, 8);
@@ -239,7 +239,7 @@ TEST(JpegDecode, BaselineProgressiveAndGrey) {
         int got = (p >> shift) & 0xFF, want = (c.want >> shift) & 0xFF;
         ASSERT_NEAR(got, want, 3) << c.what << " pixel " << i;
       }
-      if (c.spec.components == 1) {
+      if (c.layout.components == 1) {
         ASSERT_EQ(p & 0xFF, (p >> 8) & 0xFF);
         ASSERT_EQ(p & 0xFF, (p >> 16) & 0xFF);
       }
@@ -249,19 +249,19 @@ TEST(JpegDecode, BaselineProgressiveAndGrey) {
 }
 
 TEST(JpegDecode, Refusals) {
-  auto good = uniformJpeg(JpegSpec{}, {1, 2, 3});
+  auto good = uniformJpeg(JpegLayout{}, {1, 2, 3});
   auto truncated = good;
   truncated.resize(good.size() - 30);
   auto noJfif = good;
   noJfif[6] = 'X';
   auto corrupt = good;
   for (size_t i = 200; i < 260 && i + 2 < corrupt.size(); ++i) corrupt[i] = 0xFF;
-  JpegSpec rgbFile;
+  JpegLayout rgbFile;
   rgbFile.fileColourSpace = JCS_RGB;  // written with an Adobe marker, no JFIF
-  JpegSpec cmyk;
+  JpegLayout cmyk;
   cmyk.components = 4;
   cmyk.colourSpace = JCS_CMYK;
-  JpegSpec cmykJfif = cmyk;
+  JpegLayout cmykJfif = cmyk;
   cmykJfif.forceJfif = true;
   struct Case {
     const char* what;

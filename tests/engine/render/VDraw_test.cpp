@@ -138,8 +138,8 @@ TEST(VDrawWrappers, SelectedRecordsOutliveTheirWrappersAndAreFreedOnce) {
 
 TEST(VDrawFiles, LoadPngAndBmp) {
   TempDir dir;
-  imagefixtures::PngSpec spec;
-  auto png = dir.write("a.png", imagefixtures::makePng(spec, std::vector<uint8_t>(4 * 3 * 3, 9)));
+  imagefixtures::PngLayout layout;
+  auto png = dir.write("a.png", imagefixtures::makePng(layout, std::vector<uint8_t>(4 * 3 * 3, 9)));
   CVBitmap b;
   EXPECT_EQ(b.LoadPNGFile(pathOf(dir.write("bad.png", {1, 2, 3}))), 0);
   EXPECT_EQ(b.LoadPNGFile(pathOf("/nonexistent/x.png")), 0);

@@ -49,10 +49,10 @@ struct TempDir {
 
 NSData jpegBytes(int w, int h, unsigned char r, unsigned char g, unsigned char b)
 {
-    imagefixtures::JpegSpec spec;
-    spec.width = w;
-    spec.height = h;
-    return imagefixtures::uniformJpeg(spec, {r, g, b});
+    imagefixtures::JpegLayout layout;
+    layout.width = w;
+    layout.height = h;
+    return imagefixtures::uniformJpeg(layout, {r, g, b});
 }
 
 std::shared_ptr<UIImage> solidImage(CGSize size, const std::shared_ptr<UIColor>& color)
