@@ -26,6 +26,9 @@ NSString mainResourcePath()
             fs::path beside = exe.parent_path() / "resources";
             if (fs::is_directory(beside, ec)) return NSString(beside.string());
         }
+        // The build's resource folder holds the source tree's resources and the
+        // generated pictures; the source tree's alone is the last resort.
+        if (fs::is_directory(NX_BUILD_RESOURCE_DIR, ec)) return NSString(NX_BUILD_RESOURCE_DIR);
         return NSString(NX_SOURCE_DIR "/resources");
     }();
     return found;
