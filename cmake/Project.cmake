@@ -85,3 +85,12 @@ find_package(ICU REQUIRED COMPONENTS uc i18n data)
 find_package(Freetype REQUIRED)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+
+# nx_link_whole(TARGET <libraries...>)
+# Links libraries whole, so the classes they register by name (NX_REGISTER_CLASS)
+# are found even when the program references none of their symbols.
+function(nx_link_whole target)
+  foreach(lib ${ARGN})
+    target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
+  endforeach()
+endfunction()
