@@ -342,6 +342,7 @@ void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
     c->didFinishSelector_ = didFinishSelector_;
     c->didFailSelector_ = didFailSelector_;
     c->timeOutSeconds_ = timeOutSeconds_;
+    c->maxResponseSize_ = maxResponseSize_;
     c->shouldResetUploadProgress_ = shouldResetUploadProgress_;
     c->shouldResetDownloadProgress_ = shouldResetDownloadProgress_;
     c->showAccurateProgress_ = showAccurateProgress_;

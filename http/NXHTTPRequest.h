@@ -44,6 +44,7 @@ enum NXNetworkErrorType : NSInteger {
     NXFileManagementError = 8,
     NXTooMuchRedirectionErrorType = 9,
     NXUnhandledExceptionError = 10,
+    NXResponseTooLargeErrorType = 11,
 };
 
 // Lifecycle listener. Every method is optional; the default does nothing.
@@ -264,6 +265,10 @@ public:
     const NXDataSEL& didReceiveDataSelector() const { return didReceiveDataSelector_; }
     void setDidReceiveDataSelector(NXDataSEL s) { didReceiveDataSelector_ = std::move(s); }
 
+    // The most body bytes the request takes (0: no limit); past it the load
+    // stops with NXResponseTooLargeErrorType.
+    unsigned long long maxResponseSize() const { return maxResponseSize_; }
+    void setMaxResponseSize(unsigned long long bytes) { maxResponseSize_ = bytes; }
     double timeOutSeconds() const { return timeOutSeconds_; }
     void setTimeOutSeconds(double v) { timeOutSeconds_ = v; }
     bool shouldResetUploadProgress() const { return shouldResetUploadProgress_; }
@@ -550,6 +555,7 @@ private:
     unsigned long long partialDownloadSize_ = 0;
     unsigned long long postLength_ = 0;
     unsigned long long totalBytesRead_ = 0;
+    unsigned long long maxResponseSize_ = 0;
     unsigned long long totalBytesSent_ = 0;
     unsigned long long lastBytesRead_ = 0;
     unsigned long long lastBytesSent_ = 0;

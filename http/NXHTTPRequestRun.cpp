@@ -621,6 +621,12 @@ void NXHTTPRequest::handleBytesAvailable()
     if (n < 0) return handleStreamError();
     if (n == 0) return;
     totalBytesRead_ += static_cast<unsigned long long>(n);
+    if (maxResponseSize_ && totalBytesRead_ > maxResponseSize_) {
+        cancelLoad();
+        failWithError(errorWithCode(NXResponseTooLargeErrorType,
+                                    NSString::stringWithFormat("The response is larger than %llu bytes", maxResponseSize_)));
+        return;
+    }
     lastActivityTime_ = NSClock::monotonic();
     incrementBandwidthUsedInLastSecond(static_cast<unsigned long>(n));
     if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return;

@@ -3,10 +3,13 @@
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UIPasteboard.h"
 
 NXUITestDriver::NXUITestDriver()
 {
     UIApplication::sharedApplication().reset();
+    UIPasteboard::generalPasteboard().reset();
+    NXResetSavedPhotosAlbum();
     NSClock::useVirtualClock();
     UIView::setAnimationsEnabled(true);
     UIView::clearCommittedAnimations();
@@ -84,6 +87,56 @@ bool NXUITestDriver::tapAt(CGPoint p)
     UIEvent event({touch});
     hit->touchesBegan({touch}, &event);
     hit->touchesEnded({touch}, &event);
+    return true;
+}
+
+bool NXUITestDriver::doubleTap(UIView* view)
+{
+    if (!view || view->window() != window_.get()) return false;
+    const CGRect b = view->bounds();
+    const CGPoint p = view->convertPoint(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+    UIView* hit = window_->hitTest(p, nullptr);
+    if (!hit || !hit->isDescendantOfView(view)) return false;
+    for (NSUInteger count = 1; count <= 2; ++count) {
+        if (!touchDown(p, count)) return false;
+        touchUp();
+    }
+    return true;
+}
+
+UIView* NXUITestDriver::touchDown(CGPoint p, NSUInteger tapCount)
+{
+    touch_ = nullptr;
+    UIView* hit = window_->hitTest(p, nullptr);
+    if (!hit) return nullptr;
+    touch_ = std::make_shared<UITouch>(hit->self(), p, tapCount);
+    UIEvent event({touch_});
+    hit->touchesBegan({touch_}, &event);
+    return hit;
+}
+
+void NXUITestDriver::touchMove(CGPoint p)
+{
+    if (!touch_) return;
+    auto touch = touch_;
+    touch->moveTo(p);
+    UIEvent event({touch});
+    touch->view()->touchesMoved({touch}, &event);
+}
+
+void NXUITestDriver::touchUp()
+{
+    if (!touch_) return;
+    auto touch = std::move(touch_);
+    UIEvent event({touch});
+    touch->view()->touchesEnded({touch}, &event);
+}
+
+bool NXUITestDriver::finishComposer(NXComposeOutcome outcome)
+{
+    auto composer = NXComposeViewController::visibleComposer();
+    if (!composer || composer->isFinished()) return false;
+    composer->finishWithOutcome(outcome);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "platform/uikit/MessageUI.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScrollView.h"
@@ -44,6 +45,21 @@ public:
     // touches go to the view hit.
     bool tap(UIView* view);
     bool tapAt(CGPoint windowPoint);
+    // Two taps in the middle of the view, quick enough to count as one double
+    // tap: the touches of the second carry tap count 2. Tap recognisers are
+    // not consulted; false when the view is not the one hit.
+    bool doubleTap(UIView* view);
+
+    // Raw touches, one finger, as the user makes them: down at a point of the
+    // window (the view hit gets touchesBegan; nullptr when nothing is hit),
+    // moves, and up (touchesEnded). tapCount numbers quick successive taps.
+    UIView* touchDown(CGPoint windowPoint, NSUInteger tapCount = 1);
+    void touchMove(CGPoint windowPoint);
+    void touchUp();
+
+    // The mail or message composer on screen ends as the user chose; false
+    // when none is shown.
+    bool finishComposer(NXComposeOutcome outcome);
     void tapBarButtonItem(UIBarButtonItem* item) { if (item) item->sendAction(); }
 
     // Focuses the field and types the text one character at a time through the
@@ -70,4 +86,5 @@ public:
 
 private:
     std::shared_ptr<UIWindow> window_;
+    std::shared_ptr<UITouch> touch_;
 };

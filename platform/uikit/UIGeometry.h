@@ -106,10 +106,42 @@ inline CGPoint CGPointApplyAffineTransform(CGPoint p, const CGAffineTransform& t
     return {t.a * p.x + t.c * p.y + t.tx, t.b * p.x + t.d * p.y + t.ty};
 }
 
-// The layer's three-dimensional transform, as far as scale keyframes need it.
+// The layer's three-dimensional transform: a 4x4 matrix acting on row vectors
+// (x' = x m11 + y m21 + z m31 + m41 ...), as the platform's.
 struct CATransform3D {
-    CGFloat m11 = 1, m22 = 1, m33 = 1;
+    CGFloat m11 = 1, m12 = 0, m13 = 0, m14 = 0;
+    CGFloat m21 = 0, m22 = 1, m23 = 0, m24 = 0;
+    CGFloat m31 = 0, m32 = 0, m33 = 1, m34 = 0;
+    CGFloat m41 = 0, m42 = 0, m43 = 0, m44 = 1;
     bool operator==(const CATransform3D&) const = default;
 };
 inline constexpr CATransform3D CATransform3DIdentity{};
-inline CATransform3D CATransform3DMakeScale(CGFloat sx, CGFloat sy, CGFloat sz) { return {sx, sy, sz}; }
+inline CATransform3D CATransform3DMakeScale(CGFloat sx, CGFloat sy, CGFloat sz)
+{
+    CATransform3D t;
+    t.m11 = sx;
+    t.m22 = sy;
+    t.m33 = sz;
+    return t;
+}
+// A rotation by `angle` radians about the axis (x, y, z); only the z axis
+// (0, 0, 1) is supported, which is what turning a flat layer needs. Positive
+// angles turn clockwise on the y-down screen, as a view's rotation does.
+inline CATransform3D CATransform3DMakeRotation(CGFloat angle, CGFloat x, CGFloat y, CGFloat z)
+{
+    CATransform3D t;
+    if (x != 0 || y != 0 || z == 0) return t;
+    const CGFloat c = std::cos(angle), s = std::sin(z > 0 ? angle : -angle);
+    t.m11 = c;
+    t.m12 = s;
+    t.m21 = -s;
+    t.m22 = c;
+    return t;
+}
+inline bool CATransform3DIsIdentity(const CATransform3D& t) { return t == CATransform3DIdentity; }
+inline bool CATransform3DEqualToTransform(const CATransform3D& a, const CATransform3D& b) { return a == b; }
+// The part that acts in the layer's plane, as an affine transform.
+inline CGAffineTransform CATransform3DGetAffineTransform(const CATransform3D& t)
+{
+    return {t.m11, t.m12, t.m21, t.m22, t.m41, t.m42};
+}

@@ -18,14 +18,14 @@
 
 namespace {
 
-cairo_surface_t* decodePNG(const NSData& data)
+cairo_surface_t* decodePNG(const NSData& data, unsigned maxSide)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) return nullptr;
     image.format = PNG_FORMAT_BGRA;
-    if (image.width == 0 || image.height == 0 || image.width > 32767 || image.height > 32767) {
+    if (image.width == 0 || image.height == 0 || image.width > maxSide || image.height > maxSide) {
         png_image_free(&image);
         return nullptr;
     }
@@ -61,7 +61,7 @@ struct JPEGError {
     std::jmp_buf jump;
 };
 
-cairo_surface_t* decodeJPEG(const NSData& data)
+cairo_surface_t* decodeJPEG(const NSData& data, unsigned maxSide)
 {
     jpeg_decompress_struct info;
     JPEGError error;
@@ -79,7 +79,7 @@ cairo_surface_t* decodeJPEG(const NSData& data)
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGRX;  // cairo's RGB24 layout
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > 32767 || info.output_height > 32767)
+    if (info.output_width == 0 || info.output_height == 0 || info.output_width > maxSide || info.output_height > maxSide)
         std::longjmp(error.jump, 1);
     s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     cairo_surface_flush(s);
@@ -115,12 +115,12 @@ std::shared_ptr<UIImage> imageFromFile(const std::string& path, CGFloat scale, c
 
 UIImage::UIImage(CGImageRef image, CGFloat scale, NSString name) : image_(std::move(image)), scale_(scale > 0 ? scale : 1), name_(std::move(name)) {}
 
-std::shared_ptr<UIImage> UIImage::imageWithData(const NSData& data)
+std::shared_ptr<UIImage> UIImage::imageWithData(const NSData& data, unsigned maxSide)
 {
     static const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     cairo_surface_t* s = nullptr;
-    if (data.size() >= 8 && std::memcmp(data.data(), pngSignature, 8) == 0) s = decodePNG(data);
-    else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) s = decodeJPEG(data);
+    if (data.size() >= 8 && std::memcmp(data.data(), pngSignature, 8) == 0) s = decodePNG(data, maxSide);
+    else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) s = decodeJPEG(data, maxSide);
     if (!s) return nullptr;
     return std::make_shared<UIImage>(std::make_shared<::CGImage>(s), 1);
 }

@@ -19,8 +19,10 @@ public:
     // missing file or one that does not decode.
     static std::shared_ptr<UIImage> imageNamed(const NSString& name);
     static std::shared_ptr<UIImage> imageWithContentsOfFile(const NSString& path);
-    // PNG or JPEG bytes; nil when they are neither or do not decode.
-    static std::shared_ptr<UIImage> imageWithData(const NSData& data);
+    // PNG or JPEG bytes; nil when they are neither or do not decode, or when
+    // a side exceeds maxSide pixels (read from the header, before any pixel
+    // memory is taken).
+    static std::shared_ptr<UIImage> imageWithData(const NSData& data, unsigned maxSide = 32767);
     static std::shared_ptr<UIImage> imageWithCGImage(const CGImageRef& image) { return image ? std::make_shared<UIImage>(image, 1) : nullptr; }
 
     // The resource name it was loaded by (nil otherwise).

@@ -28,6 +28,10 @@ CGPoint UITouch::locationInView(const UIView* view) const
 // ---- Layer -----------------------------------------------------------------
 
 const NSString kCAFillModeForwards = "forwards";
+const NSString kCAMediaTimingFunctionEaseIn = "easeIn";
+const NSString kCAMediaTimingFunctionEaseOut = "easeOut";
+const NSString kCAMediaTimingFunctionEaseInEaseOut = "easeInEaseOut";
+const NSString kCAMediaTimingFunctionLinear = "linear";
 const NSString kCAFillModeBoth = "both";
 const NSString kCATransitionFade = "fade";
 const NSString kCATransitionPush = "push";

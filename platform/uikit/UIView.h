@@ -67,7 +67,7 @@ public:
 
 // ---- Layer and its animations ---------------------------------------------
 
-using CAValue = std::variant<double, CGPoint, CGRect, CATransform3D>;
+using CAValue = std::variant<double, CGPoint, CGRect, CATransform3D, std::shared_ptr<UIColor>>;
 
 class CAAnimation;
 class CAAnimationDelegate {
@@ -78,6 +78,10 @@ public:
 };
 
 extern const NSString kCAFillModeForwards;
+extern const NSString kCAMediaTimingFunctionEaseIn;
+extern const NSString kCAMediaTimingFunctionEaseOut;
+extern const NSString kCAMediaTimingFunctionEaseInEaseOut;
+extern const NSString kCAMediaTimingFunctionLinear;
 extern const NSString kCAFillModeBoth;
 extern const NSString kCATransitionFade;
 extern const NSString kCATransitionPush;
@@ -87,12 +91,35 @@ extern const NSString kCATransitionFromRight;
 extern const NSString kCATransitionFromTop;
 extern const NSString kCATransitionFromBottom;
 
+class CAMediaTimingFunction : public NSObject {
+public:
+    static std::shared_ptr<CAMediaTimingFunction> functionWithName(const NSString& name)
+    {
+        auto f = std::make_shared<CAMediaTimingFunction>();
+        f->name = name;
+        return f;
+    }
+    NSString name;
+};
+
 class CAAnimation : public NSObject {
 public:
     NSTimeInterval duration = 0.25;
     bool removedOnCompletion = true;
     NSString fillMode;
+    std::shared_ptr<CAMediaTimingFunction> timingFunction;
     std::weak_ptr<CAAnimationDelegate> delegate;
+    // Values the owner attaches to find its animation again (key-value coding
+    // on an animation); nil when unset.
+    void setValue(const id& value, const NSString& key) { values_[key] = value; }
+    id valueForKey(const NSString& key) const
+    {
+        auto it = values_.find(key);
+        return it == values_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::map<NSString, id> values_;
 };
 
 class CABasicAnimation : public CAAnimation {
@@ -133,6 +160,9 @@ public:
     CGFloat borderWidth = 0;
     std::shared_ptr<UIColor> borderColor;
     std::shared_ptr<UIImage> contents;
+    // Turns the view's drawing about its centre, after the view's own
+    // transform; hit testing and frames do not see it, as on the platform.
+    CATransform3D transform = CATransform3DIdentity;
 
     // Draws the layer's view and everything below it into the context, in
     // the view's bounds coordinates.

@@ -55,6 +55,7 @@ void renderTree(UIView& view, CGContextRef c)
         const CGRect sb = sub->bounds();
         CGContextTranslateCTM(c, sub->center().x, sub->center().y);
         CGContextConcatCTM(c, sub->transform());
+        CGContextConcatCTM(c, CATransform3DGetAffineTransform(sub->layer()->transform));
         CGContextTranslateCTM(c, -sb.size.width / 2 - sb.origin.x, -sb.size.height / 2 - sb.origin.y);
         renderTree(*sub, c);
         CGContextRestoreGState(c);
