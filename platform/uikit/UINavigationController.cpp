@@ -73,9 +73,16 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
         label->setText(top_->title);
         label->textAlignment = UITextAlignmentCenter;
         label->font = UIFont::boldSystemFontOfSize(20);
+        titleLabel_ = label;
         title = label;
     }
     place(title, (w - title->frame().size.width) / 2);
+}
+
+void UINavigationBar::topItemTitleDidChange()
+{
+    auto label = std::dynamic_pointer_cast<UILabel>(titleLabel_.lock());
+    if (label && top_ && !top_->titleView) label->setText(top_->title);
 }
 
 // ---- Navigation controller -----------------------------------------------------

@@ -29,9 +29,12 @@ public:
     UINavigationItem* topItem() const { return top_.get(); }
     // Called by the navigation controller when its stack changes.
     void showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton);
+    // The top item's title changed: the title label shows it.
+    void topItemTitleDidChange();
 
 private:
     std::shared_ptr<UINavigationItem> top_;
+    std::weak_ptr<UIView> titleLabel_;
 };
 
 class UINavigationController : public UIViewController {

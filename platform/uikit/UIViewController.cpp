@@ -137,6 +137,8 @@ void UIViewController::setTitle(const NSString& title)
 {
     title_ = title;
     navigationItem()->title = title;
+    if (auto* nav = navigationController(); nav && nav != this && nav->navigationBar()->topItem() == navigationItem())
+        nav->navigationBar()->topItemTitleDidChange();
 }
 
 UINavigationItem* UIViewController::navigationItem()
