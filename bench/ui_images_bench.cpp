@@ -148,6 +148,9 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(home);
+    auto cache = PixCache::currentCache();
+    NSRunLoop::mainRunLoop()->runUntil([&] { return cache->diskOperationQueue()->operationCount() == 0; }, 30);
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
     return 0;
 }

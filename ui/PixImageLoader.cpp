@@ -1,6 +1,5 @@
 #include "ui/PixImageLoader.h"
 
-#include "http/NXDownloadCache.h"
 #include "platform/foundation/NSThread.h"
 #include "protocol/CrypHelper.h"
 #include "ui/PixCache.h"
@@ -19,7 +18,11 @@ std::shared_ptr<PixImageLoadConnection> PixImageLoadConnection::initWithImageURL
 void PixImageLoadConnection::start()
 {
     if (connection_ || !imageURL_) return;
-    connection_ = NXHTTPRequest::requestWithURL(imageURL_, NXDownloadCache::sharedCache(), NXCachePolicyCacheFirst);
+    // The loader's own disk cache answers repeated URLs (and clearCacheForURL
+    // must lead to a fresh download), so the request keeps no second copy:
+    // the download cache would also write it with four fsyncs per picture.
+    connection_ = NXHTTPRequest::requestWithURL(imageURL_);
+    connection_->setDownloadCache(nullptr);
     connection_->setAllowCompressedResponse(true);  // sends "Accept-Encoding: gzip"
     connection_->setTimeOutSeconds(timeoutInterval);
     connection_->setDelegate(shared_from_this());

@@ -25,8 +25,8 @@ public:
     virtual void imageLoadConnection_didFailWithError(PixImageLoadConnection* connection, const std::shared_ptr<NSError>& error) {}
 };
 
-// One download: an asynchronous request (gzip accepted, the download cache
-// consulted first) whose end goes to the delegate on the main thread.
+// One download: an asynchronous request (gzip accepted, the time-out of the
+// connection) whose end goes to the delegate on the main thread.
 class PixImageLoadConnection : public NSObject, public NXHTTPRequestDelegate {
 public:
     static std::shared_ptr<PixImageLoadConnection> initWithImageURL(std::shared_ptr<NSURL> url,

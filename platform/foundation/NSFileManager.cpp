@@ -93,10 +93,17 @@ std::optional<NSData> NSDataWithContentsOfFile(const NSString& path)
     if (path.isNil()) return std::nullopt;
     std::error_code ec;
     if (!fs::is_regular_file(path.str(), ec)) return std::nullopt;
-    std::ifstream in(path.str(), std::ios::binary);
+    std::ifstream in(path.str(), std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    NSData data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One read of the size the file has now; a file that grows meanwhile is
+    // read to its end as well.
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    NSData data(size > 0 ? static_cast<size_t>(size) : 0);
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;
+    if (in) data.insert(data.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return data;
 }
 

@@ -49,6 +49,7 @@ cairo_surface_t* decodePNG(const NSData& data, unsigned maxSide)
         for (png_uint_32 x = 0; x < image.width; ++x) {
             unsigned char* p = row + x * 4;
             const unsigned a = p[3];
+            if (a == 255) continue;  // opaque: nothing to scale
             for (int k = 0; k < 3; ++k) p[k] = static_cast<unsigned char>((p[k] * a + 127) / 255);
         }
     }

@@ -11,7 +11,6 @@
 #include <mutex>
 #include <string>
 
-#include "http/NXDownloadCache.h"
 #include "platform/uikit/UIImage.h"
 #include "tools/service-double/CaptureImages.h"
 #include "tools/testserver/TestServer.h"
@@ -41,12 +40,7 @@ private:
 };
 
 // Every test starts with empty caches: nothing a test before it loaded answers.
-inline void emptyCaches()
-{
-    PixCache::currentCache()->clearCache();
-    for (int policy : {NXCacheStorageSession, NXCacheStoragePermanent})
-        NXDownloadCache::sharedCache()->clearCachedResponsesForStoragePolicy(policy);
-}
+inline void emptyCaches() { PixCache::currentCache()->clearCache(); }
 
 // PNG bytes of a picture of the given pixel size, drawn here.
 inline std::string pngOfSize(CGFloat width, CGFloat height)

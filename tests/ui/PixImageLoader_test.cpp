@@ -81,8 +81,14 @@ TEST_F(PixImageLoaderTest, ObserversOfOneURLShareOneDownloadAndACachedURLAsksNob
     EXPECT_EQ(server.requestsFor("/captures/1-thumb.png"), 1);
     EXPECT_EQ(recorder->loaded, 3);
 
+    // Clearing the URL's cache means the next view downloads it afresh.
     loader->clearCacheForURL(picture);
     EXPECT_FALSE(loader->hasLoadedImageURL(picture));
+    auto fresh = PixImageView::initWithPlaceholderImage(placeholder(), recorder);
+    fresh->setImageURL(picture);
+    EXPECT_EQ(fresh->image, placeholder());
+    ASSERT_TRUE(load([&] { return recorder->loaded == 4; }));
+    EXPECT_EQ(server.requestsFor("/captures/1-thumb.png"), 2);
 }
 
 TEST_F(PixImageLoaderTest, ACancelBeforeTheStartSendsNothing)
