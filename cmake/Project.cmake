@@ -60,6 +60,8 @@ function(nx_test_folder name)
   target_compile_options(${name} PRIVATE ${NX_WARNINGS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  # Screens read their pictures and strings from the build's resource folder.
+  add_dependencies(${name} resources)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 300 ENVIRONMENT "NX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

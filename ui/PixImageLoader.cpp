@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSThread.h"
 #include "protocol/CrypHelper.h"
+#include "http/NXDownloadCache.h"
 #include "ui/PixCache.h"
 
 // ---- One download ------------------------------------------------------------
@@ -18,11 +19,8 @@ std::shared_ptr<PixImageLoadConnection> PixImageLoadConnection::initWithImageURL
 void PixImageLoadConnection::start()
 {
     if (connection_ || !imageURL_) return;
-    // The loader's own disk cache answers repeated URLs (and clearCacheForURL
-    // must lead to a fresh download), so the request keeps no second copy:
-    // the download cache would also write it with four fsyncs per picture.
-    connection_ = NXHTTPRequest::requestWithURL(imageURL_);
-    connection_->setDownloadCache(nullptr);
+    // Stored responses answer without asking the server again.
+    connection_ = NXHTTPRequest::requestWithURL(imageURL_, NXDownloadCache::sharedCache(), NXCachePolicyCacheFirst);
     connection_->setAllowCompressedResponse(true);  // sends "Accept-Encoding: gzip"
     connection_->setTimeOutSeconds(timeoutInterval);
     connection_->setDelegate(shared_from_this());
@@ -182,7 +180,11 @@ void PixImageLoader::clearCacheForURL(const std::shared_ptr<NSURL>& url) { clear
 
 void PixImageLoader::clearCacheForURL(const std::shared_ptr<NSURL>& url, const id& style)
 {
-    if (url) PixCache::currentCache()->removeCacheForKey(keyForURL(url, style));
+    if (!url) return;
+    PixCache::currentCache()->removeCacheForKey(keyForURL(url, style));
+    // The download cache's copy goes too: a cleared URL is downloaded afresh
+    // rather than served from the response the server sent last time.
+    NXDownloadCache::sharedCache()->removeCachedDataForRequest(*NXHTTPRequest::requestWithURL(url));
 }
 
 void PixImageLoader::imageLoadConnectionDidFinishLoading(PixImageLoadConnection* connection)
