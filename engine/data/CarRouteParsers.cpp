@@ -117,7 +117,7 @@ int VJsonResultParser::ParseCarRoute(const VJson* root, tag_CarRouteRst* result,
   for (int k = 1; k < route.links.GetSize(); ++k) {
     const CComplexPt& before = route.links[k - 1].shape;
     int parts = before.GetPartSize();
-    CVArray<_VPoint>* first = route.links[k].shape.GetPart(0);
+    auto* first = route.links[k].shape.GetPart(0);
     if (parts >= 1 && before.GetPartPointCount(parts - 1) >= 1 && first) {
       first->InsertAt(0, before.GetPoint(parts - 1, before.GetPartPointCount(parts - 1) - 1));
     }

@@ -1,4 +1,7 @@
 // The readers, text operations and envelope rules every reply parser uses.
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "engine/data/VJsonResultParser.h"
