@@ -105,13 +105,14 @@ int VJsonResultParser::GetArrayInt(const VJson* array, int index, int* out) {
 namespace {
 
 // Copies whole GBK characters of text into a field of width bytes, leaving
-// room for the terminator, and terminates it.
+// room for the terminator, and terminates it. A lead byte without its second
+// byte is left out.
 void CopyWholeCharacters(char* out, int width, const char* text) {
   auto* s = reinterpret_cast<const unsigned char*>(text);
   int n = 0;
   while (s[n]) {
-    int size = s[n] >= 0x80 && s[n + 1] ? 2 : 1;
-    if (n + size > width - 1) {
+    int size = s[n] >= 0x80 ? 2 : 1;
+    if ((size == 2 && !s[n + 1]) || n + size > width - 1) {
       break;
     }
     n += size;

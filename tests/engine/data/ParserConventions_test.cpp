@@ -109,6 +109,12 @@ TEST_F(ParserConventionsTest, StringsAreCutOnWholeGbkCharacters) {
   EXPECT_EQ(P::GetString(reply.root(), "cn", tiny, sizeof tiny), 1);
   EXPECT_EQ(G(tiny), u"中");
 
+  // A lead byte that lost its second byte is left out.
+  Reply lone(R"({"lone":"a\u4e2d"})");
+  char bytes[10] = {};
+  EXPECT_EQ(P::GetString(lone.root(), "lone", bytes, sizeof bytes), 1);
+  EXPECT_STREQ(bytes, "a\xE4\xB8");
+
   // Missing, wrong kind, no field or a width below 2: nothing is written.
   char kept[8] = "kept";
   EXPECT_EQ(P::GetString(reply.root(), "n", kept, sizeof kept), 0);
