@@ -16,23 +16,34 @@ const VJson* PlainPoint(const VJson* object, const char* key) {
 
 const char* Text(const VJson* object, const char* key) { return Member(object, key)->valuestring; }
 
+// What a geocoding reply holds: its "content" object (kContent), a service
+// error, which the parsers answer as a success without data and error 11
+// (kServiceError, error set), or nothing readable (kBroken).
+enum GeocodeReplyState { kBroken, kServiceError, kContent };
+
+GeocodeReplyState GeocodeContent(const VJson* root, int* error, const VJson** content) {
+  const VJson* head = Member(root, "result");
+  if (!IsObject(head)) {
+    return kBroken;
+  }
+  int serviceError = 0;
+  VJsonResultParser::GetInt(head, "error", &serviceError);
+  if (serviceError != 0) {
+    *error = 11;
+    return kServiceError;
+  }
+  *content = Member(root, "content");
+  return IsObject(*content) ? kContent : kBroken;
+}
+
 }  // namespace
 
 int VJsonResultParser::ParseGeocode(const VJson* root, tag_GeoCodeRst* result, int* error) {
   *result = tag_GeoCodeRst();
-  const VJson* head = Member(root, "result");
-  if (!IsObject(head)) {
-    return 0;
-  }
-  int serviceError = 0;
-  GetInt(head, "error", &serviceError);
-  if (serviceError != 0) {
-    *error = 11;
-    return 1;
-  }
-  const VJson* content = Member(root, "content");
-  if (!IsObject(content)) {
-    return 0;
+  const VJson* content = nullptr;
+  GeocodeReplyState state = GeocodeContent(root, error, &content);
+  if (state != kContent) {
+    return state == kServiceError ? 1 : 0;
   }
   GetString(content, "cn", result->cityName, sizeof result->cityName);
   GetString(content, "wd", result->address, sizeof result->address);
@@ -71,19 +82,10 @@ int ParseSurroundPoi(const VJson* node, tag_PoiInfo* poi) {
 }  // namespace
 
 int VJsonResultParser::ParseReverseGeocode(const VJson* root, tag_PoiResult* holder, int* error) {
-  const VJson* head = Member(root, "result");
-  if (!IsObject(head)) {
-    return 0;
-  }
-  int serviceError = 0;
-  GetInt(head, "error", &serviceError);
-  if (serviceError != 0) {
-    *error = 11;
-    return 1;
-  }
-  const VJson* content = Member(root, "content");
-  if (!IsObject(content)) {
-    return 0;
+  const VJson* content = nullptr;
+  GeocodeReplyState state = GeocodeContent(root, error, &content);
+  if (state != kContent) {
+    return state == kServiceError ? 1 : 0;
   }
   tag_PoiResult result;
   if (!GetString(content, "address", result.address, sizeof result.address)) {

@@ -24,17 +24,27 @@ int VJsonResultParser::ParsePoiInfo(const VJson* node, tag_PoiInfo* poi) {
   if (!IsObject(node)) {
     return 0;
   }
-  GetGeo(node, "geo", &poi->point);
-  SetFromInt(node, "poiType", &poi->poiType);
-  GetString(node, "name", poi->name, sizeof poi->name);
-  GetString(node, "uid", poi->uid, sizeof poi->uid);
-  GetIntFromDouble(node, "dis", &poi->distance);
-  GetString(node, "addr", poi->addr, sizeof poi->addr, 1);
-  if (GetString(node, "tel", poi->tel, sizeof poi->tel)) {
+  // Every page holds many POIs: their members are found in one walk.
+  enum { kGeo, kPoiType, kName, kUid, kDis, kAddr, kTel, kDetail, kKeys };
+  static const char* const kNames[kKeys] = {"geo", "poiType", "name", "uid", "dis", "addr", "tel", "detail"};
+  const VJson* member[kKeys];
+  FindMembers(node, kNames, kKeys, member);
+  ReadGeo(member[kGeo], &poi->point);
+  int poiType = 0;
+  if (ReadInt(member[kPoiType], &poiType)) {
+    poi->poiType = poiType;
+  }
+  ReadString(member[kName], poi->name, sizeof poi->name);
+  ReadString(member[kUid], poi->uid, sizeof poi->uid);
+  ReadIntFromDouble(member[kDis], &poi->distance);
+  ReadString(member[kAddr], poi->addr, sizeof poi->addr, 1);
+  if (ReadString(member[kTel], poi->tel, sizeof poi->tel)) {
     CutAtNonAscii(poi->tel);
   }
-  if (Member(node, "detail")) {
-    poi->detail = Flag(node, "detail");
+  if (member[kDetail]) {
+    int detail = 0;
+    ReadInt(member[kDetail], &detail);
+    poi->detail = detail == 1 ? 1 : 0;
   }
   poi->poiKind = PoiKind(poi->poiType);
   return 1;
@@ -88,7 +98,8 @@ int VJsonResultParser::ParsePoiListReply(const VJson* root, tag_PoiResult* resul
   const VJson* content = Member(root, "content");
   if (IsArray(content)) {
     result->poiCount = VJson_GetArraySize(content);
-    ParseEach(content, &result->pois, [this](const VJson* n, tag_PoiInfo* p) { return ParsePoiInfo(n, p); });
+    ParseEach(content, &result->pois, [this](const VJson* n, tag_PoiInfo* p) { return ParsePoiInfo(n, p); },
+              result->poiCount);
   }
   if (!withCentre) {
     return 1;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/base/VMem.h"
+#include "engine/data/ParserSupport.h"
 #include "engine/render/ComplexPt.h"
 
 namespace mapengine {
@@ -70,16 +71,22 @@ double VJsonResultParser::TextToDouble(const char* text) {
   return value < -DBL_MAX ? -DBL_MAX : value > DBL_MAX ? DBL_MAX : value;
 }
 
-int VJsonResultParser::GetInt(const VJson* object, const char* key, int* out) {
-  const VJson* node = Member(object, key);
+int ReadInt(const VJson* node, int* out) {
   *out = IsNumber(node) ? node->valueint : 0;
   return IsNumber(node) ? 1 : 0;
 }
 
-int VJsonResultParser::GetIntFromDouble(const VJson* object, const char* key, int* out) {
-  const VJson* node = Member(object, key);
-  *out = IsNumber(node) ? ClampToInt(node->valuedouble) : 0;
+int ReadIntFromDouble(const VJson* node, int* out) {
+  *out = IsNumber(node) ? VJsonResultParser::ClampToInt(node->valuedouble) : 0;
   return IsNumber(node) ? 1 : 0;
+}
+
+int VJsonResultParser::GetInt(const VJson* object, const char* key, int* out) {
+  return ReadInt(Member(object, key), out);
+}
+
+int VJsonResultParser::GetIntFromDouble(const VJson* object, const char* key, int* out) {
+  return ReadIntFromDouble(Member(object, key), out);
 }
 
 int VJsonResultParser::GetUIntAsDouble(const VJson* object, const char* key, double* out) {
@@ -123,25 +130,31 @@ void CopyWholeCharacters(char* out, int width, const char* text) {
 
 }  // namespace
 
-int VJsonResultParser::GetString(const VJson* object, const char* key, char* out, int width, int collapse) {
-  const VJson* node = Member(object, key);
+int ReadString(const VJson* node, char* out, int width, int collapse) {
   if (!IsString(node) || !out || width < 2) {
     return 0;
   }
-  if (!collapse) {
+  if (!collapse || !std::strchr(node->valuestring, ';')) {
     CopyWholeCharacters(out, width, node->valuestring);
     return 1;
   }
   size_t length = std::strlen(node->valuestring);
-  auto* copy = static_cast<char*>(CVMem::Allocate(length + 1));
+  char local[256];
+  char* copy = length < sizeof local ? local : static_cast<char*>(CVMem::Allocate(length + 1));
   if (!copy) {
     return 0;
   }
   std::memcpy(copy, node->valuestring, length + 1);
-  RemoveRepeatedItems(copy);
+  VJsonResultParser::RemoveRepeatedItems(copy);
   CopyWholeCharacters(out, width, copy);
-  CVMem::Deallocate(copy);
+  if (copy != local) {
+    CVMem::Deallocate(copy);
+  }
   return 1;
+}
+
+int VJsonResultParser::GetString(const VJson* object, const char* key, char* out, int width, int collapse) {
+  return ReadString(Member(object, key), out, width, collapse);
 }
 
 int VJsonResultParser::GetText(const VJson* object, const char* key, CVString* out) {
@@ -154,7 +167,10 @@ int VJsonResultParser::GetText(const VJson* object, const char* key, CVString* o
 }
 
 int VJsonResultParser::GetGeo(const VJson* object, const char* key, CComplexPt* out) {
-  const VJson* node = Member(object, key);
+  return ReadGeo(Member(object, key), out);
+}
+
+int ReadGeo(const VJson* node, CComplexPt* out) {
   if (!IsString(node) || !out) {
     return 0;
   }
@@ -171,6 +187,49 @@ int VJsonResultParser::GetGeo(const VJson* object, const char* key, CComplexPt* 
     kind = 1;
   }
   return kind ? out->ParseGeoString(text, kind) : 0;
+}
+
+namespace {
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
+    if (static_cast<unsigned>(x - 'A') < 26u) {
+      x = static_cast<unsigned char>(x + 32);
+    }
+    if (static_cast<unsigned>(y - 'A') < 26u) {
+      y = static_cast<unsigned char>(y + 32);
+    }
+    if (x != y) {
+      return false;
+    }
+    if (!x) {
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
+void FindMembers(const VJson* object, const char* const* keys, int count, const VJson** found) {
+  for (int k = 0; k < count; ++k) {
+    found[k] = nullptr;
+  }
+  if (!IsObject(object)) {
+    return;
+  }
+  for (const VJson* member = object->child; member; member = member->next) {
+    const char* name = member->name;
+    if (!name) {
+      continue;
+    }
+    for (int k = 0; k < count; ++k) {
+      if (!found[k] && EqualsIgnoringAsciiCase(name, keys[k])) {
+        found[k] = member;
+        break;
+      }
+    }
+  }
 }
 
 int VJsonResultParser::GetResultType(const VJson* root, int* out) {
