@@ -4,11 +4,10 @@
 // and freeing; and the whole road of the search dispatch, which first turns
 // the service's UTF-8 into GBK.
 #include <benchmark/benchmark.h>
-#include <rapidjson/document.h>
 
 #include <string>
 
-#include "bench/KeepFreedMemory.h"
+#include "bench/JsonBench.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VJson.h"
@@ -95,19 +94,7 @@ void BM_PoiUtf8ReplyToRecords(benchmark::State& state) {
 }
 BENCHMARK(BM_PoiUtf8ReplyToRecords)->Unit(benchmark::kMillisecond);
 
-void BM_RapidJsonParse(benchmark::State& state) {
-  const std::string& text = Reply();
-  for (auto _ : state) {
-    rapidjson::Document doc;
-    doc.Parse(text.c_str());
-    benchmark::DoNotOptimize(doc);
-    if (doc.HasParseError()) {
-      state.SkipWithError("parse failed");
-      break;
-    }
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-}
+void BM_RapidJsonParse(benchmark::State& state) { MeasureRapidJsonParse(state, Reply()); }
 BENCHMARK(BM_RapidJsonParse)->Unit(benchmark::kMillisecond);
 
 }  // namespace
