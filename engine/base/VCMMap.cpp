@@ -250,13 +250,6 @@ int Utf8ToWide(const unsigned char* s, int length, unsigned short* out, int capa
   return written;
 }
 
-// 1 when none of the eight bytes of v is 0 or above 0x7F.
-inline bool AllAscii(uint64_t v) {
-  constexpr uint64_t kLow = 0x0101010101010101ull;
-  constexpr uint64_t kHigh = 0x8080808080808080ull;
-  return ((v | ((v | kHigh) - kLow)) & kHigh) == 0;
-}
-
 // UTF-8 -> GBK in one step, without a UTF-16 copy of the text, into out,
 // which holds length bytes (GBK never needs more bytes than UTF-8 for the
 // same characters). ASCII stands for itself in both and is copied in runs.
@@ -264,15 +257,14 @@ int Utf8ToGbk(const unsigned char* s, int length, unsigned char* out) {
   const CVCMMap* tables = Tables();
   int written = 0;
   for (int i = 0; i < length && s[i] != 0;) {
-    uint64_t word;
-    if (i + 8 <= length && (std::memcpy(&word, s + i, 8), AllAscii(word))) {
-      std::memcpy(out + written, &word, 8);
-      written += 8;
-      i += 8;
-      continue;
-    }
     if (s[i] < 0x80) {
-      out[written++] = s[i++];
+      int end = i + 1;
+      while (end < length && static_cast<unsigned char>(s[end] - 1) < 0x7F) {
+        ++end;
+      }
+      std::memcpy(out + written, s + i, static_cast<size_t>(end - i));
+      written += end - i;
+      i = end;
       continue;
     }
     unsigned short units[2];
