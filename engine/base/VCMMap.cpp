@@ -251,8 +251,9 @@ int Utf8ToWide(const unsigned char* s, int length, unsigned short* out, int capa
 }
 
 // UTF-8 -> GBK in one step, without a UTF-16 copy of the text, into out,
-// which holds length bytes (GBK never needs more bytes than UTF-8 for the
-// same characters). ASCII stands for itself in both and is copied in runs.
+// which holds 2 * length bytes: a stray byte above 0x7F stands for a Latin-1
+// character, which may take two GBK bytes. ASCII stands for itself in both
+// and is copied in runs.
 int Utf8ToGbk(const unsigned char* s, int length, unsigned char* out) {
   const CVCMMap* tables = Tables();
   int written = 0;
@@ -364,7 +365,7 @@ char* Utf8ToLocal(const char* text, int length, int* outLength) {
   int bytes = 0;
   unsigned char* gbk = nullptr;
   if (text && length > 0) {
-    gbk = static_cast<unsigned char*>(CVMem::Allocate(static_cast<size_t>(length)));
+    gbk = static_cast<unsigned char*>(CVMem::Allocate(2 * static_cast<size_t>(length)));
     if (!gbk) {
       return nullptr;
     }

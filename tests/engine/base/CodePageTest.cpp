@@ -196,6 +196,7 @@ TEST_F(CodePageTest, Utf8ToLocalMatchesTheConversionThroughUtf16) {
       std::string("zero\0inside", 11),
       "lead \xC3 then ascii",
       "\xFF\xFE stray bytes \x80\x81",
+      "\xB7\xB7\xB7\xB7",  // stray bytes that read as Latin-1 and take two GBK bytes each
   };
   for (const std::string& text : texts) {
     for (int length : {static_cast<int>(text.size()), static_cast<int>(text.size()) / 2}) {
@@ -215,6 +216,13 @@ TEST_F(CodePageTest, Utf8ToLocalMatchesTheConversionThroughUtf16) {
       VDelete(local);
     }
   }
+  // Stray bytes of Latin-1 take two GBK bytes each: the output may outgrow
+  // the input.
+  int outLength = 0;
+  char* latin = Utf8ToLocal("\xB7\xB7\xB7\xB7", 4, &outLength);
+  ASSERT_NE(latin, nullptr);
+  EXPECT_EQ(outLength, 9);
+  VDelete(latin);
 }
 
 }  // namespace mapengine::test
