@@ -1,12 +1,11 @@
 // The engine's JSON reader against RapidJSON on a 1 MB search-reply-like text.
 // Each iteration builds a whole tree and frees it again, on both sides.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <rapidjson/document.h>
 
 #include <cstdio>
 #include <string>
 
+#include "bench/JsonBench.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VJson.h"
@@ -53,36 +52,9 @@ void BM_VJsonParse(benchmark::State& state) {
 }
 BENCHMARK(BM_VJsonParse)->Unit(benchmark::kMillisecond);
 
-void BM_RapidJsonParse(benchmark::State& state) {
-  const std::string& text = Reply();
-  for (auto _ : state) {
-    rapidjson::Document doc;
-    doc.Parse(text.c_str());
-    benchmark::DoNotOptimize(doc);
-    if (doc.HasParseError()) {
-      state.SkipWithError("parse failed");
-      break;
-    }
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
-}
+void BM_RapidJsonParse(benchmark::State& state) { MeasureRapidJsonParse(state, Reply()); }
 BENCHMARK(BM_RapidJsonParse)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Freed memory stays with the process on both sides: the engine allocator
-  // keeps its arena runs per thread, and the system allocator is told to keep
-  // RapidJSON's pool chunks instead of handing them back to the kernel. Both
-  // readers then measure parsing and building rather than paging fresh memory
-  // in (on a virtual machine a page fault costs more than parsing the page).
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunKeepingFreedMemory(argc, argv); }

@@ -1,5 +1,8 @@
 #include "engine/base/VCMMap.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 
@@ -176,52 +179,109 @@ int GbkToWide(const unsigned char* s, int length, unsigned short* out, int capac
   return written;
 }
 
-// UTF-8 -> UTF-16. Four-byte sequences become surrogate pairs; the five- and
-// six-byte forms of old UTF-8 keep their low 16 bits.
+// Decodes the UTF-8 character at s[i] into one or two UTF-16 units (n).
+// Four-byte sequences become surrogate pairs; the five- and six-byte forms of
+// old UTF-8 keep their low 16 bits. The bytes the character takes, or 0 when
+// it runs past length or into the terminator (which ends the text).
+int DecodeUtf8(const unsigned char* s, int i, int length, unsigned short units[2], int* n) {
+  unsigned b = s[i];
+  int extra = b < 0xC0 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF8 ? 3 : b < 0xFC ? 4 : 5;
+  if (i + extra >= length) {
+    return 0;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    if (s[i + k] == 0) {
+      return 0;
+    }
+  }
+  const unsigned char* c = s + i + 1;
+  *n = 1;
+  switch (extra) {
+    case 0: units[0] = static_cast<unsigned short>(b); break;
+    case 1: units[0] = static_cast<unsigned short>(((b << 6) & 0x7FF) | (c[0] & 0x3F)); break;
+    case 2: units[0] = static_cast<unsigned short>((b << 12) | ((c[0] << 6) & 0xFFF) | (c[1] & 0x3F)); break;
+    case 3: {
+      unsigned cp = ((b & 0x07) << 18) | ((c[0] & 0x3F) << 12) | ((c[1] & 0x3F) << 6) | (c[2] & 0x3F);
+      if (cp >= 0x10000 && cp <= 0x10FFFF) {
+        cp -= 0x10000;
+        units[0] = static_cast<unsigned short>(0xD800 | (cp >> 10));
+        units[1] = static_cast<unsigned short>(0xDC00 | (cp & 0x3FF));
+        *n = 2;
+      } else {
+        units[0] = static_cast<unsigned short>(cp);
+      }
+      break;
+    }
+    default: {
+      const unsigned char* t = c + (extra - 3);
+      units[0] = static_cast<unsigned short>((t[0] << 12) | ((t[1] << 6) & 0xFFF) | (t[2] & 0x3F));
+      break;
+    }
+  }
+  return 1 + extra;
+}
+
+// The GBK bytes of a UTF-16 unit: 1 or 2, or 0 for a unit GBK lacks.
+int EncodeGbk(const CVCMMap* tables, unsigned short u, unsigned char bytes[2]) {
+  if (u <= 127) {
+    bytes[0] = static_cast<unsigned char>(u);
+    return 1;
+  }
+  unsigned short v = tables ? tables->Lookup(u, 2) : kNone;
+  if (v == kNone || (v >= 128 && v <= 255)) {
+    return 0;
+  }
+  bytes[0] = static_cast<unsigned char>(v & 0xFF);
+  bytes[1] = static_cast<unsigned char>(v >> 8);
+  return 2;
+}
+
 int Utf8ToWide(const unsigned char* s, int length, unsigned short* out, int capacity) {
   int written = 0;
   for (int i = 0; i < length && s[i] != 0;) {
-    unsigned b = s[i];
-    int extra = b < 0xC0 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF8 ? 3 : b < 0xFC ? 4 : 5;
-    if (i + extra >= length) {
-      break;
-    }
-    bool complete = true;
-    for (int k = 1; k <= extra; ++k) {
-      complete = complete && s[i + k] != 0;
-    }
-    if (!complete) {
-      break;
-    }
-    const unsigned char* c = s + i + 1;
     unsigned short units[2];
-    int n = 1;
-    switch (extra) {
-      case 0: units[0] = static_cast<unsigned short>(b); break;
-      case 1: units[0] = static_cast<unsigned short>(((b << 6) & 0x7FF) | (c[0] & 0x3F)); break;
-      case 2: units[0] = static_cast<unsigned short>((b << 12) | ((c[0] << 6) & 0xFFF) | (c[1] & 0x3F)); break;
-      case 3: {
-        unsigned cp = ((b & 0x07) << 18) | ((c[0] & 0x3F) << 12) | ((c[1] & 0x3F) << 6) | (c[2] & 0x3F);
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
-          cp -= 0x10000;
-          units[0] = static_cast<unsigned short>(0xD800 | (cp >> 10));
-          units[1] = static_cast<unsigned short>(0xDC00 | (cp & 0x3FF));
-          n = 2;
-        } else {
-          units[0] = static_cast<unsigned short>(cp);
-        }
-        break;
-      }
-      default: {
-        const unsigned char* t = c + (extra - 3);
-        units[0] = static_cast<unsigned short>((t[0] << 12) | ((t[1] << 6) & 0xFFF) | (t[2] & 0x3F));
-        break;
-      }
-    }
-    if (!Put(units, n, out, capacity, written)) {
+    int n = 0;
+    int used = DecodeUtf8(s, i, length, units, &n);
+    if (!used || !Put(units, n, out, capacity, written)) {
       break;
     }
-    i += 1 + extra;
+    i += used;
+  }
+  return written;
+}
+
+// UTF-8 -> GBK in one step, without a UTF-16 copy of the text, into out,
+// which holds 2 * length bytes: a stray byte above 0x7F stands for a Latin-1
+// character, which may take two GBK bytes. ASCII stands for itself in both
+// and is copied in runs.
+int Utf8ToGbk(const unsigned char* s, int length, unsigned char* out) {
+  const CVCMMap* tables = Tables();
+  int written = 0;
+  for (int i = 0; i < length && s[i] != 0;) {
+    if (s[i] < 0x80) {
+      int end = i + 1;
+      while (end < length && static_cast<unsigned char>(s[end] - 1) < 0x7F) {
+        ++end;
+      }
+      std::memcpy(out + written, s + i, static_cast<size_t>(end - i));
+      written += end - i;
+      i = end;
+      continue;
+    }
+    unsigned short units[2];
+    int n = 0;
+    int used = DecodeUtf8(s, i, length, units, &n);
+    if (!used) {
+      break;
+    }
+    for (int k = 0; k < n; ++k) {
+      unsigned char bytes[2];
+      int m = EncodeGbk(tables, units[k], bytes);
+      for (int j = 0; j < m; ++j) {
+        out[written++] = bytes[j];
+      }
+    }
+    i += used;
   }
   return written;
 }
@@ -230,20 +290,10 @@ int WideToGbk(const unsigned short* s, int length, unsigned char* out, int capac
   const CVCMMap* tables = Tables();
   int written = 0;
   for (int i = 0; length < 0 ? s[i] != 0 : i < length; ++i) {
-    unsigned short u = s[i];
     unsigned char bytes[2];
-    int n;
-    if (u <= 127) {
-      bytes[0] = static_cast<unsigned char>(u);
-      n = 1;
-    } else {
-      unsigned short v = tables ? tables->Lookup(u, 2) : kNone;
-      if (v == kNone || (v >= 128 && v <= 255)) {
-        continue;
-      }
-      bytes[0] = static_cast<unsigned char>(v & 0xFF);
-      bytes[1] = static_cast<unsigned char>(v >> 8);
-      n = 2;
+    int n = EncodeGbk(tables, s[i], bytes);
+    if (n == 0) {
+      continue;
     }
     if (!Put(bytes, n, out, capacity, written)) {
       break;
@@ -312,25 +362,26 @@ int WideToMultiByte(unsigned codePage, const unsigned short* text, int length, c
 }
 
 char* Utf8ToLocal(const char* text, int length, int* outLength) {
-  int units = MultiByteToWide(kCodePageUtf8, text, length, nullptr, 0);
-  unsigned short* wide = nullptr;
-  if (units > 0) {
-    wide = static_cast<unsigned short*>(CVMem::Allocate(units * sizeof(unsigned short)));
-    if (!wide) {
+  int bytes = 0;
+  unsigned char* gbk = nullptr;
+  if (text && length > 0) {
+    gbk = static_cast<unsigned char*>(CVMem::Allocate(2 * static_cast<size_t>(length)));
+    if (!gbk) {
       return nullptr;
     }
-    units = MultiByteToWide(kCodePageUtf8, text, length, wide, units);
+    bytes = Utf8ToGbk(reinterpret_cast<const unsigned char*>(text), length, gbk);
   }
-  int bytes = units > 0 ? WideToMultiByte(kCodePageGbk, wide, units, nullptr, 0) : 0;
   char* local = VNew<char>(static_cast<size_t>(bytes) + 1);
   if (local) {
-    WideToMultiByte(kCodePageGbk, wide, units, local, bytes);
+    if (bytes > 0) {
+      std::memcpy(local, gbk, static_cast<size_t>(bytes));
+    }
     local[bytes] = 0;
     if (outLength) {
       *outLength = bytes + 1;
     }
   }
-  CVMem::Deallocate(wide);
+  CVMem::Deallocate(gbk);
   return local;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "EngineTestSupport.h"
@@ -182,6 +183,46 @@ TEST_F(CodePageTest, Utf8ToLocalGivesACountedGbkText) {
   EXPECT_EQ(length, 1);
   EXPECT_STREQ(empty, "");
   VDelete(empty);
+}
+
+TEST_F(CodePageTest, Utf8ToLocalMatchesTheConversionThroughUtf16) {
+  // The one-step conversion gives the bytes of UTF-8 -> UTF-16 -> GBK for
+  // every kind of input, broken ones included.
+  const std::string texts[] = {
+      "plain ascii text that is longer than eight bytes",
+      "\xE5\x8C\x97\xE4\xBA\xAC\xE5\xB8\x82 road 5 \xE5\x8F\xB7",
+      "emoji \xF0\x9F\x98\x80 and \xC3\xA9",
+      "cut at the end \xE4\xB8",
+      std::string("zero\0inside", 11),
+      "lead \xC3 then ascii",
+      "\xFF\xFE stray bytes \x80\x81",
+      "\xB7\xB7\xB7\xB7",  // stray bytes that read as Latin-1 and take two GBK bytes each
+  };
+  for (const std::string& text : texts) {
+    for (int length : {static_cast<int>(text.size()), static_cast<int>(text.size()) / 2}) {
+      int units = MultiByteToWide(kCodePageUtf8, text.data(), length, nullptr, 0);
+      std::vector<unsigned short> wide(static_cast<size_t>(units) + 1);
+      MultiByteToWide(kCodePageUtf8, text.data(), length, wide.data(), units);
+      int bytes = units > 0 ? WideToMultiByte(kCodePageGbk, wide.data(), units, nullptr, 0) : 0;
+      std::string expected(static_cast<size_t>(bytes), '\0');
+      if (bytes > 0) {
+        WideToMultiByte(kCodePageGbk, wide.data(), units, expected.data(), bytes);
+      }
+      int outLength = 0;
+      char* local = Utf8ToLocal(text.data(), length, &outLength);
+      ASSERT_NE(local, nullptr);
+      EXPECT_EQ(std::string(local, static_cast<size_t>(outLength - 1)), expected) << text << " / " << length;
+      EXPECT_EQ(VArrayCount(local), static_cast<size_t>(bytes) + 1);
+      VDelete(local);
+    }
+  }
+  // Stray bytes of Latin-1 take two GBK bytes each: the output may outgrow
+  // the input.
+  int outLength = 0;
+  char* latin = Utf8ToLocal("\xB7\xB7\xB7\xB7", 4, &outLength);
+  ASSERT_NE(latin, nullptr);
+  EXPECT_EQ(outLength, 9);
+  VDelete(latin);
 }
 
 }  // namespace mapengine::test
