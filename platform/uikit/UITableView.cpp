@@ -40,9 +40,15 @@ void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> v)
     accessoryView_ = std::move(v);
     if (!accessoryView_) return;
     const CGRect f = accessoryView_->frame();
-    accessoryView_->setFrame(CGRectMake(bounds().size.width - f.size.width - 10, (bounds().size.height - f.size.height) / 2,
-                                        f.size.width, f.size.height));
+    const CGFloat x = bounds().size.width - f.size.width - 10;
+    accessoryView_->setFrame(CGRectMake(x, (bounds().size.height - f.size.height) / 2, f.size.width, f.size.height));
     addSubview(accessoryView_);
+    // The right-aligned detail text ends before the accessory.
+    if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
+        CGRect d = detailTextLabel_->frame();
+        d.size.width = std::min(d.size.width, x - 5 - d.origin.x);
+        detailTextLabel_->setFrame(d);
+    }
 }
 
 void UITableViewCell::setBackgroundView(std::shared_ptr<UIView> v)
