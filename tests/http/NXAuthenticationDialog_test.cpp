@@ -8,6 +8,7 @@
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/uikit/NXUITestDriver.h"
+#include "tests/http/ForgetCredentials.h"
 #include "tools/snapshot/Snapshot.h"
 #include "tools/testserver/AuthenticatingProxy.h"
 
@@ -20,21 +21,14 @@ namespace {
 
 class NXAuthenticationDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { forget(); }
+    void SetUp() override { forgetCredentials(); }
     void TearDown() override
     {
         // No dialog may outlive its test.
         while (auto d = NXAuthenticationDialog::currentDialog()) d->cancelAuthenticationFromDialog();
         driver.pumpUntil([] { return false; }, 0.05);
         EXPECT_TRUE(NSThread::joinDetachedThreads(10));
-        forget();
-    }
-    static void forget()
-    {
-        NXHTTPRequest::clearSession();
-        for (const auto& e : NXHTTPRequest::sessionProxyCredentialsStore())
-            NXHTTPRequest::removeProxyAuthenticationCredentialsFromSessionStore(e->credentials);
-        NSURLCredentialStorage::setSharedCredentialStorage(NSURLCredentialStorage::init());
+        forgetCredentials();
     }
 
     std::shared_ptr<NXHTTPRequest> through(AuthenticatingProxy& proxy, const std::string& url)
