@@ -163,6 +163,7 @@ TEST_F(NXAuthenticationDialogTest, NTLMAsksForADomainAndHandsItToEverySharingReq
     typeCredentials("proxyuser", "pw");
     EXPECT_TRUE(driver.type(d->domainField(), "CORP"));
     press(true);
+    // Both retry at once to one site: each keeps to its own connection.
     ASSERT_TRUE(finished({a, b}));
     for (const auto& r : {a, b}) {
         EXPECT_EQ(r->proxyDomain(), "CORP");
