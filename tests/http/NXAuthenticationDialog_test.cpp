@@ -250,3 +250,20 @@ TEST_F(NXAuthenticationDialogTest, WithoutAKeyWindowTheChallengeFailsAtOnce)
     EXPECT_EQ(off->error()->code(), NXAuthenticationErrorType);
     EXPECT_EQ(dialog(), nullptr);
 }
+
+TEST_F(NXAuthenticationDialogTest, RefusedCredentialsAskAgainUntilCancelled)
+{
+    AuthenticatingProxy proxy;
+    auto r = through(proxy, "http://site.test/");
+    startAndAwaitDialog(r);
+    auto first = dialog();
+    typeCredentials("proxyuser", "wrong");
+    press(true);
+    ASSERT_TRUE(driver.pumpUntil([&] { return dialog() && dialog() != first; }));
+    EXPECT_EQ(dialog()->request(), r);
+    EXPECT_FALSE(r->isFinished());
+    press(false);
+    ASSERT_TRUE(finished({r}));
+    ASSERT_NE(r->error(), nullptr);
+    EXPECT_EQ(r->error()->code(), NXAuthenticationErrorType);
+}
