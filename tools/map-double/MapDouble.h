@@ -45,6 +45,7 @@ struct Fault {
         CountTooLarge,  // the header claims 41 tiles
         HeaderTooShort, // the header length leaves no room for the table
         OffsetPastEnd,  // the tile's offset points past the pack
+        PatchWord,      // the 32-bit word at byte `after` of the pack becomes `value`
         Delay,          // the answer waits millis first
         DropMidBody,    // the connection closes after `after` body bytes, `drops` times (-1: always)
         Gateway,        // a gateway page first, then the answer
@@ -56,6 +57,7 @@ struct Fault {
     int millis = 0;
     size_t after = 0;
     int drops = 1;
+    int value = 0;
 };
 
 // What the double was asked: one entry per answer made.

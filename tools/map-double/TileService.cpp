@@ -95,6 +95,11 @@ void applyHeaderFault(const Fault &fault, std::string &pack, size_t count) {
             putInt(pack, 8 + 8 * static_cast<size_t>(fault.tile), 0x7FFFFFF0);
         }
         break;
+    case Fault::Kind::PatchWord:
+        if (fault.after + 4 <= pack.size()) {
+            putInt(pack, fault.after, fault.value);
+        }
+        break;
     default:
         break;
     }

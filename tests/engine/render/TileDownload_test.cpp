@@ -407,3 +407,45 @@ TEST_F(TileDownloadTest, EachMisbehaviourEndsInItsMessage) {
   ASSERT_EQ(downloader->SendRequest(0, 12, 0, 0, Keys(keys), NextId(), 1), 1);
   EXPECT_EQ(Download().terminal, kMsgHttpComplete);
 }
+
+TEST_F(TileDownloadTest, PacksThatContradictThemselvesAreRefused) {
+  // Words of a 3-tile pack: 0 H, 4 n, 8 + 8i offset of tile i, 12 + 8i its size.
+  const std::vector<std::string> keys = {"790_294", "791_294", "792_294"};
+  struct Case {
+    const char* name;
+    size_t at;
+    int value;
+    bool bad;
+  } cases[] = {
+      {"n = -1", 4, -1, true},
+      {"n = 41", 4, 41, true},
+      {"n = 2^31 - 1", 4, 0x7FFFFFFF, true},
+      {"n = -2^31", 4, static_cast<int>(0x80000000u), true},
+      {"n = 4, more than the keys", 4, 4, true},
+      {"H = 0", 0, 0, true},
+      {"H = 7", 0, 7, true},
+      {"H past the buffer", 0, 300000, true},
+      {"H = -8", 0, -8, true},
+      {"negative size", 12, -5, true},
+      {"size past the buffer", 12, 0x7FFFFFFF, true},
+      {"offset + size past 32 bits", 8, 0x7FFFFFF0, true},
+      {"negative offset: a missing tile", 16, -7, false},
+      {"n = 0: no tiles", 4, 0, false},
+  };
+  int level = 4;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fault patch{Fault::Kind::PatchWord};
+    patch.after = c.at;
+    patch.value = c.value;
+    service->pushFault(patch);
+    level = level == 18 ? 4 : level + 1;
+    ASSERT_EQ(downloader->SendRequest(0, level, 0, 0, Keys(keys), NextId(), 1), 1);
+    Outcome out = Download();
+    EXPECT_EQ(out.bad, c.bad ? 1 : 0);
+    if (!c.bad) {
+      EXPECT_EQ(out.terminal, kMsgHttpComplete);
+    }
+    downloader->GetHttpClient().Close();
+  }
+}
