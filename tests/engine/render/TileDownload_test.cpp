@@ -27,20 +27,13 @@
 #include "tools/map-double/MapProjection.h"
 #include "tools/map-double/TilePattern.h"
 #include "tools/snapshot/Snapshot.h"
+#include "tests/engine/base/EngineNetwork.h"
+#include "tests/engine/render/EngineText.h"
 
 using namespace mapengine;
 using mapdouble::Fault;
 
 namespace {
-
-
-std::string Ascii(const CVString& s) {
-  std::string out;
-  for (int i = 0; i < s.GetLength(); ++i) {
-    out += static_cast<char>(s[i]);
-  }
-  return out;
-}
 
 bool IsTerminal(int message) {
   return message == kMsgHttpComplete || message == kMsgHttpConnectFailed || message == kMsgHttpSendFailed ||
@@ -62,17 +55,9 @@ protected:
   void SetUp() override {
     auto* tables = static_cast<CVCMMap*>(GetGlobalMan()->GetSlot(kSlotCMMap));
     ASSERT_EQ(tables->LoadTables(), 1);
-    msgs = std::make_unique<CVMsgMan>();
-    GetGlobalMan()->SetSlot(kSlotMsgMan, msgs.get());
-    sockets = std::make_unique<CVSocketMan>();
-    sockets->Init(30);
-    ASSERT_EQ(sockets->StartThread(), 1);
-    GetGlobalMan()->SetSlot(kSlotSocketMan, sockets.get());
-    hosts = std::make_unique<CHostAddrCache>();
-    GetGlobalMan()->SetSlot(kSlotHostAddrCache, hosts.get());
-    ASSERT_EQ(HttpClientMapInit(), 1);
+    ASSERT_NO_FATAL_FAILURE(net.Start());
     service = std::make_unique<mapdouble::MapDouble>();
-    hosts->SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(service->port()));
+    net.SeedRelay(service->port());
     CVStringArray tileHosts;
     CVString host = "http://tiles.vuriv.com/";
     tileHosts.Add(host);
@@ -84,14 +69,8 @@ protected:
   void TearDown() override {
     downloader.reset();
     service.reset();
-    sockets->StopThread();
-    HttpClientMapDestroy();
-    for (int slot : {kSlotUrlTranslater, kSlotSocketMan, kSlotHostAddrCache, kSlotMsgMan}) {
-      GetGlobalMan()->SetSlot(slot, nullptr);
-    }
-    sockets.reset();
-    hosts.reset();
-    msgs.reset();
+    net.Stop();
+    GetGlobalMan()->SetSlot(kSlotUrlTranslater, nullptr);
   }
 
   static CVStringArray Keys(const std::vector<std::string>& keys) {
@@ -152,9 +131,8 @@ protected:
     return out;
   }
 
-  std::unique_ptr<CVMsgMan> msgs;
-  std::unique_ptr<CVSocketMan> sockets;
-  std::unique_ptr<CHostAddrCache> hosts;
+  mapengine::test::EngineNetwork net;
+  std::unique_ptr<CVMsgMan>& msgs = net.msgs;
   std::unique_ptr<mapdouble::MapDouble> service;
   CUrlTranslater urls;
   std::unique_ptr<CTileDownloader> downloader;

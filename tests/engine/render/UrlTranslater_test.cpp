@@ -12,18 +12,11 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "tests/engine/render/EngineText.h"
 
 using namespace mapengine;
 
 namespace {
-
-std::string Ascii(const CVString& s) {
-  std::string out;
-  for (int i = 0; i < s.GetLength(); ++i) {
-    out += static_cast<char>(s[i]);
-  }
-  return out;
-}
 
 CVString Text(const char* s) { return CVString(s); }
 
