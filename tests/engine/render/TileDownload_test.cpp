@@ -208,7 +208,7 @@ TEST_F(TileDownloadTest, BeijingAtLevel12StitchedFromTheDownloadedTiles) {
     }
   }
   // A slow link: the pack arrives in pieces.
-  service->pushFault({Fault::Kind::SlowLink, 0, 20, 4096});
+  service->pushFault({Fault::Kind::SlowLink, 0, 30, 2048});
   ASSERT_EQ(downloader->SendRequest(0, 12, 0, 0, Keys(keys), NextId(), 1), 1);
   EXPECT_EQ(IsTileRequestBusy(downloader.get()), 1);
   Outcome out = Download();
@@ -305,7 +305,7 @@ TEST_F(TileDownloadTest, MoreKeysThanOnePackHoldsGoInSeveralPacks) {
 TEST_F(TileDownloadTest, RequestRules) {
   EXPECT_EQ(downloader->SendRequest(0, 12, 0, 0, Keys({}), NextId(), 1), 0);
   // The same keys again while the first request is in flight: sent once.
-  service->pushFault({Fault::Kind::Delay, 0, 300});
+  service->pushFault({Fault::Kind::Delay, 0, 1000});
   ASSERT_EQ(downloader->SendRequest(0, 12, 0, 0, Keys({"790_294", "791_294"}), NextId(), 1), 1);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!downloader->GetHttpClient().IsBusy() && std::chrono::steady_clock::now() < deadline) {
