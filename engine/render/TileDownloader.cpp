@@ -125,16 +125,20 @@ int CTileDownloader::SendBatch() {
   if (!urls || !urls->GetTileUrl(url, batch, m_nUrlFlag)) {
     return 0;
   }
-  int id = m_nRequestId;
-  if (!m_http.RequestGet(url, id, 1)) {
+  // The client ignores a repeat of the GET it is running; its reply stays.
+  CVString running;
+  if (m_http.IsBusy() && m_http.GetRequestUrl(0, running) && running.Compare(url) == 0) {
     return 0;
   }
+  // The reply may start arriving as soon as the GET starts: the buffer and
+  // the table are cleared before.
   m_batchKeys.Copy(batch.keys);
   m_table = tagTileSplitTable{};
   m_bTableRead = false;
   m_bPackDone = false;
   std::memset(m_pBuffer, 0, kBufferSize + 4);
-  return 1;
+  int id = m_nRequestId;
+  return m_http.RequestGet(url, id, 1) ? 1 : 0;
 }
 
 bool CTileDownloader::ReadTable(int received) {
