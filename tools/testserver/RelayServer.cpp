@@ -77,33 +77,70 @@ std::string RelayServer::queryValue(std::string_view query, std::string_view nam
     return {};
 }
 
+void RelayServer::setProvider(Provider provider) {
+    std::lock_guard<std::mutex> providing(providerMutex_);
+    provider_ = std::move(provider);
+}
+
+bool RelayServer::take(const std::string &key, Resource &resource) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = resources_.find(key);
+    if (it == resources_.end()) {
+        return false;
+    }
+    Resource &stored = it->second;
+    resource = stored;
+    if (stored.mode == Mode::DropMidBody && stored.drops > 0) {
+        --stored.drops;
+    }
+    if (stored.mode == Mode::Gateway && gatewaysShown_[key]++ == 0) {
+        resource.mode = Mode::Status;
+        resource.status = 200;
+        resource.body = kGatewayPage;
+        resource.headers = Headers{{"Content-Type", "text/vnd.wap.wml"}};
+    }
+    return true;
+}
+
+bool RelayServer::provide(const std::string &key) {
+    // One provider call per key: parallel ranged requests for a new key wait
+    // here and then find what the first one stored.
+    std::lock_guard<std::mutex> providing(providerMutex_);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (resources_.count(key)) {
+            return true;
+        }
+    }
+    if (!provider_) {
+        return false;
+    }
+    std::optional<Resource> made = provider_(key);
+    if (!made) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    resources_[key] = std::move(*made);
+    provided_.push_back(key);
+    if (provided_.size() > kProvidedLimit) {
+        resources_.erase(provided_.front());
+        gatewaysShown_.erase(provided_.front());
+        provided_.pop_front();
+    }
+    return true;
+}
+
 void RelayServer::handle(const Request &request, Connection &connection) {
     std::string key = request.path == "/" && !queryValue(request.query, "url").empty()
                           ? queryValue(request.query, "url")
                           : request.path;
-    Resource resource;
-    bool found;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         keys_.push_back(key);
         ranges_.push_back(request.headers.get("Range").value_or(""));
-        auto it = resources_.find(key);
-        found = it != resources_.end();
-        if (found) {
-            Resource &stored = it->second;
-            resource = stored;
-            if (stored.mode == Mode::DropMidBody && stored.drops > 0) {
-                --stored.drops;
-            }
-            if (stored.mode == Mode::Gateway && gatewaysShown_[key]++ == 0) {
-                resource.mode = Mode::Status;
-                resource.status = 200;
-                resource.body = kGatewayPage;
-                resource.headers = Headers{{"Content-Type", "text/vnd.wap.wml"}};
-            }
-        }
     }
-    if (!found) {
+    Resource resource;
+    if (!take(key, resource) && !(provide(key) && take(key, resource))) {
         connection.send(404, "no such resource");
         return;
     }
@@ -169,6 +206,19 @@ void RelayServer::answer(const Request &request, Connection &connection, Resourc
         response.body = body.substr(first, last - first + 1);
     } else {
         response.body = body;
+    }
+    if (resource.mode == Mode::Trickle && resource.chunkSize > 0) {
+        const std::string_view piece(response.body);
+        response.headers.add("Content-Length", std::to_string(piece.size()));
+        connection.writeHead(response);
+        for (size_t at = 0; at < piece.size(); at += resource.chunkSize) {
+            connection.write(piece.substr(at, resource.chunkSize));
+            if (at + resource.chunkSize < piece.size() && !connection.delay(resource.delay)) {
+                return;
+            }
+        }
+        connection.flush();
+        return;
     }
     if (resource.mode == Mode::DropMidBody && resource.drops != 0) {
         response.headers.add("Content-Length", std::to_string(response.body.size()));

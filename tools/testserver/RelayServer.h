@@ -9,6 +9,8 @@
 
 #include "tools/testserver/TestServer.h"
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -30,7 +32,8 @@ public:
         DropMidBody,      // like Plain, but the connection closes after dropAfter body bytes
         Slow,             // like Plain after a delay
         WrongRangeStart,  // 206 whose Content-Range starts one byte later than asked
-        Gateway           // a WML gateway page first, then like Plain
+        Gateway,          // a WML gateway page first, then like Plain
+        Trickle           // like Plain, the body in chunkSize pieces with delay between them
     };
 
     struct Resource {
@@ -41,13 +44,22 @@ public:
         int status = 200;                     // Status
         std::optional<std::string> location;  // Redirect
         Headers headers;                      // added to every answer (e.g. Content-Encoding)
-        size_t chunkSize = 0;                 // Chunked: 0 = one chunk
+        size_t chunkSize = 0;                 // Chunked: 0 = one chunk; Trickle: the piece size
         size_t dropAfter = 0;                 // DropMidBody
         int drops = -1;                       // DropMidBody: answers cut before serving whole (-1: all)
-        Millis delay{0};                      // Slow
+        Millis delay{0};                      // Slow, Trickle
     };
 
     explicit RelayServer(Server::Options options = {});
+
+    // Makes the resource of a key nothing was registered under (nullopt: 404).
+    // It is called once per key, and its answer is kept under the key, so
+    // ranged requests see the same bytes and scripted modes apply as for
+    // registered resources; the oldest of more than kProvidedLimit kept
+    // answers is dropped.
+    using Provider = std::function<std::optional<Resource>(const std::string &key)>;
+    static constexpr size_t kProvidedLimit = 512;
+    void setProvider(Provider provider);
 
     // Registers a resource under a target URL (relay GETs) or a path.
     void add(const std::string &key, Resource resource);
@@ -64,8 +76,16 @@ public:
 
 private:
     void handle(const Request &request, Connection &connection);
+    // Copies the resource of the key, counting drops and gateway pages; false
+    // when there is none.
+    bool take(const std::string &key, Resource &resource);
+    // Stores the provider's answer for the key; false when there is none.
+    bool provide(const std::string &key);
     void answer(const Request &request, Connection &connection, Resource &resource);
 
+    std::mutex providerMutex_;  // taken before mutex_, never inside it
+    Provider provider_;
+    std::deque<std::string> provided_;
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::map<std::string, int> gatewaysShown_;

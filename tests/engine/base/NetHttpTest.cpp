@@ -17,6 +17,7 @@
 #include "engine/base/HttpClient.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/base/VSocket.h"
+#include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/base/EngineTestSupport.h"
 #include "tools/testserver/RelayServer.h"
 
@@ -76,32 +77,17 @@ class NetHttp : public EngineTest {
 protected:
   void SetUp() override {
     EngineTest::SetUp();
-    msgs = std::make_unique<CVMsgMan>();
-    GetGlobalMan()->SetSlot(kSlotMsgMan, msgs.get());
-    sockets = std::make_unique<CVSocketMan>();
-    sockets->Init(30);
-    ASSERT_EQ(sockets->StartThread(), 1);
-    GetGlobalMan()->SetSlot(kSlotSocketMan, sockets.get());
-    cache = std::make_unique<CHostAddrCache>();
-    GetGlobalMan()->SetSlot(kSlotHostAddrCache, cache.get());
-    ASSERT_EQ(HttpClientMapInit(), 1);
+    ASSERT_NO_FATAL_FAILURE(net.Start());
     relay = std::make_unique<RelayServer>();
     SeedRelay(relay->port());
   }
   void TearDown() override {
     relay.reset();
-    sockets->StopThread();
-    HttpClientMapDestroy();
-    GetGlobalMan()->SetSlot(kSlotSocketMan, nullptr);
-    GetGlobalMan()->SetSlot(kSlotHostAddrCache, nullptr);
-    GetGlobalMan()->SetSlot(kSlotMsgMan, nullptr);
-    sockets.reset();
-    cache.reset();
-    msgs.reset();
+    net.Stop();
     EngineTest::TearDown();
   }
 
-  void SeedRelay(uint16_t port) { cache->SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(port)); }
+  void SeedRelay(uint16_t port) { net.SeedRelay(port); }
 
   // Collects normal-queue messages until a terminal one (returned) or the
   // time-out (0).
@@ -123,9 +109,10 @@ protected:
     return 0;
   }
 
-  std::unique_ptr<CVMsgMan> msgs;
-  std::unique_ptr<CVSocketMan> sockets;
-  std::unique_ptr<CHostAddrCache> cache;
+  EngineNetwork net;
+  std::unique_ptr<CVMsgMan>& msgs = net.msgs;
+  std::unique_ptr<CVSocketMan>& sockets = net.sockets;
+  std::unique_ptr<CHostAddrCache>& cache = net.cache;
   std::unique_ptr<RelayServer> relay;
   tagEngineMsg lastTerminal{};
 };

@@ -1,0 +1,110 @@
+// The map-service double: answers the engine's relay requests on 127.0.0.1
+// (tools/testserver/RelayServer) by dispatching each decoded URL to the
+// services registered with it. Answers are made once per URL and kept by the
+// relay, so the engine's parallel ranged requests see identical bytes.
+//
+// Each kind of service lives in a file of its own and registers itself with
+// add<Kind>Service (tiles: TileService.cpp); search, routes, positioning,
+// offline packages and real-data tiles join the same way.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/testserver/RelayServer.h"
+
+namespace mapdouble {
+
+using Resource = testserver::RelayServer::Resource;
+
+// A request URL taken apart: the part before "?" and the query values
+// (percent-decoded).
+struct Query {
+    std::string url;
+    std::string base;
+    std::map<std::string, std::string> values;
+
+    static Query parse(const std::string &url);
+    // The value, or "" when absent.
+    std::string get(const std::string &name) const;
+    bool has(const std::string &name) const { return values.count(name) != 0; }
+};
+
+// A scripted misbehaviour, applied to the next answer made.
+struct Fault {
+    enum class Kind {
+        MissingTile,    // the tile's entry is marked missing
+        EmptyTile,      // the tile's entry has size 0
+        CorruptTile,    // the tile's bytes are not an image
+        OversizedPack,  // the pack is longer than the engine's reply buffer
+        CountTooLarge,  // the header claims 41 tiles
+        HeaderTooShort, // the header length leaves no room for the table
+        OffsetPastEnd,  // the tile's offset points past the pack
+        PatchWord,      // the 32-bit word at byte `after` of the pack becomes `value`
+        Delay,          // the answer waits millis first
+        DropMidBody,    // the connection closes after `after` body bytes, `drops` times (-1: always)
+        Gateway,        // a gateway page first, then the answer
+        SlowLink,       // the body comes in pieces of `after` bytes, millis apart
+        Refused         // status 404
+    };
+    Kind kind;
+    int tile = 0;
+    int millis = 0;
+    size_t after = 0;
+    int drops = 1;
+    int value = 0;
+};
+
+// What the double was asked: one entry per answer made.
+struct LoggedRequest {
+    std::string service;  // "tile", ...
+    std::string url;
+    std::string type;     // the "type" (tiles) or "qt" value
+    int level = -1;
+    std::vector<std::string> keys;
+};
+
+class MapDouble {
+public:
+    // A service answers the queries it recognises and leaves the rest
+    // (nullopt) to the next one.
+    using Service = std::function<std::optional<Resource>(const Query &, MapDouble &)>;
+
+    // Starts the relay with every built-in service.
+    MapDouble();
+    MapDouble(const MapDouble &) = delete;
+    MapDouble &operator=(const MapDouble &) = delete;
+
+    uint16_t port() const { return relay_.port(); }
+    testserver::RelayServer &relay() { return relay_; }
+
+    void addService(Service service);
+    void pushFault(Fault fault);
+    // The next scripted fault, taken off the script.
+    std::optional<Fault> takeFault();
+    void record(LoggedRequest entry);
+    std::vector<LoggedRequest> log() const;
+
+private:
+    std::optional<Resource> answer(const std::string &url);
+
+    mutable std::mutex mutex_;
+    std::vector<Service> services_;
+    std::deque<Fault> faults_;
+    std::vector<LoggedRequest> log_;
+    testserver::RelayServer relay_;  // last: it stops before the rest goes
+};
+
+// Applies the answer-level faults (delay, drop, gateway, refusal) to a
+// resource; the tile-level faults are the service's.
+void applyTransportFault(const Fault &fault, Resource &resource);
+
+// Registers the tile service (TileService.cpp).
+void addTileService(MapDouble &double_);
+
+} // namespace mapdouble
