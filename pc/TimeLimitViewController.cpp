@@ -1,0 +1,409 @@
+#include "pc/TimeLimitViewController.h"
+
+#include "pc/PCTimeCommon.h"
+#include "platform/foundation/NSCalendar.h"
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/uikit/UIImage.h"
+#include "protocol/Constant.h"
+
+namespace {
+
+// The interface file: the day selector above the grid; the sync controls
+// exist but are not offered on the phone's narrow page.
+const bool kNib = (UINib::registerNib("TimeLimitViewController", [](NSObject* owner) {
+    auto* screen = dynamic_cast<TimeLimitViewController*>(owner);
+    auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 291));
+    screen->daySelected = UISegmentedControl::initWithItems({"", "", "", "", "", "", ""});
+    screen->daySelected->setFrame(CGRectMake(4, 4, 312, 30));
+    screen->daySelected->segmentedControlStyle = UISegmentedControlStyleBar;
+    screen->disableTimeView = UIView::initWithFrame(CGRectMake(0, 40, 320, 204));
+    screen->syncWebAndSoft = UISwitch::initWithFrame(CGRectMake(0, 0, 0, 0));
+    screen->syncWebAndSoft->setHidden(true);
+    screen->sync = UISegmentedControl::initWithItems({"web", "soft"});
+    screen->sync->setSelectedSegmentIndex(0);
+    screen->sync->setHidden(true);
+    auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
+    screen->daySelected->addTarget(self, NX_SEL(TimeLimitViewController, dayValueChanged), UIControlEventValueChanged);
+    screen->syncWebAndSoft->addTarget(self, NX_SEL(TimeLimitViewController, switchValueChanged), UIControlEventValueChanged);
+    screen->sync->addTarget(self, NX_SEL(TimeLimitViewController, syncChange), UIControlEventValueChanged);
+    for (const auto& v : std::vector<std::shared_ptr<UIView>>{screen->daySelected, screen->disableTimeView,
+                                                               screen->syncWebAndSoft, screen->sync})
+        view->addSubview(v);
+    return std::vector<id>{view};
+}), true);
+
+}  // namespace
+
+// ---- The codec ----------------------------------------------------------------
+
+unsigned TimeLimitViewController::formatTimeSetFromString(const NSString& text)
+{
+    unsigned stat = 0;
+    if (text.isNil()) {
+        stat = 15;
+    } else if (text.length() > 6) {
+        auto fields = text.componentsSeparatedByString(",");
+        if (fields.size() >= 4)
+            for (unsigned i = 0; i < 4; ++i)
+                if (fields[i] == "0") stat |= 1u << i;
+    } else if (text.length() == 1) {
+        stat = text == "0" ? 15 : 0;
+    } else if (text.length() == 4) {
+        for (unsigned i = 0; i < 4; ++i)
+            if (text.characterAtIndex(i) == u'0') stat |= 1u << i;
+    }
+    NX_LOG("string %@ to time %i", text, stat);
+    return stat;
+}
+
+NSString TimeLimitViewController::formatTimeSetFromInt(unsigned stat, int type)
+{
+    if (type != 0 && type != 1) return "";
+    std::string out;
+    for (unsigned i = 0; i < 4; ++i) {
+        if (type == 0 && i > 0) out += ',';
+        out += (stat & (1u << i)) ? '0' : '1';
+    }
+    NX_LOG("time %i to string %@", stat, NSString(out));
+    return out;
+}
+
+std::vector<NSString> TimeLimitViewController::parseWeek(const NSString& gamePeriod)
+{
+    std::vector<NSString> list;
+    if (!gamePeriod.isNil() && gamePeriod.length() > 0) {
+        auto fields = gamePeriod.componentsSeparatedByString(",");
+        NX_LOG("arr count:%i", static_cast<int>(fields.size()));
+        if (fields.size() == kWeekHours) {
+            list = fields;
+        } else if (fields.size() == 4 * kWeekHours) {
+            for (size_t k = 0; k < kWeekHours; ++k)
+                list.push_back(NSString::stringWithFormat("%@,%@,%@,%@", fields[4 * k], fields[4 * k + 1],
+                                                          fields[4 * k + 2], fields[4 * k + 3]));
+        } else {
+            for (size_t k = 0; k < kWeekHours; ++k)
+                list.push_back(k < fields.size() && fields[k] == "0" ? "0000" : "1111");
+        }
+    }
+    if (list.empty()) list.assign(kWeekHours, "0,0,0,0");
+    return list;
+}
+
+NSString TimeLimitViewController::weekString(const std::vector<NSString>& list)
+{
+    std::string out;
+    for (const auto& entry : list) {
+        if (!out.empty()) out += ',';
+        out += formatTimeSetFromInt(formatTimeSetFromString(entry), 1).str();
+    }
+    return out;
+}
+
+// ---- Building and loading ---------------------------------------------------------
+
+void TimeLimitViewController::viewDidLoad()
+{
+    view()->setBackgroundColor(UIColor::clearColor());
+    const char* days[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
+    for (NSUInteger i = 0; i < 7; ++i)
+        daySelected->setTitle(L(NSString::stringWithFormat("timelimitviewctrl_%s", days[i]).UTF8String()), i);
+    syncWebAndSoft->setOn(Constant::isSyncTimeAndSoftTimeSetting());
+    index = static_cast<int>(sync->selectedSegmentIndex());
+
+    const CGFloat w = static_cast<CGFloat>(static_cast<int>(disableTimeView->bounds().size.width * 0.25));
+    timeArray = NSString("00:00,01:00,02:00,03:00,04:00,05:00,06:00,07:00,08:00,09:00,10:00,11:00,12:00,13:00,14:00,"
+                         "15:00,16:00,17:00,18:00,19:00,20:00,21:00,22:00,23:00")
+                    .componentsSeparatedByString(",");
+    limitTimeList.clear();
+    for (int i = 0; i < 24; ++i) {
+        auto cell = CustomButton::initWithFrame(CGRectMake(w * (i % 4), 34 * (i / 4), w, 34));
+        cell->setTag(kFirstHourTag + i);
+        cell->setDelegate(strong());
+        cell->setTitle(timeArray[i], UIControlStateNormal);
+        cell->setTitleColor(UIColor::blackColor(), UIControlStateNormal);
+        cell->setTitleLabelFont(UIFont::systemFontOfSize(13));
+        disableTimeView->addSubview(cell);
+    }
+    buildToolbar();
+
+    addHud(view().get(), L("timelimitviewctrl_loading"));
+    startLoad();
+
+    labExactTime = UILabel::initWithFrame(CGRectMake(20, 230, 280, 20));
+    labExactTime->font = UIFont::systemFontOfSize(14);
+    labExactTime->setText(L("timelimitviewctrl_exactTime"));
+    labExactTime->textColor = UIColor::whiteColor();
+    labExactTime->setBackgroundColor(UIColor::blackColor());
+    labExactTime->textAlignment = UITextAlignmentCenter;
+    labExactTime->adjustsFontSizeToFitWidth = true;
+    view()->addSubview(labExactTime);
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSTimer::scheduledTimerWithTimeInterval(5.0, false, [weak](NSTimer&) {
+        if (auto screen = weak.lock()) screen->removeLabTime();
+    });
+}
+
+void TimeLimitViewController::buildToolbar()
+{
+    auto toolbar = UIToolbar::initWithFrame(CGRectMake(0, 250, 320, 48));
+    toolbar->barStyle = UIBarStyleBlack;
+    auto self = std::static_pointer_cast<NSObject>(strong());
+    auto check = [&](NSInteger tag, SEL action) {
+        auto b = UIButton::buttonWithType(UIButtonTypeCustom);
+        b->setFrame(CGRectMake(0, 0, 20, 21));
+        b->setBackgroundImage(UIImage::imageNamed("auto_login"), UIControlStateNormal);
+        b->setBackgroundImage(UIImage::imageNamed("auto_login_yes"), UIControlStateSelected);
+        b->setTag(tag);
+        b->addTarget(self, action, UIControlEventTouchUpInside);
+        return b;
+    };
+    auto caption = [&](const char* key, SEL action) {
+        auto b = UIButton::buttonWithType(UIButtonTypeCustom);
+        b->setFrame(CGRectMake(0, 0, 80, 21));
+        b->setTitle(L(key), UIControlStateNormal);
+        b->titleLabel()->font = UIFont::systemFontOfSize(13);
+        b->addTarget(self, action, UIControlEventTouchUpInside);
+        return UIBarButtonItem::initWithCustomView(b);
+    };
+    btnScr = check(kScreenButtonTag, NX_SEL(TimeLimitViewController, toProtectModeScr));
+    btnNet = check(kNetButtonTag, NX_SEL(TimeLimitViewController, toProtectModeNet));
+    toolbar->setItems({UIBarButtonItem::initWithCustomView(btnScr),
+                       caption("protectsettingviewctrl_lockscreen", NX_SEL(TimeLimitViewController, toProtectModeScr)),
+                       UIBarButtonItem::initWithCustomView(btnNet),
+                       caption("protectsettingviewctrl_cutnet", NX_SEL(TimeLimitViewController, toProtectModeNet)),
+                       UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemFlexibleSpace, nullptr, SEL()),
+                       tintedBarItem(UIColor::colorWithRed(0, 0.85, 0, 1), L("timelimitviewctrl_submit"), self,
+                                     NX_SEL(TimeLimitViewController, prepareCommit), 80)});
+    view()->addSubview(toolbar);
+}
+
+void TimeLimitViewController::startLoad()
+{
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak] {
+        if (auto screen = weak.lock()) screen->didStarRequest();
+    });
+}
+
+void TimeLimitViewController::didStarRequest()
+{
+    auto request = TimeSetting::init();
+    request->setDelegate(std::static_pointer_cast<TimeSettingDelegate>(strong()));
+    request->RQGamePeriod();
+}
+
+void TimeLimitViewController::loadDataFinished(std::shared_ptr<TimeSettingReturnMessage> result)
+{
+    if (!result) {
+        hideHUD(view().get());
+        return;
+    }
+    limitTimeList = parseWeek(result->gamePeriod());
+    auto today = NSCalendar::currentCalendar()->components(NSWeekdayCalendarUnit, NSDate::date());
+    daySelected->setSelectedSegmentIndex(today.weekday() - 1);
+    updateDisableTimeView();
+    // The HUD stays until the protect mode has been read.
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::performBlockOnMainThread([weak] {
+        if (auto screen = weak.lock()) {
+            screen->loadProtectSet();
+            screen->notifyDelegate();
+        }
+    }, false);
+}
+
+void TimeLimitViewController::notifyDelegate()
+{
+    if (auto d = delegate.lock()) d->enableRightBarButtonItem();
+}
+
+void TimeLimitViewController::dayValueChanged(const id&) { updateDisableTimeView(); }
+
+void TimeLimitViewController::updateDisableTimeView()
+{
+    const NSInteger day = daySelected->selectedSegmentIndex();
+    if (day < 0 || day > 6 || limitTimeList.size() < kWeekHours) return;
+    for (int h = 0; h < 24; ++h)
+        if (auto* cell = hourCell(h)) cell->setButtonState(formatTimeSetFromString(limitTimeList[day * 24 + h]));
+}
+
+CustomButton* TimeLimitViewController::hourCell(int hour) const
+{
+    return dynamic_cast<CustomButton*>(disableTimeView->viewWithTag(kFirstHourTag + hour));
+}
+
+// ---- Editing -------------------------------------------------------------------
+
+void TimeLimitViewController::setEntry(int hour, unsigned stat)
+{
+    const NSInteger day = daySelected->selectedSegmentIndex();
+    if (day < 0 || day > 6 || hour < 0 || hour > 23 || limitTimeList.size() < kWeekHours) return;
+    limitTimeList[day * 24 + hour] = formatTimeSetFromInt(stat, 1);
+}
+
+void TimeLimitViewController::CustomButton_Clicked(CustomButton* cell, unsigned)
+{
+    if (cell->editableStat() == 15) return;
+    cell->setAllEditableButtonState();
+    setEntry(static_cast<int>(cell->tag() - kFirstHourTag), cell->stat());
+}
+
+void TimeLimitViewController::CustomButton_LongPressed(CustomButton* cell, unsigned stat)
+{
+    auto chooser = CustomAlertView::init(std::static_pointer_cast<UIAlertViewDelegate>(strong()));
+    chooser->mdelegate = std::static_pointer_cast<CustomAlertViewDelegate>(strong());
+    chooser->setTag(cell->tag());
+    chooser->editableState = cell->editableStat();
+    chooser->setButtonSelectedWithState(stat);
+    chooser->show();
+}
+
+void TimeLimitViewController::CustomAlertView_buttonClicked(CustomAlertView* chooser, unsigned stat)
+{
+    NX_LOG("state:%i", stat);
+    auto* cell = dynamic_cast<CustomButton*>(disableTimeView->viewWithTag(chooser->tag()));
+    if (!cell) return;
+    cell->setButtonState(stat);
+    setEntry(static_cast<int>(chooser->tag() - kFirstHourTag), stat);
+}
+
+void TimeLimitViewController::alertView_clickedButtonAtIndex(UIAlertView*, NSInteger buttonIndex)
+{
+    if (buttonIndex == 0) Constant::setIsPromptTimeEdit(true);
+}
+
+// ---- Saving ----------------------------------------------------------------------
+
+void TimeLimitViewController::prepareCommit(const id&) { commit(); }
+
+void TimeLimitViewController::commit()
+{
+    addHud(view().get(), L("timelimitviewctrl_submitting"));
+    hideHUD(view().get());
+    if (limitTimeList.size() < kWeekHours) return;
+    // Everything the worker needs is read here, on the main thread.
+    const NSString week = weekString(limitTimeList);
+    const bool synced = syncWebAndSoft->on();
+    const int second = index;
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak, week, synced, second] {
+        auto request = TimeSetting::init();
+        auto reply = request->UDGamePeriod(week);
+        const bool saved = reply && reply->code() == "0";
+        if (saved && synced) {
+            if (second != 0)
+                request->UDUrlPeriod(week);
+            else
+                request->UDGamePeriod(week);
+        }
+        NSThread::performBlockOnMainThread([weak, saved, synced] {
+            auto screen = weak.lock();
+            if (!screen) return;
+            if (saved) {
+                addHud(screen->view().get(), L("timelimitviewctrl_editsuccess"));
+                screen->updateCommit();
+            } else if (!synced) {
+                // A week the service did not take never ends with the protect mode's "ok".
+                flashHud(screen->view().get(), resultText(false));
+            }
+        }, false);
+    });
+}
+
+void TimeLimitViewController::updateCommit()
+{
+    if (btnNet->selected() || btnScr->selected()) {
+        uploadProtectSet((btnNet->selected() ? 1 : 0) + (btnScr->selected() ? 2 : 0) - 1);
+    } else {
+        addHud(view().get(), L("protectsettingviewctrl_limitonemode"));
+        std::weak_ptr<TimeLimitViewController> weak = strong();
+        NSTimer::scheduledTimerWithTimeInterval(0.5, false, [weak](NSTimer&) {
+            if (auto screen = weak.lock()) hideHUD(screen->view().get());
+        });
+    }
+    notifyDelegate();
+}
+
+void TimeLimitViewController::uploadProtectSet(int cmdType)
+{
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak, cmdType] {
+        auto body = deviceBody("<BODY><BID>%@</BID><CmdType>%@</CmdType></BODY></MSG>",
+                               NSString::stringWithFormat("%i", cmdType));
+        auto reply = ProtectSetting::init()->UDTimeConfig(body);
+        NSThread::performBlockOnMainThread([weak, reply] {
+            if (auto screen = weak.lock()) screen->showProtectSetInfo(reply);
+        }, false);
+    });
+}
+
+void TimeLimitViewController::showProtectSetInfo(const std::shared_ptr<MessageInfo>& reply)
+{
+    flashHud(view().get(), resultText(timeConfigSucceeded(reply)));
+}
+
+// ---- Protect mode ------------------------------------------------------------------
+
+void TimeLimitViewController::loadProtectSet()
+{
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak] {
+        auto reply = ProtectSetting::init()->RQTimeConfig();
+        NSThread::performBlockOnMainThread([weak, reply] {
+            if (auto screen = weak.lock()) screen->updateProtectSet(reply);
+        }, false);
+    });
+}
+
+void TimeLimitViewController::updateProtectSet(const std::shared_ptr<ProtectSettingReturnMessage>& reply)
+{
+    if (reply) {
+        const int v = reply->cmdType().intValue();
+        btnScr->setSelected(v > 0);
+        btnNet->setSelected(v % 2 == 0);
+        NX_LOG("cmdType %i", v);
+        NX_LOG("isNetStop %i", v % 2 == 0 ? 1 : 0);
+        NX_LOG("isScreenHold %i", v > 0 ? 1 : 0);
+    }
+    hideHUD(view().get());
+}
+
+void TimeLimitViewController::toProtectModeScr(const id&)
+{
+    NX_LOG("toProtectModeScr");
+    btnScr->setSelected(!btnScr->selected());
+}
+
+void TimeLimitViewController::toProtectModeNet(const id&)
+{
+    NX_LOG("toProtectModeNet");
+    btnNet->setSelected(!btnNet->selected());
+}
+
+// ---- The rest ---------------------------------------------------------------------
+
+void TimeLimitViewController::switchValueChanged(const id&) { Constant::isSyncTimeAndSoftTimeSetting(syncWebAndSoft->on()); }
+
+void TimeLimitViewController::syncChange(const id&)
+{
+    index = static_cast<int>(sync->selectedSegmentIndex());
+    reload();
+}
+
+void TimeLimitViewController::reload()
+{
+    addHud(view().get(), L("timelimitviewctrl_loading"));
+    startLoad();
+}
+
+void TimeLimitViewController::goBack()
+{
+    if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);
+}
+
+void TimeLimitViewController::removeLabTime()
+{
+    if (labExactTime) labExactTime->removeFromSuperview();
+}
