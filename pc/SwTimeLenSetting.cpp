@@ -176,7 +176,7 @@ void SwTimeLenSetting::sendTimeConfig(const NSString& body, const NSString& type
         if (succeeded && !typeToStore.isNil()) TimeSettingConstant::setTimeType(typeToStore);
         NSThread::performBlockOnMainThread([weak, succeeded] {
             if (auto page = weak.lock()) flashHud(page.get(), resultText(succeeded));
-        }, true);
+        }, false);
     });
 }
 

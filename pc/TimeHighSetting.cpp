@@ -179,7 +179,7 @@ void TimeHighSetting::switchValueChanged(const id&)
         if (succeeded) TimeSettingConstant::setTimeType(type);
         NSThread::performBlockOnMainThread([weak, succeeded] {
             if (auto page = weak.lock()) flashHud(page.get(), resultText(succeeded));
-        }, true);
+        }, false);
     });
 }
 

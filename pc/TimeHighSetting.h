@@ -26,7 +26,8 @@ public:
     static constexpr NSInteger kSubmissionTag = 60002;
     static std::shared_ptr<TimeHighSetting> initWithFrame(CGRect frame);
 
-    std::shared_ptr<TimeHighSettingDelegate> delegate;
+    // Held weakly: the host owns this page through its view.
+    std::weak_ptr<TimeHighSettingDelegate> delegate;
     void SetParentViewController(UIViewController* host) { host_ = host; }
 
     void setTableEditByEditTag(bool editing);

@@ -142,7 +142,7 @@ void TimeLenSetting::sendTimedLock(const NSString& dueTime, bool add)
         if (!commandSucceeded(reply)) return;
         NSThread::performBlockOnMainThread([weak] {
             if (auto view = weak.lock()) flashHud(view.get(), resultText(true));
-        }, true);
+        }, false);
     });
 }
 

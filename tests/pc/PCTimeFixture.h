@@ -65,6 +65,16 @@ protected:
             g->recognize(UIGestureRecognizerStateEnded, at);
         }
     }
+    // Every HUD on screen has gone or is fading; the clock then moves on
+    // past the fades.
+    bool settle()
+    {
+        const bool quiet = driver->pumpUntil([&] {
+            return !driver->findView([](UIView& v) { return dynamic_cast<ProgressHUD*>(&v) && v.alpha() > 0.05; });
+        }, 10);
+        driver->advanceClock(2);  // a HUD fades in 1.5 s
+        return quiet;
+    }
     // The text of the newest HUD on the view (shown, or fading after a
     // flash), nil when none.
     static NSString hudText(UIView* view)
