@@ -2,6 +2,7 @@
 
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIImage.h"
+#include "protocol/TimeSettingConstant.h"
 #include "ui/ProgressHUD.h"
 
 void addHud(UIView* view, const NSString& text)
@@ -30,6 +31,18 @@ bool timeConfigSucceeded(const std::shared_ptr<MessageInfo>& reply)
 }
 
 NSString resultText(bool succeeded) { return L(succeeded ? "serviceBackMessage_ok" : "serviceBackMessage_failed"); }
+
+void sendTimeConfig(const std::shared_ptr<UIView>& view, const NSString& body, const NSString& typeToStore)
+{
+    std::weak_ptr<UIView> weak = view;
+    NSThread::detachNewThreadWithBlock([weak, body, typeToStore] {
+        const bool succeeded = timeConfigSucceeded(ProtectSetting::init()->UDTimeConfig(body));
+        if (succeeded && !typeToStore.isNil()) TimeSettingConstant::setTimeType(typeToStore);
+        NSThread::performBlockOnMainThread([weak, succeeded] {
+            if (auto v = weak.lock()) flashHud(v.get(), resultText(succeeded));
+        }, false);
+    });
+}
 
 std::shared_ptr<UIButton> customBackButton(const NSString& title)
 {

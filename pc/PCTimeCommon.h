@@ -6,10 +6,12 @@
 #include <memory>
 
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSThread.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UINavigationController.h"
 #include "protocol/MessageExchange.h"
 #include "protocol/MessageInfo.h"
+#include "protocol/ProtectSetting.h"
 
 // The strings table's text for a key.
 inline NSString L(const char* key) { return NSLocalizedString(key, ""); }
@@ -36,6 +38,26 @@ NSString deviceBody(const char* format, const Values&... values)
 {
     return MessageExchange::body(format, MessageExchange::deviceId(), NSString(values)...);
 }
+
+// Reads the device's time configuration on a worker thread; the reply (nil
+// when none came) goes to the method on the main thread while the receiver lives.
+template <class T>
+void loadTimeConfig(const std::shared_ptr<T>& receiver,
+                    void (T::*apply)(const std::shared_ptr<ProtectSettingReturnMessage>&))
+{
+    std::weak_ptr<T> weak = receiver;
+    NSThread::detachNewThreadWithBlock([weak, apply] {
+        auto reply = ProtectSetting::init()->RQTimeConfig();
+        NSThread::performBlockOnMainThread([weak, apply, reply] {
+            if (auto r = weak.lock()) ((*r).*apply)(reply);
+        }, false);
+    });
+}
+
+// Sends a time-configuration body ("UDTimeConfig") on a worker thread and
+// flashes the result on the view while it lives; a type given is stored when
+// the service took the change.
+void sendTimeConfig(const std::shared_ptr<UIView>& view, const NSString& body, const NSString& typeToStore = NSString());
 
 // The application's bar and back button: the title in bold 14 on the
 // stretchable "button_vesk", sized to the title.

@@ -78,16 +78,7 @@ void ProtectSettingViewController::viewDidLoad()
                                                          NX_SEL0(ProtectSettingViewController, goBack)));
 }
 
-void ProtectSettingViewController::reload()
-{
-    std::weak_ptr<ProtectSettingViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak] {
-        auto reply = ProtectSetting::init()->RQTimeConfig();
-        NSThread::performBlockOnMainThread([weak, reply] {
-            if (auto screen = weak.lock()) screen->updateView(reply);
-        }, false);
-    });
-}
+void ProtectSettingViewController::reload() { loadTimeConfig(strong(), &ProtectSettingViewController::updateView); }
 
 void ProtectSettingViewController::updateView(const std::shared_ptr<ProtectSettingReturnMessage>& reply)
 {
@@ -119,15 +110,8 @@ void ProtectSettingViewController::saveSettings(const id&)
         return;
     }
     // The choice is read here, on the main thread, before the worker starts.
-    const NSString body = deviceBody("<BODY><BID>%@</BID><CmdType>%@</CmdType></BODY></MSG>",
-                                     NSString::stringWithFormat("%i", cmdTypeFor(isNetStop, isScreenHold)));
-    std::weak_ptr<ProtectSettingViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, body] {
-        const bool succeeded = timeConfigSucceeded(ProtectSetting::init()->UDTimeConfig(body));
-        NSThread::performBlockOnMainThread([weak, succeeded] {
-            if (auto screen = weak.lock()) flashHud(screen->view().get(), resultText(succeeded));
-        }, false);
-    });
+    sendTimeConfig(view(), deviceBody("<BODY><BID>%@</BID><CmdType>%@</CmdType></BODY></MSG>",
+                                      NSString::stringWithFormat("%i", cmdTypeFor(isNetStop, isScreenHold))));
 }
 
 void ProtectSettingViewController::viewWillDisappear(bool)

@@ -1,7 +1,6 @@
 #include "pc/SwTimeLenSetting.h"
 
 #include "pc/PCTimeCommon.h"
-#include "platform/foundation/NSThread.h"
 #include "protocol/TimeSettingConstant.h"
 
 namespace {
@@ -98,13 +97,7 @@ void SwTimeLenSetting::addPickerLabel(const NSString& text, CGFloat rightX, CGFl
 void SwTimeLenSetting::reload()
 {
     addHud(this, L("timelenctrl_loading"));
-    std::weak_ptr<SwTimeLenSetting> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak] {
-        auto reply = ProtectSetting::init()->RQTimeConfig();
-        NSThread::performBlockOnMainThread([weak, reply] {
-            if (auto page = weak.lock()) page->updateView(reply);
-        }, false);
-    });
+    loadTimeConfig(strong(), &SwTimeLenSetting::updateView);
 }
 
 void SwTimeLenSetting::updateView(const std::shared_ptr<ProtectSettingReturnMessage>& reply)
@@ -167,25 +160,11 @@ int SwTimeLenSetting::selectedAllowance() const
 
 // ---- Sending -------------------------------------------------------------------------
 
-void SwTimeLenSetting::sendTimeConfig(const NSString& body, const NSString& typeToStore)
-{
-    std::weak_ptr<SwTimeLenSetting> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, body, typeToStore] {
-        auto reply = ProtectSetting::init()->UDTimeConfig(body);
-        const bool succeeded = timeConfigSucceeded(reply);
-        if (succeeded && !typeToStore.isNil()) TimeSettingConstant::setTimeType(typeToStore);
-        NSThread::performBlockOnMainThread([weak, succeeded] {
-            if (auto page = weak.lock()) flashHud(page.get(), resultText(succeeded));
-        }, false);
-    });
-}
-
 void SwTimeLenSetting::submissionBtnClicked(const id&)
 {
     if (!picker()) return;
-    sendTimeConfig(deviceBody("<BODY><BID>%@</BID><TimeLength>%@</TimeLength></BODY></MSG>",
-                              NSString::stringWithFormat("%d", selectedAllowance())),
-                   NSString());
+    sendTimeConfig(strong(), deviceBody("<BODY><BID>%@</BID><TimeLength>%@</TimeLength></BODY></MSG>",
+                                      NSString::stringWithFormat("%d", selectedAllowance())));
 }
 
 void SwTimeLenSetting::switchValueChanged(const id&)
@@ -193,5 +172,5 @@ void SwTimeLenSetting::switchValueChanged(const id&)
     isSwitchOn = !isSwitchOn;
     NSString type = TimeSettingConstant::nextTimeType(TimeSettingConstant::timeType(), 0);
     if (type.isNil() || type.length() == 0 || type == "(null)") type = isSwitchOn ? "0" : "-1";
-    sendTimeConfig(deviceBody("<BODY><BID>%@</BID><TimeType>%@</TimeType></BODY></MSG>", type), type);
+    sendTimeConfig(strong(), deviceBody("<BODY><BID>%@</BID><TimeType>%@</TimeType></BODY></MSG>", type), type);
 }

@@ -35,9 +35,6 @@ private:
     void initUI();
     void addPickerLabel(const NSString& text, CGFloat rightX, CGFloat top, CGFloat height);
     void showSelection(int hours, int minutes);
-    // Sends a body with "UDTimeConfig" and flashes the result; the type is
-    // stored when given and the service took it.
-    void sendTimeConfig(const NSString& body, const NSString& typeToStore);
 
     std::shared_ptr<UILabel> lblSelectTime_;
     std::shared_ptr<UISwitch> switchBtn_;

@@ -1,9 +1,7 @@
 #include "pc/TimeHighSetting.h"
 
 #include "pc/PCTimeCommon.h"
-#include "platform/foundation/NSThread.h"
 #include "platform/uikit/UIImage.h"
-#include "protocol/ProtectSetting.h"
 #include "protocol/TimeInfo.h"
 #include "protocol/TimeSettingConstant.h"
 
@@ -172,15 +170,7 @@ void TimeHighSetting::switchValueChanged(const id&)
     isSwitchOn = !isSwitchOn;
     NSString type = TimeSettingConstant::nextTimeType(TimeSettingConstant::timeType(), 2);
     if (type.isNil() || type.length() == 0 || type == "(null)") type = isSwitchOn ? "2" : "-1";
-    std::weak_ptr<TimeHighSetting> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, type] {
-        auto reply = ProtectSetting::init()->UDTimeConfig(deviceBody("<BODY><BID>%@</BID><TimeType>%@</TimeType></BODY></MSG>", type));
-        const bool succeeded = timeConfigSucceeded(reply);
-        if (succeeded) TimeSettingConstant::setTimeType(type);
-        NSThread::performBlockOnMainThread([weak, succeeded] {
-            if (auto page = weak.lock()) flashHud(page.get(), resultText(succeeded));
-        }, false);
-    });
+    sendTimeConfig(strong(), deviceBody("<BODY><BID>%@</BID><TimeType>%@</TimeType></BODY></MSG>", type), type);
 }
 
 void TimeHighSetting::showOrHiddenSubmission(bool show)

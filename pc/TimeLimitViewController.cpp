@@ -328,34 +328,13 @@ void TimeLimitViewController::updateCommit()
 
 void TimeLimitViewController::uploadProtectSet(int cmdType)
 {
-    std::weak_ptr<TimeLimitViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, cmdType] {
-        auto body = deviceBody("<BODY><BID>%@</BID><CmdType>%@</CmdType></BODY></MSG>",
-                               NSString::stringWithFormat("%i", cmdType));
-        auto reply = ProtectSetting::init()->UDTimeConfig(body);
-        NSThread::performBlockOnMainThread([weak, reply] {
-            if (auto screen = weak.lock()) screen->showProtectSetInfo(reply);
-        }, false);
-    });
-}
-
-void TimeLimitViewController::showProtectSetInfo(const std::shared_ptr<MessageInfo>& reply)
-{
-    flashHud(view().get(), resultText(timeConfigSucceeded(reply)));
+    sendTimeConfig(view(), deviceBody("<BODY><BID>%@</BID><CmdType>%@</CmdType></BODY></MSG>",
+                                      NSString::stringWithFormat("%i", cmdType)));
 }
 
 // ---- Protect mode ------------------------------------------------------------------
 
-void TimeLimitViewController::loadProtectSet()
-{
-    std::weak_ptr<TimeLimitViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak] {
-        auto reply = ProtectSetting::init()->RQTimeConfig();
-        NSThread::performBlockOnMainThread([weak, reply] {
-            if (auto screen = weak.lock()) screen->updateProtectSet(reply);
-        }, false);
-    });
-}
+void TimeLimitViewController::loadProtectSet() { loadTimeConfig(strong(), &TimeLimitViewController::updateProtectSet); }
 
 void TimeLimitViewController::updateProtectSet(const std::shared_ptr<ProtectSettingReturnMessage>& reply)
 {

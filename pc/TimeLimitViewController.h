@@ -79,7 +79,6 @@ private:
     // After a save: the protect mode is sent when one is chosen.
     void updateCommit();
     void uploadProtectSet(int cmdType);
-    void showProtectSetInfo(const std::shared_ptr<MessageInfo>& reply);
     void loadProtectSet();
     void updateProtectSet(const std::shared_ptr<ProtectSettingReturnMessage>& reply);
     void notifyDelegate();

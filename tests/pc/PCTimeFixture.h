@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include "pc/TimeSetViewController.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "ui/ProgressHUD.h"
@@ -30,8 +31,18 @@ protected:
 
     void TearDown() override
     {
+        tab.reset();
+        nav.reset();
         driver.reset();
         ServiceFixture::TearDown();
+    }
+
+    // The PC set's time tab, as the root of its navigation stack.
+    void showTab()
+    {
+        tab = UIViewController::init<TimeSetViewController>();
+        nav = UINavigationController::initWithRootViewController(tab);
+        driver->show(nav);
     }
 
     // The exchanges of a TYPE so far.
@@ -87,4 +98,6 @@ protected:
 
     servicedouble::TimeRules rules;
     std::unique_ptr<NXUITestDriver> driver;
+    std::shared_ptr<TimeSetViewController> tab;
+    std::shared_ptr<UINavigationController> nav;
 };

@@ -32,11 +32,9 @@ protected:
     void TearDown() override
     {
         screen.reset();
-        nav.reset();
         PCTimeFixture::TearDown();
     }
     std::shared_ptr<ProtectSettingViewController> screen;
-    std::shared_ptr<UINavigationController> nav;
 };
 
 }  // namespace
@@ -95,16 +93,8 @@ protected:
     void SetUp() override
     {
         PCTimeFixture::SetUp();
-        tab = UIViewController::init<TimeSetViewController>();
-        nav = UINavigationController::initWithRootViewController(tab);
-        driver->show(nav);
+        showTab();
         ASSERT_TRUE(waitFor("RQTimeConfig") && settle());
-    }
-    void TearDown() override
-    {
-        tab.reset();
-        nav.reset();
-        PCTimeFixture::TearDown();
     }
     // The countdown placed in the tab, as its host side expects it.
     std::shared_ptr<TimeLenSetting> place()
@@ -126,9 +116,6 @@ protected:
         const auto a = e.message.find("<STTM>") + 6;
         return e.message.substr(a, e.message.find("</STTM>") - a);
     }
-
-    std::shared_ptr<TimeSetViewController> tab;
-    std::shared_ptr<UINavigationController> nav;
 };
 
 }  // namespace

@@ -14,15 +14,7 @@ protected:
     void SetUp() override
     {
         PCTimeFixture::SetUp();
-        tab = UIViewController::init<TimeSetViewController>();
-        nav = UINavigationController::initWithRootViewController(tab);
-        driver->show(nav);
-    }
-    void TearDown() override
-    {
-        tab.reset();
-        nav.reset();
-        PCTimeFixture::TearDown();
+        showTab();
     }
 
     TimeLimitViewController* grid() const
@@ -39,8 +31,6 @@ protected:
         return at == std::string::npos ? std::string() : e.message.substr(at);
     }
 
-    std::shared_ptr<TimeSetViewController> tab;
-    std::shared_ptr<UINavigationController> nav;
     bool snapshotEditor = true;
 };
 
