@@ -4,13 +4,6 @@
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIImage.h"
 
-bool TimeHighSettingDataStruct::sameAs(const TimeHighSettingDataStruct& other) const
-{
-    return titleStr().description() == other.titleStr().description() &&
-           titleStr_1().description() == other.titleStr_1().description() &&
-           detailStr().description() == other.detailStr().description() && type().description() == other.type().description();
-}
-
 static const char* const kDayKeys[] = {"monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
 
 static std::shared_ptr<UILabel> editorLabel(CGRect frame, const NSString& text, CGFloat size)

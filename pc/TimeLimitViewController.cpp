@@ -7,6 +7,7 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/uikit/UIImage.h"
 #include "protocol/Constant.h"
+#include "protocol/TimeInfo.h"
 
 namespace {
 
@@ -128,6 +129,7 @@ void TimeLimitViewController::viewDidLoad()
     }
     buildToolbar();
 
+    shouldLoadSchool_ = false;
     addHud(view().get(), L("timelimitviewctrl_loading"));
     startLoad();
 
@@ -208,7 +210,7 @@ void TimeLimitViewController::loadDataFinished(std::shared_ptr<TimeSettingReturn
     std::weak_ptr<TimeLimitViewController> weak = strong();
     NSThread::performBlockOnMainThread([weak] {
         if (auto screen = weak.lock()) {
-            screen->loadProtectSet();
+            screen->needLoadSchoolSetting();
             screen->notifyDelegate();
         }
     }, false);
@@ -219,7 +221,11 @@ void TimeLimitViewController::notifyDelegate()
     if (auto d = delegate.lock()) d->enableRightBarButtonItem();
 }
 
-void TimeLimitViewController::dayValueChanged(const id&) { updateDisableTimeView(); }
+void TimeLimitViewController::dayValueChanged(const id&)
+{
+    updateDisableTimeView();
+    setSchoolSet();
+}
 
 void TimeLimitViewController::updateDisableTimeView()
 {
@@ -385,4 +391,121 @@ void TimeLimitViewController::goBack()
 void TimeLimitViewController::removeLabTime()
 {
     if (labExactTime) labExactTime->removeFromSuperview();
+}
+
+// ---- School locks --------------------------------------------------------------------
+
+namespace {
+
+// Minutes of the day of an "HH:mm" time; nothing when it does not read so.
+std::optional<int> minutesOfDay(const NSString& text)
+{
+    auto parts = text.isNil() ? std::vector<NSString>{} : text.componentsSeparatedByString(":");
+    if (parts.size() != 2 || parts[0].length() == 0 || parts[1].length() == 0) return std::nullopt;
+    const int h = parts[0].intValue(), m = parts[1].intValue();
+    if (h < 0 || h > 23 || m < 0 || m > 59) return std::nullopt;
+    return h * 60 + m;
+}
+
+}  // namespace
+
+void TimeLimitViewController::needLoadSchoolSetting()
+{
+    if (!shouldLoadSchool_) {
+        loadProtectSet();
+        return;
+    }
+    mSchoolSet.clear();
+    getSchoolData();
+}
+
+void TimeLimitViewController::getSchoolData()
+{
+    std::weak_ptr<TimeLimitViewController> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak] {
+        std::vector<std::shared_ptr<TimeHighSettingDataStruct>> school;
+        if (auto reply = TimeInfo::shareTimeInfo()->RQTimePeriodList()) {
+            for (const auto& period : reply->list()) {
+                if (period->type() != "1") continue;
+                auto record = std::make_shared<TimeHighSettingDataStruct>();
+                record->setTitleStr(NSString::stringWithFormat("%@", period->sttm()));
+                record->setTitleStr_1(NSString::stringWithFormat("%@", period->edtm()));
+                record->setDetailStr(NSString::stringWithFormat("%@", period->week()));
+                record->setType(NSString::stringWithFormat("%@", period->type()));
+                record->setRemark(NSString::stringWithFormat("%@", period->remark()));
+                record->setHoliday(NSString::stringWithFormat("%@", period->holiday()));
+                school.push_back(record);
+            }
+        }
+        // The periods join the screen's list on the main thread.
+        NSThread::performBlockOnMainThread([weak, school] {
+            auto screen = weak.lock();
+            if (!screen) return;
+            for (const auto& record : school) screen->addSchoolDataByDataStruct(record);
+            screen->updateSchoolSet();
+        }, false);
+    });
+}
+
+bool TimeLimitViewController::addSchoolDataByDataStruct(const std::shared_ptr<TimeHighSettingDataStruct>& record)
+{
+    for (const auto& held : mSchoolData)
+        if (held->sameAs(*record)) return false;
+    mSchoolData.push_back(record);
+    return true;
+}
+
+void TimeLimitViewController::updateSchoolSet()
+{
+    if (shouldLoadSchool_) {
+        getSchoolSet();
+        setSchoolSet();
+    }
+    loadProtectSet();
+}
+
+void TimeLimitViewController::getSchoolSet()
+{
+    if (mSchoolData.empty()) return;
+    std::vector<std::shared_ptr<TimeHighSettingDataStruct>> days[7];
+    for (const auto& period : mSchoolData) {
+        if (period->detailStr().isNil()) continue;
+        for (const auto& part : period->detailStr().componentsSeparatedByString(",")) {
+            const int day = part.intValue();
+            if (part.length() > 0 && day >= 1 && day <= 7) days[day - 1].push_back(period);  // others have no day
+        }
+    }
+    mSchoolSet.clear();
+    for (const auto& periods : days) {
+        SchoolDay day;
+        if (!periods.empty() && periods.front()->holiday() != "1") {
+            for (const auto& p : periods) {
+                if (auto start = minutesOfDay(p->titleStr()); start && (!day.min || *start < *day.min)) day.min = start;
+                if (auto end = minutesOfDay(p->titleStr_1()); end && (!day.max || *end > *day.max)) day.max = end;
+            }
+        }
+        mSchoolSet.push_back(day);
+    }
+}
+
+void TimeLimitViewController::setSchoolSet()
+{
+    const NSInteger segment = daySelected->selectedSegmentIndex();
+    if (mSchoolSet.size() < 7 || segment < 0 || segment > 6) return;
+    const SchoolDay& day = mSchoolSet[segment == 0 ? 6 : segment - 1];
+    for (int h = 0; h < 24; ++h) {
+        unsigned lock = 0;
+        if (day.min && day.max) {
+            const int sh = *day.min / 60, sm = *day.min % 60, eh = *day.max / 60, em = *day.max % 60;
+            if (h == sh && h == eh)  // a span inside one hour locks only what lies between its ends
+                lock = CustomButton::getStatByMinute(sm, true) & (em == 0 ? 15u : CustomButton::getStatByMinute(em, false));
+            else if (h == sh)
+                lock = CustomButton::getStatByMinute(sm, true);
+            else if (h > sh && h < eh)
+                lock = 15;
+            else if (h == eh)
+                lock = em == 0 ? 0 : CustomButton::getStatByMinute(em, false);
+        }
+        if (auto* cell = hourCell(h)) cell->setButtonEditableState(lock);
+    }
 }

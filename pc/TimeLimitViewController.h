@@ -6,6 +6,7 @@
 #include <atomic>
 #include <vector>
 
+#include "pc/TimeHighSettingDataStruct.h"
 #include "pc/TimeQuarterViews.h"
 #include "platform/uikit/UINavigationController.h"
 #include "protocol/ProtectSetting.h"
@@ -40,6 +41,14 @@ public:
     std::shared_ptr<UIButton> btnScr, btnNet;
     std::atomic<int> index{0};
     std::weak_ptr<TimeLimitViewControllerDelegate> delegate;
+    // School mode: the quarters of the shown day's school periods are locked.
+    bool shouldLoadSchool() const { return shouldLoadSchool_; }
+    void setShouldLoadSchool(bool school) { shouldLoadSchool_ = school; }
+
+    // A school day: the earliest start and latest end, minutes of the day.
+    struct SchoolDay {
+        std::optional<int> min, max;
+    };
 
     // The hour string codec: "0" forbidden, "1" allowed.
     static unsigned formatTimeSetFromString(const NSString& text);
@@ -71,6 +80,15 @@ public:
     void removeLabTime();
     CustomButton* hourCell(int hour) const;
 
+    // School periods: stored once each (false for one already there).
+    bool addSchoolDataByDataStruct(const std::shared_ptr<TimeHighSettingDataStruct>& record);
+    NSInteger getSchoolDataCount() const { return static_cast<NSInteger>(mSchoolData.size()); }
+    // The seven days, Monday first, from the school periods.
+    void getSchoolSet();
+    // The shown day's locks onto the cells.
+    void setSchoolSet();
+    const std::vector<SchoolDay>& schoolSet() const { return mSchoolSet; }
+
 private:
     std::shared_ptr<TimeLimitViewController> strong() { return std::static_pointer_cast<TimeLimitViewController>(shared_from_this()); }
     void buildToolbar();
@@ -82,6 +100,12 @@ private:
     void loadProtectSet();
     void updateProtectSet(const std::shared_ptr<ProtectSettingReturnMessage>& reply);
     void notifyDelegate();
+    void needLoadSchoolSetting();
+    void getSchoolData();
+    void updateSchoolSet();
 
     std::shared_ptr<UILabel> labExactTime;
+    bool shouldLoadSchool_ = false;
+    std::vector<std::shared_ptr<TimeHighSettingDataStruct>> mSchoolData;
+    std::vector<SchoolDay> mSchoolSet;
 };

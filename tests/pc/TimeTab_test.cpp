@@ -291,3 +291,72 @@ TEST_F(TimeTab, EditorRefusesPeriodsWithoutDaysOrWithoutLength)
     EXPECT_EQ(alertText(), L("addtimeviewctrl_selectyourtime"));
     EXPECT_TRUE(sent("ADPeriod").empty());
 }
+
+namespace {
+
+class SchoolGrid : public PCTimeFixture {};
+
+}  // namespace
+
+TEST_F(SchoolGrid, SchoolPeriodsLockTheirQuartersOnTheirDays)
+{
+    rules.setPeriods(kDevice, {{"1,9", "08:20", "11:40", "1", "school", "0"},
+                               {"2", "08:20", "08:40", "1", "short", "0"},
+                               {"3", "08:00", "12:00", "1", "school", "0"},
+                               {"6", "08:00", "12:00", "1", "holiday", "1"},
+                               {"1", "13:00", "14:00", "0", "homework", "0"}});
+    auto grid = UIViewController::init<TimeLimitViewController>();
+    grid->view();  // as the phone's screen does: loaded, then school mode
+    grid->setShouldLoadSchool(true);
+    auto gridNav = UINavigationController::initWithRootViewController(grid);
+    driver->show(gridNav);
+    ASSERT_TRUE(waitFor("RQTimeConfig") && settle());
+    EXPECT_EQ(grid->getSchoolDataCount(), 4);
+
+    auto locks = [&] {
+        std::vector<unsigned> out;
+        for (int h = 0; h < 24; ++h) out.push_back(grid->hourCell(h)->editableStat());
+        return out;
+    };
+    auto expected = [](std::initializer_list<std::pair<int, unsigned>> hours) {
+        std::vector<unsigned> out(24, 0);
+        for (auto& [h, lock] : hours) out[h] = lock;
+        return out;
+    };
+    EXPECT_EQ(locks(), expected({{8, 14}, {9, 15}, {10, 15}, {11, 7}})) << "Monday, today";
+    struct Day { NSInteger segment; std::vector<unsigned> locks; } days[] = {
+        {2, expected({{8, 6}})},                                     // a span inside one hour
+        {3, expected({{8, 15}, {9, 15}, {10, 15}, {11, 15}})},      // ending at 12:00 leaves noon free
+        {6, expected({})},                                           // a holiday
+        {0, expected({})},                                           // no school on Sunday
+    };
+    for (const auto& d : days) {
+        ASSERT_TRUE(tapSegment(grid->daySelected.get(), d.segment));
+        EXPECT_EQ(locks(), d.locks) << d.segment;
+    }
+    // A locked hour takes no tap; a partly locked one keeps its locked quarters.
+    ASSERT_TRUE(tapSegment(grid->daySelected.get(), 1));
+    grid->hourCell(9)->btn()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    EXPECT_EQ(grid->hourCell(9)->stat(), 0u);
+    ASSERT_TRUE(driver->tap(grid->hourCell(11)->btn()));
+    EXPECT_EQ(grid->hourCell(11)->stat(), 8u) << "only the free last quarter changes";
+    gridNav.reset();
+}
+
+TEST_F(TimeTab, ASyncedSaveGoesToTheOtherGridToo)
+{
+    ASSERT_TRUE(waitForGrid());
+    auto* g = grid();
+    g->syncWebAndSoft->setOn(true);
+    g->syncWebAndSoft->sendActionsForControlEvents(UIControlEventValueChanged);
+    EXPECT_TRUE(Constant::isSyncTimeAndSoftTimeSetting());
+    g->sync->setSelectedSegmentIndex(1);
+    g->sync->sendActionsForControlEvents(UIControlEventValueChanged);  // the week is read again
+    ASSERT_TRUE(waitFor("RQGamePeriod", 2) && waitForGrid(2));
+    ASSERT_TRUE(driver->tap(g->hourCell(22)->btn()));
+    g->prepareCommit(nullptr);
+    ASSERT_TRUE(waitFor("UDUrlPeriod") && waitFor("UDTimeConfig"));
+    settle();
+    const auto url = sent("UDUrlPeriod")[0].message;
+    EXPECT_NE(url.find("<UrlPeriod>" + weekWith({{24 + 22, "0000"}}) + "</UrlPeriod>"), std::string::npos);
+}
