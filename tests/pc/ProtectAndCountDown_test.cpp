@@ -152,7 +152,12 @@ TEST_F(CountDown, StartsIsStoredSurvivesARestartAndIsRemoved)
     EXPECT_EQ(file()[1].longLongValue(), static_cast<long long>(NSDate::date().timeIntervalSinceReferenceDate()));
     ASSERT_TRUE(waitFor("ADCmd"));
     EXPECT_EQ(sttm(sent("ADCmd")[0]), "2026-12-07 10:30");
-    EXPECT_NE(tab->navigationItem()->rightBarButtonItem, nullptr);
+    // The tab's edit button puts the row into editing and out again.
+    auto* row = dynamic_cast<UITableView*>(view->viewWithTag(TimeLenSetting::kTableTag));
+    ASSERT_TRUE(tapItem(tab->navigationItem()->rightBarButtonItem));
+    EXPECT_TRUE(row->editing());
+    ASSERT_TRUE(tapItem(tab->navigationItem()->rightBarButtonItem));
+    EXPECT_FALSE(row->editing());
     settle();
 
     // Ten minutes on, a new view resumes from the file.
