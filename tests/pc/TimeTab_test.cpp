@@ -9,13 +9,10 @@
 
 namespace {
 
+// Each test seeds the double, then shows the tab (showTab), whose hour grid
+// loads at once.
 class TimeTab : public PCTimeFixture {
 protected:
-    void SetUp() override
-    {
-        PCTimeFixture::SetUp();
-        showTab();
-    }
 
     TimeLimitViewController* grid() const
     {
@@ -49,6 +46,7 @@ TEST_F(TimeTab, OpensOnTheHourGridOfTodayWithTheStoredProtectMode)
 {
     rules.setGamePeriod(kDevice, weekWith({{24 + 8, "0000"}, {24 + 9, "0011"}}));
     rules.setConfig(kDevice, {"1", "1", "0", "0"});
+    showTab();
     ASSERT_TRUE(waitForGrid());
     auto* g = grid();
     ASSERT_NE(g, nullptr);
@@ -65,6 +63,7 @@ TEST_F(TimeTab, OpensOnTheHourGridOfTodayWithTheStoredProtectMode)
 
 TEST_F(TimeTab, PaintedHoursAreSavedAndComeBackOnReload)
 {
+    showTab();
     ASSERT_TRUE(waitForGrid());
     auto* g = grid();
     // 08:00 by a tap (the whole hour), 09:00 quarter by quarter in the chooser.
@@ -100,6 +99,7 @@ TEST_F(TimeTab, PaintedHoursAreSavedAndComeBackOnReload)
 
 TEST_F(TimeTab, AWeekTheServiceRefusedEndsWithTheFailureAndSendsNoProtectMode)
 {
+    showTab();
     ASSERT_TRUE(waitForGrid());
     rules.refuse("UDGamePeriod");
     ASSERT_TRUE(driver->tap(grid()->hourCell(20)->btn()));
@@ -113,6 +113,7 @@ TEST_F(TimeTab, AWeekTheServiceRefusedEndsWithTheFailureAndSendsNoProtectMode)
 
 TEST_F(TimeTab, DailyAllowanceIsSavedAndShownAgainOnReturn)
 {
+    showTab();
     ASSERT_TRUE(waitForGrid());
     ASSERT_TRUE(tapSegment(seg(), 1));
     ASSERT_TRUE(waitFor("RQTimeConfig", 2));
@@ -162,6 +163,7 @@ TEST_F(TimeTab, AllowanceSaveWithCodeZeroButNoSuccessTextIsAFailure)
     service.on("UDTimeConfig", [](const servicedouble::Exchange& e) {
         return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, "<Code>0</Code><Desc>处理中</Desc>")};
     });
+    showTab();
     ASSERT_TRUE(waitForGrid());
     ASSERT_TRUE(tapSegment(seg(), 1));
     ASSERT_TRUE(waitFor("RQTimeConfig", 2));
@@ -175,6 +177,7 @@ TEST_F(TimeTab, AllowanceSaveWithCodeZeroButNoSuccessTextIsAFailure)
 TEST_F(TimeTab, PeriodsAreAddedEditedAndDeletedAndARefusedAddLeavesTheList)
 {
     rules.setPeriods(kDevice, {{"1,2,3,4,5", "08:00", "16:00", "1", "school", "0"}});
+    showTab();
     ASSERT_TRUE(waitForGrid());
     ASSERT_TRUE(tapSegment(seg(), 2));
     auto list = [&] { return dynamic_cast<TimeHighSetting*>(tab->view()->viewWithTag(TimeSetViewController::kPeriodTag)); };
@@ -260,6 +263,7 @@ TEST_F(TimeTab, PeriodsAreAddedEditedAndDeletedAndARefusedAddLeavesTheList)
 
 TEST_F(TimeTab, EditorRefusesPeriodsWithoutDaysOrWithoutLength)
 {
+    showTab();
     ASSERT_TRUE(waitForGrid());
     auto editor = AddTimeViewCtrl::init();
     nav->pushViewController(editor, false);
@@ -345,6 +349,7 @@ TEST_F(SchoolGrid, SchoolPeriodsLockTheirQuartersOnTheirDays)
 
 TEST_F(TimeTab, ASyncedSaveGoesToTheOtherGridToo)
 {
+    showTab();
     ASSERT_TRUE(waitForGrid());
     auto* g = grid();
     g->syncWebAndSoft->setOn(true);
