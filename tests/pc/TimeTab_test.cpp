@@ -365,3 +365,22 @@ TEST_F(TimeTab, ASyncedSaveGoesToTheOtherGridToo)
     const auto url = sent("UDUrlPeriod")[0].message;
     EXPECT_NE(url.find("<UrlPeriod>" + weekWith({{24 + 22, "0000"}}) + "</UrlPeriod>"), std::string::npos);
 }
+
+TEST_F(TimeTab, ValuesFromTheServiceGoBackEscapedAndUnchanged)
+{
+    rules.setPeriods(kDevice, {{"1&2", "08:00", "<9>", "0", "", "0"}});
+    showTab();
+    ASSERT_TRUE(waitForGrid());
+    ASSERT_TRUE(tapSegment(seg(), 2));
+    auto* list = dynamic_cast<TimeHighSetting*>(tab->view()->viewWithTag(TimeSetViewController::kPeriodTag));
+    ASSERT_EQ(list->getTableViewDataCount(), 1);
+    EXPECT_EQ(list->rows()[0]->detailStr(), NSString("1&2"));
+    UIToolbar* bar = driver->find<UIToolbar>([&](UIToolbar& t) { return t.isDescendantOfView(list); });
+    ASSERT_TRUE(tapItem(bar->items()[4]));  // delete all
+    ASSERT_EQ(sent("DLPeriod").size(), 1u);
+    EXPECT_NE(body(sent("DLPeriod")[0]).find("<EDTM>&lt;9&gt;</EDTM><Week>1&amp;2</Week>"), std::string::npos);
+    EXPECT_TRUE(rules.periods(kDevice).empty()) << "the service recognised the period it sent";
+    EXPECT_EQ(list->getTableViewDataCount(), 0);
+    EXPECT_FALSE(list->isTableViewEdit());
+    settle();
+}
