@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include "pc/TimeSetViewController.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "ui/ProgressHUD.h"
@@ -37,10 +38,14 @@ protected:
         ServiceFixture::TearDown();
     }
 
-    // The PC set's time tab, as the root of its navigation stack.
+    // The PC set's time tab, made by name as the shell makes it, as the root
+    // of its navigation stack.
     void showTab()
     {
-        tab = UIViewController::init<TimeSetViewController>();
+        auto make = NSClassFromString("TimeSetViewController");
+        ASSERT_TRUE(make);
+        tab = std::dynamic_pointer_cast<TimeSetViewController>(make());
+        ASSERT_NE(tab, nullptr);
         nav = UINavigationController::initWithRootViewController(tab);
         driver->show(nav);
     }
