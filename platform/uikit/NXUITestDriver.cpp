@@ -23,6 +23,14 @@ NXUITestDriver::~NXUITestDriver()
     NSClock::useRealClock();
 }
 
+bool NXUITestDriver::useKeyWindow()
+{
+    auto key = UIApplication::sharedApplication().keyWindow();
+    if (!key) return false;
+    window_ = std::move(key);
+    return true;
+}
+
 void NXUITestDriver::show(const std::shared_ptr<UIViewController>& vc)
 {
     window_->addSubview(vc->view());
@@ -83,6 +91,20 @@ bool NXUITestDriver::tapAt(CGPoint p)
     auto touch = std::make_shared<UITouch>(keep, p, 1);
     UIEvent event({touch});
     hit->touchesBegan({touch}, &event);
+    hit->touchesEnded({touch}, &event);
+    return true;
+}
+
+bool NXUITestDriver::swipe(CGPoint from, CGPoint to)
+{
+    UIView* hit = window_->hitTest(from, nullptr);
+    if (!hit) return false;
+    auto keep = hit->self();
+    auto touch = std::make_shared<UITouch>(keep, from, 1);
+    UIEvent event({touch});
+    hit->touchesBegan({touch}, &event);
+    touch->moveTo(to);
+    hit->touchesMoved({touch}, &event);
     hit->touchesEnded({touch}, &event);
     return true;
 }

@@ -20,6 +20,10 @@ public:
     NXUITestDriver& operator=(const NXUITestDriver&) = delete;
 
     UIWindow* window() const { return window_.get(); }
+    // Drives the application's key window from now on (an application
+    // launched through its main interface brings its own); false when there
+    // is none.
+    bool useKeyWindow();
     // Puts a controller's view on the window (it appears).
     void show(const std::shared_ptr<UIViewController>& vc);
 
@@ -44,6 +48,10 @@ public:
     // touches go to the view hit.
     bool tap(UIView* view);
     bool tapAt(CGPoint windowPoint);
+    // A finger put down at one point of the window, moved to another and
+    // lifted: the touches go to the view hit where it went down (no
+    // recogniser takes them); false when nothing is hit there.
+    bool swipe(CGPoint fromWindowPoint, CGPoint toWindowPoint);
     void tapBarButtonItem(UIBarButtonItem* item) { if (item) item->sendAction(); }
 
     // Focuses the field and types the text one character at a time through the

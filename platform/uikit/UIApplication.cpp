@@ -44,6 +44,7 @@ void UIApplication::reset()
     statusBarHidden_ = false;
     statusBarOrientation_ = UIInterfaceOrientationPortrait;
     openedURLs_.clear();
+    mainInterfaceObjects.clear();
 }
 
 UIScreen& UIScreen::mainScreen()

@@ -50,9 +50,13 @@ extern const NSString UIApplicationDidReceiveMemoryWarningNotification;
 // Posted by the device (object: the device) when its orientation changes.
 extern const NSString UIDeviceOrientationDidChangeNotification;
 
+class UIApplication;
+
 class UIApplicationDelegate {
 public:
     virtual ~UIApplicationDelegate() = default;
+    // Launch: the main interface's objects exist; YES when the launch went on.
+    virtual bool application_didFinishLaunchingWithOptions(UIApplication* application, const id& options) { return true; }
 };
 
 class UIApplication : public NSObject {
@@ -78,6 +82,10 @@ public:
 
     // Back to the state of a freshly started process (tests).
     void reset();
+
+    // The main interface's top-level objects, kept for the life of the
+    // process (UIApplicationMain.h).
+    std::vector<id> mainInterfaceObjects;
 
 private:
     std::weak_ptr<UIWindow> keyWindow_;

@@ -73,6 +73,8 @@ public:
     // The return key: asks the delegate, then sends editing-did-end-on-exit.
     void pressReturn();
 
+    // The text (bullets for secure entry), else the placeholder in grey.
+    void drawRect(CGRect rect) override;
     // A tap starts editing.
     void touchesEnded(const NSSetOfTouches& t, UIEvent* e) override;
 
