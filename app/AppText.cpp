@@ -7,12 +7,3 @@ std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::
     return alert;
 }
 
-void moveButtonsTo(const std::vector<std::shared_ptr<UIView>>& buttons, CGFloat y)
-{
-    if (buttons.empty()) return;
-    const CGFloat shift = y - buttons.front()->frame().origin.y;
-    for (const auto& b : buttons) {
-        const CGRect f = b->frame();
-        b->setFrame(CGRectMake(f.origin.x, f.origin.y + shift, f.size.width, f.size.height));
-    }
-}

@@ -13,8 +13,3 @@ inline NSString localized(const NSString& key) { return NSLocalizedString(key, "
 // message and one `constant_ok` button (the settings store cannot show views
 // itself, so the application keeps its alert).
 std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::shared_ptr<UIAlertViewDelegate>& delegate);
-
-// The buttons of an alert laid out anew from the y given down (room for the
-// controls a screen adds above them), keeping their x, width, height and
-// spacing.
-void moveButtonsTo(const std::vector<std::shared_ptr<UIView>>& buttons, CGFloat y);

@@ -1,6 +1,7 @@
 #include "app/EquipListViewController.h"
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -14,8 +15,6 @@
 #include "ui/ProgressHUD.h"
 
 namespace {
-
-constexpr NSUInteger kFieldLimit = 16;
 
 std::shared_ptr<UILabel> rowLabel(NSInteger tag)
 {
@@ -233,11 +232,8 @@ void EquipListViewController::longPress(const id& recognizer)
     auto self = shared_from_this();
     sheetContent_->addSubview(sheetButton(10, localized("equiplist_editnick"), self, NX_SEL0(EquipListViewController, showEditNick)));
     sheetContent_->addSubview(sheetButton(60, localized("equiplist_deletdevice"), self, NX_SEL0(EquipListViewController, deletOneEquip)));
-    auto info = UILabel::initWithFrame(CGRectMake(5, 110, 258, 21));
+    auto info = whiteLabel(CGRectMake(5, 110, 258, 21), 12);
     info->numberOfLines = 0;
-    info->setBackgroundColor(UIColor::clearColor());
-    info->font = UIFont::systemFontOfSize(12);
-    info->textColor = UIColor::whiteColor();
     auto item = itemAt(longPressIndex_);
     info->setText(NSString::stringWithFormat("%@%@", localized("equiplist_selectdevice"), item ? item->typeName() : NSString()));
     sheetContent_->addSubview(info);
@@ -251,10 +247,7 @@ void EquipListViewController::showDialog(NSInteger tag, const NSString& caption,
                                             localized("equiplist_alertok"), {localized("equiplist_alertcancel")});
     alert->setTag(tag);
     const auto buttons = alert->subviews();
-    auto label = UILabel::initWithFrame(CGRectMake(20, 25, 60, 30));
-    label->setBackgroundColor(UIColor::clearColor());
-    label->textColor = UIColor::whiteColor();
-    label->font = UIFont::systemFontOfSize(15);
+    auto label = whiteLabel(CGRectMake(20, 25, 60, 30), 15);
     label->setText(caption);
     equiNickName_ = UITextField::initWithFrame(CGRectMake(80, 25, 180, 30));
     equiNickName_->borderStyle = UITextBorderStyleBezel;
@@ -405,5 +398,5 @@ std::optional<bool> EquipListViewController::textField_shouldChangeCharactersInR
                                                                                                        NSRange range,
                                                                                                        const NSString& string)
 {
-    return tf->text().length() <= kFieldLimit || range.length != 0;
+    return acceptsTyping(tf, range);
 }

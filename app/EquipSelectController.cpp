@@ -1,6 +1,7 @@
 #include "app/EquipSelectController.h"
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -12,21 +13,11 @@
 
 namespace {
 
-constexpr NSUInteger kFieldLimit = 16;
 constexpr NSUInteger kNumberLimit = 15;
 
 // Which of the screen's two alerts was opened last (one is open at a time).
 enum class OpenAlert { Bind, Logout };
 OpenAlert openAlert = OpenAlert::Bind;
-
-std::shared_ptr<UILabel> infoLabel(CGRect frame, CGFloat size)
-{
-    auto l = UILabel::initWithFrame(frame);
-    l->setBackgroundColor(UIColor::clearColor());
-    l->textColor = UIColor::whiteColor();
-    l->font = UIFont::systemFontOfSize(size);
-    return l;
-}
 
 template <void (EquipSelectController::*Action)(const id&)>
 SEL action(const char* name)
@@ -48,14 +39,14 @@ const bool registered = (UINib::registerNib("EquipSelectController", [](NSObject
     vc->btnLogout->action = action<&EquipSelectController::logout>("logout:");
     vc->mTmpBar->setLeftBarButtonItem(vc->btnLogout);
     view->addSubview(vc->bar);
-    vc->lblInfoTitle = infoLabel(CGRectMake(15, 52, 290, 24), 17);
+    vc->lblInfoTitle = whiteLabel(CGRectMake(15, 52, 290, 24), 17);
     vc->lblInfoTitle->font = UIFont::boldSystemFontOfSize(17);
-    vc->lblInfoLine0 = infoLabel(CGRectMake(15, 78, 290, 18), 12);
-    vc->lblInfoLine1 = infoLabel(CGRectMake(15, 96, 290, 18), 12);
-    vc->lblInfoLine2 = infoLabel(CGRectMake(15, 114, 290, 18), 12);
-    vc->lblInfoLine3 = infoLabel(CGRectMake(15, 132, 290, 18), 12);
+    vc->lblInfoLine0 = whiteLabel(CGRectMake(15, 78, 290, 18), 12);
+    vc->lblInfoLine1 = whiteLabel(CGRectMake(15, 96, 290, 18), 12);
+    vc->lblInfoLine2 = whiteLabel(CGRectMake(15, 114, 290, 18), 12);
+    vc->lblInfoLine3 = whiteLabel(CGRectMake(15, 132, 290, 18), 12);
     vc->scrollView = UIScrollView::initWithFrame(CGRectMake(50, 158, 220, 200));
-    vc->lblAdd = infoLabel(CGRectMake(50, 372, 150, 30), 14);
+    vc->lblAdd = whiteLabel(CGRectMake(50, 372, 150, 30), 14);
     vc->btnAdd = Ulvo::customBackButton(localized("equipselect_add"), "button_vesk", NSString(), NSString());
     vc->btnAdd->setFrame(CGRectMake(270 - vc->btnAdd->frame().size.width, 372, vc->btnAdd->frame().size.width, 30));
     vc->btnAdd->addTarget(self, action<&EquipSelectController::addEquip>("addEquip:"), UIControlEventTouchUpInside);
@@ -176,19 +167,14 @@ void EquipSelectController::addEquip(const id& sender)
     auto alert = UIAlertView::initWithTitle(NSString(""), "\n\n\n", std::dynamic_pointer_cast<UIAlertViewDelegate>(shared_from_this()),
                                             localized("equipselect_ok"), {localized("equipselect_cancel")});
     const auto buttons = alert->subviews();
-    auto caption = UILabel::initWithFrame(CGRectMake(20, 25, 60, 30));
-    caption->setBackgroundColor(UIColor::clearColor());
-    caption->textColor = UIColor::whiteColor();
-    caption->font = UIFont::systemFontOfSize(15);
+    auto caption = whiteLabel(CGRectMake(20, 25, 60, 30), 15);
     caption->setText(localized("equipselect_devicenumber"));
     equiBID = UITextField::initWithFrame(CGRectMake(80, 25, 180, 30));
     equiBID->borderStyle = UITextBorderStyleBezel;
     equiBID->setBackgroundColor(UIColor::whiteColor());
     equiBID->delegate = std::dynamic_pointer_cast<UITextFieldDelegate>(shared_from_this());
-    auto limit = UILabel::initWithFrame(CGRectMake(85, 65, 175, 25));
-    limit->setBackgroundColor(UIColor::clearColor());
+    auto limit = whiteLabel(CGRectMake(85, 65, 175, 25), 12);
     limit->textColor = UIColor::redColor();
-    limit->font = UIFont::systemFontOfSize(12);
     limit->setText(localized("equipselect_lengthlimit"));
     moveButtonsTo(buttons, 100);
     alert->addSubview(caption);
@@ -262,5 +248,5 @@ std::optional<bool> EquipSelectController::textField_shouldChangeCharactersInRan
                                                                                                      NSRange range,
                                                                                                      const NSString& string)
 {
-    return tf->text().length() <= kFieldLimit || range.length != 0;
+    return acceptsTyping(tf, range);
 }

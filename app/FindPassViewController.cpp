@@ -1,6 +1,7 @@
 #include "app/FindPassViewController.h"
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
@@ -20,25 +21,17 @@ const bool registered = (UINib::registerNib("FindPassViewController", [](NSObjec
     const id self = owner->shared_from_this();
     auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
     view->setBackgroundColor(UIColor::colorWithRed(0.16, 0.22, 0.36, 1));
-    auto title = UILabel::initWithFrame(CGRectMake(20, 16, 280, 40));
+    auto title = whiteLabel(CGRectMake(20, 16, 280, 40), 24);
     title->setText(localized("findPassView_title"));
     title->font = UIFont::boldSystemFontOfSize(24);
-    title->textColor = UIColor::whiteColor();
     title->textAlignment = UITextAlignmentCenter;
-    title->setBackgroundColor(UIColor::clearColor());
-    vc->lblExplain = UILabel::initWithFrame(CGRectMake(20, 70, 280, 120));
+    vc->lblExplain = whiteLabel(CGRectMake(20, 70, 280, 120), 15);
     vc->lblExplain->numberOfLines = 0;
     vc->lblExplain->lineBreakMode = UILineBreakModeWordWrap;
     vc->lblExplain->setText(localized("findPassView_explain"));
-    vc->lblExplain->font = UIFont::systemFontOfSize(15);
-    vc->lblExplain->textColor = UIColor::whiteColor();
-    vc->lblExplain->setBackgroundColor(UIColor::clearColor());
     auto button = [&](CGRect frame, const char* key) {
-        auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-        b->setFrame(frame);
-        if (auto art = UIImage::imageNamed("button_vesk")) b->setBackgroundImage(art->stretchableImageWithLeftCapWidth(30, 14), UIControlStateNormal);
+        auto b = veskButton(frame);
         b->setTitle(localized(key), UIControlStateNormal);
-        b->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
         return b;
     };
     vc->btnRequest = button(CGRectMake(20, 210, 135, 40), "findPassView_request");
@@ -78,11 +71,7 @@ void FindPassViewController::showOutcome(const std::shared_ptr<UserInfoReturnMes
 
 void FindPassViewController::goBack(const id& sender)
 {
-    UIView::beginAnimations(NSString(), nullptr);
-    UIView::setAnimationDuration(0.75);
-    UIView::setAnimationTransition(UIViewAnimationTransitionCurlDown, view()->superview(), true);
-    view()->removeFromSuperview();
-    UIView::commitAnimations();
+    removeWithCurlDown(view().get(), 0.75, nullptr);
 }
 
 void FindPassViewController::viewWillDisappear(bool animated)

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
@@ -32,12 +33,7 @@ std::shared_ptr<UIAlertView> endGuideScreen(UIViewController* screen, const NSSt
 {
     auto alert = UIAlertView::initWithTitle(NSString(""), message, nullptr, NSString(), {});
     alert->show();
-    UIView::beginAnimations(NSString(), nullptr);
-    UIView::setAnimationDuration(0.5);
-    UIView::setAnimationDelegate(screen->shared_from_this());
-    UIView::setAnimationTransition(UIViewAnimationTransitionCurlDown, screen->view()->superview(), true);
-    screen->view()->removeFromSuperview();
-    UIView::commitAnimations();
+    removeWithCurlDown(screen->view().get(), 0.5, screen->shared_from_this());
     return alert;
 }
 

@@ -1,6 +1,7 @@
 #include "app/LoginViewController.h"
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "app/EquipSelectController.h"
 #include "app/FindPassViewController.h"
 #include "app/HelpViewController.h"
@@ -19,17 +20,6 @@
 
 namespace {
 
-constexpr NSInteger kFieldLimit = 16;
-
-std::shared_ptr<UILabel> formLabel(CGRect frame, CGFloat size = 15)
-{
-    auto l = UILabel::initWithFrame(frame);
-    l->setBackgroundColor(UIColor::clearColor());
-    l->textColor = UIColor::whiteColor();
-    l->font = UIFont::systemFontOfSize(size);
-    return l;
-}
-
 std::shared_ptr<UITextField> formField(CGRect frame, NSInteger tag)
 {
     auto f = UITextField::initWithFrame(frame);
@@ -37,15 +27,6 @@ std::shared_ptr<UITextField> formField(CGRect frame, NSInteger tag)
     f->borderStyle = UITextBorderStyleRoundedRect;
     f->setBackgroundColor(UIColor::whiteColor());
     return f;
-}
-
-std::shared_ptr<UIButton> formButton(CGRect frame, const NSString& image)
-{
-    auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-    b->setFrame(frame);
-    if (auto art = UIImage::imageNamed(image)) b->setBackgroundImage(art->stretchableImageWithLeftCapWidth(30, 14), UIControlStateNormal);
-    b->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    return b;
 }
 
 template <void (LoginViewController::*Action)(const id&)>
@@ -68,12 +49,12 @@ const bool registered = (UINib::registerNib("LoginViewController", [](NSObject* 
     background->addTarget(self, action<&LoginViewController::clearKeyboard>("clearKeyboard:"), UIControlEventTouchDown);
     vc->scrollview->addSubview(background);
 
-    vc->lblTitle = formLabel(CGRectMake(20, 16, 280, 44), 30);
+    vc->lblTitle = whiteLabel(CGRectMake(20, 16, 280, 44), 30);
     vc->lblTitle->font = UIFont::boldSystemFontOfSize(30);
     vc->lblTitle->textAlignment = UITextAlignmentCenter;
-    vc->lblUserName = formLabel(CGRectMake(20, 78, 80, 31));
+    vc->lblUserName = whiteLabel(CGRectMake(20, 78, 80, 31), 15);
     vc->userNameTextField = formField(CGRectMake(100, 78, 200, 31), LoginViewController::kUserNameTag);
-    vc->lblPassWord = formLabel(CGRectMake(20, 120, 80, 31));
+    vc->lblPassWord = whiteLabel(CGRectMake(20, 120, 80, 31), 15);
     vc->passwordTextField = formField(CGRectMake(100, 120, 200, 31), LoginViewController::kUserNameTag + 1);
     vc->passwordTextField->secureTextEntry = true;
     for (const auto& field : {vc->userNameTextField, vc->passwordTextField}) {
@@ -85,25 +66,25 @@ const bool registered = (UINib::registerNib("LoginViewController", [](NSObject* 
     vc->autoLoginButton->setImage(UIImage::imageNamed("checkbox_off"), UIControlStateNormal);
     vc->autoLoginButton->setImage(UIImage::imageNamed("checkbox_on"), UIControlStateSelected);
     vc->autoLoginButton->addTarget(self, action<&LoginViewController::autoLoginAction>("autoLoginAction:"), UIControlEventTouchUpInside);
-    vc->lblRecordPass = formLabel(CGRectMake(130, 162, 170, 24));
+    vc->lblRecordPass = whiteLabel(CGRectMake(130, 162, 170, 24), 15);
 
-    vc->btnLogin = formButton(CGRectMake(20, 200, 135, 40), "button_vesk");
+    vc->btnLogin = veskButton(CGRectMake(20, 200, 135, 40));
     vc->btnLogin->addTarget(self, action<&LoginViewController::login>("login:"), UIControlEventTouchUpInside);
-    vc->btnSignUp = formButton(CGRectMake(165, 200, 135, 40), "button_vesk");
+    vc->btnSignUp = veskButton(CGRectMake(165, 200, 135, 40));
     vc->btnSignUp->addTarget(self, action<&LoginViewController::regist>("regist:"), UIControlEventTouchUpInside);
-    vc->btnResetPass = formButton(CGRectMake(20, 250, 135, 30), "button_vesk");
+    vc->btnResetPass = veskButton(CGRectMake(20, 250, 135, 30));
     vc->btnResetPass->addTarget(self, action<&LoginViewController::regist>("regist:"), UIControlEventTouchUpInside);
-    vc->btnForgotPass = formButton(CGRectMake(165, 250, 135, 30), "button_vesk");
+    vc->btnForgotPass = veskButton(CGRectMake(165, 250, 135, 30));
     vc->btnForgotPass->titleLabel()->font = UIFont::systemFontOfSize(12);
     vc->btnForgotPass->setTitle(localized("login_forgotpassword"), UIControlStateNormal);
     vc->btnForgotPass->addTarget(self, action<&LoginViewController::forgotPassword>("forgotPassword:"), UIControlEventTouchUpInside);
-    vc->btnUseHelp = formButton(CGRectMake(20, 290, 280, 30), "button_vesk");
+    vc->btnUseHelp = veskButton(CGRectMake(20, 290, 280, 30));
     vc->btnUseHelp->addTarget(self, action<&LoginViewController::help>("help:"), UIControlEventTouchUpInside);
 
-    vc->lblInfoLine1 = formLabel(CGRectMake(20, 340, 280, 18), 12);
-    vc->lblInfoLine2 = formLabel(CGRectMake(20, 358, 280, 18), 12);
-    vc->lblInfoLine3 = formLabel(CGRectMake(20, 376, 280, 18), 12);
-    vc->lblInfoLine4 = formLabel(CGRectMake(20, 394, 280, 18), 12);
+    vc->lblInfoLine1 = whiteLabel(CGRectMake(20, 340, 280, 18), 12);
+    vc->lblInfoLine2 = whiteLabel(CGRectMake(20, 358, 280, 18), 12);
+    vc->lblInfoLine3 = whiteLabel(CGRectMake(20, 376, 280, 18), 12);
+    vc->lblInfoLine4 = whiteLabel(CGRectMake(20, 394, 280, 18), 12);
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
              vc->lblTitle, vc->lblUserName, vc->userNameTextField, vc->lblPassWord, vc->passwordTextField,
              vc->autoLoginButton, vc->lblRecordPass, vc->btnLogin, vc->btnSignUp, vc->btnResetPass, vc->btnForgotPass,
@@ -373,5 +354,5 @@ std::optional<bool> LoginViewController::textField_shouldChangeCharactersInRange
                                                                                                    NSRange range,
                                                                                                    const NSString& string)
 {
-    return tf->text().length() <= static_cast<NSUInteger>(kFieldLimit) || range.length != 0;
+    return acceptsTyping(tf, range);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/AppText.h"
+#include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
@@ -26,24 +27,6 @@ SEL action(const char* name)
     return SEL{name, [](NSObject* r, const id& a) { (static_cast<RegistViewController*>(r)->*Action)(a); }};
 }
 
-std::shared_ptr<UILabel> caption(CGRect frame)
-{
-    auto l = UILabel::initWithFrame(frame);
-    l->setBackgroundColor(UIColor::clearColor());
-    l->textColor = UIColor::whiteColor();
-    l->font = UIFont::systemFontOfSize(15);
-    return l;
-}
-
-std::shared_ptr<UIButton> button(CGRect frame)
-{
-    auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-    b->setFrame(frame);
-    if (auto art = UIImage::imageNamed("button_vesk")) b->setBackgroundImage(art->stretchableImageWithLeftCapWidth(30, 14), UIControlStateNormal);
-    b->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
-    return b;
-}
-
 const bool registered = (UINib::registerNib("RegistViewController", [](NSObject* owner) -> std::vector<id> {
     auto* vc = static_cast<RegistViewController*>(owner);
     const id self = owner->shared_from_this();
@@ -56,7 +39,7 @@ const bool registered = (UINib::registerNib("RegistViewController", [](NSObject*
     background->addTarget(self, action<&RegistViewController::backgroundTap>("backgroundTap:"), UIControlEventTouchDown);
     vc->scrollview->addSubview(background);
 
-    vc->viewTitle = caption(CGRectMake(20, 16, 280, 40));
+    vc->viewTitle = whiteLabel(CGRectMake(20, 16, 280, 40), 15);
     vc->viewTitle->font = UIFont::boldSystemFontOfSize(24);
     vc->viewTitle->textAlignment = UITextAlignmentCenter;
     auto field = [&](CGFloat y, NSInteger tag) {
@@ -69,23 +52,23 @@ const bool registered = (UINib::registerNib("RegistViewController", [](NSObject*
         f->addTarget(self, action<&RegistViewController::nextTextField>("nextTextField:"), UIControlEventEditingDidEndOnExit);
         return f;
     };
-    vc->lblUserName = caption(CGRectMake(20, 72, 90, 31));
+    vc->lblUserName = whiteLabel(CGRectMake(20, 72, 90, 31), 15);
     vc->username = field(72, RegistViewController::kNumberTag);
-    vc->lblPassword = caption(CGRectMake(20, 114, 90, 31));
+    vc->lblPassword = whiteLabel(CGRectMake(20, 114, 90, 31), 15);
     vc->password = field(114, RegistViewController::kPasswordTag);
     vc->password->secureTextEntry = true;
-    vc->lblRepass = caption(CGRectMake(20, 156, 90, 31));
+    vc->lblRepass = whiteLabel(CGRectMake(20, 156, 90, 31), 15);
     vc->password1 = field(156, RegistViewController::kRepeatTag);
     vc->password1->secureTextEntry = true;
-    vc->lblValidateCode = caption(CGRectMake(20, 198, 90, 31));
+    vc->lblValidateCode = whiteLabel(CGRectMake(20, 198, 90, 31), 15);
     vc->randomNumber = field(198, RegistViewController::kCodeTag);
     vc->randomNumber->setFrame(CGRectMake(110, 198, 90, 31));
-    vc->btnGetValidateCode = button(CGRectMake(206, 198, 94, 31));
+    vc->btnGetValidateCode = veskButton(CGRectMake(206, 198, 94, 31));
     vc->btnGetValidateCode->titleLabel()->font = UIFont::systemFontOfSize(13);
     vc->btnGetValidateCode->addTarget(self, action<&RegistViewController::sendRandomNumber>("sendRandomNumber:"), UIControlEventTouchUpInside);
-    vc->btnOk = button(CGRectMake(20, 250, 135, 40));
+    vc->btnOk = veskButton(CGRectMake(20, 250, 135, 40));
     vc->btnOk->addTarget(self, action<&RegistViewController::regist>("regist:"), UIControlEventTouchUpInside);
-    vc->btnCancel = button(CGRectMake(165, 250, 135, 40));
+    vc->btnCancel = veskButton(CGRectMake(165, 250, 135, 40));
     vc->btnCancel->addTarget(self, action<&RegistViewController::goBack>("goBack:"), UIControlEventTouchUpInside);
     vc->phone = UITextField::initWithFrame(CGRectZero);
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
@@ -240,11 +223,7 @@ void RegistViewController::reset() { NSNotificationCenter::defaultCenter()->post
 
 void RegistViewController::goBack(const id& sender)
 {
-    UIView::beginAnimations(NSString(), nullptr);
-    UIView::setAnimationDuration(0.75);
-    UIView::setAnimationTransition(UIViewAnimationTransitionCurlDown, view()->superview(), true);
-    view()->removeFromSuperview();
-    UIView::commitAnimations();
+    removeWithCurlDown(view().get(), 0.75, nullptr);
 }
 
 void RegistViewController::addHud(const NSString& text)
@@ -325,5 +304,5 @@ std::optional<bool> RegistViewController::textField_shouldChangeCharactersInRang
                                                                                                     NSRange range,
                                                                                                     const NSString& string)
 {
-    return tf->text().length() <= kFieldLimit || range.length != 0;
+    return acceptsTyping(tf, range);
 }

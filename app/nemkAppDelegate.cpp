@@ -47,13 +47,12 @@ const std::vector<nemkAppDelegate::Tab>& nemkAppDelegate::startTabs()
 
 const std::vector<nemkAppDelegate::Tab>& nemkAppDelegate::pcTabs()
 {
-    static const std::vector<Tab> tabs = {
-        {"HomeViewCtrl", "home_vesk", "tabbar_homepage", nullptr, false},
-        {"TimeSetViewController", "sjsz_g_vesk", "tabbar_timeset", "tabbar_record", false},
-        {"SwRecordHomeViewController", "record_g_vesk", "tabbar_recordseach", "tabbar_recordseach", false},
-        {"PCMapController", "axkh_g_vesk", "tabbar_location", "tabbar_location", true},
-        {"MoreViewVESKController", "more_g_vesk", "tabbar_moredetail", "tabbar_more", true},
-    };
+    // The start set with the location in place of the care tab.
+    static const std::vector<Tab> tabs = [] {
+        std::vector<Tab> pc = startTabs();
+        pc[3] = {"PCMapController", "axkh_g_vesk", "tabbar_location", "tabbar_location", true};
+        return pc;
+    }();
     return tabs;
 }
 

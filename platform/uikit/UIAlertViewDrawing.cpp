@@ -6,30 +6,14 @@
 #include "platform/uikit/UIStringDrawing.h"
 #include "platform/uikit/UITextField.h"
 
-namespace {
-
-void addRoundedRect(CGContextRef c, CGRect r, CGFloat radius)
-{
-    const CGFloat x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
-    CGContextBeginPath(c);
-    CGContextMoveToPoint(c, x0 + radius, y0);
-    CGContextAddArcToPoint(c, x1, y0, x1, y1, radius);
-    CGContextAddArcToPoint(c, x1, y1, x0, y1, radius);
-    CGContextAddArcToPoint(c, x0, y1, x0, y0, radius);
-    CGContextAddArcToPoint(c, x0, y0, x1, y0, radius);
-    CGContextClosePath(c);
-}
-
-}  // namespace
-
 void UIAlertView::drawRect(CGRect rect)
 {
     CGContextRef c = UIGraphicsGetCurrentContext();
     const CGRect box = CGRectInset(bounds(), 1, 1);
-    addRoundedRect(c, box, 10);
+    NXContextAddRoundedRect(c, box, 10, 10);
     CGContextSetRGBFillColor(c, 0.05, 0.12, 0.30, 0.88);
     CGContextFillPath(c);
-    addRoundedRect(c, box, 10);
+    NXContextAddRoundedRect(c, box, 10, 10);
     CGContextSetRGBStrokeColor(c, 1, 1, 1, 0.9);
     CGContextSetLineWidth(c, 2);
     CGContextStrokePath(c);

@@ -21,18 +21,6 @@ void gradient(CGContextRef c, CGSize s, const CGFloat (&components)[8])
     CGContextDrawLinearGradient(c, g, CGPointMake(0, 0), CGPointMake(0, s.height), 0);
 }
 
-void roundedRect(CGContextRef c, CGRect r, CGFloat radius)
-{
-    const CGFloat x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
-    CGContextBeginPath(c);
-    CGContextMoveToPoint(c, x0 + radius, y0);
-    CGContextAddArcToPoint(c, x1, y0, x1, y1, radius);
-    CGContextAddArcToPoint(c, x1, y1, x0, y1, radius);
-    CGContextAddArcToPoint(c, x0, y1, x0, y0, radius);
-    CGContextAddArcToPoint(c, x0, y0, x1, y0, radius);
-    CGContextClosePath(c);
-}
-
 void centredText(CGContextRef c, const char* text, CGRect r, CGFloat size, bool bold = true)
 {
     drawInRect(NSString(text), r, bold ? UIFont::boldSystemFontOfSize(size) : UIFont::systemFontOfSize(size),
@@ -61,7 +49,7 @@ NX_ART("Default", 320, 460, [](CGContextRef c, CGSize s) {
 }, true);
 
 NX_ART("logo_vesk", 60, 60, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(2, 2, 56, 56), 12);
+    NXContextAddRoundedRect(c, CGRectMake(2, 2, 56, 56), 12, 12);
     CGContextSetRGBFillColor(c, 0.13, 0.45, 0.80, 1);
     CGContextFillPath(c);
     // A parent's and a child's head over a shield line.
@@ -77,13 +65,13 @@ NX_ART("logo_vesk", 60, 60, [](CGContextRef c, CGSize s) {
 });
 
 NX_ART("incoming3", 49, 20, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(1, 1, 47, 18), 9);
+    NXContextAddRoundedRect(c, CGRectMake(1, 1, 47, 18), 9, 9);
     CGContextSetRGBFillColor(c, 0.85, 0.15, 0.12, 1);
     CGContextFillPath(c);
 });
 
 NX_ART("bralon", 107, 47, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(1, 1, 105, 45), 8);
+    NXContextAddRoundedRect(c, CGRectMake(1, 1, 105, 45), 8, 8);
     CGContextSetRGBFillColor(c, 0.05, 0.35, 0.65, 1);
     CGContextFillPath(c);
     white(c);
@@ -102,7 +90,7 @@ NX_ART("tubiaoditu", 320, 49, [](CGContextRef c, CGSize s) {
 NX_ART("fengexian", 1, 49, [](CGContextRef c, CGSize s) { fill(c, CGRectMake(0, 4, 1, 41), 0.45, 0.45, 0.48); });
 
 NX_ART("slide_g", 64, 49, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(3, 2, 58, 45), 6);
+    NXContextAddRoundedRect(c, CGRectMake(3, 2, 58, 45), 6, 6);
     CGContextSetRGBFillColor(c, 1, 1, 1, 0.22);
     CGContextFillPath(c);
 });
@@ -169,36 +157,36 @@ NX_ART("dingtu1_vesk", 320, 44, [](CGContextRef c, CGSize s) {
 }, true);
 
 NX_ART("button_vesk", 62, 30, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(0.5, 0.5, 61, 29), 6);
+    NXContextAddRoundedRect(c, CGRectMake(0.5, 0.5, 61, 29), 6, 6);
     CGContextSetRGBFillColor(c, 0.16, 0.50, 0.85, 1);
     CGContextFillPath(c);
-    roundedRect(c, CGRectMake(2, 2, 58, 12), 5);
+    NXContextAddRoundedRect(c, CGRectMake(2, 2, 58, 12), 5, 5);
     CGContextSetRGBFillColor(c, 1, 1, 1, 0.18);
     CGContextFillPath(c);
-    roundedRect(c, CGRectMake(0.5, 0.5, 61, 29), 6);
+    NXContextAddRoundedRect(c, CGRectMake(0.5, 0.5, 61, 29), 6, 6);
     CGContextSetRGBStrokeColor(c, 0.05, 0.25, 0.5, 1);
     CGContextSetLineWidth(c, 1);
     CGContextStrokePath(c);
 });
 
 NX_ART("addequip_vesk", 220, 41, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(1, 1, 218, 39), 8);
+    NXContextAddRoundedRect(c, CGRectMake(1, 1, 218, 39), 8, 8);
     CGContextSetRGBFillColor(c, 0.10, 0.20, 0.34, 1);
     CGContextFillPath(c);
-    roundedRect(c, CGRectMake(1, 1, 218, 39), 8);
+    NXContextAddRoundedRect(c, CGRectMake(1, 1, 218, 39), 8, 8);
     CGContextSetRGBStrokeColor(c, 0.35, 0.55, 0.80, 1);
     CGContextSetLineWidth(c, 1);
     CGContextStrokePath(c);
 });
 
 NX_ART("checkbox_off", 24, 24, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(2, 2, 20, 20), 4);
+    NXContextAddRoundedRect(c, CGRectMake(2, 2, 20, 20), 4, 4);
     CGContextSetRGBFillColor(c, 1, 1, 1, 1);
     CGContextFillPath(c);
 });
 
 NX_ART("checkbox_on", 24, 24, [](CGContextRef c, CGSize s) {
-    roundedRect(c, CGRectMake(2, 2, 20, 20), 4);
+    NXContextAddRoundedRect(c, CGRectMake(2, 2, 20, 20), 4, 4);
     CGContextSetRGBFillColor(c, 1, 1, 1, 1);
     CGContextFillPath(c);
     CGContextSetRGBStrokeColor(c, 0.1, 0.55, 0.15, 1);
@@ -225,7 +213,7 @@ void drawHelpPage(CGContextRef c, CGSize s, const HelpPage& page, int number)
 {
     const CGFloat tone[8] = {page.red, page.green, page.blue, 1, page.red * 0.45, page.green * 0.45, page.blue * 0.45, 1};
     gradient(c, s, tone);
-    roundedRect(c, CGRectMake(30, 70, 260, 240), 18);
+    NXContextAddRoundedRect(c, CGRectMake(30, 70, 260, 240), 18, 18);
     CGContextSetRGBFillColor(c, 1, 1, 1, 0.16);
     CGContextFillPath(c);
     white(c);
