@@ -13,6 +13,7 @@
 #include "platform/uikit/UINavigationController.h"
 #include "protocol/Constant.h"
 #include "ui/ProgressHUD.h"
+#include "ui/UIImageCategories.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::shared_ptr<UIButton> sheetButton(CGFloat y, const NSString& title, const id
 {
     auto b = UIButton::buttonWithType(UIButtonTypeCustom);
     b->setFrame(CGRectMake(36, y, 258, 37));
-    if (auto art = UIImage::imageNamed("addequip_vesk.png")) b->setBackgroundImage(art->stretchableImageWithLeftCapWidth(20, 20), UIControlStateNormal);
+    b->setBackgroundImage(scaleToSize(UIImage::imageNamed("addequip_vesk.png"), CGSizeMake(258, 37)), UIControlStateNormal);
     b->setTitle(title, UIControlStateNormal);
     b->setTitle(title, UIControlStateHighlighted);
     b->setTitleColor(UIColor::whiteColor(), UIControlStateNormal);
@@ -36,16 +37,6 @@ std::shared_ptr<UIButton> sheetButton(CGFloat y, const NSString& title, const id
     b->addTarget(target, std::move(action), UIControlEventTouchUpInside);
     return b;
 }
-
-// The sheet's own cancel button.
-class SheetCancel : public NSObject {
-public:
-    std::weak_ptr<UIActionSheet> sheet;
-    void cancel()
-    {
-        if (auto s = sheet.lock()) s->dismissWithClickedButtonIndex(0, true);
-    }
-};
 
 }  // namespace
 
@@ -68,35 +59,11 @@ void EquipListViewController::viewDidLoad()
 
 void EquipListViewController::buildSheet()
 {
-    // An action sheet turned into a container: a black toolbar with the title
-    // and a cancel button over a black content view.
-    sheet_ = UIActionSheet::init();
-    sheet_->setFrame(CGRectMake(0, 0, 320, 284));
+    sheet_ = ZarpeActionSheet::initWithHeight(284, localized("equiplist_editdevice"));
+    sheet_->toolBar()->tintColor = UIColor::blackColor();
+    sheet_->toolBar()->barStyle = UIBarStyleBlack;
+    sheet_->view()->setBackgroundColor(UIColor::blackColor());
     sheet_->setTag(kSheetTag);
-    sheet_->setBackgroundColor(UIColor::blackColor());
-    auto toolbar = UIToolbar::initWithFrame(CGRectMake(0, 0, 320, 44));
-    toolbar->barStyle = UIBarStyleBlack;
-    toolbar->tintColor = UIColor::blackColor();
-    toolbar->setBackgroundColor(UIColor::colorWithWhite(0.15, 1));
-    auto title = UILabel::initWithFrame(CGRectMake(80, 0, 160, 44));
-    title->setText(localized("equiplist_editdevice"));
-    title->textColor = UIColor::whiteColor();
-    title->font = UIFont::boldSystemFontOfSize(17);
-    title->textAlignment = UITextAlignmentCenter;
-    title->setBackgroundColor(UIColor::clearColor());
-    toolbar->addSubview(title);
-    auto cancelTarget = std::make_shared<SheetCancel>();
-    cancelTarget->sheet = sheet_;
-    auto cancel = Ulvo::customBackButton(localized("signup_cancel"), "button_vesk", NSString(), NSString());
-    cancel->setFrame(CGRectMake(320 - 8 - cancel->frame().size.width, 7, cancel->frame().size.width, 30));
-    cancel->addTarget(cancelTarget, NX_SEL0(SheetCancel, cancel), UIControlEventTouchUpInside);
-    toolbar->addSubview(cancel);
-    sheet_->addSubview(toolbar);
-    sheetContent_ = UIView::initWithFrame(CGRectMake(0, 44, 320, 240));
-    sheetContent_->setBackgroundColor(UIColor::blackColor());
-    sheet_->addSubview(sheetContent_);
-    // The button's target lives as long as the sheet.
-    sheetCancelTarget_ = cancelTarget;
 }
 
 void EquipListViewController::reload()
@@ -225,18 +192,18 @@ void EquipListViewController::longPress(const id& recognizer)
     const auto ip = cell ? tableView()->indexPathForCell(cell) : std::nullopt;
     longPressIndex_ = ip ? static_cast<int>(ip->row) : -1;
     NX_LOG("Long-pressed cell at row %d", longPressIndex_);
-    const auto old = sheetContent_->subviews();
+    const auto old = sheet_->view()->subviews();
     for (const auto& v : old) v->removeFromSuperview();
     // The row's user ID signs the request the sheet leads to, when one is
     // sent; the stored one stays that of the chosen device.
     auto self = shared_from_this();
-    sheetContent_->addSubview(sheetButton(10, localized("equiplist_editnick"), self, NX_SEL0(EquipListViewController, showEditNick)));
-    sheetContent_->addSubview(sheetButton(60, localized("equiplist_deletdevice"), self, NX_SEL0(EquipListViewController, deletOneEquip)));
+    sheet_->view()->addSubview(sheetButton(10, localized("equiplist_editnick"), self, NX_SEL0(EquipListViewController, showEditNick)));
+    sheet_->view()->addSubview(sheetButton(60, localized("equiplist_deletdevice"), self, NX_SEL0(EquipListViewController, deletOneEquip)));
     auto info = whiteLabel(CGRectMake(5, 110, 258, 21), 12);
     info->numberOfLines = 0;
     auto item = itemAt(longPressIndex_);
     info->setText(NSString::stringWithFormat("%@%@", localized("equiplist_selectdevice"), item ? item->typeName() : NSString()));
-    sheetContent_->addSubview(info);
+    sheet_->view()->addSubview(info);
     sheet_->showInView(view()->superview());
 }
 
@@ -382,17 +349,9 @@ int EquipListViewController::stringLengthCount(const NSString& text)
     return (nonZero + 1) / 2;
 }
 
-void EquipListViewController::addHud(const NSString& text)
-{
-    UIView* window = UIApplication::sharedApplication().keyWindow().get();
-    ProgressHUD::hideHUDForView(window, false);
-    ProgressHUD::showHUDAddedTo_withTitle(window, text);
-}
+void EquipListViewController::addHud(const NSString& text) { addWindowHud(text); }
 
-void EquipListViewController::hideHUD()
-{
-    ProgressHUD::hideHUDForView(UIApplication::sharedApplication().keyWindow().get(), true);
-}
+void EquipListViewController::hideHUD() { hideWindowHud(); }
 
 std::optional<bool> EquipListViewController::textField_shouldChangeCharactersInRange_replacementString(UITextField* tf,
                                                                                                        NSRange range,

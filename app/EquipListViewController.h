@@ -10,6 +10,7 @@
 #include "platform/uikit/UITableViewController.h"
 #include "platform/uikit/UITextField.h"
 #include "protocol/EquipList.h"
+#include "ui/ZarpeActionSheet.h"
 
 class EquipListViewController;
 class UIGestureRecognizer;
@@ -48,8 +49,8 @@ public:
     static int stringLengthCount(const NSString& text);
     void addHud(const NSString& text);
     void hideHUD();
-    // The long-press sheet and its content view.
-    UIView* sheet() const { return sheet_.get(); }
+    // The long-press sheet.
+    ZarpeActionSheet* sheet() const { return sheet_.get(); }
     int longPressIndex() const { return longPressIndex_; }
 
     std::optional<NSInteger> numberOfSectionsInTableView(UITableView* tv) override { return 1; }
@@ -89,7 +90,5 @@ private:
     bool isEditing_ = false;
     int longPressIndex_ = -1;
     std::shared_ptr<UITextField> equiNickName_;
-    std::shared_ptr<UIActionSheet> sheet_;
-    std::shared_ptr<UIView> sheetContent_;
-    std::shared_ptr<NSObject> sheetCancelTarget_;
+    std::shared_ptr<ZarpeActionSheet> sheet_;
 };

@@ -226,17 +226,9 @@ void RegistViewController::goBack(const id& sender)
     removeWithCurlDown(view().get(), 0.75, nullptr);
 }
 
-void RegistViewController::addHud(const NSString& text)
-{
-    UIView* window = UIApplication::sharedApplication().keyWindow().get();
-    ProgressHUD::hideHUDForView(window, false);
-    ProgressHUD::showHUDAddedTo_withTitle(window, text);
-}
+void RegistViewController::addHud(const NSString& text) { addWindowHud(text); }
 
-void RegistViewController::hideHUD()
-{
-    ProgressHUD::hideHUDForView(UIApplication::sharedApplication().keyWindow().get(), true);
-}
+void RegistViewController::hideHUD() { hideWindowHud(); }
 
 int RegistViewController::stringLength(const NSString& text)
 {

@@ -1,6 +1,8 @@
 #include "app/ScreenParts.h"
 
+#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
+#include "ui/ProgressHUD.h"
 
 std::shared_ptr<UIButton> veskButton(CGRect frame)
 {
@@ -42,3 +44,12 @@ void moveButtonsTo(const std::vector<std::shared_ptr<UIView>>& buttons, CGFloat 
         b->setFrame(CGRectMake(f.origin.x, f.origin.y + shift, f.size.width, f.size.height));
     }
 }
+
+void addWindowHud(const NSString& text)
+{
+    UIView* window = UIApplication::sharedApplication().keyWindow().get();
+    ProgressHUD::hideHUDForView(window, false);
+    ProgressHUD::showHUDAddedTo_withTitle(window, text);
+}
+
+void hideWindowHud() { ProgressHUD::hideHUDForView(UIApplication::sharedApplication().keyWindow().get(), true); }

@@ -20,3 +20,7 @@ void removeWithCurlDown(UIView* view, NSTimeInterval duration, const id& delegat
 // controls a screen adds above them), keeping their x, width, height and
 // spacing.
 void moveButtonsTo(const std::vector<std::shared_ptr<UIView>>& buttons, CGFloat y);
+// A progress HUD with the text on the application's window, replacing any
+// there; and its hiding, animated.
+void addWindowHud(const NSString& text);
+void hideWindowHud();

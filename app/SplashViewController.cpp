@@ -4,6 +4,7 @@
 #include "app/nemkAppDelegate.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
+#include "ui/UIImageCategories.h"
 
 namespace {
 
@@ -38,8 +39,7 @@ void SplashViewController::loadView()
     UIView::setAnimationDuration(0.75);
     UIView::setAnimationDelegate(shared_from_this());
     UIView::setAnimationTransition(UIViewAnimationTransitionCurlDown, view->superview(), true);
-    // The background picture is drawn at the view's size (320 x 460).
-    view->setBackgroundColor(UIColor::colorWithPatternImage(UIImage::imageNamed("Default.png")));
+    view->setBackgroundColor(UIColor::colorWithPatternImage(scaleToSize(UIImage::imageNamed("Default.png"), CGSizeMake(320, 460))));
 
     auto logo = UIImageView::initWithFrame(CGRectMake(110, 30, 60, 60));
     logo->setImage(UIImage::imageNamed("logo_vesk.png"));
@@ -48,7 +48,7 @@ void SplashViewController::loadView()
     view->addSubview(label(CGRectMake(140, 120, 280, 40), CGPointMake(158, 142), localized("splash_name"), 24,
                            UIColor::blackColor()));
     auto badge = UIImageView::initWithFrame(CGRectMake(262, 110, 49, 20));
-    badge->setImage(UIImage::imageNamed("incoming3.png"));
+    badge->setImage(scaleToSize(UIImage::imageNamed("incoming3.png"), CGSizeMake(49, 20)));
     auto version = UILabel::initWithFrame(CGRectMake(2, 0.5, 49, 20));
     version->setText(bundleVersion());
     version->font = UIFont::boldSystemFontOfSize(9);

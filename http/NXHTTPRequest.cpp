@@ -352,6 +352,8 @@ void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
     c->shouldRedirect_ = shouldRedirect_;
     c->validatesSecureCertificate_ = validatesSecureCertificate_;
     c->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    c->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_.load();
+    c->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_.load();
     c->PACurl_ = PACurl_;
     c->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
     c->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
@@ -376,6 +378,8 @@ std::shared_ptr<NXHTTPRequest> NXHTTPRequest::HEADRequest()
     h->useHTTPVersionOne_ = useHTTPVersionOne_;
     h->validatesSecureCertificate_ = validatesSecureCertificate_;
     h->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    h->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_.load();
+    h->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_.load();
     h->PACurl_ = PACurl_;
     h->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
     h->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;

@@ -293,6 +293,13 @@ public:
     void setProxyPort(int v) { proxyPort_ = v; }
     NSString proxyType() const { return proxyType_; }
     void setProxyType(NSString v) { proxyType_ = std::move(v); }
+    // Whether a challenge nothing else answers opens the authentication
+    // dialog (NXAuthenticationDialog): off for servers, on for proxies. It is
+    // only shown while the application has a key window.
+    bool shouldPresentAuthenticationDialog() const { return shouldPresentAuthenticationDialog_; }
+    void setShouldPresentAuthenticationDialog(bool v) { shouldPresentAuthenticationDialog_ = v; }
+    bool shouldPresentProxyAuthenticationDialog() const { return shouldPresentProxyAuthenticationDialog_; }
+    void setShouldPresentProxyAuthenticationDialog(bool v) { shouldPresentProxyAuthenticationDialog_ = v; }
     bool shouldPresentCredentialsBeforeChallenge() const { return shouldPresentCredentialsBeforeChallenge_; }
     void setShouldPresentCredentialsBeforeChallenge(bool v) { shouldPresentCredentialsBeforeChallenge_ = v; }
     int numberOfTimesToRetryOnTimeout() const { return numberOfTimesToRetryOnTimeout_; }
@@ -478,6 +485,8 @@ private:
     CFHTTPCredentials findCredentials(bool proxy) const;
     bool applyCredentials(bool proxy, const CFHTTPCredentials& credentials);
     bool askDelegateForCredentials(bool proxy);
+    bool showAuthenticationDialog(bool proxy);
+    void waitForCredentials();
     void failAuthentication();
     void saveCredentialsToKeychain(bool proxy, const CFHTTPCredentials& credentials) const;
     void recordAcceptedCredentials();
@@ -577,6 +586,8 @@ private:
     int proxyPort_ = 0;
     NSString proxyType_;
     bool shouldPresentCredentialsBeforeChallenge_ = true;
+    std::atomic<bool> shouldPresentAuthenticationDialog_{false};
+    std::atomic<bool> shouldPresentProxyAuthenticationDialog_{true};
     std::atomic<bool> inProgress_{false};
     bool readStreamIsScheduled_ = false;
     int numberOfTimesToRetryOnTimeout_ = 0;

@@ -1,11 +1,14 @@
 // Answering a server's (401) or a proxy's (407) challenge: the authentication
 // object, credentials from the request, its URL, the session store and the
 // credential store, the delegate who supplies them, retries and their limits;
-// credentials sent before a challenge; proxies from a PAC script.
+// credentials sent before a challenge; the authentication dialog; proxies
+// from a PAC script.
 
+#include "http/NXAuthenticationDialog.h"
 #include "http/NXHTTPRequest.h"
 #include "platform/cfnetwork/CFProxySupport.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/uikit/UIApplication.h"
 
 namespace {
 
@@ -249,7 +252,7 @@ void NXHTTPRequest::answerChallenge(bool proxy)
             if (applyCredentials(proxy, found)) return startRequest();
             return failWithError(errorWithCode(NXInternalErrorWhileApplyingCredentialsType, applyFailed));
         }
-        if (askDelegateForCredentials(proxy)) return;
+        if (askDelegateForCredentials(proxy) || showAuthenticationDialog(proxy)) return;
         return failAuthentication();
     }
 
@@ -271,7 +274,7 @@ void NXHTTPRequest::answerChallenge(bool proxy)
                     return startRequest();
                 }
             lastActivityTime_ = 0;
-            if (askDelegateForCredentials(proxy)) return;
+            if (askDelegateForCredentials(proxy) || showAuthenticationDialog(proxy)) return;
         }
     }
     cancelLoad();
@@ -289,12 +292,7 @@ bool NXHTTPRequest::askDelegateForCredentials(bool proxy)
                      : dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(t) != nullptr;
     };
     if (!target || !answers(target.get())) return false;
-    // The request runs on while it waits (so it can still be cancelled); its
-    // run loop waits on this source until the answer comes back.
-    complete_ = false;
-    awaitingCredentials_ = true;
-    credentialsWait_ = NSRunLoopSource::sourceWithHandler([] {});
-    requestRunLoop_->addSource(credentialsWait_, runLoopMode_);
+    waitForCredentials();
     auto me = self();
     std::weak_ptr<NSObject> weak = target;
     NSThread::performBlockOnMainThread(
@@ -306,6 +304,29 @@ bool NXHTTPRequest::askDelegateForCredentials(bool proxy)
         },
         NSThread::isMainThread());
     return true;
+}
+
+bool NXHTTPRequest::showAuthenticationDialog(bool proxy)
+{
+    if (!(proxy ? shouldPresentProxyAuthenticationDialog_ : shouldPresentAuthenticationDialog_)) return false;
+    // Headless, nobody could ever answer: fail at once instead of waiting.
+    if (!UIApplication::sharedApplication().hasKeyWindow()) return false;
+    waitForCredentials();
+    auto me = self();
+    NSThread::performBlockOnMainThread([me] { NXAuthenticationDialog::presentAuthenticationDialogForRequest(me); },
+                                       NSThread::isMainThread());
+    return true;
+}
+
+// The request runs on while it waits (so it can still be cancelled); its run
+// loop waits on this source until retryUsingSuppliedCredentials or
+// cancelAuthentication comes back.
+void NXHTTPRequest::waitForCredentials()
+{
+    complete_ = false;
+    awaitingCredentials_ = true;
+    credentialsWait_ = NSRunLoopSource::sourceWithHandler([] {});
+    requestRunLoop_->addSource(credentialsWait_, runLoopMode_);
 }
 
 void NXHTTPRequest::continueOnRequestThread(std::function<void(NXHTTPRequest&)> step)

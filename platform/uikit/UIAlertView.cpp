@@ -1,5 +1,7 @@
 #include "platform/uikit/UIAlertView.h"
 
+#include <algorithm>
+
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationController.h"
 
@@ -117,9 +119,17 @@ std::shared_ptr<UIActionSheet> UIActionSheet::initWithTitle(const NSString& titl
 void UIActionSheet::showInView(UIView* view)
 {
     const CGRect screen = UIScreen::mainScreen().bounds();
-    const CGRect f = frame();
-    setFrame(CGRectMake(0, screen.size.height - f.size.height, screen.size.width, f.size.height));
+    CGFloat height = frame().size.height;
+    for (const auto& sub : subviews()) height = std::max(height, CGRectGetMaxY(sub->frame()));
+    setFrame(CGRectMake(0, screen.size.height - height, screen.size.width, height));
     showOn(view);
+}
+
+void UIActionSheet::drawRect(CGRect rect)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    CGContextSetRGBFillColor(c, 0.1, 0.12, 0.16, 0.85);
+    CGContextFillRect(c, bounds());
 }
 
 void UIActionSheet::showFromTabBar(UITabBar* tabBar) { showInView(tabBar); }

@@ -97,10 +97,14 @@ public:
     std::weak_ptr<UIActionSheetDelegate> delegate;
     UIActionSheetStyle actionSheetStyle = UIActionSheetStyleAutomatic;
     NSInteger destructiveButtonIndex = -1;
-    // Over the window of the given view, at the bottom of the screen.
+    // Over the window of the given view, at the bottom of the screen; the
+    // sheet grows to hold subviews added to it beside its buttons.
     void showInView(UIView* view);
     void showFromTabBar(UITabBar* tabBar);
     void showFromToolbar(UIToolbar* toolbar);
+
+    // A dark translucent panel.
+    void drawRect(CGRect rect) override;
 
 protected:
     void clicked(NSInteger index) override;

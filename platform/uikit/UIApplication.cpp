@@ -28,6 +28,24 @@ UIApplication& UIApplication::sharedApplication()
     return app;
 }
 
+std::shared_ptr<UIWindow> UIApplication::keyWindow() const
+{
+    std::lock_guard lock(keyWindowLock_);
+    return keyWindow_.lock();
+}
+
+void UIApplication::setKeyWindow(const std::shared_ptr<UIWindow>& w)
+{
+    std::lock_guard lock(keyWindowLock_);
+    keyWindow_ = w;
+}
+
+bool UIApplication::hasKeyWindow() const
+{
+    std::lock_guard lock(keyWindowLock_);
+    return !keyWindow_.expired();
+}
+
 bool UIApplication::openURL(const NSString& url)
 {
     if (url.isNil()) return false;
@@ -37,7 +55,7 @@ bool UIApplication::openURL(const NSString& url)
 
 void UIApplication::reset()
 {
-    keyWindow_.reset();
+    setKeyWindow(nullptr);
     delegate.reset();
     networkActivityIndicatorVisible_ = false;
     statusBarStyle_ = UIStatusBarStyleDefault;
@@ -45,6 +63,7 @@ void UIApplication::reset()
     statusBarOrientation_ = UIInterfaceOrientationPortrait;
     openedURLs_.clear();
     mainInterfaceObjects.clear();
+    UIDevice::currentDevice().resetOrientation();
 }
 
 UIScreen& UIScreen::mainScreen()

@@ -2,6 +2,7 @@
 // The shared application, its windows, the screen and the device.
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/uikit/UIView.h"
@@ -47,7 +48,7 @@ enum UIInterfaceOrientation : NSInteger {
 // Posted by the application (object: the application) when the system runs low
 // on memory; tests post it themselves.
 extern const NSString UIApplicationDidReceiveMemoryWarningNotification;
-// Posted by the device (object: the device) when its orientation changes.
+// Posted by the device (no object) when its orientation changes.
 extern const NSString UIDeviceOrientationDidChangeNotification;
 
 class UIApplication;
@@ -63,8 +64,10 @@ class UIApplication : public NSObject {
 public:
     static UIApplication& sharedApplication();
 
-    std::shared_ptr<UIWindow> keyWindow() const { return keyWindow_.lock(); }
-    void setKeyWindow(const std::shared_ptr<UIWindow>& w) { keyWindow_ = w; }
+    // Safe to ask from any thread (a request asks before it shows a dialog).
+    std::shared_ptr<UIWindow> keyWindow() const;
+    void setKeyWindow(const std::shared_ptr<UIWindow>& w);
+    bool hasKeyWindow() const;
     std::weak_ptr<UIApplicationDelegate> delegate;
 
     bool networkActivityIndicatorVisible() const { return networkActivityIndicatorVisible_; }
@@ -88,6 +91,7 @@ public:
     std::vector<id> mainInterfaceObjects;
 
 private:
+    mutable std::mutex keyWindowLock_;
     std::weak_ptr<UIWindow> keyWindow_;
     bool networkActivityIndicatorVisible_ = false;
     UIStatusBarStyle statusBarStyle_ = UIStatusBarStyleDefault;
@@ -112,10 +116,36 @@ private:
 
 enum UIUserInterfaceIdiom : NSInteger { UIUserInterfaceIdiomPhone = 0, UIUserInterfaceIdiomPad = 1 };
 
+enum UIDeviceOrientation : NSInteger {
+    UIDeviceOrientationUnknown = 0,
+    UIDeviceOrientationPortrait = 1,
+    UIDeviceOrientationPortraitUpsideDown = 2,
+    UIDeviceOrientationLandscapeLeft = 3,
+    UIDeviceOrientationLandscapeRight = 4,
+    UIDeviceOrientationFaceUp = 5,
+    UIDeviceOrientationFaceDown = 6,
+};
+
 class UIDevice : public NSObject {
 public:
     static UIDevice& currentDevice();
     NSString model = "iPhone";
     NSString systemVersion = "4.3";
     UIUserInterfaceIdiom userInterfaceIdiom = UIUserInterfaceIdiomPhone;
+
+    // Orientation (UIDeviceOrientation.cpp): unknown unless notifications
+    // are being generated; begin and end calls nest.
+    UIDeviceOrientation orientation() const;
+    bool isGeneratingDeviceOrientationNotifications() const { return generating_ > 0; }
+    void beginGeneratingDeviceOrientationNotifications() { ++generating_; }
+    void endGeneratingDeviceOrientationNotifications() { if (generating_ > 0) --generating_; }
+    // The device turned (tests): posts UIDeviceOrientationDidChangeNotification
+    // while notifications are generated.
+    void setOrientation(UIDeviceOrientation orientation);
+    // Portrait, no notifications (with the application's reset).
+    void resetOrientation();
+
+private:
+    UIDeviceOrientation orientation_ = UIDeviceOrientationPortrait;
+    int generating_ = 0;
 };

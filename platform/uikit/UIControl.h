@@ -91,6 +91,9 @@ public:
     std::shared_ptr<UIFont> font = UIFont::systemFontOfSize(17);
     std::shared_ptr<UIColor> textColor = UIColor::blackColor();
     std::shared_ptr<UIColor> highlightedTextColor;
+    // Drawn first, offset by shadowOffset, when set.
+    std::shared_ptr<UIColor> shadowColor;
+    CGSize shadowOffset = CGSizeMake(0, -1);
     UITextAlignment textAlignment = UITextAlignmentLeft;
     UILineBreakMode lineBreakMode = UILineBreakModeTailTruncation;
     NSInteger numberOfLines = 1;

@@ -16,6 +16,8 @@ public:
     static std::shared_ptr<UIFont> fontWithName(const NSString& name, CGFloat size) { return std::make_shared<UIFont>(name, size); }
     static std::shared_ptr<UIFont> systemFontOfSize(CGFloat size) { return fontWithName("System", size); }
     static std::shared_ptr<UIFont> boldSystemFontOfSize(CGFloat size) { return fontWithName("System-Bold", size); }
+    // The platform's standard size of button titles.
+    static CGFloat buttonFontSize() { return 18; }
     std::shared_ptr<UIFont> fontWithSize(CGFloat size) const { return fontWithName(fontName_, size); }
     const NSString& fontName() const { return fontName_; }
     CGFloat pointSize() const { return pointSize_; }

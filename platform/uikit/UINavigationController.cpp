@@ -18,6 +18,7 @@ public:
 };
 
 constexpr CGFloat kBarHeight = 44;
+constexpr CGFloat kPromptHeight = 30;
 constexpr CGFloat kTabBarHeight = 49;
 
 std::shared_ptr<UIView> makeContainer(const std::function<void()>& onLayout)
@@ -36,11 +37,20 @@ void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bo
     for (const auto& item : items_)
         if (auto v = item->barView(); v && v->superview() == this) v->removeFromSuperview();
     items_ = std::move(items);
+    // Flexible spaces share what the other items leave of the width.
+    CGFloat used = 0;
+    int flexible = 0;
+    for (const auto& item : items_) {
+        if (item->systemItem == UIBarButtonSystemItemFlexibleSpace) ++flexible;
+        else if (auto v = item->barView()) used += v->frame().size.width;
+        else used += item->width;
+    }
+    const CGFloat share = flexible > 0 ? std::max<CGFloat>(bounds().size.width - used, 0) / flexible : 0;
     CGFloat x = 0;
     for (const auto& item : items_) {
         auto v = item->barView();
         if (!v) {
-            x += item->width;
+            x += item->systemItem == UIBarButtonSystemItemFlexibleSpace ? share : item->width;
             continue;
         }
         const CGRect f = v->frame();
@@ -56,10 +66,18 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
     for (const auto& v : old) v->removeFromSuperview();
     top_ = std::move(item);
     if (!top_) return;
-    const CGFloat w = bounds().size.width, h = bounds().size.height;
+    const CGFloat w = bounds().size.width, h = std::min(bounds().size.height, kBarHeight);
+    const CGFloat top = bounds().size.height - h;  // the prompt's line, above the items
+    if (!top_->prompt.isNil() && top > 0) {
+        auto prompt = UILabel::initWithFrame(CGRectMake(0, 0, w, top));
+        prompt->setText(top_->prompt);
+        prompt->textAlignment = UITextAlignmentCenter;
+        prompt->font = UIFont::systemFontOfSize(13);
+        addSubview(prompt);
+    }
     auto place = [&](const std::shared_ptr<UIView>& v, CGFloat x) {
         const CGRect f = v->frame();
-        v->setFrame(CGRectMake(x, (h - f.size.height) / 2, f.size.width, f.size.height));
+        v->setFrame(CGRectMake(x, top + (h - f.size.height) / 2, f.size.width, f.size.height));
         addSubview(v);
     };
     std::shared_ptr<UIView> left = top_->leftBarButtonItem ? top_->leftBarButtonItem->barView() : nullptr;
@@ -76,6 +94,11 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
         title = label;
     }
     place(title, (w - title->frame().size.width) / 2);
+}
+
+CGSize UINavigationBar::sizeThatFits(CGSize size) const
+{
+    return CGSizeMake(bounds().size.width, top_ && !top_->prompt.isNil() ? kBarHeight + kPromptHeight : kBarHeight);
 }
 
 // ---- Navigation controller -----------------------------------------------------

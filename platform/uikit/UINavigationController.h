@@ -16,6 +16,8 @@ public:
     bool translucent = false;
     const std::vector<std::shared_ptr<UIBarButtonItem>>& items() const { return items_; }
     void setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bool animated = false);
+    // A vertical gradient in the bar style's colours (the tint's, when set).
+    void drawRect(CGRect rect) override;
 
 private:
     std::vector<std::shared_ptr<UIBarButtonItem>> items_;
@@ -31,6 +33,10 @@ public:
     UINavigationItem* topItem() const { return top_.get(); }
     // Called by the navigation controller when its stack changes.
     void showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton);
+    // A bar of its own showing an item (no back button).
+    void pushNavigationItem(std::shared_ptr<UINavigationItem> item, bool animated) { showItem(std::move(item), nullptr); }
+    // 44 points high, 74 with the top item's prompt.
+    CGSize sizeThatFits(CGSize size) const override;
 
     // One function through which every navigation bar draws, as a category's
     // drawRect: replaces the drawing of all bars; without one a bar draws

@@ -36,6 +36,7 @@ public:
     // is reported on the clock.
     void setContentOffset(CGPoint offset, bool animated = false);
     UIEdgeInsets contentInset;
+    UIEdgeInsets scrollIndicatorInsets;
     void scrollRectToVisible(CGRect rect, bool animated);
 
     bool scrollEnabled = true;

@@ -40,9 +40,15 @@ void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> v)
     accessoryView_ = std::move(v);
     if (!accessoryView_) return;
     const CGRect f = accessoryView_->frame();
-    accessoryView_->setFrame(CGRectMake(bounds().size.width - f.size.width - 10, (bounds().size.height - f.size.height) / 2,
-                                        f.size.width, f.size.height));
+    const CGFloat x = bounds().size.width - f.size.width - 10;
+    accessoryView_->setFrame(CGRectMake(x, (bounds().size.height - f.size.height) / 2, f.size.width, f.size.height));
     addSubview(accessoryView_);
+    // The right-aligned detail text ends before the accessory.
+    if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
+        CGRect d = detailTextLabel_->frame();
+        d.size.width = std::min(d.size.width, x - 5 - d.origin.x);
+        detailTextLabel_->setFrame(d);
+    }
 }
 
 void UITableViewCell::setBackgroundView(std::shared_ptr<UIView> v)
@@ -107,6 +113,9 @@ std::vector<UITableView::Section> UITableView::measure() const
             sec.rows.push_back(rh);
             y += rh;
         }
+        std::optional<CGFloat> f = d ? d->tableView_heightForFooterInSection(self, s) : std::nullopt;
+        sec.footer = f.value_or(footers_.count(s) ? sectionFooterHeight : 0);
+        y += sec.footer;
         sections.push_back(std::move(sec));
     }
     return sections;
@@ -127,12 +136,27 @@ CGRect UITableView::rectForRowAtIndexPath(NSIndexPath ip) const
     return CGRectMake(0, y, bounds().size.width, s.rows[ip.row]);
 }
 
+// A footer's title: centred grey text under the section.
+static std::shared_ptr<UIView> footerLabel(const NSString& title)
+{
+    if (title.isNil()) return nullptr;
+    auto label = UILabel::initWithFrame(CGRectZero);
+    label->setText(title);
+    label->font = UIFont::systemFontOfSize(15);
+    label->textColor = UIColor::colorWithRed(0.30, 0.34, 0.42, 1);
+    label->textAlignment = UITextAlignmentCenter;
+    label->setBackgroundColor(UIColor::clearColor());
+    return label;
+}
+
 void UITableView::reloadData()
 {
     auto keep = self();
     for (auto it = visible_.begin(); it != visible_.end();) recycle((it++)->first);
     for (auto& [s, v] : headers_) v->removeFromSuperview();
+    for (auto& [s, v] : footers_) v->removeFromSuperview();
     headers_.clear();
+    footers_.clear();
     auto ds = dataSource();
     auto d = delegate();
     const NSInteger n = ds ? std::max<NSInteger>(ds->numberOfSectionsInTableView(this).value_or(1), 0) : 0;
@@ -147,6 +171,9 @@ void UITableView::reloadData()
             }
         }
         if (header) headers_[s] = header;
+        std::shared_ptr<UIView> footer = d ? d->tableView_viewForFooterInSection(this, s) : nullptr;
+        if (!footer) footer = footerLabel(ds->tableView_titleForFooterInSection(this, s));
+        if (footer) footers_[s] = footer;
     }
     sections_ = measure();
     if (selected_ && selected_->row >= numberOfRowsInSection(selected_->section)) selected_.reset();
@@ -172,6 +199,7 @@ void UITableView::layoutCells()
     for (const auto& s : sections_) {
         y += s.header;
         for (CGFloat h : s.rows) y += h;
+        y += s.footer;
     }
     if (tableFooterView_) {
         const CGFloat h = tableFooterView_->frame().size.height;
@@ -187,6 +215,14 @@ void UITableView::layoutCells()
         if (s >= numberOfSections()) continue;
         header->setFrame(CGRectMake(0, sections_[s].top, width, sections_[s].header));
         if (!header->superview()) addSubview(header);
+    }
+    for (auto& [s, footer] : footers_) {
+        if (s >= numberOfSections()) continue;
+        const Section& sec = sections_[s];
+        CGFloat top = sec.top + sec.header;
+        for (CGFloat h : sec.rows) top += h;
+        footer->setFrame(CGRectMake(0, top, width, sec.footer));
+        if (!footer->superview()) addSubview(footer);
     }
     std::vector<NSIndexPath> gone;
     for (const auto& [ip, cell] : visible_)

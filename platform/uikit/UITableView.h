@@ -121,6 +121,7 @@ public:
     virtual NSInteger tableView_numberOfRowsInSection(UITableView* tv, NSInteger section) = 0;
     virtual std::shared_ptr<UITableViewCell> tableView_cellForRowAtIndexPath(UITableView* tv, NSIndexPath ip) = 0;
     virtual NSString tableView_titleForHeaderInSection(UITableView* tv, NSInteger section) { return NSString(); }
+    virtual NSString tableView_titleForFooterInSection(UITableView* tv, NSInteger section) { return NSString(); }
     virtual std::optional<bool> tableView_canEditRowAtIndexPath(UITableView* tv, NSIndexPath ip) { return std::nullopt; }
     virtual void tableView_commitEditingStyle_forRowAtIndexPath(UITableView* tv, UITableViewCellEditingStyle style,
                                                                 NSIndexPath ip) {}
@@ -131,6 +132,8 @@ public:
     virtual std::optional<CGFloat> tableView_heightForRowAtIndexPath(UITableView* tv, NSIndexPath ip) { return std::nullopt; }
     virtual std::optional<CGFloat> tableView_heightForHeaderInSection(UITableView* tv, NSInteger section) { return std::nullopt; }
     virtual std::shared_ptr<UIView> tableView_viewForHeaderInSection(UITableView* tv, NSInteger section) { return nullptr; }
+    virtual std::optional<CGFloat> tableView_heightForFooterInSection(UITableView* tv, NSInteger section) { return std::nullopt; }
+    virtual std::shared_ptr<UIView> tableView_viewForFooterInSection(UITableView* tv, NSInteger section) { return nullptr; }
     virtual void tableView_willDisplayCell_forRowAtIndexPath(UITableView* tv, UITableViewCell* cell, NSIndexPath ip) {}
     virtual void tableView_didSelectRowAtIndexPath(UITableView* tv, NSIndexPath ip) {}
     virtual std::optional<UITableViewCellEditingStyle> tableView_editingStyleForRowAtIndexPath(UITableView* tv, NSIndexPath ip)
@@ -153,6 +156,7 @@ public:
 
     CGFloat rowHeight = 44;
     CGFloat sectionHeaderHeight = 22;
+    CGFloat sectionFooterHeight = 22;
     UITableViewCellSeparatorStyle separatorStyle = UITableViewCellSeparatorStyleSingleLine;
     std::shared_ptr<UIColor> separatorColor;
     bool allowsSelection = true;
@@ -202,7 +206,7 @@ protected:
 
 private:
     struct Section {
-        CGFloat top = 0, header = 0;
+        CGFloat top = 0, header = 0, footer = 0;
         std::vector<CGFloat> rows;  // heights
     };
     std::vector<Section> measure() const;
@@ -216,7 +220,7 @@ private:
     std::shared_ptr<UIView> tableHeaderView_, tableFooterView_;
     std::vector<Section> sections_;
     std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> visible_;
-    std::map<NSInteger, std::shared_ptr<UIView>> headers_;
+    std::map<NSInteger, std::shared_ptr<UIView>> headers_, footers_;
     std::map<NSString, std::vector<std::shared_ptr<UITableViewCell>>> reusable_;
     std::optional<NSIndexPath> selected_;
     bool editing_ = false;

@@ -10,9 +10,18 @@ bool UITextField::becomeFirstResponder()
     auto keep = self();
     if (auto d = delegate.lock())
         if (d->textFieldShouldBeginEditing(this) == false) return false;
-    if (auto* current = w->firstResponder(); current && current != this && !current->resignFirstResponder()) return false;
+    // The focus moving from another field keeps the keyboard up.
+    auto* current = w->firstResponder();
+    const bool keyboardUp = dynamic_cast<UITextField*>(current) != nullptr;
+    if (current && current != this) {
+        handingOver_ = true;
+        const bool let = current->resignFirstResponder();
+        handingOver_ = false;
+        if (!let) return false;
+    }
     w->setFirstResponder(this);
     editing_ = true;
+    if (!keyboardUp) keyboardWillShow();
     sendActionsForControlEvents(UIControlEventEditingDidBegin);
     if (auto d = delegate.lock()) d->textFieldDidBeginEditing(this);
     return true;
@@ -26,9 +35,21 @@ bool UITextField::resignFirstResponder()
         if (d->textFieldShouldEndEditing(this) == false) return false;
     editing_ = false;
     if (UIWindow* w = window(); w && w->firstResponder() == this) w->setFirstResponder(nullptr);
+    if (!handingOver_) keyboardWillHide();
     sendActionsForControlEvents(UIControlEventEditingDidEnd);
     if (auto d = delegate.lock()) d->textFieldDidEndEditing(this);
     return true;
+}
+
+void UITextField::willMoveToWindow(UIWindow* newWindow)
+{
+    if (!editing_ || newWindow == window()) return;
+    auto keep = self();
+    editing_ = false;
+    if (UIWindow* w = window(); w && w->firstResponder() == this) w->setFirstResponder(nullptr);
+    keyboardWillHide();
+    sendActionsForControlEvents(UIControlEventEditingDidEnd);
+    if (auto d = delegate.lock()) d->textFieldDidEndEditing(this);
 }
 
 bool UITextField::replace(NSRange range, const NSString& replacement)

@@ -38,6 +38,17 @@ enum UITextBorderStyle : NSInteger {
     UITextBorderStyleBezel = 2,
     UITextBorderStyleRoundedRect = 3,
 };
+enum UITextAutocapitalizationType : NSInteger {
+    UITextAutocapitalizationTypeNone = 0,
+    UITextAutocapitalizationTypeWords = 1,
+    UITextAutocapitalizationTypeSentences = 2,
+    UITextAutocapitalizationTypeAllCharacters = 3,
+};
+enum UITextAutocorrectionType : NSInteger {
+    UITextAutocorrectionTypeDefault = 0,
+    UITextAutocorrectionTypeNo = 1,
+    UITextAutocorrectionTypeYes = 2,
+};
 enum UITextFieldViewMode : NSInteger { UITextFieldViewModeNever = 0, UITextFieldViewModeWhileEditing = 1, UITextFieldViewModeAlways = 3 };
 
 class UITextField : public UIControl {
@@ -56,6 +67,9 @@ public:
     UIKeyboardType keyboardType = UIKeyboardTypeDefault;
     UIReturnKeyType returnKeyType = UIReturnKeyDefault;
     UITextFieldViewMode clearButtonMode = UITextFieldViewModeNever;
+    // How the keyboard treats what is typed (the test driver types literally).
+    UITextAutocapitalizationType autocapitalizationType = UITextAutocapitalizationTypeSentences;
+    UITextAutocorrectionType autocorrectionType = UITextAutocorrectionTypeDefault;
     std::weak_ptr<UITextFieldDelegate> delegate;
     bool editing() const { return editing_; }
 
@@ -73,13 +87,20 @@ public:
     // The return key: asks the delegate, then sends editing-did-end-on-exit.
     void pressReturn();
 
-    // The text (bullets for secure entry), else the placeholder in grey.
-    void drawRect(CGRect rect) override;
     // A tap starts editing.
     void touchesEnded(const NSSetOfTouches& t, UIEvent* e) override;
+    // The text (bullets for secure entry), or the placeholder in grey,
+    // centred vertically inside the border style's frame.
+    void drawRect(CGRect rect) override;
+    // Leaving the window ends editing, whatever the delegate would say.
+    void willMoveToWindow(UIWindow* newWindow) override;
 
 private:
     bool replace(NSRange range, const NSString& replacement);
+    // UIKeyboard.cpp: the keyboard's notifications.
+    static void keyboardWillShow();
+    static void keyboardWillHide();
+    static inline bool handingOver_ = false;  // the focus moves to another field (main thread)
     NSString text_;
     bool editing_ = false;
 };

@@ -126,8 +126,18 @@ public:
     NSString subtype;
 };
 
+// How a layer places its contents in its bounds.
+extern const NSString kCAGravityResize;
+extern const NSString kCAGravityResizeAspect;
+extern const NSString kCAGravityResizeAspectFill;
+extern const NSString kCAGravityCenter;
+
 class CALayer : public NSObject {
 public:
+    // A layer of its own, to be added as a sublayer (see CALayer.cpp).
+    static std::shared_ptr<CALayer> layer() { return std::make_shared<CALayer>(); }
+    ~CALayer() override;
+
     CGFloat cornerRadius = 0;
     bool masksToBounds = false;
     CGFloat borderWidth = 0;
@@ -138,6 +148,27 @@ public:
     // the view's bounds coordinates.
     void renderInContext(CGContextRef context) const;
     UIView* owner = nullptr;  // the view this layer belongs to
+
+    // Layers that stand alone as sublayers: their own geometry (the anchor is
+    // the middle), contents placed by the gravity at the contents scale, and
+    // an affine transform about the middle. A view's own layer keeps the
+    // view's geometry; these apply to standalone layers only.
+    CGRect bounds;
+    CGPoint position;
+    CGRect frame() const;
+    void setFrame(CGRect frame);
+    NSString contentsGravity = kCAGravityResize;
+    CGFloat contentsScale = 1;
+    bool hidden = false;
+    CGAffineTransform affineTransform() const { return affineTransform_; }
+    void setAffineTransform(const CGAffineTransform& t) { affineTransform_ = t; }
+    void addSublayer(const std::shared_ptr<CALayer>& layer);
+    void removeFromSuperlayer();
+    const std::vector<std::shared_ptr<CALayer>>& sublayers() const { return sublayers_; }
+    CALayer* superlayer() const { return superlayer_; }
+    // Draws the standalone sublayers in the owner's bounds coordinates (after
+    // the view's own drawing, before its subviews).
+    void renderSublayersInContext(CGContextRef context) const;
 
     // Runs the animation on the clock; a running animation under the same key is
     // replaced (stopped unfinished). A nil key gives an anonymous entry.
@@ -150,7 +181,11 @@ public:
 
 private:
     void stop(const std::shared_ptr<CAAnimation>& anim, bool finished);
+    void render(CGContextRef context) const;
     std::vector<std::pair<NSString, std::shared_ptr<CAAnimation>>> animations_;
+    CGAffineTransform affineTransform_;
+    std::vector<std::shared_ptr<CALayer>> sublayers_;
+    CALayer* superlayer_ = nullptr;
 };
 
 // ---- The view ----------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "platform/uikit/UIViewController.h"
 
+#include <algorithm>
+
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UINavigationController.h"
@@ -72,14 +74,35 @@ void UIBarButtonItem::sendAction()
     if (auto t = target.lock()) action.perform(t.get(), shared_from_this());
 }
 
+// The platform's own titles of its system items.
+static NSString systemItemTitle(UIBarButtonSystemItem item)
+{
+    switch (item) {
+    case UIBarButtonSystemItemDone: return "Done";
+    case UIBarButtonSystemItemCancel: return "Cancel";
+    case UIBarButtonSystemItemEdit: return "Edit";
+    case UIBarButtonSystemItemSave: return "Save";
+    default: return NSString();
+    }
+}
+
 std::shared_ptr<UIView> UIBarButtonItem::barView()
 {
     if (customView) return customView;
     if (systemItem == UIBarButtonSystemItemFlexibleSpace || systemItem == UIBarButtonSystemItemFixedSpace) return nullptr;
     if (!button_) {
         auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-        b->setFrame(CGRectMake(0, 0, width > 0 ? width : 50, 30));
-        b->setTitle(title, UIControlStateNormal);
+        const NSString shown = !title.isNil() || !systemItem ? title : systemItemTitle(*systemItem);
+        // At least 50 points, wider for a longer title.
+        const CGFloat fit = shown.isNil() ? 0 : sizeWithFont(shown, b->titleLabel()->font).width + 20;
+        b->setFrame(CGRectMake(0, 0, width > 0 ? width : std::max<CGFloat>(50, fit), 30));
+        b->setTitle(shown, UIControlStateNormal);
+        // Bordered and done items sit on a rounded face; plain ones are bare text.
+        if (style != UIBarButtonItemStylePlain || systemItem) {
+            b->setBackgroundColor(style == UIBarButtonItemStyleDone ? UIColor::colorWithRed(0.16, 0.36, 0.75, 1)
+                                                                    : UIColor::colorWithRed(0.33, 0.42, 0.55, 1));
+            b->layer()->cornerRadius = 5;
+        }
         b->setImage(image, UIControlStateNormal);
         b->addTarget(shared_from_this(), NX_SEL0(UIBarButtonItem, sendAction), UIControlEventTouchUpInside);
         button_ = b;

@@ -74,6 +74,8 @@ private:
 class UINavigationItem : public NSObject {
 public:
     NSString title;
+    // A line above the title; a bar showing it is 30 points taller.
+    NSString prompt;
     std::shared_ptr<UIView> titleView;
     std::shared_ptr<UIBarButtonItem> leftBarButtonItem;
     std::shared_ptr<UIBarButtonItem> rightBarButtonItem;
@@ -101,6 +103,13 @@ public:
 };
 
 // ---- View controller -----------------------------------------------------------
+
+enum UIModalPresentationStyle : NSInteger {
+    UIModalPresentationFullScreen = 0,
+    UIModalPresentationPageSheet = 1,
+    UIModalPresentationFormSheet = 2,
+    UIModalPresentationCurrentContext = 3,
+};
 
 class UIViewController : public UIResponder {
 public:
@@ -154,6 +163,9 @@ public:
     void presentModalViewController(const std::shared_ptr<UIViewController>& vc, bool animated);
     void dismissModalViewControllerAnimated(bool animated);
     std::shared_ptr<UIViewController> modalViewController() const { return modal_; }
+    // Kept for the presentation; the phone-sized screen shows every style full screen.
+    UIModalPresentationStyle modalPresentationStyle() const { return modalPresentationStyle_; }
+    void setModalPresentationStyle(UIModalPresentationStyle s) { modalPresentationStyle_ = s; }
 
     // The appearance calls, made once per change: the view entering or leaving
     // a window, and the containers around their transitions.
@@ -181,6 +193,7 @@ private:
     bool wantsFullScreenLayout_ = false;
     UIViewController* parent_ = nullptr;
     std::shared_ptr<UIViewController> modal_;
+    UIModalPresentationStyle modalPresentationStyle_ = UIModalPresentationFullScreen;
     Appearance appearance_ = Disappeared;
     bool transitionAnimated_ = false;
 };

@@ -49,6 +49,7 @@ void renderTree(UIView& view, CGContextRef c)
     CGContextClipToRect(c, b);  // a view's own drawing never leaves its bounds
     view.drawRect(b);
     CGContextRestoreGState(c);
+    layer.renderSublayersInContext(c);
     for (const auto& sub : view.subviews()) {
         if (!visible(*sub)) continue;
         CGContextSaveGState(c);
@@ -119,6 +120,11 @@ void UILabel::drawRect(CGRect rect)
     const CGFloat height = numberOfLines > 0 ? std::min(b.size.height, lh * static_cast<CGFloat>(numberOfLines)) : b.size.height;
     const CGSize size = sizeWithFont(t, font, CGSizeMake(b.size.width, height), lineBreakMode);
     const CGRect textRect = CGRectMake(b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, height);
+    if (shadowColor) {
+        shadowColor->setFill();
+        drawInRect(t, CGRectOffset(textRect, shadowOffset.width, shadowOffset.height), font, lineBreakMode, textAlignment);
+        if (color) color->setFill();
+    }
     drawInRect(t, textRect, font, lineBreakMode, textAlignment);
 }
 

@@ -60,7 +60,7 @@ TEST_F(DevicesTest, RenameSignsWithTheRowsUserAndKeepsTheChosenDevice)
     ASSERT_EQ(driver.visibleAlert(), list->sheet());
     EXPECT_EQ(Constant::userID(), NSString("1002"));
     // Closing the sheet without a request changes nothing.
-    static_cast<UIActionSheet*>(list->sheet())->dismissWithClickedButtonIndex(0, false);
+    list->sheet()->dismissWithClickedButtonIndex(0, false);
     EXPECT_EQ(Constant::userID(), NSString("1002"));
 
     longPress(list, 0);

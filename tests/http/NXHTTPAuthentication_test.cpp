@@ -15,6 +15,7 @@
 
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSThread.h"
+#include "tests/http/ForgetCredentials.h"
 #include "tools/testserver/TestServer.h"
 
 using testserver::Connection;
@@ -100,18 +101,11 @@ Server basicServer()
 // same loopback port and must not receive these credentials.
 class NXHTTPAuthentication : public ::testing::Test {
 protected:
-    void SetUp() override { forget(); }
+    void SetUp() override { forgetCredentials(); }
     void TearDown() override
     {
         EXPECT_TRUE(NSThread::joinDetachedThreads(10));
-        forget();
-    }
-    static void forget()
-    {
-        NXHTTPRequest::clearSession();
-        for (const auto& e : NXHTTPRequest::sessionProxyCredentialsStore())
-            NXHTTPRequest::removeProxyAuthenticationCredentialsFromSessionStore(e->credentials);
-        NSURLCredentialStorage::setSharedCredentialStorage(NSURLCredentialStorage::init());
+        forgetCredentials();
     }
 };
 
