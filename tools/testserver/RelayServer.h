@@ -9,6 +9,7 @@
 
 #include "tools/testserver/TestServer.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -53,7 +54,8 @@ public:
     void add(const std::string &key, Resource resource);
     uint16_t port() const { return server_.port(); }
     Server &server() { return server_; }
-    // The key of every request in arrival order, and its Range field ("" when none).
+    // The key of every request in arrival order, and its Range field ("" when
+    // none); the latest Options::recordLimit of them.
     std::vector<std::string> keys() const;
     std::vector<std::string> ranges() const;
 
@@ -69,8 +71,9 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::map<std::string, int> gatewaysShown_;
-    std::vector<std::string> keys_;
-    std::vector<std::string> ranges_;
+    const size_t recordLimit_;
+    std::deque<std::string> keys_;
+    std::deque<std::string> ranges_;
     Server server_; // last: it stops (and joins its handlers) before the rest goes
 };
 
