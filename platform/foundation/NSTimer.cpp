@@ -8,6 +8,8 @@
 
 namespace {
 constexpr NSTimeInterval kShortestInterval = 0.0001;
+// The fire date of a one-shot timer while it fires.
+constexpr NSClock::Ticks kNotDue = std::numeric_limits<NSClock::Ticks>::max();
 }
 
 NSTimer::NSTimer(NSTimeInterval seconds, bool repeats, Block block, id target, SEL selector, id userInfo)
@@ -99,7 +101,7 @@ void NSTimer::setUsesRealClock(bool real)
     if (real == realClock_) return;
     NSClock::Ticks remaining = fire_ - clockNow();
     realClock_ = real;
-    fire_ = clockNow() + remaining;
+    if (fire_ != kNotDue) fire_ = clockNow() + remaining;
 }
 
 bool NSTimer::usesRealClock() const
@@ -129,7 +131,7 @@ void NSTimer::fireScheduled(const std::shared_ptr<NSTimer>& self)
             fire_ += ((now - fire_) / intervalTicks_ + 1) * intervalTicks_;
         } else {
             // Not due again while it fires (its callback may run the loop).
-            fire_ = std::numeric_limits<NSClock::Ticks>::max();
+            fire_ = kNotDue;
         }
         block = block_;
         target = target_;
