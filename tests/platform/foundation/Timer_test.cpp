@@ -157,6 +157,22 @@ TEST_F(NSTimerTest, RealClockTimerFiresWithoutAdvancingTheVirtualClock)
     EXPECT_DOUBLE_EQ(elapsed(), 0.0);
 }
 
+TEST_F(NSTimerTest, OneShotTimerMovedToTheVirtualClockWhileItFiresFiresOnce)
+{
+    NSClock::advance(60.0);  // virtual time well ahead of real time
+    int fired = 0;
+    auto timer = NSTimer::timerWithTimeInterval(0.01, false, [&](NSTimer& t) {
+        ++fired;
+        t.setUsesRealClock(false);
+    });
+    timer->setUsesRealClock(true);
+    NSRunLoop::mainRunLoop()->addTimer(timer, NSDefaultRunLoopMode);
+    EXPECT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return fired > 0; }, 10.0));
+    NSClock::advance(60.0);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(timer->isValid());
+}
+
 TEST(NSTimerRealClock, RunUntilDateWaitsForRealTimersAndTheDate)
 {
     ASSERT_FALSE(NSClock::isVirtual());
