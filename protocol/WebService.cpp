@@ -68,11 +68,9 @@ NSString WebService::loginByUserName(const NSString& userName, const NSString& p
     NSString response = requestSOAP(ServiceConfig::authEndpoint(), envelope);
     if (response.isNil()) return "-3";
 
+    // A reply that does not decipher reads as an empty record: a failed login.
     NSString plain = CrypHelper::decryptStr(ServiceSOAP::resultElement(response, "LoginResult"));
-    if (plain.isNil()) {
-        NX_LOG("webservice loginByUserName: the response holds no readable LoginResult");
-        return "";
-    }
+    if (plain.isNil()) NX_LOG("webservice loginByUserName: the response holds no readable LoginResult");
     auto reply = parseLogin(*ParseXML::init(), plain);
     NX_LOG("%@", reply);
     if (!(reply->returnNumber() == "0")) return "-1";

@@ -30,9 +30,9 @@ public:
 
     // Logs in and answers with the code the login screen acts on:
     //   "0"  accepted, package "A";   "-2" accepted, another package;
-    //   "-1" refused (RetNo not "0", or no RetNo);
-    //   "-3" no response (no connection, time-out, HTTP error);
-    //   ""   a response came but holds no readable login reply.
+    //   "-1" refused (RetNo not "0", or no RetNo) or unreadable (the reply
+    //        does not decipher or is no XML);
+    //   "-3" no response (no connection, time-out, HTTP error).
     // The package data of the reply is stored in Constant only when the login
     // was accepted; a refused or unreadable login leaves the stored data alone.
     static NSString loginByUserName(const NSString& userName, const NSString& password);

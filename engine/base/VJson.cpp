@@ -215,7 +215,7 @@ private:
       }
       // Plain bytes go eight at a time while the text has eight more; all
       // eight are stored, and the bytes past the plain ones are written over
-      // by what follows.
+      // by what follows. The step after a plain run gets room of its own.
       if (m_end - p >= 8) {
         uint64_t w;
         std::memcpy(&w, p, 8);
@@ -223,7 +223,7 @@ private:
         int plain = PlainPrefix(w);
         out += plain;
         p += plain;
-        if (plain == 8) {
+        if (plain > 0) {
           continue;
         }
       }

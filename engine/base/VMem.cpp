@@ -23,6 +23,12 @@ namespace {
 // kernel, and paging them in again cost more than filling them. Each class
 // keeps at most kCachedBytesPerClass bytes of blocks; the rest, and
 // everything at thread exit, goes back to the system.
+//
+// Only the thread that allocated a block keeps it when it frees it: a block
+// freed on another thread goes back to the system, where the allocating
+// thread finds it again. (A worker that frees what another thread allocates
+// would otherwise gather memory that its own allocations never ask for.) The
+// first word of a block's header names the cache of its allocating thread.
 constexpr bool kUseCache = true;
 constexpr size_t kClassBytes = 16;
 constexpr size_t kSmallClasses = 16;  // blocks up to 256 bytes with their header
@@ -96,6 +102,7 @@ void* CVMem::Allocate(size_t n) {
   if (!block) {
     return nullptr;
   }
+  reinterpret_cast<BlockCache**>(block)[0] = &t_cache;
   reinterpret_cast<size_t*>(block + kHeaderSize)[-1] = size;
   return block + kHeaderSize;
 }
@@ -107,7 +114,8 @@ void CVMem::Deallocate(void* p) {
   size_t size = BlockSize(p);
   void* block = static_cast<unsigned char*>(p) - kHeaderSize;
   size_t cls = BlockCache::ClassOf(size);
-  if (kUseCache && cls < kClasses && size == BlockCache::ClassSize(cls) && !t_cache.closed &&
+  bool allocatedHere = static_cast<BlockCache**>(block)[0] == &t_cache;
+  if (kUseCache && cls < kClasses && size == BlockCache::ClassSize(cls) && allocatedHere && !t_cache.closed &&
       static_cast<size_t>(t_cache.counts[cls]) < kCachedBytesPerClass / size) {
     auto* entry = static_cast<BlockCache::Free*>(block);
     entry->next = t_cache.heads[cls];

@@ -1,6 +1,7 @@
 // The engine allocator. Every block is preceded by a 16-byte header whose last
 // word holds the size of the whole allocation (header included), so the block
 // itself is aligned for any type and the size word sits right in front of it.
+// The header's first word belongs to the allocator (the allocating thread).
 #pragma once
 
 #include <cstddef>

@@ -154,7 +154,10 @@ size_t png_decode(PngState* st, const uint8_t* data, size_t length, int* width, 
     palette.count = count;
     pal = &palette;
   }
-  if (depth > 32 || (passes > 1 && depth != 8)) {
+  // Of the 16-bit images only plain grey is read (its high bytes); with alpha
+  // its pixels are as wide as 8-bit RGBA, and would be taken for that.
+  bool wideSamples = bitDepth == 16 && colourType != PNG_COLOR_TYPE_GRAY;
+  if (wideSamples || depth > 32 || (passes > 1 && depth != 8)) {
     return 0;
   }
   size_t stride = static_cast<size_t>(w) * 4;

@@ -8,6 +8,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/base/VString.h"
+#include "engine/render/ImageDecode.h"
 
 namespace mapengine {
 
@@ -223,16 +224,18 @@ tagBitmapObj* bitmap_create_from_bmp(const void* data, size_t length) {
   // A negative height marks rows already stored top-down.
   bool bottomUp = in.biHeight > 0;
   long long height = bottomUp ? in.biHeight : -static_cast<long long>(in.biHeight);
-  if (height <= 0 || height > kMaxBitmapSide) {
+  // The header's sizes are checked against the data and the decoders' cap
+  // before any memory is taken: a few bytes may claim an enormous image.
+  if (height <= 0 || height > kMaxDecodeSide || in.biWidth > kMaxDecodeSide) {
+    return nullptr;
+  }
+  size_t stride = bitmap_stride(in.biWidth, in.biBitCount);
+  size_t bytes = stride * static_cast<size_t>(height);
+  if (stride == 0 || bytes > length - in.biSize) {
     return nullptr;
   }
   tagBitmapObj* b = bitmap_alloc(in.biWidth, static_cast<int>(height), in.biBitCount, false);
   if (!b) {
-    return nullptr;
-  }
-  size_t bytes = static_cast<size_t>(b->stride) * b->height;
-  if (bytes > length - in.biSize) {
-    bitmap_free(b);
     return nullptr;
   }
   b->header->biPlanes = in.biPlanes;

@@ -3,9 +3,11 @@
 // that set them, matched against request URLs by domain (host-only or domain
 // cookies), path, the secure flag and expiry, and kept in a process-wide store.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/cfnetwork/CFHTTPMessage.h"
@@ -19,8 +21,9 @@ public:
     {
         return std::make_shared<NSHTTPCookie>(std::move(name), std::move(value));
     }
-    // The cookies the Set-Cookie fields set for the URL; malformed ones and
-    // ones for a domain the URL's host is not in are left out.
+    // The cookies the Set-Cookie fields set for the URL; malformed ones, ones
+    // holding control characters, and ones for a domain the URL's host is not
+    // in or that is a public suffix ("org", "co.uk") are left out.
     static std::vector<std::shared_ptr<NSHTTPCookie>> cookiesWithResponseHeaderFields(const CFHTTPHeaderFields& headers,
                                                                                       const std::shared_ptr<NSURL>& url);
 
@@ -39,6 +42,10 @@ public:
     bool matchesURL(const NSURL& url) const;
 
 private:
+    // One Set-Cookie field value for the URL (RFC 6265 5.2 and 5.3); null when
+    // it sets no cookie.
+    static std::shared_ptr<NSHTTPCookie> cookieWithSetCookieString(std::string_view text, const NSURL& url);
+
     NSString name_, value_, domain_, path_ = "/";
     bool secure_ = false, httpOnly_ = false, hostOnly_ = true;
     std::optional<double> expiresDate_;
@@ -47,16 +54,24 @@ private:
 class NSHTTPCookieStorage : public NSObject {
 public:
     static std::shared_ptr<NSHTTPCookieStorage> sharedHTTPCookieStorage();
-    // Stores each cookie, replacing one with the same name, domain and path; an
-    // expired cookie removes its match instead.
+    // Stores each cookie, replacing one with the same name, domain and path
+    // (the new one keeps the creation of the one it replaces); an expired
+    // cookie removes its match instead. A name or value holding a control
+    // character is refused.
     void setCookies(const std::vector<std::shared_ptr<NSHTTPCookie>>& cookies, const std::shared_ptr<NSURL>& url);
     void setCookie(const std::shared_ptr<NSHTTPCookie>& cookie);
     void deleteCookie(const std::shared_ptr<NSHTTPCookie>& cookie);
-    // Unexpired cookies for the URL, longer paths first.
+    // Unexpired cookies for the URL, longer paths first, then the earlier
+    // created first.
     std::vector<std::shared_ptr<NSHTTPCookie>> cookiesForURL(const std::shared_ptr<NSURL>& url);
     std::vector<std::shared_ptr<NSHTTPCookie>> cookies();
 
 private:
+    struct Entry {
+        std::shared_ptr<NSHTTPCookie> cookie;
+        uint64_t created;  // order of creation in the store
+    };
     std::mutex lock_;
-    std::vector<std::shared_ptr<NSHTTPCookie>> cookies_;
+    std::vector<Entry> entries_;
+    uint64_t nextCreation_ = 0;
 };

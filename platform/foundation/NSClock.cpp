@@ -1,6 +1,7 @@
 #include "platform/foundation/NSClock.h"
 
 #include <chrono>
+#include <cmath>
 #include <mutex>
 
 #include "platform/foundation/NSException.h"
@@ -9,14 +10,17 @@
 
 namespace {
 
+using Ticks = NSClock::Ticks;
+using TickDuration = std::chrono::duration<Ticks, std::ratio<1, NSClock::ticksPerSecond>>;
+
 struct ClockState {
     std::mutex m;
     bool isVirtual = false;
-    NSTimeInterval since1970 = 0;  // virtual wall time
-    NSTimeInterval mono = 0;       // virtual monotonic time
+    Ticks since1970 = 0;  // virtual wall time
+    Ticks mono = 0;       // virtual monotonic time
     // Added to the real steady clock, so that monotonic time does not go back
     // when a test returns from an advanced virtual clock.
-    NSTimeInterval monoOffset = 0;
+    Ticks monoOffset = 0;
 };
 
 ClockState& clockState()
@@ -25,23 +29,46 @@ ClockState& clockState()
     return *state;
 }
 
-NSTimeInterval realSince1970()
+Ticks realSince1970()
 {
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<TickDuration>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// Virtual time starts on a whole second, so that whole-second steps from it
+// stay exact also where a caller does its own arithmetic in seconds.
+Ticks wholeSecondAtOrAfter(Ticks t)
+{
+    Ticks rest = t % NSClock::ticksPerSecond;
+    return rest == 0 ? t : t + (NSClock::ticksPerSecond - rest);
 }
 
 }  // namespace
 
+NSClock::Ticks NSClock::ticks(NSTimeInterval seconds)
+{
+    return std::llround(seconds * static_cast<double>(ticksPerSecond));
+}
+
+NSTimeInterval NSClock::seconds(Ticks ticks)
+{
+    return static_cast<double>(ticks) / static_cast<double>(ticksPerSecond);
+}
+
+NSClock::Ticks NSClock::realMonotonicTicks()
+{
+    return std::chrono::duration_cast<TickDuration>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 NSTimeInterval NSClock::realMonotonic()
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return seconds(realMonotonicTicks());
 }
 
 NSTimeInterval NSClock::timeIntervalSince1970()
 {
     auto& c = clockState();
     std::lock_guard lock(c.m);
-    return c.isVirtual ? c.since1970 : realSince1970();
+    return seconds(c.isVirtual ? c.since1970 : realSince1970());
 }
 
 NSTimeInterval NSClock::timeIntervalSinceReferenceDate()
@@ -49,11 +76,16 @@ NSTimeInterval NSClock::timeIntervalSinceReferenceDate()
     return timeIntervalSince1970() - referenceDateSince1970;
 }
 
-NSTimeInterval NSClock::monotonic()
+NSClock::Ticks NSClock::monotonicTicks()
 {
     auto& c = clockState();
     std::lock_guard lock(c.m);
-    return c.isVirtual ? c.mono : realMonotonic() + c.monoOffset;
+    return c.isVirtual ? c.mono : realMonotonicTicks() + c.monoOffset;
+}
+
+NSTimeInterval NSClock::monotonic()
+{
+    return seconds(monotonicTicks());
 }
 
 bool NSClock::isVirtual()
@@ -65,7 +97,8 @@ bool NSClock::isVirtual()
 
 void NSClock::useVirtualClock()
 {
-    useVirtualClock(realSince1970());
+    Ticks now = realSince1970();
+    useVirtualClock(seconds(now - now % ticksPerSecond));
 }
 
 void NSClock::useVirtualClock(NSTimeInterval since1970)
@@ -73,9 +106,9 @@ void NSClock::useVirtualClock(NSTimeInterval since1970)
     {
         auto& c = clockState();
         std::lock_guard lock(c.m);
-        if (!c.isVirtual) c.mono = realMonotonic() + c.monoOffset;
+        if (!c.isVirtual) c.mono = wholeSecondAtOrAfter(realMonotonicTicks() + c.monoOffset);
         c.isVirtual = true;
-        c.since1970 = since1970;
+        c.since1970 = ticks(since1970);
     }
     NSRunLoop::wakeAll();
 }
@@ -87,13 +120,13 @@ void NSClock::useRealClock()
         std::lock_guard lock(c.m);
         if (!c.isVirtual) return;
         c.isVirtual = false;
-        NSTimeInterval real = realMonotonic() + c.monoOffset;
+        Ticks real = realMonotonicTicks() + c.monoOffset;
         if (c.mono > real) c.monoOffset += c.mono - real;
     }
     NSRunLoop::wakeAll();
 }
 
-void NSClock::setVirtualMonotonic(NSTimeInterval mono)
+void NSClock::setVirtualMonotonic(Ticks mono)
 {
     auto& c = clockState();
     std::lock_guard lock(c.m);
@@ -104,13 +137,13 @@ void NSClock::setVirtualMonotonic(NSTimeInterval mono)
 
 void NSClock::advance(NSTimeInterval seconds)
 {
-    NSTimeInterval end;
+    Ticks end;
     {
         auto& c = clockState();
         std::lock_guard lock(c.m);
         if (!c.isVirtual)
             throw NSException(NSInternalInconsistencyException, "advance needs the virtual clock");
-        end = c.mono + (seconds > 0 ? seconds : 0);
+        end = c.mono + (seconds > 0 ? ticks(seconds) : 0);
     }
     if (NSThread::isMainThread()) {
         auto loop = NSRunLoop::mainRunLoop();

@@ -294,7 +294,9 @@ private:
                     std::string_view digits = ent.substr(hex ? 2 : 1);
                     uint32_t cp = 0;
                     auto r = std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-                    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() || cp == 0 ||
+                    // &#0; is taken as well: it is how the writer keeps a NUL in a
+                    // string, which must read back as it was written.
+                    if (digits.empty() || r.ec != std::errc() || r.ptr != digits.data() + digits.size() ||
                         cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
                         return std::nullopt;
                     appendUTF8(out, cp);

@@ -323,9 +323,9 @@ bool NSRunLoop::hasWork(const NSString& mode) const
                        [&](const State::Block& b) { return b.servedIn(mode); });
 }
 
-std::optional<NSTimeInterval> NSRunLoop::nextVirtualFire(const NSString& mode) const
+std::optional<NSClock::Ticks> NSRunLoop::nextVirtualFire(const NSString& mode) const
 {
-    std::optional<NSTimeInterval> next;
+    std::optional<NSClock::Ticks> next;
     for (auto& timer : state_->timersIn(mode)) {
         std::lock_guard lock(timer->m_);
         if (timer->valid_ && !timer->realClock_ && (!next || timer->fire_ < *next)) next = timer->fire_;
@@ -336,7 +336,7 @@ std::optional<NSTimeInterval> NSRunLoop::nextVirtualFire(const NSString& mode) c
 void NSRunLoop::fireDueTimers(const NSString& mode)
 {
     struct Due {
-        NSTimeInterval fire;
+        NSClock::Ticks fire;
         uint64_t order;
         std::shared_ptr<NSTimer> timer;
     };
@@ -399,7 +399,7 @@ bool NSRunLoop::pass(const NSString& mode, NSTimeInterval limitDate, NSTimeInter
         for (auto& timer : state_->timersIn(mode)) {
             std::lock_guard lock(timer->m_);
             if (!timer->valid_) continue;
-            NSTimeInterval remaining = timer->fire_ - timer->clockNow();
+            NSTimeInterval remaining = NSClock::seconds(timer->fire_ - timer->clockNow());
             // A virtual-time timer that is not due yet becomes due only through
             // NSClock::advance, which wakes the loop.
             if (timer->realClock_ || !isVirtual || remaining <= 0) wait = std::min(wait, remaining);

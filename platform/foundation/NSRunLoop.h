@@ -151,8 +151,8 @@ private:
     bool hasWork(const NSString& mode) const;
     // Fires the timers of `mode` due now, in fire-date order.
     void fireDueTimers(const NSString& mode);
-    // The earliest fire date (in NSClock::monotonic) of a virtual-time timer of `mode`.
-    std::optional<NSTimeInterval> nextVirtualFire(const NSString& mode) const;
+    // The earliest fire date (in NSClock::monotonicTicks) of a virtual-time timer of `mode`.
+    std::optional<NSClock::Ticks> nextVirtualFire(const NSString& mode) const;
     void removeTimer(const NSTimer* timer);
     void removeInput(const NSRunLoopInput* input);
     void cancelPerformRequests(const NSObject* target, const std::string* selector, const NSObject* argument);

@@ -1,6 +1,6 @@
 #include "platform/foundation/NSTimer.h"
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 #include "platform/foundation/NSClock.h"
@@ -8,14 +8,17 @@
 
 namespace {
 constexpr NSTimeInterval kShortestInterval = 0.0001;
+// The fire date of a one-shot timer while it fires.
+constexpr NSClock::Ticks kNotDue = std::numeric_limits<NSClock::Ticks>::max();
 }
 
 NSTimer::NSTimer(NSTimeInterval seconds, bool repeats, Block block, id target, SEL selector, id userInfo)
     : interval_(seconds > 0 ? seconds : kShortestInterval),
       repeats_(repeats),
+      intervalTicks_(std::max<NSClock::Ticks>(NSClock::ticks(interval_), 1)),
       // A one-shot timer of no delay is due at once (a perform with delay 0
       // runs on the next pass, also under a virtual clock).
-      fire_(NSClock::monotonic() + (repeats || seconds > 0 ? interval_ : 0.0)),
+      fire_(NSClock::monotonicTicks() + (repeats || seconds > 0 ? intervalTicks_ : 0)),
       block_(std::move(block)),
       target_(std::move(target)),
       selector_(std::move(selector)),
@@ -75,15 +78,15 @@ bool NSTimer::isValid() const
     return valid_;
 }
 
-NSTimeInterval NSTimer::clockNow() const
+NSClock::Ticks NSTimer::clockNow() const
 {
-    return realClock_ ? NSClock::realMonotonic() : NSClock::monotonic();
+    return realClock_ ? NSClock::realMonotonicTicks() : NSClock::monotonicTicks();
 }
 
 NSTimeInterval NSTimer::fireDate() const
 {
     std::lock_guard lock(m_);
-    return NSClock::timeIntervalSinceReferenceDate() + (fire_ - clockNow());
+    return NSClock::timeIntervalSinceReferenceDate() + NSClock::seconds(fire_ - clockNow());
 }
 
 id NSTimer::userInfo() const
@@ -96,9 +99,9 @@ void NSTimer::setUsesRealClock(bool real)
 {
     std::lock_guard lock(m_);
     if (real == realClock_) return;
-    NSTimeInterval remaining = fire_ - clockNow();
+    NSClock::Ticks remaining = fire_ - clockNow();
     realClock_ = real;
-    fire_ = clockNow() + remaining;
+    if (fire_ != kNotDue) fire_ = clockNow() + remaining;
 }
 
 bool NSTimer::usesRealClock() const
@@ -120,17 +123,15 @@ void NSTimer::fireScheduled(const std::shared_ptr<NSTimer>& self)
     SEL selector;
     {
         std::lock_guard lock(m_);
-        NSTimeInterval now = clockNow();
+        NSClock::Ticks now = clockNow();
         if (!valid_ || fire_ > now) return;
         if (repeats_) {
             // One fire for all the dates missed; the next lies in the future
             // and keeps the timer's phase.
-            NSTimeInterval missed = std::floor((now - fire_) / interval_) + 1;
-            fire_ += missed * interval_;
-            while (fire_ <= now) fire_ += interval_;
+            fire_ += ((now - fire_) / intervalTicks_ + 1) * intervalTicks_;
         } else {
             // Not due again while it fires (its callback may run the loop).
-            fire_ = std::numeric_limits<NSTimeInterval>::infinity();
+            fire_ = kNotDue;
         }
         block = block_;
         target = target_;

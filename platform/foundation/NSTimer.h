@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 
@@ -58,7 +59,7 @@ private:
     friend class NSObject;
 
     // Clock reading in the timer's own time base.
-    NSTimeInterval clockNow() const;
+    NSClock::Ticks clockNow() const;
     // Fires if valid: reschedules a repeating timer to its next fire date that
     // lies in the future (a timer that fell behind fires once), invalidates a
     // one-shot one afterwards.
@@ -67,11 +68,12 @@ private:
 
     const NSTimeInterval interval_;
     const bool repeats_;
+    const NSClock::Ticks intervalTicks_;
 
     mutable std::mutex m_;
     bool valid_ = true;
     bool realClock_ = false;
-    NSTimeInterval fire_ = 0;  // in the timer's time base
+    NSClock::Ticks fire_ = 0;  // in the timer's time base
     Block block_;
     id target_;
     SEL selector_;

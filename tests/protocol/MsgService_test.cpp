@@ -60,6 +60,27 @@ TEST_F(MsgServiceTest, SendMessageRoundTripCarriesTheExactEnvelope)
     EXPECT_TRUE(logged("receiveMsg:\n " + e.reply));
 }
 
+TEST_F(MsgServiceTest, ALongRunningDoubleKeepsOnlyItsLatestExchanges)
+{
+    testserver::Server::Options options;
+    options.recordLimit = 2;
+    servicedouble::ServiceDouble bounded(options);
+    bounded.reply("RQHomePage", "<Code>0</Code>");
+    pointAt(bounded.port());
+    for (int i = 0; i < 5; ++i) {
+        NSString msg = Head::initWithSndr(NSString(std::to_string(i)), "SYS", "1", "2012-05-01 08:00:00", "RQHomePage")
+                           ->toString()
+                           .stringByAppendingString("<BODY></BODY></MSG>");
+        ASSERT_FALSE(MsgService::sendRequestOnMainThread(msg).isNil());
+    }
+    EXPECT_EQ(bounded.exchangeCount(), 5u);
+    EXPECT_TRUE(bounded.waitForExchanges(5));
+    auto kept = bounded.exchanges();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].sender, "3");
+    EXPECT_EQ(kept[1].sender, "4");
+}
+
 TEST_F(MsgServiceTest, EveryInjectedFaultIsJudgedOnItsOwn)
 {
     shortTimeOut();

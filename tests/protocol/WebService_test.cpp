@@ -80,9 +80,9 @@ TEST_F(LoginTest, ResultCodesAndWhenThePackageIsStored)
         {"time-out", kAccepted, Fault::Stall, "-3", false},
         {"closed connection", kAccepted, Fault::CloseConnection, "-3", false},
         {"HTTP 500", kAccepted, Fault::Http500, "-3", false},
-        {"no LoginResult", kAccepted, Fault::NoResultElement, "", false},
-        {"bad Base64", kAccepted, Fault::BadBase64, "", false},
-        {"not UTF-8", kAccepted, Fault::NotUTF8, "", false},
+        {"no LoginResult", kAccepted, Fault::NoResultElement, "-1", false},
+        {"bad Base64", kAccepted, Fault::BadBase64, "-1", false},
+        {"not UTF-8", kAccepted, Fault::NotUTF8, "-1", false},
         {"escaped result", kAccepted, Fault::EscapedResult, "0", true},
     };
     for (const auto& c : cases) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <stdexcept>
@@ -330,6 +331,33 @@ TEST(TestServer, ServesConnectionsConcurrently) {
         EXPECT_EQ(answers[i], "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(path.size()) + "\r\n\r\n" + path);
     }
     EXPECT_EQ(server.connectionsAccepted(), kClients);
+}
+
+size_t memoryMappings() {
+    std::ifstream maps("/proc/self/maps");
+    return static_cast<size_t>(std::count(std::istreambuf_iterator<char>(maps), {}, '\n'));
+}
+
+TEST(TestServer, ALongRunningServerKeepsNeitherThreadsNorRequestsOfFinishedConnections) {
+    Server::Options options;
+    options.recordLimit = 5;
+    Server server(echoPath, options);
+    auto exchange = [&](int i) {
+        LoopbackClient client(server.port());
+        ASSERT_TRUE(client.send("GET /" + std::to_string(i) + " HTTP/1.1\r\nConnection: close\r\n\r\n"));
+        client.readResponse();
+    };
+    for (int i = 0; i < 20; ++i) exchange(i);
+    const size_t before = memoryMappings();
+    for (int i = 20; i < 500; ++i) exchange(i);
+    // Each thread left unjoined would keep its stack mapped.
+    EXPECT_LT(memoryMappings(), before + 50);
+
+    ASSERT_TRUE(server.waitForRequests(500));
+    EXPECT_EQ(server.requestsServed(), 500u);
+    std::vector<std::string> paths;
+    for (const Request &request : server.requests()) paths.push_back(request.path);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/495", "/496", "/497", "/498", "/499"}));
 }
 
 TEST(TestServer, StopReturnsPromptlyWhileAHandlerStalls) {

@@ -86,7 +86,8 @@ void sendSoapFault(testserver::Connection& c, const std::string& reason)
 }  // namespace
 
 ServiceDouble::ServiceDouble(testserver::Server::Options options)
-    : server_([this](const testserver::Request& r, testserver::Connection& c) { handle(r, c); }, options)
+    : recordLimit_(options.recordLimit),
+      server_([this](const testserver::Request& r, testserver::Connection& c) { handle(r, c); }, options)
 {
 }
 
@@ -118,20 +119,28 @@ void ServiceDouble::fault(const std::string& type, Fault fault)
 std::vector<Exchange> ServiceDouble::exchanges() const
 {
     std::lock_guard lock(mutex_);
-    return exchanges_;
+    return {exchanges_.begin(), exchanges_.end()};
+}
+
+size_t ServiceDouble::exchangeCount() const
+{
+    std::lock_guard lock(mutex_);
+    return exchangeCount_;
 }
 
 bool ServiceDouble::waitForExchanges(size_t n, testserver::Millis timeout) const
 {
     std::unique_lock lock(mutex_);
-    return recorded_.wait_for(lock, timeout, [&] { return exchanges_.size() >= n; });
+    return recorded_.wait_for(lock, timeout, [&] { return exchangeCount_ >= n; });
 }
 
 void ServiceDouble::record(Exchange exchange)
 {
     {
         std::lock_guard lock(mutex_);
+        ++exchangeCount_;
         exchanges_.push_back(std::move(exchange));
+        if (exchanges_.size() > recordLimit_) exchanges_.pop_front();
     }
     recorded_.notify_all();
 }

@@ -10,6 +10,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -60,7 +61,8 @@ class ServiceDouble {
 public:
     using Script = std::function<Reply(const Exchange&)>;
 
-    // Starts serving at once on an ephemeral loopback port.
+    // Starts serving at once on an ephemeral loopback port. Options::recordLimit
+    // also bounds the double's record of exchanges (a long-running double).
     explicit ServiceDouble(testserver::Server::Options options = {});
     ~ServiceDouble();
     ServiceDouble(const ServiceDouble&) = delete;
@@ -80,7 +82,10 @@ public:
     // what the script says; Fault::None removes it.
     void fault(const std::string& type, Fault fault);
 
+    // The exchanges, oldest first (the latest recordLimit of them).
     std::vector<Exchange> exchanges() const;
+    // Every exchange so far, also those no longer kept.
+    size_t exchangeCount() const;
     // Waits until n exchanges are recorded or the time passes; false on time-out.
     bool waitForExchanges(size_t n, testserver::Millis timeout = testserver::Millis{5000}) const;
 
@@ -100,7 +105,9 @@ private:
     mutable std::condition_variable recorded_;
     std::map<std::string, Script> scripts_;
     std::map<std::string, Fault> faults_;
-    std::vector<Exchange> exchanges_;
+    const size_t recordLimit_;
+    size_t exchangeCount_ = 0;
+    std::deque<Exchange> exchanges_;
     testserver::Server server_;  // last: stopped (and its threads joined) before the rest goes
 };
 

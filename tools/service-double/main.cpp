@@ -40,6 +40,7 @@ int main(int argc, char** argv)
         auto account = servicedouble::DemoAccount::load(argc > 1 ? argv[1] : servicedouble::DemoAccount::defaultFolder());
         testserver::Server::Options options;
         options.maxWait = testserver::Millis{0};
+        options.recordLimit = 1000;  // it serves until stopped: keep only the latest exchanges
         servicedouble::ServiceDouble service(options);
         account.serve(service);
         std::printf("service-double listening on 127.0.0.1:%u (account %s)\n", unsigned(service.port()),
@@ -49,7 +50,7 @@ int main(int argc, char** argv)
         while (read(stopPipe[0], &byte, 1) < 0) {
         }
         service.stop();
-        std::printf("service-double stopped after %zu exchanges\n", service.exchanges().size());
+        std::printf("service-double stopped after %zu exchanges\n", service.exchangeCount());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "service-double: %s\n", e.what());
         return 1;

@@ -31,7 +31,8 @@ bool parseRange(const std::string &field, size_t &first, size_t &last) {
 } // namespace
 
 RelayServer::RelayServer(Server::Options options)
-    : server_([this](const Request &request, Connection &connection) { handle(request, connection); }, options) {}
+    : recordLimit_(options.recordLimit),
+      server_([this](const Request &request, Connection &connection) { handle(request, connection); }, options) {}
 
 void RelayServer::add(const std::string &key, Resource resource) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -40,12 +41,12 @@ void RelayServer::add(const std::string &key, Resource resource) {
 
 std::vector<std::string> RelayServer::keys() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return keys_;
+    return {keys_.begin(), keys_.end()};
 }
 
 std::vector<std::string> RelayServer::ranges() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return ranges_;
+    return {ranges_.begin(), ranges_.end()};
 }
 
 std::string RelayServer::decode(std::string_view text) {
@@ -138,6 +139,10 @@ void RelayServer::handle(const Request &request, Connection &connection) {
         std::lock_guard<std::mutex> lock(mutex_);
         keys_.push_back(key);
         ranges_.push_back(request.headers.get("Range").value_or(""));
+        if (keys_.size() > recordLimit_) {
+            keys_.pop_front();
+            ranges_.pop_front();
+        }
     }
     Resource resource;
     if (!take(key, resource) && !(provide(key) && take(key, resource))) {

@@ -65,7 +65,8 @@ public:
     void add(const std::string &key, Resource resource);
     uint16_t port() const { return server_.port(); }
     Server &server() { return server_; }
-    // The key of every request in arrival order, and its Range field ("" when none).
+    // The key of every request in arrival order, and its Range field ("" when
+    // none); the latest Options::recordLimit of them.
     std::vector<std::string> keys() const;
     std::vector<std::string> ranges() const;
 
@@ -89,8 +90,9 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::map<std::string, int> gatewaysShown_;
-    std::vector<std::string> keys_;
-    std::vector<std::string> ranges_;
+    const size_t recordLimit_;
+    std::deque<std::string> keys_;
+    std::deque<std::string> ranges_;
     Server server_; // last: it stops (and joins its handlers) before the rest goes
 };
 

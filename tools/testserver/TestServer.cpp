@@ -415,7 +415,11 @@ void Server::serve(Worker &worker) {
         }
         {
             std::lock_guard lock(mutex_);
+            ++requestCount_;
             requests_.push_back(request);
+            if (requests_.size() > options_.recordLimit) {
+                requests_.pop_front();
+            }
         }
         changed_.notify_all();
         try {
@@ -429,6 +433,8 @@ void Server::serve(Worker &worker) {
         }
     }
     connection.close();
+    std::lock_guard lock(mutex_);
+    worker.finished = true;  // joined when the next connection comes
 }
 
 Server::Wake Server::wait(int fd, short events, Millis timeout) const {
@@ -464,12 +470,12 @@ size_t Server::connectionsAccepted() const {
 
 size_t Server::requestsServed() const {
     std::lock_guard lock(mutex_);
-    return requests_.size();
+    return requestCount_;
 }
 
 std::vector<Request> Server::requests() const {
     std::lock_guard lock(mutex_);
-    return requests_;
+    return {requests_.begin(), requests_.end()};
 }
 
 std::vector<std::string> Server::rawRequests() const {
@@ -487,7 +493,7 @@ bool Server::waitForConnections(size_t n, Millis timeout) const {
 }
 
 bool Server::waitForRequests(size_t n, Millis timeout) const {
-    return waitUntil([&] { return requests_.size() >= n; }, timeout);
+    return waitUntil([&] { return requestCount_ >= n; }, timeout);
 }
 
 uint16_t Server::refusedPort() {

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
@@ -153,6 +154,9 @@ public:
         Millis maxWait{60000};  // longest delay() or stall()
         size_t maxHeadBytes = 1 << 20;
         size_t maxBodyBytes = 64u << 20;
+        // How many of the latest requests requests() keeps; a long-running
+        // server sets a bound. The counts go on regardless.
+        size_t recordLimit = SIZE_MAX;
     };
 
     // Binds and starts accepting at once; throws std::system_error when it cannot.
@@ -172,6 +176,7 @@ public:
 
     size_t connectionsAccepted() const;
     size_t requestsServed() const; // requests read and handed to the handler
+    // The requests served, oldest first (the latest Options::recordLimit).
     std::vector<Request> requests() const;
     std::vector<std::string> rawRequests() const;
     // Block until at least n connections or requests have arrived, or timeout
@@ -211,7 +216,8 @@ private:
     mutable std::condition_variable changed_;
     bool stopping_ = false;
     size_t connectionCount_ = 0;
-    std::vector<Request> requests_;
+    size_t requestCount_ = 0;
+    std::deque<Request> requests_;  // the latest Options::recordLimit
     std::list<Worker> workers_;
     std::thread acceptThread_;
 };

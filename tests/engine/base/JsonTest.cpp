@@ -9,6 +9,7 @@
 
 #include "EngineTestSupport.h"
 #include "engine/base/VJson.h"
+#include "engine/base/VMem.h"
 
 namespace mapengine::test {
 
@@ -232,6 +233,63 @@ TEST_F(JsonTest, FailuresLateInALargeTextFreeEverything) {
     std::vector<char> exact(text.begin(), text.end());
     exact.push_back(0);
     EXPECT_EQ(VJson_Parse(exact.data()), nullptr) << text.substr(text.size() - 20);
+  }
+}
+
+TEST_F(JsonTest, GbkPairsAndSurrogateEscapesAtTheEndStayInsideTheirBuffers) {
+  struct Case {
+    std::string text;
+    const char* value;  // null: refused
+  };
+  const Case cases[] = {
+      {"\"ab\xB1\"", nullptr},                      // the pair takes the quote: no closing quote is left
+      {"[\"ab\xB1\"]", nullptr},                    // ... nor before the structure bytes
+      {"{\"a\":\"\xB1\"}", nullptr},
+      {"{\"\xB1\":1}", nullptr},
+      {"[\"abcdefg\xB1\"]\"]", "abcdefg\xB1\"]"},  // seven plain bytes, then a pair into the structure
+      {"\"\\uD800\"", "\xED\xA0\x80"},              // a lone surrogate is encoded by itself
+      {"\"abcdefg\\uDE00\"", "abcdefg\xED\xB8\x80"},
+      {"\"\\uD83D\\uDE00\"", "\xED\xA0\xBD\xED\xB8\x80"},
+      {"\"\\uD83D\\uDE", nullptr},                   // cut inside the second escape
+      {"\"\\uD83D\\u", nullptr},
+      {"\"abcdefg\\uD83D", nullptr},
+      {"[\"\\uD8\"]", nullptr},                      // the escape takes its four characters whatever they are
+  };
+  for (const Case& c : cases) {
+    // Exactly sized, so that the sanitizer sees any step past the text.
+    std::vector<char> exact(c.text.begin(), c.text.end());
+    exact.push_back(0);
+    VJson* root = VJson_Parse(exact.data());
+    if (!c.value) {
+      EXPECT_EQ(root, nullptr) << c.text;
+      continue;
+    }
+    ASSERT_NE(root, nullptr) << c.text;
+    const VJson* s = root->type == VJson_Array ? root->child : root;
+    EXPECT_EQ(std::string(s->valuestring), c.value) << c.text;
+    VJson_Delete(root);
+  }
+}
+
+TEST_F(JsonTest, PlainRunsFollowedByMultiByteStepsNeverWritePastTheirBlock) {
+  // Seven plain bytes and then an escape or a pair: the step after a plain run
+  // must find room of its own. Every offset from the start of a block, and
+  // strings longer than a block, so that some step meets a block's end.
+  const std::pair<const char*, const char*> steps[] = {{"\\u4e2d", "\xE4\xB8\xAD"}, {"\xB1\xB1", "\xB1\xB1"}};
+  for (const auto& [text, value] : steps) {
+    for (size_t lead = 0; lead < 10; ++lead) {
+      std::string json = "[\"" + std::string(lead, 'x');
+      std::string expected(lead, 'x');
+      while (expected.size() < 3 * CVMem::kRunSize) {
+        json += std::string("abcdefg") + text;
+        expected += std::string("abcdefg") + value;
+      }
+      json += "\",\"" + json.substr(2) + "\"]";  // the second string starts inside a block
+      Tree t(json);
+      ASSERT_NE(t.root, nullptr) << lead;
+      ASSERT_EQ(std::string(t.root->child->valuestring), expected) << lead;
+      ASSERT_EQ(std::string(t.root->child->next->valuestring), expected) << lead;
+    }
   }
 }
 

@@ -144,6 +144,9 @@ TEST(PngDecode, Refusals) {
   PngLayout rgb16;
   rgb16.colourType = PNG_COLOR_TYPE_RGB;
   rgb16.bitDepth = 16;
+  PngLayout greyAlpha16;  // 32 bits a pixel, as 8-bit RGBA, but no such image
+  greyAlpha16.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+  greyAlpha16.bitDepth = 16;
   PngLayout rgbLaced;
   rgbLaced.interlaced = true;
   PngLayout shortPalette;
@@ -170,6 +173,7 @@ TEST(PngDecode, Refusals) {
   };
   const Case cases[] = {
       {"16-bit RGB", makePng(rgb16, std::vector<uint8_t>(4 * 3 * 6, 1))},
+      {"16-bit grey and alpha", makePng(greyAlpha16, std::vector<uint8_t>(4 * 3 * 4, 1))},
       {"interlaced RGB", makePng(rgbLaced, std::vector<uint8_t>(4 * 3 * 3, 1))},
       {"palette shorter than its indices", makePng(shortPalette, std::vector<uint8_t>{0, 1, 2, 3, 0, 1, 9, 3, 0, 0, 0, 0})},
       {"oversized", makePng(big, std::vector<uint8_t>(kMaxDecodeSide + 1, 0))},

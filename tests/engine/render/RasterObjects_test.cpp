@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's allocator hooks (its header is not installed with GCC).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
+                                                         void (*free_hook)(const volatile void*));
+#endif
 
 #include "tests/engine/render/RasterTestUtil.h"
 
@@ -112,6 +119,52 @@ TEST(RasterBitmap, BmpRefusals) {
     EXPECT_EQ(bitmap_create_from_bmp(c.data.data(), c.data.size()), nullptr) << c.what;
   }
   EXPECT_EQ(bitmap_create_from_bmp(nullptr, 100), nullptr);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+namespace {
+
+// The largest single allocation while watching, seen through the sanitizer's
+// allocator hooks (a refused image may still have taken its memory first).
+std::atomic<bool> g_watching{false};
+std::atomic<size_t> g_largest{0};
+
+void onMalloc(const volatile void*, size_t size) {
+  if (!g_watching) return;
+  size_t seen = g_largest;
+  while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
+  }
+}
+void onFree(const volatile void*) {}
+
+}  // namespace
+#endif
+
+TEST(RasterBitmap, BmpHeaderClaimingAHugeImageIsRefusedBeforeAnyMemoryIsTaken) {
+#if defined(__SANITIZE_ADDRESS__)
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
+  ASSERT_TRUE(installed);
+#endif
+  struct Case {
+    const char* what;
+    int width, height, bits;
+  };
+  const Case cases[] = {{"widest 32-bit rows, tallest image", 16383, 65535, 32},
+                        {"top-down", 16383, -65535, 32},
+                        {"16-bit", 32767, 65535, 16},
+                        {"over the side cap", 5000, 1, 32}};
+  for (const Case& c : cases) {
+    auto data = bmp(c.width, c.height, c.bits, std::vector<uint8_t>(14));  // 54 bytes
+#if defined(__SANITIZE_ADDRESS__)
+    g_largest = 0;
+    g_watching = true;
+#endif
+    EXPECT_EQ(bitmap_create_from_bmp(data.data(), data.size()), nullptr) << c.what;
+#if defined(__SANITIZE_ADDRESS__)
+    g_watching = false;
+    EXPECT_LT(g_largest.load(), size_t{4096}) << c.what;
+#endif
+  }
 }
 
 TEST(RasterContext, DefaultsAndSelection) {

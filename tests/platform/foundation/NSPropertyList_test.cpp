@@ -44,6 +44,17 @@ TEST(PlistValue, RoundTripOfEveryKind)
     EXPECT_TRUE(PlistValue().xmlData().empty());
 }
 
+TEST(PlistValue, StringsHoldingNulReadBackAsWritten)
+{
+    const NSString nul(std::string("a\0b", 3));
+    for (const PlistValue& v : {PlistValue(nul), PlistValue(PlistValue::Dictionary{{nul, nul}}),
+                                PlistValue(PlistValue::Array{NSString(std::string(1, '\0'))})}) {
+        NSData xml = v.xmlData();
+        EXPECT_EQ(PlistValue::propertyListWithData(xml), v) << text(xml);
+    }
+    EXPECT_EQ(*read("<plist><string>&#x0;&#0;</string></plist>").string(), NSString(std::string(2, '\0')));
+}
+
 TEST(PlistValue, ReadsWhatOtherWritersProduce)
 {
     PlistValue v = read(R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -106,7 +117,6 @@ TEST(PlistValue, MalformedInputIsNil)
         "<plist><data>!!!!</data></plist>",
         "<plist><data>AA==AA</data></plist>",
         "<plist><string>&unknown;</string></plist>",
-        "<plist><string>&#0;</string></plist>",
         "<plist><string>&#xD800;</string></plist>",
         "<plist><string>\xff\xfe</string></plist>",
         "<plist><unknown/></plist>",

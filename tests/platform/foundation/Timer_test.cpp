@@ -49,6 +49,35 @@ TEST_F(NSTimerTest, TimersFireInDateOrderEachSeeingTheClockAtItsFireDate)
     EXPECT_DOUBLE_EQ(elapsed(), 5.0);
 }
 
+TEST_F(NSTimerTest, TimerDueAtASumFiresWhenTheClockReachesItHoweverTheAdvancesAreSplit)
+{
+    struct Case {
+        std::vector<double> delays;    // added up, as a delay plus a duration is
+        std::vector<double> advances;  // reach the same sum in other steps
+    };
+    const std::vector<Case> cases = {
+        {{0.1, 0.2}, {0.29, 0.01}},
+        {{0.7, 0.1}, {0.3, 0.4, 0.1}},
+        {{0.05, 0.25}, {0.15, 0.15}},
+        {{0.3, 0.3, 0.3}, {0.1, 0.8}},
+        {{1.1, 2.2}, {3.3}},
+    };
+    // From many starting points, so that no start hides a rounding.
+    for (int start = 0; start < 50; ++start) {
+        NSClock::advance(0.013);
+        for (const auto& c : cases) {
+            double delay = 0;
+            for (double d : c.delays) delay += d;
+            int fired = 0;
+            NSTimer::scheduledTimerWithTimeInterval(delay, false, [&](NSTimer&) { ++fired; });
+            for (size_t i = 0; i + 1 < c.advances.size(); ++i) NSClock::advance(c.advances[i]);
+            ASSERT_EQ(fired, 0) << "start " << start << ", due at " << delay;
+            NSClock::advance(c.advances.back());
+            ASSERT_EQ(fired, 1) << "start " << start << ", due at " << delay;
+        }
+    }
+}
+
 TEST_F(NSTimerTest, OneShotTimerRetainsTargetAndUserInfoUntilItFires)
 {
     auto ticker = std::make_shared<Ticker>();
@@ -126,6 +155,22 @@ TEST_F(NSTimerTest, RealClockTimerFiresWithoutAdvancingTheVirtualClock)
     NSRunLoop::mainRunLoop()->addTimer(timer, NSDefaultRunLoopMode);
     EXPECT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return fired; }, 10.0));
     EXPECT_DOUBLE_EQ(elapsed(), 0.0);
+}
+
+TEST_F(NSTimerTest, OneShotTimerMovedToTheVirtualClockWhileItFiresFiresOnce)
+{
+    NSClock::advance(60.0);  // virtual time well ahead of real time
+    int fired = 0;
+    auto timer = NSTimer::timerWithTimeInterval(0.01, false, [&](NSTimer& t) {
+        ++fired;
+        t.setUsesRealClock(false);
+    });
+    timer->setUsesRealClock(true);
+    NSRunLoop::mainRunLoop()->addTimer(timer, NSDefaultRunLoopMode);
+    EXPECT_TRUE(NSRunLoop::mainRunLoop()->runUntil([&] { return fired > 0; }, 10.0));
+    NSClock::advance(60.0);
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(timer->isValid());
 }
 
 TEST(NSTimerRealClock, RunUntilDateWaitsForRealTimersAndTheDate)

@@ -1,0 +1,231 @@
+// soak: shows that long use leaves nothing behind. It runs many thousand
+// message exchanges against the service double and engine HTTP requests
+// against the relay server, both in this process, and samples the heap in
+// use, the resident set, the threads and the open descriptors as it goes.
+//
+// Usage: soak [EXCHANGES [ENGINE-REQUESTS]]   (20000 each by default)
+// Prints one line per sample; exits 1 when the heap, the threads or the
+// descriptors grew between the first sample after warm-up and the last. (In a
+// sanitizer build the resident set grows by the sanitizer's quarantine of
+// freed memory, which is bounded; the heap in use is what is judged.)
+
+#include <arpa/inet.h>
+#include <malloc.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/base/HttpClient.h"
+#include "engine/base/VCMMap.h"
+#include "engine/base/VGlobalMan.h"
+#include "engine/base/VMsgMan.h"
+#include "engine/base/VSocket.h"
+#include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "protocol/Constant.h"
+#include "protocol/Head.h"
+#include "protocol/MsgService.h"
+#include "tools/service-double/ServiceDouble.h"
+#include "tools/testserver/RelayServer.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count of bytes in use (its header is not installed with GCC).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+struct Sample {
+    size_t done = 0;
+    size_t heapBytes = 0;  // allocated and not freed
+    size_t residentKiB = 0;
+    size_t threads = 0;
+    size_t descriptors = 0;
+};
+
+size_t heapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+size_t statusField(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(name + ":", 0) == 0) return std::stoul(line.substr(name.size() + 1));
+    return 0;
+}
+
+Sample sample(size_t done)
+{
+    Sample s;
+    s.done = done;
+    s.heapBytes = heapInUse();
+    s.residentKiB = statusField("VmRSS");
+    s.threads = statusField("Threads");
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++s.descriptors;
+    return s;
+}
+
+// Runs `one` count times, sampling twenty times on the way; true when flat.
+bool soak(const char* what, size_t count, const std::function<bool(size_t)>& one)
+{
+    std::printf("%s: %zu\n%10s %12s %12s %8s %12s\n", what, count, "done", "heap KiB", "RSS KiB", "threads",
+                "descriptors");
+    const size_t step = count < 20 ? 1 : count / 20;
+    std::vector<Sample> samples;
+    for (size_t i = 0; i < count; ++i) {
+        if (!one(i)) {
+            std::printf("%s: exchange %zu failed\n", what, i);
+            return false;
+        }
+        if ((i + 1) % step == 0 || i + 1 == count) {
+            samples.push_back(sample(i + 1));
+            const Sample& s = samples.back();
+            std::printf("%10zu %12zu %12zu %8zu %12zu\n", s.done, s.heapBytes / 1024, s.residentKiB, s.threads,
+                        s.descriptors);
+            std::fflush(stdout);
+        }
+    }
+    // The first sample is the warm-up (caches, pools and kept connections fill).
+    // A connection that is just ending still holds its thread and socket, so
+    // threads and descriptors may differ by a few between samples; anything
+    // left behind per exchange would add up to thousands.
+    const Sample& first = samples.size() > 1 ? samples[1] : samples.front();
+    const Sample& last = samples.back();
+    constexpr size_t kHeapSlack = 1u << 20;
+    constexpr size_t kFewSlack = 4;
+    bool flat = last.heapBytes <= first.heapBytes + kHeapSlack && last.threads <= first.threads + kFewSlack &&
+                last.descriptors <= first.descriptors + kFewSlack;
+    std::printf("%s: %s (heap %+lld KiB, threads %+lld, descriptors %+lld from %zu to %zu)\n\n", what,
+                flat ? "flat" : "GROWING",
+                (static_cast<long long>(last.heapBytes) - static_cast<long long>(first.heapBytes)) / 1024,
+                static_cast<long long>(last.threads) - static_cast<long long>(first.threads),
+                static_cast<long long>(last.descriptors) - static_cast<long long>(first.descriptors), first.done,
+                last.done);
+    return flat;
+}
+
+// Message exchanges through the client's transport against the double, as the
+// application sends them: a new connection each.
+bool soakServiceDouble(size_t count)
+{
+    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-home-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("NX_APP_HOME", home.c_str(), 1);
+    NSUserDefaults::resetStandardUserDefaults();
+    testserver::Server::Options options;
+    options.recordLimit = 100;
+    servicedouble::ServiceDouble service(options);
+    service.reply("RQHomePage", "<Code>0</Code><Desc>ok</Desc>");
+    setenv("NX_SERVICE_PORT", std::to_string(service.port()).c_str(), 1);
+    Constant::setUserName("13800138000");
+    Constant::setUserID("1001");
+    Constant::setPassword("parent-secret");
+    NSString message = Head::initWithSndr("1001", "SYS", "1", "2012-05-01 08:00:00", "RQHomePage")
+                           ->toString()
+                           .stringByAppendingString("<BODY><UserID>PC-HOME-01</UserID></BODY></MSG>");
+    bool flat = soak("exchanges with the service double", count,
+                     [&](size_t) { return !MsgService::sendRequestOnMainThread(message).isNil(); });
+    service.stop();
+    NSUserDefaults::resetStandardUserDefaults();
+    std::filesystem::remove_all(home);
+    return flat;
+}
+
+// The engine's world for its HTTP client: global manager, message queues,
+// socket worker and a host-address cache that sends the relay's name to the
+// loopback relay server.
+class EngineWorld {
+public:
+    explicit EngineWorld(uint16_t relayPort)
+    {
+        mapengine::CreateGlobalMan();
+        static_cast<mapengine::CVCMMap*>(mapengine::GetGlobalMan()->GetSlot(mapengine::kSlotCMMap))->LoadTables();
+        mapengine::GetGlobalMan()->SetSlot(mapengine::kSlotMsgMan, &msgs_);
+        sockets_.Init(30);
+        sockets_.StartThread();
+        mapengine::GetGlobalMan()->SetSlot(mapengine::kSlotSocketMan, &sockets_);
+        mapengine::GetGlobalMan()->SetSlot(mapengine::kSlotHostAddrCache, &cache_);
+        cache_.SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(relayPort));
+        mapengine::HttpClientMapInit();
+    }
+    ~EngineWorld()
+    {
+        sockets_.StopThread();
+        mapengine::HttpClientMapDestroy();
+        for (int slot : {mapengine::kSlotSocketMan, mapengine::kSlotHostAddrCache, mapengine::kSlotMsgMan})
+            mapengine::GetGlobalMan()->SetSlot(slot, nullptr);
+    }
+    // The next request's last message: complete or a failure.
+    int waitForEnd()
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            mapengine::tagEngineMsg msg;
+            while (msgs_.PopMessage(msgs_.GetRing(1), msg))
+                if (msg.message != mapengine::kMsgHttpPartial) return msg.message;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return 0;
+    }
+
+private:
+    mapengine::CVMsgMan msgs_;
+    mapengine::CVSocketMan sockets_;
+    mapengine::CHostAddrCache cache_;
+};
+
+bool soakEngineRequests(size_t count)
+{
+    testserver::Server::Options options;
+    options.recordLimit = 100;
+    testserver::RelayServer relay(options);
+    const std::string tile(4000, 't');
+    relay.add("http://tiles.example/tile", tile);
+    bool flat = false;
+    {
+        EngineWorld world(relay.port());
+        std::vector<unsigned char> buffer(64 * 1024);
+        int length = 0;
+        mapengine::CHttpClient client;
+        client.SetClientType(0);
+        client.SetRecvBuffer(buffer.data(), &length, static_cast<int>(buffer.size()));
+        client.SetTimeout(10000);
+        client.Attach();
+        flat = soak("engine requests through the relay", count, [&](size_t) {
+            int id = 7;
+            length = 0;
+            return client.RequestGet(mapengine::CVString("http://tiles.example/tile"), id, 1) &&
+                   world.waitForEnd() == mapengine::kMsgHttpComplete && static_cast<size_t>(length) == tile.size();
+        });
+        client.Detach();
+    }
+    mapengine::DestroyGlobalMan();
+    return flat;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    size_t exchanges = argc > 1 ? std::stoul(argv[1]) : 20000;
+    size_t requests = argc > 2 ? std::stoul(argv[2]) : exchanges;
+    nxlog::setSink([](const std::string&) {});  // every exchange would log its messages
+    bool flat = soakServiceDouble(exchanges);
+    flat = soakEngineRequests(requests) && flat;
+    return flat ? 0 : 1;
+}
