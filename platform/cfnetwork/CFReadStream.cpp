@@ -3,9 +3,12 @@
 #include <curl/curl.h>
 #include <strings.h>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -28,6 +31,11 @@ namespace {
 // Above this many buffered response bytes the transfer pauses until the
 // client has read some: a slow reader never makes the stream hold a whole body.
 constexpr size_t kPauseAbove = size_t{1} << 20;
+
+// A body up to this size that the body stream hands over in one read goes out
+// with the request's head: curl sends a streamed body on its own, and the
+// second small send costs the server one more wake-up per request.
+constexpr curl_off_t kInlineBodyMax = 64 * 1024;
 
 // A pool of kept-alive connections. Streams carrying the same stream ID share
 // one, so a connection is only ever reused by the record that owns it; the
@@ -112,6 +120,42 @@ private:
     std::vector<CURLM*> free_;
 };
 
+// Easy handles are kept per thread too, for the same reason: a fresh one
+// allocates its buffers again for every request. A handle comes back reset,
+// holding nothing of its last request (its pool detached first).
+class EasyPool {
+public:
+    static CURL* take()
+    {
+        auto& pool = local().free_;
+        if (pool.empty()) return curl_easy_init();
+        CURL* easy = pool.back();
+        pool.pop_back();
+        return easy;
+    }
+    static void give(CURL* easy)
+    {
+        curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
+        curl_easy_reset(easy);
+        auto& pool = local().free_;
+        if (pool.size() < kKept) pool.push_back(easy);
+        else curl_easy_cleanup(easy);
+    }
+
+private:
+    static constexpr size_t kKept = 8;
+    ~EasyPool()
+    {
+        for (CURL* easy : free_) curl_easy_cleanup(easy);
+    }
+    static EasyPool& local()
+    {
+        thread_local EasyPool pool;
+        return pool;
+    }
+    std::vector<CURL*> free_;
+};
+
 }  // namespace
 
 class CFReadStream : public std::enable_shared_from_this<CFReadStream> {
@@ -147,6 +191,9 @@ public:
     CFHTTPMessageRef response_;
     std::deque<uint8_t> buffer_;
     unsigned long long bytesWritten_ = 0, responseBytes_ = 0;
+    std::optional<std::string> inlineBody_;  // the whole body, sent by curl from memory
+    std::string bodyPrefix_;                 // the start of the body, read before the transfer
+    size_t bodyPrefixSent_ = 0;
 
     void addToSchedules(const std::shared_ptr<NSRunLoopInput>& input)
     {
@@ -283,9 +330,30 @@ public:
         return size * n;
     }
 
+    // Takes the body whole when one read of the body stream gives all of it;
+    // a shorter read (a throttled stream) is kept and sent first. False when
+    // the stream fails.
+    bool readInlineBody(size_t size)
+    {
+        std::string bytes(size, '\0');
+        long got = body_->read(reinterpret_cast<uint8_t*>(bytes.data()), size);
+        if (got < 0) return false;
+        bytes.resize(static_cast<size_t>(got));
+        if (bytes.size() == size) inlineBody_ = std::move(bytes);
+        else bodyPrefix_ = std::move(bytes);
+        return true;
+    }
+
     static size_t onRead(char* out, size_t size, size_t n, void* p)
     {
         auto* s = static_cast<CFReadStream*>(p);
+        if (s->bodyPrefixSent_ < s->bodyPrefix_.size()) {
+            size_t count = std::min(size * n, s->bodyPrefix_.size() - s->bodyPrefixSent_);
+            std::memcpy(out, s->bodyPrefix_.data() + s->bodyPrefixSent_, count);
+            s->bodyPrefixSent_ += count;
+            s->bytesWritten_ += count;
+            return count;
+        }
         if (!s->body_) return 0;
         long got = s->body_->read(reinterpret_cast<uint8_t*>(out), size * n);
         if (got < 0) return CURL_READFUNC_ABORT;
@@ -297,7 +365,7 @@ public:
     {
         if (opened_ || closed_ || !request_) return false;
         globalInit();
-        easy_ = curl_easy_init();
+        easy_ = EasyPool::take();
         multi_ = MultiPool::take();
         if (!easy_ || !multi_) return false;
         kick_ = NSRunLoopSource::sourceWithHandler([weak = weak_from_this()] {
@@ -351,6 +419,8 @@ public:
             NSString length = request_->headers.objectForKey("Content-Length");
             curl_off_t size = length.isNil() ? -1 : static_cast<curl_off_t>(length.longLongValue());
             curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, size);
+            if (size > 0 && size <= kInlineBodyMax && !readInlineBody(static_cast<size_t>(size))) return false;
+            if (inlineBody_) curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, inlineBody_->data());
         }
         if (method != "GET" && method != "HEAD" && !(method == "POST" && body_))
             curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, method.UTF8String());
@@ -394,6 +464,11 @@ public:
         for (int round = 0; timeoutDue_ && round < 4 && multi_; ++round) {
             timeoutDue_ = false;
             curl_multi_socket_action(multi_, CURL_SOCKET_TIMEOUT, 0, &running);
+        }
+        if (inlineBody_ && easy_) {
+            curl_off_t sent = 0;
+            curl_easy_getinfo(easy_, CURLINFO_SIZE_UPLOAD_T, &sent);
+            bytesWritten_ = static_cast<unsigned long long>(sent);
         }
         collect();
         deliver();
@@ -514,7 +589,7 @@ public:
         if (kick_) kick_->invalidate();
         kick_.reset();
         if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
-        if (easy_) curl_easy_cleanup(easy_);
+        if (easy_) EasyPool::give(easy_);
         if (multi_) MultiPool::give(multi_);
         easy_ = nullptr;
         multi_ = nullptr;
