@@ -120,42 +120,6 @@ private:
     std::vector<CURLM*> free_;
 };
 
-// Easy handles are kept per thread too, for the same reason: a fresh one
-// allocates its buffers again for every request. A handle comes back reset,
-// holding nothing of its last request (its pool detached first).
-class EasyPool {
-public:
-    static CURL* take()
-    {
-        auto& pool = local().free_;
-        if (pool.empty()) return curl_easy_init();
-        CURL* easy = pool.back();
-        pool.pop_back();
-        return easy;
-    }
-    static void give(CURL* easy)
-    {
-        curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
-        curl_easy_reset(easy);
-        auto& pool = local().free_;
-        if (pool.size() < kKept) pool.push_back(easy);
-        else curl_easy_cleanup(easy);
-    }
-
-private:
-    static constexpr size_t kKept = 8;
-    ~EasyPool()
-    {
-        for (CURL* easy : free_) curl_easy_cleanup(easy);
-    }
-    static EasyPool& local()
-    {
-        thread_local EasyPool pool;
-        return pool;
-    }
-    std::vector<CURL*> free_;
-};
-
 }  // namespace
 
 class CFReadStream : public std::enable_shared_from_this<CFReadStream> {
@@ -365,7 +329,7 @@ public:
     {
         if (opened_ || closed_ || !request_) return false;
         globalInit();
-        easy_ = EasyPool::take();
+        easy_ = curl_easy_init();
         multi_ = MultiPool::take();
         if (!easy_ || !multi_) return false;
         kick_ = NSRunLoopSource::sourceWithHandler([weak = weak_from_this()] {
@@ -589,7 +553,7 @@ public:
         if (kick_) kick_->invalidate();
         kick_.reset();
         if (multi_ && easy_) curl_multi_remove_handle(multi_, easy_);
-        if (easy_) EasyPool::give(easy_);
+        if (easy_) curl_easy_cleanup(easy_);
         if (multi_) MultiPool::give(multi_);
         easy_ = nullptr;
         multi_ = nullptr;
