@@ -1,6 +1,7 @@
 // Sequential synchronous 2 KB POSTs with 2 KB replies over a loopback
 // keep-alive connection, through NXHTTPRequest and through a plain libcurl
-// easy loop; and the peak memory of a 50 MB download to a file.
+// easy loop, against a server answering from a prepared buffer (so the client
+// is what is measured); and the peak memory of a 50 MB download to a file.
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
@@ -8,6 +9,7 @@
 
 #include <filesystem>
 
+#include "bench/PreparedReplyServer.h"
 #include "http/NXHTTPRequest.h"
 #include "tools/testserver/TestServer.h"
 
@@ -17,9 +19,9 @@ constexpr int kPosts = 2000;
 const std::string kBody(2048, 'q');
 const std::string kReply(2048, 'r');
 
-testserver::Server& echoServer()
+PreparedReplyServer& echoServer()
 {
-    static testserver::Server server([](const testserver::Request&, testserver::Connection& c) { c.send(200, kReply); });
+    static PreparedReplyServer server(kReply);
     return server;
 }
 

@@ -26,6 +26,15 @@ if(NX_SANITIZE)
   endif()
 endif()
 
+if(NX_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz harnesses need clang (CC=clang CXX=clang++)")
+  endif()
+  # Every library carries libFuzzer's coverage instrumentation; only the
+  # harnesses link its driver.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # nx_library(NAME DIR <folder> [DEPS <targets...>])
 # A static library from every .cpp/.c below DIR; an interface library while
 # the folder has no sources yet.

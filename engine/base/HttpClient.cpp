@@ -467,6 +467,7 @@ void CHttpClient::ResetAll() {
   for (auto& slot : m_slots) {
     ResetReply(&slot);
     slot.blockStart = 0;
+    slot.furthest = 0;
   }
 }
 
@@ -608,7 +609,6 @@ void CHttpClient::OnSocketEvent(tagClientSocket* slot) {
       }
       [[fallthrough]];
     case kSockDataWaiting: {
-      int before = slot->bodyPos;
       int n = Receive(slot);
       if (state == kSockSent) {
         ReportProgress(slot);
@@ -628,9 +628,12 @@ void CHttpClient::OnSocketEvent(tagClientSocket* slot) {
         Terminate(kMsgHttpConnectFailed, true);
         m_retryCount = 0;
       } else if (n >= 1) {
-        // Only progress in the body earns fresh attempts: a peer that sends
-        // headers and hangs up every time must not be retried for ever.
-        if (slot->bodyPos > before) {
+        // Only progress in the body beyond what earlier attempts reached earns
+        // fresh attempts: a peer that hangs up at the same place every time
+        // (after the headers, or after part of a body it sends from the start
+        // again) must not be retried for ever.
+        if (slot->bodyPos > slot->furthest) {
+          slot->furthest = slot->bodyPos;
           m_retryCount = 0;
         }
         if (m_partial) {
@@ -727,6 +730,7 @@ void CHttpClient::StartBlock(tagClientSocket* slot) {
   int start = m_nextBlockStart;
   m_nextBlockStart += kBlockSize;
   m_blocks.Add(0);
+  slot->furthest = start;
   CVString url = m_lastUrl;
   int id = m_requestId;
   StartGet(url, id, m_progress, slot, start, Start::Internal);

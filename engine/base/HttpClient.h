@@ -34,6 +34,7 @@ struct tagClientSocket : public CVSocket {
   int sent = 0;
   unsigned char* data = nullptr;  // the owner's buffer
   int bodyPos = 0;     // absolute offset up to which this slot has written
+  int furthest = 0;    // the furthest bodyPos any attempt at the current block reached
   int blockStart = 0;  // absolute offset where the current range began
   int bufferSize = 0;
   int headerDone = 0;

@@ -42,8 +42,8 @@ public:
 private:
   unsigned char m_bookkeeping[64];
   CVMutex m_mutex;
-  CVMutex* m_pMutex;
-  int m_word = 0;
+  [[maybe_unused]] CVMutex* m_pMutex;
+  [[maybe_unused]] int m_word = 0;
 };
 
 // Allocation bookkeeping kept for the engine's layout; the allocator does not use it.
@@ -52,11 +52,11 @@ public:
   CVAllocData();
 
 private:
-  int m_word0 = 0;
-  void** m_pListHead;
+  [[maybe_unused]] int m_word0 = 0;
+  [[maybe_unused]] void** m_pListHead;
   void* m_listHead = nullptr;
-  int m_step = 8;
-  int m_word1 = 0;
+  [[maybe_unused]] int m_step = 8;
+  [[maybe_unused]] int m_word1 = 0;
   CVMutex m_mutex;
 };
 

@@ -35,7 +35,7 @@ private:
   void FreeBlock();
 
   ThreadBlock* m_pBlock = nullptr;
-  int m_word = 0;
+  [[maybe_unused]] int m_word = 0;
 };
 
 }  // namespace mapengine

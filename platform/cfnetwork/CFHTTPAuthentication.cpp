@@ -199,7 +199,9 @@ std::optional<Bytes> unbase64(const std::string& s)
     Bytes out(s.size() / 4 * 3);
     int n = EVP_DecodeBlock(out.data(), reinterpret_cast<const unsigned char*>(s.data()), static_cast<int>(s.size()));
     if (n < 0) return std::nullopt;
-    size_t pad = s.size() - s.find_last_not_of('=') - 1;
+    // Base64 pads with at most two '='; more (or nothing but '=') is no encoding.
+    size_t pad = s.size() - (s.find_last_not_of('=') + 1);
+    if (pad > 2) return std::nullopt;
     out.resize(static_cast<size_t>(n) - pad);
     return out;
 }

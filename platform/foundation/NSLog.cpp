@@ -40,8 +40,15 @@ void write(const std::string& line)
     std::fflush(stderr);
 }
 
-std::string functionName(std::string_view pretty)
+std::string functionName(std::string_view prettyFunction)
 {
+    // Clang spells an anonymous namespace "(anonymous namespace)", GCC
+    // "{anonymous}": the one spelling for both, and no '(' before the parameters.
+    std::string spelled(prettyFunction);
+    constexpr std::string_view kClangAnonymous = "(anonymous namespace)";
+    for (size_t at; (at = spelled.find(kClangAnonymous)) != std::string::npos;)
+        spelled.replace(at, kClangAnonymous.size(), "{anonymous}");
+    std::string_view pretty = spelled;
     // Cut the parameter list: the first '(' outside template brackets.
     int depth = 0;
     size_t end = pretty.size();

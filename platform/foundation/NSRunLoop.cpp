@@ -71,6 +71,9 @@ struct NSRunLoop::State {
 
     mutable std::mutex m;
     int wakeFd = -1;
+    // Set by the first wake-up after the loop last emptied wakeFd: later ones
+    // need no write (a request's stream wakes its loop several times a pass).
+    std::atomic<bool> wakePending{false};
     std::atomic<bool> stopRequested{false};
     uint64_t nextOrder = 0;
     std::vector<TimerEntry> timers;
@@ -190,6 +193,7 @@ void NSRunLoop::wakeAll()
 
 void NSRunLoop::wakeUp()
 {
+    if (state_->wakePending.exchange(true)) return;
     uint64_t one = 1;
     // A full counter already means "awake": the write may then fail harmlessly.
     [[maybe_unused]] auto written = write(state_->wakeFd, &one, sizeof one);
@@ -438,6 +442,9 @@ bool NSRunLoop::pass(const NSString& mode, NSTimeInterval limitDate, NSTimeInter
     if (fds[0].revents) {
         uint64_t count;
         [[maybe_unused]] auto read_ = read(state_->wakeFd, &count, sizeof count);
+        // Cleared after the read: a wake-up that comes in between finds the flag
+        // still set and writes nothing, and its work is seen by the next pass.
+        state_->wakePending.exchange(false);
     }
     for (size_t i = 1; i < fds.size(); ++i) {
         short revents = fds[i].revents;

@@ -238,9 +238,11 @@ public:
             loops = schedules_;
         }
         std::weak_ptr<SCNetworkReachability> weak = weak_from_this();
-        for (auto& [loop, mode] : loops)
-            loop->performBlock(
-                [weak, loop, mode] {
+        for (const auto& schedule : loops) {
+            // Named copies rather than a structured binding: lambdas may capture
+            // the names of a binding only from clang 16 on.
+            schedule.first->performBlock(
+                [weak, loop = schedule.first, mode = schedule.second] {
                     auto me = weak.lock();
                     if (!me) return;
                     SCNetworkReachabilityCallBack cb;
@@ -253,7 +255,8 @@ public:
                     }
                     if (cb) cb(me->provider_->flagsForTarget(me->target_).value_or(0));
                 },
-                {mode});
+                {schedule.second});
+        }
     }
 
     SCNetworkReachabilityTarget target_;

@@ -316,6 +316,20 @@ TEST_F(NetHttp, DroppedBodyResumesAtItsPosition) {
   EXPECT_EQ(relay->ranges()[1], "bytes=100-20479");
 }
 
+TEST_F(NetHttp, BodyCutAtTheSamePlaceEveryTimeFailsAfterThreeAttempts) {
+  // A server that ignores Range and cuts every answer after 100 bytes: each
+  // attempt starts over and gets no further than the one before.
+  testserver::Server cutting([](const testserver::Request&, testserver::Connection& c) {
+    c.write("HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + Pattern(100));
+    c.close();
+  });
+  SeedRelay(cutting.port());
+  Owner owner(0, 256000);
+  ASSERT_EQ(owner.Get(kUrl), 1);
+  EXPECT_EQ(WaitTerminal(), kMsgHttpReceiveFailed);
+  EXPECT_EQ(cutting.requestsServed(), 3u);
+}
+
 TEST_F(NetHttp, ParallelFailuresEndInOneTerminalMessage) {
   RelayServer::Resource drop{Pattern(60000), Mode::DropMidBody};
   drop.dropAfter = 0;

@@ -314,6 +314,36 @@ TEST(RasterBlit, CopiesClipsAndBlendsWithAlphaPlane) {
   bitmap_free(a);
 }
 
+TEST(RasterBlit, AlphaPlaneBlendsEveryMaskValueAsOnePixelDoes) {
+  // Every mask value against distinct channels, in rows whose width is no
+  // multiple of the four pixels blended at a time, at an odd offset.
+  constexpr int kW = 259, kH = 3;
+  std::vector<uint32_t> src(kW * kH);
+  std::vector<uint8_t> mask(kW * kH);
+  for (int i = 0; i < kW * kH; ++i) {
+    src[i] = static_cast<uint32_t>(i * 2654435761u);
+    mask[i] = static_cast<uint8_t>(i % 7 == 0 ? 0 : i * 37);
+  }
+  tagBitmapObj* s = bitmap_create_from_pixels(kW, kH, 32, src.data(), mask.data());
+  auto dc = makeDc(kW + 1, kH, 0);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x <= kW; ++x) px(dc.get(), x, y) = static_cast<uint32_t>((x * 7919 + y) * 40503u) | 0x00010000;
+  }
+  std::vector<uint32_t> before((kW + 1) * kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x <= kW; ++x) before[y * (kW + 1) + x] = px(dc.get(), x, y);
+  }
+  EXPECT_EQ(dc_bit_blt(dc.get(), 1, 0, kW, kH, s, 0, 0, kSrcCopy), 1);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const uint32_t d = before[y * (kW + 1) + x + 1], v = src[y * kW + x];
+      const uint8_t a = mask[y * kW + x];
+      ASSERT_EQ(px(dc.get(), x + 1, y), a == 0 ? d : blend_pixel(d, v, a)) << x << "," << y;
+    }
+  }
+  bitmap_free(s);
+}
+
 TEST(RasterStretch, NearestNeighbourMapsSymmetrically) {
   const uint32_t src[2] = {0xFF0000AA, 0xFF0000BB};
   tagBitmapObj* s = bitmap_create(2, 1, 32, src);

@@ -121,4 +121,11 @@ TEST(CFHTTPAuthentication, NTLMStartsWithANegotiateMessage)
     CFHTTPMessageApplyCredentialDictionary(msg, other, CFHTTPCredentialsCreate("u", "p", "D"), nullptr);
     CFHTTPAuthenticationUpdateFromResponse(other, response(401, {"NTLM TlRMTVNTUAACAAAA"}));
     EXPECT_FALSE(CFHTTPAuthenticationIsValid(other, nullptr));
+    // Nor is a token of padding alone or with more padding than Base64 has.
+    for (const char* token : {"NTLM ====", "NTLM ============", "NTLM TlRM====", "NTLM=========="}) {
+        auto padded = CFHTTPAuthenticationCreateFromResponse(response(401, {"NTLM"}));
+        CFHTTPMessageApplyCredentialDictionary(msg, padded, CFHTTPCredentialsCreate("u", "p", "D"), nullptr);
+        CFHTTPAuthenticationUpdateFromResponse(padded, response(401, {token}));
+        EXPECT_FALSE(CFHTTPAuthenticationIsValid(padded, nullptr)) << token;
+    }
 }

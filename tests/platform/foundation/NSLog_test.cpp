@@ -48,6 +48,8 @@ TEST(NSLog, FunctionNamesWithoutTypesOrParameters)
         {"std::map<int, std::vector<int> > ns::Cache<T>::lookup(const K&) [with T = int]", "ns::Cache<T>::lookup"},
         {"main()", "main"},
         {"Foo::bar()::<lambda()>", "Foo::bar"},
+        {"void (anonymous namespace)::Refresher::reload(int)", "{anonymous}::Refresher::reload"},
+        {"static void {anonymous}::Refresher::plain()", "{anonymous}::Refresher::plain"},
         {"plain", "plain"},
     };
     for (const auto& c : cases) EXPECT_EQ(nxlog::functionName(c.pretty), c.name) << c.pretty;
