@@ -88,7 +88,11 @@ CFReadStreamRef NXHTTPRequest::takeConnectionRecord()
     if (!shouldAttemptPersistentConnection_) return nullptr;
     double now = NSClock::monotonic();
     if (connectionInfo_) {
-        if (!sameServer(*connectionInfo_, *url_)) {
+        if (connectionInfo_->request && *connectionInfo_->request != requestID_) {
+            // Another request took the record while this one waited (for
+            // credentials, say): the connection is that request's now.
+            connectionInfo_.reset();
+        } else if (!sameServer(*connectionInfo_, *url_)) {
             // A redirect elsewhere: the record goes idle and expires like any other.
             connectionInfo_->request.reset();
             connectionInfo_->expires = now + persistentConnectionTimeoutSeconds_;

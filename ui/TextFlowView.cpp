@@ -11,7 +11,6 @@ std::shared_ptr<TextFlowView> TextFlowView::initWithFrame(CGRect frame, const NS
 {
     auto v = UIView::initWithFrame<TextFlowView>(frame);
     v->text_ = text;
-    v->frame_ = frame;
     v->setBackgroundColor(UIColor::clearColor());
     v->textSize_ = v->computeTextSize(text);
     if (frame.size.width < v->textSize_.width) {

@@ -29,7 +29,6 @@ public:
 
 private:
     NSString text_;
-    CGRect frame_;
     UIFontRef font_ = UIFont::systemFontOfSize(16);
     CGSize textSize_;
     bool needFlow_ = false;

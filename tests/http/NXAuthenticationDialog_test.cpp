@@ -163,6 +163,7 @@ TEST_F(NXAuthenticationDialogTest, NTLMAsksForADomainAndHandsItToEverySharingReq
     typeCredentials("proxyuser", "pw");
     EXPECT_TRUE(driver.type(d->domainField(), "CORP"));
     press(true);
+    // Both retry at once to one site: each keeps to its own connection.
     ASSERT_TRUE(finished({a, b}));
     for (const auto& r : {a, b}) {
         EXPECT_EQ(r->proxyDomain(), "CORP");
@@ -248,4 +249,21 @@ TEST_F(NXAuthenticationDialogTest, WithoutAKeyWindowTheChallengeFailsAtOnce)
     ASSERT_TRUE(finished({off}));
     EXPECT_EQ(off->error()->code(), NXAuthenticationErrorType);
     EXPECT_EQ(dialog(), nullptr);
+}
+
+TEST_F(NXAuthenticationDialogTest, RefusedCredentialsAskAgainUntilCancelled)
+{
+    AuthenticatingProxy proxy;
+    auto r = through(proxy, "http://site.test/");
+    startAndAwaitDialog(r);
+    auto first = dialog();
+    typeCredentials("proxyuser", "wrong");
+    press(true);
+    ASSERT_TRUE(driver.pumpUntil([&] { return dialog() && dialog() != first; }));
+    EXPECT_EQ(dialog()->request(), r);
+    EXPECT_FALSE(r->isFinished());
+    press(false);
+    ASSERT_TRUE(finished({r}));
+    ASSERT_NE(r->error(), nullptr);
+    EXPECT_EQ(r->error()->code(), NXAuthenticationErrorType);
 }
