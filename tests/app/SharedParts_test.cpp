@@ -1,6 +1,8 @@
 // The shared utilities: back buttons, the navigation bar's drawing, the
 // waiting view and the reachability test.
 
+#include <gtest/gtest.h>
+
 #include <thread>
 
 #include "app/NavigationBarImage.h"
