@@ -14,30 +14,16 @@ namespace {
 
 constexpr NSInteger kChartTag = 51790;
 
-// The interface file of both screens: the table fills the screen; the date
-// view (a date picker and its OK button) waits off screen until the bar
-// button adds it; the no-data label waits hidden.
+// The interface file of both screens: the table filling the screen, the
+// no-data label, and the date view (a date picker and its OK button) that
+// waits off screen until the bar button adds it.
 std::vector<id> buildRanking(NSObject* owner)
 {
     auto* page = dynamic_cast<RankingPage*>(owner);
     auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
-    view->setBackgroundColor(UIColor::colorWithRed(0.11, 0.13, 0.17, 1));
-    page->scrollview = UIScrollView::initWithFrame(view->bounds());
-    view->addSubview(page->scrollview);
-    page->tableview = UITableView::initWithFrame(view->bounds(), UITableViewStylePlain);
-    page->tableview->setBackgroundColor(UIColor::clearColor());
-    page->tableview->separatorColor = UIColor::colorWithWhite(0.3, 1);
-    view->addSubview(page->tableview);
-    page->dataNotFound = UILabel::initWithFrame(CGRectMake(0, 190, 320, 60));
-    page->dataNotFound->setBackgroundColor(UIColor::clearColor());
-    page->dataNotFound->setHidden(true);
-    page->lblNoData = UILabel::initWithFrame(page->dataNotFound->bounds());
-    page->lblNoData->setBackgroundColor(UIColor::clearColor());
-    page->lblNoData->textColor = UIColor::whiteColor();
-    page->lblNoData->textAlignment = UITextAlignmentCenter;
-    page->dataNotFound->addSubview(page->lblNoData);
-    view->addSubview(page->dataNotFound);
+    addStatisticsTable(view.get(), page->scrollview, page->tableview, page->dataNotFound, page->lblNoData,
+                       CGRectMake(0, 190, 320, 60));
     page->control = UISegmentedControl::initWithItems({});
     page->dateView = UIView::initWithFrame(CGRectMake(0, 156, 320, 260));
     page->dateView->setBackgroundColor(UIColor::colorWithWhite(0.2, 1));
@@ -71,6 +57,8 @@ void RankingPage::viewDidLoad()
     tableview->setDelegate(std::static_pointer_cast<UITableViewDelegate>(self));
     lblNoData->setText(key("nodata"));
     btnOk->setTitle(key("ok"), UIControlStateNormal);
+    // The picker starts on today, as the platform's does.
+    datePicker->setDate(NSDate::date().timeIntervalSince1970());
     imgURL = NSString("");
     navigationItem()->setRightBarButtonItem(UIBarButtonItem::initWithTitle(
         key("selectdate"), UIBarButtonItemStyleBordered, std::static_pointer_cast<NSObject>(self),
@@ -98,11 +86,8 @@ void RankingPage::reloadData(const NSString& day)
     const unsigned long number = ++loadNumber_;
     std::weak_ptr<RankingPage> weak = std::static_pointer_cast<RankingPage>(shared_from_this());
     auto body = Body::initWithDataDate(shown, "1", "20");
-    NSThread::detachNewThreadWithBlock([weak, body, number] {
-        auto page = weak.lock();
-        if (!page) return;
-        auto entries = page->request(body);
-        page.reset();
+    NSThread::detachNewThreadWithBlock([weak, body, number, fetch = request()] {
+        auto entries = fetch(body);
         NSThread::performBlockOnMainThread([weak, entries, number] {
             auto p = weak.lock();
             if (p && p->loadNumber_ == number) p->apply(entries);
@@ -171,20 +156,32 @@ std::shared_ptr<UITableViewCell> RankingPage::tableView_cellForRowAtIndexPath(UI
     return cell;
 }
 
-std::optional<std::vector<RankEntry>> UrlRankingViewController::request(const std::shared_ptr<Body>& body) const
+namespace {
+
+// The entries of a ranking reply, by the name and count its rows carry.
+template <class Reply, class Name, class Count>
+std::optional<std::vector<RankEntry>> entriesOf(const std::shared_ptr<Reply>& reply, Name name, Count count)
 {
-    auto reply = Internet::init()->RQUrlBrowse(body);
     if (!reply) return std::nullopt;
     std::vector<RankEntry> entries;
-    for (const auto& m : reply->list()) entries.push_back({m->url(), countValue(m->count())});
+    for (const auto& m : reply->list()) entries.push_back({name(*m), countValue(count(*m))});
     return entries;
 }
 
-std::optional<std::vector<RankEntry>> GameRankingViewController::request(const std::shared_ptr<Body>& body) const
+}  // namespace
+
+RankingPage::Request UrlRankingViewController::request() const
 {
-    auto reply = Game::init()->RQGameBrowse(body);
-    if (!reply) return std::nullopt;
-    std::vector<RankEntry> entries;
-    for (const auto& m : reply->list()) entries.push_back({m->gameName(), countValue(m->number())});
-    return entries;
+    return [](const std::shared_ptr<Body>& body) {
+        return entriesOf(Internet::init()->RQUrlBrowse(body), [](const InternetMessage& m) { return m.url(); },
+                         [](const InternetMessage& m) { return m.count(); });
+    };
+}
+
+RankingPage::Request GameRankingViewController::request() const
+{
+    return [](const std::shared_ptr<Body>& body) {
+        return entriesOf(Game::init()->RQGameBrowse(body), [](const GameMessage& m) { return m.gameName(); },
+                         [](const GameMessage& m) { return m.number(); });
+    };
 }

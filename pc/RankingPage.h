@@ -4,6 +4,7 @@
 // (GameRankingViewController), under a pie chart of the top ten drawn by the
 // chart server. The bar button opens a date picker to choose another day.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -75,8 +76,11 @@ public:
     void tableView_didSelectRowAtIndexPath(UITableView* tv, NSIndexPath ip) override { tv->deselectRowAtIndexPath(ip, true); }
 
 protected:
-    // The day's ranking; nothing when no reply came.
-    virtual std::optional<std::vector<RankEntry>> request(const std::shared_ptr<Body>& body) const = 0;
+    // The day's ranking; nothing when no reply came. It runs on a worker
+    // thread without the screen, so that the screen only ever goes on the
+    // main thread.
+    using Request = std::function<std::optional<std::vector<RankEntry>>(const std::shared_ptr<Body>&)>;
+    virtual Request request() const = 0;
     virtual const char* keyPrefix() const = 0;
     NSString key(const char* suffix) const;
 
@@ -92,12 +96,12 @@ private:
 
 class UrlRankingViewController : public RankingPage {
 protected:
-    std::optional<std::vector<RankEntry>> request(const std::shared_ptr<Body>& body) const override;
+    Request request() const override;
     const char* keyPrefix() const override { return "urlrankkingviewctrl_"; }
 };
 
 class GameRankingViewController : public RankingPage {
 protected:
-    std::optional<std::vector<RankEntry>> request(const std::shared_ptr<Body>& body) const override;
+    Request request() const override;
     const char* keyPrefix() const override { return "gamerankkingviewctrl_"; }
 };

@@ -68,6 +68,27 @@ std::shared_ptr<LoadingBoxView> startLoadingBox(UIView* view, const NSString& ti
     return loading;
 }
 
+void addStatisticsTable(UIView* view, std::shared_ptr<UIScrollView>& scrollview, std::shared_ptr<UITableView>& table,
+                        std::shared_ptr<UILabel>& dataNotFound, std::shared_ptr<UILabel>& lblNoData, CGRect noDataFrame)
+{
+    view->setBackgroundColor(UIColor::colorWithRed(0.11, 0.13, 0.17, 1));
+    scrollview = UIScrollView::initWithFrame(view->bounds());
+    view->addSubview(scrollview);
+    table = UITableView::initWithFrame(view->bounds(), UITableViewStylePlain);
+    table->setBackgroundColor(UIColor::clearColor());
+    table->separatorColor = UIColor::colorWithWhite(0.3, 1);
+    view->addSubview(table);
+    dataNotFound = UILabel::initWithFrame(noDataFrame);
+    dataNotFound->setBackgroundColor(UIColor::clearColor());
+    dataNotFound->setHidden(true);
+    lblNoData = UILabel::initWithFrame(dataNotFound->bounds());
+    lblNoData->setBackgroundColor(UIColor::clearColor());
+    lblNoData->textColor = UIColor::whiteColor();
+    lblNoData->textAlignment = UITextAlignmentCenter;
+    dataNotFound->addSubview(lblNoData);
+    view->addSubview(dataNotFound);
+}
+
 NSInteger pageOfScrollView(const UIScrollView* scrollView)
 {
     const CGFloat width = scrollView->frame().size.width;

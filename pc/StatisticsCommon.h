@@ -27,6 +27,16 @@ std::vector<std::shared_ptr<UIColor>> rankColorList();
 // at half the view's width and y 250.
 std::shared_ptr<LoadingBoxView> startLoadingBox(UIView* view, const NSString& title);
 
+class UITableView;
+class UILabel;
+
+// What the statistics screens' interface files share, laid into the view:
+// an empty scroll view behind a table filling the view (the scroll view's
+// subviews go on every load, the table must not lie inside it), and the
+// no-data label waiting hidden in the frame, its text in a centred label.
+void addStatisticsTable(UIView* view, std::shared_ptr<UIScrollView>& scrollview, std::shared_ptr<UITableView>& table,
+                        std::shared_ptr<UILabel>& dataNotFound, std::shared_ptr<UILabel>& lblNoData, CGRect noDataFrame);
+
 // The page shown by a horizontally paging scroll view: the page whose middle
 // the offset has passed. 0 while the scroll view has no width.
 NSInteger pageOfScrollView(const UIScrollView* scrollView);
@@ -42,7 +52,6 @@ public:
     virtual void showTimeSelectViewFromGameType(const std::shared_ptr<UIViewController>& page) {}
 };
 
-class UITableView;
 class UITableViewCell;
 class PercentView;
 

@@ -7,29 +7,14 @@
 
 namespace {
 
-// The interface file of both pages: the table fills the page; the empty
-// scroll view lies behind it (its subviews go on every load); the no-data
-// label waits hidden in the middle.
+// The interface file of both pages: the table filling the page, the no-data
+// label in the middle.
 std::vector<id> buildPage(NSObject* owner, bool withPiePicture)
 {
     auto* page = dynamic_cast<TypeStatisticsPage*>(owner);
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 294, 304));
-    view->setBackgroundColor(UIColor::colorWithRed(0.11, 0.13, 0.17, 1));
-    page->scrollview = UIScrollView::initWithFrame(view->bounds());
-    view->addSubview(page->scrollview);
-    page->tableview = UITableView::initWithFrame(view->bounds(), UITableViewStylePlain);
-    page->tableview->setBackgroundColor(UIColor::clearColor());
-    page->tableview->separatorColor = UIColor::colorWithWhite(0.3, 1);
-    view->addSubview(page->tableview);
-    page->dataNotFound = UILabel::initWithFrame(CGRectMake(0, 110, 294, 60));
-    page->dataNotFound->setBackgroundColor(UIColor::clearColor());
-    page->dataNotFound->setHidden(true);
-    page->lblNoData = UILabel::initWithFrame(page->dataNotFound->bounds());
-    page->lblNoData->setBackgroundColor(UIColor::clearColor());
-    page->lblNoData->textColor = UIColor::whiteColor();
-    page->lblNoData->textAlignment = UITextAlignmentCenter;
-    page->dataNotFound->addSubview(page->lblNoData);
-    view->addSubview(page->dataNotFound);
+    addStatisticsTable(view.get(), page->scrollview, page->tableview, page->dataNotFound, page->lblNoData,
+                       CGRectMake(0, 110, 294, 60));
     if (withPiePicture) {
         auto* game = dynamic_cast<GameTypeViewController*>(owner);
         game->piePic = UIImageView::initWithFrame(CGRectZero);
@@ -74,11 +59,8 @@ void TypeStatisticsPage::downList(const NSString& day)
     const unsigned long number = ++loadNumber_;
     std::weak_ptr<TypeStatisticsPage> weak = strong();
     auto body = Body::initWithDataDate(day, "1", "20");
-    NSThread::detachNewThreadWithBlock([weak, body, number] {
-        auto page = weak.lock();
-        if (!page) return;
-        auto reply = page->request(body);
-        page.reset();
+    NSThread::detachNewThreadWithBlock([weak, body, number, fetch = request()] {
+        auto reply = fetch(body);
         NSThread::performBlockOnMainThread([weak, reply, number] {
             auto p = weak.lock();
             if (p && p->loadNumber_ == number) p->apply(reply);

@@ -5,6 +5,7 @@
 // delegate: the ten largest categories as percentage bars under an empty
 // head row; a tapped row asks the records home for a day.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -61,8 +62,10 @@ public:
     void tableView_didSelectRowAtIndexPath(UITableView* tv, NSIndexPath ip) override;
 
 protected:
-    // What the twins do differently.
-    virtual std::shared_ptr<AnalysisReturnMessage> request(const std::shared_ptr<Body>& body) const = 0;
+    // What the twins do differently. The request runs on a worker thread
+    // without the page, so that the page only ever goes on the main thread.
+    using Request = std::function<std::shared_ptr<AnalysisReturnMessage>(const std::shared_ptr<Body>&)>;
+    virtual Request request() const = 0;
     // Whether the percentage base is the shown rows (web) or every entry of
     // the reply (software).
     virtual bool baseIsShownRows() const = 0;
@@ -95,9 +98,9 @@ public:
     NSInteger mCurSelelectIndex = 0;
 
 protected:
-    std::shared_ptr<AnalysisReturnMessage> request(const std::shared_ptr<Body>& body) const override
+    Request request() const override
     {
-        return Analysis::init()->RQUrlTypeBrowse(body);
+        return [](const std::shared_ptr<Body>& body) { return Analysis::init()->RQUrlTypeBrowse(body); };
     }
     bool baseIsShownRows() const override { return true; }
     void setPageTitle(const NSString& title) override;
@@ -113,9 +116,9 @@ public:
     NSInteger mCurTableViewSelect = 0;
 
 protected:
-    std::shared_ptr<AnalysisReturnMessage> request(const std::shared_ptr<Body>& body) const override
+    Request request() const override
     {
-        return Analysis::init()->RQGameTypeBrowse(body);
+        return [](const std::shared_ptr<Body>& body) { return Analysis::init()->RQGameTypeBrowse(body); };
     }
     bool baseIsShownRows() const override { return false; }
     void setPageTitle(const NSString& title) override { setTitle(title); }
