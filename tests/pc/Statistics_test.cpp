@@ -10,6 +10,8 @@
 #include "pc/RecordViewController.h"
 #include "pc/StatisticsCommon.h"
 #include "app/AppText.h"
+#include "http/NXHTTPRequest.h"
+#include "platform/cfnetwork/NSURL.h"
 #include "app/LoginViewController.h"
 #include "platform/uikit/UIAlertView.h"
 #include "tests/pc/StatisticsFixture.h"
@@ -425,6 +427,31 @@ TEST(ChartServer, MalformedListsAreRefused)
                               "method=pie&list=1,,2,", "method=pie&list=1,x,", "method=pie&list=-1,",
                               "method=pie&list=5%26x%3D1,", "method=pie&list=1,2,3,4,5,6,7,8,9,10,11,"})
         EXPECT_EQ(servicedouble::chartCounts(query), std::nullopt) << query;
+}
+
+class ChartServlet : public StatisticsFixture {};
+
+TEST_F(ChartServlet, AnswersAPieOverLoopbackAndRefusesAMalformedListWith400)
+{
+    struct Case {
+        const char* list;
+        int status;
+    };
+    for (const Case& c : std::vector<Case>{{"30,12,5,", 200}, {"0,0,", 200}, {"5%26x%3D1,", 400}, {"", 400}}) {
+        SCOPED_TRACE(c.list);
+        auto request = NXHTTPRequest::requestWithURL(NSURL::URLWithString(RankingPage::chartURL(c.list)));
+        request->startSynchronous();
+        EXPECT_EQ(request->responseStatusCode(), c.status);
+        if (c.status != 200) continue;
+        auto data = request->responseData();
+        ASSERT_TRUE(data);
+        auto image = UIImage::imageWithData(*data);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->size().width, servicedouble::kChartWidth);
+        EXPECT_EQ(image->size().height, servicedouble::kChartHeight);
+    }
+    EXPECT_EQ(chartQueries().size(), 4u);
+    EXPECT_EQ(chartQueries().front(), "method=pie&list=30,12,5,");
 }
 
 // ---- The paged record browser ------------------------------------------------
