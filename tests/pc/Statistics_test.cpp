@@ -394,6 +394,16 @@ TEST_F(Ranking, AMissingChartLeavesItsRowEmptyAndAnEmptyDaySaysSo)
     service.reply("RQUrlBrowse", listBody("Url", {{"www.example.edu", 3}}));
     open<UrlRankingViewController>();
     ASSERT_TRUE(driver->pumpUntil([&] { return screen->tableview->numberOfRowsInSection(0) == 2; }, 10));
+    struct Watcher : PixImageViewDelegate {
+        bool failed = false;
+        void imageViewFailedToLoadImage_error(PixImageView*, const std::shared_ptr<NSError>&) override { failed = true; }
+    };
+    auto watcher = std::make_shared<Watcher>();
+    ASSERT_NE(screen->chart(), nullptr);
+    screen->chart()->setDelegate(watcher);
+    driver->advanceClock(0.05);  // the download starts, and fails
+    ASSERT_TRUE(driver->pumpUntil([&] { return watcher->failed; }, 10));
+    EXPECT_EQ(screen->chart()->image, nullptr);
     EXPECT_EQ(percentRows(screen->view().get()).size(), 1u);
     EXPECT_TRUE(chartQueries().empty());
     ::unsetenv("NX_CHART_URL");
