@@ -47,3 +47,12 @@ NSString ServiceConfig::URLWithPath(const NSString& path)
 {
     return NSString::stringWithFormat("http://%@:%ld%@", host(), port(), path);
 }
+
+NSString ServiceConfig::chartServerURL()
+{
+    NSString v = configured("NX_CHART_URL", "ChartServiceURL");
+    if (v.isNil()) return URLWithPath("");
+    std::string base = v.str();
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    return NSString(base);
+}

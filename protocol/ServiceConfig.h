@@ -11,6 +11,10 @@
 //   time-out   NX_SERVICE_TIMEOUT     "ServiceTimeOut"     30 (seconds)
 //
 // A port or time-out that is not a positive number counts as absent.
+//
+// The chart server that draws the statistics' pie charts is read the same
+// way: NX_CHART_URL, then "ChartServiceURL", then the service's own
+// "http://host:port" (the service double draws the charts too).
 
 #include "platform/foundation/NSString.h"
 
@@ -20,6 +24,9 @@ public:
     static long port();
     static NSString serviceNamespace();
     static double timeOutSeconds();
+
+    // The chart server's base address, without a trailing "/".
+    static NSString chartServerURL();
 
     // "http://host:port" followed by the path.
     static NSString URLWithPath(const NSString& path);

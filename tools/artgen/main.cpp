@@ -48,7 +48,12 @@ int main(int argc, char** argv)
             continue;
         }
         if (!only.empty() && !only.count(art.name)) continue;
-        if (!writeArt(art, 1, out / (art.name + ".png")) || !writeArt(art, 2, out / (art.name + "@2x.png"))) {
+        // A name with an extension of its own ("redBar.jpg") keeps it, since the
+        // screens ask for that file; the bundle reads a picture by its content.
+        const auto dot = art.name.rfind('.');
+        const std::string base = dot == std::string::npos ? art.name : art.name.substr(0, dot);
+        const std::string extension = dot == std::string::npos ? ".png" : art.name.substr(dot);
+        if (!writeArt(art, 1, out / (base + extension)) || !writeArt(art, 2, out / (base + "@2x" + extension))) {
             std::fprintf(stderr, "artgen: cannot write %s\n", art.name.c_str());
             ++failures;
         }

@@ -5,6 +5,7 @@
 #include "protocol/CrypHelper.h"
 #include "protocol/XMLTree.h"
 #include "tools/service-double/CaptureImages.h"
+#include "tools/service-double/ChartImages.h"
 
 namespace servicedouble {
 
@@ -175,6 +176,13 @@ void ServiceDouble::handle(const testserver::Request& request, testserver::Conne
     exchange.request = request;
     std::string operation;
     if (serveCaptureImage(request, c)) return;
+    if (isChartRequest(request)) {
+        // Recorded before the answer, so whoever holds the chart finds its query.
+        exchange.endpoint = "PieServlet";
+        record(exchange);
+        serveChartImage(request, c);
+        return;
+    }
     if (request.path == kMessagePath) exchange.endpoint = "MsgService", operation = "SendMessage";
     else if (request.path == kAuthPath) exchange.endpoint = "AuthService", operation = "Login";
     else if (request.path == kFilePath) exchange.endpoint = "FileService", operation = "UploadFile";

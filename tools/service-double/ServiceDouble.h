@@ -6,7 +6,9 @@
 // endpoint), answers with what the script for that TYPE returns, enciphered,
 // and records every exchange. Tests script replies and inject faults per TYPE;
 // the standalone program serves the demo account (DemoAccount.h).
-// GETs of capture pictures are answered with generated images (CaptureImages.h).
+// GETs of capture pictures are answered with generated images (CaptureImages.h),
+// the chart server's pie queries with drawn charts (ChartImages.h), recorded
+// as exchanges of the endpoint "PieServlet".
 
 #include <condition_variable>
 #include <cstdint>
@@ -37,7 +39,7 @@ enum class Fault {
 
 // One exchange as the double saw it. Empty strings stand for absent values.
 struct Exchange {
-    std::string endpoint;       // "MsgService", "AuthService" or "FileService"
+    std::string endpoint;       // "MsgService", "AuthService", "FileService" or "PieServlet"
     std::string headerUserName; // SecureSoapHeader/UserName as sent
     std::string headerPassword; // SecureSoapHeader/PassWord as sent
     std::string type;           // the inner TYPE; "Login" on the authentication endpoint
