@@ -33,6 +33,14 @@ NXUITestDriver::~NXUITestDriver()
     NSClock::useRealClock();
 }
 
+bool NXUITestDriver::useKeyWindow()
+{
+    auto key = UIApplication::sharedApplication().keyWindow();
+    if (!key) return false;
+    window_ = std::move(key);
+    return true;
+}
+
 void NXUITestDriver::show(const std::shared_ptr<UIViewController>& vc)
 {
     window_->addSubview(vc->view());
@@ -144,6 +152,14 @@ bool NXUITestDriver::finishComposer(NXComposeOutcome outcome)
     auto composer = NXComposeViewController::visibleComposer();
     if (!composer || composer->isFinished()) return false;
     composer->finishWithOutcome(outcome);
+    return true;
+}
+
+bool NXUITestDriver::swipe(CGPoint from, CGPoint to)
+{
+    if (!touchDown(from)) return false;
+    touchMove(to);
+    touchUp();
     return true;
 }
 
