@@ -14,7 +14,7 @@ const bool registered = (UINib::registerNib("ServiceFreeController", [](NSObject
     auto heading = whiteLabel(CGRectMake(20, 16, 280, 30), 20);
     heading->font = UIFont::boldSystemFontOfSize(20);
     heading->setText(localized("servicefreectrl_infotitle"));
-    auto info = whiteLabel(CGRectMake(20, 56, 280, 300), 15);
+    auto info = whiteLabel(CGRectMake(20, 56, 280, 170), 15);
     info->numberOfLines = 0;
     info->lineBreakMode = UILineBreakModeWordWrap;
     info->setText(localized("servicefreectrl_info"));
