@@ -105,26 +105,15 @@ void UserPassWordEditController::addHud(const NSString& text) { addViewHud(view(
 
 void UserPassWordEditController::hideHUD() { hideViewHud(view().get()); }
 
+// Only the repeat field sits where the keyboard comes up.
 void UserPassWordEditController::textFieldDidBeginEditing(UITextField* tf)
 {
-    if (tf != passwordNew2.get()) return;
-    UIView::beginAnimations("ResizeForKeyBoard", nullptr);
-    UIView::setAnimationDuration(0.3);
-    movedSize_ = view()->frame().size;
-    view()->setFrame(CGRectMake(0, -50, movedSize_.width, movedSize_.height));
-    UIView::commitAnimations();
-    moved_ = true;
+    if (tf == passwordNew2.get()) keyboardShift_.up(view().get(), 0.3);
 }
 
 std::optional<bool> UserPassWordEditController::textFieldShouldReturn(UITextField* tf)
 {
-    if (moved_) {
-        UIView::beginAnimations("ResizeForKeyboard", nullptr);
-        UIView::setAnimationDelay(0.3);
-        view()->setFrame(CGRectMake(0, 0, movedSize_.width, movedSize_.height));
-        UIView::commitAnimations();
-        moved_ = false;
-    }
+    keyboardShift_.down(view().get(), 0.3);
     tf->resignFirstResponder();
     return true;
 }

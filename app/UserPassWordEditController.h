@@ -3,6 +3,7 @@
 // against the one kept since login, the new one typed twice, then sent to the
 // service; the kept password follows the change.
 
+#include "app/ScreenParts.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITextField.h"
 #include "ui/LoadingBoxView.h"
@@ -36,7 +37,5 @@ public:
 
 private:
     std::shared_ptr<LoadingBoxView> loading_;
-    // The keyboard shift: whether the view is moved up, and its size then.
-    bool moved_ = false;
-    CGSize movedSize_ = CGSizeMake(0, 0);
+    KeyboardShift keyboardShift_;
 };
