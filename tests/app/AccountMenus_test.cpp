@@ -477,6 +477,8 @@ TEST_F(OrderTest, ConfirmedOrderPutsOneSmsWithItsCodeInTheOutbox)
         ASSERT_TRUE(shown);
         EXPECT_EQ(shown->body(), NSString(c.code));
         EXPECT_EQ(shown->recipients(), std::vector<NSString>{OrderViewController::kOrderShortNumber});
+        ASSERT_NE(shown->navigationBar()->tintColor, nullptr);
+        EXPECT_EQ(shown->navigationBar()->tintColor->description(), UIColor::blackColor()->description());
         ASSERT_TRUE(driver.finishComposer(c.outcome));
         EXPECT_FALSE(composer());
         EXPECT_EQ(order->modalViewController(), nullptr);
