@@ -21,16 +21,16 @@ const bool registered = (UINib::registerNib("OrderViewController", [](NSObject* 
     heading->textAlignment = UITextAlignmentCenter;
     heading->numberOfLines = 0;
     heading->lineBreakMode = UILineBreakModeWordWrap;
-    heading->setText(localized("order_title"));
+    heading->setText(localized("orderviewctrl_title"));
     auto button = [&](CGFloat y, const char* key, SEL action) {
         auto b = veskButton(CGRectMake(40, y, 240, 44));
         b->setTitle(localized(key), UIControlStateNormal);
         b->addTarget(self, std::move(action), UIControlEventTouchUpInside);
         return b;
     };
-    vc->btnOrderA = button(130, "order_packageA", NX_SEL(OrderViewController, orderA));
-    vc->btnOrderB = button(190, "order_packageB", NX_SEL(OrderViewController, orderB));
-    vc->btnBack = button(300, "order_back", NX_SEL(OrderViewController, goBack));
+    vc->btnOrderA = button(130, "orderviewctrl_packageA", NX_SEL(OrderViewController, orderA));
+    vc->btnOrderB = button(190, "orderviewctrl_packageB", NX_SEL(OrderViewController, orderB));
+    vc->btnBack = button(300, "orderviewctrl_back", NX_SEL(OrderViewController, goBack));
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{heading, vc->btnOrderA, vc->btnOrderB, vc->btnBack})
         view->addSubview(v);
     return {view};
