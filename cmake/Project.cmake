@@ -90,9 +90,16 @@ pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 
 # nx_link_whole(TARGET <libraries...>)
 # Links libraries whole, so the classes they register by name (NX_REGISTER_CLASS)
-# are found even when the program references none of their symbols.
+# are found even when the program references none of their symbols. The
+# archive is named between --whole-archive flags rather than through a link
+# feature, so a library may also reach the program through another one's
+# dependencies (pc and phone depend on app).
 function(nx_link_whole target)
   foreach(lib ${ARGN})
-    target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
+    target_link_libraries(${target} PRIVATE ${lib})
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      target_link_options(${target} PRIVATE "LINKER:--whole-archive" "$<TARGET_FILE:${lib}>" "LINKER:--no-whole-archive")
+    endif()
   endforeach()
 endfunction()

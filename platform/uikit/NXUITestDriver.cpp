@@ -26,6 +26,14 @@ NXUITestDriver::~NXUITestDriver()
     NSClock::useRealClock();
 }
 
+bool NXUITestDriver::useKeyWindow()
+{
+    auto key = UIApplication::sharedApplication().keyWindow();
+    if (!key) return false;
+    window_ = std::move(key);
+    return true;
+}
+
 void NXUITestDriver::show(const std::shared_ptr<UIViewController>& vc)
 {
     window_->addSubview(vc->view());
@@ -137,6 +145,20 @@ bool NXUITestDriver::finishComposer(NXComposeOutcome outcome)
     auto composer = NXComposeViewController::visibleComposer();
     if (!composer || composer->isFinished()) return false;
     composer->finishWithOutcome(outcome);
+    return true;
+}
+
+bool NXUITestDriver::swipe(CGPoint from, CGPoint to)
+{
+    UIView* hit = window_->hitTest(from, nullptr);
+    if (!hit) return false;
+    auto keep = hit->self();
+    auto touch = std::make_shared<UITouch>(keep, from, 1);
+    UIEvent event({touch});
+    hit->touchesBegan({touch}, &event);
+    touch->moveTo(to);
+    hit->touchesMoved({touch}, &event);
+    hit->touchesEnded({touch}, &event);
     return true;
 }
 

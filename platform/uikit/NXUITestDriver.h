@@ -21,6 +21,10 @@ public:
     NXUITestDriver& operator=(const NXUITestDriver&) = delete;
 
     UIWindow* window() const { return window_.get(); }
+    // Drives the application's key window from now on (an application
+    // launched through its main interface brings its own); false when there
+    // is none.
+    bool useKeyWindow();
     // Puts a controller's view on the window (it appears).
     void show(const std::shared_ptr<UIViewController>& vc);
 
@@ -60,6 +64,10 @@ public:
     // The mail or message composer on screen ends as the user chose; false
     // when none is shown.
     bool finishComposer(NXComposeOutcome outcome);
+    // A finger put down at one point of the window, moved to another and
+    // lifted: the touches go to the view hit where it went down (no
+    // recogniser takes them); false when nothing is hit there.
+    bool swipe(CGPoint fromWindowPoint, CGPoint toWindowPoint);
     void tapBarButtonItem(UIBarButtonItem* item) { if (item) item->sendAction(); }
 
     // Focuses the field and types the text one character at a time through the

@@ -65,6 +65,8 @@ public:
     std::weak_ptr<UIAlertViewDelegate> delegate;
     // Over the key window.
     void show();
+    // A rounded translucent box with the title and the message above the buttons.
+    void drawRect(CGRect rect) override;
 
 protected:
     void clicked(NSInteger index) override;

@@ -62,6 +62,7 @@ void UIApplication::reset()
     statusBarHidden_ = false;
     statusBarOrientation_ = UIInterfaceOrientationPortrait;
     openedURLs_.clear();
+    mainInterfaceObjects.clear();
     UIDevice::currentDevice().resetOrientation();
 }
 

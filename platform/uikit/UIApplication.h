@@ -51,9 +51,13 @@ extern const NSString UIApplicationDidReceiveMemoryWarningNotification;
 // Posted by the device (no object) when its orientation changes.
 extern const NSString UIDeviceOrientationDidChangeNotification;
 
+class UIApplication;
+
 class UIApplicationDelegate {
 public:
     virtual ~UIApplicationDelegate() = default;
+    // Launch: the main interface's objects exist; YES when the launch went on.
+    virtual bool application_didFinishLaunchingWithOptions(UIApplication* application, const id& options) { return true; }
 };
 
 class UIApplication : public NSObject {
@@ -81,6 +85,10 @@ public:
 
     // Back to the state of a freshly started process (tests).
     void reset();
+
+    // The main interface's top-level objects, kept for the life of the
+    // process (UIApplicationMain.h).
+    std::vector<id> mainInterfaceObjects;
 
 private:
     mutable std::mutex keyWindowLock_;

@@ -1,6 +1,8 @@
 #pragma once
 // Navigation and tab bar controllers with their bars.
 
+#include <functional>
+
 #include "platform/uikit/UIViewController.h"
 
 enum UIBarStyle : NSInteger { UIBarStyleDefault = 0, UIBarStyleBlack = 1, UIBarStyleBlackOpaque = 1, UIBarStyleBlackTranslucent = 2 };
@@ -37,6 +39,13 @@ public:
     void pushNavigationItem(std::shared_ptr<UINavigationItem> item, bool animated) { showItem(std::move(item), nullptr); }
     // 44 points high, 74 with the top item's prompt.
     CGSize sizeThatFits(CGSize size) const override;
+
+    // One function through which every navigation bar draws, as a category's
+    // drawRect: replaces the drawing of all bars; without one a bar draws
+    // only its background colour and items.
+    using DrawHook = std::function<void(UINavigationBar& bar, CGRect rect)>;
+    static void setDrawHook(DrawHook hook);
+    void drawRect(CGRect rect) override;
 
 private:
     std::shared_ptr<UINavigationItem> top_;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "protocol/XMLTree.h"
+#include "tools/service-double/AccountBook.h"
 
 namespace servicedouble {
 
@@ -81,20 +82,14 @@ DemoAccount DemoAccount::load(const std::string& folder)
 
 void DemoAccount::serve(ServiceDouble& service) const
 {
-    service.on("Login", [account = *this](const Exchange& e) {
-        if (e.userName == account.userName && e.password == account.password) {
-            auto fields = account.login;
-            for (auto& field : fields) field.second = fillDates(field.second);
-            return Reply{ServiceDouble::loginDocument(fields)};
-        }
-        return Reply{ServiceDouble::loginDocument({{"RetNo", "1"}, {"RetMsg", "wrong user name or password"}})};
-    });
     const std::string self = "http://127.0.0.1:" + std::to_string(service.port());
     for (const auto& [type, body] : replies) {
         std::string content = body;
         for (size_t at; (at = content.find("{SERVICE}")) != std::string::npos;) content.replace(at, 9, self);
         service.on(type, [content](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(content))}; });
     }
+    // Accounts change with sign-ups and password changes.
+    AccountBook::serve(service, *this);
 }
 
 }  // namespace servicedouble

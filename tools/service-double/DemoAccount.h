@@ -29,8 +29,9 @@ struct DemoAccount {
     // The folder shipped with the sources.
     static std::string defaultFolder() { return NX_SERVICE_DOUBLE_DATA; }
 
-    // Scripts the double: the login (refused for other credentials) and one
-    // reply per TYPE.
+    // Scripts the double: one reply per TYPE, then the account book
+    // (AccountBook.h): the login (refused for other credentials), sign-up,
+    // password changes and validation codes.
     void serve(ServiceDouble& double_) const;
 };
 

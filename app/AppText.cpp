@@ -1,0 +1,9 @@
+#include "app/AppText.h"
+
+std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::shared_ptr<UIAlertViewDelegate>& delegate)
+{
+    auto alert = UIAlertView::initWithTitle(localized("constant_prompt"), message, delegate, localized("constant_ok"), {});
+    alert->show();
+    return alert;
+}
+

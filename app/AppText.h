@@ -1,0 +1,15 @@
+#pragma once
+// Texts of the application's screens, looked up in the strings table with an
+// empty default value and no table name, and the settings store's alert.
+
+#include <memory>
+
+#include "platform/foundation/NSBundle.h"
+#include "platform/uikit/UIAlertView.h"
+
+inline NSString localized(const NSString& key) { return NSLocalizedString(key, ""); }
+
+// +[Constant alert:delegate:]: an alert titled `constant_prompt` with the
+// message and one `constant_ok` button (the settings store cannot show views
+// itself, so the application keeps its alert).
+std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::shared_ptr<UIAlertViewDelegate>& delegate);

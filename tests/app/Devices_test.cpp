@@ -1,0 +1,202 @@
+// The device list and chooser against the double: rows, renaming, removal,
+// binding and the package checks.
+
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/uikit/UIGestureRecognizer.h"
+#include "protocol/Constant.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+using apptest::AppTest;
+
+class DevicesTest : public AppTest {
+protected:
+    EquipSelectController* chooser()
+    {
+        launchToLogin();
+        driver.pressAlertButton(1);
+        return logIn();
+    }
+    void longPress(EquipListViewController* list, NSInteger row)
+    {
+        driver.layout();
+        auto cell = list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(row, 0));
+        ASSERT_TRUE(cell);
+        cell->gestureRecognizers().front()->recognize(UIGestureRecognizerStateBegan, cell->convertPoint(CGPointMake(10, 10), nullptr));
+    }
+    const servicedouble::Exchange* last(const std::string& type) const
+    {
+        static servicedouble::Exchange found;
+        bool any = false;
+        for (const auto& e : service.exchanges())
+            if (e.type == type) found = e, any = true;
+        return any ? &found : nullptr;
+    }
+};
+
+TEST(DeviceNickname, DisplayWidthCountsAsciiAsHalf)
+{
+    const struct {
+        const char* text;
+        int width;
+    } cases[] = {
+        {"", 0},
+        {"a", 1},
+        {"abcdefghijklmnopqrst", 10},                   // 20 ASCII letters: sent
+        {"abcdefghijklmnopqrstu", 11},                  // 21: refused
+        {"\u5b66\u4e60\u7535\u8111\u5b66\u4e60\u7535\u8111\u5b66\u4e60", 10},  // 10 Chinese characters
+        {"\u5b66\u4e60\u7535\u8111\u5b66\u4e60\u7535\u8111\u5b66abc", 11},     // 9 and 3 ASCII: refused
+    };
+    for (const auto& c : cases) EXPECT_EQ(EquipListViewController::stringLengthCount(c.text), c.width) << c.text;
+}
+
+TEST_F(DevicesTest, RenameSignsWithTheRowsUserAndKeepsTheChosenDevice)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    Constant::setUserID("1002");  // the device chosen earlier
+    longPress(list, 0);
+    ASSERT_EQ(driver.visibleAlert(), list->sheet());
+    EXPECT_EQ(Constant::userID(), NSString("1002"));
+    // Closing the sheet without a request changes nothing.
+    list->sheet()->dismissWithClickedButtonIndex(0, false);
+    EXPECT_EQ(Constant::userID(), NSString("1002"));
+
+    longPress(list, 0);
+    list->showEditNick();
+    auto* field = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("Study PC"); });
+    ASSERT_NE(field, nullptr);
+    field->setText("Den PC");
+    driver.pressAlertButton(0);
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 2 && list->list().size() == 3; }));
+    const auto* rename = last("UDManageUser");
+    EXPECT_EQ(rename->sender, "1001");
+    EXPECT_NE(rename->message.find("<BID>PC-HOME-01</BID><Nick>DenPC</Nick>"), std::string::npos);
+    EXPECT_EQ(Constant::userID(), NSString("1002"));
+    EXPECT_TRUE(hudSaying("serviceBackMessage_ok"));
+
+    // A name too wide is refused at once.
+    longPress(list, 1);
+    list->showEditNick();
+    auto* second = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("Tom's phone"); });
+    ASSERT_NE(second, nullptr);
+    second->setText("abcdefghijklmnopqrstu");
+    driver.pressAlertButton(0);
+    EXPECT_TRUE(hudSaying("equiplist_devicenickNametoolong"));
+    EXPECT_EQ(exchangesOf("UDManageUser"), 1u);
+}
+
+TEST_F(DevicesTest, RemovalRefusesTheOwnNumberAndRefetchesOtherwise)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    service.reply("RQManageUser",
+                  "<List><UserID>1009</UserID><BID>13800138000</BID><Nick>Me</Nick><IsOnline>1</IsOnline><TaoCan>A</TaoCan>"
+                  "<EquipType>Phone</EquipType><ManageType>Home</ManageType></List>"
+                  "<List><UserID>1003</UserID><BID>PC-CLASS-07</BID><Nick>(null)</Nick><IsOnline>0</IsOnline><TaoCan>B</TaoCan>"
+                  "<EquipType>PC</EquipType><ManageType>School</ManageType></List>");
+    list->reload();
+    ASSERT_TRUE(driver.pumpUntil([&] { return list->list().size() == 2; }));
+    EXPECT_TRUE(driver.viewWithText("equiplist_deviceoffline"));  // "(null)" shows no nickname part
+
+    list->deleteListItemByListIndex(0);
+    EXPECT_TRUE(alertSays("equiplist_shouldnotdeleteself"));
+    driver.pressAlertButton(0);
+    list->tableView()->commitDelete(NSIndexPath::indexPathForRow(1, 0));
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("DLManageUser") == 1; }));
+    EXPECT_NE(last("DLManageUser")->message.find("<BID>PC-CLASS-07</BID>"), std::string::npos);
+    EXPECT_EQ(last("DLManageUser")->sender, "1003");
+}
+
+TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabels)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    for (int i = 0; i < 5; ++i) list->reload();
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 6 && list->list().size() == 3; }));
+    NSThread::joinDetachedThreads(10);
+    driver.pumpUntil([] { return false; }, 0.2);
+    EXPECT_EQ(list->list().size(), 3u);
+    auto cell = list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0));
+    ASSERT_TRUE(cell);
+    int lines = 0;
+    for (const auto& v : cell->contentView()->subviews())
+        lines += v->tag() == EquipListViewController::kLine1Tag || v->tag() == EquipListViewController::kLine2Tag;
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(select->scrollView->contentSize().height, 165);
+}
+
+TEST_F(DevicesTest, PackageChecksBeforeTheTabSet)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    // A School device with package B goes straight on.
+    list->tableView()->tapRow(NSIndexPath::indexPathForRow(2, 0));
+    EXPECT_EQ(login(), nullptr);
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->stringForKey("DeviceId"), NSString("PC-CLASS-07"));
+}
+
+TEST_F(DevicesTest, PackageEndingSoonAlertsUntilNeverThisWeek)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    for (const char* days : {"11", "10"}) {
+        Constant::setTaocanDays(days);
+        const bool alerts = std::string(days) == "10";
+        list->tableView()->tapRow(NSIndexPath::indexPathForRow(1, 0));
+        EXPECT_EQ(driver.visibleAlert() != nullptr, alerts) << days;
+        if (!alerts) {
+            // Chosen: a fresh login and chooser for the next case.
+            NSNotificationCenter::defaultCenter()->postNotificationName("initView", nullptr);
+            select = logIn();
+            list = select->gameView();
+        }
+    }
+    EXPECT_EQ(driver.visibleAlert()->tag(), EquipListViewController::kPackageAlertTag);
+    driver.pressAlertButton(1);  // not this week
+    EXPECT_FALSE(Constant::isShowTaocanAlert());
+    EXPECT_EQ(login(), nullptr);
+}
+
+TEST_F(DevicesTest, NonFullPackageStoresTheDeviceButStays)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    service.reply("RQManageUser", "<List><UserID>1005</UserID><BID>PC-B</BID><Nick>B</Nick><IsOnline>1</IsOnline><TaoCan>B</TaoCan>"
+                                  "<EquipType>PC</EquipType><ManageType>Home</ManageType></List>");
+    list->reload();
+    ASSERT_TRUE(driver.pumpUntil([&] { return list->list().size() == 1; }));
+    list->tableView()->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    EXPECT_TRUE(alertSays(" PC-Bequiplist_reachdate"));
+    EXPECT_NE(login(), nullptr);
+    EXPECT_EQ(NSUserDefaults::standardUserDefaults()->stringForKey("DeviceId"), NSString("PC-B"));
+    EXPECT_EQ(Constant::userID(), NSString("1005"));
+}
+
+TEST_F(DevicesTest, BindingChecksTheCountAndTheNumber)
+{
+    EquipSelectController* select = chooser();
+    // The demo account may have one home phone and already has two home devices.
+    select->addEquip(nullptr);
+    EXPECT_TRUE(alertSays("equipselect_devicecounttoaddonly1equipselect_homedevice"));
+    driver.pressAlertButton(0);
+    Constant::setMobileCount("5");
+    struct Case {
+        const char* number;
+        const char* alert;  // nullptr: sent
+    };
+    for (const Case& c : {Case{"", "equipselect_emptydevicenumber"}, Case{"1234567890123456", "equipselect_lengthlimitother"},
+                          Case{"123 456789012345", "equipselect_lengthlimitother"}, Case{"13 9001390001", nullptr}}) {
+        select->addEquip(nullptr);
+        select->equiBID->setText(c.number);
+        driver.pressAlertButton(0);
+        if (c.alert) {
+            EXPECT_TRUE(alertSays(c.alert)) << c.number;
+            driver.pressAlertButton(0);
+        }
+    }
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("ADCmd") == 1 && hudSaying("equipselect_requestsend"); }));
+}
+
+}  // namespace
