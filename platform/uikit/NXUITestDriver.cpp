@@ -5,12 +5,19 @@
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIPasteboard.h"
 
-NXUITestDriver::NXUITestDriver()
+NXUITestDriver::NXUITestDriver() : NXUITestDriver(std::optional<NSTimeInterval>()) {}
+
+NXUITestDriver::NXUITestDriver(NSTimeInterval since1970) : NXUITestDriver(std::optional<NSTimeInterval>(since1970)) {}
+
+NXUITestDriver::NXUITestDriver(std::optional<NSTimeInterval> since1970)
 {
     UIApplication::sharedApplication().reset();
     UIPasteboard::generalPasteboard().reset();
     NXResetSavedPhotosAlbum();
-    NSClock::useVirtualClock();
+    if (since1970)
+        NSClock::useVirtualClock(*since1970);
+    else
+        NSClock::useVirtualClock();
     UIView::setAnimationsEnabled(true);
     UIView::clearCommittedAnimations();
     window_ = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());

@@ -16,6 +16,9 @@ public:
     // A fresh application state, the virtual clock (real time again at the
     // end) and a key window the size of the screen.
     NXUITestDriver();
+    // The same, the virtual clock starting at that time (seconds since 1970),
+    // for screens that read the day or the time of day.
+    explicit NXUITestDriver(NSTimeInterval since1970);
     ~NXUITestDriver();
     NXUITestDriver(const NXUITestDriver&) = delete;
     NXUITestDriver& operator=(const NXUITestDriver&) = delete;
@@ -93,6 +96,7 @@ public:
     void advanceClock(NSTimeInterval seconds);
 
 private:
+    explicit NXUITestDriver(std::optional<NSTimeInterval> since1970);
     std::shared_ptr<UIWindow> window_;
     std::shared_ptr<UITouch> touch_;
 };

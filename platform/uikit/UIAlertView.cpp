@@ -67,21 +67,18 @@ void NXButtonPanel::showOn(UIView* host)
 
 // ---- Alert -------------------------------------------------------------------
 
-std::shared_ptr<UIAlertView> UIAlertView::initWithTitle(const NSString& title, const NSString& message,
-                                                        const std::shared_ptr<UIAlertViewDelegate>& delegate,
-                                                        const NSString& cancelButtonTitle,
-                                                        const std::vector<NSString>& otherButtonTitles)
+void UIAlertView::setUp(const NSString& alertTitle, const NSString& alertMessage,
+                        const std::shared_ptr<UIAlertViewDelegate>& alertDelegate, const NSString& cancelButtonTitle,
+                        const std::vector<NSString>& otherButtonTitles)
 {
-    auto a = UIView::initWithFrame<UIAlertView>(CGRectMake(18, 0, 284, 100));
-    a->title = title;
-    a->message = message;
-    a->delegate = delegate;
-    if (!cancelButtonTitle.isNil()) a->cancelButtonIndex = a->addButtonWithTitle(cancelButtonTitle);
+    title = alertTitle;
+    message = alertMessage;
+    delegate = alertDelegate;
+    if (!cancelButtonTitle.isNil()) cancelButtonIndex = addButtonWithTitle(cancelButtonTitle);
     for (const auto& t : otherButtonTitles) {
-        const NSInteger i = a->addButtonWithTitle(t);
-        if (a->firstOtherButtonIndex < 0) a->firstOtherButtonIndex = i;
+        const NSInteger i = addButtonWithTitle(t);
+        if (firstOtherButtonIndex < 0) firstOtherButtonIndex = i;
     }
-    return a;
 }
 
 void UIAlertView::show()

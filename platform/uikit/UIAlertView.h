@@ -57,10 +57,17 @@ private:
 class UIAlertView : public NXButtonPanel {
 public:
     // The cancel button, when given, is index 0; the others follow in order.
-    static std::shared_ptr<UIAlertView> initWithTitle(const NSString& title, const NSString& message,
-                                                      const std::shared_ptr<UIAlertViewDelegate>& delegate,
-                                                      const NSString& cancelButtonTitle,
-                                                      const std::vector<NSString>& otherButtonTitles);
+    // A subclass makes its alerts with initWithTitle<Subclass>(...).
+    template <class T = UIAlertView>
+    static std::shared_ptr<T> initWithTitle(const NSString& title, const NSString& message,
+                                            const std::shared_ptr<UIAlertViewDelegate>& delegate,
+                                            const NSString& cancelButtonTitle,
+                                            const std::vector<NSString>& otherButtonTitles)
+    {
+        auto alert = UIView::initWithFrame<T>(CGRectMake(18, 0, 284, 100));
+        alert->setUp(title, message, delegate, cancelButtonTitle, otherButtonTitles);
+        return alert;
+    }
     NSString message;
     std::weak_ptr<UIAlertViewDelegate> delegate;
     // Over the key window.
@@ -69,6 +76,8 @@ public:
     void drawRect(CGRect rect) override;
 
 protected:
+    void setUp(const NSString& title, const NSString& message, const std::shared_ptr<UIAlertViewDelegate>& delegate,
+               const NSString& cancelButtonTitle, const std::vector<NSString>& otherButtonTitles);
     void clicked(NSInteger index) override;
     void willDismiss(NSInteger index) override;
     void didDismiss(NSInteger index) override;
