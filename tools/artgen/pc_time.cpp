@@ -117,7 +117,6 @@ NX_ART("timecommit_vesk", 320, 69, [](CGContextRef c, CGSize s) { listRow(c, s, 
 
 // The period list and the weekday chooser.
 NX_ART("top_round", 280, 45, [](CGContextRef c, CGSize s) { listRow(c, s, 10, 0); });
-NX_ART("middle_round", 280, 45, [](CGContextRef c, CGSize s) { listRow(c, s, 0, 0); });
 NX_ART("bottom_round", 280, 45, [](CGContextRef c, CGSize s) { listRow(c, s, 0, 10); });
 NX_ART("right", 30, 30, [](CGContextRef c, CGSize s) {
     CGContextSetRGBStrokeColor(c, 0.35, 0.85, 0.40, 1);
