@@ -24,6 +24,7 @@ const bool kNib = (UINib::registerNib("ImageViewListController", [](NSObject* ow
     screen->mImageView = UIImageView::initWithImage(nullptr);
     screen->mImageView->setFrame(CGRectMake(0, 0, 320, 96));
     screen->scrollview = UIScrollView::initWithFrame(CGRectMake(0, 14, 320, 70));
+    screen->scrollview->setClipsToBounds(true);
     screen->mTimeLabel = UILabel::initWithFrame(CGRectMake(10, 396, 300, 20));
     screen->mTimeLabel->textColor = UIColor::whiteColor();
     screen->mTimeLabel->font = UIFont::systemFontOfSize(14);
@@ -65,7 +66,8 @@ void ImageViewListController::viewDidLoad()
 void ImageViewListController::refresh()
 {
     ProgressHUD::showHUDAddedTo(view().get(), true, L("imageviewlistctrl_iamgeloading"));
-    for (const auto& v : scrollview->subviews()) v->removeFromSuperview();
+    const auto strip = scrollview->subviews();  // a copy: each removal changes the list
+    for (const auto& v : strip) v->removeFromSuperview();
     setCurrentPage(1);
     ++generation_;
     downList();
@@ -182,6 +184,7 @@ void ImageViewListController::showViewerAt(size_t index)
     if (viewer_) viewer_->view()->removeFromSuperview();
     viewer_ = PixPhotoViewController::initWithPhotoSource(MyPhotoSource::initWithPhotos(std::move(photos)));
     viewer_->view()->setFrame(CGRectMake(0, 96, 320, 300));
+    viewer_->view()->setClipsToBounds(true);
     view()->addSubview(viewer_->view());
     viewer_->moveToPhotoAtIndex_animated(static_cast<NSInteger>(index), false);
 }

@@ -52,6 +52,9 @@ std::string two(int n)
     return s;
 }
 
+// Capture pictures are numbered 1 to 99 (CaptureImages.h).
+int picture(int n) { return (n - 1) % 99 + 1; }
+
 std::string webRecord(int n, const std::string& day, const std::string& self)
 {
     char site[40];
@@ -60,7 +63,7 @@ std::string webRecord(int n, const std::string& day, const std::string& self)
     return "<List>" + element("Url", site) + element("Num", std::to_string(1000 - n)) + element("Allowed", "2") +
            element("VisitedTime", day + " " + two(8 + n % 12) + ":" + two(n % 60) + ":" + two(n * 7 % 60)) +
            element("Type", kinds[n % 4]) + element("Name", "Example site " + std::to_string(n)) +
-           element("Path", self + "/captures/" + std::to_string(n) + "-full.png") + "</List>";
+           element("Path", self + "/captures/" + std::to_string(picture(n)) + "-full.png") + "</List>";
 }
 
 std::string gameRecord(int n, const std::string& day, const std::string& self)
@@ -69,7 +72,7 @@ std::string gameRecord(int n, const std::string& day, const std::string& self)
     return "<List>" + element("GameName", name) + element("Allowed", "2") + element("Num", std::to_string(500 - n)) +
            element("VisitedTime", day + " " + two(9 + n % 10) + ":" + two(n * 3 % 60) + ":00") +
            element("ProcName", "program" + two(n) + ".exe") + element("Author", n % 5 ? "Example Soft" : "") +
-           element("Type", n % 2 ? "Game" : "Tool") + element("Path", self + "/captures/" + std::to_string(200 + n) + "-full.png") +
+           element("Type", n % 2 ? "Game" : "Tool") + element("Path", self + "/captures/" + std::to_string(picture(50 + n)) + "-full.png") +
            element("Path1", "C:\\Programs\\" + name + "\\program" + two(n) + ".exe") +
            element("SHA1", "5ha1" + std::to_string(n)) + "</List>";
 }
@@ -201,7 +204,7 @@ Reply PCModel::answer(const Exchange& e, const std::string& self)
         content = page(kGameRecords, body, [&](int n) { return gameRecord(n, day, self); });
     } else if (e.type == "RQCapturePic") {
         const int dayNumber = std::atoi(day.c_str() + std::min<size_t>(day.size(), 8));
-        content = page(capturesOfDay(day), body, [&](int n) { return capture(dayNumber * 100 + n, n - 1, day, self); });
+        content = page(capturesOfDay(day), body, [&](int n) { return capture(picture(dayNumber * 7 + n), n - 1, day, self); });
     }
     return Reply{ServiceDouble::innerReply(e, content)};
 }
