@@ -249,8 +249,9 @@ void HomeViewCtrl::addAlertDetailInfoView()
     const char* captions[] = {"homeviewctrl_badweb", "homeviewctrl_forbiddenweb", "homeviewctrl_forbiddensoft"};
     std::shared_ptr<UILabel>* counts[] = {&mTopAlertDetailClewFirst, &mTopAlertDetailClewSecond, &mTopAlertDetailClewThird};
     for (int row = 0; row < 3; ++row) {
-        label(panel.get(), CGRectMake(15, 41 * row, 190, 41), UIFont::boldSystemFontOfSize(14), UIColor::whiteColor(), L(captions[row]));
+        label(panel.get(), CGRectMake(15, 41 * row, 185, 41), UIFont::boldSystemFontOfSize(14), UIColor::whiteColor(), L(captions[row]));
         *counts[row] = label(panel.get(), CGRectMake(200, 41 * row, 80, 41), UIFont::boldSystemFontOfSize(14), UIColor::redColor());
+        (*counts[row])->textAlignment = UITextAlignmentRight;
     }
     mRootScrollView->addSubview(panel);
     for (int row = 0; row < 3; ++row) {
