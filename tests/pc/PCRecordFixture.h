@@ -14,7 +14,9 @@ protected:
     {
         PCTimeFixture::SetUp();
         model.serve(service);
-        // The bars look as the application draws them.
+        // The bars look as the application draws them, with no photo viewer
+        // left on screen by an earlier test.
+        Constant::setImageView(false);
         UINavigationBar::setDrawHook(UINavigationBar_CustomImage_drawRect);
     }
 

@@ -88,3 +88,5 @@ NX_ART("loadingImage_M", 75, 62, [](CGContextRef c, CGSize s) {
     CGContextSetRGBFillColor(c, 0.6, 0.62, 0.66, 1);
     for (int i = 0; i < 3; ++i) CGContextFillEllipseInRect(c, CGRectMake(22 + 12 * i, 27, 7, 7));
 });
+// The bar buttons of the day's access records.
+NX_ART("button", 60, 30, [](CGContextRef c, CGSize s) { gradient(c, s, 0.45, 0.62, 0.88, 0.16, 0.36, 0.70, 6); });
