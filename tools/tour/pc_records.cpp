@@ -3,12 +3,14 @@
 // dialog, and the screen captures with their day picker and viewer.
 
 #include "app/Ulvo_UITabBar.h"
+#include "pc/AddRuleViews.h"
 #include "pc/HomeViewCtrl.h"
 #include "pc/ImageViewListController.h"
 #include "pc/LimitViewController.h"
 #include "pc/ListViewController.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/RecordDetailInfoView.h"
+#include "pc/RecordListView.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "tools/tour/Tour.h"
 #include "ui/PixImageView.h"
@@ -127,6 +129,27 @@ NX_TOUR_STEP(240, "PC screen captures")
         return page && page->imageView()->image && page->imageView()->image->size().width > 300;
     }, "the third capture");
     tour.stop("pc-capture-viewer", "The third capture with its time");
+    back(tour, nav);
+}
+
+NX_TOUR_STEP(250, "PC day's access records")
+{
+    auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
+    UINavigationController* nav = records->navigationController();
+    // No screen of the client opens these; the tour shows them as a host would.
+    auto day = UIViewController::init<RecordListView>();
+    nav->pushViewController(day, false);
+    settle(tour, [&] { return day->urlView() && !day->urlView()->fetching() && !day->gameView()->fetching() && hudGone(tour); },
+           "the day's records");
+    tour.stop("pc-day-records", "The day's web records");
+    tour.driver.tap(day->secondBtn.get());
+    tour.driver.advanceClock(1);
+    tour.stop("pc-day-programs", "The day's programs");
+    auto form = UIViewController::init<AddUrlViewController>();
+    day->view()->addSubview(form->view());
+    tour.driver.type(form->newURL.get(), "www.example.net");
+    tour.stop("pc-add-url-form", "The form that forbids one more web address");
+    form->goBack(nullptr);
     back(tour, nav);
     showTab<HomeViewCtrl>(tour);
 }
