@@ -156,14 +156,7 @@ std::shared_ptr<UITableViewCell> LimitViewController::tableView_cellForRowAtInde
 {
     RuleList& list = shown();
     if (ip.row >= static_cast<NSInteger>(list.rules.size())) {
-        auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleDefault, NSString());
-        auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
-        spinner->setCenter(CGPointMake(80, 22));
-        spinner->hidesWhenStopped = true;
-        spinner->startAnimating();
-        cell->contentView()->addSubview(spinner);
-        cell->textLabel()->setText(L("LimitViewctrl_loadingmore"));
-        cell->textLabel()->textAlignment = UITextAlignmentCenter;
+        auto cell = loadingRowCell(L("LimitViewctrl_loadingmore"), 80);
         if (!list.fetching) downMore(softShown());
         return cell;
     }

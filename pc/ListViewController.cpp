@@ -44,14 +44,6 @@ const bool kCellNib = (UINib::registerNib("ListViewCell", [](NSObject*) {
     return std::vector<id>{cell};
 }), true);
 
-template <class Item>
-std::vector<id> ids(const std::vector<std::shared_ptr<Item>>& items)
-{
-    return std::vector<id>(items.begin(), items.end());
-}
-
-NSString orUnknown(const NSString& name) { return name.isNil() || name == "" ? L("listviewctrl_didnotknow") : name; }
-
 }  // namespace
 
 void ListViewController::setList(std::vector<id> records, bool endsWithMoreRow)
@@ -95,13 +87,7 @@ std::shared_ptr<UIView> ListViewController::tableView_viewForHeaderInSection(UIT
 
 std::shared_ptr<UITableViewCell> ListViewController::moreCell()
 {
-    auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleDefault, NSString());
-    cell->textLabel()->setText(L("app_more"));
-    cell->textLabel()->textAlignment = UITextAlignmentCenter;
-    auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
-    spinner->setCenter(CGPointMake(60, cell->bounds().size.height / 2));
-    spinner->startAnimating();
-    cell->contentView()->addSubview(spinner);
+    auto cell = loadingRowCell(L("app_more"), 60);
     // Drawing the row asks for the next page, unless one is on its way.
     if (!fetching_) {
         const int limit = totalRecord() / pageNum();
@@ -130,7 +116,7 @@ std::shared_ptr<UITableViewCell> ListViewController::tableView_cellForRowAtIndex
         cell->titleLabel->setText(w->url());
         cell->percentLabel->setText(clockPartOfVisit(w->visitedTime()));
     } else if (auto g = std::dynamic_pointer_cast<GameMessage>(item)) {
-        cell->titleLabel->setText(orUnknown(g->gameName()));
+        cell->titleLabel->setText(orText(g->gameName(), "listviewctrl_didnotknow"));
         cell->percentLabel->setText(clockPartOfVisit(g->visitedTime()));
     }
     return cell;

@@ -75,3 +75,17 @@ NSString clockPartOfVisit(const NSString& visitedTime)
 {
     return visitedTime.length() < 10 ? visitedTime : visitedTime.substringFromIndex(10);
 }
+
+NSString orText(const NSString& text, const char* key) { return text.isNil() || text == "" ? L(key) : text; }
+
+std::shared_ptr<UITableViewCell> loadingRowCell(const NSString& text, CGFloat spinnerX)
+{
+    auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleDefault, NSString());
+    cell->textLabel()->setText(text);
+    cell->textLabel()->textAlignment = UITextAlignmentCenter;
+    auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
+    spinner->setCenter(CGPointMake(spinnerX, cell->bounds().size.height / 2));
+    spinner->startAnimating();
+    cell->contentView()->addSubview(spinner);
+    return cell;
+}

@@ -5,8 +5,10 @@
 // domain test.
 
 #include <memory>
+#include <vector>
 
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/UITableView.h"
 #include "platform/uikit/UIView.h"
 
 // Queues the HUD with the text onto the main thread (it shows once the
@@ -32,3 +34,17 @@ bool namesOwnDomain(const NSString& text);
 // The visit time "yyyy-MM-dd HH:mm:ss" from its tenth character (a blank and
 // the clock time); a shorter text whole.
 NSString clockPartOfVisit(const NSString& visitedTime);
+
+// The text, or the strings table's text for the key when the text is nil or empty.
+NSString orText(const NSString& text, const char* key);
+
+// Reply items as the objects a list holds.
+template <class Item>
+std::vector<id> ids(const std::vector<std::shared_ptr<Item>>& items)
+{
+    return std::vector<id>(items.begin(), items.end());
+}
+
+// The row at the end of a paged list: the text centred, a grey spinner
+// turning at x in the middle of the row.
+std::shared_ptr<UITableViewCell> loadingRowCell(const NSString& text, CGFloat spinnerX);

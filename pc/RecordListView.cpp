@@ -4,6 +4,7 @@
 
 #include "app/Ulvo.h"
 #include "pc/ListViewController.h"
+#include "pc/PCRecordCommon.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/uikit/UIPickerView.h"
@@ -62,14 +63,6 @@ const bool kCellNib = (UINib::registerNib("GameViewCell", [](NSObject*) {
     cell->numLabel->textAlignment = UITextAlignmentRight;
     return std::vector<id>{cell};
 }), true);
-
-template <class Item>
-std::vector<id> ids(const std::vector<std::shared_ptr<Item>>& items)
-{
-    return std::vector<id>(items.begin(), items.end());
-}
-
-NSString orUnknown(const NSString& s) { return s.isNil() || s == "" ? L("gameviewctrl_didnotknow") : s; }
 
 std::shared_ptr<Body> pageBody(const NSString& day, int page, int size)
 {
@@ -143,13 +136,7 @@ NSInteger RecordPageController::tableView_numberOfRowsInSection(UITableView*, NS
 std::shared_ptr<UITableViewCell> RecordPageController::tableView_cellForRowAtIndexPath(UITableView* tv, NSIndexPath ip)
 {
     if (ip.row < static_cast<NSInteger>(list.size())) return recordCell(tv, ip, list[static_cast<size_t>(ip.row)]);
-    auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleDefault, NSString());
-    cell->textLabel()->setText(L("app_more"));
-    cell->textLabel()->textAlignment = UITextAlignmentCenter;
-    auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
-    spinner->setCenter(CGPointMake(60, cell->bounds().size.height / 2));
-    spinner->startAnimating();
-    cell->contentView()->addSubview(spinner);
+    auto cell = loadingRowCell(L("app_more"), 60);
     nextPage();
     return cell;
 }
@@ -256,10 +243,10 @@ std::shared_ptr<UITableViewCell> GameViewController::recordCell(UITableView* tv,
     auto cell = std::dynamic_pointer_cast<GameViewCell>(tv->cellForRowAtIndexPath(ip));
     if (!cell) cell = std::dynamic_pointer_cast<GameViewCell>(UINib::loadNibNamed("GameViewCell", this).back());
     auto game = std::dynamic_pointer_cast<GameMessage>(record);
-    cell->gameNameLabel->setText(orUnknown(game->gameName()));
-    cell->procNameLabel->setText(orUnknown(game->procName()));
-    cell->authorLabel->setText(orUnknown(game->author()));
-    cell->numLabel->setText(orUnknown(game->number()));
+    cell->gameNameLabel->setText(orText(game->gameName(), "gameviewctrl_didnotknow"));
+    cell->procNameLabel->setText(orText(game->procName(), "gameviewctrl_didnotknow"));
+    cell->authorLabel->setText(orText(game->author(), "gameviewctrl_didnotknow"));
+    cell->numLabel->setText(orText(game->number(), "gameviewctrl_didnotknow"));
     cell->accessoryType = UITableViewCellAccessoryDetailDisclosureButton;
     return cell;
 }

@@ -173,7 +173,7 @@ void SwRecordHomeViewController::sureBtnCallBack(const id&)
         if (auto reply = Internet::init()->RQUrlAccess(body)) {
             auto rows = reply->list();
             sortByCount(rows);
-            list->setList(std::vector<id>(rows.begin(), rows.end()));
+            list->setList(ids(rows));
             list->setTotalRecord(reply->totalRecord().intValue());
             list->setNavTitle(L("swrechomeviewctrl_webrec"));
             list->setSelectdate(NSString::stringWithFormat("%@", selectDate_));
@@ -183,7 +183,7 @@ void SwRecordHomeViewController::sureBtnCallBack(const id&)
         sortByCount(rows);
         // A page that is not full ends in the more row, which then tells
         // that nothing more is there (no total comes with software records).
-        list->setList(std::vector<id>(rows.begin(), rows.end()), rows.size() % 20 != 0);
+        list->setList(ids(rows), rows.size() % 20 != 0);
         list->setNavTitle(L("swrechomeviewctrl_soft"));
         list->setSelectdate(NSString::stringWithFormat("%@", selectDate_));
     }
