@@ -43,6 +43,12 @@ NSString ServiceConfig::serviceNamespace()
 
 double ServiceConfig::timeOutSeconds() { return positive(configured("NX_SERVICE_TIMEOUT", "ServiceTimeOut"), 30.0); }
 
+NSString ServiceConfig::ownDomain()
+{
+    NSString v = configured("NX_SERVICE_DOMAIN", "ServiceDomain");
+    return v.isNil() ? NSString("zazo-family.example") : v;
+}
+
 NSString ServiceConfig::URLWithPath(const NSString& path)
 {
     return NSString::stringWithFormat("http://%@:%ld%@", host(), port(), path);

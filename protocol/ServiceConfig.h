@@ -9,6 +9,9 @@
 //   port       NX_SERVICE_PORT        "ServicePort"        80
 //   namespace  NX_SERVICE_NAMESPACE   "ServiceNamespace"   "http://tempuri.org/"
 //   time-out   NX_SERVICE_TIMEOUT     "ServiceTimeOut"     30 (seconds)
+//   own domain NX_SERVICE_DOMAIN      "ServiceDomain"      "zazo-family.example"
+//
+// The own domain is the service's web domain, which no black list may refuse.
 //
 // A port or time-out that is not a positive number counts as absent.
 //
@@ -24,6 +27,7 @@ public:
     static long port();
     static NSString serviceNamespace();
     static double timeOutSeconds();
+    static NSString ownDomain();
 
     // The chart server's base address, without a trailing "/".
     static NSString chartServerURL();

@@ -155,7 +155,12 @@ void UIButton::layoutSubviews()
                                       b.size.width - contentEdgeInsets.left - contentEdgeInsets.right,
                                       b.size.height - contentEdgeInsets.top - contentEdgeInsets.bottom);
     const auto image = currentImage();
-    const CGSize is = image ? image->size() : CGSizeZero;
+    CGSize is = image ? image->size() : CGSizeZero;
+    // An image larger than the content shrinks to fit it, keeping its shape.
+    if (is.width > content.size.width || is.height > content.size.height) {
+        const CGFloat scale = std::min(content.size.width / is.width, content.size.height / is.height);
+        is = CGSizeMake(is.width * scale, is.height * scale);
+    }
     const NSString title = currentTitle();
     const bool hasTitle = titleLabel_ && !title.isNil() && !title.str().empty();
     const CGFloat tw = hasTitle ? std::min(sizeWithFont(title, titleLabel_->font).width, std::max<CGFloat>(content.size.width - is.width, 0)) : 0;

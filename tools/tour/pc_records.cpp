@@ -1,0 +1,155 @@
+// The tour's stops on the PC records tab: the search, the day's web records,
+// a record's detail put on the black list, the black lists with the add
+// dialog, and the screen captures with their day picker and viewer.
+
+#include "app/Ulvo_UITabBar.h"
+#include "pc/AddRuleViews.h"
+#include "pc/HomeViewCtrl.h"
+#include "pc/ImageViewListController.h"
+#include "pc/LimitViewController.h"
+#include "pc/ListViewController.h"
+#include "pc/PCTimeCommon.h"
+#include "pc/RecordDetailInfoView.h"
+#include "pc/RecordListView.h"
+#include "pc/SwRecordHomeViewController.h"
+#include "tools/tour/Tour.h"
+#include "ui/PixImageView.h"
+#include "ui/ProgressHUD.h"
+
+namespace {
+
+template <class T>
+T* screen(tour::Tour& tour, const std::string& what)
+{
+    auto* view = tour.driver.find<UIView>([](UIView& v) { return dynamic_cast<T*>(v.viewController()) != nullptr; });
+    return static_cast<T*>(tour.require(view, what)->viewController());
+}
+
+// Lets the clock run until the condition holds: pushes, downloads started a
+// moment after they are asked for, fades.
+void settle(tour::Tour& tour, const std::function<bool()>& done, const std::string& what)
+{
+    for (int step = 0; step < 100 && !done(); ++step) {
+        tour.driver.advanceClock(0.05);
+        tour.driver.pumpUntil(done, 0.1);
+    }
+    tour.waitFor(done, what);
+}
+
+bool hudGone(tour::Tour& tour)
+{
+    return !tour.driver.find<ProgressHUD>([](ProgressHUD& hud) { return hud.alpha() > 0.05; });
+}
+
+// Shows the PC set's tab whose first screen is a T.
+template <class T>
+void showTab(tour::Tour& tour)
+{
+    auto* tabs = screen<Ulvo_UITabBar>(tour, "PC tab set");
+    const auto& all = tabs->viewControllers();
+    for (size_t i = 0; i < all.size(); ++i) {
+        auto* nav = dynamic_cast<UINavigationController*>(all[i].get());
+        if (!nav || nav->viewControllers().empty() || !dynamic_cast<T*>(nav->viewControllers().front().get())) continue;
+        if (i < tabs->buttons().size())
+            tabs->selectedTab(tabs->buttons()[i].get());
+        else
+            tabs->setSelectedIndex(i);
+        tour.driver.advanceClock(1);
+        return;
+    }
+    throw tour::Failure("no such tab");
+}
+
+void back(tour::Tour& tour, UINavigationController* nav)
+{
+    nav->popToRootViewControllerAnimated(false);
+    tour.driver.advanceClock(1);
+}
+
+}  // namespace
+
+NX_TOUR_STEP(220, "PC records")
+{
+    showTab<SwRecordHomeViewController>(tour);
+    auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
+    UINavigationController* nav = records->navigationController();
+    tour.stop("pc-records", "Records tab: kind, day and the black-list link");
+
+    tour.driver.tap(tour.driver.buttonWithTitle(L("swrechomeviewctrl_searchrec")));
+    tour.driver.advanceClock(1);
+    auto* list = screen<ListViewController>(tour, "record list");
+    tour.stop("pc-record-list", "The day's web records");
+    if (list->list().empty()) throw tour::Failure("no web records");
+    list->tableview->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    auto* detail = screen<RecordDetailInfoView>(tour, "record detail");
+    tour.driver.advanceClock(1);
+    tour.stop("pc-record-detail", "A web record (the demo keeps no picture of it)");
+    tour.driver.tap(detail->addButton());
+    settle(tour, [&] { return tour.driver.find<ProgressHUD>() != nullptr; }, "the black-list message");
+    tour.stop("pc-record-added", "The site is on the black list");
+    settle(tour, [&] { return hudGone(tour); }, "the message's fade");
+    back(tour, nav);
+}
+
+NX_TOUR_STEP(230, "PC black lists")
+{
+    auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
+    UIView* link = records->view()->viewWithTag(SwRecordHomeViewController::kBlackListButtonTag);
+    tour.driver.tapAt(link->convertPoint(CGPointMake(link->bounds().size.width - 6, 12), nullptr));
+    auto* limits = screen<LimitViewController>(tour, "black lists");
+    settle(tour, [&] { return !limits->webList().rules.empty(); }, "the black lists");
+    tour.stop("pc-black-list", "The web black list");
+    tour.driver.tap(limits->addButton.get());
+    tour.driver.type(limits->addField(), "www.games.example.org");
+    tour.stop("pc-add-rule", "Forbidding a web site");
+    tour.driver.pressAlertButton(0);
+    settle(tour, [&] { return hudGone(tour); }, "the message's fade");
+    tour.stop("pc-black-list-added", "The web black list with the new site");
+    back(tour, records->navigationController());
+}
+
+NX_TOUR_STEP(240, "PC screen captures")
+{
+    auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
+    UINavigationController* nav = records->navigationController();
+    // The day picker of the captures, as the care tab opens it.
+    nav->pushViewController(ImageTimeSelectView::init(), false);
+    tour.stop("pc-capture-day", "Choosing the day of the screen captures");
+    tour.driver.tap(tour.driver.buttonWithTitle(L("imagetimeselectview_searchrecord")));
+    auto* captures = screen<ImageViewListController>(tour, "capture list");
+    settle(tour, [&] { return !captures->picUrlArray().empty() && captures->viewer() && hudGone(tour); }, "the captures");
+    settle(tour, [&] {
+        auto page = captures->viewer()->photoViews()[0];
+        return page && page->imageView()->image && page->imageView()->image->size().width > 300;
+    }, "the first capture");
+    tour.stop("pc-captures", "The day's captures and the first one");
+    tour.driver.tap(captures->scrollview->viewWithTag(ImageViewListController::kFirstThumbTag + 2));
+    settle(tour, [&] {
+        auto page = captures->viewer()->photoViews()[2];
+        return page && page->imageView()->image && page->imageView()->image->size().width > 300;
+    }, "the third capture");
+    tour.stop("pc-capture-viewer", "The third capture with its time");
+    back(tour, nav);
+}
+
+NX_TOUR_STEP(250, "PC day's access records")
+{
+    auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
+    UINavigationController* nav = records->navigationController();
+    // No screen of the client opens these; the tour shows them as a host would.
+    auto day = UIViewController::init<RecordListView>();
+    nav->pushViewController(day, false);
+    settle(tour, [&] { return day->urlView() && !day->urlView()->fetching() && !day->gameView()->fetching() && hudGone(tour); },
+           "the day's records");
+    tour.stop("pc-day-records", "The day's web records");
+    tour.driver.tap(day->secondBtn.get());
+    tour.driver.advanceClock(1);
+    tour.stop("pc-day-programs", "The day's programs");
+    auto form = UIViewController::init<AddUrlViewController>();
+    day->view()->addSubview(form->view());
+    tour.driver.type(form->newURL.get(), "www.example.net");
+    tour.stop("pc-add-url-form", "The form that forbids one more web address");
+    form->goBack(nullptr);
+    back(tour, nav);
+    showTab<HomeViewCtrl>(tour);
+}
