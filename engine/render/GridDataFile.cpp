@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/base/VMem.h"
+#include "engine/render/GridDataCache.h"
 
 namespace mapengine {
 
@@ -419,6 +420,29 @@ int COfflineDataCache::ReadTileData(int baseLevel, const CVString& key, int leve
   *data = block;
   *size = length;
   return 1;
+}
+
+int COfflineDataCache::LoadGridData(CGirdDataArray& records) {
+  for (int i = 0; m_pMemCache && i < records.GetSize(); ++i) {
+    tagGirdData& record = records[i];
+    unsigned char* data = nullptr;
+    int size = 0;
+    int base = record.nLevel > kLowLast ? kMiddleBase : kLowBase;
+    if (record.pData || record.nLevel < kLowBase ||
+        !ReadTileData(base, CellText(record.nX, record.nY, false), record.nLevel, &data, &size)) {
+      continue;
+    }
+    CGirdDataArray one;
+    tagGirdData tile{record.nLevel, record.nX, record.nY, data, size};
+    one.Add(tile);
+    m_pMemCache->PutTiles(one, 0);
+    VDelete(data);
+    one[0].pData = nullptr;
+    m_pMemCache->GetTiles(one);
+    record.pData = one[0].pData;
+    record.nSize = one[0].nSize;
+  }
+  return 0;
 }
 
 }  // namespace mapengine

@@ -23,6 +23,7 @@
 namespace mapengine {
 
 class CGridDataCache;
+struct tagGirdData;
 
 struct stFileHeader {
   int nMultiLevel;  // 1 when the file holds several levels
@@ -74,6 +75,9 @@ public:
   // Reads one tile into a new block from VNew<unsigned char> that the caller
   // frees with VDelete. 1, or 0 (absent, unreadable).
   int ReadTileData(int baseLevel, const CVString& key, int level, unsigned char** data, int* size);
+  // Fills the records without data from the grid files through the memory
+  // cache (not written through to its file cache). 0.
+  int LoadGridData(CVArray<tagGirdData, tagGirdData&>& records);
   // 1 when the open file's state word is consistent; otherwise the file is
   // closed and 0.
   int IsFileConsistent();

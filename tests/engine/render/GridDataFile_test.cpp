@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/base/VMem.h"
+#include "engine/render/GridDataCache.h"
 #include "tests/engine/render/EngineText.h"
 #include "tests/engine/render/TempFolder.h"
 
@@ -187,6 +188,32 @@ TEST_F(GridDataFileTest, AFileLeftMidWriteIsRefusedThenReplaced) {
   EXPECT_EQ(written, 0);
   EXPECT_EQ(cache.DeleteGridFile(CVString("2_2_18")), 1);
   EXPECT_FALSE(std::filesystem::exists(FilePath("0_0/2_2_18.dat")));
+}
+
+TEST_F(GridDataFileTest, LoadGridDataFillsRecordsThroughTheMemoryCache) {
+  ASSERT_EQ(cache.CreateOfflineDat(3, CVString("5_6"), 3, 5, nullptr), 1);
+  ASSERT_EQ(Write(3, 3, 5, 3, 5, 6), 1);
+  CGridDataCache memory;
+  ASSERT_EQ(memory.Open(CVString(), CVString(), 4, 0, 0), 1);
+  cache.SetMemCache(&memory);
+  unsigned char kept = 0;
+  CGirdDataArray records;
+  tagGirdData wanted{3, 5, 6, nullptr, 0};
+  tagGirdData absent{4, 10, 12, nullptr, 0};
+  tagGirdData held{3, 5, 6, &kept, 1};
+  records.Add(wanted);
+  records.Add(absent);
+  records.Add(held);
+  EXPECT_EQ(cache.LoadGridData(records), 0);
+  std::vector<unsigned char> expected = TileBytes(3, 5, 6);
+  ASSERT_EQ(records[0].nSize, static_cast<int>(expected.size()));
+  EXPECT_EQ(std::memcmp(records[0].pData, expected.data(), expected.size()), 0);
+  EXPECT_EQ(records[1].pData, nullptr);
+  EXPECT_EQ(records[2].pData, &kept);
+  CGirdDataArray again;
+  again.Add(wanted);
+  memory.GetTiles(again);
+  EXPECT_EQ(again[0].pData, records[0].pData) << "the record holds the memory cache's copy";
 }
 
 // The crash test: a child writes the file and is killed at its n-th write,
