@@ -225,4 +225,101 @@ TEST_F(MapControlTest, BeijingAtLevel12IsPaintedFromOneRequestThenPannedRestarte
   EXPECT_EQ(wrong, 0);
 }
 
+// Messages the controller posted, ring by ring, oldest first.
+std::vector<int> Posted(CVMsgMan& msgs, int ring) {
+  std::vector<int> out;
+  tagEngineMsg msg;
+  while (msgs.PopMessage(msgs.GetRing(ring), msg)) {
+    if (msg.message >= 8000 || msg.message == kMsgRepaint) {
+      out.push_back(msg.message);
+    }
+  }
+  return out;
+}
+
+TEST_F(MapControlTest, ATileTheServiceNeverHasIsAskedForAFewTimesOnly) {
+  for (int i = 0; i < 6; ++i) {
+    service->pushFault({mapdouble::Fault::Kind::MissingTile, 0});
+  }
+  Start();
+  Pump();
+  EXPECT_EQ(control->GetMapReq()->GetLastRequestId(), GridReq::kMaxAsks) << "the first request and two asks again";
+  EXPECT_FALSE(IsTileRequestBusy(&control->GetDownloader()));
+}
+
+// The double keeps its answer per URL, so the same bad pack comes back on
+// every ask: the request ends each time (the busy flag is cleared, nothing
+// stalls) and the asks stop at the cap.
+TEST_F(MapControlTest, ABadPackEndsTheRequestLikeABadReply) {
+  service->pushFault({mapdouble::Fault::Kind::CountTooLarge, 0});
+  Start();
+  Pump();
+  EXPECT_FALSE(IsTileRequestBusy(&control->GetDownloader()));
+  EXPECT_EQ(control->GetMapReq()->GetLastRequestId(), GridReq::kMaxAsks);
+}
+
+TEST_F(MapControlTest, LayersSwitchLevelsClampAndMovesStepAsTheViewAsks) {
+  Start();
+  Pump();
+  CGridLayer* map = control->GetMapLayer();
+  CGridLayer* satellite = control->GetSatelliteLayer();
+  control->ShowLayer(1, 1);
+  EXPECT_TRUE(map->IsShown());
+  EXPECT_FALSE(satellite->IsShown());
+  control->ShowLayer(1, 0);
+  EXPECT_FALSE(map->IsShown());
+  EXPECT_TRUE(satellite->IsShown());
+  control->ShowLayer(2, 0);
+  EXPECT_TRUE(map->IsShown());
+  control->InvalidateImage();
+  control->ShowLayer(10, 1);
+  EXPECT_EQ(control->IsLayersDirty(), 1);
+  Pump();
+
+  control->SetLevel(25, 0, 0, 0);
+  EXPECT_EQ(GetMapViewState().nLevel, 18);
+  control->SetLevel(0, 0, 0, 0);
+  EXPECT_EQ(GetMapViewState().nLevel, 3);
+  EXPECT_EQ(control->ZoomToRect(0, 0, 0, 500), 0);
+  EXPECT_EQ(control->ZoomToRect(10, 10, 10, 500), 1);
+  EXPECT_EQ(GetMapViewState().nLevel, 17) << "490 units take one halving to fit 480 pixels";
+  Posted(*net.msgs, 1);
+  Posted(*net.msgs, 2);
+
+  // Flings: a short one ends at once, a long one slows to 17 and then by
+  // one per step.
+  control->StartFling({0, 0}, {29, -29});
+  EXPECT_EQ(Posted(*net.msgs, 2), std::vector<int>{kMsgMoveEnd});
+  control->StartFling({0, 0}, {30, 0});
+  EXPECT_EQ(Posted(*net.msgs, 2), std::vector<int>{kMsgFlingStep});
+  control->StartFling({0, 0}, {40, 0});
+  std::vector<int> speeds;
+  for (int step = 0; step < 40; ++step) {
+    Posted(*net.msgs, 2);
+    control->OnFlingStep();
+    speeds.push_back(control->GetFlingVector().x);
+    if (Posted(*net.msgs, 2) != std::vector<int>{kMsgFlingStep}) {
+      break;
+    }
+  }
+  std::vector<int> expected;
+  for (int v = 17; v >= 5; --v) {
+    expected.push_back(v);
+  }
+  EXPECT_EQ(speeds, expected);
+
+  // A held pan speeds up, never past half the screen, and its next step is
+  // posted on the engine's ring.
+  control->SetPanVelocity(40, 0);
+  for (int step = 0; step < 1000; ++step) {
+    control->OnPanStep();
+    ASSERT_LE(control->GetPanStep().x, kWidth / 2);
+  }
+  EXPECT_EQ(control->GetPanStep().x, kWidth / 2);
+  EXPECT_EQ(Posted(*net.msgs, 1).back(), kMsgPanStep);
+  control->SetPanVelocity(0, 0);
+  control->OnPanStep();
+  EXPECT_EQ(control->IsLayersDirty(), 1);
+}
+
 }  // namespace
