@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <list>
 #include <string>
@@ -15,6 +16,8 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/render/GridDataCache.h"
+#include "engine/render/GridDraw.h"
+#include "engine/render/MapView.h"
 
 using namespace mapengine;
 
@@ -163,8 +166,56 @@ void BM_SqliteBlobPutGet(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kDiskTiles * 2);
 }
 
+// A full 640 x 960 screen drawn from the 4 x 5 decoded tiles of its view
+// (tile edges off the screen's), against a plain copy of the screen's bytes.
+void BM_RepaintFromTiles(benchmark::State& state) {
+  Engine engine;
+  tagMapViewState& view = GetMapViewState();
+  SetViewLevel(view, 12);
+  view.szScreen.SetSize(640, 960);
+  view.rcWindow.SetRect(0, 0, 640, 960);
+  view.ptCenter.SetPoint(12957395, 4824911);
+  UpdateViewTransform(view, 4, 5);
+  UpdateViewPixelOrigin(view);
+  std::vector<std::vector<uint32_t>> pixels;
+  CGirdDataArray tiles;
+  CShowDataArray shows;
+  for (int r = 0; r < 5; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      pixels.emplace_back(256 * 256, 0xFF000000u | static_cast<uint32_t>(r * 4 + c) * 0x0A0B0C);
+      tagGirdData tile{12, view.nTileX + c, view.nTileY - r, reinterpret_cast<unsigned char*>(pixels.back().data()),
+                       256 * 256 * 4};
+      tiles.Add(tile);
+    }
+  }
+  GridDraw draw;
+  draw.Init(&tiles, &shows);
+  CVBitmap screen;
+  screen.CreateWithSize({640, 960});
+  CVDC dc;
+  dc.CreateDC();
+  dc.SelectBitmap(&screen);
+  for (auto _ : state) {
+    draw.Draw(dc);
+    benchmark::DoNotOptimize(screen.GetBits());
+  }
+  state.SetBytesProcessed(state.iterations() * 640 * 960 * 4);
+}
+
+void BM_MemcpyScreen(benchmark::State& state) {
+  std::vector<uint32_t> source(640 * 960, 0xFF123456);
+  std::vector<uint32_t> target(640 * 960);
+  for (auto _ : state) {
+    std::memcpy(target.data(), source.data(), source.size() * 4);
+    benchmark::DoNotOptimize(target.data());
+  }
+  state.SetBytesProcessed(state.iterations() * 640 * 960 * 4);
+}
+
 }  // namespace
 
+BENCHMARK(BM_RepaintFromTiles);
+BENCHMARK(BM_MemcpyScreen);
 BENCHMARK(BM_MemoryCacheLookup);
 BENCHMARK(BM_UnorderedMapLruLookup);
 BENCHMARK(BM_FileCachePutGet)->Unit(benchmark::kMillisecond);
