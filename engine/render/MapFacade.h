@@ -8,6 +8,24 @@
 namespace mapengine {
 
 class CMapControl;
+class CVDC;
+
+// Constructs the map control in the place given (from the engine allocator
+// or anywhere else); MapDestroyControl runs its destructor there.
+CMapControl* MapCreateControl(void* place);
+void MapDestroyControl(CMapControl* control);
+int MapPaint(CMapControl* control, CVDC* target);
+_VPoint MapGetCenter(const CMapControl* control);
+// SetLevel with update 1 and the two values as animate and notify.
+int MapSetZoomLevel(CMapControl* control, int level, int animate, int notify);
+int MapSetCenter(CMapControl* control, int x, int y, int animate, int update, int notify);
+int MapZoomToRect(CMapControl* control, int left, int top, int right, int bottom);
+int MapShowLayer(CMapControl* control, int kind, int flag);
+int MapRemoveAllLayers(CMapControl* control);
+// The map control's share of the engine messages: tile download progress
+// and completion (1002, 1003), failures and bad replies (1004 to 1007),
+// a request asked again (1120), fling and pan steps (8008, 8009). -1.
+int MapOnMessage(CMapControl* control, int message, int wParam, int lParam);
 
 // The view state's zoom level; 0 without a map view.
 int MapGetZoomLevel(const CMapControl* control);

@@ -18,6 +18,7 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/render/MapFacade.h"
 #include "engine/render/MapView.h"
 #include "engine/render/Projection.h"
 #include "tests/engine/base/EngineNetwork.h"
@@ -65,8 +66,8 @@ protected:
     control->UpdateAllLayers();
   }
 
-  // Dispatches the engine's network events to the controller, as the
-  // engine's router does, until no tile request is in flight.
+  // Dispatches the engine's network events to the controller through its
+  // message handler, until no tile request is in flight.
   void Pump() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -80,11 +81,7 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
         continue;
       }
-      if (msg.message == kMsgHttpPartial || msg.message == kMsgHttpComplete) {
-        control->OnTileReply(msg.wParam, msg.lParam, msg.message);
-      } else if (msg.message >= kMsgHttpConnectFailed && msg.message <= kMsgHttpBadReply) {
-        control->OnTileFailure(msg.wParam, 0);
-      }
+      MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);
     }
     ADD_FAILURE() << "the tile request did not end";
   }

@@ -4,6 +4,8 @@
 
 #include <climits>
 
+#include "engine/base/VMsgMan.h"
+#include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
 
 using namespace mapengine;
@@ -30,6 +32,22 @@ TEST(MapFacadeTest, RequestBoundsAreHundredthsInTheirOrderAndSaturate) {
   }
   GetMapViewState().nLevel = 12;
   EXPECT_EQ(MapGetZoomLevel(nullptr), 0) << "no map view";
+  GetMapViewState() = saved;
+}
+
+// A bad reply (1007) ends the tile request like a failure: the busy flag
+// that holds back every later tile request is cleared.
+TEST(MapFacadeTest, ABadReplyClearsTheTileRequestFlag) {
+  tagMapViewState saved = GetMapViewState();
+  alignas(CMapControl) unsigned char place[sizeof(CMapControl)];
+  CMapControl* control = MapCreateControl(place);
+  ASSERT_EQ(static_cast<void*>(control), static_cast<void*>(place));
+  for (int message : {kMsgHttpConnectFailed, kMsgHttpBadReply}) {
+    SetTileRequestBusy(&control->GetDownloader(), 1);
+    EXPECT_EQ(MapOnMessage(control, message, 1, 7), -1);
+    EXPECT_EQ(IsTileRequestBusy(&control->GetDownloader()), 0) << message;
+  }
+  MapDestroyControl(control);
   GetMapViewState() = saved;
 }
 
