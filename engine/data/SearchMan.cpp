@@ -112,7 +112,7 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
         int error = 0;
         void* record = m_service.DispatchReply(requestNumber, &type, &error, m_pendingType);
         if (record) {
-          SetResult(record, type);
+          SetResult(record, m_service.FiledType(record, type));
         }
         Announce(type, error);
       }

@@ -79,6 +79,12 @@ public:
   // The finished reply of the search client: the record (or null), its
   // result type and the error value. pendingType is the manager's.
   void* DispatchReply(int requestNumber, int* type, int* error, int pendingType);
+  // The type a dispatched record is filed under: its announced type, except
+  // for the route end points of a transit request, announced as transit but
+  // not a transit record.
+  int FiledType(const void* record, int announcedType) const {
+    return record == &m_routeAddr ? 23 : announcedType;
+  }
   // The finished reply of the city client: the current-city holder, or null.
   tag_CityResult* DispatchCityReply(int* error);
 

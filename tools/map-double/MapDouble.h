@@ -56,7 +56,8 @@ struct Fault {
         NotJson,        // a body that is not JSON
         TruncatedBody,  // the JSON cut in half
         OversizedBody,  // a body longer than the engine's search buffer
-        Stall           // the answer waits millis (longer than the engine waits)
+        Stall,          // the answer waits millis (longer than the engine waits)
+        ReplaceBody     // the body becomes `text`
     };
     Kind kind;
     int tile = 0;
@@ -64,6 +65,7 @@ struct Fault {
     size_t after = 0;
     int drops = 1;
     int value = 0;
+    std::string text = {};
 };
 
 // What the double was asked: one entry per answer made.

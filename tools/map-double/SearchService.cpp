@@ -113,6 +113,9 @@ void applySearchFault(const Fault &fault, Resource &resource) {
     case Fault::Kind::OversizedBody:
         resource.body.append(kOversizedBody - resource.body.size(), ' ');
         break;
+    case Fault::Kind::ReplaceBody:
+        resource.body = fault.text;
+        break;
     case Fault::Kind::Stall:
         resource.mode = testserver::RelayServer::Mode::Slow;
         resource.delay = testserver::Millis(fault.millis);

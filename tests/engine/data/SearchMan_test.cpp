@@ -14,6 +14,7 @@
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/mapdemo/DemoData.h"
+#include "tools/mapdemo/DemoReplies.h"
 
 namespace mapengine::test {
 namespace {
@@ -217,6 +218,42 @@ TEST_F(SearchManTest, EveryScriptedFailureEndsInItsErrorValue) {
     ASSERT_EQ(PoiSearch(u"门", 0, ++pageSize), 1);
     EXPECT_EQ(Next(), c.announced) << static_cast<int>(c.fault.kind);
   }
+}
+
+TEST_F(SearchManTest, RepliesAreAnnouncedUnderTheTypeTheyCarry) {
+  struct Case {
+    std::string body;
+    Announced announced;
+  } cases[] = {
+      {R"({"result":{"type":33}})", {21, 11}},
+      {R"({"result":{"type":505}})", {21, 11}},
+      {mapdemo::PoiPointReply("天安门"), {26, 0}},
+      {R"({"result":{"type":14,"error":6}})", {14, 13}},
+      {R"({"result":{"type":14,"error":1}})", {14, 14}},
+      {R"({"result":{"type":20,"error":4}})", {20, 14}},
+      {R"({"result":{"type":31,"error":9}})", {31, 11}},
+      {mapdemo::StateReply(), {21, 3}},  // no type: read as the POI list asked for
+  };
+  int pageSize = 1;
+  for (const Case& c : cases) {
+    Fault fault{Fault::Kind::ReplaceBody};
+    fault.text = c.body;
+    service->pushFault(fault);
+    ASSERT_EQ(PoiSearch(u"门", 0, ++pageSize), 1);
+    EXPECT_EQ(Next(), c.announced) << c.body;
+  }
+}
+
+TEST_F(SearchManTest, AnAmbiguousTransitEndPointIsAnnouncedAsUnsupportedTransit) {
+  Fault fault{Fault::Kind::ReplaceBody};
+  fault.text = mapdemo::RouteAddrReply();  // its flag word is set
+  service->pushFault(fault);
+  ASSERT_EQ(search->TransitSearch(At("天安门"), At("北京站"), 0, 131), 1);
+  EXPECT_EQ(Next(), (Announced{14, 13}));
+  auto* addr = static_cast<tag_RPAddrRst*>(search->GetResult(23));
+  ASSERT_NE(addr, nullptr) << "filed under its own type";
+  EXPECT_EQ(addr->head.routeKind, kRouteKindTransit);
+  EXPECT_EQ(search->GetResult(14), nullptr) << "end-point candidates are no transit record";
 }
 
 TEST_F(SearchManTest, ARepeatWhileTheFirstIsInFlightGetsTheFirstAnswer) {
