@@ -65,12 +65,24 @@ public:
   CGpsDetailInfo GetLastFix();
 };
 
+// No radio reports a cell on this platform; a test may stand in for one.
 class CCellMan {
 public:
   virtual ~CCellMan() = default;
   int Start() { return 1; }
   int Stop() { return 1; }
-  tagCellInfo GetCellInfo() { return tagCellInfo{}; }
+  tagCellInfo GetCellInfo() {
+    std::lock_guard guard(m_lock);
+    return m_cell;
+  }
+  void SetCellInfo(const tagCellInfo& cell) {
+    std::lock_guard guard(m_lock);
+    m_cell = cell;
+  }
+
+private:
+  std::mutex m_lock;
+  tagCellInfo m_cell;
 };
 
 class CWifiMan {

@@ -43,7 +43,9 @@ protected:
     ASSERT_NO_FATAL_FAILURE(net.Start());
     service = std::make_unique<mapdouble::MapDouble>();
     net.SeedRelay(service->port());
-    GetGlobalMan()->SetSlot(kSlotUrlTranslater, &urls);
+    // Made once the code pages are loaded: its service addresses are texts.
+    urls = std::make_unique<CUrlTranslater>();
+    GetGlobalMan()->SetSlot(kSlotUrlTranslater, urls.get());
     search = std::make_unique<CSearchMan>();
     ASSERT_EQ(search->Init(), 1);
   }
@@ -114,7 +116,7 @@ protected:
 
   EngineNetwork net;
   std::unique_ptr<mapdouble::MapDouble> service;
-  CUrlTranslater urls;
+  std::unique_ptr<CUrlTranslater> urls;
   std::unique_ptr<CSearchMan> search;
 };
 

@@ -160,6 +160,18 @@ TEST_F(CoreLocationTest, TheScriptNamedByTheEnvironmentPlaysForTheDefaultProvide
     own->stopUpdatingLocation();
 }
 
+TEST_F(CoreLocationTest, TheDemoWalkPlaysToItsDenial)
+{
+    const char* source = std::getenv("NX_SOURCE_DIR");
+    ASSERT_TRUE(provider->loadScript(std::string(source ? source : ".") + "/tools/mapdemo/walk.txt"));
+    manager->startUpdatingLocation();
+    NSClock::advance(30.0);
+    EXPECT_EQ(delegate->locations.size(), 8u);
+    ASSERT_EQ(delegate->errors.size(), 1u);
+    EXPECT_EQ(delegate->errors[0]->code(), kCLErrorDenied);
+    EXPECT_EQ(delegate->events.back(), "error");
+}
+
 TEST_F(CoreLocationTest, UnreadableScriptsAreRefused)
 {
     for (const char* text : {"1 teleport 1 2\n", "1 fix 39.9\n", "x fix 1 2 3\n", "-1 heading 3\n"}) {
