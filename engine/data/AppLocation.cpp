@@ -331,7 +331,6 @@ void CAppLocation::ResetState() {
   m_netRecord.x = m_netRecord.y = 0;
   m_netRecord.longitude = m_netRecord.latitude = 0;
   m_lastNotify = 0;
-  m_pending = false;
   m_sentCell.cid = 0;
 }
 
@@ -469,7 +468,6 @@ void CAppLocation::GetLocation(tagLocInfo* out) {
   if (record.radius > kMaxRadius) {
     record.radius = kMaxRadius;
   }
-  m_output = record;
   *out = record;
 }
 
@@ -495,8 +493,12 @@ void CAppLocation::OnLocTimer() {
       CVString wifiList, wifiKey;
       m_wifi.GetQueryText(wifiList);
       CVString cellText = CellText(cell);
-      bool sameAsSent = cell.cid == m_sentCell.cid && cell.lac == m_sentCell.lac &&
-                        wifiKey.Compare(m_sentWifiKey.GetBuffer()) == 0;
+      bool sameAsSent;
+      {
+        std::lock_guard guard(m_lock);
+        sameAsSent = cell.cid == m_sentCell.cid && cell.lac == m_sentCell.lac &&
+                     wifiKey.Compare(m_sentWifiKey.GetBuffer()) == 0;
+      }
       if (sameAsSent || (cell.cid == 0 && wifiKey.IsEmpty())) {
         m_skip = kSkipTicks;
       } else {
@@ -523,9 +525,8 @@ void CAppLocation::OnLocTimer() {
           }
         }
         if (fix.state != 3 && !m_request.client.IsBusy() && SendQuery(cellText, wifiList, wifiKey)) {
-          m_pending = true;
+          std::lock_guard guard(m_lock);
           m_sentCell = cell;
-          m_sentCellText = cellText;
           m_sentWifiKey = wifiKey;
         }
       }
@@ -585,17 +586,17 @@ void CAppLocation::OnNetEvent(int message, int clientType) {
     case kMsgHttpReceiveFailed:
     case kMsgHttpBadReply: {
       std::lock_guard guard(m_lock);
-      m_pending = false;
       if (m_netRecord.cid != m_sentCell.cid) {
         m_sentCell.cid = 0;
       }
       break;
     }
     case kMsgHttpCancelled:
-    case kMsgHttpAskAgain:
-      m_pending = false;
+    case kMsgHttpAskAgain: {
+      std::lock_guard guard(m_lock);
       m_sentCell.cid = 0;
       break;
+    }
     default:
       break;
   }
@@ -624,7 +625,6 @@ void CAppLocation::OnLocationReply() {
     }
   }
   std::lock_guard guard(m_lock);
-  m_pending = false;
   m_skip = kSkipTicks;
   if (parsed && m_request.pendingId == kLocationQuery && reply.type == kLocationSuccess && reply.x != 0 &&
       reply.y != 0) {

@@ -6,6 +6,7 @@
 // message 2004 on the priority ring, which delivers them on the main thread.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include "engine/base/HttpClient.h"
@@ -175,16 +176,13 @@ private:
   CWifiMan m_wifi;
   CLocDataCollector m_collector;
   int m_mode = 1;
-  tagLocInfo m_output;
   tagLocInfo m_gpsRecord;
   tagLocInfo m_netRecord;
   int m_collectorCountdown = 0;
-  int m_skip = 0;
+  std::atomic<int> m_skip{0};  // the timer and the network events both count
   CLocRequest m_request;
-  tagCellInfo m_sentCell;
-  CVString m_sentCellText;
+  tagCellInfo m_sentCell;      // under m_lock
   CVString m_sentWifiKey;
-  bool m_pending = false;
   CLocCellCache m_cellCache;
   mutable std::mutex m_lock;  // the records
   long long m_lastNotify = 0;  // ms of the clock the timers follow

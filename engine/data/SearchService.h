@@ -90,7 +90,6 @@ public:
 
   CHttpClient& SearchClient() { return m_searchClient; }
   CHttpClient& CityClient() { return m_cityClient; }
-  const tag_CityResult& CurrentCity() const { return m_currentCity; }
 
 private:
   // Sends the request URL on a client; 1, or 0 when the client refused it.
