@@ -174,6 +174,41 @@ TEST_F(AppLocationTest, NetworkPositioningSignsItsQueryAndKeepsTheCell) {
   EXPECT_EQ(service.queries().size(), 1u) << "the same cell is not asked again";
 }
 
+TEST_F(AppLocationTest, ACellAskedBeforeIsAnsweredFromTheResultCache) {
+  location->SetLocMode(3);
+  for (int cid : {100, 200}) {
+    location->CellMan().SetCellInfo(Cell(cid));
+    Tick();
+    // The second cell lies where the first does: stored, not announced.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (Current().cid != cid && std::chrono::steady_clock::now() < deadline) {
+      tagEngineMsg msg;
+      if (net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
+        location->OnNetEvent(msg.message, msg.wParam);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    }
+    ASSERT_EQ(Current().cid, cid);
+    for (int i = 0; i < 2; ++i) {
+      Tick();  // the ticks skipped after an answer
+    }
+  }
+  ASSERT_EQ(service.queries().size(), 2u);
+  location->CellMan().SetCellInfo(Cell(100));
+  Tick();
+  tagEngineMsg msg;
+  ASSERT_TRUE(net.msgs->PopMessage(net.msgs->GetRing(1), msg)) << "the cached answer is posted at once";
+  EXPECT_EQ(msg.message, kMsgHttpComplete);
+  EXPECT_EQ(msg.wParam, 2);
+  location->OnNetEvent(msg.message, msg.wParam);
+  EXPECT_EQ(service.queries().size(), 2u) << "no request";
+  tagLocInfo here = Current();
+  EXPECT_EQ(here.cid, 100);
+  EXPECT_EQ(here.status, 3);
+  EXPECT_EQ(here.radius, 150);
+}
+
 TEST_F(AppLocationTest, ANewCellWithoutAnAnswerIsAnnouncedAsFailed) {
   service.setResult("167");
   location->CellMan().SetCellInfo(Cell(777));
