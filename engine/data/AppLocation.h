@@ -129,7 +129,6 @@ private:
 
 class CAppLocation {
 public:
-  static constexpr unsigned kTimerId = 1000;
   static constexpr unsigned kTimerIntervalMs = 1000;
   static constexpr unsigned kRepeatIntervalMs = 600000;
   static constexpr unsigned kNotifyIntervalMs = 1000;
