@@ -237,6 +237,22 @@ int CUrlTranslater::GetReverseGeocodeUrl(CVString& out, int x, int y) {
   return 1;
 }
 
+int CUrlTranslater::GetGeocodeUrl(CVString& out, const CVString& address, int cityId, const CVString* cityName) {
+  CVString url = m_mapServiceUrl;
+  if (cityName) {
+    url += "?qt=gc&cn=";
+    url += UrlEncode(*cityName);
+    url += "&ie=utf-8&oue=0&wd=";
+  } else {
+    AppendFormat(url, "?qt=gc&c=%d&ie=utf-8&oue=0&wd=", cityId);
+  }
+  url += UrlEncode(address);
+  CVString common;
+  AppendCommonParams(common, 1);
+  out = url + common;
+  return 1;
+}
+
 int CUrlTranslater::GetSuggestionUrl(CVString& out, const CVString& keyword, int type, int cityId) {
   if (keyword.IsEmpty()) {
     return 0;

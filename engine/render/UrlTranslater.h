@@ -78,6 +78,9 @@ public:
   // The request kinds. Each returns 1 with the whole URL in out, or 0 with
   // out unchanged when its input is unusable.
   int GetReverseGeocodeUrl(CVString& out, int x, int y);
+  // cityName null: the city by its id. An empty name is the caller's to
+  // replace with the current city's (the search service knows it).
+  int GetGeocodeUrl(CVString& out, const CVString& address, int cityId, const CVString* cityName);
   int GetSuggestionUrl(CVString& out, const CVString& keyword, int type, int cityId);
   int GetPoiBkgDataUrl(CVString& out, int cityId, const CVString& keyword, int level, const CVStringArray& keys,
                        int resultCount, int x1, int y1, int x2, int y2);

@@ -50,7 +50,14 @@ struct Fault {
         DropMidBody,    // the connection closes after `after` body bytes, `drops` times (-1: always)
         Gateway,        // a gateway page first, then the answer
         SlowLink,       // the body comes in pieces of `after` bytes, millis apart
-        Refused         // status 404
+        Refused,        // status 404
+        // Search answers (SearchService.cpp):
+        EmptyBody,      // 200 with no body
+        NotJson,        // a body that is not JSON
+        TruncatedBody,  // the JSON cut in half
+        OversizedBody,  // a body longer than the engine's search buffer
+        Stall,          // the answer waits millis (longer than the engine waits)
+        ReplaceBody     // the body becomes `text`
     };
     Kind kind;
     int tile = 0;
@@ -58,6 +65,7 @@ struct Fault {
     size_t after = 0;
     int drops = 1;
     int value = 0;
+    std::string text = {};
 };
 
 // What the double was asked: one entry per answer made.
@@ -112,5 +120,10 @@ void addTileService(MapDouble &double_);
 // geography (RealTileService.cpp); other tiles keep their test patterns.
 // False when the geography packages are not installed.
 bool addRealDataTileService(MapDouble &double_);
+// Registers the search and route service (SearchService.cpp).
+void addSearchService(MapDouble &double_);
+// Requests the relay received for a search kind (the "qt" value; "su" for
+// suggestions), every range counted.
+int searchRequests(MapDouble &double_, const std::string &qt);
 
 } // namespace mapdouble

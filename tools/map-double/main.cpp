@@ -1,6 +1,7 @@
 // map-double: serves the map-service double on a free loopback port until
 // interrupted. It prints "map-double listening on 127.0.0.1:PORT"; point the
-// engine's relay host (CHttpClient::SetRelayHost) at it.
+// engine's relay host (CHttpClient::SetRelayHost) at it. The location service
+// takes its POSTs on a port of its own, printed on the next line.
 
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
 
 namespace {
@@ -33,7 +35,9 @@ int main() {
     sigaction(SIGTERM, &action, nullptr);
     try {
         mapdouble::MapDouble double_;
+        mapdouble::LocationService location;
         std::printf("map-double listening on 127.0.0.1:%u\n", static_cast<unsigned>(double_.port()));
+        std::printf("map-double location service on 127.0.0.1:%u\n", static_cast<unsigned>(location.port()));
         std::fflush(stdout);
         char byte;
         while (read(stopPipe[0], &byte, 1) < 0) {

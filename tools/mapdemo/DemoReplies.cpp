@@ -1,5 +1,6 @@
 #include "tools/mapdemo/DemoReplies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -68,10 +69,14 @@ std::vector<const Place*> PlacesHolding(const std::string& keyword) {
   return found;
 }
 
-std::string PoiArray(const std::string& keyword) {
+// The places holding the keyword, a page of them when pageSize is positive.
+std::string PoiArray(const std::string& keyword, int page = 0, int pageSize = 0) {
+  std::vector<const Place*> found = PlacesHolding(keyword);
+  size_t first = pageSize > 0 ? static_cast<size_t>(page) * static_cast<size_t>(pageSize) : 0;
+  size_t end = pageSize > 0 ? std::min(found.size(), first + static_cast<size_t>(pageSize)) : found.size();
   std::vector<std::string> pois;
-  for (const Place* place : PlacesHolding(keyword)) {
-    pois.push_back(PoiJson(*place, Beijing().centre));
+  for (size_t i = first; i < end; ++i) {
+    pois.push_back(PoiJson(*found[i], Beijing().centre));
   }
   return Arr(pois);
 }
@@ -160,13 +165,15 @@ std::string GeoOf(Point at) { return EncodePoint(at.x * 100, at.y * 100); }
 
 std::string LineGeoOf(const std::vector<Point>& line) { return EncodeShape('-', Hundredths(line)); }
 
-std::string PoiSearchReply(int type, const std::string& keyword) {
+std::string PoiSearchReply(int type, const std::string& keyword) { return PoiSearchReply(type, keyword, 0, 0); }
+
+std::string PoiSearchReply(int type, const std::string& keyword, int page, int pageSize) {
   size_t total = PlacesHolding(keyword).size();
   Members members = {
       {"result", Head(type, {{"total", Num(static_cast<long long>(total))}, {"op_gel", "1"}, {"wd", Quote(keyword)}})},
       {"psrs", Obj({{"SENum", "0"}, {"SEResult", "[]"}})},
       {"suggest_query", Arr({Obj({{"query", Quote(keyword + "广场")}}), Obj({{"query", Quote(keyword + "东")}})})},
-      {"content", PoiArray(keyword)}};
+      {"content", PoiArray(keyword, page, pageSize)}};
   if (type == 12) {
     members.push_back({"center", Obj({{"poi", Arr({PoiJson(PlaceNamed("天安门"), Beijing().centre)})}})});
   }

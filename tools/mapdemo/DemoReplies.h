@@ -20,6 +20,8 @@ std::string LineGeoOf(const std::vector<Point>& line);
 // POI search replies: type 11 (in a city, with the keyword), 12 (with the
 // centre POI list) or 21 (in bounds); places whose name holds the keyword.
 std::string PoiSearchReply(int type, const std::string& keyword);
+// Page `page` (from 0) of pageSize places; the total counts them all.
+std::string PoiSearchReply(int type, const std::string& keyword, int page, int pageSize);
 // Type 45: one list per keyword.
 std::string MultiPoiReply(const std::vector<std::string>& keywords);
 // Type 6: the detail of the bus stop 天安门东.

@@ -198,6 +198,11 @@ TEST_F(UrlTranslaterTest, SearchUrls) {
   EXPECT_EQ(m_urls.GetSuggestionUrl(out, Text(""), 0, 131), 0);
   m_urls.GetSuggestionUrl(out, Text("a&b"), 2, 131);
   EXPECT_EQ(Ascii(out), "http://su.map.vuriv.com/su?wd=a%26b&cid=131&type=2" + common);
+  m_urls.GetGeocodeUrl(out, Text("a b"), 131, nullptr);
+  EXPECT_EQ(Ascii(out), "http://client.map.vuriv.com/?qt=gc&c=131&ie=utf-8&oue=0&wd=a%20b" + common);
+  CVString city = Text("x&y");
+  m_urls.GetGeocodeUrl(out, Text("a"), -1, &city);
+  EXPECT_EQ(Ascii(out), "http://client.map.vuriv.com/?qt=gc&cn=x%26y&ie=utf-8&oue=0&wd=a" + common);
   m_urls.GetCurrentCityUrl(out, {1, 2}, {3, 4}, 12);
   EXPECT_EQ(Ascii(out), "http://client.map.vuriv.com/?qt=cen&b=1,2;3,4&l=12&ie=utf-8&tn=wl01&oue=0" + common);
 

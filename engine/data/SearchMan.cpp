@@ -1,0 +1,282 @@
+#include "engine/data/SearchMan.h"
+
+#include "engine/base/VGlobalMan.h"
+#include "engine/base/VMsgMan.h"
+
+namespace mapengine {
+
+namespace {
+
+constexpr int kSearchClientType = 0;
+constexpr int kCityClientType = 3;
+constexpr int kPriorityRing = 2;
+
+bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
+
+}  // namespace
+
+CSearchMan::CSearchMan() = default;
+
+int CSearchMan::Init() {
+  m_service.Init(&CSearchMan::OnRecordReleased, this);
+  return 1;
+}
+
+int CSearchMan::ReleaseResults() { return m_service.ReleaseResults(); }
+
+void** CSearchMan::Slot(int type) {
+  for (int i = 0; i < kSlotCount; ++i) {
+    if (kSlotTypes[i] == type) {
+      return &m_slots[i];
+    }
+  }
+  return nullptr;
+}
+
+void CSearchMan::OnRecordReleased(void* context, const void* data, int) {
+  auto* self = static_cast<CSearchMan*>(context);
+  for (void*& slot : self->m_slots) {
+    if (slot == data) {
+      slot = nullptr;
+    }
+  }
+}
+
+void CSearchMan::SetResult(void* record, int type) {
+  if (type == 4) {
+    m_currentCity = static_cast<tag_CityResult*>(record);
+    return;
+  }
+  if (IsPoiListType(type)) {
+    const auto* list = static_cast<const tag_PoiResult*>(record);
+    if (list->poiCount >= 1 || list->psrs.count >= 1) {
+      m_poiList = *list;
+    }
+    return;
+  }
+  if (void** slot = Slot(type)) {
+    *slot = record;
+  }
+}
+
+void* CSearchMan::GetResult(int type) {
+  if (type == 4) {
+    return m_currentCity;
+  }
+  if (IsPoiListType(type)) {
+    return &m_poiList;
+  }
+  if (type == 510) {
+    return nullptr;
+  }
+  void** slot = Slot(type);
+  return slot ? *slot : nullptr;
+}
+
+int CSearchMan::GetCurrentCity(tag_CityResult& out) const {
+  if (!m_currentCity) {
+    return 0;
+  }
+  out = *m_currentCity;
+  return 1;
+}
+
+void CSearchMan::Announce(int type, int error) {
+  CVMainGlobalMan* global = GetGlobalMan();
+  auto* msgs = global ? static_cast<CVMsgMan*>(global->GetSlot(kSlotMsgMan)) : nullptr;
+  if (msgs) {
+    msgs->PostMessage(kPriorityRing, kMsgSearchResult, type, error);
+  }
+}
+
+void CSearchMan::Answer(void* record, int type, int error) {
+  SetResult(record, type);
+  Announce(type, error);
+}
+
+int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
+  if ((clientType == kSearchClientType && requestNumber < m_searchRequest) ||
+      (clientType == kCityClientType && requestNumber < m_cityRequest)) {
+    return -1;
+  }
+  switch (event) {
+    case kMsgHttpComplete:
+      if (clientType == kCityClientType) {
+        int error = 0;
+        tag_CityResult* city = m_service.DispatchCityReply(&error);
+        if (error == 0) {
+          m_currentCity = city;
+        }
+      } else if (clientType == kSearchClientType) {
+        int type = 0;
+        int error = 0;
+        void* record = m_service.DispatchReply(requestNumber, &type, &error, m_pendingType);
+        if (record) {
+          SetResult(record, m_service.FiledType(record, type));
+        }
+        Announce(type, error);
+      }
+      break;
+    case kMsgHttpConnectFailed:
+    case kMsgHttpSendFailed:
+    case kMsgHttpReceiveFailed:
+      // The city of the view is never announced.
+      if (clientType == kSearchClientType && m_pendingType != 4) {
+        Announce(m_pendingType, kSearchNetworkFailed);
+      }
+      break;
+    case kMsgHttpBadReply:
+      Announce(m_pendingType, kSearchRejected);
+      break;
+    case kMsgHttpAskAgain:
+      // The client that was redirected asks again; the other one's request
+      // is none of its business.
+      (clientType == kCityClientType ? m_service.CityClient() : m_service.SearchClient()).Resend(1);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int CSearchMan::ReverseGeocode(int x, int y) {
+  ++m_searchRequest;
+  m_pendingType = 44;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.ReverseGeocode(&m_searchRequest, &record, &type, x, y)) {
+    return 0;
+  }
+  if (record && type == 44) {
+    Answer(record, 44, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::Geocode(const CVString& address, int cityId, const CVString* cityName) {
+  ++m_searchRequest;
+  m_pendingType = 35;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.Geocode(&m_searchRequest, &record, &type, address, cityId, cityName)) {
+    return 0;
+  }
+  if (record && type == 35) {
+    Answer(record, 35, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::RequestOfflineCityList() {
+  ++m_searchRequest;
+  m_pendingType = 507;
+  void* record = nullptr;
+  int type = 0;
+  m_service.RequestOfflineCityList(&m_searchRequest, &record, &type);
+  return 1;
+}
+
+int CSearchMan::SuggestionSearch(const CVString& keyword, int suggestionType, int cityId) {
+  ++m_searchRequest;
+  m_pendingType = 506;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.SuggestionSearch(&m_searchRequest, &record, &type, keyword, suggestionType, cityId)) {
+    return 0;
+  }
+  if (record && type == 506) {
+    Answer(record, 506, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) {
+  ++m_cityRequest;
+  m_pendingType = 4;
+  return m_service.RequestCurrentCity(&m_cityRequest, first, second, level);
+}
+
+int CSearchMan::WalkingSearch(int cityId, int startCityId, int endCityId, const tag_RPNode& start,
+                              const tag_RPNode& end, const CVString* cityName, const CVString* startCityName,
+                              const CVString* endCityName) {
+  ++m_searchRequest;
+  m_pendingType = 31;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.WalkingSearch(&m_searchRequest, &record, &type, cityId, startCityId, endCityId, start, end,
+                               cityName, startCityName, endCityName)) {
+    return 0;
+  }
+  if (record) {
+    Answer(record, type, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::DrivingSearch(int cityId, int startCityId, int endCityId, const tag_RPNode& start,
+                              const tag_RPNode& end, int policy, const CVString* cityName,
+                              const CVString* startCityName, const CVString* endCityName) {
+  ++m_searchRequest;
+  m_pendingType = 20;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.DrivingSearch(&m_searchRequest, &record, &type, cityId, startCityId, endCityId, start, end, policy,
+                               cityName, startCityName, endCityName)) {
+    return 0;
+  }
+  if (record) {
+    Answer(record, type, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::TransitSearch(const tag_RPNode& start, const tag_RPNode& end, int policy, int cityId,
+                              const CVString* cityName) {
+  ++m_searchRequest;
+  m_pendingType = 14;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.TransitSearch(&m_searchRequest, &record, &type, start, end, policy, cityId, cityName)) {
+    return 0;
+  }
+  if (record) {
+    Answer(record, type, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::PoiMultiSearch(const CVString& keywords, int keywordCount, const _VPoint& first,
+                               const _VPoint& second, int page, int pageSize) {
+  ++m_searchRequest;
+  m_pendingType = 45;
+  *Slot(7) = nullptr;  // a stale city list never answers a new POI search
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.PoiMultiSearch(&m_searchRequest, &record, &type, keywords, keywordCount, first, second, page,
+                                pageSize)) {
+    return 0;
+  }
+  if (record) {
+    Answer(record, type, 0);
+  }
+  return 1;
+}
+
+int CSearchMan::PoiSearch(const CVString& keyword, const _VPoint& first, const _VPoint& second, int page,
+                          int pageSize) {
+  ++m_searchRequest;
+  m_pendingType = 21;
+  *Slot(7) = nullptr;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.PoiSearch(&m_searchRequest, &record, &type, keyword, first, second, page, pageSize)) {
+    return 0;
+  }
+  if (record) {
+    bool empty = IsPoiListType(type) && static_cast<const tag_PoiResult*>(record)->poiCount < 1;
+    Answer(record, type, empty ? kSearchEmpty : 0);
+  }
+  return 1;
+}
+
+}  // namespace mapengine

@@ -1,0 +1,74 @@
+// The search manager the SDK holds: it starts searches through its search
+// service, files each result in the slot of its type and announces it with
+// engine message 2000 on the priority ring (wParam the result type, lParam
+// the error value, SearchService.h). A search answered from a cache or a
+// holder is filed and announced before the call returns.
+//
+// A slot only points into a holder or a cached record; when a cache releases
+// a record, every slot pointing at it is cleared, so a slot never dangles.
+#pragma once
+
+#include "engine/data/SearchService.h"
+
+namespace mapengine {
+
+class CSearchMan {
+public:
+  CSearchMan();
+  ~CSearchMan() = default;
+  CSearchMan(const CSearchMan&) = delete;
+  CSearchMan& operator=(const CSearchMan&) = delete;
+
+  int Init();
+  int ReleaseResults();
+  // The network events of client types 0 and 3: 0, or -1 for a stale event.
+  int OnHttpEvent(int event, int clientType, int requestNumber);
+  void SetResult(void* record, int type);
+
+  // Starting operations: 1 when the request was sent or answered at once.
+  int ReverseGeocode(int x, int y);
+  int Geocode(const CVString& address, int cityId, const CVString* cityName);
+  int RequestOfflineCityList();
+  int SuggestionSearch(const CVString& keyword, int suggestionType, int cityId);
+  int RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level);
+  int WalkingSearch(int cityId, int startCityId, int endCityId, const tag_RPNode& start, const tag_RPNode& end,
+                    const CVString* cityName = nullptr, const CVString* startCityName = nullptr,
+                    const CVString* endCityName = nullptr);
+  int DrivingSearch(int cityId, int startCityId, int endCityId, const tag_RPNode& start, const tag_RPNode& end,
+                    int policy, const CVString* cityName = nullptr, const CVString* startCityName = nullptr,
+                    const CVString* endCityName = nullptr);
+  int TransitSearch(const tag_RPNode& start, const tag_RPNode& end, int policy, int cityId,
+                    const CVString* cityName = nullptr);
+  int PoiMultiSearch(const CVString& keywords, int keywordCount, const _VPoint& first, const _VPoint& second,
+                     int page, int pageSize);
+  int PoiSearch(const CVString& keyword, const _VPoint& first, const _VPoint& second, int page, int pageSize);
+
+  // The record of a result type: 11, 12 and 21 the POI list (never null),
+  // the other types their slot; null for a type without one.
+  void* GetResult(int type);
+  // 1 with a copy of the current city, 0 (out untouched) when none is known.
+  int GetCurrentCity(tag_CityResult& out) const;
+
+  CSearchService& Service() { return m_service; }
+
+private:
+  static constexpr int kSlotTypes[] = {45, 2, 7, 14, 20, 31, 6, 18, 23, 26, 500, 510, 506, 507, 35, 44};
+  static constexpr int kSlotCount = sizeof kSlotTypes / sizeof kSlotTypes[0];
+
+  // The slot of a result type; null for a type without one.
+  void** Slot(int type);
+  static void OnRecordReleased(void* context, const void* data, int type);
+  // Files an immediate answer and announces it with (type, error).
+  void Answer(void* record, int type, int error);
+  static void Announce(int type, int error);
+
+  tag_CityResult* m_currentCity = nullptr;
+  tag_PoiResult m_poiList;
+  void* m_slots[kSlotCount] = {};
+  CSearchService m_service;
+  int m_searchRequest = 0;
+  int m_pendingType = 0;
+  int m_cityRequest = 0;
+};
+
+}  // namespace mapengine
