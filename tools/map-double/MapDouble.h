@@ -106,5 +106,7 @@ void applyTransportFault(const Fault &fault, Resource &resource);
 
 // Registers the tile service (TileService.cpp).
 void addTileService(MapDouble &double_);
+// Registers the offline versions, task lists and data files (OfflineService.cpp).
+void addOfflineService(MapDouble &double_);
 
 } // namespace mapdouble
