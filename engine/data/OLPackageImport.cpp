@@ -6,6 +6,7 @@
 #include <minizip/unzip.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "engine/base/Unzip.h"
 #include "engine/base/VCMMap.h"
@@ -81,11 +82,20 @@ int COLPackageMan::FreeBytes(double* freeBytes) {
   if (m_diskFree) {
     return m_diskFree(freeBytes);
   }
-  tagDiskSpace space{};
-  if (!GetDiskSpace(&space)) {
+  // The packages are unpacked into the SDK data folder: its file system counts.
+  char path[kFilePathBytes];
+  int n = WideToMultiByte(kCodePageUtf8, m_sdkFolder.GetBuffer(), m_sdkFolder.GetLength(), nullptr, 0);
+  if (n <= 0 || n >= kFilePathBytes) {
     return 0;
   }
-  *freeBytes = space.free;
+  WideToMultiByte(kCodePageUtf8, m_sdkFolder.GetBuffer(), m_sdkFolder.GetLength(), path, kFilePathBytes - 1);
+  path[n] = 0;
+  std::error_code error;
+  std::filesystem::space_info space = std::filesystem::space(path, error);
+  if (error) {
+    return 0;
+  }
+  *freeBytes = static_cast<double>(space.available);
   return 1;
 }
 

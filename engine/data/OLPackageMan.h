@@ -68,8 +68,8 @@ enum : int {
   kOLCodeWatchdog = 1005  // the watchdog's restart, posted by its tick
 };
 
-// Test seam: the free bytes the import counts with (the file system's
-// otherwise).
+// Test seam: the free bytes the import counts with (otherwise those of the
+// file system that holds the SDK data folder).
 using DiskFreeProbe = std::function<int(double* freeBytes)>;
 
 class COLPackageMan {

@@ -4,7 +4,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/OLPackageMan.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/data/OfflineRecords.h"
 #include "engine/data/VerDatsetMan.h"
 
 namespace mapengine {

@@ -86,7 +86,7 @@ public:
   // with the given versions as data and map versions (what the search
   // manager hands to command 18). Cities with a grid name not in its shape
   // are left out.
-  static void ServerListFromTasks(const CVArray<struct tag_OfflineTask>& tasks, const COLVersionRecord& versions,
+  static void ServerListFromTasks(const CVArray<tag_OfflineTask>& tasks, const COLVersionRecord& versions,
                                   CVArray<COLUpdateRecord>& out);
   // The offline grid data folder under the SDK data folder.
   static CVString GridFolder(const CVString& sdkFolder) { return sdkFolder + CVString("data/"); }

@@ -21,6 +21,20 @@ enum : int {
 // The ratio of a finished city.
 constexpr int kCityRatioFinished = 10000;
 
+// One offline city package offered by the service.
+struct tag_OfflineTask {
+  int cityId = -1;                     // "cityid"
+  CVString name;                       // "name"
+  int size = 0;                        // "size"
+  int centreX = 0;                     // "center_x"
+  int centreY = 0;                     // "center_y"
+  int level = 0;                       // "l"
+  int startLevel = 0;                  // "ls"
+  int endLevel = 0;                    // "le"
+  CVString version;                    // "cityver"
+  CVArray<CVString> files;             // "task": grid names "x_y"
+};
+
 struct COLVersionRecord {
   CVString cityVersion;     // "city_version", file key "c"
   CVString pictureVersion;  // "pic_version", file key "d"

@@ -180,20 +180,6 @@ struct tag_RPAddrRst {
   tag_CityResult city;
 };
 
-// One offline city package offered by the service.
-struct tag_OfflineTask {
-  int cityId = -1;                     // "cityid"
-  CVString name;                       // "name"
-  int size = 0;                        // "size"
-  int centreX = 0;                     // "center_x"
-  int centreY = 0;                     // "center_y"
-  int level = 0;                       // "l"
-  int startLevel = 0;                  // "ls"
-  int endLevel = 0;                    // "le"
-  CVString version;                    // "cityver"
-  CVArray<CVString> files;             // "task": grid names "x_y"
-};
-
 // The network location reply.
 struct tagLocReply {
   double x = 0;                        // "point"."x"

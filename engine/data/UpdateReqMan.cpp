@@ -99,7 +99,7 @@ int CUpdateReqMan::SendNextTask() {
   int requestId = 0;
   {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (m_queue.GetSize() == 0 || m_client.IsBusy() || IsPoolBusy()) {
+    if (m_queue.GetSize() == 0 || m_inFlight || m_client.IsBusy() || IsPoolBusy()) {
       return 0;
     }
     if (m_waitTicks > 0) {
@@ -123,6 +123,7 @@ int CUpdateReqMan::SendNextTask() {
     m_currentValue = m_queue[0].value;
     requestId = ++m_requestCounter;
     url = m_currentUrl;
+    m_inFlight = true;
   }
   m_client.RequestGet(url, requestId, 1);
   return 1;
@@ -158,6 +159,7 @@ void CUpdateReqMan::OnFailure(int requestId) {
   if (requestId != m_requestCounter) {
     return;
   }
+  m_inFlight = false;
   // The task stays at the head; each failure in a row doubles the pause.
   m_failures = std::min(m_failures + 1, 7);
   m_waitTicks = std::min((1 << m_failures) - 1, kMaxBackoffTicks);
@@ -173,6 +175,7 @@ void CUpdateReqMan::OnReply(int requestId) {
     kind = m_currentKind;
     value = m_currentValue;
     if (current) {
+      m_inFlight = false;
       m_failures = 0;
       m_waitTicks = 0;
     }

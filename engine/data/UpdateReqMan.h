@@ -80,6 +80,9 @@ private:
   int m_requestCounter = 0;
   CVArray<tag_CommonTask> m_queue;
   CVArray<CHttpClient*, CHttpClient*> m_pool;
+  // A request was sent and its outcome has not come: the client may not
+  // look busy yet while its connection is still being set up.
+  bool m_inFlight = false;
   int m_failures = 0;   // failures of the head task in a row
   int m_waitTicks = 0;  // ticks left before it is sent again
   mutable std::mutex m_lock;
