@@ -9,6 +9,7 @@
 #include "engine/base/MD5.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/OLPackageMan.h"
+#include "engine/data/OLZipReader.h"
 #include "engine/data/OLRecordMan.h"
 #include "engine/data/OfflineFiles.h"
 
@@ -228,7 +229,19 @@ bool COLPackageMan::VerifyEntry(const tag_CheckInfo& entry, bool* alreadyMoved) 
   return false;
 }
 
-void COLPackageMan::RemoveUnpackedCity(const CVString& recordFile, const CVArray<tag_CheckInfo>& entries) {
+void COLPackageMan::RemoveUnpackedCity(int cityId, const CVString& recordFile, const CVArray<tag_CheckInfo>& entries) {
+  // The zip tells what was unpacked, even under names the check file gets wrong.
+  for (int i = 0; i < m_unpacked.GetSize(); ++i) {
+    if (m_unpacked[i].cityId == cityId) {
+      CZipReader zip(m_documentsFolder + m_unpacked[i].zipName);
+      zip.Walk([&](const char* name, unsigned long long) {
+        if (!std::strstr(name, "..")) {
+          RemoveFile(m_sdkFolder + CVString(name));
+        }
+        return true;
+      });
+    }
+  }
   for (int i = 0; i < entries.GetSize(); ++i) {
     CVString sub;
     if (TileSubFolder(entries[i].name, sub) && !Contains(m_movedNames, entries[i].name)) {
@@ -254,7 +267,7 @@ int COLPackageMan::CheckPackage(const CVString& recordFile) {
   for (int i = 0; i < entries.GetSize(); ++i) {
     bool alreadyMoved = false;
     if (!Contains(m_movedNames, entries[i].name) && !VerifyEntry(entries[i], &alreadyMoved)) {
-      RemoveUnpackedCity(recordFile, entries);
+      RemoveUnpackedCity(record.local.cityId, recordFile, entries);
       return 0;
     }
     moved.Add(alreadyMoved ? 1 : 0);

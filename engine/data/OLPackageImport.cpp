@@ -3,8 +3,6 @@
 // folder, smallest city first, then checked and merged. A zip is deleted
 // only once its city is merged, so a refused or interrupted import loses
 // nothing.
-#include <minizip/unzip.h>
-
 #include <cstring>
 #include <filesystem>
 
@@ -12,6 +10,7 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/OLPackageMan.h"
+#include "engine/data/OLZipReader.h"
 #include "engine/data/OLRecordMan.h"
 
 namespace mapengine {
@@ -21,52 +20,9 @@ namespace {
 // A version text read as an integer; empty counts as 0.
 int VersionNumber(const CVString& text) { return text.IsEmpty() ? 0 : wide_atoi(text.GetBuffer()); }
 
-// An open zip, given its path.
-class ZipReader {
-public:
-  explicit ZipReader(const CVString& path) {
-    char bytes[kFilePathBytes];
-    int n = WideToMultiByte(kCodePageUtf8, path.GetBuffer(), path.GetLength(), nullptr, 0);
-    if (n > 0 && n < kFilePathBytes) {
-      WideToMultiByte(kCodePageUtf8, path.GetBuffer(), path.GetLength(), bytes, kFilePathBytes - 1);
-      bytes[n] = 0;
-      m_zip = unzOpen64(bytes);
-    }
-  }
-  ~ZipReader() {
-    if (m_zip) {
-      unzClose(m_zip);
-    }
-  }
-  ZipReader(const ZipReader&) = delete;
-  ZipReader& operator=(const ZipReader&) = delete;
-
-  // Walks the entries: visit(name, uncompressed size) returns false to stop.
-  template <class Visit>
-  bool Walk(Visit visit) {
-    if (!m_zip || unzGoToFirstFile(m_zip) != UNZ_OK) {
-      return false;
-    }
-    do {
-      unz_file_info64 info;
-      char name[256];
-      if (unzGetCurrentFileInfo64(m_zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
-        return false;
-      }
-      if (!visit(name, info.uncompressed_size)) {
-        return true;
-      }
-    } while (unzGoToNextFile(m_zip) == UNZ_OK);
-    return true;
-  }
-
-private:
-  unzFile m_zip = nullptr;
-};
-
 // The bytes unpacking the zip writes; -1 when it cannot be read.
 double UnpackedBytes(const CVString& zipPath) {
-  ZipReader zip(zipPath);
+  CZipReader zip(zipPath);
   double total = 0;
   return zip.Walk([&](const char*, unsigned long long size) {
     total += static_cast<double>(size);
@@ -208,7 +164,7 @@ int COLPackageMan::ClassifyPackage(const CVString& zipPath, tagOffLineFileInfo* 
 
 int COLPackageMan::ReadPackageConfig(const CVString& zipPath) {
   CVString entry;
-  ZipReader zip(zipPath);
+  CZipReader zip(zipPath);
   zip.Walk([&](const char* name, unsigned long long) {
     if (!std::strstr(name, ".cfg")) {
       return true;

@@ -166,7 +166,7 @@ private:
   // an earlier pass that did not get to its merge, in the grid folder.
   bool VerifyEntry(const tag_CheckInfo& entry, bool* alreadyMoved);
   // Removes a refused city's unpacked files (its zip stays).
-  void RemoveUnpackedCity(const CVString& recordFile, const CVArray<tag_CheckInfo>& entries);
+  void RemoveUnpackedCity(int cityId, const CVString& recordFile, const CVArray<tag_CheckInfo>& entries);
   // Deletes the zip the running import unpacked for the city.
   void DeleteImportedZip(int cityId);
 
