@@ -223,15 +223,29 @@ int CreateFolderPath(const CVString& path) {
   return MakeFolders(bytes) ? 1 : 0;
 }
 
-int MoveFile(const CVString& source, const CVString& destination) {
-  char from[kFilePathBytes];
-  char to[kFilePathBytes];
+namespace {
+
+// The UTF-8 paths of a move, the destination's folder created; false when
+// either path does not fit.
+bool MovePaths(const CVString& source, const CVString& destination, char (&from)[kFilePathBytes],
+               char (&to)[kFilePathBytes]) {
   if (!PathBytes(source, from, sizeof from) || !PathBytes(destination, to, sizeof to)) {
-    return 0;
+    return false;
   }
   std::string parent(to, std::strrchr(to, '/') ? std::strrchr(to, '/') - to + 1 : 0);
   if (!parent.empty()) {
     MakeFolders(parent.data());
+  }
+  return true;
+}
+
+}  // namespace
+
+int MoveFile(const CVString& source, const CVString& destination) {
+  char from[kFilePathBytes];
+  char to[kFilePathBytes];
+  if (!MovePaths(source, destination, from, to)) {
+    return 0;
   }
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
@@ -316,12 +330,8 @@ int WriteFileAtomic(const CVString& path, const void* bytes, unsigned length) {
 int RenameFile(const CVString& source, const CVString& destination) {
   char from[kFilePathBytes];
   char to[kFilePathBytes];
-  if (!PathBytes(source, from, sizeof from) || !PathBytes(destination, to, sizeof to)) {
+  if (!MovePaths(source, destination, from, to)) {
     return 0;
-  }
-  std::string parent(to, std::strrchr(to, '/') ? std::strrchr(to, '/') - to + 1 : 0);
-  if (!parent.empty()) {
-    MakeFolders(parent.data());
   }
   ReportWrite(0);
   if (std::rename(from, to) != 0) {

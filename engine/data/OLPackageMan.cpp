@@ -1,5 +1,7 @@
 #include "engine/data/OLPackageMan.h"
 
+#include <climits>
+
 #include "engine/base/EngineEnv.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
@@ -300,7 +302,7 @@ void COLPackageMan::DeleteGrids(const COLUpdateRecord& record, int keepAbove) {
   const COLUpdateElement& local = record.local;
   for (int i = 0; i < local.grids.GetSize(); ++i) {
     CVString grid = local.grids[i];
-    if (m_records && m_records->DoCommand(kOLGetGridRef, &grid, nullptr) > keepAbove) {
+    if (keepAbove < INT_MAX && m_records && m_records->DoCommand(kOLGetGridRef, &grid, nullptr) > keepAbove) {
       continue;
     }
     if (local.baseLevel == 11 || local.baseLevel == 3) {
@@ -312,20 +314,7 @@ void COLPackageMan::DeleteGrids(const COLUpdateRecord& record, int keepAbove) {
   }
 }
 
-void COLPackageMan::DeleteCityGridFiles(const COLUpdateRecord& record) {
-  if (!m_dataCache) {
-    return;
-  }
-  const COLUpdateElement& local = record.local;
-  for (int i = 0; i < local.grids.GetSize(); ++i) {
-    if (local.baseLevel == 11 || local.baseLevel == 3) {
-      m_dataCache->DeleteGridFile(local.grids[i]);
-    }
-    if (local.baseLevel == 11 && local.endLevel == 18) {
-      m_dataCache->DeleteGridFile(local.grids[i] + CVString("_18"));
-    }
-  }
-}
+void COLPackageMan::DeleteCityGridFiles(const COLUpdateRecord& record) { DeleteGrids(record, INT_MAX); }
 
 void COLPackageMan::RemoveCityData(const COLUpdateRecord& record) { DeleteGrids(record, 0); }
 

@@ -157,7 +157,7 @@ private:
   void CloseConnection();
   void SaveCurrent();
   // Deletes the files of the grids of the local grid list whose reference
-  // count is at most keepAbove (another city lists the rest).
+  // count is at most keepAbove (another city lists the rest; INT_MAX: all).
   void DeleteGrids(const COLUpdateRecord& record, int keepAbove);
   void RunImport();
   void Post(int type, int message, int wParam, int lParam);

@@ -32,14 +32,27 @@ const char* SizeKey() {
 
 COLJsonFile::COLJsonFile(const CVString& path) {
   CVFile file;
-  if (!file.Open(path, kVFileRead)) {
+  if (file.Open(path, kVFileRead)) {
+    Parse(nullptr, file.GetLength(), &file);
+  }
+}
+
+COLJsonFile::COLJsonFile(const void* bytes, int count) {
+  if (bytes) {
+    Parse(bytes, count, nullptr);
+  }
+}
+
+void COLJsonFile::Parse(const void* source, int count, CVFile* file) {
+  if (count <= 0 || !(m_bytes = VNew<char>(static_cast<size_t>(count) + 1))) {
     return;
   }
-  int length = file.GetLength();
-  if (length <= 0 || !(m_bytes = VNew<char>(static_cast<size_t>(length) + 1))) {
-    return;
+  unsigned got = static_cast<unsigned>(count);
+  if (file) {
+    got = file->Read(m_bytes, got);
+  } else {
+    std::memcpy(m_bytes, source, got);
   }
-  unsigned got = file.Read(m_bytes, static_cast<unsigned>(length));
   m_bytes[got] = 0;
   m_root = VJson_Parse(m_bytes);
 }
@@ -314,20 +327,8 @@ int COLCityListFile::Load(const CVString& folder) {
 }
 
 int COLCityListFile::Replace(const void* bytes, int count) {
-  if (!bytes || count <= 0) {
-    return 0;
-  }
-  char* text = VNew<char>(static_cast<size_t>(count) + 1);
-  if (!text) {
-    return 0;
-  }
-  std::memcpy(text, bytes, static_cast<size_t>(count));
-  text[count] = 0;
-  VJson* root = VJson_Parse(text);
-  bool isList = root && root->type == VJson_Array;
-  VJson_Delete(root);
-  VDelete(text);
-  if (!isList) {
+  COLJsonFile body(bytes, count);
+  if (!body.root() || body.root()->type != VJson_Array) {
     return 0;
   }
   if (!WriteFileAtomic(PathOf(m_folder, m_fileName), bytes, static_cast<unsigned>(count))) {

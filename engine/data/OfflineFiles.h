@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/base/VArray.h"
+#include "engine/base/VFile.h"
 #include "engine/base/VJson.h"
 #include "engine/base/VMap.h"
 #include "engine/base/VString.h"
@@ -20,18 +21,24 @@
 
 namespace mapengine {
 
-// A data file read whole and parsed; the tree and the bytes go with it.
+// A data file (or a downloaded body) read whole and parsed; the tree and
+// the bytes go with it.
 class COLJsonFile {
 public:
-  // Reads folder + name; root() is null when the file is missing, empty or
-  // not JSON. The text ends at its first zero byte or at the end.
-  COLJsonFile(const CVString& path);
+  // Reads the file; root() is null when the file is missing, empty or not
+  // JSON. The text ends at its first zero byte or at the end.
+  explicit COLJsonFile(const CVString& path);
+  // The same for bytes held in memory.
+  COLJsonFile(const void* bytes, int count);
   ~COLJsonFile();
   COLJsonFile(const COLJsonFile&) = delete;
   COLJsonFile& operator=(const COLJsonFile&) = delete;
   const VJson* root() const { return m_root; }
 
 private:
+  // Takes count bytes (from the source when given) with a zero after them.
+  void Parse(const void* source, int count, CVFile* file);
+
   char* m_bytes = nullptr;
   VJson* m_root = nullptr;
 };

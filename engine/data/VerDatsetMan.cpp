@@ -1,8 +1,5 @@
 #include "engine/data/VerDatsetMan.h"
 
-#include <cstring>
-
-#include "engine/base/VMem.h"
 #include "engine/data/OfflineFiles.h"
 #include "engine/data/UpdateReqMan.h"
 
@@ -77,25 +74,13 @@ int CVerDatsetMan::Save() {
 }
 
 int CVerDatsetMan::OnVersionReply(const char* body, int length) {
-  if (!body || length <= 0) {
-    return 0;
-  }
-  char* text = VNew<char>(static_cast<size_t>(length) + 1);
-  if (!text) {
-    return 0;
-  }
-  std::memcpy(text, body, static_cast<size_t>(length));
-  text[length] = 0;
-  VJson* root = VJson_Parse(text);
-  if (!root) {
-    VDelete(text);
+  COLJsonFile reply(body, length);
+  if (!reply.root()) {
     return 0;
   }
   // Only this reply counts: a version from an earlier one is stale.
   m_server.RemoveAll();
-  ReadRecords(root, m_server);
-  VJson_Delete(root);
-  VDelete(text);
+  ReadRecords(reply.root(), m_server);
   for (int s = 0; s < m_server.GetSize(); ++s) {
     for (int l = 0; l < m_local.GetSize(); ++l) {
       const CVerDatsetRecord& local = m_local[l];

@@ -2,30 +2,16 @@
 // ("offlinemap/?qt=taskcity&dpi="), the task list of the asked cities
 // ("&c=id,id"), and the data-set files under "update/". The service's data
 // files are GBK, as the engine stores them.
-#include <iconv.h>
-
 #include <sstream>
 
 #include "tools/map-double/MapDouble.h"
 #include "tools/mapdemo/DemoData.h"
 #include "tools/mapdemo/DemoReplies.h"
+#include "tools/offlinepack/OfflinePack.h"
 
 namespace mapdouble {
 
 namespace {
-
-std::string toGbk(const std::string &utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2 + 1, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    size_t inLeft = utf8.size();
-    char *to = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &to, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
 
 // The cities of the searchable and hot-city lists, as the service writes them.
 std::string cityList() {
@@ -33,7 +19,7 @@ std::string cityList() {
     std::ostringstream text;
     text << "[{\"i\":\"" << city.cityId << "\",\"n\":\"" << city.name << "\",\"sl\":\"" << city.size
          << "\",\"sh\":\"" << city.size + city.size / 2 << "\"}]";
-    return toGbk(text.str());
+    return offlinepack::toGbk(text.str());
 }
 
 std::optional<std::string> dataFile(const std::string &name) {

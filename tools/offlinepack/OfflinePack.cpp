@@ -27,19 +27,6 @@ void appendInt(std::string &out, uint32_t value) {
     putInt(out, out.size() - 4, value);
 }
 
-std::string toGbk(const std::string &utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2 + 1, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    size_t inLeft = utf8.size();
-    char *to = out.data();
-    size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &to, &outLeft);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
 std::string md5Hex(const std::string &bytes, size_t at, size_t count) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
@@ -83,6 +70,19 @@ std::string element(const City &city, char prefix, bool withCityVersion) {
 }
 
 } // namespace
+
+std::string toGbk(const std::string &utf8) {
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    std::string out(utf8.size() * 2 + 1, '\0');
+    char *in = const_cast<char *>(utf8.data());
+    size_t inLeft = utf8.size();
+    char *to = out.data();
+    size_t outLeft = out.size();
+    iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
 
 std::string tileBytes(int level, int column, int row) {
     std::ostringstream tile;

@@ -40,6 +40,8 @@ struct Entry {
     std::string bytes;
 };
 
+// A UTF-8 text as GBK (the map service's and the packages' texts).
+std::string toGbk(const std::string &utf8);
 // The bytes of a tile of the pattern (deterministic per level, column, row).
 std::string tileBytes(int level, int column, int row);
 // A complete grid file of the cell for levels first..last of base level 11.
