@@ -107,6 +107,31 @@ TEST_F(PackageManTest, TilePositionsAndBatches) {
   EXPECT_EQ(packages.GetGridRiskList().GetSize(), 0);
 }
 
+// A data update takes the server's grid list (an added grid is fetched) and
+// keeps the grid files another city still lists.
+TEST_F(PackageManTest, AnUpdateTakesTheNewGridsAndKeepsSharedFiles) {
+  int present = 0;
+  ASSERT_EQ(cache.CreateOfflineDat(11, W(u"1_1"), 11, 17, &present), 1);
+  ASSERT_EQ(cache.CreateOfflineDat(11, W(u"3_3"), 11, 17, &present), 1);
+  COLUpdateElement a = Element(1, u"A", 2, {u"1_1", u"3_3"}, "3,5,2");
+  COLUpdateElement newer = Element(1, u"A", 2, {u"1_1", u"2_2"}, "4,5,2");
+  COLUpdateElement b = Element(2, u"B", 4, {u"1_1"});
+  COLUpdateFile file;
+  file.m_folder = Folder();
+  file.m_records.Add(Record(a, newer));
+  file.m_records.Add(Record(b, b));
+  file.Save();
+  store = std::make_unique<COLRecordMan>();
+  store->LoadAll(Folder());
+  packages.SetRecordMan(store.get());
+  ASSERT_EQ(packages.OnMessage(kOLCodeStartNext, 0), 1);
+  EXPECT_TRUE(Exists(Path("data/0_0/1_1.dat")));   // B still lists it
+  EXPECT_FALSE(Exists(Path("data/0_0/3_3.dat")));  // A's alone
+  ASSERT_EQ(packages.GetGridRiskList().GetSize(), 2);
+  EXPECT_EQ(Risk(1).gridX, 2);
+  EXPECT_EQ(packages.GetTilesTotal(), 2 * 5461);
+}
+
 TEST_F(PackageManTest, GridNamesOnlyInTheirShape) {
   int x = 0, y = 0;
   EXPECT_EQ(COLPackageMan::ParseGridName(W(u"-12_345"), &x, &y), 1);
