@@ -132,6 +132,20 @@ TEST_F(PackageManTest, AnUpdateTakesTheNewGridsAndKeepsSharedFiles) {
   EXPECT_EQ(packages.GetTilesTotal(), 2 * 5461);
 }
 
+// The watchdog's tick comes on the timer thread: it only posts its check to
+// the thread that owns the download.
+TEST_F(PackageManTest, WatchdogTickPostsItsCheck) {
+  EXPECT_EQ(packages.OnTimer(9, COLPackageMan::kWatchdogTimer), 0);
+  EXPECT_EQ(packages.OnTimer(kMsgTimer, 1004), 1);
+  EXPECT_TRUE(Posted().empty());
+  EXPECT_EQ(packages.OnTimer(kMsgTimer, COLPackageMan::kWatchdogTimer), 1);
+  std::vector<tagEngineMsg> posted = Posted();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0].message, kMsgOfflineCommand);
+  EXPECT_EQ(posted[0].wParam, kOLCodeWatchdog);
+  EXPECT_EQ(packages.OnMessage(kOLCodeWatchdog, 0), 1);  // idle: nothing to restart
+}
+
 TEST_F(PackageManTest, GridNamesOnlyInTheirShape) {
   int x = 0, y = 0;
   EXPECT_EQ(COLPackageMan::ParseGridName(W(u"-12_345"), &x, &y), 1);

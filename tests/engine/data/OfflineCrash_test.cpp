@@ -93,6 +93,9 @@ TEST_F(OfflineCrashTest, StoreFilesSurviveAKillAtEveryWrite) {
     store.DoCommand(kOLOnVersionReply, &v, nullptr);     // the version file, then the update file
     int city = 131;
     store.DoCommand(kOLAddWifilog, &city, nullptr);      // the Wi-Fi log
+    std::string hot = "[{\"i\":\"131\",\"n\":\"x\",\"sl\":\"1\"}]";
+    int length = static_cast<int>(hot.size());
+    store.DoCommand(kOLReplaceHotcityFile, hot.data(), &length);  // a downloaded list
     CVerDatsetMan versions;
     versions.LoadFile(Folder());
     versions.Save();                                     // VerDatset.dat
@@ -108,12 +111,14 @@ TEST_F(OfflineCrashTest, StoreFilesSurviveAKillAtEveryWrite) {
     EXPECT_EQ(U16(versions.m_record.taskVersion), version == "7" ? u"9" : u"1") << "write " << n;
     std::string wifi = Exists(Path("OfflineWifilog.dat")) ? ReadBytes(Path("OfflineWifilog.dat")) : "";
     EXPECT_TRUE(wifi.empty() || wifi == std::string("[\r\n{\"i\":131}\r\n]\0", 16)) << "write " << n;
+    std::string hot = Exists(Path("OfflineHotcity.dat")) ? ReadBytes(Path("OfflineHotcity.dat")) : "";
+    EXPECT_TRUE(hot.empty() || hot == "[{\"i\":\"131\",\"n\":\"x\",\"sl\":\"1\"}]") << "write " << n;
     CVerDatsetMan datasets;
     if (Exists(Path("VerDatset.dat"))) {
       EXPECT_EQ(datasets.LoadFile(Folder()), 1) << "write " << n;
     }
   }
-  EXPECT_GE(kills, 12);  // three writes per replacement, five replacements at least
+  EXPECT_GE(kills, 15);  // three writes per replacement, six replacements at least
   // A later pass leaves no temporary file behind.
   work();
   EXPECT_EQ(Leftovers(m_folder, ".tmp"), std::vector<std::string>());
