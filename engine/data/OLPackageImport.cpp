@@ -76,7 +76,6 @@ void COLPackageMan::RunImport() {
   m_unpacked.RemoveAll();
   for (int i = 0; i < m_importList.GetSize(); ++i) {
     const tagOffLineFileInfo& package = m_importList[i];
-    m_importFailed = 0;
     Post(2, kMsgOfflineProgress, kOLEventImportPackage, i + 1);
     CVString zipPath = m_documentsFolder + package.zipName;
     double needed = UnpackedBytes(zipPath);
@@ -87,7 +86,6 @@ void COLPackageMan::RunImport() {
       break;
     }
     if (!ImportPackage(zipPath)) {
-      m_importFailed = 1;
       left = total - i;
       failed = true;
       break;
@@ -186,11 +184,7 @@ int COLPackageMan::ReadPackageConfig(const CVString& zipPath) {
 }
 
 int COLPackageMan::ImportPackage(const CVString& zipPath) {
-  if (ClassifyPackage(zipPath, nullptr) != 3 || !UnzipAllFiles(zipPath.GetBuffer(), m_sdkFolder.GetBuffer())) {
-    return 0;
-  }
-  ++m_packagesImported;
-  return 1;
+  return ClassifyPackage(zipPath, nullptr) == 3 && UnzipAllFiles(zipPath.GetBuffer(), m_sdkFolder.GetBuffer()) ? 1 : 0;
 }
 
 void COLPackageMan::DeleteImportedZip(int cityId) {

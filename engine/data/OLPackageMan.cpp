@@ -102,13 +102,11 @@ int COLPackageMan::OnMessage(int code, int argument) {
       }
       return 1;
     case kOLCodeImport: {
-      m_importArgument = argument;
       int idle = 0;
       if (argument < 1 || !m_importing.compare_exchange_strong(idle, 1)) {
         return 1;  // a second scan while one runs is ignored
       }
       JoinImport();
-      m_packagesImported = 0;
       if (!m_importThread.CreateThread(ImportThreadProc, this)) {
         m_importing = 0;
         Post(2, kMsgOfflineProgress, kOLEventImportEnded, 1);

@@ -118,7 +118,6 @@ public:
   int GetCurrentCityId() const { return m_current.local.cityId; }
   int GetTilesDone() const { return m_tilesDone; }
   int GetTilesTotal() const { return m_tilesTotal; }
-  int GetRequestId() const { return m_requestId; }
   const CVArray<tag_GridRisk>& GetGridRiskList() const { return m_gridRisk; }
 
   // --- Grid levels and risk list ----------------------------------------------
@@ -181,9 +180,6 @@ private:
   CVArray<tagOffLineFileInfo> m_importList;
   COLUpdateRecord m_packageRecord;
   std::atomic<int> m_importing{0};
-  int m_importFailed = 0;
-  int m_importArgument = 0;
-  int m_packagesImported = 0;
   CVThread m_importThread;
   bool m_importStarted = false;
   // Names of tile files moved during one check pass.
