@@ -5,6 +5,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -221,15 +223,29 @@ int CreateFolderPath(const CVString& path) {
   return MakeFolders(bytes) ? 1 : 0;
 }
 
-int MoveFile(const CVString& source, const CVString& destination) {
-  char from[kFilePathBytes];
-  char to[kFilePathBytes];
+namespace {
+
+// The UTF-8 paths of a move, the destination's folder created; false when
+// either path does not fit.
+bool MovePaths(const CVString& source, const CVString& destination, char (&from)[kFilePathBytes],
+               char (&to)[kFilePathBytes]) {
   if (!PathBytes(source, from, sizeof from) || !PathBytes(destination, to, sizeof to)) {
-    return 0;
+    return false;
   }
   std::string parent(to, std::strrchr(to, '/') ? std::strrchr(to, '/') - to + 1 : 0);
   if (!parent.empty()) {
     MakeFolders(parent.data());
+  }
+  return true;
+}
+
+}  // namespace
+
+int MoveFile(const CVString& source, const CVString& destination) {
+  char from[kFilePathBytes];
+  char to[kFilePathBytes];
+  if (!MovePaths(source, destination, from, to)) {
+    return 0;
   }
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
@@ -243,6 +259,88 @@ int MoveFile(const CVString& source, const CVString& destination) {
 int RemoveFile(const CVString& path) {
   char bytes[kFilePathBytes];
   return PathBytes(path, bytes, sizeof bytes) && std::remove(bytes) == 0 ? 1 : 0;
+}
+
+namespace {
+
+// Reports a write (length 0: a rename) to the crash-test hook.
+void ReportWrite(unsigned length) {
+  if (g_writeHook) {
+    g_writeHook(length);
+  }
+}
+
+bool WriteAll(int fd, const unsigned char* bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Flushes the folder that holds the path, so that a rename in it lasts.
+void SyncParentFolder(const char* path) {
+  std::string parent(path, std::strrchr(path, '/') ? std::strrchr(path, '/') - path : 0);
+  int fd = open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
+
+}  // namespace
+
+int WriteFileAtomic(const CVString& path, const void* bytes, unsigned length) {
+  char target[kFilePathBytes];
+  if (!PathBytes(path, target, sizeof target) || (length > 0 && !bytes)) {
+    return 0;
+  }
+  std::string temp = std::string(target) + ".tmp";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return 0;
+  }
+  const auto* data = static_cast<const unsigned char*>(bytes);
+  ReportWrite(length / 2);
+  bool ok = WriteAll(fd, data, length / 2);
+  if (ok) {
+    ReportWrite(length - length / 2);
+    ok = WriteAll(fd, data + length / 2, length - length / 2) && fsync(fd) == 0;
+  }
+  ok = close(fd) == 0 && ok;
+  if (ok) {
+    ReportWrite(0);
+    ok = std::rename(temp.c_str(), target) == 0;
+  }
+  if (!ok) {
+    std::remove(temp.c_str());
+    return 0;
+  }
+  SyncParentFolder(target);
+  return 1;
+}
+
+int RenameFile(const CVString& source, const CVString& destination) {
+  char from[kFilePathBytes];
+  char to[kFilePathBytes];
+  if (!MovePaths(source, destination, from, to)) {
+    return 0;
+  }
+  ReportWrite(0);
+  if (std::rename(from, to) != 0) {
+    if (errno != EXDEV || !MoveFile(source, destination)) {
+      return 0;
+    }
+  }
+  SyncParentFolder(to);
+  return 1;
 }
 
 int ListDownloadedPackages(CVArray<void*, void*>& packages) {

@@ -72,6 +72,18 @@ int MoveFile(const CVString& source, const CVString& destination);
 // 1 when the file was deleted.
 int RemoveFile(const CVString& path);
 
+// Replaces the file whole: the bytes go to path + ".tmp" in two writes, the
+// file is flushed to the disk and renamed over the path, then the folder is
+// flushed. A crash leaves the old content or the new one, never a torn file.
+// The write hook sees both writes and, with length 0, the rename. 1, or 0
+// (the old file stays as it was).
+int WriteFileAtomic(const CVString& path, const void* bytes, unsigned length);
+// Renames the source over the destination (creating its folder), which
+// replaces it in one step; across file systems it falls back to MoveFile.
+// The write hook sees the rename with length 0. 1, or 0 (the source stays).
+int RenameFile(const CVString& source, const CVString& destination);
+
+
 // One ".zip" file of the Documents folder.
 struct tagDownloadedPackage {
   int size;

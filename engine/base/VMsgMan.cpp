@@ -19,8 +19,17 @@ void PostEngineMessageNotification()
   NSNotificationCenter::defaultCenter()->postNotificationName("NotificationEngineMessage", nullptr);
 }
 
-bool IsCompletion(int message) {
-  switch (message) {
+// Offline outcomes: packages left (3), newer data (4), import ended (5),
+// check pass ended (6). Losing one leaves the user interface waiting.
+bool IsOfflineOutcome(const tagEngineMsg& msg) {
+  return msg.message == kMsgOfflineProgress && msg.wParam >= 3 && msg.wParam <= 6;
+}
+
+bool IsCompletion(const tagEngineMsg& msg) {
+  if (IsOfflineOutcome(msg)) {
+    return true;
+  }
+  switch (msg.message) {
     case kMsgHttpComplete:
     case kMsgHttpConnectFailed:
     case kMsgHttpSendFailed:
@@ -29,14 +38,27 @@ bool IsCompletion(int message) {
     case kMsgHttpAskAgain:
     case kMsgSearchResult:
     case kMsgPoiBackgroundData:
+    case kMsgOfflineCommand:  // a lost start, stop or removal stalls downloads or orphans files
       return true;
     default:
       return false;
   }
 }
 
-bool IsProgress(int message) {
-  return message == kMsgHttpPartial || message == kMsgDownloadProgress || message == kMsgOfflineProgress;
+// Whether a queued message stands for the new one, which then only updates it.
+bool Supersedes(const tagEngineMsg& queued, const tagEngineMsg& msg) {
+  if (queued.message != msg.message || queued.wParam != msg.wParam) {
+    return false;
+  }
+  switch (msg.message) {
+    case kMsgHttpPartial:
+    case kMsgDownloadProgress:
+      return true;
+    case kMsgOfflineProgress:
+      return msg.wParam == 2 || (msg.wParam == 0 && queued.lParam == msg.lParam);
+    default:
+      return false;
+  }
 }
 
 int Next(int index) { return (index + 1) % tagMsgRing::kSlots; }
@@ -67,22 +89,20 @@ int CVMsgMan::PushMessage(tagMsgRing* ring, const tagEngineMsg& msg) {
   }
   {
     std::lock_guard<std::mutex> lock(ring->lock);
-    if (IsProgress(msg.message)) {
-      for (int i = ring->readIndex; i != ring->writeIndex; i = Next(i)) {
-        tagEngineMsg& queued = ring->slots[i];
-        if (queued.message == msg.message && queued.wParam == msg.wParam) {
-          queued.lParam = msg.lParam;
-          return 1;
-        }
+    for (int i = ring->readIndex; i != ring->writeIndex; i = Next(i)) {
+      tagEngineMsg& queued = ring->slots[i];
+      if (Supersedes(queued, msg)) {
+        queued.lParam = msg.lParam;
+        return 1;
       }
     }
     if (Next(ring->writeIndex) == ring->readIndex) {
       int victim = ring->readIndex;
-      while (victim != ring->writeIndex && IsCompletion(ring->slots[victim].message)) {
+      while (victim != ring->writeIndex && IsCompletion(ring->slots[victim])) {
         victim = Next(victim);
       }
       if (victim == ring->writeIndex) {
-        return IsCompletion(msg.message) ? 0 : 1;
+        return IsCompletion(msg) ? 0 : 1;
       }
       // Close the gap so that the order of the others is kept.
       for (int i = victim; Next(i) != ring->writeIndex; i = Next(i)) {

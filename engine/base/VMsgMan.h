@@ -33,6 +33,7 @@ enum : int {
   kMsgSearchResult = 2000,
   kMsgDownloadProgress = 2002,
   kMsgPoiBackgroundData = 8010,
+  kMsgOfflineCommand = 8013,
   kMsgOfflineProgress = 65289
 };
 
@@ -61,12 +62,15 @@ public:
   // 0 for another type or when it could not be queued.
   int PostMessage(int type, int message, int wParam, int lParam);
   // Queues a message on a ring without ever blocking the poster, then posts
-  // "NotificationEngineMessage". A progress message (1002, 2002, 65289)
-  // replaces the lParam of a queued one of the same number and wParam instead
-  // of taking a slot. A full ring drops its oldest message that is not a
-  // completion (1003 to 1007, 1120, 2000, 8010); when it holds only
-  // completions, a new non-completion is dropped and a new completion is
-  // refused (0). 1 when queued, coalesced or dropped by that rule.
+  // "NotificationEngineMessage". A progress message (1002, 2002; 65289 with
+  // wParam 2, the import's package) replaces the lParam of a queued one of
+  // the same number and wParam instead of taking a slot; a city's progress
+  // (65289 with wParam 0) is queued once per city. A full ring drops its
+  // oldest message that is not a completion (1003 to 1007, 1120, 2000, 8010,
+  // every offline command 8013 and the offline outcomes 65289 with wParam 3
+  // to 6); when it holds only completions, a new non-completion is dropped
+  // and a new completion is refused (0). 1 when queued, coalesced or dropped
+  // by that rule.
   int PushMessage(tagMsgRing* ring, const tagEngineMsg& msg);
   // Takes the oldest message of a ring; 1, or 0 when it is empty.
   int PopMessage(tagMsgRing* ring, tagEngineMsg& out);

@@ -5,6 +5,7 @@
 
 #include <type_traits>
 
+#include "engine/data/OfflineRecords.h"
 #include "engine/data/SearchRecords.h"
 
 namespace mapengine {
@@ -177,49 +178,6 @@ struct tag_RPAddrRst {
   CVArray<tag_CityInfo> startCities;
   CVArray<tag_CityInfo> endCities;
   tag_CityResult city;
-};
-
-// One offline city package offered by the service.
-struct tag_OfflineTask {
-  int cityId = -1;                     // "cityid"
-  CVString name;                       // "name"
-  int size = 0;                        // "size"
-  int centreX = 0;                     // "center_x"
-  int centreY = 0;                     // "center_y"
-  int level = 0;                       // "l"
-  int startLevel = 0;                  // "ls"
-  int endLevel = 0;                    // "le"
-  CVString version;                    // "cityver"
-  CVArray<CVString> files;             // "task": grid names "x_y"
-};
-
-// The offline record store's records; their other fields belong to the store.
-struct COLVersionRecord {
-  CVString cityVersion;
-  CVString pictureVersion;
-  CVString taskVersion;
-};
-
-// One half of an offline update record: the fields the search service fills
-// from a task list.
-struct COLUpdateElement {
-  int cityId = 0;
-  CVString name;
-  int centreX = 0;
-  int centreY = 0;
-  int size = 0;
-  CVString version1;
-  CVString version2;
-  int level = 0;
-  int startLevel = 0;
-  int endLevel = 0;
-  CVString cityVersion;
-  CVArray<CVString> files;
-};
-
-struct COLUpdateRecord {
-  COLUpdateElement local;
-  COLUpdateElement server;
 };
 
 // The network location reply.

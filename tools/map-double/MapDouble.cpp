@@ -36,6 +36,7 @@ std::string Query::get(const std::string &name) const {
 MapDouble::MapDouble() {
     addTileService(*this);
     addSearchService(*this);
+    addOfflineService(*this);
     relay_.setProvider([this](const std::string &url) { return answer(url); });
 }
 

@@ -125,5 +125,7 @@ void addSearchService(MapDouble &double_);
 // Requests the relay received for a search kind (the "qt" value; "su" for
 // suggestions), every range counted.
 int searchRequests(MapDouble &double_, const std::string &qt);
+// Registers the offline versions, task lists and data files (OfflineService.cpp).
+void addOfflineService(MapDouble &double_);
 
 } // namespace mapdouble

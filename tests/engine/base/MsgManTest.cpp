@@ -138,7 +138,7 @@ TEST_F(MsgManTest, PriorityRingIsServedFirstOneMessagePerDispatch) {
 
 TEST_F(MsgManTest, FullRingDropsTheOldestOrdinaryMessage) {
   InstallWithoutTimerThread();
-  for (int i = 1; i <= 50; ++i) ASSERT_EQ(runtime.PostMessage(1, 8013, i, 0), 1);
+  for (int i = 1; i <= 50; ++i) ASSERT_EQ(runtime.PostMessage(1, 9, i, 0), 1);
   std::vector<int> expected;
   for (int i = 2; i <= 50; ++i) expected.push_back(i);
   EXPECT_EQ(DrainNormal(), expected);
@@ -147,10 +147,10 @@ TEST_F(MsgManTest, FullRingDropsTheOldestOrdinaryMessage) {
 TEST_F(MsgManTest, CompletionMessagesAreNeverTheOnesDropped) {
   InstallWithoutTimerThread();
   ASSERT_EQ(runtime.PostMessage(1, 1003, 1, 0), 1);      // completion, oldest
-  ASSERT_EQ(runtime.PostMessage(1, 8013, 2, 0), 1);      // ordinary
+  ASSERT_EQ(runtime.PostMessage(1, 9, 2, 0), 1);         // ordinary
   for (int i = 3; i <= 49; ++i) ASSERT_EQ(runtime.PostMessage(1, 1004, i, 0), 1);
   ASSERT_EQ(runtime.PostMessage(1, 1006, 50, 0), 1);     // full: the ordinary one goes
-  ASSERT_EQ(runtime.PostMessage(1, 8013, 51, 0), 1);     // only completions left: this one is dropped
+  ASSERT_EQ(runtime.PostMessage(1, 9, 51, 0), 1);        // only completions left: this one is dropped
   EXPECT_EQ(runtime.PostMessage(1, 1007, 52, 0), 0);     // and a completion is refused, not lost silently
   std::vector<int> expected{1};
   for (int i = 3; i <= 50; ++i) expected.push_back(i);
@@ -163,8 +163,8 @@ TEST_F(MsgManTest, ProgressMessagesOfOneOwnerCoalesce) {
   runtime.PostMessage(2, kMsgDownloadProgress, 1, 3);
   runtime.PostMessage(2, kMsgDownloadProgress, 0, 6);
   runtime.PostMessage(2, kMsgDownloadProgress, 0, 8);
-  runtime.PostMessage(2, kMsgOfflineProgress, 4, 10);
-  runtime.PostMessage(2, kMsgOfflineProgress, 4, 20);
+  runtime.PostMessage(2, kMsgOfflineProgress, 2, 10);
+  runtime.PostMessage(2, kMsgOfflineProgress, 2, 20);
   runtime.PostMessage(2, 9, 0, 0);
   runtime.PostMessage(2, 9, 0, 0);  // other messages are not merged
   while (runtime.DispatchMessage() != 0) {
@@ -177,6 +177,31 @@ TEST_F(MsgManTest, ProgressMessagesOfOneOwnerCoalesce) {
   EXPECT_EQ(journal.priority[2].lParam, 20);
   EXPECT_EQ(journal.priority[3].message, 9);
   EXPECT_EQ(journal.priority[4].message, 9);
+}
+
+// Offline commands and outcomes count as completions: a ring full of city
+// progress never loses a start, a removal or the end of an import; a city's
+// progress is queued once per city, whatever its ratio.
+TEST_F(MsgManTest, OfflineCommandsAndOutcomesSurviveAFullRing) {
+  InstallWithoutTimerThread();
+  ASSERT_EQ(runtime.PostMessage(2, kMsgOfflineProgress, 5, 0), 1);  // import ended
+  ASSERT_EQ(runtime.PostMessage(2, kMsgOfflineProgress, 5, 0), 1);  // outcomes are never merged
+  for (int city = 1; city <= 47; ++city) ASSERT_EQ(runtime.PostMessage(2, kMsgOfflineProgress, 0, city), 1);
+  ASSERT_EQ(runtime.PostMessage(2, kMsgOfflineProgress, 0, 7), 1);  // city 7 is queued already
+  ASSERT_EQ(runtime.PostMessage(2, kMsgOfflineProgress, 6, 1), 1);  // full: the progress of city 1 goes
+  ASSERT_EQ(runtime.PostMessage(1, kMsgOfflineCommand, 3, 131), 1);
+  for (int i = 0; i < 48; ++i) ASSERT_EQ(runtime.PostMessage(1, 1003, i, 0), 1);
+  EXPECT_EQ(runtime.PostMessage(1, kMsgOfflineCommand, 1, 0), 0);  // refused, not lost silently
+  while (runtime.DispatchMessage() != 0) {
+  }
+  ASSERT_EQ(journal.priority.size(), 49u);
+  EXPECT_EQ(journal.priority[0].wParam, 5);
+  EXPECT_EQ(journal.priority[1].wParam, 5);
+  EXPECT_EQ(journal.priority[2].lParam, 2);
+  EXPECT_EQ(journal.priority[48].wParam, 6);
+  ASSERT_EQ(journal.normal.size(), 49u);
+  EXPECT_EQ(journal.normal[0].message, kMsgOfflineCommand);
+  EXPECT_EQ(journal.normal[0].lParam, 131);
 }
 
 TEST_F(MsgManTest, PostersOnManyThreadsLoseNothingWhileTheRingHasRoom) {

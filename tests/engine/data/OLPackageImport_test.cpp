@@ -1,0 +1,154 @@
+// Package import and check files against packages made by the package
+// maker: refused packages keep their zip and leave nothing unpacked; sound
+// ones are taken smallest first.
+#include "engine/data/OLPackageMan.h"
+#include "tests/engine/data/OfflineTestSupport.h"
+#include "tools/offlinepack/OfflinePack.h"
+
+namespace mapengine::test {
+namespace {
+
+using offlinepack::Variant;
+
+class PackageImportTest : public OfflineTest {
+protected:
+  void SetUp() override {
+    OfflineTest::SetUp();
+    documents = m_folder + "Documents/";
+    std::filesystem::create_directories(documents);
+    store.LoadAll(Folder());
+    packages.SetRecordMan(&store);
+    packages.SetFolders(Folder(), CVString(documents.c_str()));
+  }
+  offlinepack::City City(int id, int size, std::vector<std::string> grids) {
+    offlinepack::City city;
+    city.id = id;
+    city.name = "测试";
+    city.size = size;
+    city.endLevel = 13;
+    city.grids = std::move(grids);
+    return city;
+  }
+  void Zip(const std::string& name, const offlinepack::City& city, Variant variant = Variant::Sound) {
+    ASSERT_TRUE(offlinepack::writeZip(documents + name, offlinepack::packageEntries(city, variant)));
+  }
+  std::vector<tagEngineMsg> Import() {
+    Posted();
+    packages.OnMessage(kOLCodeImport, 1);
+    packages.JoinImport();
+    return Posted();
+  }
+  std::vector<std::pair<int, int>> Events(const std::vector<tagEngineMsg>& posted) {
+    std::vector<std::pair<int, int>> out;
+    for (const tagEngineMsg& m : posted) {
+      if (m.message == kMsgOfflineProgress) out.emplace_back(m.wParam, m.lParam);
+    }
+    return out;
+  }
+  bool Held(int id) {
+    COLUpdateRecord r;
+    return store.DoCommand(kOLGetUpdateRecord, &id, &r) == 1;
+  }
+  // Files left under the unpacked-package folder.
+  size_t Unpacked() {
+    std::string folder = m_folder + "VurivMap/Mapdata";
+    size_t n = 0;
+    if (Exists(folder)) {
+      for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) n += e.is_regular_file() ? 1 : 0;
+    }
+    return n;
+  }
+
+  std::string documents;
+  COLRecordMan store;
+  COLPackageMan packages;
+};
+
+TEST_F(PackageImportTest, PackagesAreTakenSmallestCityFirst) {
+  ASSERT_NO_FATAL_FAILURE(Zip("big.zip", City(300, 300, {"100_200"})));
+  ASSERT_NO_FATAL_FAILURE(Zip("small.vedu.zip", City(100, 100, {"101_200"})));
+  std::vector<std::pair<int, int>> events = Events(Import());
+  // The package events of one import merge into the latest.
+  EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{2, 2}, {6, 2}, {5, 0}}));
+  EXPECT_TRUE(Held(100));
+  EXPECT_TRUE(Held(300));
+  EXPECT_FALSE(Exists(documents + "big.zip"));
+  EXPECT_EQ(Unpacked(), 0u);
+  EXPECT_TRUE(Exists(Path("data/10_20/100_200.dat")));
+}
+
+// Each fault refuses the package: its zip stays, nothing stays unpacked,
+// nothing lands outside the data folder and the store is unchanged.
+TEST_F(PackageImportTest, RefusedPackagesKeepTheirZipAndLeaveNoResidue) {
+  packages.SetDiskFreeProbe([](double* free) {
+    *free = 1e9;
+    return 1;
+  });
+  for (Variant variant : {Variant::WrongDigest, Variant::ShortFile, Variant::MissingKey, Variant::TwoObjects,
+                          Variant::TraversalName, Variant::OversizedCity}) {
+    ASSERT_NO_FATAL_FAILURE(Zip("city.zip", City(150, 100, {"100_200"}), variant));
+    std::vector<std::pair<int, int>> events = Events(Import());
+    SCOPED_TRACE(static_cast<int>(variant));
+    EXPECT_EQ(events.back(), (std::pair<int, int>{3, 1}));
+    EXPECT_TRUE(Exists(documents + "city.zip"));
+    EXPECT_FALSE(Held(150));
+    EXPECT_EQ(Unpacked(), 0u);
+    EXPECT_FALSE(Exists(Path("data/10_20/100_200.dat")));
+    EXPECT_FALSE(Exists(m_folder + "../100_200.map"));
+    std::filesystem::remove(documents + "city.zip");
+  }
+}
+
+// Too little room for the second package: it stays for later.
+TEST_F(PackageImportTest, TooLittleSpaceLeavesThePackage) {
+  ASSERT_NO_FATAL_FAILURE(Zip("a.zip", City(100, 100, {"100_200"})));
+  ASSERT_NO_FATAL_FAILURE(Zip("b.zip", City(300, 6000000, {"101_200"})));
+  packages.SetDiskFreeProbe([](double* free) {
+    *free = 5242880.0 + 1000000.0;
+    return 1;
+  });
+  std::vector<std::pair<int, int>> events = Events(Import());
+  EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{2, 2}, {6, 1}, {5, 1}, {3, 1}}));
+  EXPECT_TRUE(Held(100));
+  EXPECT_FALSE(Held(300));
+  EXPECT_TRUE(Exists(documents + "b.zip"));
+  packages.SetDiskFreeProbe([](double*) { return 0; });
+  EXPECT_EQ(Events(Import()), (std::vector<std::pair<int, int>>{{5, 1}}));
+}
+
+// Versions: the same package again is taken; an older one is left out; a
+// stored city without versions refuses every package.
+TEST_F(PackageImportTest, OlderPackagesAreLeftOut) {
+  ASSERT_NO_FATAL_FAILURE(Zip("a.zip", City(100, 100, {"100_200"})));
+  Import();
+  ASSERT_TRUE(Held(100));
+  ASSERT_NO_FATAL_FAILURE(Zip("a.zip", City(100, 100, {"100_200"})));
+  EXPECT_EQ(Events(Import()).back(), (std::pair<int, int>{5, 0}));
+  offlinepack::City older = City(100, 100, {"100_200"});
+  older.dataVersion = "7";
+  ASSERT_NO_FATAL_FAILURE(Zip("a.zip", older));
+  EXPECT_EQ(Events(Import()).back(), (std::pair<int, int>{3, 1}));
+  EXPECT_TRUE(Exists(documents + "a.zip"));
+}
+
+TEST_F(PackageImportTest, CheckFileEntries) {
+  std::string chk = Path("x.chk");
+  WriteBytes(chk, "[{\"name\":\"12345_6789_7.map\",\"size\":2048,\"smd5\":\"ABC\",\"emd5\":\"def\"},"
+                  "{\"name\":\"1_1.map\",\"size\":1},{\"name\":\"1_2.map\",\"size\":1,\"smd5\":\"" +
+                      std::string(60, 'a') + "\",\"emd5\":\"b\"}]");
+  CVArray<tag_CheckInfo> entries;
+  ASSERT_EQ(COLPackageMan::ReadCheckFile(CVString(chk.c_str()), entries), 1);
+  ASSERT_EQ(entries.GetSize(), 1);  // one lacks keys, one has a digest too long for its field
+  EXPECT_EQ(entries[0].size, 2048);
+  EXPECT_STREQ(entries[0].startDigest, "ABC");
+  EXPECT_EQ(COLPackageMan::ReadCheckFile(CVString(Path("none.chk").c_str()), entries), 0);
+
+  // A file named 12345_6789_7.map lies in 1234_678/ and becomes a ".dat" there.
+  offlinepack::City city = City(7, 1, {"12345_6789"});
+  for (const offlinepack::Entry& e : offlinepack::packageEntries(city)) WriteBytes(Path(e.name), e.bytes);
+  EXPECT_EQ(packages.CheckPackages(Folder()), 1);
+  EXPECT_TRUE(Exists(Path("data/1234_678/12345_6789.dat")));
+}
+
+}  // namespace
+}  // namespace mapengine::test

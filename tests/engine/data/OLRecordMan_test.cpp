@@ -1,0 +1,228 @@
+// The offline record store's commands: queues, removal, progress writes,
+// merges and versions, as the package manager and the services use them.
+#include "engine/data/OLRecordMan.h"
+#include "engine/data/RouteRecords.h"
+#include "tests/engine/data/OfflineTestSupport.h"
+
+namespace mapengine::test {
+namespace {
+
+class RecordStoreTest : public OfflineTest {
+protected:
+  // A store with the records given, as saved and loaded again.
+  void Load(std::vector<COLUpdateRecord> records) {
+    store.reset();  // it writes its records as it goes
+    COLUpdateFile file;
+    file.m_folder = Folder();
+    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
+    ASSERT_EQ(file.Save(), 1);
+    store = std::make_unique<COLRecordMan>();
+    ASSERT_EQ(store->LoadAll(Folder()), 1);
+  }
+  int Do(unsigned command, int id) { return store->DoCommand(command, &id, nullptr); }
+  COLUpdateRecord Get(int id) {
+    COLUpdateRecord r;
+    EXPECT_EQ(store->DoCommand(kOLGetUpdateRecord, &id, &r), 1);
+    return r;
+  }
+  int Next() {
+    COLUpdateRecord r;
+    r.local.cityId = -1;
+    return store->DoCommand(kOLNextCity, &r, nullptr) ? r.local.cityId : -1;
+  }
+  int Ref(const char16_t* grid) {
+    CVString name = W(grid);
+    return store->DoCommand(kOLGetGridRef, &name, nullptr);
+  }
+  std::string UpdateFile() { return ReadBytes(Path("OfflineUpdate.dat")); }
+
+  std::unique_ptr<COLRecordMan> store;
+};
+
+TEST_F(RecordStoreTest, StartStopAndTheDownloadQueue) {
+  COLUpdateElement a = Element(1, u"A", 0, {u"1_1"});
+  COLUpdateElement b = Element(2, u"B", 1, {u"2_2"});  // was downloading at the last stop
+  COLUpdateElement c = Element(3, u"C", 2, {u"3_3"});
+  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a), Record(c, c), Record(b, b)}));
+  EXPECT_EQ(Get(2).local.status, kCityStatusQueued);
+  EXPECT_EQ(Do(kOLStartCity, 1), 1);
+  EXPECT_EQ(Do(kOLStartCity, 1), 1);  // queued twice
+  EXPECT_EQ(Do(kOLStartCity, 99), 0);
+  std::vector<tagEngineMsg> posted = Posted();
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0].message, kMsgOfflineCommand);
+  EXPECT_EQ(posted[0].wParam, kOLCodeStartNext);
+
+  EXPECT_EQ(Do(kOLStopCity, 3), 1);  // C leaves the queue
+  EXPECT_EQ(Get(3).local.status, kCityStatusStopped);
+  EXPECT_EQ(Next(), 2);              // the interrupted city first
+  EXPECT_EQ(Get(2).local.status, kCityStatusDownloading);
+  EXPECT_EQ(Next(), 1);
+  EXPECT_EQ(Next(), 1);              // the second copy finds it again
+  EXPECT_EQ(Next(), -1);
+}
+
+// Removing a city queued twice takes every copy; a queued copy whose record
+// went never stalls the queue behind it.
+TEST_F(RecordStoreTest, RemovalTakesEveryQueuedCopyAndCountsGrids) {
+  COLUpdateElement a = Element(1, u"A", 4, {u"1_1", u"5_5"});
+  COLUpdateElement b = Element(2, u"B", 4, {u"5_5"});
+  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a), Record(b, b)}));
+  EXPECT_EQ(Ref(u"5_5"), 2);
+  EXPECT_EQ(Do(kOLStartCity, 1), 1);
+  EXPECT_EQ(Do(kOLStartCity, 1), 1);
+  EXPECT_EQ(Do(kOLStartCity, 2), 1);
+  Posted();
+  EXPECT_EQ(Do(kOLRemoveCity, 1), 1);
+  EXPECT_EQ(Ref(u"5_5"), 1);
+  EXPECT_EQ(Ref(u"1_1"), 0);
+  std::vector<tagEngineMsg> posted = Posted();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0].wParam, kOLCodeRemoved);
+  EXPECT_EQ(posted[0].lParam, 1);
+  EXPECT_EQ(Next(), 2);
+  COLUpdateRecord removed;
+  EXPECT_EQ(store->DoCommand(kOLNextRemoved, &removed, nullptr), 1);
+  EXPECT_EQ(removed.local.cityId, 1);
+  EXPECT_EQ(store->DoCommand(kOLNextRemoved, &removed, nullptr), 0);
+  EXPECT_EQ(Do(kOLRemoveCity, 1), 0);  // in neither: nothing written
+  for (unsigned unknown : {0u, 12u, 14u, 23u, 400u}) EXPECT_EQ(store->DoCommand(unknown, nullptr, nullptr), 0);
+}
+
+// Progress writes the file at the finish, not for each percent; the finish
+// keeps server versions a merge brought during the download.
+TEST_F(RecordStoreTest, ProgressWritesAtTheFinish) {
+  COLUpdateElement a = Element(1, u"A", 2, {u"1_1"});
+  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a)}));
+  std::string before = UpdateFile();
+  COLUpdateRecord r = Get(1);
+  r.local.status = kCityStatusDownloading;
+  for (int ratio : {0, 50, 100}) {
+    r.local.ratio = ratio;
+    EXPECT_EQ(store->DoCommand(kOLUpdateProgress, &r, nullptr), 1);
+  }
+  EXPECT_EQ(UpdateFile(), before);
+  EXPECT_EQ(Get(1).local.ratio, 100);
+
+  CVArray<COLUpdateRecord> merged;
+  merged.Add(Record(COLUpdateElement(), Element(1, u"A", 0, {u"1_1"}, "3,5,4")));
+  EXPECT_EQ(store->DoCommand(kOLMergeServerList, &merged, nullptr), 1);
+  r.local.status = r.server.status = kCityStatusFinished;
+  r.local.ratio = r.server.ratio = kCityRatioFinished;
+  EXPECT_EQ(store->DoCommand(kOLUpdateProgress, &r, nullptr), 1);
+  COLUpdateRecord stored = Get(1);
+  EXPECT_EQ(stored.local.status, kCityStatusFinished);
+  EXPECT_EQ(U16(stored.server.cityVersion), u"4");
+  EXPECT_NE(UpdateFile().find("\"ll\":4"), std::string::npos);
+  std::vector<tagEngineMsg> posted = Posted();
+  EXPECT_EQ(posted.front().message, kMsgOfflineProgress);
+  EXPECT_EQ(posted.front().lParam, 1);
+}
+
+TEST_F(RecordStoreTest, MergeAddsNewCitiesAndFlagsNewerData) {
+  COLUpdateElement done = Element(1, u"A", 4, {u"1_1"});
+  done.ratio = kCityRatioFinished;
+  ASSERT_NO_FATAL_FAILURE(Load({Record(done, done)}));
+  Posted();
+  CVArray<COLUpdateRecord> list;
+  list.Add(Record(COLUpdateElement(), Element(1, u"A", 0, {u"1_1"}, "3,5,3")));  // city version rose
+  list.Add(Record(COLUpdateElement(), Element(2, u"B", 0, {u"2_2"})));           // not held
+  EXPECT_EQ(store->DoCommand(kOLMergeServerList, &list, nullptr), 1);
+  EXPECT_EQ(Get(1).server.updateFlag, 1);
+  COLUpdateRecord b = Get(2);
+  EXPECT_EQ(b.local.status, kCityStatusQueued);
+  EXPECT_EQ(Ref(u"2_2"), 1);
+  std::vector<tagEngineMsg> posted = Posted();
+  ASSERT_EQ(posted.size(), 2u);
+  EXPECT_EQ(posted[0].message, kMsgOfflineProgress);
+  EXPECT_EQ(posted[0].wParam, kOLEventNewerData);
+  EXPECT_EQ(posted[1].message, kMsgOfflineCommand);
+  EXPECT_EQ(posted[1].wParam, kOLCodeStartNext);
+  EXPECT_EQ(Next(), 2);
+
+  // The flag stays through a later merge of the same data.
+  list.RemoveAll();
+  list.Add(Record(COLUpdateElement(), Element(1, u"A", 0, {u"1_1"}, "3,5,3")));
+  store->DoCommand(kOLMergeServerList, &list, nullptr);
+  EXPECT_EQ(Get(1).server.updateFlag, 1);
+}
+
+struct Requests {
+  std::vector<std::vector<int>> asked;
+  static int Ask(void* self, const CVArray<int, int>& ids) {
+    std::vector<int> list;
+    for (int i = 0; i < ids.GetSize(); ++i) list.push_back(ids[i]);
+    static_cast<Requests*>(self)->asked.push_back(list);
+    return 1;
+  }
+};
+
+// New versions are kept and the task list asked for; the same versions again
+// ask once more only while a city was not merged at them (a lost reply).
+TEST_F(RecordStoreTest, VersionReplyAsksForTheTaskListUntilMerged) {
+  ASSERT_NO_FATAL_FAILURE(Load({}));
+  Requests requests;
+  store->SetCityListRequest(Requests::Ask, &requests);
+  COLVersionRecord v{W(u"7"), W(u"8"), W(u"9")};
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
+  EXPECT_TRUE(requests.asked.empty());  // no city held
+
+  COLUpdateElement a = Element(131, u"A", 4, {u"1_1"}, "1,1,1");
+  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a)}));
+  store->SetCityListRequest(Requests::Ask, &requests);
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  ASSERT_EQ(requests.asked.size(), 1u);  // merged at older versions: asked again
+  EXPECT_EQ(requests.asked[0], std::vector<int>{131});
+
+  CVArray<tag_OfflineTask> tasks;
+  tag_OfflineTask task;
+  task.cityId = 131;
+  task.name = W(u"A");
+  task.version = W(u"7");
+  CVString grid = W(u"1_1");
+  task.files.Add(grid);
+  tasks.Add(task);
+  CVArray<COLUpdateRecord> list;
+  COLRecordMan::ServerListFromTasks(tasks, v, list);
+  store->DoCommand(kOLMergeServerList, &list, nullptr);
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  EXPECT_EQ(requests.asked.size(), 1u);  // merged now: nothing more
+  COLVersionRecord held;
+  store->DoCommand(kOLGetVersions, &held, nullptr);
+  EXPECT_TRUE(held == v);
+}
+
+TEST_F(RecordStoreTest, CityListsWifiLogAndClearing) {
+  WriteBytes(Path("OfflineSearch.dat"),
+             Gbk(u"[{\"i\":\"131\",\"n\":\"北京市\",\"sl\":\"1\"},{\"i\":\"289\",\"n\":\"上海市\",\"sl\":\"2\"}]"));
+  COLUpdateElement a = Element(1, u"A", 2, {u"1_1"});
+  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a)}));
+  CVArray<COLSearchRecord> found;
+  CVString all;
+  store->DoCommand(kOLFindCities, &all, &found);
+  EXPECT_EQ(found.GetSize(), 2);
+  CVString text = W(u"上海");
+  store->DoCommand(kOLFindCities, &text, &found);
+  ASSERT_EQ(found.GetSize(), 1);
+  EXPECT_EQ(found[0].cityId, 289);
+  CVString none = W(u"广州");
+  store->DoCommand(kOLFindCities, &none, &found);
+  EXPECT_EQ(found.GetSize(), 0);
+
+  EXPECT_EQ(Do(kOLAddWifilog, 5), 0);
+  EXPECT_EQ(Do(kOLAddWifilog, 131), 1);
+  EXPECT_EQ(Do(kOLAddWifilog, 289), 2);
+  EXPECT_EQ(Do(kOLAddWifilog, 131), 0);
+  EXPECT_EQ(ReadBytes(Path("OfflineWifilog.dat")), std::string("[\r\n{\"i\":131},\r\n{\"i\":289}\r\n]\0", 28));
+
+  EXPECT_EQ(store->DoCommand(kOLClearAll, nullptr, nullptr), 1);
+  CVArray<COLUpdateRecord> list;
+  store->DoCommand(kOLGetUpdateList, nullptr, &list);
+  EXPECT_EQ(list.GetSize(), 0);
+  EXPECT_EQ(Next(), -1);
+  EXPECT_EQ(UpdateFile(), std::string("[\r\n]\0", 5));
+}
+
+}  // namespace
+}  // namespace mapengine::test
