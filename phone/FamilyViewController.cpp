@@ -159,7 +159,7 @@ std::shared_ptr<UITableViewCell> FamilyViewController::tableView_cellForRowAtInd
     cell->selectionStyle = UITableViewCellSelectionStyleNone;
     const auto& row = tableData.at(static_cast<size_t>(ip.row));
     if (row->type() != NSString("0")) {
-        auto school = UIView::initWithFrame(cell->frame());
+        auto school = UIView::initWithFrame(CGRectMake(0, 0, tv->bounds().size.width, 30));
         school->setBackgroundColor(UIColor::blueColor());
         cell->setBackgroundView(school);
     } else {

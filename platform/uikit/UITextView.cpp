@@ -1,5 +1,7 @@
 #include "platform/uikit/UITextView.h"
 
+#include <cfloat>
+
 void UITextView::setText(const NSString& text)
 {
     text_ = text;
@@ -25,7 +27,7 @@ void UITextView::fitContent()
     const CGFloat width = bounds().size.width;
     const CGFloat textHeight = text_.isNil() || width <= 2 * kInset
                                    ? 0
-                                   : sizeWithFont(text_, font_, width - 2 * kInset, UILineBreakModeWordWrap).height;
+                                   : sizeWithFont(text_, font_, CGSizeMake(width - 2 * kInset, DBL_MAX), UILineBreakModeWordWrap).height;
     setContentSize(CGSizeMake(width, textHeight + 2 * kInset));
 }
 

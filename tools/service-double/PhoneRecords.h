@@ -2,10 +2,10 @@
 // What the double keeps for supervised phones between exchanges, so that a
 // change shows on the next reload: each device's home-page status
 // ("RQHomePage"), which the one-key commands ("ADCmd" Types 0-3) and the
-// restrict mode ("UDTimeConfig" Unlimited) change; each account's family
-// numbers ("RQFamilyPhone", "ADFamilyPhone", "DLFamilyPhone") and
-// invitations ("RQSHF" page by page, "ADSHF"), keyed by the message's
-// sender; and each device's sync interval ("RQUserSetting",
+// restrict mode ("UDTimeConfig" Unlimited) change; the family numbers
+// ("RQFamilyPhone", "ADFamilyPhone", "DLFamilyPhone") and invitations
+// ("RQSHF" page by page, "ADSHF") of each sender (the user ID the device
+// list gives the chosen device); and each device's sync interval ("RQUserSetting",
 // "UDUserSetting" of "SyncTime"). Tests can make it refuse the changes of a
 // TYPE: the reply then carries code "1" and nothing changes.
 
