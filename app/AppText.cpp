@@ -7,3 +7,9 @@ std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::
     return alert;
 }
 
+
+NSString bundleVersion()
+{
+    const PlistValue version = NSBundle::mainBundle()->infoDictionary().objectForKey("CFBundleVersion");
+    return version.string() ? *version.string() : NSString();
+}

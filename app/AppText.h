@@ -8,6 +8,8 @@
 #include "platform/uikit/UIAlertView.h"
 
 inline NSString localized(const NSString& key) { return NSLocalizedString(key, ""); }
+// The bundle's "CFBundleVersion"; nil when it has none.
+NSString bundleVersion();
 
 // +[Constant alert:delegate:]: an alert titled `constant_prompt` with the
 // message and one `constant_ok` button (the settings store cannot show views

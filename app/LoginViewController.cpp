@@ -328,24 +328,12 @@ void LoginViewController::goBack()
 
 void LoginViewController::textFieldDidBeginEditing(UITextField* tf)
 {
-    if (tf != passwordTextField.get() || shiftedForKeyboard_) return;
-    UIView::beginAnimations("ResizeForKeyBoard", nullptr);
-    UIView::setAnimationDuration(0.1);
-    savedSize_ = view()->frame().size;
-    view()->setFrame(CGRectMake(0, -50, savedSize_.width, savedSize_.height));
-    UIView::commitAnimations();
-    shiftedForKeyboard_ = true;
+    if (tf == passwordTextField.get()) keyboardShift_.up(view().get(), 0.1);
 }
 
 std::optional<bool> LoginViewController::textFieldShouldReturn(UITextField* tf)
 {
-    if (shiftedForKeyboard_) {
-        UIView::beginAnimations("ResizeForKeyboard", nullptr);
-        UIView::setAnimationDelay(0.1);
-        view()->setFrame(CGRectMake(0, 0, savedSize_.width, savedSize_.height));
-        UIView::commitAnimations();
-        shiftedForKeyboard_ = false;
-    }
+    keyboardShift_.down(view().get(), 0.1);
     tf->resignFirstResponder();
     return true;
 }

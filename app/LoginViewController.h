@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/ScreenParts.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITextField.h"
@@ -78,6 +79,5 @@ private:
     std::shared_ptr<FindPassViewController> findPass_;
     std::shared_ptr<HelpViewController> help_;
     // The view is shifted up while the password is typed.
-    bool shiftedForKeyboard_ = false;
-    CGSize savedSize_;
+    KeyboardShift keyboardShift_;
 };

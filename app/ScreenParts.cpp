@@ -53,3 +53,24 @@ void addWindowHud(const NSString& text)
 }
 
 void hideWindowHud() { ProgressHUD::hideHUDForView(UIApplication::sharedApplication().keyWindow().get(), true); }
+
+void KeyboardShift::up(UIView* view, NSTimeInterval duration)
+{
+    if (up_) return;
+    UIView::beginAnimations("ResizeForKeyBoard", nullptr);
+    UIView::setAnimationDuration(duration);
+    size_ = view->frame().size;
+    view->setFrame(CGRectMake(0, -50, size_.width, size_.height));
+    UIView::commitAnimations();
+    up_ = true;
+}
+
+void KeyboardShift::down(UIView* view, NSTimeInterval delay)
+{
+    if (!up_) return;
+    UIView::beginAnimations("ResizeForKeyboard", nullptr);
+    UIView::setAnimationDelay(delay);
+    view->setFrame(CGRectMake(0, 0, size_.width, size_.height));
+    UIView::commitAnimations();
+    up_ = false;
+}

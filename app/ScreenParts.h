@@ -24,3 +24,17 @@ void moveButtonsTo(const std::vector<std::shared_ptr<UIView>>& buttons, CGFloat 
 // there; and its hiding, animated.
 void addWindowHud(const NSString& text);
 void hideWindowHud();
+
+// Moves a screen's view 50 points up while the keyboard would cover the
+// field being edited, and back once: up() remembers the view's size and
+// moves it (a no-op while it is up), down() puts it back after the delay.
+class KeyboardShift {
+public:
+    void up(UIView* view, NSTimeInterval duration);
+    void down(UIView* view, NSTimeInterval delay);
+    bool isUp() const { return up_; }
+
+private:
+    bool up_ = false;
+    CGSize size_ = CGSizeMake(0, 0);
+};

@@ -21,12 +21,6 @@ std::shared_ptr<UILabel> label(CGRect frame, CGPoint center, const NSString& tex
     return l;
 }
 
-NSString bundleVersion()
-{
-    const PlistValue version = NSBundle::mainBundle()->infoDictionary().objectForKey("CFBundleVersion");
-    return version.string() ? *version.string() : NSString();
-}
-
 }  // namespace
 
 void SplashViewController::loadView()

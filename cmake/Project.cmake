@@ -95,11 +95,17 @@ pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 # feature, so a library may also reach the program through another one's
 # dependencies (pc and phone depend on app).
 function(nx_link_whole target)
+  set(archives)
   foreach(lib ${ARGN})
     target_link_libraries(${target} PRIVATE ${lib})
     get_target_property(type ${lib} TYPE)
     if(type STREQUAL "STATIC_LIBRARY")
-      target_link_options(${target} PRIVATE "LINKER:--whole-archive" "$<TARGET_FILE:${lib}>" "LINKER:--no-whole-archive")
+      list(APPEND archives "$<TARGET_FILE:${lib}>")
     endif()
   endforeach()
+  # One pair of flags around all archives: CMake drops repeated link options,
+  # so a pair per archive would leave all but the first outside the pair.
+  if(archives)
+    target_link_options(${target} PRIVATE "LINKER:--whole-archive" ${archives} "LINKER:--no-whole-archive")
+  endif()
 endfunction()

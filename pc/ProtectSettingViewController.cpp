@@ -1,11 +1,15 @@
 #include "pc/ProtectSettingViewController.h"
 
 #include "pc/PCTimeCommon.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/uikit/UIApplication.h"
+
+// The more menu opens it by name.
+NX_REGISTER_CLASS(ProtectSettingViewController, [] { return UIViewController::init<ProtectSettingViewController>(); });
 
 namespace {
 

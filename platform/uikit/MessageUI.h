@@ -1,7 +1,8 @@
 #pragma once
 // MessageUI, headless: composers record what the application gave them and
 // stay on screen until the user ends them, which tests do through
-// NXUITestDriver::finishComposer (sent, cancelled or failed). Every composer
+// NXUITestDriver::finishComposer (sent, cancelled or failed) or through the
+// composer's own Cancel and Send buttons. Every composer
 // derives from NXComposeViewController, which keeps the one composer on screen
 // and turns the user's ending into the composer's own result and delegate call.
 
@@ -104,4 +105,55 @@ private:
     bool isHTML_ = false;
     std::vector<NSString> toRecipients_, ccRecipients_, bccRecipients_;
     std::vector<Attachment> attachments_;
+};
+
+// ---- Text messages ---------------------------------------------------------------
+
+enum MessageComposeResult : NSInteger {
+    MessageComposeResultCancelled = 0,
+    MessageComposeResultSent = 1,
+    MessageComposeResultFailed = 2,
+};
+
+class MFMessageComposeViewController;
+
+class MFMessageComposeViewControllerDelegate {
+public:
+    virtual ~MFMessageComposeViewControllerDelegate() = default;
+    virtual void messageComposeViewController_didFinishWithResult(MFMessageComposeViewController* controller,
+                                                                  MessageComposeResult result) = 0;
+};
+
+// The composer shows the recipients and the body, which the user may edit,
+// under a bar with a Cancel button, and a Send button. A message sent goes to
+// the outbox as it stood when sent.
+class MFMessageComposeViewController : public NXComposeViewController {
+public:
+    struct Message {
+        std::vector<NSString> recipients;
+        NSString body;
+    };
+
+    static std::shared_ptr<MFMessageComposeViewController> init();
+    // Whether the device can send text messages (YES unless a test says otherwise).
+    static bool canSendText();
+    static void setCanSendText(bool can);
+    // Every message sent since the last clearOutbox, oldest first (any thread).
+    static std::vector<Message> outbox();
+    static void clearOutbox();
+
+    std::weak_ptr<MFMessageComposeViewControllerDelegate> messageComposeDelegate;
+    void setMessageComposeDelegate(std::weak_ptr<MFMessageComposeViewControllerDelegate> d) { messageComposeDelegate = std::move(d); }
+
+    const NSString& body() const { return body_; }
+    void setBody(const NSString& body);
+    const std::vector<NSString>& recipients() const { return recipients_; }
+    void setRecipients(std::vector<NSString> recipients);
+
+protected:
+    void deliverOutcome(NXComposeOutcome outcome) override;
+
+private:
+    NSString body_;
+    std::vector<NSString> recipients_;
 };

@@ -21,6 +21,7 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UIApplicationMain.h"
+#include "tools/service-double/AccountBook.h"
 #include "tools/service-double/DemoAccount.h"
 #include "ui/ProgressHUD.h"
 
@@ -53,7 +54,7 @@ protected:
         NSUserDefaults::resetStandardUserDefaults();
         unsetenv("NX_RESOURCE_DIR");
         if (!realTexts) useKeyTable();
-        servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).serve(service);
+        accounts = servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).serve(service);
         setenv("NX_SERVICE_HOST", "127.0.0.1", 1);
         setenv("NX_SERVICE_PORT", std::to_string(service.port()).c_str(), 1);
     }
@@ -145,6 +146,7 @@ protected:
     }
 
     servicedouble::ServiceDouble service;
+    std::shared_ptr<servicedouble::AccountBook> accounts;  // the double's accounts
     NXUITestDriver driver;
 
 private:

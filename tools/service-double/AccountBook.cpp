@@ -16,6 +16,15 @@ std::string element(const std::string& message, const std::string& name)
     return std::regex_search(message, m, pattern) ? m[1].str() : std::string();
 }
 
+// The text with the first <name>...</name> holding the value instead.
+std::string withElement(const std::string& text, const std::string& name, const std::string& value)
+{
+    const std::string open = "<" + name + ">", close = "</" + name + ">";
+    const size_t from = text.find(open), to = text.find(close);
+    if (from == std::string::npos || to == std::string::npos || to < from) return text;
+    return text.substr(0, from + open.size()) + value + text.substr(to);
+}
+
 Reply answer(const Exchange& e, const std::string& code, const std::string& desc)
 {
     return Reply{ServiceDouble::innerReply(e, "<Code>" + code + "</Code><Desc>" + desc + "</Desc>")};
@@ -23,9 +32,16 @@ Reply answer(const Exchange& e, const std::string& code, const std::string& desc
 
 }  // namespace
 
-AccountBook::AccountBook(const DemoAccount& demo) : loginFields_(demo.login)
+AccountBook::AccountBook(const DemoAccount& demo) : loginFields_(demo.login), demoUser_(demo.userName)
 {
+    if (auto info = demo.replies.find("RQUserInfo"); info != demo.replies.end()) demoInfo_ = info->second;
+    for (const auto& [name, value] : loginFields_) {
+        if (name == "TaoCan") firstPackage_.code = value;
+        if (name == "TaoCanDays") firstPackage_.days = value;
+    }
     passwords_[demo.userName] = demo.password;
+    packages_[demo.userName] = firstPackage_;
+    loggedIn_ = demo.userName;
 }
 
 std::shared_ptr<AccountBook> AccountBook::serve(ServiceDouble& service, const DemoAccount& demo)
@@ -35,6 +51,7 @@ std::shared_ptr<AccountBook> AccountBook::serve(ServiceDouble& service, const De
     service.on("ADUserInfo", [book](const Exchange& e) { return book->signUp(e); });
     service.on("UDPassword", [book](const Exchange& e) { return book->changePassword(e); });
     service.on("RQValidateCode", [book](const Exchange& e) { return book->validateCode(e); });
+    if (!book->demoInfo_.empty()) service.on("RQUserInfo", [book](const Exchange& e) { return book->userInfo(e); });
     return book;
 }
 
@@ -52,15 +69,33 @@ std::string AccountBook::lastValidateCode(const std::string& phone) const
     return it == codes_.end() ? std::string() : it->second;
 }
 
-Reply AccountBook::login(const Exchange& e) const
+bool AccountBook::setPackage(const std::string& userName, const Package& package)
 {
-    const std::string known = password(e.userName);
-    if (!known.empty() && known == e.password) {
-        auto fields = loginFields_;
-        for (auto& field : fields) field.second = fillDates(field.second);
-        return Reply{ServiceDouble::loginDocument(fields)};
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = packages_.find(userName);
+    if (it == packages_.end()) return false;
+    it->second = package;
+    return true;
+}
+
+Reply AccountBook::login(const Exchange& e)
+{
+    Package held;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = passwords_.find(e.userName);
+        if (it == passwords_.end() || it->second.empty() || it->second != e.password)
+            return Reply{ServiceDouble::loginDocument({{"RetNo", "1"}, {"RetMsg", "wrong user name or password"}})};
+        held = packages_[e.userName];
+        loggedIn_ = e.userName;
     }
-    return Reply{ServiceDouble::loginDocument({{"RetNo", "1"}, {"RetMsg", "wrong user name or password"}})};
+    auto fields = loginFields_;
+    for (auto& field : fields) {
+        if (field.first == "TaoCan") field.second = held.code;
+        if (field.first == "TaoCanDays") field.second = held.days;
+        field.second = fillDates(field.second);
+    }
+    return Reply{ServiceDouble::loginDocument(fields)};
 }
 
 Reply AccountBook::signUp(const Exchange& e)
@@ -69,6 +104,7 @@ Reply AccountBook::signUp(const Exchange& e)
     std::lock_guard<std::mutex> lock(mutex_);
     if (user.empty() || pass.empty()) return answer(e, "-1", "incomplete sign-up");
     if (!passwords_.emplace(user, pass).second) return answer(e, "1", "the number has an account");
+    packages_[user] = firstPackage_;
     return answer(e, "0", "signed up");
 }
 
@@ -91,6 +127,19 @@ Reply AccountBook::validateCode(const Exchange& e)
     // Sign-up ("0") wants a new number, a reset ("1") an existing one.
     if (type == "1") return known ? answer(e, "0", "code sent") : answer(e, "-1", "no such account");
     return known ? answer(e, "1", "the number has an account") : answer(e, "0", "code sent");
+}
+
+// The service knows its client by the session; the double serves one client
+// at a time, so the account information is that of the last login.
+Reply AccountBook::userInfo(const Exchange& e) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string& user = loggedIn_;
+    const Package& held = packages_.at(user);
+    const std::string info = user == demoUser_ ? demoInfo_
+                                               : "<UserID>" + user + "</UserID><Taocan></Taocan><Days></Days><Phone>" + user + "</Phone>";
+    const std::string filled = withElement(withElement(info, "Taocan", held.code), "Days", held.days);
+    return Reply{ServiceDouble::innerReply(e, fillDates(filled))};
 }
 
 }  // namespace servicedouble

@@ -80,7 +80,7 @@ DemoAccount DemoAccount::load(const std::string& folder)
     return account;
 }
 
-void DemoAccount::serve(ServiceDouble& service) const
+std::shared_ptr<AccountBook> DemoAccount::serve(ServiceDouble& service) const
 {
     const std::string self = "http://127.0.0.1:" + std::to_string(service.port());
     for (const auto& [type, body] : replies) {
@@ -89,7 +89,7 @@ void DemoAccount::serve(ServiceDouble& service) const
         service.on(type, [content](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(content))}; });
     }
     // Accounts change with sign-ups and password changes.
-    AccountBook::serve(service, *this);
+    return AccountBook::serve(service, *this);
 }
 
 }  // namespace servicedouble

@@ -12,11 +12,14 @@
 // "{SERVICE}" stands for the double's own address ("http://127.0.0.1:PORT"),
 // where the pictures of the demo's captures are served.
 
+#include <memory>
 #include <string>
 
 #include "tools/service-double/ServiceDouble.h"
 
 namespace servicedouble {
+
+class AccountBook;
 
 struct DemoAccount {
     std::string userName;
@@ -31,8 +34,9 @@ struct DemoAccount {
 
     // Scripts the double: one reply per TYPE, then the account book
     // (AccountBook.h): the login (refused for other credentials), sign-up,
-    // password changes and validation codes.
-    void serve(ServiceDouble& double_) const;
+    // password changes, validation codes and the account information. The
+    // book, for tests that look at it or change a package.
+    std::shared_ptr<AccountBook> serve(ServiceDouble& double_) const;
 };
 
 // The text with "{DATE-N}" and "{NOW}" filled in.
