@@ -1,5 +1,6 @@
 #include "phone/FamilyViewController.h"
 
+#include "app/MenuParts.h"
 #include "app/ScreenParts.h"
 #include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
@@ -95,9 +96,9 @@ void FamilyViewController::viewDidLoad()
     addHud(L("familyviewctrl_loading"));
     reload();
     const id self = std::static_pointer_cast<NSObject>(strong());
-    navigationItem()->setLeftBarButtonItem(phoneBarItem(L("familyviewctrl_back"), self, NX_SEL0(FamilyViewController, goBack)));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("familyviewctrl_back"), self, NX_SEL0(FamilyViewController, goBack)));
     navigationItem()->setRightBarButtonItem(
-        phoneBarItem(L("familyviewctrl_refresh"), self, NX_SEL0(FamilyViewController, toReload)));
+        veskBarItem(L("familyviewctrl_refresh"), self, NX_SEL0(FamilyViewController, toReload)));
 }
 
 void FamilyViewController::goBack()
@@ -162,6 +163,7 @@ std::shared_ptr<UITableViewCell> FamilyViewController::tableView_cellForRowAtInd
         auto school = UIView::initWithFrame(CGRectMake(0, 0, tv->bounds().size.width, 30));
         school->setBackgroundColor(UIColor::blueColor());
         cell->setBackgroundView(school);
+        school->setFrame(CGRectMake(0, 0, tv->bounds().size.width, 30));  // the row's height, not a new cell's
     } else {
         cell->setBackgroundView(nullptr);
     }

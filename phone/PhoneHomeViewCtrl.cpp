@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/MenuParts.h"
 #include "app/Ulvo.h"
 #include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
@@ -103,9 +104,9 @@ void PhoneHomeViewCtrl::initUI()
 {
     const id self = std::static_pointer_cast<NSObject>(strong());
     navigationItem()->setLeftBarButtonItem(
-        phoneBarItem(L("homeviewctrl_select"), self, NX_SEL(PhoneHomeViewCtrl, changeBtnCallBack)));
+        veskBarItem(L("homeviewctrl_select"), self, NX_SEL(PhoneHomeViewCtrl, changeBtnCallBack)));
     navigationItem()->setRightBarButtonItem(
-        phoneBarItem(L("homeviewctrl_refresh"), self, NX_SEL(PhoneHomeViewCtrl, reflasehBtnCallBack)));
+        veskBarItem(L("homeviewctrl_refresh"), self, NX_SEL(PhoneHomeViewCtrl, reflasehBtnCallBack)));
     mRootScrollView = UIScrollView::initWithFrame(view()->frame());
     mRootScrollView->setBackgroundColor(UIColor::clearColor());
     view()->addSubview(mRootScrollView);
@@ -503,13 +504,10 @@ void PhoneHomeViewCtrl::toLocation()
 {
     // The location map comes with the map kit; until a program has it the
     // button does nothing.
-    auto make = NSClassFromString("MapController");
-    auto map = make ? std::dynamic_pointer_cast<UIViewController>(make()) : nullptr;
+    auto map = screenNamed("MapController");
     if (!map) return;
     map->setTitle(L("phomeviewctrl_location"));
-    NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
-    map->setHidesBottomBarWhenPushed(true);
-    if (auto* nav = navigationController()) nav->pushViewController(map, true);
+    pushHidingTabBar(this, map);
 }
 
 void PhoneHomeViewCtrl::addHud(const NSString& text) { ::addHud(view().get(), text); }

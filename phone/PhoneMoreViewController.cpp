@@ -1,12 +1,13 @@
 #include "phone/PhoneMoreViewController.h"
 
+#include "app/MenuParts.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/ProtectSettingViewController.h"
 #include "phone/FamilyViewController.h"
+#include "phone/InviteFriendsViewController.h"
 #include "phone/PhoneParts.h"
 #include "phone/UserSettingController.h"
 #include "platform/foundation/NSClassRegistry.h"
-#include "platform/foundation/NSNotificationCenter.h"
 
 NX_REGISTER_CLASS(PhoneMoreViewController, [] { return UIViewController::init<PhoneMoreViewController>(); });
 
@@ -25,41 +26,24 @@ std::shared_ptr<UILabel> whiteText(CGRect frame, CGFloat size, bool bold)
     return label;
 }
 
-// The menu's interface file: seven rows of 44 points, each a button with its
-// caption and an arrow, wired to its action.
+// The menu's interface file: seven rows, each wired to its action.
 const bool kMenuNib = (UINib::registerNib("PhoneMoreViewController", [](NSObject* owner) {
     auto* menu = dynamic_cast<PhoneMoreViewController*>(owner);
     auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
-    view->setBackgroundColor(UIColor::colorWithRed(0.1, 0.12, 0.16, 1));
-    const struct {
-        std::shared_ptr<UILabel> PhoneMoreViewController::*label;
-        void (PhoneMoreViewController::*action)(const id&);
-        const char* name;
-    } rows[] = {
-        {&PhoneMoreViewController::lblName, &PhoneMoreViewController::showUserInfo, "showUserInfo:"},
-        {&PhoneMoreViewController::lblAboutUs, &PhoneMoreViewController::showAboutUs, "showAboutUs:"},
-        {&PhoneMoreViewController::lblInvite, &PhoneMoreViewController::sendToFriends, "sendToFriends:"},
-        {&PhoneMoreViewController::lblProtectSetting, &PhoneMoreViewController::protectSetting, "protectSetting:"},
-        {&PhoneMoreViewController::lblRelatives, &PhoneMoreViewController::telephoneToRelatives, "telephoneToRelatives:"},
-        {&PhoneMoreViewController::lblDisclaimer, &PhoneMoreViewController::showNotice, "showNotice:"},
-        {&PhoneMoreViewController::lblSysTimeSetting, &PhoneMoreViewController::systemSetting, "systemSetting:"},
+    view->setBackgroundColor(menuBackgroundColor());
+    const std::pair<std::shared_ptr<UILabel>*, SEL> rows[] = {
+        {&menu->lblName, NX_SEL(PhoneMoreViewController, showUserInfo)},
+        {&menu->lblAboutUs, NX_SEL(PhoneMoreViewController, showAboutUs)},
+        {&menu->lblInvite, NX_SEL(PhoneMoreViewController, sendToFriends)},
+        {&menu->lblProtectSetting, NX_SEL(PhoneMoreViewController, protectSetting)},
+        {&menu->lblRelatives, NX_SEL(PhoneMoreViewController, telephoneToRelatives)},
+        {&menu->lblDisclaimer, NX_SEL(PhoneMoreViewController, showNotice)},
+        {&menu->lblSysTimeSetting, NX_SEL(PhoneMoreViewController, systemSetting)},
     };
-    CGFloat y = 12;
-    for (const auto& row : rows) {
-        auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-        button->setFrame(CGRectMake(10, y, 300, 44));
-        button->setBackgroundImage(UIImage::imageNamed("more_row_vesk"), UIControlStateNormal);
-        auto action = row.action;
-        button->addTarget(self, SEL{row.name, [action](NSObject* receiver, const id& sender) {
-                              (static_cast<PhoneMoreViewController*>(receiver)->*action)(sender);
-                          }},
-                          UIControlEventTouchUpInside);
-        auto caption = whiteText(CGRectMake(16, 0, 250, 44), 16, true);
-        caption->setUserInteractionEnabled(false);
-        button->addSubview(caption);
-        menu->*row.label = caption;
-        view->addSubview(button);
+    CGFloat y = 10;
+    for (const auto& [label, action] : rows) {
+        addMenuRow(view.get(), y, *label, self, action);
         y += 50;
     }
     return std::vector<id>{view};
@@ -70,7 +54,7 @@ const bool kMenuNib = (UINib::registerNib("PhoneMoreViewController", [](NSObject
 const bool kDisclaimerNib = (UINib::registerNib("DisclaimerViewController", [](NSObject* owner) {
     auto* screen = dynamic_cast<DisclaimerViewController*>(owner);
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
-    view->setBackgroundColor(UIColor::colorWithRed(0.1, 0.12, 0.16, 1));
+    view->setBackgroundColor(menuBackgroundColor());
     screen->disclaimer = UITextView::initWithFrame(CGRectMake(10, 10, 300, 250));
     screen->disclaimer->setBackgroundColor(UIColor::colorWithWhite(1, 0.08));
     screen->disclaimer->textColor = UIColor::whiteColor();
@@ -102,32 +86,30 @@ void PhoneMoreViewController::viewDidLoad()
     lblSysTimeSetting->setText(L("sysSetting_title"));
 }
 
-void PhoneMoreViewController::open(const std::shared_ptr<UIViewController>& screen)
+// Each row pushes a fresh screen; the account screens come from the
+// application's library, by name.
+void PhoneMoreViewController::showUserInfo(const id&) { pushHidingTabBar(this, screenNamed("UserInfoShowController")); }
+
+void PhoneMoreViewController::showAboutUs(const id&) { pushHidingTabBar(this, screenNamed("About")); }
+
+void PhoneMoreViewController::sendToFriends(const id&)
 {
-    NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
-    screen->setHidesBottomBarWhenPushed(true);
-    if (auto* nav = navigationController()) nav->pushViewController(screen, true);
+    pushHidingTabBar(this, UIViewController::init<InviteFriendsViewController>());
 }
 
-void PhoneMoreViewController::openByName(const char* className)
+void PhoneMoreViewController::protectSetting(const id&)
 {
-    auto make = NSClassFromString(className);
-    if (auto screen = make ? std::dynamic_pointer_cast<UIViewController>(make()) : nullptr) open(screen);
+    pushHidingTabBar(this, UIViewController::init<ProtectSettingViewController>());
 }
 
-void PhoneMoreViewController::showUserInfo(const id&) { openByName("UserInfoShowController"); }
+void PhoneMoreViewController::telephoneToRelatives(const id&)
+{
+    pushHidingTabBar(this, UIViewController::init<FamilyViewController>());
+}
 
-void PhoneMoreViewController::showAboutUs(const id&) { openByName("About"); }
+void PhoneMoreViewController::showNotice(const id&) { pushHidingTabBar(this, UIViewController::init<DisclaimerViewController>()); }
 
-void PhoneMoreViewController::sendToFriends(const id&) { openByName("InviteFriendsViewController"); }
-
-void PhoneMoreViewController::protectSetting(const id&) { open(UIViewController::init<ProtectSettingViewController>()); }
-
-void PhoneMoreViewController::telephoneToRelatives(const id&) { open(UIViewController::init<FamilyViewController>()); }
-
-void PhoneMoreViewController::showNotice(const id&) { open(UIViewController::init<DisclaimerViewController>()); }
-
-void PhoneMoreViewController::systemSetting(const id&) { open(UIViewController::init<UserSettingController>()); }
+void PhoneMoreViewController::systemSetting(const id&) { pushHidingTabBar(this, UIViewController::init<UserSettingController>()); }
 
 void PhoneMoreViewController::addHud(const NSString& text) { ::addHud(view().get(), text); }
 
@@ -137,7 +119,7 @@ void DisclaimerViewController::viewDidLoad()
 {
     setTitle(L("disclaimerviewctrl_dicclaimer"));
     navigationItem()->setLeftBarButtonItem(
-        phoneBarItem(L("disclaimerviewctrl_back"), std::static_pointer_cast<NSObject>(shared_from_this()),
+        veskBarItem(L("disclaimerviewctrl_back"), std::static_pointer_cast<NSObject>(shared_from_this()),
                      NX_SEL0(DisclaimerViewController, goBack)));
     initUI();
 }

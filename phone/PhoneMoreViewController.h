@@ -23,13 +23,6 @@ public:
     void showNotice(const id& sender);
     void addHud(const NSString& text);
     void hideHUD();
-
-private:
-    // Hides the custom tab bar and pushes the screen, hiding the bottom bar.
-    void open(const std::shared_ptr<UIViewController>& screen);
-    // A screen another part of the program provides, made by its class name;
-    // nothing happens while the program has none.
-    void openByName(const char* className);
 };
 
 class DisclaimerViewController : public UIViewController {

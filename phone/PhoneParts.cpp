@@ -1,15 +1,7 @@
 #include "phone/PhoneParts.h"
 
-#include "app/Ulvo.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSTimer.h"
-
-std::shared_ptr<UIBarButtonItem> phoneBarItem(const NSString& title, const id& target, SEL action)
-{
-    auto button = Ulvo::customBackButton(title, "button_vesk", NSString(), NSString());
-    button->addTarget(target, std::move(action), UIControlEventTouchUpInside);
-    return UIBarButtonItem::initWithCustomView(button);
-}
 
 void hideHUDAfter(const std::shared_ptr<UIView>& view, NSTimeInterval delay)
 {

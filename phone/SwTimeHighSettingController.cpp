@@ -1,6 +1,7 @@
 #include "phone/SwTimeHighSettingController.h"
 
 #include "app/AppText.h"
+#include "app/MenuParts.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/TimeLimitViewController.h"
 #include "phone/PhoneParts.h"
@@ -71,7 +72,6 @@ const bool kNib = (UINib::registerNib("SwTimeHighSettingController", [](NSObject
     // The table ends above the toolbar.
     screen->tableView_ = UITableView::initWithFrame(CGRectMake(0, 26, 320, 227), UITableViewStylePlain);
     screen->tableView_->setBackgroundColor(UIColor::clearColor());
-    screen->tableView_->layer()->masksToBounds = true;
     screen->tableView_->setDataSource(std::dynamic_pointer_cast<UITableViewDataSource>(owner->shared_from_this()));
     screen->tableView_->setDelegate(std::dynamic_pointer_cast<UITableViewDelegate>(owner->shared_from_this()));
     screen->setSchoolView->addSubview(screen->lblSchoolTitle);
@@ -99,7 +99,7 @@ void SwTimeHighSettingController::viewDidLoad()
     lblHomeAllow->setText(L("timehightctrl_allow"));
     lblHomeForbidden->setText(L("timehightctrl_forbidden"));
     lblSchoolTitle->setText(L("timehightctrl_allowoutsidetimeset"));
-    navigationItem()->setRightBarButtonItem(phoneBarItem(L("timehightctrl_refresh"), std::static_pointer_cast<NSObject>(strong()),
+    navigationItem()->setRightBarButtonItem(veskBarItem(L("timehightctrl_refresh"), std::static_pointer_cast<NSObject>(strong()),
                                                          NX_SEL0(SwTimeHighSettingController, refreshTimeHighSetting)));
     showOrHideToolBarItem(true);
     showOrHideToolBar(false);

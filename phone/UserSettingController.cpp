@@ -1,5 +1,6 @@
 #include "phone/UserSettingController.h"
 
+#include "app/MenuParts.h"
 #include "app/Ulvo.h"
 #include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
@@ -52,7 +53,7 @@ void UserSettingController::viewDidLoad()
     btnSave->setTitle(L("sysSetting_save"), UIControlStateNormal);
     labMinute->setText(L("sysSetting_minutes"));
     labUpdate->setText(L("sysSetting_updateFrequency"));
-    navigationItem()->setLeftBarButtonItem(phoneBarItem(L("sysSetting_back"), std::static_pointer_cast<NSObject>(strong()),
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("sysSetting_back"), std::static_pointer_cast<NSObject>(strong()),
                                                         NX_SEL0(UserSettingController, goBack)));
     loading = LoadingBoxView::initWithTitle(L("sysSetting_loading"));
     view()->addSubview(loading);

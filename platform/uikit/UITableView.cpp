@@ -238,8 +238,6 @@ void UITableView::layoutCells()
                 throw NSException(NSInternalInconsistencyException,
                                   "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
             cell->setFrame(rect);
-            // The cell's background fills the row, whatever size it was given at first.
-            if (auto background = cell->backgroundView()) background->setFrame(cell->bounds());
             cell->setSelected(selected_ == ip);
             visible_[ip] = cell;
             insertSubview(cell, 0);

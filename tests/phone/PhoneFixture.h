@@ -86,6 +86,12 @@ protected:
         }
         return nullptr;
     }
+    // A tap on a menu row, where its caption shows.
+    bool tapRow(UILabel* caption)
+    {
+        const CGRect b = caption->bounds();
+        return driver.tapAt(caption->convertPoint(CGPointMake(b.size.width / 2, b.size.height / 2), nullptr));
+    }
     // The screen on top of the shown tab's navigation stack.
     UIViewController* topScreen() const
     {

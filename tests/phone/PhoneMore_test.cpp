@@ -24,7 +24,7 @@ protected:
     template <class T>
     T* openRow(UILabel* caption)
     {
-        EXPECT_TRUE(driver.tap(caption->superview()));
+        EXPECT_TRUE(tapRow(caption));
         settle();
         return dynamic_cast<T*>(topScreen());
     }
@@ -80,14 +80,17 @@ TEST_F(PhoneMoreTest, EveryRowHidesTheTabBarFirstAndPushesAFreshScreen)
     PhoneMoreViewController* menu = openMenu();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->lblSysTimeSetting->text(), NSString("sysSetting_title"));
-    std::vector<UIViewController*> topsWhenPosted;
-    auto token = NSNotificationCenter::defaultCenter()->addObserverForName("hideCustomTabBar", nullptr, [&](const std::shared_ptr<NSNotification>&) {
-        topsWhenPosted.push_back(topScreen());
-    });
+    auto topsWhenPosted = std::make_shared<std::vector<UIViewController*>>();
+    auto token = NSNotificationCenter::defaultCenter()->addObserverForName(
+        "hideCustomTabBar", nullptr, [this, topsWhenPosted](const std::shared_ptr<NSNotification>&) {
+            topsWhenPosted->push_back(topScreen());
+        });
+    // Gone with the test, however it ends.
+    std::shared_ptr<void> unobserve(nullptr, [token](void*) { NSNotificationCenter::defaultCenter()->removeObserver(token.get()); });
     auto* first = openRow<DisclaimerViewController>(menu->lblDisclaimer.get());
     ASSERT_NE(first, nullptr);
-    ASSERT_EQ(topsWhenPosted.size(), 1u);
-    EXPECT_EQ(topsWhenPosted[0], menu);  // posted before the push
+    ASSERT_EQ(topsWhenPosted->size(), 1u);
+    EXPECT_EQ((*topsWhenPosted)[0], menu);  // posted before the push
     EXPECT_TRUE(first->hidesBottomBarWhenPushed());
     EXPECT_EQ(first->disclaimer->text(), NSString("app_appdisclaimer"));
     EXPECT_EQ(first->webDesc->text(), NSString(DisclaimerViewController::kWebAddress));
@@ -100,7 +103,6 @@ TEST_F(PhoneMoreTest, EveryRowHidesTheTabBarFirstAndPushesAFreshScreen)
     auto* second = openRow<DisclaimerViewController>(menu->lblDisclaimer.get());
     EXPECT_NE(second, nullptr);
     EXPECT_NE(second, first);
-    NSNotificationCenter::defaultCenter()->removeObserver(token.get());
 }
 
 TEST_F(PhoneMoreTest, FamilyNumbersListAddAndRefuse)

@@ -114,17 +114,3 @@ NX_ART("butbgcut_vesk", 126, 41, [](CGContextRef c, CGSize s) {
 NX_ART("alertBackFirst", 290, 41, [](CGContextRef c, CGSize s) { detailRow(c, s, false); });
 
 NX_ART("alertBackSecond", 290, 41, [](CGContextRef c, CGSize s) { detailRow(c, s, true); });
-
-NX_ART("more_row_vesk", 300, 44, [](CGContextRef c, CGSize s) {
-    const CGRect r = CGRectMake(0, 0, s.width, s.height);
-    rounded(c, r, 6, 6, {0.24, 0.27, 0.32}, {0.16, 0.18, 0.22});
-    outline(c, r, 6, 6, {1, 1, 1}, 0.15);
-    // The arrow at the right end.
-    CGContextSetRGBStrokeColor(c, 0.8, 0.8, 0.85, 1);
-    CGContextSetLineWidth(c, 2);
-    CGContextBeginPath(c);
-    CGContextMoveToPoint(c, s.width - 22, s.height / 2 - 6);
-    CGContextAddLineToPoint(c, s.width - 16, s.height / 2);
-    CGContextAddLineToPoint(c, s.width - 22, s.height / 2 + 6);
-    CGContextStrokePath(c);
-});
