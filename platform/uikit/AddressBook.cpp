@@ -95,6 +95,7 @@ std::shared_ptr<ABPeoplePickerNavigationController> ABPeoplePickerNavigationCont
         UIBarButtonSystemItemCancel, std::static_pointer_cast<NSObject>(list), NX_SEL0(PeopleList, cancelTapped)));
     picker->list_ = list;
     picker->setViewControllers({list});
+    list->tableView()->setBackgroundColor(UIColor::whiteColor());
     list->tableView()->reloadData();
     return picker;
 }

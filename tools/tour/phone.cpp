@@ -1,10 +1,12 @@
 // The phone tab set's stops: the home page with today's alerts and their
 // panel, the school periods, the more menu, the disclaimer, the family
-// numbers with the add alert, and the sync interval. The double keeps the
-// phone's records from here on.
+// numbers with the add alert, the sync interval, and an invitation sent to a
+// contact of the address book. The double keeps the phone's records from
+// here on.
 
 #include "app/nemkAppDelegate.h"
 #include "phone/FamilyViewController.h"
+#include "phone/InviteFriendsViewController.h"
 #include "phone/PhoneHomeViewCtrl.h"
 #include "phone/PhoneMoreViewController.h"
 #include "phone/SwTimeHighSettingController.h"
@@ -133,4 +135,35 @@ NX_TOUR_STEP(440, "sync interval")
     tour.driver.tap(sync->btnSave.get());
     tour.stop("sync-zero", "An interval of 0 is refused");
     settle(tour);
+}
+
+NX_TOUR_STEP(450, "invitations")
+{
+    auto contact = std::make_shared<ABRecord>();
+    contact->lastName = "Wang";
+    contact->firstName = "Fang";
+    contact->phones = {"137-1234-5678"};
+    ABAddressBook::setPeople({contact});
+    records().setInvitations(kPhoneUser, {{"13700137001", "Zhao Lei", "2026-12-08 20:14:00"}});
+    auto* menu = openTab<PhoneMoreViewController>(tour);
+    auto* list = openRow<InviteFriendsViewController>(tour, menu->lblInvite.get());
+    tour.driver.tap(list->btnAdd.get());
+    settle(tour);
+    tour.stop("invite-panel", "Invitations with the invite panel");
+    tour.driver.tap(list->btnByTelephone.get());
+    settle(tour);
+    auto* picker = tour.require(dynamic_cast<ABPeoplePickerNavigationController*>(
+                                    list->navigationController()->modalViewController().get()),
+                                "people picker");
+    tour.stop("invite-contacts", "Choosing a contact");
+    picker->list()->tableView()->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    settle(tour);
+    tour.stop("invite-composer", "The invitation SMS");
+    tour.driver.finishComposer(NXComposeSent);
+    settle(tour);
+    settle(tour);
+    tour.driver.tap(list->btnAdd.get());
+    settle(tour);
+    tour.stop("invitations", "The invitation recorded, first on page 1");
+    ABAddressBook::setPeople({});
 }
