@@ -91,16 +91,29 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
         label->setText(top_->title);
         label->textAlignment = UITextAlignmentCenter;
         label->font = UIFont::boldSystemFontOfSize(20);
-        titleLabel_ = label;
         title = label;
     }
+    titleLabel_ = title;
     place(title, (w - title->frame().size.width) / 2);
 }
 
 void UINavigationBar::topItemTitleDidChange()
 {
-    auto label = std::dynamic_pointer_cast<UILabel>(titleLabel_.lock());
-    if (label && top_ && !top_->titleView) label->setText(top_->title);
+    auto shown = titleLabel_.lock();
+    if (!top_ || !shown) return;
+    if (top_->titleView && top_->titleView != shown) {
+        // A title view set after the item showed takes the title's place.
+        const CGRect bar = bounds();
+        const CGRect f = top_->titleView->frame();
+        const CGFloat h = std::min(bar.size.height, kBarHeight);
+        shown->removeFromSuperview();
+        top_->titleView->setFrame(CGRectMake((bar.size.width - f.size.width) / 2, bar.size.height - h + (h - f.size.height) / 2,
+                                             f.size.width, f.size.height));
+        addSubview(top_->titleView);
+        titleLabel_ = top_->titleView;
+    } else if (auto label = std::dynamic_pointer_cast<UILabel>(shown); label && !top_->titleView) {
+        label->setText(top_->title);
+    }
 }
 
 CGSize UINavigationBar::sizeThatFits(CGSize size) const

@@ -33,7 +33,8 @@ public:
     UINavigationItem* topItem() const { return top_.get(); }
     // Called by the navigation controller when its stack changes.
     void showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton);
-    // The top item's title changed: the title label shows it.
+    // The top item's title changed: the title label shows it, or the title
+    // view the item was given since it showed takes the label's place.
     void topItemTitleDidChange();
     // A bar of its own showing an item (no back button).
     void pushNavigationItem(std::shared_ptr<UINavigationItem> item, bool animated) { showItem(std::move(item), nullptr); }

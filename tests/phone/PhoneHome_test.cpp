@@ -1,0 +1,179 @@
+// The phone's home page driven as a parent uses it: the status line, the
+// alert panel, the restrict mode and the one-key commands against the
+// double's records.
+
+#include "tests/phone/PhoneFixture.h"
+
+using namespace phonetest;
+
+namespace {
+
+class PhoneHomeTest : public PhoneTest {
+protected:
+    UIButton* button(PhoneHomeViewCtrl* home, NSInteger tag) const
+    {
+        return dynamic_cast<UIButton*>(home->scrollView()->viewWithTag(tag));
+    }
+    NSString title(UIButton* b) const { return b->titleForState(UIControlStateNormal); }
+    size_t commands(const char* type) const
+    {
+        size_t n = 0;
+        for (const auto& e : service.exchanges())
+            n += e.type == "ADCmd" && e.message.find(std::string("<Type>") + type + "</Type>") != std::string::npos;
+        return n;
+    }
+    // Taps a button of the page and lets the outcome show.
+    void tapAndSettle(UIButton* b)
+    {
+        ASSERT_TRUE(driver.tap(b));
+        NSThread::joinDetachedThreads(10);
+        driver.pumpUntil([] { return false; }, 0.05);
+    }
+};
+
+TEST_F(PhoneHomeTest, ShowsTheStateOfTheChosenPhoneWithoutAlerts)
+{
+    records.setStatus(kPhone, {});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    EXPECT_NE(lastMessage("RQHomePage").find(kPhone), std::string::npos);
+    EXPECT_EQ(home->alertLine()->text(), NSString("phomeviewctrl_nowstate: homeviewctrl_online"));
+    EXPECT_EQ(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag), nullptr);
+    EXPECT_EQ(title(home->netButton()), NSString("homeviewctrl_cutnet"));
+    EXPECT_EQ(title(home->lockButton()), NSString("homeviewctrl_lockscreen"));
+    EXPECT_EQ(title(home->restrictButton()), NSString("phomeviewctrl_closeforbidden"));
+    EXPECT_TRUE(home->switchOn());
+
+    // A phone offline, locked and cut, free of the restrict mode says so word by word.
+    records.setStatus(kPhone, {"0", "0", "1", "1"});
+    tapAndSettle(static_cast<UIButton*>(home->navigationItem()->rightBarButtonItem->customView.get()));
+    EXPECT_EQ(home->alertLine()->text(), NSString("phomeviewctrl_nowstate: homeviewctrl_offline homeviewctrl_lockscr "
+                                                  "homeviewctrl_netoff homeviewctrl_norestict"));
+    EXPECT_EQ(title(home->netButton()), NSString("homeviewctrl_recovernet"));
+    EXPECT_EQ(title(home->lockButton()), NSString("homeviewctrl_unlockscreen"));
+    EXPECT_EQ(title(home->restrictButton()), NSString("phomeviewctrl_openforbidden"));
+}
+
+TEST_F(PhoneHomeTest, TheAlertLineOpensTheDetailAndMovesThePanels)
+{
+    records.setStatus(kPhone, {"1", "3", "2", "0", "2", "0", "1"});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(home->alertLine()->text(), NSString("homeviewctrl_todayalert  3 homeviewctrl_times"));
+    EXPECT_EQ(home->detailValue(0)->text(), NSString("2 homeviewctrl_times"));
+    EXPECT_EQ(home->detailValue(2)->text(), NSString("1 homeviewctrl_times"));
+    UIView* detail = home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertDetailTag);
+    ASSERT_NE(detail, nullptr);
+    EXPECT_TRUE(detail->hidden());
+    UIView* panel = home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kOneKeyPanelTag);
+    auto* row = dynamic_cast<UIButton*>(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kDetailRowTag + 1));
+    EXPECT_EQ(panel->center().y, 131);
+    EXPECT_FALSE(row->enabled());
+
+    ASSERT_TRUE(driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag)));
+    EXPECT_FALSE(detail->hidden());
+    EXPECT_EQ(panel->center().y, 131 + PhoneHomeViewCtrl::kDetailHeight);
+    EXPECT_EQ(button(home, PhoneHomeViewCtrl::kLocationButtonTag)->center().y, 340 + PhoneHomeViewCtrl::kDetailHeight);
+    EXPECT_TRUE(row->enabled());
+    EXPECT_EQ(home->scrollView()->contentSize().height, 610);
+
+    ASSERT_TRUE(driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag)));
+    EXPECT_TRUE(detail->hidden());
+    EXPECT_EQ(panel->center().y, 131);
+    EXPECT_FALSE(row->enabled());
+}
+
+TEST_F(PhoneHomeTest, RestrictLockAndCutSendTheirCommandsAndShowTheNewState)
+{
+    records.setStatus(kPhone, {});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+
+    // Restrict mode off: the lock refuses without asking the service.
+    tapAndSettle(home->restrictButton());
+    EXPECT_NE(lastMessage("UDTimeConfig").find("<Unlimited>1</Unlimited>"), std::string::npos);
+    EXPECT_TRUE(hudSaying("serviceBackMessage_ok"));
+    settle();
+    EXPECT_EQ(records.status(kPhone).unlimited, "1");
+    EXPECT_EQ(title(home->restrictButton()), NSString("phomeviewctrl_openforbidden"));
+    tapAndSettle(home->lockButton());
+    EXPECT_TRUE(hudSaying("phomeviewctrl_onekeyUnrestrictModeFail"));
+    EXPECT_EQ(commands("0"), 0u);
+    settle();
+
+    // On again: the lock and the cut go through and the buttons offer the way back.
+    tapAndSettle(home->restrictButton());
+    EXPECT_NE(lastMessage("UDTimeConfig").find("<Unlimited>0</Unlimited>"), std::string::npos);
+    settle();
+    tapAndSettle(home->lockButton());
+    EXPECT_EQ(commands("0"), 1u);
+    EXPECT_TRUE(hudSaying("phomeviewctrl_setsuccesstolock"));
+    EXPECT_EQ(title(home->lockButton()), NSString("homeviewctrl_unlockscreen"));
+    EXPECT_TRUE(home->isLock());
+    settle();
+    EXPECT_EQ(title(home->lockButton()), NSString("homeviewctrl_unlockscreen"));  // the refresh agrees
+    tapAndSettle(home->netButton());
+    EXPECT_EQ(commands("1"), 1u);
+    EXPECT_TRUE(hudSaying("phomeviewctrl_setsuccesstouncutnet"));
+    settle();
+    EXPECT_EQ(title(home->netButton()), NSString("homeviewctrl_recovernet"));
+    tapAndSettle(home->lockButton());
+    EXPECT_EQ(commands("2"), 1u);
+    settle();
+    EXPECT_EQ(title(home->lockButton()), NSString("homeviewctrl_lockscreen"));
+}
+
+TEST_F(PhoneHomeTest, RefusalsOfflineAndFailuresKeepTheButtons)
+{
+    records.setStatus(kPhone, {"0"});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    tapAndSettle(home->lockButton());
+    EXPECT_TRUE(hudSaying("phomeviewctrl_offTip"));
+    EXPECT_EQ(commands("0"), 0u);
+    settle();
+
+    records.setStatus(kPhone, {});
+    records.refuse("ADCmd");
+    tapAndSettle(home->netButton());
+    EXPECT_EQ(commands("1"), 1u);
+    EXPECT_EQ(title(home->netButton()), NSString("homeviewctrl_cutnet"));
+    EXPECT_FALSE(home->isCut());
+    settle();
+    EXPECT_FALSE(hudSaying("serviceBackMessage_failed"));  // the cut's failure does not stay
+
+    // A reply that says "成功" with a failing code is a failure.
+    service.on("UDTimeConfig", [](const servicedouble::Exchange& e) {
+        return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, "<Code>1</Code><Desc>成功</Desc>")};
+    });
+    tapAndSettle(home->restrictButton());
+    EXPECT_TRUE(hudSaying("serviceBackMessage_failed"));
+}
+
+TEST_F(PhoneHomeTest, TheLocationButtonDoesNothingWithoutTheMap)
+{
+    records.setStatus(kPhone, {});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    const size_t depth = home->navigationController()->viewControllers().size();
+    ASSERT_TRUE(driver.tap(button(home, PhoneHomeViewCtrl::kLocationButtonTag)));
+    settle();
+    EXPECT_EQ(home->navigationController()->viewControllers().size(), depth);
+}
+
+class PhoneHomeSnapshot : public PhoneTest {
+protected:
+    PhoneHomeSnapshot() : PhoneTest(true) {}
+};
+
+TEST_F(PhoneHomeSnapshot, HomeAndAlertList)
+{
+    records.setStatus(kPhone, {"1", "3", "2", "0", "2", "0", "1"});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    EXPECT_TRUE(snapshot::viewMatchesExpected(app()->window.get(), "tests/phone/snapshots/phone-home"));
+    ASSERT_TRUE(driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag)));
+    EXPECT_TRUE(snapshot::viewMatchesExpected(app()->window.get(), "tests/phone/snapshots/alert-list"));
+}
+
+}  // namespace
