@@ -150,8 +150,9 @@ protected:
     }
   }
   // Runs the engine until done (or the bounded wait ends); the update
-  // manager's tick comes whenever the loop is idle.
-  bool Pump(const std::function<bool()>& done, int seconds = 120) {
+  // manager's tick comes whenever the loop is idle. The demo city is some
+  // eleven thousand tiles: a loaded machine with the sanitizers needs minutes.
+  bool Pump(const std::function<bool()>& done, int seconds = 240) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
       if (std::chrono::steady_clock::now() > deadline) {
