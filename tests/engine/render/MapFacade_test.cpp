@@ -1,0 +1,36 @@
+#include "engine/render/MapFacade.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "engine/render/MapView.h"
+
+using namespace mapengine;
+
+namespace {
+
+TEST(MapFacadeTest, RequestBoundsAreHundredthsInTheirOrderAndSaturate) {
+  tagMapViewState saved = GetMapViewState();
+  struct {
+    _VRect visible;
+    int expected[4];
+  } cases[] = {
+      {{0, 0, 0, 0}, {0, 0, 0, 0}},
+      {{12000, 4000, 13000, 3000}, {1200000, 300000, 1300000, 400000}},
+      {{-25000000, 25000000, 25000000, -25000000}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}},
+  };
+  for (const auto& c : cases) {
+    GetMapViewState().rcVisible = c.visible;
+    int bounds[4] = {7, 7, 7, 7};
+    EXPECT_EQ(MapGetRequestBounds(bounds), bounds);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(bounds[i], c.expected[i]) << c.visible.left << " word " << i;
+    }
+  }
+  GetMapViewState().nLevel = 12;
+  EXPECT_EQ(MapGetZoomLevel(nullptr), 0) << "no map view";
+  GetMapViewState() = saved;
+}
+
+}  // namespace
