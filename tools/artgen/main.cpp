@@ -48,6 +48,8 @@ int main(int argc, char** argv)
             continue;
         }
         if (!only.empty() && !only.count(art.name)) continue;
+        // A name may hold folders ("vizmap.bundle/images/pin_red").
+        std::filesystem::create_directories((out / art.name).parent_path());
         if (!writeArt(art, 1, out / (art.name + ".png")) || !writeArt(art, 2, out / (art.name + "@2x.png"))) {
             std::fprintf(stderr, "artgen: cannot write %s\n", art.name.c_str());
             ++failures;
