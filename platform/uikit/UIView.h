@@ -155,6 +155,9 @@ public:
     }
     NSString keyPath;
     std::vector<CAValue> values;
+    // Where each value is reached, as fractions of the duration (empty: even
+    // spacing).
+    std::vector<double> keyTimes;
 };
 
 class CATransition : public CAAnimation {
