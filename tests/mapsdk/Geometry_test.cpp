@@ -7,6 +7,7 @@
 #include "engine/render/Projection.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZGeometry.h"
+#include "tests/mapsdk/ExpectRect.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ struct ScreenWidth {
     int saved;
 };
 
-void ExpectRect(const VIZMapRect& r, double x, double y, double w, double h)
-{
-    EXPECT_EQ(r.origin.x, x);
-    EXPECT_EQ(r.origin.y, y);
-    EXPECT_EQ(r.size.width, w);
-    EXPECT_EQ(r.size.height, h);
-}
 
 }  // namespace
 

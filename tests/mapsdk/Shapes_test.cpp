@@ -6,18 +6,7 @@
 #include <limits>
 
 #include "mapsdk/VIZShapes.h"
-
-namespace {
-
-void ExpectRect(const VIZMapRect& r, double x, double y, double w, double h)
-{
-    EXPECT_EQ(r.origin.x, x);
-    EXPECT_EQ(r.origin.y, y);
-    EXPECT_EQ(r.size.width, w);
-    EXPECT_EQ(r.size.height, h);
-}
-
-}  // namespace
+#include "tests/mapsdk/ExpectRect.h"
 
 TEST(Shapes, BareShapeAndPointAnnotation)
 {
