@@ -28,6 +28,11 @@ struct CLLocationCoordinate2D {
     CLLocationDegrees longitude = 0;
 };
 
+inline CLLocationCoordinate2D CLLocationCoordinate2DMake(CLLocationDegrees latitude, CLLocationDegrees longitude)
+{
+    return {latitude, longitude};
+}
+
 inline constexpr CLLocationAccuracy kCLLocationAccuracyBest = -1;
 inline constexpr CLLocationDistance kCLDistanceFilterNone = -1;
 
