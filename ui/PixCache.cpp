@@ -101,6 +101,12 @@ NSString PixCache::stringForKey(const NSString& key)
 std::shared_ptr<UIImage> PixCache::imageForKey(const NSString& key, unsigned maxSide)
 {
     if (!acceptsKey(key)) return nullptr;
+    {
+        // Pictures get no expiry test, but a removed key reads as absent even
+        // while the disk queue has yet to delete its file.
+        std::lock_guard lock(lock_);
+        if (!cacheDictionary_.count(key)) return nullptr;
+    }
     const auto data = NSDataWithContentsOfFile(cachePathForKey(key));
     return data ? UIImage::imageWithData(*data, maxSide) : nullptr;
 }

@@ -186,6 +186,25 @@ TEST_F(PixCacheTest, DiskWorkKeepsTheOrderOfTheCalls)
     EXPECT_EQ(cache->dataForKey("rewritten"), (NSData{7}));
 }
 
+TEST_F(PixCacheTest, ARemovedPictureIsGoneBeforeItsFileIs)
+{
+    auto cache = open();
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(3, 2), true, 1);
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    cache->setImage(image, "image");
+    drain(cache);
+    ASSERT_TRUE(cache->imageForKey("image"));
+    // The deletion waits on the disk queue; readers must not see the picture.
+    cache->diskOperationQueue()->setSuspended(true);
+    cache->removeCacheForKey("image");
+    EXPECT_TRUE(fs::exists(file("image")));
+    EXPECT_TRUE(cache->imageForKey("image") == nullptr);
+    cache->diskOperationQueue()->setSuspended(false);
+    drain(cache);
+    EXPECT_FALSE(fs::exists(file("image")));
+}
+
 TEST_F(PixCacheTest, CopyAndClear)
 {
     auto cache = open();
