@@ -63,6 +63,7 @@ NX_TOUR_STEP(230, "PC black lists")
     tour.driver.tapAt(link->convertPoint(CGPointMake(link->bounds().size.width - 6, 12), nullptr));
     auto* limits = screen<LimitViewController>(tour, "black lists");
     settle(tour, [&] { return !limits->webList().rules.empty(); }, "the black lists");
+    tour.driver.advanceClock(2);  // the loading box fades
     tour.stop("pc-black-list", "The web black list");
     tour.driver.tap(limits->addButton.get());
     tour.driver.type(limits->addField(), "www.games.example.org");
