@@ -33,8 +33,8 @@ void AddTimeViewCtrl::initUI()
 {
     auto self = std::static_pointer_cast<NSObject>(shared_from_this());
     setTitle(L("addtimeviewctrl_timeset"));
-    navigationItem()->setLeftBarButtonItem(customBarItem(L("addtimeviewctrl_cancel"), self, NX_SEL0(AddTimeViewCtrl, cancelBtnCallBack)));
-    navigationItem()->setRightBarButtonItem(customBarItem(L("addtimeviewctrl_complete"), self, NX_SEL0(AddTimeViewCtrl, sureBtnCallBack)));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("addtimeviewctrl_cancel"), self, NX_SEL0(AddTimeViewCtrl, cancelBtnCallBack)));
+    navigationItem()->setRightBarButtonItem(veskBarItem(L("addtimeviewctrl_complete"), self, NX_SEL0(AddTimeViewCtrl, sureBtnCallBack)));
 
     auto backdrop = UIImageView::initWithFrame(CGRectMake(0, 0, 320, 180));
     backdrop->setBackgroundColor(UIColor::blackColor());
@@ -199,7 +199,7 @@ void addTimeHourSet::initUI()
 {
     auto self = std::static_pointer_cast<NSObject>(shared_from_this());
     setTitle(L("addtimehourset_timeset"));
-    navigationItem()->setLeftBarButtonItem(customBarItem(L("addtimehourset_back"), self, NX_SEL0(addTimeHourSet, backBtnCallBack)));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("addtimehourset_back"), self, NX_SEL0(addTimeHourSet, backBtnCallBack)));
     for (int i = 0; i < 7; ++i) {
         const CGFloat y = 10 + 45 * i;
         auto background = UIImageView::initWithImage(UIImage::imageNamed(i == 0 ? "top_round" : (i == 6 ? "bottom_round" : "middle_round")));

@@ -56,8 +56,8 @@ void ImageViewListController::viewDidLoad()
     view()->setBackgroundColor(UIColor::blackColor());
     mImageView->setBackgroundColor(UIColor::clearColor());
     auto self = std::static_pointer_cast<NSObject>(strong());
-    navigationItem()->setRightBarButtonItem(customBarItem(L("imageviewlistctrl_refresh"), self, NX_SEL0(ImageViewListController, refresh)));
-    navigationItem()->setLeftBarButtonItem(customBarItem(L("imageviewlistctrl_back"), self, NX_SEL0(ImageViewListController, goBack)));
+    navigationItem()->setRightBarButtonItem(veskBarItem(L("imageviewlistctrl_refresh"), self, NX_SEL0(ImageViewListController, refresh)));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("imageviewlistctrl_back"), self, NX_SEL0(ImageViewListController, goBack)));
     navigationItem()->titleView = titleLabel(NSString::stringWithFormat("%@%@", selectDate(), L("imageviewlistctrl_screenshotrecord")));
     picUrlArray_.clear();
     refresh();

@@ -68,7 +68,7 @@ void LimitViewController::viewDidLoad()
     webOrSoft->setTitle(L("LimitViewctrl_softforbidden"), 1);
     myTableview->setBackgroundColor(UIColor::clearColor());
     navigationItem()->setLeftBarButtonItem(
-        customBarItem(L("LimitViewctrl_back"), std::static_pointer_cast<NSObject>(strong()), NX_SEL0(LimitViewController, goBack)));
+        veskBarItem(L("LimitViewctrl_back"), std::static_pointer_cast<NSObject>(strong()), NX_SEL0(LimitViewController, goBack)));
     loading = LoadingBoxView::initWithTitle(L("LimitViewctrl_loading"));
     view()->addSubview(loading);
     loading->startAnimating();

@@ -65,8 +65,8 @@ void ListViewController::viewDidLoad()
     setTitle(listTitle);
     navigationItem()->titleView = titleLabel(NSString::stringWithFormat("%@%@", date(), listTitle));
     auto self = std::static_pointer_cast<NSObject>(strong());
-    navigationItem()->setLeftBarButtonItem(customBarItem(L("listviewctrl_backd"), self, NX_SEL0(ListViewController, goBack)));
-    navigationItem()->setRightBarButtonItem(customBarItem(L("listviewctrl_refresh"), self, NX_SEL0(ListViewController, refresh)));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("listviewctrl_backd"), self, NX_SEL0(ListViewController, goBack)));
+    navigationItem()->setRightBarButtonItem(veskBarItem(L("listviewctrl_refresh"), self, NX_SEL0(ListViewController, refresh)));
     tableview->reloadData();
 }
 

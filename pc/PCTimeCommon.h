@@ -1,11 +1,11 @@
 #pragma once
 // What the time-rule screens share: texts, the HUD pair, reply judgements,
-// buttons in the application's style, the plain prompt and the bodies they
-// write.
+// bar buttons in the application's style and the bodies they write.
 
 #include <memory>
 
-#include "platform/foundation/NSBundle.h"
+#include "app/AppText.h"
+#include "app/MenuParts.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UINavigationController.h"
@@ -13,8 +13,8 @@
 #include "protocol/MessageInfo.h"
 #include "protocol/ProtectSetting.h"
 
-// The strings table's text for a key.
-inline NSString L(const char* key) { return NSLocalizedString(key, ""); }
+// The strings table's text for a key (the application's localized()).
+inline NSString L(const char* key) { return localized(key); }
 
 // The HUD of a view: any earlier one goes at once, the new one shows the text.
 void addHud(UIView* view, const NSString& text);
@@ -59,16 +59,6 @@ void loadTimeConfig(const std::shared_ptr<T>& receiver,
 // the service took the change.
 void sendTimeConfig(const std::shared_ptr<UIView>& view, const NSString& body, const NSString& typeToStore = NSString());
 
-// The application's bar and back button: the title in bold 14 on the
-// stretchable "button_vesk", sized to the title.
-std::shared_ptr<UIButton> customBackButton(const NSString& title);
-// A bar item holding such a button whose touch-up-inside sends the action.
-std::shared_ptr<UIBarButtonItem> customBarItem(const NSString& title, const id& target, SEL action);
-// A one-segment bar button in a tint colour, bordered, of the given width.
+// A tinted bar button (UIBarButtonItem(Tint)), bordered, of the given width.
 std::shared_ptr<UIBarButtonItem> tintedBarItem(std::shared_ptr<UIColor> tint, const NSString& title, const id& target,
                                                SEL action, CGFloat width);
-// A plain fill of the colour, of the size.
-std::shared_ptr<UIImage> imageWithColor(const std::shared_ptr<UIColor>& color, CGSize size);
-
-// An alert titled constant_prompt with the message and one constant_ok button.
-void showPrompt(const NSString& message);

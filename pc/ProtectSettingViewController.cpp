@@ -77,7 +77,7 @@ void ProtectSettingViewController::viewDidLoad()
     loading->setCenter(CGPointMake(view()->bounds().size.width / 2, 250));
     reload();
 
-    navigationItem()->setLeftBarButtonItem(customBarItem(L("protectsettingviewctrl_back"),
+    navigationItem()->setLeftBarButtonItem(veskBarItem(L("protectsettingviewctrl_back"),
                                                          std::static_pointer_cast<NSObject>(strong()),
                                                          NX_SEL0(ProtectSettingViewController, goBack)));
 }

@@ -1,5 +1,6 @@
 #include "pc/TimeHighSetting.h"
 
+#include "app/AppText.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/uikit/UIImage.h"
 #include "protocol/TimeInfo.h"
@@ -65,7 +66,7 @@ bool TimeHighSetting::addTableViewDataByDataStruct(const std::shared_ptr<TimeHig
 {
     for (const auto& row : rows_) {
         if (row->sameAs(*record)) {
-            if (showErr) showPrompt(L("timehighsetting_settingexist"));
+            if (showErr) Constant_alert(L("timehighsetting_settingexist"), nullptr);
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "pc/TimeHourSetting.h"
 
+#include "app/AppText.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
@@ -45,7 +46,7 @@ void TimeSelectViewController::initUI()
     setTitle(L("timeselectviewctrl_lensetting"));
     auto self = std::static_pointer_cast<NSObject>(shared_from_this());
     navigationItem()->setLeftBarButtonItem(
-        customBarItem(L("timeselectviewctrl_back"), self, NX_SEL0(TimeSelectViewController, backBtnCallBack)));
+        veskBarItem(L("timeselectviewctrl_back"), self, NX_SEL0(TimeSelectViewController, backBtnCallBack)));
 
     auto backdrop = UIImageView::initWithFrame(CGRectMake(0, 0, 320, 100));
     backdrop->setBackgroundColor(UIColor::blackColor());
@@ -80,7 +81,7 @@ void TimeSelectViewController::submissionBtnCallBack()
                                                   static_cast<int>(duration) % 3600 / 60),
            duration);
     if (duration < kShortestCountDown) {
-        showPrompt(L("timeselectviewctrl_timesettinglimit"));
+        Constant_alert(L("timeselectviewctrl_timesettinglimit"), nullptr);
         return;
     }
     auto keep = shared_from_this();

@@ -5,6 +5,7 @@
 #include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"
+#include "ui/UIImageCategories.h"
 
 std::shared_ptr<UIColor> quarterLockColor() { return UIColor::colorWithRed(1, 0.81, 0, 1); }
 
@@ -184,7 +185,7 @@ UIButton* CustomAlertView::quarterButton(int tag) const
 void CustomAlertView::paintLocked(UIButton* button)
 {
     auto state = button->selected() ? UIControlStateSelected : UIControlStateNormal;
-    button->setBackgroundImage(imageWithColor(quarterLockColor(), CGSizeMake(66, 30)), state);
+    button->setBackgroundImage(createImageWithColor(quarterLockColor()), state);
 }
 
 void CustomAlertView::setButtonSelectedWithState(unsigned stat)

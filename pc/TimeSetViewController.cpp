@@ -120,13 +120,13 @@ void TimeSetViewController::addTimeHightNavigationBarItem()
     const bool hasRows = list && list->getTableViewDataCount() > 0;
     if (hasRows && list->isTableViewEdit())
         navigationItem()->setLeftBarButtonItem(
-            customBarItem(L("timesetviewctrl_deleteall"), self, NX_SEL0(TimeSetViewController, deleteALlTimeHighSetting)));
+            veskBarItem(L("timesetviewctrl_deleteall"), self, NX_SEL0(TimeSetViewController, deleteALlTimeHighSetting)));
     else
         navigationItem()->setLeftBarButtonItem(
-            customBarItem(L("timesetviewctrl_add"), self, NX_SEL0(TimeSetViewController, addTimeHighSettingTableViewValue)));
+            veskBarItem(L("timesetviewctrl_add"), self, NX_SEL0(TimeSetViewController, addTimeHighSettingTableViewValue)));
     if (hasRows) {
         navigationItem()->setRightBarButtonItem(
-            customBarItem(L("timesetviewctrl_edit"), self, NX_SEL0(TimeSetViewController, editTimeHighSettingTableView)));
+            veskBarItem(L("timesetviewctrl_edit"), self, NX_SEL0(TimeSetViewController, editTimeHighSettingTableView)));
     } else {
         navigationItem()->setRightBarButtonItem(nullptr);
         mIsEditTimeHighSetTableView = false;
@@ -170,7 +170,7 @@ void TimeSetViewController::timeLenSetting_timeCountDown(TimeLenSetting*, bool c
 void TimeSetViewController::isShowNavigationEditBtn(bool show)
 {
     if (show)
-        navigationItem()->setRightBarButtonItem(customBarItem(L("timesetviewctrl_edit"), std::static_pointer_cast<NSObject>(strong()),
+        navigationItem()->setRightBarButtonItem(veskBarItem(L("timesetviewctrl_edit"), std::static_pointer_cast<NSObject>(strong()),
                                                               NX_SEL0(TimeSetViewController, editTimeLenSettingTableView)));
     else
         navigationItem()->setRightBarButtonItem(nullptr);

@@ -1,6 +1,7 @@
 #include "platform/uikit/UITableView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/foundation/NSException.h"
 
@@ -32,6 +33,22 @@ void UITableViewCell::setUp(UITableViewCellStyle style, const NSString& reuseIde
         if (style == UITableViewCellStyleValue1) detailTextLabel_->textAlignment = UITextAlignmentRight;
         contentView_->addSubview(detailTextLabel_);
     }
+    setNeedsLayout();
+}
+
+void UITableViewCell::layoutSubviews()
+{
+    // The background fills the cell at the row's height.
+    if (backgroundView_) backgroundView_->setFrame(bounds());
+    if (style_ != UITableViewCellStyleSubtitle || !textLabel_ || !detailTextLabel_ || !textLabel_->font ||
+        !detailTextLabel_->font)
+        return;
+    const CGFloat titleHeight = std::ceil(textLabel_->font->lineHeight());
+    const CGFloat detailHeight = std::ceil(detailTextLabel_->font->lineHeight());
+    const CGFloat top = std::floor((bounds().size.height - titleHeight - detailHeight) / 2);
+    const CGRect title = textLabel_->frame(), detail = detailTextLabel_->frame();
+    textLabel_->setFrame(CGRectMake(title.origin.x, top, title.size.width, titleHeight));
+    detailTextLabel_->setFrame(CGRectMake(detail.origin.x, top + titleHeight, detail.size.width, detailHeight));
 }
 
 void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> v)

@@ -100,6 +100,10 @@ public:
 
     // For cells from interface files, which set the style and identifier themselves.
     void setUp(UITableViewCellStyle style, const NSString& reuseIdentifier);
+    // A subtitle cell lays its title over its subtitle, each a line of its
+    // font high, the pair centred in the cell's height (whatever the row's
+    // height and the fonts the screen chose).
+    void layoutSubviews() override;
 
 private:
     NSString reuseIdentifier_;

@@ -27,6 +27,7 @@
 #include "platform/cfnetwork/NSURL.h"
 #include "tools/service-double/CaptureImages.h"
 #include "tools/service-double/DemoAccount.h"
+#include "tools/service-double/TimeRules.h"
 #include "tools/testserver/TestServer.h"
 
 using servicedouble::Fault;
@@ -829,7 +830,8 @@ TEST_F(PCCatalogueTest, TheDemoAccountAnswersThePCScreens)
     EXPECT_FALSE(Analysis::init()->RQGameTypeBrowse(nullptr)->list().empty());
     EXPECT_FALSE(TimeInfo::init()->RQTimePeriodList()->list().empty());
     EXPECT_EQ(TimeInfo::init()->ADTimePeriod("<BODY></BODY></MSG>")->desc(), "成功");
-    EXPECT_EQ(TimeSetting::init()->UDGamePeriod("0000")->code(), "0");
+    // The week saved is the week read below: the double keeps it.
+    EXPECT_EQ(TimeSetting::init()->UDGamePeriod(NSString(servicedouble::TimeRules::openWeek()))->code(), "0");
     EXPECT_EQ(ProtectSetting::init()->RQTimeConfig()->timeLength(), "120");
     EXPECT_EQ(ProtectSetting::init()->UDTimeConfig("<BODY></BODY></MSG>")->desc(), "成功");
     EXPECT_EQ(ServiceSwitch::init()->RQServiceSwitch()->screenShot(), "1");

@@ -5,23 +5,12 @@
 #include <algorithm>
 
 #include "tools/artgen/Art.h"
+#include "tools/artgen/Gradient.h"
 
 namespace {
 
-struct RGB {
-    CGFloat r, g, b;
-};
-
-void gradientIn(CGContextRef c, CGRect r, RGB top, RGB bottom)
-{
-    const CGFloat components[] = {top.r, top.g, top.b, 1, bottom.r, bottom.g, bottom.b, 1};
-    const CGFloat locations[] = {0, 1};
-    auto gradient = CGGradientCreateWithColorComponents(CGColorSpaceCreateDeviceRGB(), components, locations, 2);
-    CGContextSaveGState(c);
-    CGContextClipToRect(c, r);
-    CGContextDrawLinearGradient(c, gradient, CGPointMake(0, r.origin.y), CGPointMake(0, r.origin.y + r.size.height), 0);
-    CGContextRestoreGState(c);
-}
+using artgen::RGB;
+using artgen::verticalGradient;
 
 // One half of the tab pair: rounded on its outer side only.
 void tabHalf(CGContextRef c, CGSize s, bool left, bool chosen)
@@ -35,9 +24,9 @@ void tabHalf(CGContextRef c, CGSize s, bool left, bool chosen)
     NXContextAddRoundedRect(c, wide, 8, 8);
     CGContextClip(c);
     if (chosen)
-        gradientIn(c, r, {0.36, 0.62, 0.92}, {0.12, 0.36, 0.70});
+        verticalGradient(c, r, {0.36, 0.62, 0.92}, {0.12, 0.36, 0.70});
     else
-        gradientIn(c, r, {0.32, 0.34, 0.38}, {0.16, 0.17, 0.20});
+        verticalGradient(c, r, {0.32, 0.34, 0.38}, {0.16, 0.17, 0.20});
     CGContextRestoreGState(c);
     CGContextSetRGBStrokeColor(c, 0.05, 0.06, 0.08, 1);
     CGContextSetLineWidth(c, 1);
@@ -49,7 +38,7 @@ void barTile(CGContextRef c, CGSize s, RGB colour)
 {
     const RGB light{std::min<CGFloat>(1, colour.r + 0.25), std::min<CGFloat>(1, colour.g + 0.25),
                     std::min<CGFloat>(1, colour.b + 0.25)};
-    gradientIn(c, CGRectMake(0, 0, s.width, s.height), light, colour);
+    verticalGradient(c, CGRectMake(0, 0, s.width, s.height), light, colour);
 }
 
 }  // namespace
@@ -65,5 +54,5 @@ NX_ART("salmon.jpg", 4, 14, [](CGContextRef c, CGSize s) { barTile(c, s, {0.90, 
 NX_ART("rosered.jpg", 4, 14, [](CGContextRef c, CGSize s) { barTile(c, s, {0.80, 0.18, 0.44}); });
 NX_ART("green.jpg", 4, 14, [](CGContextRef c, CGSize s) { barTile(c, s, {0.20, 0.62, 0.24}); });
 NX_ART("processBack_vesk.jpg", 4, 14, [](CGContextRef c, CGSize s) {
-    gradientIn(c, CGRectMake(0, 0, s.width, s.height), {0.14, 0.15, 0.18}, {0.28, 0.30, 0.34});
+    verticalGradient(c, CGRectMake(0, 0, s.width, s.height), {0.14, 0.15, 0.18}, {0.28, 0.30, 0.34});
 });

@@ -2,28 +2,17 @@
 // grid, the protect-mode check boxes, the countdown's backdrop and digit
 // tiles, the period list's rounded rows and tick, and the picker's buttons.
 #include "tools/artgen/Art.h"
+#include "tools/artgen/Gradient.h"
 
 namespace {
 
-struct RGB {
-    CGFloat r, g, b;
-};
+using artgen::RGB;
+using artgen::verticalGradient;
 
 const RGB kAllowed{0.30, 0.72, 0.36};
 const RGB kAllowedDark{0.18, 0.52, 0.24};
 const RGB kForbidden{0.80, 0.22, 0.20};
 const RGB kForbiddenDark{0.58, 0.12, 0.11};
-
-void verticalGradient(CGContextRef c, CGRect r, RGB top, RGB bottom)
-{
-    const CGFloat components[] = {top.r, top.g, top.b, 1, bottom.r, bottom.g, bottom.b, 1};
-    const CGFloat locations[] = {0, 1};
-    auto gradient = CGGradientCreateWithColorComponents(CGColorSpaceCreateDeviceRGB(), components, locations, 2);
-    CGContextSaveGState(c);
-    CGContextClipToRect(c, r);
-    CGContextDrawLinearGradient(c, gradient, CGPointMake(0, r.origin.y), CGPointMake(0, r.origin.y + r.size.height), 0);
-    CGContextRestoreGState(c);
-}
 
 void roundedFill(CGContextRef c, CGRect r, CGFloat topRadius, CGFloat bottomRadius, RGB top, RGB bottom)
 {

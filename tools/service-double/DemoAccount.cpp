@@ -9,6 +9,8 @@
 
 #include "protocol/XMLTree.h"
 #include "tools/service-double/AccountBook.h"
+#include "tools/service-double/PCModel.h"
+#include "tools/service-double/TimeRules.h"
 
 namespace servicedouble {
 
@@ -88,6 +90,19 @@ std::shared_ptr<AccountBook> DemoAccount::serve(ServiceDouble& service) const
         for (size_t at; (at = content.find("{SERVICE}")) != std::string::npos;) content.replace(at, 9, self);
         service.on(type, [content](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(content))}; });
     }
+    // What a user changes on the PC shows on the next read: its time rules,
+    // status and black lists are kept, starting from the demo's replies. The
+    // one-key commands change the status, so the PC's model answers them.
+    auto body = [this](const char* type) {
+        auto at = replies.find(type);
+        return at == replies.end() ? std::string() : at->second;
+    };
+    auto rules = std::make_shared<TimeRules>();
+    rules->startWith(body("RQPeriod"), body("RQGamePeriod"), body("RQTimeConfig"));
+    TimeRules::serve(service, rules);
+    auto pcs = std::make_shared<PCModel>();
+    pcs->startWith(body("RQHomePage"), body("RQUrlRuleSelf"), body("RQGameRuleSelf"));
+    PCModel::serveState(service, pcs);
     // Accounts change with sign-ups and password changes.
     return AccountBook::serve(service, *this);
 }

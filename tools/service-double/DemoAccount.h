@@ -32,7 +32,9 @@ struct DemoAccount {
     // The folder shipped with the sources.
     static std::string defaultFolder() { return NX_SERVICE_DOUBLE_DATA; }
 
-    // Scripts the double: one reply per TYPE, then the account book
+    // Scripts the double: one reply per TYPE; then the PC's time rules
+    // (TimeRules.h), status and black lists (PCModel.h) kept from the replies
+    // of their reads on, so that a change shows on reload; then the account book
     // (AccountBook.h): the login (refused for other credentials), sign-up,
     // password changes, validation codes and the account information. The
     // book, for tests that look at it or change a package.

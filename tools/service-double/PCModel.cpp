@@ -11,6 +11,8 @@ namespace servicedouble {
 
 namespace {
 
+const char* const kStateTypes[] = {"RQHomePage",     "ADCmd",          "RQCurLimit",    "RQUrlRuleSelf",  "ADUrlRuleSelf",
+                                   "DLUrlRuleSelf",  "RQGameRuleSelf", "ADGameRuleSelf", "DLGameRuleSelf"};
 const char* const kTypes[] = {"RQHomePage",     "ADCmd",          "RQCurLimit",     "RQUrlRuleSelf", "ADUrlRuleSelf",
                               "DLUrlRuleSelf",  "RQGameRuleSelf", "ADGameRuleSelf", "DLGameRuleSelf", "RQUrlAccess",
                               "RQGameAccess",   "RQCapturePic"};
@@ -112,20 +114,52 @@ void PCModel::serve(ServiceDouble& service)
         service.on(type, [this, self](const Exchange& e) { return answer(e, self); });
 }
 
+void PCModel::serveState(ServiceDouble& service, std::shared_ptr<PCModel> model)
+{
+    const std::string self = "http://127.0.0.1:" + std::to_string(service.port());
+    for (const char* type : kStateTypes)
+        service.on(type, [model, self](const Exchange& e) { return model->answer(e, self); });
+}
+
+void PCModel::startWith(const std::string& homePage, const std::string& webRules, const std::string& gameRules)
+{
+    auto parse = [](const std::string& content) { return XMLTree::initWithXMLString(NSString("<BODY>" + content + "</BODY>")); };
+    auto homeTree = parse(homePage), webTree = parse(webRules), gameTree = parse(gameRules);
+    Node home = homeTree->rootXMLElement();
+    auto set = [&](std::string& field, const char* name) {
+        if (XMLTree::childElementNamed(name, home)) field = text(home, name);
+    };
+    auto setTime = [&](std::string& field, const char* name) {
+        std::string value = text(home, name);
+        if (!value.empty()) field = value.substr(value.find_last_of(' ') + 1);
+    };
+    std::lock_guard lock(mutex_);
+    PCStatus& s = startStatus_;
+    set(s.isOnline, "IsOnline"), set(s.networkStatus, "NetworkStatus"), set(s.screenStatus, "ScreenStatus");
+    set(s.usedTime, "UsedTime"), set(s.usingUrl, "UsingUrl"), set(s.usingGame, "UsingGame");
+    set(s.badUrls, "BadUrls"), set(s.limitUrls, "LimitUrls"), set(s.limitGames, "LimitGames");
+    setTime(s.bootTime, "BootTime"), setTime(s.closeTime, "CloseTime");
+    setTime(s.urlTime, "UrlTime"), setTime(s.gameTime, "GameTime");
+    if (Node web = webTree->rootXMLElement(); XMLTree::childElementNamed("List", web)) {
+        startWeb_.clear();
+        for (Node l : lists(web)) startWeb_.push_back({text(l, "UrlBlack"), text(l, "UrlType"), text(l, "UrlName")});
+    }
+    if (Node games = gameTree->rootXMLElement(); XMLTree::childElementNamed("List", games)) {
+        startGames_.clear();
+        for (Node l : lists(games))
+            startGames_.push_back({text(l, "GameName"), text(l, "ProcName"), text(l, "Author"), text(l, "GameType"),
+                                   text(l, "Type"), text(l, "SHA1"), text(l, "Path")});
+    }
+}
+
 std::vector<WebRule>& PCModel::webOf(const std::string& bid)
 {
-    auto [at, added] = web_.try_emplace(bid);
-    if (added)
-        at->second = {{"games.example.com", "Games", "Example games"}, {"video.example.net", "Video", "Example video"}};
-    return at->second;
+    return web_.try_emplace(bid, startWeb_).first->second;
 }
 
 std::vector<GameRule>& PCModel::gamesOf(const std::string& bid)
 {
-    auto [at, added] = games_.try_emplace(bid);
-    if (added)
-        at->second = {{"Space Blaster", "blaster.exe", "Arcade House", "Game", "1", "a1b2", "C:\\Games\\blaster.exe"}};
-    return at->second;
+    return games_.try_emplace(bid, startGames_).first->second;
 }
 
 Reply PCModel::answer(const Exchange& e, const std::string& self)
@@ -141,7 +175,7 @@ Reply PCModel::answer(const Exchange& e, const std::string& self)
     std::lock_guard lock(mutex_);
     std::string content;
     if (e.type == "RQHomePage") {
-        const PCStatus& s = status_[bid];
+        const PCStatus& s = status_.try_emplace(bid, startStatus_).first->second;
         const std::string today = ServiceDouble::now().substr(0, 10);
         content = element("BootTime", today + " " + s.bootTime) + element("CloseTime", today + " " + s.closeTime) +
                   element("UsedTime", s.usedTime) + element("UsingUrl", s.usingUrl) +
@@ -151,7 +185,7 @@ Reply PCModel::answer(const Exchange& e, const std::string& self)
                   element("IsOnline", s.isOnline) + element("NetworkStatus", s.networkStatus) +
                   element("ScreenStatus", s.screenStatus);
     } else if (e.type == "ADCmd") {
-        PCStatus& s = status_[bid];
+        PCStatus& s = status_.try_emplace(bid, startStatus_).first->second;
         const std::string type = text(body, "Type");
         if (type == "0") s.screenStatus = "1";
         if (type == "1") s.networkStatus = "1";
@@ -219,7 +253,7 @@ PCStatus PCModel::status(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = status_.find(bid);
-    return at == status_.end() ? PCStatus{} : at->second;
+    return at == status_.end() ? startStatus_ : at->second;
 }
 
 void PCModel::setWebRules(const std::string& bid, std::vector<WebRule> rules)
@@ -232,7 +266,7 @@ std::vector<WebRule> PCModel::webRules(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = web_.find(bid);
-    return at == web_.end() ? std::vector<WebRule>{} : at->second;
+    return at == web_.end() ? startWeb_ : at->second;
 }
 
 void PCModel::setGameRules(const std::string& bid, std::vector<GameRule> rules)
@@ -245,7 +279,7 @@ std::vector<GameRule> PCModel::gameRules(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = games_.find(bid);
-    return at == games_.end() ? std::vector<GameRule>{} : at->second;
+    return at == games_.end() ? startGames_ : at->second;
 }
 
 }  // namespace servicedouble

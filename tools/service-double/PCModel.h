@@ -13,6 +13,7 @@
 // "site-NNN.example.com" visited 1000 - n times, the program n "Program NN".
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ public:
 
     // Scripts the double for the TYPEs above, replacing their scripts.
     void serve(ServiceDouble& service);
+    // Scripts only the TYPEs whose answers change with what the user does
+    // (status, one-key commands, black lists), the scripts holding the model.
+    static void serveState(ServiceDouble& service, std::shared_ptr<PCModel> model);
+    // What every device not set otherwise starts with, read from the BODY
+    // contents "RQHomePage", "RQUrlRuleSelf" and "RQGameRuleSelf" answer with
+    // (the times of day taken from their date and time).
+    void startWith(const std::string& homePage, const std::string& webRules, const std::string& gameRules);
 
     void setStatus(const std::string& bid, PCStatus status);
     PCStatus status(const std::string& bid) const;
@@ -65,6 +73,11 @@ private:
     std::map<std::string, PCStatus> status_;
     std::map<std::string, std::vector<WebRule>> web_;
     std::map<std::string, std::vector<GameRule>> games_;
+    PCStatus startStatus_;
+    std::vector<WebRule> startWeb_ = {{"games.example.com", "Games", "Example games"},
+                                      {"video.example.net", "Video", "Example video"}};
+    std::vector<GameRule> startGames_ = {
+        {"Space Blaster", "blaster.exe", "Arcade House", "Game", "1", "a1b2", "C:\\Games\\blaster.exe"}};
 };
 
 }  // namespace servicedouble

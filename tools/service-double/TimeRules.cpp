@@ -41,6 +41,8 @@ std::vector<Period> readPeriods(const _XMLTreeElement* body)
         p.sttm = text(e, "STTM");
         p.edtm = text(e, "EDTM");
         p.type = text(e, "Type");
+        if (has(e, "Remark")) p.remark = text(e, "Remark");
+        if (has(e, "Holiday")) p.holiday = text(e, "Holiday");
         rows.push_back(p);
     }
     return rows;
@@ -58,6 +60,35 @@ std::string TimeRules::openWeek()
 void TimeRules::serve(ServiceDouble& service)
 {
     for (const char* type : kTypes) service.on(type, [this](const Exchange& e) { return answer(e); });
+}
+
+void TimeRules::serve(ServiceDouble& service, std::shared_ptr<TimeRules> rules)
+{
+    for (const char* type : kTypes) service.on(type, [rules](const Exchange& e) { return rules->answer(e); });
+}
+
+void TimeRules::startWith(const std::string& periods, const std::string& gamePeriod, const std::string& config)
+{
+    auto parse = [](const std::string& content) { return XMLTree::initWithXMLString(NSString("<BODY>" + content + "</BODY>")); };
+    auto periodTree = parse(periods), weekTree = parse(gamePeriod), configTree = parse(config);
+    const _XMLTreeElement* c = configTree->rootXMLElement();
+    std::lock_guard lock(mutex_);
+    startPeriods_ = readPeriods(periodTree->rootXMLElement());
+    if (has(weekTree->rootXMLElement(), "GamePeriod")) startWeek_ = text(weekTree->rootXMLElement(), "GamePeriod");
+    if (has(c, "CmdType")) startConfig_.cmdType = text(c, "CmdType");
+    if (has(c, "TimeType")) startConfig_.timeType = text(c, "TimeType");
+    if (has(c, "TimeLength")) startConfig_.timeLength = text(c, "TimeLength");
+    if (has(c, "Unlimited")) startConfig_.unlimited = text(c, "Unlimited");
+}
+
+std::vector<Period>& TimeRules::periodsOf(const std::string& bid)
+{
+    return periods_.try_emplace(bid, startPeriods_).first->second;
+}
+
+TimeConfig& TimeRules::configOf(const std::string& bid)
+{
+    return configs_.try_emplace(bid, startConfig_).first->second;
 }
 
 void TimeRules::refuse(const std::string& type, bool refusedNow)
@@ -79,13 +110,13 @@ Reply TimeRules::answer(const Exchange& e)
     const bool refusedNow = refused(e.type);
     std::string content;
     if (e.type == "RQPeriod") {
-        for (const auto& p : periods_[bid])
+        for (const auto& p : periodsOf(bid))
             content += "<List>" + element("BID", bid) + element("Week", p.week) + element("STTM", p.sttm) +
                        element("EDTM", p.edtm) + element("Type", p.type) + element("Remark", p.remark) +
                        element("Holiday", p.holiday) + "</List>";
     } else if (e.type == "ADPeriod" || e.type == "DLPeriod") {
         if (!refusedNow) {
-            auto& held = periods_[bid];
+            auto& held = periodsOf(bid);
             for (const auto& row : readPeriods(body)) {
                 auto at = std::find(held.begin(), held.end(), row);
                 if (e.type == "ADPeriod" && at == held.end()) held.push_back(row);
@@ -95,7 +126,7 @@ Reply TimeRules::answer(const Exchange& e)
         content = result(!refusedNow);
     } else if (e.type == "RQGamePeriod") {
         auto at = gamePeriods_.find(bid);
-        content = element("GamePeriod", at == gamePeriods_.end() ? openWeek() : at->second);
+        content = element("GamePeriod", at == gamePeriods_.end() ? startWeek_ : at->second);
     } else if (e.type == "UDGamePeriod" || e.type == "UDUrlPeriod") {
         if (!refusedNow) {
             if (e.type == "UDGamePeriod")
@@ -105,12 +136,12 @@ Reply TimeRules::answer(const Exchange& e)
         }
         content = result(!refusedNow);
     } else if (e.type == "RQTimeConfig") {
-        const TimeConfig& c = configs_[bid];
+        const TimeConfig& c = configOf(bid);
         content = element("CmdType", c.cmdType) + element("TimeType", c.timeType) + element("TimeLength", c.timeLength) +
                   element("Unlimited", c.unlimited);
     } else if (e.type == "UDTimeConfig") {
         if (!refusedNow) {
-            TimeConfig& c = configs_[bid];
+            TimeConfig& c = configOf(bid);
             if (has(body, "CmdType")) c.cmdType = text(body, "CmdType");
             if (has(body, "TimeType")) c.timeType = text(body, "TimeType");
             if (has(body, "TimeLength")) c.timeLength = text(body, "TimeLength");
@@ -132,7 +163,7 @@ std::vector<Period> TimeRules::periods(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = periods_.find(bid);
-    return at == periods_.end() ? std::vector<Period>{} : at->second;
+    return at == periods_.end() ? startPeriods_ : at->second;
 }
 
 void TimeRules::setGamePeriod(const std::string& bid, std::string week)
@@ -145,7 +176,7 @@ std::string TimeRules::gamePeriod(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = gamePeriods_.find(bid);
-    return at == gamePeriods_.end() ? openWeek() : at->second;
+    return at == gamePeriods_.end() ? startWeek_ : at->second;
 }
 
 void TimeRules::setConfig(const std::string& bid, TimeConfig config)
@@ -158,7 +189,7 @@ TimeConfig TimeRules::config(const std::string& bid) const
 {
     std::lock_guard lock(mutex_);
     auto at = configs_.find(bid);
-    return at == configs_.end() ? TimeConfig{} : at->second;
+    return at == configs_.end() ? startConfig_ : at->second;
 }
 
 }  // namespace servicedouble

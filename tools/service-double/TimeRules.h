@@ -8,6 +8,7 @@
 // of a TYPE: the reply then carries code "1" and nothing changes.
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -36,6 +37,13 @@ public:
 
     // Scripts the double for the TYPEs above, replacing their scripts.
     void serve(ServiceDouble& service);
+    // The same, the scripts holding the rules (a double that outlives its maker).
+    static void serve(ServiceDouble& service, std::shared_ptr<TimeRules> rules);
+    // What every device not set otherwise starts with, read from the BODY
+    // contents "RQPeriod", "RQGamePeriod" and "RQTimeConfig" answer with (an
+    // empty text leaves that part as a new device has it: no periods, an open
+    // week, no time rule).
+    void startWith(const std::string& periods, const std::string& gamePeriod, const std::string& config);
     // Refuses (or accepts again) the changes of a TYPE.
     void refuse(const std::string& type, bool refused = true);
 
@@ -49,6 +57,8 @@ public:
 private:
     Reply answer(const Exchange& e);
     bool refused(const std::string& type) const { return refused_.count(type) != 0; }
+    std::vector<Period>& periodsOf(const std::string& bid);
+    TimeConfig& configOf(const std::string& bid);
 
     mutable std::mutex mutex_;
     std::set<std::string> refused_;
@@ -56,6 +66,9 @@ private:
     std::map<std::string, std::string> gamePeriods_;
     std::map<std::string, std::string> urlPeriods_;
     std::map<std::string, TimeConfig> configs_;
+    std::vector<Period> startPeriods_;
+    std::string startWeek_ = openWeek();
+    TimeConfig startConfig_;
 };
 
 }  // namespace servicedouble

@@ -16,16 +16,12 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/MessageUI.h"
 #include "tools/tour/AppRoad.h"
+#include "tools/tour/TabSet.h"
 #include "ui/ProgressHUD.h"
 
 namespace {
 
-Ulvo_UITabBar* tabBar()
-{
-    auto* app = dynamic_cast<nemkAppDelegate*>(UIApplication::sharedApplication().delegate.lock().get());
-    if (!app) throw tour::Failure("no application delegate");
-    return app->tabBarController.get();
-}
+using tour::tabBar;
 
 // The screen on top of the selected tab, when it is a T.
 template <class T>
@@ -48,23 +44,6 @@ void tapItem(tour::Tour& tour, const std::shared_ptr<UIBarButtonItem>& item)
 {
     tour.driver.tapBarButtonItem(tour.require(item.get(), "bar button"));
     tour.driver.advanceClock(0.5);
-}
-
-// Chooses the tab whose first screen is a T through its button (the
-// tab sets hold only the screens the program has).
-template <class T>
-void selectTab()
-{
-    Ulvo_UITabBar* tabs = tabBar();
-    const auto& set = tabs->viewControllers();
-    for (size_t i = 0; i < set.size() && i < tabs->buttons().size(); ++i) {
-        auto* nav = dynamic_cast<UINavigationController*>(set[i].get());
-        if (nav && dynamic_cast<T*>(nav->viewControllers().front().get())) {
-            tabs->selectedTab(tabs->buttons()[i].get());
-            return;
-        }
-    }
-    throw tour::Failure("no tab for the screen");
 }
 
 void selectFirstTab()
@@ -102,7 +81,7 @@ void changePassword(tour::Tour& tour, UserPassWordEditController* edit, const ch
 // chosen as the bar's button chooses it.
 NX_TOUR_STEP(175, "care tab")
 {
-    selectTab<LoveHeartController>();
+    tour::selectTab<LoveHeartController>(tour);
     NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
     tour.driver.advanceClock(0.5);
     auto* care = onTop<LoveHeartController>(tour, "care tab");
@@ -141,7 +120,7 @@ NX_TOUR_STEP(180, "service order by SMS")
 
 NX_TOUR_STEP(290, "more menu")
 {
-    selectTab<MoreViewVESKController>();
+    tour::selectTab<MoreViewVESKController>(tour);
     tour.driver.advanceClock(0.5);
     auto* more = onTop<MoreViewVESKController>(tour, "more menu");
     tour.stop("more", "The PC set's more menu");

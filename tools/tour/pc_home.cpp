@@ -3,21 +3,11 @@
 
 #include "pc/HomeDetailAlertInfoView.h"
 #include "pc/HomeViewCtrl.h"
-#include "tools/tour/Tour.h"
-
-namespace {
-
-HomeViewCtrl* homePage(tour::Tour& tour)
-{
-    auto* view = tour.driver.find<UIView>([](UIView& v) { return dynamic_cast<HomeViewCtrl*>(v.viewController()) != nullptr; });
-    return static_cast<HomeViewCtrl*>(tour.require(view, "PC home page")->viewController());
-}
-
-}  // namespace
+#include "tools/tour/TabSet.h"
 
 NX_TOUR_STEP(200, "PC home")
 {
-    HomeViewCtrl* home = homePage(tour);
+    HomeViewCtrl* home = tour::screen<HomeViewCtrl>(tour, "PC home page");
     tour.waitFor([&] { return !home->mTodayUserOpenComputerTime->text().str().empty(); }, "the PC's status");
     tour.driver.advanceClock(2);
     tour.stop("pc-home", "PC home page: status, today's use and the one-key commands");

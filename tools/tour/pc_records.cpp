@@ -2,7 +2,6 @@
 // a record's detail put on the black list, the black lists with the add
 // dialog, and the screen captures with their day picker and viewer.
 
-#include "app/Ulvo_UITabBar.h"
 #include "pc/AddRuleViews.h"
 #include "pc/HomeViewCtrl.h"
 #include "pc/ImageViewListController.h"
@@ -12,52 +11,18 @@
 #include "pc/RecordDetailInfoView.h"
 #include "pc/RecordListView.h"
 #include "pc/SwRecordHomeViewController.h"
-#include "tools/tour/Tour.h"
+#include "tools/tour/TabSet.h"
 #include "ui/PixImageView.h"
 #include "ui/ProgressHUD.h"
 
 namespace {
 
-template <class T>
-T* screen(tour::Tour& tour, const std::string& what)
-{
-    auto* view = tour.driver.find<UIView>([](UIView& v) { return dynamic_cast<T*>(v.viewController()) != nullptr; });
-    return static_cast<T*>(tour.require(view, what)->viewController());
-}
-
-// Lets the clock run until the condition holds: pushes, downloads started a
-// moment after they are asked for, fades.
-void settle(tour::Tour& tour, const std::function<bool()>& done, const std::string& what)
-{
-    for (int step = 0; step < 100 && !done(); ++step) {
-        tour.driver.advanceClock(0.05);
-        tour.driver.pumpUntil(done, 0.1);
-    }
-    tour.waitFor(done, what);
-}
+using tour::screen;
+using tour::settle;
 
 bool hudGone(tour::Tour& tour)
 {
     return !tour.driver.find<ProgressHUD>([](ProgressHUD& hud) { return hud.alpha() > 0.05; });
-}
-
-// Shows the PC set's tab whose first screen is a T.
-template <class T>
-void showTab(tour::Tour& tour)
-{
-    auto* tabs = screen<Ulvo_UITabBar>(tour, "PC tab set");
-    const auto& all = tabs->viewControllers();
-    for (size_t i = 0; i < all.size(); ++i) {
-        auto* nav = dynamic_cast<UINavigationController*>(all[i].get());
-        if (!nav || nav->viewControllers().empty() || !dynamic_cast<T*>(nav->viewControllers().front().get())) continue;
-        if (i < tabs->buttons().size())
-            tabs->selectedTab(tabs->buttons()[i].get());
-        else
-            tabs->setSelectedIndex(i);
-        tour.driver.advanceClock(1);
-        return;
-    }
-    throw tour::Failure("no such tab");
 }
 
 void back(tour::Tour& tour, UINavigationController* nav)
@@ -70,7 +35,7 @@ void back(tour::Tour& tour, UINavigationController* nav)
 
 NX_TOUR_STEP(220, "PC records")
 {
-    showTab<SwRecordHomeViewController>(tour);
+    tour::selectTab<SwRecordHomeViewController>(tour);
     auto* records = screen<SwRecordHomeViewController>(tour, "records tab");
     UINavigationController* nav = records->navigationController();
     tour.stop("pc-records", "Records tab: kind, day and the black-list link");
@@ -98,6 +63,7 @@ NX_TOUR_STEP(230, "PC black lists")
     tour.driver.tapAt(link->convertPoint(CGPointMake(link->bounds().size.width - 6, 12), nullptr));
     auto* limits = screen<LimitViewController>(tour, "black lists");
     settle(tour, [&] { return !limits->webList().rules.empty(); }, "the black lists");
+    tour.driver.advanceClock(2);  // the loading box fades
     tour.stop("pc-black-list", "The web black list");
     tour.driver.tap(limits->addButton.get());
     tour.driver.type(limits->addField(), "www.games.example.org");
@@ -151,5 +117,5 @@ NX_TOUR_STEP(250, "PC day's access records")
     tour.stop("pc-add-url-form", "The form that forbids one more web address");
     form->goBack(nullptr);
     back(tour, nav);
-    showTab<HomeViewCtrl>(tour);
+    tour::selectTab<HomeViewCtrl>(tour);
 }

@@ -4,26 +4,14 @@
 // tab set opens these screens, so the stop shows them in a navigation stack
 // of its own over the tab set.
 
-#include "app/nemkAppDelegate.h"
 #include "pc/RankingPage.h"
 #include "pc/RecordHomeViewController.h"
 #include "pc/RecordViewController.h"
-#include "platform/uikit/UIApplication.h"
-#include "tools/tour/Tour.h"
-
-namespace {
-
-UITabBarController* tabSet(tour::Tour& tour)
-{
-    auto app = std::dynamic_pointer_cast<nemkAppDelegate>(UIApplication::sharedApplication().delegate.lock());
-    return tour.require(app ? app->tabBarController.get() : nullptr, "tab set");
-}
-
-}  // namespace
+#include "tools/tour/TabSet.h"
 
 NX_TOUR_STEP(260, "statistics")
 {
-    UITabBarController* tabs = tabSet(tour);
+    UITabBarController* tabs = tour::tabBar();
     auto home = UIViewController::init<RecordHomeViewController>();
     auto stack = UINavigationController::initWithRootViewController(home);
     UINavigationController* nav = stack.get();

@@ -128,3 +128,25 @@ TEST(UITableView, CellStylesCarryTheirLabels)
     cell->setAccessoryView(nullptr);
     EXPECT_EQ(arrow->superview(), nullptr);
 }
+
+// The title stands over the subtitle, the pair centred, and the background
+// fills the row, whatever the row's height and the fonts a screen sets after
+// making the cell.
+TEST(UITableView, SubtitleCellsStackTheirLabelsInTheRow)
+{
+    for (CGFloat height : {44.0, 60.0}) {
+        auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleSubtitle, "id");
+        cell->textLabel()->font = UIFont::boldSystemFontOfSize(20);
+        cell->detailTextLabel()->font = UIFont::boldSystemFontOfSize(18);
+        auto band = UIView::initWithFrame(CGRectMake(0, 0, 10, 10));
+        cell->setBackgroundView(band);
+        cell->setFrame(CGRectMake(0, 0, 320, height));
+        cell->layoutIfNeeded();
+        EXPECT_EQ(band->frame().size.height, height) << "the background fills the row";
+        const CGRect title = cell->textLabel()->frame(), detail = cell->detailTextLabel()->frame();
+        EXPECT_LE(CGRectGetMaxY(title), detail.origin.y) << height;
+        EXPECT_GE(title.size.height, 20) << height;
+        EXPECT_GE(detail.size.height, 18) << height;
+        EXPECT_NEAR(title.origin.y, height - CGRectGetMaxY(detail), 1.0) << height;
+    }
+}
