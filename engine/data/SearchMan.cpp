@@ -279,4 +279,21 @@ int CSearchMan::PoiSearch(const CVString& keyword, const _VPoint& first, const _
   return 1;
 }
 
+int CSearchMan::PoiSearchInCity(const CVString& keyword, int cityId, int page, int pageSize,
+                                const CVString* cityName) {
+  ++m_searchRequest;
+  m_pendingType = 11;
+  *Slot(7) = nullptr;
+  void* record = nullptr;
+  int type = 0;
+  if (!m_service.PoiSearchInCity(&m_searchRequest, &record, &type, keyword, cityId, page, pageSize, cityName)) {
+    return 0;
+  }
+  if (record) {
+    bool empty = type == 11 && static_cast<const tag_PoiResult*>(record)->poiCount < 1;
+    Answer(record, type, empty ? kSearchEmpty : 0);
+  }
+  return 1;
+}
+
 }  // namespace mapengine

@@ -42,6 +42,9 @@ public:
   int PoiMultiSearch(const CVString& keywords, int keywordCount, const _VPoint& first, const _VPoint& second,
                      int page, int pageSize);
   int PoiSearch(const CVString& keyword, const _VPoint& first, const _VPoint& second, int page, int pageSize);
+  // cityName null: the city by its id.
+  int PoiSearchInCity(const CVString& keyword, int cityId, int page, int pageSize,
+                      const CVString* cityName = nullptr);
 
   // The record of a result type: 11, 12 and 21 the POI list (never null),
   // the other types their slot; null for a type without one.

@@ -191,7 +191,8 @@ int CSearchService::TransitSearch(int* requestNumber, void** result, int* type, 
 }
 
 int CSearchService::SendPoiSearch(int* requestNumber, void** result, int* type, const CVString& keyword, int page,
-                                  const _VPoint* first, const _VPoint* second) {
+                                  const _VPoint* first, const _VPoint* second, int cityId,
+                                  const CVString* cityName) {
   if (FromCache(m_poiCache, result, type)) {
     return 1;
   }
@@ -200,7 +201,7 @@ int CSearchService::SendPoiSearch(int* requestNumber, void** result, int* type, 
   }
   m_keyword = keyword;
   m_pageNumber = page;
-  SetRequestCity(0, nullptr);
+  SetRequestCity(cityId, cityName);
   if (first && second) {
     m_centrePoi = tag_PoiInfo{};
     m_centrePoi.reserved = kCentrePoiMark;
@@ -232,6 +233,16 @@ int CSearchService::PoiSearch(int* requestNumber, void** result, int* type, cons
     return 0;
   }
   return SendPoiSearch(requestNumber, result, type, keyword, page, &first, &second);
+}
+
+int CSearchService::PoiSearchInCity(int* requestNumber, void** result, int* type, const CVString& keyword, int cityId,
+                                    int page, int pageSize, const CVString* cityName) {
+  m_pendingType = 11;
+  CUrlTranslater* urls = GetUrlTranslater();
+  if (!urls || !urls->GetPoiInCityUrl(m_requestUrl, keyword, cityId, page, pageSize, cityName)) {
+    return 0;
+  }
+  return SendPoiSearch(requestNumber, result, type, keyword, page, nullptr, nullptr, cityId, cityName);
 }
 
 void CSearchService::SetRequestCity(int cityId, const CVString* cityName) {

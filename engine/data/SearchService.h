@@ -75,6 +75,9 @@ public:
                      const _VPoint& first, const _VPoint& second, int page, int pageSize);
   int PoiSearch(int* requestNumber, void** result, int* type, const CVString& keyword, const _VPoint& first,
                 const _VPoint& second, int page, int pageSize);
+  // cityName null: the city by its id.
+  int PoiSearchInCity(int* requestNumber, void** result, int* type, const CVString& keyword, int cityId, int page,
+                      int pageSize, const CVString* cityName);
 
   // The finished reply of the search client: the record (or null), its
   // result type and the error value. pendingType is the manager's.
@@ -97,8 +100,10 @@ private:
   // The request URL's record in a cache, as an answer; 1 when found.
   int FromCache(const CAppDataCache& cache, void** result, int* type);
   int SendRoute(int* requestNumber, void** result, int* type, int routeKind, int cityId, const CVString* cityName);
+  // first and second: the bounds of a search in bounds; null for a search in
+  // a city, which gives its city instead.
   int SendPoiSearch(int* requestNumber, void** result, int* type, const CVString& keyword, int page,
-                    const _VPoint* first, const _VPoint* second);
+                    const _VPoint* first, const _VPoint* second, int cityId = 0, const CVString* cityName = nullptr);
   // The request city: the current city, or a fresh one of that code.
   void SetRequestCity(int cityId, const CVString* cityName);
   // A record's city without a code becomes the request city.

@@ -10,6 +10,7 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
+#include "engine/render/MapFacade.h"
 #include "engine/render/Projection.h"
 #include "platform/foundation/NSUserDefaults.h"
 
@@ -402,6 +403,33 @@ int CUrlTranslater::GetPoiSearchUrl(CVString& out, const CVString& keyword, cons
   CVString url = m_mapServiceUrl;
   AppendFormat(url, "?qt=bd2&ie=utf-8&pn=%d&rn=%d&oue=0&ar=(%d,%d;%d,%d)&b=(%d,%d;%d,%d)&l=12&wd=", page, pageSize,
                first.x, first.y, second.x, second.y, first.x, first.y, second.x, second.y);
+  url += UrlEncode(keyword);
+  CVString common;
+  AppendCommonParams(common, 1);
+  out = url + common;
+  return 1;
+}
+
+int CUrlTranslater::GetPoiInCityUrl(CVString& out, const CVString& keyword, int cityId, int page, int pageSize,
+                                    const CVString* cityName) {
+  if (pageSize < 0) {
+    return 0;
+  }
+  int level = 0;
+  int bounds[4] = {};
+  if (m_mapControl) {
+    level = MapGetZoomLevel(m_mapControl);
+    MapGetRequestBounds(bounds);
+  }
+  CVString url = m_mapServiceUrl;
+  if (cityName) {
+    url += "?qt=con&c=";
+    url += UrlEncode(*cityName);
+  } else {
+    AppendFormat(url, "?qt=con&c=%d", cityId);
+  }
+  AppendFormat(url, "&l=%d&b=(%d,%d;%d,%d)&ie=utf-8&pn=%d&rn=%d&lc=0&oue=0&wd=", level, bounds[0] / 100,
+               bounds[1] / 100, bounds[2] / 100, bounds[3] / 100, page, pageSize);
   url += UrlEncode(keyword);
   CVString common;
   AppendCommonParams(common, 1);

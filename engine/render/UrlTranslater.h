@@ -11,6 +11,8 @@
 
 namespace mapengine {
 
+class CMapControl;
+
 // The tile image kinds: 1..3 map tiles, 4..7 satellite tiles.
 enum EN_MAP_IMAGE_PIXEL_TYPE {
   MAP_IMAGE_M128 = 1,
@@ -97,6 +99,14 @@ public:
                            const _VPoint& second, int page, int pageSize);
   int GetPoiSearchUrl(CVString& out, const CVString& keyword, const _VPoint& first, const _VPoint& second,
                       int page, int pageSize);
+  // A search in a city, near what the map view shows: its level and request
+  // rectangle go with it (all 0 without a map view). cityName null: the
+  // city by its id.
+  int GetPoiInCityUrl(CVString& out, const CVString& keyword, int cityId, int page, int pageSize,
+                      const CVString* cityName = nullptr);
+  // The map view whose level and rectangle a search in a city sends; null
+  // when there is none. Its creator sets it and clears it before destroying it.
+  void SetMapControl(const CMapControl* control) { m_mapControl = control; }
   // urlFlag 0 adds "&tick=" with the engine's tick count.
   int GetTileUrl(CVString& out, const tagTileRequest& request, int urlFlag);
   // Adds the "bloc" form field to names and values.
@@ -117,6 +127,7 @@ private:
   CVString m_mapImageKind;
   CVString m_satelliteImageKind;
   CVStringArray m_tileHosts;
+  const CMapControl* m_mapControl = nullptr;
   // Built on first use, once the environment holds the device values; the
   // timer thread (positioning) and the main thread (tiles) both read them.
   std::mutex m_cacheLock;

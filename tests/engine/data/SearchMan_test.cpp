@@ -10,6 +10,9 @@
 #include <thread>
 
 #include "engine/base/VMsgMan.h"
+#include "engine/render/MapControl.h"
+#include "engine/render/MapFacade.h"
+#include "engine/render/MapView.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/map-double/MapDouble.h"
@@ -101,6 +104,18 @@ protected:
 
   tag_PoiResult& PoiList() { return *static_cast<tag_PoiResult*>(search->GetResult(21)); }
 
+  // The query of the last search of a kind the double answered.
+  mapdouble::Query LastQuery(const std::string& qt) {
+    std::optional<mapdouble::Query> last;
+    for (const mapdouble::LoggedRequest& request : service->log()) {
+      if (request.type == qt) {
+        last = mapdouble::Query::parse(request.url);
+      }
+    }
+    EXPECT_TRUE(last) << "no " << qt << " request";
+    return last.value_or(mapdouble::Query{});
+  }
+
   int PoiSearch(const char16_t* keyword, int page, int pageSize) {
     return search->PoiSearch(W(keyword), {12955000, 4823000}, {12963000, 4828000}, page, pageSize);
   }
@@ -167,6 +182,89 @@ TEST_F(SearchManTest, AnEmptyPoiListIsAnnouncedAsEmptyAndKeepsThePreviousList) {
   EXPECT_EQ(PoiList().poiCount, 3) << "the previous list stays";
   ASSERT_EQ(PoiSearch(u"没有这个地方", 0, 10), 1);
   EXPECT_EQ(Queued(), (Announced{21, 11})) << "from the cache, still empty";
+}
+
+TEST_F(SearchManTest, PoiSearchInCityPagesAndARepeatIsAnsweredFromTheCache) {
+  ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 131, 0, 2), 1);
+  EXPECT_EQ(Next(), (Announced{11, 0}));
+  tag_PoiResult& list = *static_cast<tag_PoiResult*>(search->GetResult(11));
+  EXPECT_EQ(list.total, 3);
+  ASSERT_EQ(list.poiCount, 2);
+  EXPECT_EQ(G(list.pois[0].name), u"天安门");
+  EXPECT_EQ(G(list.keyword), u"门");
+  EXPECT_EQ(list.city.code, 131) << "the city asked for fills a reply without one";
+  EXPECT_EQ(list.centrePois.GetSize(), 0) << "no point picked on the map";
+  EXPECT_EQ(LastQuery("con").get("c"), "131");
+  EXPECT_EQ(LastQuery("con").get("b"), "(0,0;0,0)") << "no map view";
+
+  ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 131, 1, 2), 1);
+  EXPECT_EQ(Next(), (Announced{11, 0}));
+  EXPECT_EQ(list.pageNumber, 1);
+  ASSERT_EQ(list.poiCount, 1);
+  EXPECT_EQ(G(list.pois[0].name), u"天安门东");
+
+  ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 131, 0, 2), 1);
+  EXPECT_EQ(Queued(), (Announced{11, 0})) << "answered before the call returned";
+  EXPECT_EQ(list.pageNumber, 0);
+  EXPECT_EQ(mapdouble::searchRequests(*service, "con"), 2);
+
+  EXPECT_EQ(search->PoiSearchInCity(W(u"门"), 131, 0, -1), 0) << "no URL for a negative page size";
+  EXPECT_FALSE(Queued());
+  EXPECT_EQ(mapdouble::searchRequests(*service, "con"), 2);
+}
+
+TEST_F(SearchManTest, PoiSearchInCitySendsTheCityNameAndWhatTheMapShows) {
+  tagMapViewState saved = GetMapViewState();
+  alignas(CMapControl) unsigned char place[sizeof(CMapControl)];
+  CMapControl* control = MapCreateControl(place);
+  urls->SetMapControl(control);
+  GetMapViewState().nLevel = 12;
+  GetMapViewState().rcVisible = {12955000, 4828000, 12963000, 4823000};
+
+  CVString city = W(u"北京市");
+  ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 0, 0, 10, &city), 1);
+  EXPECT_EQ(Next(), (Announced{11, 0}));
+  mapdouble::Query query = LastQuery("con");
+  EXPECT_EQ(query.get("c"), "北京市");
+  EXPECT_EQ(query.get("l"), "12");
+  EXPECT_EQ(query.get("b"), "(12955000,4823000;12963000,4828000)");
+  EXPECT_EQ(query.get("wd"), "门");
+  EXPECT_EQ(static_cast<tag_PoiResult*>(search->GetResult(11))->poiCount, 3);
+
+  urls->SetMapControl(nullptr);
+  MapDestroyControl(control);
+  GetMapViewState() = saved;
+}
+
+TEST_F(SearchManTest, PoiSearchInCityFailuresAndAnEmptyList) {
+  ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 131, 0, 10), 1);
+  EXPECT_EQ(Next(), (Announced{11, 0}));
+  tag_PoiResult& list = *static_cast<tag_PoiResult*>(search->GetResult(11));
+
+  struct Case {
+    Fault fault;
+    Announced announced;
+  } cases[] = {
+      {{Fault::Kind::NotJson}, {11, 3}},
+      {{Fault::Kind::Refused}, {11, 101}},
+      {{Fault::Kind::Stall, 0, 3000}, {11, 2}},
+  };
+  search->Service().SearchClient().SetTimeout(500);
+  int pageSize = 10;
+  for (const Case& c : cases) {
+    service->pushFault(c.fault);
+    ASSERT_EQ(search->PoiSearchInCity(W(u"门"), 131, 0, ++pageSize), 1);
+    EXPECT_EQ(Next(), c.announced) << static_cast<int>(c.fault.kind);
+    EXPECT_EQ(list.poiCount, 3) << "the last good list stays";
+  }
+
+  // Nothing found, but the service's suggestions make the page worth keeping.
+  ASSERT_EQ(search->PoiSearchInCity(W(u"没有这个地方"), 131, 0, 10), 1);
+  EXPECT_EQ(Next(), (Announced{11, 11}));
+  EXPECT_EQ(list.poiCount, 0);
+  EXPECT_EQ(list.psrs.count, 2);
+  ASSERT_EQ(search->PoiSearchInCity(W(u"没有这个地方"), 131, 0, 10), 1);
+  EXPECT_EQ(Queued(), (Announced{11, 11})) << "from the cache, still empty";
 }
 
 TEST_F(SearchManTest, DrivingRouteAndTransitPlanArriveAsRecords) {

@@ -11,6 +11,9 @@
 #include "engine/base/EngineEnv.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
+#include "engine/render/MapControl.h"
+#include "engine/render/MapFacade.h"
+#include "engine/render/MapView.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "tests/engine/render/EngineText.h"
 
@@ -229,6 +232,48 @@ TEST_F(UrlTranslaterTest, SearchUrls) {
   EXPECT_EQ(Ascii(out),
             "http://client.map.vuriv.com/?qt=bda&ie=utf-8&pn=0&rn=5&oue=0&ar=(1,2;3,4)&b=(1,2;3,4)&l=12&wdn=2&wd=a%24b" +
                 common);
+}
+
+// A search in a city carries the map view's level and request rectangle, in
+// map units; without a map view all five numbers are 0.
+TEST_F(UrlTranslaterTest, PoiInCityUrls) {
+  const std::string common = kEncodedCommon;
+  const std::string base = "http://client.map.vuriv.com/?qt=con&c=";
+  CVString out = "kept";
+  EXPECT_EQ(m_urls.GetPoiInCityUrl(out, Text("k"), 131, 0, -1), 0);
+  EXPECT_EQ(Ascii(out), "kept");
+
+  m_urls.GetPoiInCityUrl(out, Text("a&b"), 131, 2, 10);
+  EXPECT_EQ(Ascii(out), base + "131&l=0&b=(0,0;0,0)&ie=utf-8&pn=2&rn=10&lc=0&oue=0&wd=a%26b" + common);
+
+  tagMapViewState saved = GetMapViewState();
+  alignas(CMapControl) unsigned char place[sizeof(CMapControl)];
+  CMapControl* control = MapCreateControl(place);
+  m_urls.SetMapControl(control);
+  struct {
+    _VRect visible;  // left, top, right, bottom
+    const char* rectangle;
+  } cases[] = {
+      {{12950000, 4830000, 12960000, 4820000}, "(12950000,4820000;12960000,4830000)"},
+      {{-1234, 5678, 999, -1}, "(-1234,-1;999,5678)"},
+      // Past the int range in hundredths: saturated, then back to map units.
+      {{-25000000, 25000000, 25000000, -25000000}, "(-21474836,-21474836;21474836,21474836)"},
+  };
+  for (const auto& c : cases) {
+    GetMapViewState().rcVisible = c.visible;
+    GetMapViewState().nLevel = 13;
+    m_urls.GetPoiInCityUrl(out, Text("bank"), 131, 0, 10);
+    EXPECT_EQ(Ascii(out), base + "131&l=13&b=" + c.rectangle + "&ie=utf-8&pn=0&rn=10&lc=0&oue=0&wd=bank" + common);
+  }
+  CVString city = Text("x y");
+  m_urls.GetPoiInCityUrl(out, Text("bank"), 131, 1, 5, &city);
+  EXPECT_EQ(Ascii(out), base + "x%20y&l=13&b=(-21474836,-21474836;21474836,21474836)&ie=utf-8&pn=1&rn=5&lc=0&oue=0&wd=bank" +
+                            common)
+      << "the name wins over the id";
+
+  m_urls.SetMapControl(nullptr);
+  MapDestroyControl(control);
+  GetMapViewState() = saved;
 }
 
 TEST_F(UrlTranslaterTest, RouteUrls) {
