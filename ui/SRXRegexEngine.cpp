@@ -229,7 +229,12 @@ UErrorCode runBound(const SRXCall& call, unsigned op, const NSString& pattern, S
     if (dictionaries && keys->captures.size() < keys->count)
         raise(call, NSInvalidArgumentException, "The captures argument is NULL.");
 
-    std::optional<NSException> pending;
+    // Reused per thread, emptied on every way out: GCC fills the whole storage
+    // of a new optional exception with zeros, a cost every match would pay.
+    static thread_local std::optional<NSException> pending;
+    const struct Emptied {
+        ~Emptied() { pending.reset(); }
+    } emptied;
     UErrorCode status = U_ZERO_ERROR;
     SRXRegexCache& cache = SRXRegexCache::shared();
     {
