@@ -179,18 +179,20 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
         while (way < kWays && !(pool[way].string == subject)) ++way;
         return way;
     };
+    // Never more units than bytes: a short text can only be held by the fixed
+    // pool, and needs no count before it is copied.
+    const bool shortText = subject.str().size() < kFixedBufferUnits;
     int way = holding(fixed_);
     if (way < kWays) {
         fixedLRU_ = SRXLRUTouch(fixedLRU_, way);
         return fixed_[way];
     }
-    way = holding(dynamic_);
+    way = shortText ? kWays : holding(dynamic_);
     if (way < kWays) {
         dynamicLRU_ = SRXLRUTouch(dynamicLRU_, way);
         return dynamic_[way];
     }
-    // Never more units than bytes: a short text needs no count before it is copied.
-    const NSUInteger length = subject.str().size() < kFixedBufferUnits ? 0 : utf16Length(subject);
+    const NSUInteger length = shortText ? 0 : utf16Length(subject);
     const bool fixed = length < kFixedBufferUnits;
     auto& pool = fixed ? fixed_ : dynamic_;
     uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
@@ -207,7 +209,7 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
     return b;
 }
 
-bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, NSRange range, UErrorCode* status)
+bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status)
 {
     // Units that changed since the slot was bound must be handed to ICU again.
     if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {

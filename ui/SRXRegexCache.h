@@ -102,7 +102,7 @@ public:
     std::span<const SRXBuffer> dynamicBuffers() const { return dynamic_; }
 
 private:
-    bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, NSRange range, UErrorCode* status);
+    bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status);
     // The buffer holding a copy of subject, filling the least recently used one of its pool.
     SRXBuffer& bufferFor(const NSString& subject);
     void clearBuffer(SRXBuffer& buffer, bool freeStorage);

@@ -207,9 +207,16 @@ bool SRXFindRanges(SRXCachedRegex& slot, unsigned op, SRXFindAll& record, UError
     return false;
 }
 
-SRXResult SRXPerformRegexOp(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
-                            NSInteger capture, const NSString& subject, NSRange& range, const NSString* replacement,
-                            std::shared_ptr<NSError>* error, const SRXKeyCaptures* keys)
+namespace {
+
+// The frame every operation runs in: the argument checks, the slot bound under
+// the cache lock, work(slot, subjectLength, pending, status) while it is held,
+// and afterwards the exception prepared or the ICU failure raised. Returns the
+// final ICU status, for the error a caller reports when it made no result.
+template <class Work>
+UErrorCode runBound(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
+                    NSInteger capture, const NSString& subject, NSRange& range, const NSString* replacement,
+                    std::shared_ptr<NSError>* error, const SRXKeyCaptures* keys, Work&& work)
 {
     if (error) *error = nullptr;
     const unsigned code = op & 0xF;
@@ -222,8 +229,12 @@ SRXResult SRXPerformRegexOp(const SRXCall& call, unsigned op, const NSString& pa
     if (dictionaries && keys->captures.size() < keys->count)
         raise(call, NSInvalidArgumentException, "The captures argument is NULL.");
 
-    SRXResult result;
-    std::optional<NSException> pending;
+    // Reused per thread, emptied on every way out: GCC fills the whole storage
+    // of a new optional exception with zeros, a cost every match would pay.
+    static thread_local std::optional<NSException> pending;
+    const struct Emptied {
+        ~Emptied() { pending.reset(); }
+    } emptied;
     UErrorCode status = U_ZERO_ERROR;
     SRXRegexCache& cache = SRXRegexCache::shared();
     {
@@ -243,38 +254,74 @@ SRXResult SRXPerformRegexOp(const SRXCall& call, unsigned op, const NSString& pa
                                 NSString::stringWithFormat("The capture argument %d (capture %lu of %lu) for key '%@' is not valid.",
                                                            static_cast<int>(c), i + 1, keys->count, keys->keys[i]));
         }
-        if (slot && !pending && U_SUCCESS(status)) {
-            switch (code) {
-            case SRXOpReplace:
-                replaceInRange(*slot, subject, length, *replacement, (op & SRXOpMutableFlag) != 0, pending, status, result);
-                break;
-            case SRXOpRange: {
-                NSRange search = range;
-                if (SRXMatchAt(*slot, search, false, status) && U_SUCCESS(status))
-                    result.range = capture == 0 ? slot->lastMatchRange
-                                                : groupRange(*slot, static_cast<int32_t>(capture), status);
-                result.made = true;
-                break;
-            }
-            default: {
-                SRXFindAll record;
-                record.remainingRange = record.findInRange = range;
-                record.findUpTo = code == SRXOpCaptures || code == SRXOpCaptureDictionary ? 1 : SIZE_MAX;
-                record.capture = capture;
-                if (!SRXFindRanges(*slot, op, record, status)) makeResults(*slot, op, record, keys, result);
-                break;
-            }
-            }
-        }
+        if (slot && !pending && U_SUCCESS(status)) work(*slot, length, pending, status);
     }
     if (U_FAILURE(status) && !pending) pending = SRXMakeICUException(SRXFailure(pattern, options, status));
     if (pending) SRXRaiseDelayed(call, *pending);
-    if (!result.made && status < U_ZERO_ERROR && error) {
-        SRXFailure f(pattern, options, status);
-        f.subject = &subject;
-        f.range = range;
-        if (code == SRXOpReplace) f.replacedCount = result.count;
-        *error = SRXMakeICUError(f, "The ICU library returned an unexpected error.");
-    }
+    return status;
+}
+
+// The error of an operation that made no result after ICU failed.
+void reportNoResult(const NSString& pattern, SRXRegexOptions options, const NSString& subject, NSRange range,
+                    UErrorCode status, std::optional<NSInteger> replacedCount, std::shared_ptr<NSError>* error)
+{
+    if (status >= U_ZERO_ERROR || !error) return;
+    SRXFailure f(pattern, options, status);
+    f.subject = &subject;
+    f.range = range;
+    f.replacedCount = replacedCount;
+    *error = SRXMakeICUError(f, "The ICU library returned an unexpected error.");
+}
+
+// The whole match, or the capture, of the first match in the bound range.
+NSRange firstMatch(SRXCachedRegex& slot, NSRange range, NSInteger capture, UErrorCode& status)
+{
+    if (!SRXMatchAt(slot, range, false, status) || U_FAILURE(status)) return SRXNoRange;
+    return capture == 0 ? slot.lastMatchRange : groupRange(slot, static_cast<int32_t>(capture), status);
+}
+
+}  // namespace
+
+NSRange SRXRangeOfRegex(const SRXCall& call, const NSString& pattern, SRXRegexOptions options, NSInteger capture,
+                        const NSString& subject, NSRange& range, std::shared_ptr<NSError>* error)
+{
+    NSRange found = SRXNoRange;
+    bool made = false;
+    const UErrorCode status =
+        runBound(call, SRXOpRange, pattern, options, capture, subject, range, nullptr, error, nullptr,
+                 [&](SRXCachedRegex& slot, NSUInteger, std::optional<NSException>&, UErrorCode& st) {
+                     found = firstMatch(slot, range, capture, st);
+                     made = true;
+                 });
+    if (!made) reportNoResult(pattern, options, subject, range, status, std::nullopt, error);
+    return found;
+}
+
+SRXResult SRXPerformRegexOp(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
+                            NSInteger capture, const NSString& subject, NSRange& range, const NSString* replacement,
+                            std::shared_ptr<NSError>* error, const SRXKeyCaptures* keys)
+{
+    const unsigned code = op & 0xF;
+    SRXResult result;
+    const auto work = [&](SRXCachedRegex& slot, NSUInteger length, std::optional<NSException>& pending,
+                          UErrorCode& status) {
+        switch (code) {
+        case SRXOpReplace:
+            replaceInRange(slot, subject, length, *replacement, (op & SRXOpMutableFlag) != 0, pending, status, result);
+            break;
+        default: {
+            SRXFindAll record;
+            record.remainingRange = record.findInRange = range;
+            record.findUpTo = code == SRXOpCaptures || code == SRXOpCaptureDictionary ? 1 : SIZE_MAX;
+            record.capture = capture;
+            if (!SRXFindRanges(slot, op, record, status)) makeResults(slot, op, record, keys, result);
+            break;
+        }
+        }
+    };
+    const UErrorCode status = runBound(call, op, pattern, options, capture, subject, range, replacement, error, keys, work);
+    if (!result.made)
+        reportNoResult(pattern, options, subject, range, status,
+                       code == SRXOpReplace ? std::optional<NSInteger>(result.count) : std::nullopt, error);
     return result;
 }

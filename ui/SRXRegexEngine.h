@@ -52,7 +52,6 @@ struct SRXKeyCaptures {
 // What one operation produced; made is false for "no result".
 struct SRXResult {
     bool made = false;
-    NSRange range = SRXNoRange;  // SRXOpRange
     NSInteger count = -1;        // SRXOpReplace: replacements made, -1 after a failure
     NSString string;             // SRXOpReplace
     std::vector<NSString> strings;
@@ -62,9 +61,14 @@ struct SRXResult {
 
 // range is in/out: a length of SRXWholeLength becomes the subject's length.
 // The subject is never nil here: the category answers for a nil receiver.
+// SRXOpRange, the operation behind every match test, has its own entry below
+// that builds no SRXResult.
 SRXResult SRXPerformRegexOp(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
                             NSInteger capture, const NSString& subject, NSRange& range, const NSString* replacement,
                             std::shared_ptr<NSError>* error, const SRXKeyCaptures* keys = nullptr);
+// SRXOpRange: the first match in range, or its capture; {NSNotFound, 0} when none.
+NSRange SRXRangeOfRegex(const SRXCall& call, const NSString& pattern, SRXRegexOptions options, NSInteger capture,
+                        const NSString& subject, NSRange& range, std::shared_ptr<NSError>* error);
 
 // ---- Block enumeration ------------------------------------------------------
 

@@ -36,7 +36,7 @@ NSRange findRange(const SRXCall& call, const NSString& self, const NSString& reg
                   NSRange range, NSInteger capture, std::shared_ptr<NSError>* error)
 {
     if (self.isNil()) return SRXNoRange;
-    return perform(call, SRXOpRange, self, regex, options, range, capture, error).range;
+    return SRXRangeOfRegex(call, regex, options, capture, self, range, error);
 }
 
 NSString match(const SRXCall& call, const NSString& self, const NSString& regex, SRXRegexOptions options,
