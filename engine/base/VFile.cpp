@@ -89,7 +89,11 @@ bool DocumentsFolder(char* out, int capacity) {
   return PathBytes(docs, len, out, capacity);
 }
 
+VFileWriteHook g_writeHook = nullptr;
+
 }  // namespace
+
+void SetVFileWriteHook(VFileWriteHook hook) { g_writeHook = hook; }
 
 CVFile::~CVFile() { Close(); }
 
@@ -126,6 +130,9 @@ unsigned CVFile::Read(void* buffer, unsigned length) {
 unsigned CVFile::Write(const void* buffer, unsigned length) {
   if (!m_pFile || !buffer || length == 0) {
     return 0;
+  }
+  if (g_writeHook) {
+    g_writeHook(length);
   }
   return static_cast<unsigned>(std::fwrite(buffer, 1, length, m_pFile));
 }

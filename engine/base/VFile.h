@@ -51,6 +51,12 @@ private:
   FILE* m_pFile = nullptr;
 };
 
+// Called before every write of any CVFile with the bytes about to be written:
+// crash tests stop a child process at a chosen write. Null (the default) for
+// none; set it before the threads that write start.
+using VFileWriteHook = void (*)(unsigned length);
+void SetVFileWriteHook(VFileWriteHook hook);
+
 // Lists the names (not beginning with '.') in a folder that contain the
 // filter ("zip" and ".zip" alike; empty: every name). Backslashes in the
 // caller's folder text become '/'. The number of names, 0 when the folder has

@@ -43,6 +43,11 @@ void MapDouble::addService(Service service) {
     services_.push_back(std::move(service));
 }
 
+void MapDouble::addServiceFirst(Service service) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    services_.insert(services_.begin(), std::move(service));
+}
+
 void MapDouble::pushFault(Fault fault) {
     std::lock_guard<std::mutex> lock(mutex_);
     faults_.push_back(fault);

@@ -84,6 +84,8 @@ public:
     testserver::RelayServer &relay() { return relay_; }
 
     void addService(Service service);
+    // A service asked before all the others (a mode that replaces answers).
+    void addServiceFirst(Service service);
     void pushFault(Fault fault);
     // The next scripted fault, taken off the script.
     std::optional<Fault> takeFault();
@@ -106,5 +108,9 @@ void applyTransportFault(const Fault &fault, Resource &resource);
 
 // Registers the tile service (TileService.cpp).
 void addTileService(MapDouble &double_);
+// Switches map and satellite tiles to the real-data mode: drawn from real
+// geography (RealTileService.cpp); other tiles keep their test patterns.
+// False when the geography packages are not installed.
+bool addRealDataTileService(MapDouble &double_);
 
 } // namespace mapdouble

@@ -17,4 +17,9 @@ std::string encodePack(const std::vector<PackEntry> &tiles);
 // Writes a 32-bit little-endian integer at a position of the pack.
 void putInt(std::string &pack, size_t at, int value);
 
+// The parts of a list ("c=x_y,x_y,...").
+std::vector<std::string> splitList(const std::string &text, char separator);
+// "x_y" with decimal, possibly negative, x and y.
+bool parseTileKey(const std::string &key, long long &x, long long &y);
+
 } // namespace mapdouble

@@ -25,3 +25,12 @@ std::vector<uint32_t> patternPixels(TileKind kind, int level, long long x, long 
 std::string patternTile(TileKind kind, int level, long long x, long long y);
 
 } // namespace mapdouble
+
+namespace mapdouble {
+
+// The double's own stitch of its tiles: the screen of width x height pixels
+// whose top-left pixel covers the map point (left, top) at a level, rows from
+// the top.
+std::vector<uint32_t> stitchPattern(TileKind kind, int level, long long left, long long top, int width, int height);
+
+} // namespace mapdouble

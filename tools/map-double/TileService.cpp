@@ -25,35 +25,6 @@ std::optional<TileKind> kindOf(const std::string &type) {
     return std::nullopt;  // "m128" and anything else are not served
 }
 
-std::vector<std::string> split(const std::string &text, char separator) {
-    std::vector<std::string> parts;
-    size_t at = 0;
-    while (at <= text.size()) {
-        size_t end = text.find(separator, at);
-        parts.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-        if (end == std::string::npos) {
-            break;
-        }
-        at = end + 1;
-    }
-    return parts;
-}
-
-// "x_y" with decimal, possibly negative, x and y.
-bool parseKey(const std::string &key, long long &x, long long &y) {
-    size_t bar = key.find('_', 1);
-    if (bar == std::string::npos) {
-        return false;
-    }
-    char *end = nullptr;
-    x = std::strtoll(key.c_str(), &end, 10);
-    if (end != key.c_str() + bar) {
-        return false;
-    }
-    y = std::strtoll(key.c_str() + bar + 1, &end, 10);
-    return *end == '\0' && end != key.c_str() + bar + 1;
-}
-
 void applyPackFault(const Fault &fault, std::vector<PackEntry> &tiles) {
     if (fault.tile < 0 || static_cast<size_t>(fault.tile) >= tiles.size()) {
         return;
@@ -110,7 +81,7 @@ std::optional<Resource> tilePack(const Query &query, MapDouble &double_) {
         return std::nullopt;
     }
     LoggedRequest entry{"tile", query.url, query.get("type"), std::atoi(query.get("l").c_str()),
-                        split(query.get("c"), ',')};
+                        splitList(query.get("c"), ',')};
     double_.record(entry);
     std::optional<TileKind> kind = kindOf(entry.type);
     if (!kind || entry.level < 3 || entry.level > 18) {
@@ -122,7 +93,7 @@ std::optional<Resource> tilePack(const Query &query, MapDouble &double_) {
     for (const std::string &key : entry.keys) {
         long long x = 0;
         long long y = 0;
-        if (!parseKey(key, x, y)) {
+        if (!parseTileKey(key, x, y)) {
             tiles.push_back({std::nullopt});
         } else if (*kind == TileKind::Traffic && entry.level < kFirstTrafficLevel) {
             tiles.push_back({std::string()});
@@ -145,6 +116,34 @@ std::optional<Resource> tilePack(const Query &query, MapDouble &double_) {
 }
 
 } // namespace
+
+std::vector<std::string> splitList(const std::string &text, char separator) {
+    std::vector<std::string> parts;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t end = text.find(separator, at);
+        parts.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) {
+            break;
+        }
+        at = end + 1;
+    }
+    return parts;
+}
+
+bool parseTileKey(const std::string &key, long long &x, long long &y) {
+    size_t bar = key.find('_', 1);
+    if (bar == std::string::npos) {
+        return false;
+    }
+    char *end = nullptr;
+    x = std::strtoll(key.c_str(), &end, 10);
+    if (end != key.c_str() + bar) {
+        return false;
+    }
+    y = std::strtoll(key.c_str() + bar + 1, &end, 10);
+    return *end == '\0' && end != key.c_str() + bar + 1;
+}
 
 void addTileService(MapDouble &double_) { double_.addService(tilePack); }
 

@@ -1,0 +1,154 @@
+// The map-view controller: owns the layer stack, the two tile downloaders,
+// the back-buffer image and the offline grid data; paints the layers, feeds
+// tile replies into the tile requests, and moves and zooms the view. The
+// steps of animated moves are engine messages it posts to itself. Main
+// thread only.
+//
+// The stack holds the raster layers, bottom to top: map tiles, satellite,
+// traffic.
+#pragma once
+
+#include "engine/base/VList.h"
+#include "engine/render/GridDataFile.h"
+#include "engine/render/GridDraw.h"
+#include "engine/render/GridReq.h"
+#include "engine/render/MapLayer.h"
+#include "engine/render/TileDownloader.h"
+#include "engine/render/VDraw.h"
+
+namespace mapengine {
+
+// Engine messages of the map view.
+enum : int {
+  kMsgRepaint = 9,
+  kMsgFlingStep = 8008,
+  kMsgPanStep = 8009,
+  kMsgTileRequest = 8011,
+  kMsgSmoothMoveStep = 8015,
+  kMsgSmoothMoveEnd = 8018,
+  kMsgMoveEnd = 8020
+};
+
+class CMapControl {
+public:
+  static constexpr uint32_t kBackgroundColor = 0xFFD2D2D2;
+  static constexpr uint32_t kGridColor = 0xFF808080;
+  static constexpr uint32_t kZoomFillColor = 0xFFC0C0C0;
+  static constexpr int kFileEntries = 500;
+  static constexpr int kSnapPixels = 5;
+  static constexpr int kFlingStill = 29;
+  static constexpr int kFlingTopSpeed = 17;
+  // A zoom frame slower than this turns the zoom animation off for good.
+  static constexpr unsigned kSlowFrameMs = 80;
+
+  CMapControl();
+  ~CMapControl();
+  CMapControl(const CMapControl&) = delete;
+  CMapControl& operator=(const CMapControl&) = delete;
+
+  // Centre in map units, window rectangle, level: builds the layer stack
+  // with its caches; the offline grid files go under the data folder. 1.
+  int Init(int centerX, int centerY, int left, int top, int right, int bottom, int level,
+           const CVString& offlineFolder = CVString());
+  int SetWindowRect(int left, int top, int right, int bottom);
+  void UpdateAllLayers();
+  // Redraws the back buffer when the layers are dirty; copies it to the
+  // target (when given) at the window's origin. 1.
+  int Paint(CVDC* target);
+  void DrawBackgroundGrid(CVDC& dc);
+  // Kinds 1 map tiles, 2 satellite, 3 traffic; any kind marks the layers
+  // dirty.
+  int ShowLayer(int kind, int flag);
+  void InvalidateImage();
+  void InvalidateAll();
+  // Tile download progress (1002) and completion (1003) of the first
+  // downloader, then offered to the satellite one.
+  int OnTileReply(int clientType, int requestId, int event);
+  int OnSatelliteTileReply(int requestId, int event);
+  // A failed, bad or refused tile download (1004 to 1007): the client is
+  // closed, the busy flag cleared and, without a pending press, the layers
+  // asked again.
+  void OnTileFailure(int clientType, int pressPending);
+  int RemoveAllLayers();
+
+  int MoveTo(int x, int y, int animate, int update, int notify);
+  int MoveToScreenPoint(int x, int y, int animate);
+  void MoveSmoothStep();
+  int SetLevel(int level, int update, int animate, int notify);
+  int ZoomToRect(int left, int top, int right, int bottom);
+  // The pan velocity the view sets while a pan button is held (0, 0 when
+  // released); each step posts the next one.
+  void SetPanVelocity(int vx, int vy);
+  void OnPanStep();
+  void StartFling(const _VPoint& from, const _VPoint& to);
+  void OnFlingStep();
+  void SaveOrRestoreCenter(int flag);
+
+  CVDC& GetImageDC() { return m_imageDC; }
+  CVBitmap& GetImage() { return m_image; }
+  CGridLayer* GetMapLayer() const { return m_pMapLayer; }
+  CGridLayer* GetSatelliteLayer() const { return m_pSatelliteLayer; }
+  CGridLayer* GetTrafficLayer() const { return m_pTrafficLayer; }
+  GridReqEx* GetMapReq() const { return m_pMapReq; }
+  GridReqEx* GetSatelliteReq() const { return m_pSatelliteReq; }
+  CTrafficReq* GetTrafficReq() const { return m_pTrafficReq; }
+  CTileDownloader& GetDownloader() { return m_downloader; }
+  CTileDownloader& GetSatelliteDownloader() { return m_satelliteDownloader; }
+  COfflineDataCache& GetOfflineCache() { return m_offline; }
+  int GetColumns() const { return m_nCols; }
+  int GetRows() const { return m_nRows; }
+  int IsLayersDirty() const { return m_bLayersDirty; }
+  int IsAnimationEnabled() const { return m_bAnimation; }
+  _VPoint GetFlingVector() const { return m_fling; }
+  _VPoint GetPanStep() const { return m_lastPanStep; }
+
+private:
+  void OpenLayerCaches();
+  void CreateImage();
+  // The base layer shown: map tiles, else satellite.
+  CGridLayer* BaseLayer() const;
+  GridReq* BaseReq() const;
+  void LoadTiles(int force);
+  void UpdateTrafficWhenDone();
+  // Hands the newly complete tiles of the downloader's pack to the request;
+  // at completion asks again for what did not come. 1 when tiles were
+  // handed over.
+  int Deliver(CTileDownloader& downloader, GridReq& request, int emptyKind, int event, int trafficLParam);
+  void ShowBaseLayers(int mapFlag);
+  void SendRepaint();
+  void Post(int message, int wParam, int lParam);
+  // Moves the centre so that the screen point lands under the screen centre
+  // plus the offset.
+  void CenterOnScreenPoint(int x, int y);
+  void StepTowards(int dx, int dy);
+
+  CVList<CMapLayer*, CMapLayer*> m_layers;
+  CTileDownloader m_downloader;
+  CTileDownloader m_satelliteDownloader;
+  CGridLayer* m_pMapLayer = nullptr;
+  CGridLayer* m_pSatelliteLayer = nullptr;
+  CGridLayer* m_pTrafficLayer = nullptr;
+  GridReqEx* m_pMapReq = nullptr;
+  GridReqEx* m_pSatelliteReq = nullptr;
+  CTrafficReq* m_pTrafficReq = nullptr;
+  int m_nCols = 0;
+  int m_nRows = 0;
+  CVDC m_imageDC;
+  CVBitmap m_image;
+  CVDC m_panDC;
+  CVBitmap m_panImage;
+  CVPen m_gridPen;
+  int m_bLayersDirty = 1;
+  int m_bImageChanged = 0;
+  int m_bAnimation = 1;
+  _VPoint m_panVelocity;
+  int m_nPanCounter = 0;
+  _VPoint m_panOffset;
+  _VPoint m_lastPanStep;
+  _VPoint m_fling;
+  _VPoint m_savedCenter;
+  _VPoint m_target;
+  COfflineDataCache m_offline;
+};
+
+}  // namespace mapengine

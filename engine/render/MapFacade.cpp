@@ -1,0 +1,92 @@
+#include "engine/render/MapFacade.h"
+
+#include <climits>
+#include <new>
+
+#include "engine/base/VMsgMan.h"
+#include "engine/render/MapControl.h"
+#include "engine/render/MapView.h"
+
+namespace mapengine {
+
+namespace {
+
+int Hundredths(int units) {
+  long long value = static_cast<long long>(units) * 100;
+  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+}  // namespace
+
+int MapGetZoomLevel(const CMapControl* control) { return control ? GetMapViewState().nLevel : 0; }
+
+int* MapGetRequestBounds(int bounds[4]) {
+  const _VRect& rect = GetMapViewState().rcVisible;
+  bounds[0] = Hundredths(rect.left);
+  bounds[1] = Hundredths(rect.bottom);
+  bounds[2] = Hundredths(rect.right);
+  bounds[3] = Hundredths(rect.top);
+  return bounds;
+}
+
+CMapControl* MapCreateControl(void* place) { return place ? new (place) CMapControl : nullptr; }
+
+void MapDestroyControl(CMapControl* control) {
+  if (control) {
+    control->~CMapControl();
+  }
+}
+
+int MapPaint(CMapControl* control, CVDC* target) { return control ? control->Paint(target) : 0; }
+
+_VPoint MapGetCenter(const CMapControl* control) { return control ? GetMapViewState().ptCenter : _VPoint{}; }
+
+int MapSetZoomLevel(CMapControl* control, int level, int animate, int notify) {
+  return control ? control->SetLevel(level, 1, animate, notify) : 0;
+}
+
+int MapSetCenter(CMapControl* control, int x, int y, int animate, int update, int notify) {
+  return control ? control->MoveTo(x, y, animate, update, notify) : 0;
+}
+
+int MapZoomToRect(CMapControl* control, int left, int top, int right, int bottom) {
+  return control ? control->ZoomToRect(left, top, right, bottom) : 0;
+}
+
+int MapShowLayer(CMapControl* control, int kind, int flag) { return control ? control->ShowLayer(kind, flag) : 0; }
+
+int MapRemoveAllLayers(CMapControl* control) { return control ? control->RemoveAllLayers() : 0; }
+
+int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
+  if (!control) {
+    return -1;
+  }
+  switch (message) {
+    case kMsgHttpPartial:
+    case kMsgHttpComplete:
+      control->OnTileReply(wParam, lParam, message);
+      break;
+    case kMsgHttpConnectFailed:
+    case kMsgHttpSendFailed:
+    case kMsgHttpReceiveFailed:
+    case kMsgHttpBadReply:
+      // A bad reply ends the request like a failed one: otherwise the busy
+      // flag would stay set and no tile would be asked for again.
+      control->OnTileFailure(wParam, 0);
+      break;
+    case kMsgHttpAskAgain:
+      control->UpdateAllLayers();
+      break;
+    case kMsgFlingStep:
+      control->OnFlingStep();
+      break;
+    case kMsgPanStep:
+      control->OnPanStep();
+      break;
+    default:
+      break;
+  }
+  return -1;
+}
+
+}  // namespace mapengine
