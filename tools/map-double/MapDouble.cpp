@@ -35,6 +35,7 @@ std::string Query::get(const std::string &name) const {
 
 MapDouble::MapDouble() {
     addTileService(*this);
+    addPoiBkgService(*this);
     relay_.setProvider([this](const std::string &url) { return answer(url); });
 }
 
