@@ -223,18 +223,11 @@ struct tag_PoiBkgDataRst {
   CVArray<tag_PoiBkgDataElem> tiles;
 };
 
-// A route end point handed from the SDK to the route searches.
-struct tag_RPNode {
-  int type = 0;
-  int x = 0;
-  int y = 0;
-  char uid[32] = {};
-  char name[100] = {};
-};
+// Route end points (tag_RPNode) are the URL builder's (UrlTranslater.h).
 
 static_assert(std::is_trivially_copyable_v<tag_CityInfo> && std::is_trivially_copyable_v<tag_SubWayLineInfo> &&
                   std::is_trivially_copyable_v<tag_PoiBkgBaseData> && std::is_trivially_copyable_v<tag_GeoCodeRst> &&
-                  std::is_trivially_copyable_v<tag_ContentRst> && std::is_trivially_copyable_v<tag_RPNode> &&
+                  std::is_trivially_copyable_v<tag_ContentRst> &&
                   std::is_trivially_copyable_v<tag_BusLineInfo> && std::is_trivially_copyable_v<tag_PoiClaInfo>,
               "plain records are copied as bytes");
 
