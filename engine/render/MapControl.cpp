@@ -615,4 +615,39 @@ void CMapControl::SaveOrRestoreCenter(int flag) {
   }
 }
 
+void CMapControl::SetRoute(const CComplexPt& route) {
+  m_pRoute = route.GetPartSize() > 0 ? std::make_unique<CComplexPt>(route) : nullptr;
+}
+
+void CMapControl::FollowRouteStep(int position, int forward) {
+  // A step that arrives after the route was cleared does nothing.
+  if (!m_pRoute) {
+    return;
+  }
+  constexpr int kIndexMask = 0xFFFF;
+  const int parts = m_pRoute->GetPartSize();
+  int index = position & kIndexMask;
+  for (int part = position >> 16; part >= 0 && part < parts; ++part, index = 0) {
+    // Backward walks the mirrored part by its own point count.
+    int source = forward ? part : parts - part - 1;
+    int count = m_pRoute->GetPartPointCount(source);
+    int last = count - 1;
+    // The index has 16 bits: a longer part ends at the last index it can
+    // name, so the walk never stalls there.
+    int end = last < kIndexMask ? last : kIndexMask;
+    if (count >= 4 && index < end) {
+      _VPoint target = m_pRoute->GetPoint(source, forward ? index : last - index);
+      MoveTo(target.x / 100, target.y / 100, 0, 0, 1);
+      int next = index + count / 10 + 1;
+      Post(kMsgRouteStep, part << 16 | (next < end ? next : end), forward);
+      return;
+    }
+    // A short part, or the end of one: jump to its end (backward: to the
+    // first point of the first part).
+    _VPoint jump = forward ? m_pRoute->GetPoint(part, m_pRoute->GetPartPointCount(part) - 1) : m_pRoute->GetPoint(0, 0);
+    MoveTo(jump.x / 100, jump.y / 100, 1, 1, 1);
+  }
+  m_pRoute.reset();
+}
+
 }  // namespace mapengine

@@ -8,7 +8,10 @@
 // traffic.
 #pragma once
 
+#include <memory>
+
 #include "engine/base/VList.h"
+#include "engine/render/ComplexPt.h"
 #include "engine/render/GridDataFile.h"
 #include "engine/render/GridDraw.h"
 #include "engine/render/GridReq.h"
@@ -25,6 +28,7 @@ enum : int {
   kMsgPanStep = 8009,
   kMsgTileRequest = 8011,
   kMsgSmoothMoveStep = 8015,
+  kMsgRouteStep = 8016,
   kMsgSmoothMoveEnd = 8018,
   kMsgMoveEnd = 8020
 };
@@ -83,6 +87,13 @@ public:
   void StartFling(const _VPoint& from, const _VPoint& to);
   void OnFlingStep();
   void SaveOrRestoreCenter(int flag);
+  // The route to follow, in hundredths of map units (a copy is kept); an
+  // empty geometry clears it.
+  void SetRoute(const CComplexPt& route);
+  const CComplexPt* GetRoute() const { return m_pRoute.get(); }
+  // One step along the route: position = part << 16 | point index; posts
+  // the next step (8016) until the route's end, then drops the route.
+  void FollowRouteStep(int position, int forward);
 
   CVDC& GetImageDC() { return m_imageDC; }
   CVBitmap& GetImage() { return m_image; }
@@ -149,6 +160,7 @@ private:
   _VPoint m_savedCenter;
   _VPoint m_target;
   COfflineDataCache m_offline;
+  std::unique_ptr<CComplexPt> m_pRoute;
 };
 
 }  // namespace mapengine

@@ -2,8 +2,8 @@
 //
 // Starts the engine's network, the map-service double in real-data mode on
 // 127.0.0.1 and the map-view controller in a temporary home, and writes what
-// the engine paints (640 x 960) as PNGs: China at levels 5, 9 and 13
-// (Beijing), a pan before and after, satellite, traffic over the map and the
+// the engine paints (640 x 960) as PNGs: China at level 5, Beijing at 9 and
+// its southern border at 13, a pan before and after, satellite, traffic over the map and the
 // parent-tile fallback with the network cut.
 #include <arpa/inet.h>
 #include <unistd.h>
@@ -154,9 +154,14 @@ int main(int argc, char** argv) {
       control.SetLevel(9, 1, 0, 0);
       engine.Pump(control);
       Write(control, folder + "china-level9.png");
+      // Level 13 on the southern edge of Beijing, where its border with
+      // Hebei runs.
+      _VPoint southEdge = At(116.42, 39.46);
+      control.MoveTo(southEdge.x, southEdge.y, 0, 0, 0);
       control.SetLevel(13, 1, 0, 0);
       engine.Pump(control);
       Write(control, folder + "beijing-level13.png");
+      control.MoveTo(beijing.x, beijing.y, 0, 0, 0);
       control.SetLevel(9, 1, 0, 0);
       engine.Pump(control);
       Write(control, folder + "pan-before.png");

@@ -319,4 +319,71 @@ TEST_F(MapControlTest, LayersSwitchLevelsClampAndMovesStepAsTheViewAsks) {
   EXPECT_EQ(control->IsLayersDirty(), 1);
 }
 
+// Follows a route to its end by handling every step it posts; the map
+// centres visited, in map units.
+std::vector<_VPoint> Follow(CMapControl& control, CVMsgMan& msgs, int forward) {
+  std::vector<_VPoint> visited;
+  control.FollowRouteStep(0, forward);
+  for (int steps = 0; steps < 100; ++steps) {
+    visited.push_back(GetMapViewState().ptCenter);
+    tagEngineMsg msg{};
+    bool next = false;
+    while (msgs.PopMessage(msgs.GetRing(2), msg)) {
+      if (msg.message == kMsgRouteStep) {
+        next = true;
+        break;
+      }
+    }
+    if (!next) {
+      break;
+    }
+    control.FollowRouteStep(msg.wParam, msg.lParam);
+  }
+  return visited;
+}
+
+CVArray<_VPoint, _VPoint> Polyline(int count, int x0) {
+  CVArray<_VPoint, _VPoint> points;
+  for (int i = 0; i < count; ++i) {
+    points.Add(_VPoint{(x0 + i) * 100 * 100, 5000 * 100});
+  }
+  return points;
+}
+
+TEST_F(MapControlTest, ARouteIsFollowedToItsEndInEitherDirection) {
+  struct {
+    std::vector<int> parts;
+    int forward;
+    size_t maxSteps;
+  } cases[] = {
+      {{20, 3}, 1, 20},
+      {{20, 5}, 0, 20},
+      {{5, 20}, 0, 20},
+      {{70000}, 1, 30},  // more points than the step index can name
+  };
+  for (const auto& c : cases) {
+    tagMapViewState& view = GetMapViewState();
+    SetViewLevel(view, 15);
+    view.szScreen.SetSize(kWidth, kHeight);
+    view.ptCenter.SetPoint(1, 1);
+    CMapControl bare;
+    CComplexPt route;
+    int x0 = 1000;
+    for (int count : c.parts) {
+      CVArray<_VPoint, _VPoint> points = Polyline(count, x0);
+      route.AddPart(&points);
+      x0 += count;
+    }
+    bare.SetRoute(route);
+    std::vector<_VPoint> visited = Follow(bare, *net.msgs, c.forward);
+    EXPECT_EQ(bare.GetRoute(), nullptr) << "the route is dropped at its end";
+    EXPECT_LE(visited.size(), c.maxSteps);
+    for (const _VPoint& p : visited) {
+      EXPECT_FALSE(p.x == 0 && p.y == 0) << "a jump to the map origin";
+    }
+    bare.FollowRouteStep(1 << 16, 1);  // after the route is gone: nothing
+    Posted(*net.msgs, 2);
+  }
+}
+
 }  // namespace
