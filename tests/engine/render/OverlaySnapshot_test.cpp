@@ -84,35 +84,33 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
 
   CIconTable icons;
   overlaytest::LoadDefaultIcons(icons, 2);
-  CDataDisp disp;
-  disp.SetIconTable(&icons);
-  disp.GetParam().LoadDefaults();
+  SetIconTable(&icons);
 
-  CBKGLayer background;
-  background.SetReq(new CBKGReq, &source);
-  auto* backgroundDraw = new CBKGDraw;
-  backgroundDraw->SetDataDisp(&disp);
-  background.SetDraw(backgroundDraw);
-  background.GetReq()->SetKeyword(CVString("bank"));
-  background.UpdateData();  // asks
-  background.UpdateData();  // the reply is in the files
-
-  CVectorLayer layers[2];
-  const int kinds[2] = {kVectorDrive, kVectorPois};
-  for (int i = 0; i < 2; ++i) {
-    layers[i].SetReq(new CVectorReq, &source);
-    auto* draw = new CVectorDraw;
-    draw->SetDataDisp(&disp);
-    layers[i].SetDraw(draw);
-    layers[i].SetKind(kinds[i]);
-    layers[i].UpdateData();
-  }
-
+  // The overlays of the map control: background POIs, the route in the
+  // second vector layer, the POI search in the first.
+  control->SetDataSource(&source);
+  control->GetPoiBkgLayer()->GetReq()->SetKeyword(CVString("bank"));
+  control->ShowLayer(8, 1);
+  ASSERT_EQ(source.requests.size(), 1u);
+  MapOnMessage(control.get(), kMsgPoiBackgroundData, 0, 0);  // the reply is in the files
+  EXPECT_EQ(source.requests.size(), 1u);
+  control->GetVectorLayer(1)->SetKind(kVectorDrive);
+  control->ShowLayer(6, 1);
+  control->ShowLayer(4, 1);
   control->Paint(nullptr);
-  background.Draw(control->GetImageDC());
-  for (CVectorLayer& layer : layers) {
-    layer.Draw(control->GetImageDC());
-  }
+
+  // A tap on the end badge finds the route's end; on a background POI, that
+  // POI.
+  const _VPoint end = MapHundredthsToScreen(GetMapViewState(), route.end.point.GetPoint(0, 0).x,
+                                            route.end.point.GetPoint(0, 0).y);
+  Attribute hit;
+  ASSERT_NE(control->HitTest(end.x - 10, end.y + 8, hit), 0);
+  EXPECT_EQ(hit.kind, kElementEnd);
+  const tag_PoiBkgBaseData& poi = control->GetPoiBkgLayer()->GetTiles()[0].pois[0];
+  const _VPoint at = MapToScreenD(GetMapViewState(), poi.x, poi.y);
+  ASSERT_NE(control->HitTest(at.x, at.y, hit), 0);
+  EXPECT_STREQ(hit.text, poi.uid);
+
   const auto* bits = reinterpret_cast<const uint32_t*>(control->GetImage().GetBits());
   EXPECT_TRUE(snapshot::matchesExpected(snapshot::fromARGB32(bits, kWidth, kHeight, kWidth),
                                         "tests/engine/render/snapshots/beijing-overlays"));
@@ -120,6 +118,7 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   service.reset();
   net.Stop();
   GetGlobalMan()->SetSlot(kSlotUrlTranslater, nullptr);
+  SetIconTable(nullptr);
 }
 
 }  // namespace
