@@ -61,17 +61,13 @@ void BoundAllPoints(const CComplexPt& geometry, tagMBR& bounds) {
 // A step's line: its own points with the last point of the step before in
 // front, so that consecutive steps touch (nothing in front of the first
 // step, or when the step before has no points).
-CComplexPt JoinedStep(const CVArray<tag_Link>& links, int step) {
+CComplexPt JoinedStep(const CComplexPt* before, const CComplexPt& shape) {
   CVArray<_VPoint, _VPoint> points;
-  if (step > 0) {
-    const CComplexPt& before = links[step - 1].shape;
-    const int parts = before.GetPartSize();
-    const int count = parts > 0 ? before.GetPartPointCount(parts - 1) : 0;
-    if (count > 0) {
-      points.Add(before.GetPoint(parts - 1, count - 1));
-    }
+  const int parts = before ? before->GetPartSize() : 0;
+  const int count = parts > 0 ? before->GetPartPointCount(parts - 1) : 0;
+  if (count > 0) {
+    points.Add(before->GetPoint(parts - 1, count - 1));
   }
-  const CComplexPt& shape = links[step].shape;
   for (int part = 0; part < shape.GetPartSize(); ++part) {
     for (int i = 0; i < shape.GetPartPointCount(part); ++i) {
       points.Add(shape.GetPoint(part, i));
@@ -82,6 +78,10 @@ CComplexPt JoinedStep(const CVArray<tag_Link>& links, int step) {
     joined.AddPart(&points);
   }
   return joined;
+}
+
+CComplexPt JoinedLink(const CVArray<tag_Link>& links, int step) {
+  return JoinedStep(step > 0 ? &links[step - 1].shape : nullptr, links[step].shape);
 }
 
 CGeoElement StepMarker(const tag_CarRouteKeyPt& node, int index) {
@@ -168,7 +168,7 @@ int CVectorReq::BuildRoute(const tag_CarRouteRst* route, tagGeoElementList& out)
   const CVArray<tag_Link>& links = route->route.links;
   for (int step = 0; step < links.GetSize(); ++step) {
     out.elements.Add(MakeElement(0, kShapeLine, kStyleRouteLine, step, "", CVString(links[step].name),
-                                 JoinedStep(links, step)));
+                                 JoinedLink(links, step)));
   }
   const CVArray<tag_CarRouteKeyPt>& nodes = route->route.keyPoints;
   for (int i = 0; i < nodes.GetSize(); ++i) {
@@ -189,9 +189,84 @@ int CVectorReq::BuildRouteStep(const tag_CarRouteRst* route, const tagRouteSelec
     return 0;
   }
   out.Add(MakeElement(0, kShapeLine, kStyleStepLine, step, "", CVString(route->route.links[step].name),
-                      JoinedStep(route->route.links, step)));
+                      JoinedLink(route->route.links, step)));
   if (step < route->route.keyPoints.GetSize()) {
     out.Add(StepMarker(route->route.keyPoints[step], step));
+  }
+  return 1;
+}
+
+namespace {
+
+// The plan (scheme) of the selection: its legs and their stops (one more
+// stop than legs: where each leg boards, and where the last alights).
+bool TransitPlan(const tag_BusRouteRst* result, int plan, const CVArray<tag_BusLine>*& legs,
+                 const CVArray<tag_BusTransStop>*& stops) {
+  if (!result || result->routes.GetSize() == 0) {
+    return false;
+  }
+  const tag_BusRoute& route = result->routes[0];
+  if (plan < 0 || plan >= route.lines.GetSize() || plan >= route.stops.GetSize()) {
+    return false;
+  }
+  legs = &route.lines[plan];
+  stops = &route.stops[plan];
+  return true;
+}
+
+int LegStyle(const tag_BusLine& leg) { return leg.type == 1 ? kStyleSubwayLine : kStyleBusRouteLine; }
+int StationStyle(const tag_BusLine& leg) { return leg.type == 1 ? kStyleSubwayStation : kStyleTransitStation; }
+
+}  // namespace
+
+int CVectorReq::BuildTransitRoute(const tag_BusRouteRst* result, int plan, tagGeoElementList& out) {
+  const CVArray<tag_BusLine>* legs = nullptr;
+  const CVArray<tag_BusTransStop>* stops = nullptr;
+  if (!TransitPlan(result, plan, legs, stops)) {
+    return 0;
+  }
+  for (int i = 0; i < stops->GetSize(); ++i) {
+    const tag_BusTransStop& stop = (*stops)[i];
+    if (stop.walkShape.GetPartSize() > 0) {
+      out.elements.Add(MakeElement(0, kShapeLine, kStyleWalkLine, i, "", stop.plainWalkText, stop.walkShape));
+    }
+  }
+  for (int i = 0; i < legs->GetSize(); ++i) {
+    const tag_BusLine& leg = (*legs)[i];
+    out.elements.Add(MakeElement(0, kShapeLine, LegStyle(leg), i, "", CVString(leg.name), leg.shape));
+  }
+  for (int i = 0; i < legs->GetSize() && i + 1 < stops->GetSize(); ++i) {
+    const tag_BusTransStop& on = (*stops)[i];
+    const tag_BusTransStop& off = (*stops)[i + 1];
+    const int style = StationStyle((*legs)[i]);
+    out.elements.Add(MakeElement(kElementBusStation, kShapePoint, style, i, on.onUid, CVString(on.onName),
+                                 on.onPoint));
+    out.elements.Add(MakeElement(kElementBusStation, kShapePoint, style, i, off.offUid, CVString(off.offName),
+                                 off.offPoint));
+  }
+  out.elements.Add(MakeElement(kElementStart, kShapePoint, kStyleStart, 0, result->start.uid,
+                               CVString(result->start.name), result->start.point));
+  out.elements.Add(MakeElement(kElementEnd, kShapePoint, kStyleEnd, 0, result->end.uid, CVString(result->end.name),
+                               result->end.point));
+  BoundSinglePoints(out);
+  return 1;
+}
+
+int CVectorReq::BuildTransitRouteStep(const tag_BusRouteRst* result, const tagRouteSelection& selection,
+                                      CGeoElementArray& out) {
+  const CVArray<tag_BusLine>* legs = nullptr;
+  const CVArray<tag_BusTransStop>* stops = nullptr;
+  const int step = selection.step + 1;
+  if (!TransitPlan(result, selection.route, legs, stops) || selection.step < 0 || step >= legs->GetSize()) {
+    return 0;
+  }
+  const tag_BusLine& leg = (*legs)[step];
+  out.Add(MakeElement(0, kShapeLine, kStyleStepLine, step, "", CVString(leg.name),
+                      JoinedStep(&(*legs)[step - 1].shape, leg.shape)));
+  if (step < stops->GetSize()) {
+    const tag_BusTransStop& on = (*stops)[step];
+    out.Add(MakeElement(kElementStepMarker, kShapePoint, kStyleStepMarker, step, on.onUid, CVString(on.onName),
+                        on.onPoint));
   }
   return 1;
 }
@@ -199,6 +274,10 @@ int CVectorReq::BuildRouteStep(const tag_CarRouteRst* route, const tagRouteSelec
 const tag_CarRouteRst* CVectorReq::Route() const {
   const int type = m_nKind == kVectorDrive ? kResultDrive : kResultWalk;
   return static_cast<const tag_CarRouteRst*>(m_pSource->GetResult(type));
+}
+
+const tag_BusRouteRst* CVectorReq::Transit() const {
+  return static_cast<const tag_BusRouteRst*>(m_pSource->GetResult(kResultTransit));
 }
 
 void CVectorReq::Rebuild() {
@@ -220,6 +299,9 @@ void CVectorReq::Rebuild() {
     case kVectorDrive:
     case kVectorWalk:
       BuildRoute(Route(), *m_pBuilt);
+      break;
+    case kVectorTransit:
+      BuildTransitRoute(Transit(), m_selection.route, *m_pBuilt);
       break;
     case kVectorPlace:
       if (m_pSource->GetPendingType() == kResultPoiDetail) {
@@ -252,7 +334,11 @@ void CVectorReq::BuildSteps() {
     return;
   }
   m_steps.RemoveAll();
-  BuildRouteStep(Route(), m_selection, m_steps);
+  if (m_nKind == kVectorTransit) {
+    BuildTransitRouteStep(Transit(), m_selection, m_steps);
+  } else {
+    BuildRouteStep(Route(), m_selection, m_steps);
+  }
   if (m_steps.GetSize() > 0) {
     Simplify(m_steps);
   }
@@ -294,7 +380,7 @@ int CVectorReq::RequestData() {
     BuildSelectedPoi(static_cast<const tag_PoiResult*>(m_pSource->GetResult(kResultPoiList)), m_nSelectedPoi,
                      m_steps);
     AppendProjected(m_steps);
-  } else if (m_nKind == kVectorDrive || m_nKind == kVectorWalk) {
+  } else if (m_nKind == kVectorDrive || m_nKind == kVectorTransit || m_nKind == kVectorWalk) {
     BuildSteps();
     AppendProjected(m_steps);
   }

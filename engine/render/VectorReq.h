@@ -27,14 +27,19 @@ enum : int {
 enum : int {
   kStyleSecondPoi = 12,
   kStyleBusStation = 14,
+  kStyleTransitStation = 15,
+  kStyleSubwayStation = 16,
   kStyleStart = 17,
   kStyleEnd = 18,
   kStyleStepMarker = 20,
   kStylePin = 22,
   kStylePlace = 24,
   kStyleBusLine = 61,
+  kStyleWalkLine = 62,
   kStyleRouteLine = 63,
-  kStyleStepLine = 66
+  kStyleStepLine = 66,
+  kStyleBusRouteLine = 67,
+  kStyleSubwayLine = 68
 };
 
 struct tagRouteSelection {
@@ -54,7 +59,7 @@ public:
 
   // Kind 1: the POI to highlight (-1 none).
   void SelectPoi(int index) { m_nSelectedPoi = index; }
-  // Kinds 4 and 6: the route step to highlight.
+  // Kinds 3 to 6: the line or plan (route), and the step to highlight.
   void SelectStep(const tagRouteSelection& selection) { m_selection = selection; }
   // Kind 2: the place the pin stands on.
   void SetPlace(const tag_PoiInfo& place) { m_place = place; }
@@ -68,6 +73,10 @@ public:
   static int BuildBusLine(const tag_BusLineDetailRst* holder, int line, tagGeoElementList& out);
   static int BuildRoute(const tag_CarRouteRst* route, tagGeoElementList& out);
   static int BuildRouteStep(const tag_CarRouteRst* route, const tagRouteSelection& selection, CGeoElementArray& out);
+  // Transit: the plan (scheme) of the first route at the index.
+  static int BuildTransitRoute(const tag_BusRouteRst* result, int plan, tagGeoElementList& out);
+  static int BuildTransitRouteStep(const tag_BusRouteRst* result, const tagRouteSelection& selection,
+                                   CGeoElementArray& out);
   static int BuildPlaceMarker(const tag_PoiInfo* place, tagGeoElementList& out);
 
 private:
@@ -77,6 +86,7 @@ private:
   void Simplify(CGeoElementArray& elements);
   void AppendProjected(const CGeoElementArray& elements);
   const tag_CarRouteRst* Route() const;
+  const tag_BusRouteRst* Transit() const;
 
   tagGeoElementList* m_pBuilt = nullptr;
   tagGeoElementList* m_pProjected = nullptr;

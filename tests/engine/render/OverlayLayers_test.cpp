@@ -149,6 +149,43 @@ TEST_F(OverlayTest, ADrivingRouteBecomesJoinedLinesNodeMarkersAndItsEnds) {
   EXPECT_EQ(steps[0].geometry.GetPartPointCount(0), route.route.links[1].shape.GetPartPointCount(0));
 }
 
+TEST_F(OverlayTest, ATransitPlanBecomesWalksLegsStationsAndItsEnds) {
+  tag_BusRouteRst transit;
+  ASSERT_EQ(overlaytest::ParseReply(mapdemo::TransitReply(), [&](VJsonResultParser& parser, const VJson* root) {
+              return parser.ParseBusRoutes(root, &transit);
+            }),
+            1);
+  const mapdemo::TransitScheme& scheme = mapdemo::Transit().schemes[0];
+  tagGeoElementList list;
+  ASSERT_EQ(CVectorReq::BuildTransitRoute(&transit, 0, list), 1);
+  int walks = 0, legs = 0, stations = 0;
+  for (int i = 0; i < list.elements.GetSize(); ++i) {
+    const Attribute& attr = list.elements[i].attr;
+    walks += attr.style == kStyleWalkLine;
+    legs += attr.style == kStyleBusRouteLine || attr.style == kStyleSubwayLine;
+    stations += attr.style == kStyleTransitStation || attr.style == kStyleSubwayStation;
+  }
+  EXPECT_EQ(legs, static_cast<int>(scheme.legs.size()));
+  EXPECT_EQ(stations, 2 * legs);
+  EXPECT_GT(walks, 0);
+  const int last = list.elements.GetSize() - 1;
+  EXPECT_EQ(list.elements[last - 1].attr.style, kStyleStart);
+  EXPECT_EQ(list.elements[last].attr.style, kStyleEnd);
+  const int leg0 = walks;
+  EXPECT_EQ(list.elements[leg0].attr.style, scheme.legs[0].type == 1 ? kStyleSubwayLine : kStyleBusRouteLine);
+
+  tagGeoElementList none;
+  EXPECT_EQ(CVectorReq::BuildTransitRoute(&transit, static_cast<int>(mapdemo::Transit().schemes.size()), none), 0);
+  EXPECT_EQ(CVectorReq::BuildTransitRoute(&transit, -1, none), 0);
+  EXPECT_EQ(CVectorReq::BuildTransitRoute(nullptr, 0, none), 0);
+  CGeoElementArray steps;
+  EXPECT_EQ(CVectorReq::BuildTransitRouteStep(&transit, {0, -1, legs - 1}, steps), 0);
+  if (legs > 1) {
+    ASSERT_EQ(CVectorReq::BuildTransitRouteStep(&transit, {0, -1, 0}, steps), 1);
+    EXPECT_EQ(steps[0].attr.style, kStyleStepLine);
+  }
+}
+
 TEST_F(OverlayTest, PoiMarkersSkipLinesAndNumberTheShownOnes) {
   pois.pois.Add(Poi("line", 1000, 2000, 2));
   pois.pois.Add(Poi("a", 1100, 2100));
