@@ -183,7 +183,14 @@ int CBKGReq::RequestData() {
   _VRect rect;
   rect.SetRect(Hundredths(view.rcVisible.left), Hundredths(view.rcVisible.top), Hundredths(view.rcVisible.right),
                Hundredths(view.rcVisible.bottom));
-  return m_pSource->RequestPoiBkgData(m_keyword, view.nLevel, keys, rect);
+  if (m_pSource->RequestPoiBkgData(m_keyword, view.nLevel, keys, rect)) {
+    return 1;
+  }
+  // Not sent: asked again on the next pass.
+  for (int i = 0; i < keys.GetSize(); ++i) {
+    m_asked.RemoveKey(keys[i].GetBuffer());
+  }
+  return 0;
 }
 
 int CBKGDraw::Draw(CVDC& dc) {

@@ -1,7 +1,8 @@
 // The POI background service ("?qt=bkg_data_ex&wd=K&l=L&xy=x_y,x_y,..."):
 // for every tile asked that lies around central Beijing, a few POIs at
 // positions fixed by (level, x, y), named after the keyword; other tiles
-// come back empty. The reply echoes the keyword as the query key.
+// come back empty. The reply echoes the keyword as the query key. Scripted
+// transport faults (delay, drop, gateway, refusal) apply.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -93,6 +94,9 @@ std::optional<Resource> poiBackground(const Query &query, MapDouble &double_) {
     Resource resource("{\"result\":{\"type\":510,\"error\":0,\"count\":" + std::to_string(tiles) + ",\"wd\":" +
                       jsonText(keyword) + "},\"content\":[" + content + "]}");
     resource.headers = testserver::Headers{{"Content-Type", "text/javascript; charset=utf-8"}};
+    if (std::optional<Fault> fault = double_.takeFault()) {
+        applyTransportFault(*fault, resource);
+    }
     return resource;
 }
 

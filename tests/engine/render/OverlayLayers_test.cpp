@@ -385,3 +385,27 @@ TEST_F(PoiBackgroundTest, AKeywordAndAPanAskOnceForTheMissingTilesAndPanningBack
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PoiBackgroundTest, ARequestThatFailsIsAskedAgainOnTheNextPass) {
+  SetView(16, 12959275, 4826050);
+  layer.GetReq()->SetKeyword(CVString("bank"));
+  mapdouble::Fault refusal{};
+  refusal.kind = mapdouble::Fault::Kind::Refused;
+  service->pushFault(refusal);
+  layer.UpdateData();
+  ASSERT_EQ(remote->requests.size(), 1u);
+  EXPECT_EQ(PoiCount(), 0);
+  // A pixel further (the relay keeps each URL's answer, and the view's
+  // rectangle is part of it); the same tiles.
+  Pan(GetMapViewState().nScale, 0);
+  layer.UpdateData();
+  ASSERT_EQ(remote->requests.size(), 2u);
+  EXPECT_EQ(remote->requests[1], remote->requests[0]);
+  layer.UpdateData();
+  EXPECT_EQ(remote->requests.size(), 2u);
+  EXPECT_GT(PoiCount(), 0);
+}
+
+}  // namespace

@@ -48,7 +48,8 @@ inline CVString FromUtf8(const std::string& utf8) {
   return CVString(VStr(wide.c_str()));
 }
 
-// One GET through the double's relay form over 127.0.0.1; the body.
+// One GET through the double's relay form over 127.0.0.1; the body of a 200
+// answer, else nothing.
 inline std::string RelayGet(uint16_t port, const std::string& url) {
   int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in at{};
@@ -69,7 +70,8 @@ inline std::string RelayGet(uint16_t port, const std::string& url) {
     ::close(fd);
   }
   const size_t body = reply.find("\r\n\r\n");
-  return body == std::string::npos ? std::string() : reply.substr(body + 4);
+  const bool ok = reply.rfind("HTTP/1.1 200", 0) == 0 || reply.rfind("HTTP/1.0 200", 0) == 0;
+  return !ok || body == std::string::npos ? std::string() : reply.substr(body + 4);
 }
 
 // The search manager as the overlays see it: result slots the test fills,
