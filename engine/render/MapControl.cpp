@@ -134,6 +134,7 @@ int CMapControl::Init(int centerX, int centerY, int left, int top, int right, in
   m_pTrafficLayer->SetNoAutoRequest(0);
   m_pTrafficLayer->Show(0);
   m_layers.AddTail(m_pTrafficLayer);
+  AddOverlayLayers();
   OpenLayerCaches();
 
   SetViewLevel(view, level);
@@ -192,6 +193,10 @@ void CMapControl::UpdateAllLayers() {
   }
   BaseLayer()->UpdateData();
   UpdateTrafficWhenDone();
+  for (int which : {2, 0, 1}) {
+    m_pVectorLayers[which]->UpdateData();
+  }
+  m_pPoiBkgLayer->UpdateData();
 }
 
 int CMapControl::Paint(CVDC* target) {
@@ -262,6 +267,19 @@ int CMapControl::ShowLayer(int kind, int flag) {
       m_pTrafficReq->ClearAll();
       m_pTrafficLayer->Show(flag);
       UpdateTrafficWhenDone();
+      break;
+    case 4:
+    case 5:
+    case 6:
+    case 9: {
+      CVectorLayer* layer = m_pVectorLayers[kind == 6 ? 1 : kind == 9 ? 2 : 0];
+      layer->Show(flag);
+      layer->UpdateData();
+      break;
+    }
+    case 8:
+      m_pPoiBkgLayer->Show(flag);
+      m_pPoiBkgLayer->UpdateData();
       break;
     default:
       break;
@@ -371,7 +389,78 @@ int CMapControl::RemoveAllLayers() {
   m_pMapLayer = m_pSatelliteLayer = m_pTrafficLayer = nullptr;
   m_pMapReq = m_pSatelliteReq = nullptr;
   m_pTrafficReq = nullptr;
+  m_pPoiBkgLayer = nullptr;
+  m_pVectorLayers[0] = m_pVectorLayers[1] = m_pVectorLayers[2] = nullptr;
   return 1;
+}
+
+void CMapControl::AddOverlayLayers() {
+  m_dataDisp.GetParam().LoadDefaults();
+  m_pPoiBkgLayer = new CBKGLayer;
+  m_pPoiBkgLayer->SetReq(new CBKGReq, m_pDataSource);
+  auto* backgroundDraw = new CBKGDraw;
+  backgroundDraw->SetDataDisp(&m_dataDisp);
+  m_pPoiBkgLayer->SetDraw(backgroundDraw);
+  m_pPoiBkgLayer->Show(0);
+  m_layers.AddTail(m_pPoiBkgLayer);
+  // Listed second, first, third: the drawing order.
+  const struct {
+    int which;
+    int kind;
+  } overlays[] = {{1, kVectorTransit}, {0, kVectorPois}, {2, kVectorPlace}};
+  for (const auto& overlay : overlays) {
+    auto* layer = new CVectorLayer;
+    layer->SetReq(new CVectorReq, m_pDataSource);
+    auto* draw = new CVectorDraw;
+    draw->SetDataDisp(&m_dataDisp);
+    layer->SetDraw(draw);
+    layer->SetKind(overlay.kind);
+    layer->Show(0);
+    m_pVectorLayers[overlay.which] = layer;
+    m_layers.AddTail(layer);
+  }
+}
+
+void CMapControl::SetDataSource(CMapDataSource* source) {
+  m_pDataSource = source;
+  if (!m_pPoiBkgLayer) {
+    return;
+  }
+  m_pPoiBkgLayer->SetReq(m_pPoiBkgLayer->GetReq(), source);
+  for (CVectorLayer* layer : m_pVectorLayers) {
+    layer->SetReq(layer->GetReq(), source);
+    layer->SetRebuild();
+  }
+}
+
+void CMapControl::SetOverlaysRebuild() {
+  for (CVectorLayer* layer : m_pVectorLayers) {
+    if (layer) {
+      layer->SetRebuild();
+    }
+  }
+}
+
+int CMapControl::HitTest(int x, int y, Attribute& out) {
+  int hit = 0;
+  auto ask = [&](const auto* layer) {
+    if (layer && layer->IsShown()) {
+      hit |= layer->HitTest(x, y, out);
+    }
+  };
+  ask(m_pVectorLayers[0]);
+  ask(m_pVectorLayers[1]);
+  ask(m_pPoiBkgLayer);
+  ask(m_pVectorLayers[2]);
+  return hit;
+}
+
+void CMapControl::UpdatePoiBkgLayer() {
+  if (m_pPoiBkgLayer) {
+    m_pPoiBkgLayer->UpdateData();
+    m_bLayersDirty = 1;
+    SendRepaint();
+  }
 }
 
 void CMapControl::StepTowards(int dx, int dy) {
@@ -451,6 +540,8 @@ void CMapControl::MoveSmoothStep() {
 int CMapControl::SetLevel(int level, int update, int animate, int notify) {
   tagMapViewState& view = GetMapViewState();
   m_bLayersDirty = 0;
+  // The overlays are simplified anew for the level.
+  SetOverlaysRebuild();
   int target = level < 3 ? 3 : level > 18 ? 18 : level;
   int width = view.szScreen.cx;
   int height = view.szScreen.cy;

@@ -4,8 +4,10 @@
 // steps of animated moves are engine messages it posts to itself. Main
 // thread only.
 //
-// The stack holds the raster layers, bottom to top: map tiles, satellite,
-// traffic.
+// The stack holds, bottom to top: map tiles, satellite, traffic, the POI
+// background, and the vector overlays of the second (display kind 5), first
+// (kind 1) and third (kind 7) vector layers. The overlays read the search
+// manager given with SetDataSource.
 #pragma once
 
 #include <memory>
@@ -16,6 +18,7 @@
 #include "engine/render/GridDraw.h"
 #include "engine/render/GridReq.h"
 #include "engine/render/MapLayer.h"
+#include "engine/render/OverlayLayers.h"
 #include "engine/render/TileDownloader.h"
 #include "engine/render/VDraw.h"
 
@@ -60,8 +63,9 @@ public:
   // target (when given) at the window's origin. 1.
   int Paint(CVDC* target);
   void DrawBackgroundGrid(CVDC& dc);
-  // Kinds 1 map tiles, 2 satellite, 3 traffic; any kind marks the layers
-  // dirty.
+  // Kinds 1 map tiles, 2 satellite, 3 traffic, 4 and 5 the first vector
+  // layer, 6 the second, 8 the POI background, 9 the third; any kind marks
+  // the layers dirty.
   int ShowLayer(int kind, int flag);
   void InvalidateImage();
   void InvalidateAll();
@@ -74,6 +78,13 @@ public:
   // asked again.
   void OnTileFailure(int clientType, int pressPending);
   int RemoveAllLayers();
+  // The search manager the overlay layers read (kept by the facade).
+  void SetDataSource(CMapDataSource* source);
+  // The first vector layer, the second, the POI background and the third,
+  // each when shown; the last one hit fills out. Nonzero when any was hit.
+  int HitTest(int x, int y, Attribute& out);
+  // A POI background reply arrived (8010): the layer looks again.
+  void UpdatePoiBkgLayer();
 
   int MoveTo(int x, int y, int animate, int update, int notify);
   int MoveToScreenPoint(int x, int y, int animate);
@@ -103,6 +114,11 @@ public:
   GridReqEx* GetMapReq() const { return m_pMapReq; }
   GridReqEx* GetSatelliteReq() const { return m_pSatelliteReq; }
   CTrafficReq* GetTrafficReq() const { return m_pTrafficReq; }
+  // 0 the first vector layer (kind 1), 1 the second (kind 5), 2 the third
+  // (kind 7).
+  CVectorLayer* GetVectorLayer(int which) const { return m_pVectorLayers[which]; }
+  CBKGLayer* GetPoiBkgLayer() const { return m_pPoiBkgLayer; }
+  CDataDisp& GetDataDisp() { return m_dataDisp; }
   CTileDownloader& GetDownloader() { return m_downloader; }
   CTileDownloader& GetSatelliteDownloader() { return m_satelliteDownloader; }
   COfflineDataCache& GetOfflineCache() { return m_offline; }
@@ -126,6 +142,8 @@ private:
   // handed over.
   int Deliver(CTileDownloader& downloader, GridReq& request, int emptyKind, int event, int trafficLParam);
   void ShowBaseLayers(int mapFlag);
+  void AddOverlayLayers();
+  void SetOverlaysRebuild();
   void SendRepaint();
   void Post(int message, int wParam, int lParam);
   // Moves the centre so that the screen point lands under the screen centre
@@ -160,6 +178,10 @@ private:
   _VPoint m_savedCenter;
   _VPoint m_target;
   COfflineDataCache m_offline;
+  CDataDisp m_dataDisp;
+  CMapDataSource* m_pDataSource = nullptr;
+  CBKGLayer* m_pPoiBkgLayer = nullptr;
+  CVectorLayer* m_pVectorLayers[3] = {};
   std::unique_ptr<CComplexPt> m_pRoute;
 };
 

@@ -83,6 +83,9 @@ int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
     case kMsgPanStep:
       control->OnPanStep();
       break;
+    case kMsgPoiBackgroundData:
+      control->UpdatePoiBkgLayer();
+      break;
     default:
       break;
   }

@@ -37,6 +37,7 @@ MapDouble::MapDouble() {
     addTileService(*this);
     addSearchService(*this);
     addOfflineService(*this);
+    addPoiBkgService(*this);
     relay_.setProvider([this](const std::string &url) { return answer(url); });
 }
 

@@ -116,6 +116,8 @@ void applyTransportFault(const Fault &fault, Resource &resource);
 
 // Registers the tile service (TileService.cpp).
 void addTileService(MapDouble &double_);
+// Registers the POI background service (PoiBkgService.cpp).
+void addPoiBkgService(MapDouble &double_);
 // Switches map and satellite tiles to the real-data mode: drawn from real
 // geography (RealTileService.cpp); other tiles keep their test patterns.
 // False when the geography packages are not installed.
