@@ -132,10 +132,10 @@ int EngineStart(CEngineRoot* root, EngineMsgProc uiHandler) {
   if (!root) {
     return 0;
   }
-  root->m_bReportNetError = 1;
   if (!root->m_msgMan.SetHandlers(EngineMsgHandler, uiHandler)) {
     return 0;
   }
+  root->m_bReportNetError = 1;
   if (CMapControl* control = root->m_pMapControl) {
     if (CMapLayer* first = control->GetMapLayer()) {
       first->UpdateData();
