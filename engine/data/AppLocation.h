@@ -146,6 +146,9 @@ public:
   int GetLocMode() const { return m_mode; }
   int SetLocMode(int mode);
   void SetCoordinateForm(int form) { m_coordForm = form; }
+  // The configured positioning kind (0 to 3) the facade turns into a mode.
+  int GetLocKind() const { return m_locKind; }
+  void SetLocKind(int kind) { m_locKind = kind; }
   void GetLocation(tagLocInfo* out);
   void OnLocTimer();
   void OnNetEvent(int message, int clientType);
@@ -186,6 +189,7 @@ private:
   mutable std::mutex m_lock;  // the records
   long long m_lastNotify = 0;  // ms of the clock the timers follow
   int m_coordForm = 2;
+  int m_locKind = 0;
 };
 
 }  // namespace mapengine

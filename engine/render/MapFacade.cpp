@@ -1,5 +1,6 @@
 #include "engine/render/MapFacade.h"
 
+#include <atomic>
 #include <climits>
 #include <new>
 
@@ -10,6 +11,8 @@
 namespace mapengine {
 
 namespace {
+
+std::atomic<MapControlDestroyHook> g_destroyHook{nullptr};
 
 int Hundredths(int units) {
   long long value = static_cast<long long>(units) * 100;
@@ -31,8 +34,13 @@ int* MapGetRequestBounds(int bounds[4]) {
 
 CMapControl* MapCreateControl(void* place) { return place ? new (place) CMapControl : nullptr; }
 
+void SetMapControlDestroyHook(MapControlDestroyHook hook) { g_destroyHook.store(hook); }
+
 void MapDestroyControl(CMapControl* control) {
   if (control) {
+    if (MapControlDestroyHook hook = g_destroyHook.load()) {
+      hook(control);
+    }
     control->~CMapControl();
   }
 }

@@ -14,6 +14,10 @@ class CVDC;
 // or anywhere else); MapDestroyControl runs its destructor there.
 CMapControl* MapCreateControl(void* place);
 void MapDestroyControl(CMapControl* control);
+// Called by MapDestroyControl before the destructor runs, so that whoever
+// routes messages to the control (the engine root) forgets it first.
+using MapControlDestroyHook = void (*)(CMapControl* control);
+void SetMapControlDestroyHook(MapControlDestroyHook hook);
 int MapPaint(CMapControl* control, CVDC* target);
 _VPoint MapGetCenter(const CMapControl* control);
 // SetLevel with update 1 and the two values as animate and notify.

@@ -1,0 +1,383 @@
+#include "engine/data/EngineRoot.h"
+
+#include <new>
+
+#include "engine/base/VGlobalMan.h"
+#include "engine/base/VMem.h"
+#include "engine/data/AppLocation.h"
+#include "engine/data/EngineOfflineRoutes.h"
+#include "engine/data/OLRecordMan.h"
+#include "engine/data/SearchMan.h"
+#include "engine/data/UpdateReqMan.h"
+#include "engine/render/MapControl.h"
+#include "engine/render/MapLayer.h"
+#include "platform/foundation/NSThread.h"
+
+namespace mapengine {
+
+namespace {
+
+constexpr int kSocketCapacity = 30;
+constexpr int kHighDensity = 180;
+
+enum : int {
+  kSearchClient = 0,
+  kMapClient = 1,
+  kLocationClient = 2,
+  kCityClient = 3,
+  kCollectorClient = 5,
+  kOfflineClient = 11,
+  kSatelliteClient = 12
+};
+
+bool IsArrival(int message) {
+  return (message >= 1000 && message <= kMsgHttpComplete) || message == kMsgHttpBadReply ||
+         message == kMsgHttpAskAgain;
+}
+
+bool IsFailure(int message) { return message >= kMsgHttpConnectFailed && message <= kMsgHttpReceiveFailed; }
+
+CVMsgMan* Messages() {
+  CVGlobalMan* man = GetGlobalMan();
+  return man ? static_cast<CVMsgMan*>(man->GetSlot(kSlotMsgMan)) : nullptr;
+}
+
+// The root forgets a map control before it is destroyed, so no queued
+// message reaches it afterwards.
+void ForgetMapControl(CMapControl* control) {
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl == control) {
+    root->m_pMapControl = nullptr;
+  }
+}
+
+// A tick goes to the component that owns the timer.
+void OnTimerTick(CEngineRoot* root, int timerId) {
+  switch (timerId) {
+    case kLocationTimer:
+      if (root->m_pLocation) {
+        LocOnMessage(root->m_pLocation, kMsgTimer, timerId, 0);
+      }
+      break;
+    case kUpdateRequestTimer:
+      if (root->m_pUpdateReqMan) {
+        root->m_pUpdateReqMan->OnHttpEvent(kMsgTimer, timerId, 0);
+      }
+      break;
+    case kOfflineWatchdogTimer:
+      OfflineOnTimer(root->m_pPackageMan, timerId);
+      break;
+    default:
+      break;
+  }
+}
+
+// A new screen bitmap of the size, selected into the screen DC; the DC and
+// the root each give up their share of the old one, which frees it.
+int ReplaceScreenBitmap(CEngineRoot* root, int width, int height) {
+  _VSize size;
+  size.SetSize(width, height);
+  root->m_screenBitmap.DeleteObject();
+  if (!root->m_screenBitmap.CreateWithSize(size)) {
+    return 0;
+  }
+  if (!root->m_screenDC.IsValid() && !root->m_screenDC.CreateDC()) {
+    return 0;
+  }
+  root->m_screenDC.SelectBitmap(&root->m_screenBitmap);
+  return 1;
+}
+
+}  // namespace
+
+CEngineRoot::CEngineRoot() = default;
+
+CEngineRoot::~CEngineRoot() {
+  m_msgMan.StopTimerThread();
+  m_socketMan.StopThread();
+  if (CVGlobalMan* man = GetGlobalMan(); man && man->GetSlot(kSlotEngineRoot) == this) {
+    for (int slot : {kSlotEngineRoot, kSlotSocketMan, kSlotHttpClients, kSlotUrlTranslater, kSlotEngineEnv,
+                     kSlotMsgMan, kSlotHostAddrCache}) {
+      man->SetSlot(slot, nullptr);
+    }
+    SetMapControlDestroyHook(nullptr);
+  }
+}
+
+CEngineRoot* GetEngineRoot() {
+  CVGlobalMan* man = GetGlobalMan();
+  return man ? static_cast<CEngineRoot*>(man->GetSlot(kSlotEngineRoot)) : nullptr;
+}
+
+int EngineInit(CEngineRoot* root) {
+  CVGlobalMan* man = GetGlobalMan();
+  if (!root || !man) {
+    return 0;
+  }
+  man->SetSlot(kSlotEngineRoot, root);
+  man->SetSlot(kSlotSocketMan, &root->m_socketMan);
+  man->SetSlot(kSlotHttpClients, &root->m_clients);
+  man->SetSlot(kSlotUrlTranslater, &root->m_urlTranslater);
+  man->SetSlot(kSlotEngineEnv, &root->m_env);
+  man->SetSlot(kSlotMsgMan, &root->m_msgMan);
+  man->SetSlot(kSlotHostAddrCache, &root->m_hostAddrCache);
+  SetMapControlDestroyHook(ForgetMapControl);
+  root->m_msgMan.StartTimerThread();
+  root->m_env.Init();
+  root->m_socketMan.Init(kSocketCapacity);
+  root->m_socketMan.StartThread();
+  return 1;
+}
+
+int EngineStart(CEngineRoot* root, EngineMsgProc uiHandler) {
+  if (!root) {
+    return 0;
+  }
+  if (!root->m_msgMan.SetHandlers(EngineMsgHandler, uiHandler)) {
+    return 0;
+  }
+  root->m_bReportNetError = 1;
+  if (CMapControl* control = root->m_pMapControl) {
+    if (CMapLayer* first = control->GetMapLayer()) {
+      first->UpdateData();
+    }
+    root->m_msgMan.SendMessage(2, kMsgRepaint, 0, 0);
+  }
+  if (root->m_pLocation) {
+    root->m_pLocation->ResetState();
+  }
+  return 1;
+}
+
+int EngineStart(CEngineRoot* root, EngineMsgProc uiHandler, const CVString&, const CVString&) {
+  return EngineStart(root, uiHandler);
+}
+
+int EngineStop(CEngineRoot* root) { return root ? root->m_msgMan.Reset() : 0; }
+
+void EngineDestroy(CEngineRoot* root) {
+  if (!root) {
+    return;
+  }
+  root->m_msgMan.StopTimerThread();
+  if (root->m_pMapControl) {
+    root->m_pMapControl->RemoveAllLayers();
+  }
+  root->m_screenDC.DeleteDC();
+  root->m_screenBitmap.DeleteObject();
+  if (root->m_pLocation) {
+    LocStop(root->m_pLocation);
+  }
+  if (root->m_pSearchMan) {
+    root->m_pSearchMan->ReleaseResults();
+  }
+  // The package manager reaches the stores; it must no longer be routed to.
+  root->m_pPackageMan = nullptr;
+  VDelete(root->m_pRecordMans);
+  root->m_pRecordMans = nullptr;
+}
+
+int EngineMsgHandler(void*, int message, int wParam, int lParam) {
+  CEngineRoot* root = GetEngineRoot();
+  if (!root) {
+    return 0;
+  }
+  if (message == kMsgTimer) {
+    // Ticks come on the timer thread; what they reach belongs to the main
+    // thread, so they are queued for it.
+    if (!NSThread::isMainThread()) {
+      root->m_msgMan.PostMessage(1, kMsgTimer, wParam, lParam);
+    } else {
+      OnTimerTick(root, wParam);
+    }
+    return 0;
+  }
+  if (IsArrival(message) || IsFailure(message)) {
+    return root->OnNetEvent(message, wParam, lParam);
+  }
+  switch (message) {
+    case kMsgFlingStep:
+    case kMsgPanStep:
+      MapOnMessage(root->m_pMapControl, message, wParam, lParam);
+      break;
+    case kMsgOfflineCommand:
+      OfflineOnCommand(root->m_pPackageMan, wParam, lParam);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
+  bool arrival = IsArrival(message);
+  if (!arrival && !IsFailure(message)) {
+    return 0;
+  }
+  if (arrival) {
+    m_bReportNetError = 1;
+  }
+  switch (clientType) {
+    case kSearchClient:
+    case kCityClient:
+      if (m_pSearchMan) {
+        m_pSearchMan->OnHttpEvent(message, clientType, requestId);
+      }
+      break;
+    case kMapClient:
+    case kSatelliteClient:
+      if (!arrival && m_bReportNetError) {
+        m_bReportNetError = 0;
+        m_msgMan.PostMessage(2, kMsgSearchResult, kNetworkErrorResultType, kNetworkErrorValue);
+      }
+      MapOnMessage(m_pMapControl, message, clientType, requestId);
+      break;
+    case kOfflineClient:
+      OfflineOnTileMessage(m_pPackageMan, message, requestId);
+      break;
+    case kLocationClient:
+    case kCollectorClient:
+      if (m_pLocation) {
+        LocOnMessage(m_pLocation, message, clientType, requestId);
+      }
+      break;
+    case CUpdateReqMan::kClientType:
+      if (arrival && m_pUpdateReqMan) {
+        m_pUpdateReqMan->OnHttpEvent(message, clientType, requestId);
+      }
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int MapInitWindow(CEngineRoot* root, CVWnd* wnd, int centerX, int centerY, const _VRect& rect, int level) {
+  if (!root || !wnd || !root->m_pMapControl) {
+    return 0;
+  }
+  CVGlobalMan* man = GetGlobalMan();
+  man->SetSlot(kSlotWnd, wnd);
+  man->SetSlotInt(kSlotBitsPerPixel, 32);
+  CVStringArray hosts;
+  CVString host = kTileHost;
+  hosts.Add(host);
+  const _VSize& density = root->m_env.m_version.density;
+  bool high = density.cx > kHighDensity || density.cy > kHighDensity;
+  root->m_urlTranslater.SetMapDomain(hosts, high ? 3 : 2, high ? 5 : 4);
+  ReplaceScreenBitmap(root, rect.right - rect.left, rect.bottom - rect.top);
+  MapInitLayers(root->m_pMapControl, centerX, centerY, rect, level);
+  return 1;
+}
+
+int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& rect, int level) {
+  if (!control) {
+    return 0;
+  }
+  CEngineRoot* root = GetEngineRoot();
+  CVString folder = root ? root->m_env.m_sdkDataFolder : CVString();
+  return control->Init(centerX, centerY, rect.left, rect.top, rect.right, rect.bottom, level, folder);
+}
+
+int MapResizeWindow(CMapControl* control, int left, int top, int right, int bottom) {
+  CVGlobalMan* man = GetGlobalMan();
+  if (auto* wnd = man ? static_cast<CVWnd*>(man->GetSlot(kSlotWnd)) : nullptr) {
+    _VSize size;
+    size.SetSize(right - left, bottom - top);
+    wnd->SetWindowPos(left, top, size);
+  }
+  if (control) {
+    control->SetWindowRect(0, 0, right - left, bottom - top);
+  }
+  return 1;
+}
+
+CVDC* MapGetScreenDC(CEngineRoot* root) {
+  if (!root) {
+    return nullptr;
+  }
+  CVGlobalMan* man = GetGlobalMan();
+  auto* wnd = man ? static_cast<CVWnd*>(man->GetSlot(kSlotWnd)) : nullptr;
+  _VRect client;
+  if (wnd) {
+    wnd->GetClientRect(&client);
+    _VSize size = root->m_screenBitmap.GetSize();
+    if (client.right - client.left != size.cx || client.bottom - client.top != size.cy) {
+      ReplaceScreenBitmap(root, client.right - client.left, client.bottom - client.top);
+    }
+  }
+  return &root->m_screenDC;
+}
+
+CAppLocation* LocCreate(void* place) {
+  if (!place) {
+    return nullptr;
+  }
+  CVGlobalMan* man = GetGlobalMan();
+  auto* env = man ? static_cast<CEngineEnv*>(man->GetSlot(kSlotEngineEnv)) : nullptr;
+  auto* location = new (place) CAppLocation(env ? env->m_dataFolder : CVString());
+  location->SetLocKind(3);
+  return location;
+}
+
+void LocDestroy(CAppLocation* location) {
+  if (!location) {
+    return;
+  }
+  // Nothing may route to the object once it is gone.
+  LocStop(location);
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pLocation == location) {
+    root->m_pLocation = nullptr;
+  }
+  location->~CAppLocation();
+}
+
+int LocGetMode(const CAppLocation* location) { return location ? location->GetLocMode() : 0; }
+
+int LocSetMode(CAppLocation* location, int mode) { return location ? location->SetLocMode(mode) : 0; }
+
+void LocGetCurrent(tagLocInfo* record, CAppLocation* location) {
+  if (record && location) {
+    location->GetLocation(record);
+  }
+}
+
+int LocStart(CAppLocation* location) {
+  if (!location) {
+    return 0;
+  }
+  location->Start();
+  LocApplyMode(location);
+  if (CVMsgMan* msgs = Messages()) {
+    msgs->SetTimer(kLocationTimer, CAppLocation::kTimerIntervalMs);
+  }
+  return 1;
+}
+
+int LocStop(CAppLocation* location) {
+  if (!location) {
+    return 0;
+  }
+  if (CVMsgMan* msgs = Messages()) {
+    msgs->KillTimer(kLocationTimer);
+  }
+  return location->Stop();
+}
+
+int LocApplyMode(CAppLocation* location) {
+  static constexpr int kModes[4] = {1, 5, 3, 2};
+  return location ? location->SetLocMode(kModes[location->GetLocKind() & 3]) : 0;
+}
+
+int LocOnMessage(CAppLocation* location, int message, int wParam, int) {
+  if (!location) {
+    return 0;
+  }
+  if (message != kMsgTimer) {
+    location->OnNetEvent(message, wParam);
+  } else if (wParam == kLocationTimer) {
+    location->OnLocTimer();
+  }
+  return 0;
+}
+
+}  // namespace mapengine
