@@ -169,6 +169,17 @@ int CVMsgMan::SetHandlers(EngineMsgProc normal, EngineMsgProc priority) {
     }
     m_reset.store(0);
   }
+  // Messages queued before the handlers came spent their announcement on a
+  // dispatch that could not deliver them: announce each once more, or they
+  // would wait for some later message.
+  int waiting = 0;
+  for (tagMsgRing* ring : {&m_normalRing, &m_priorityRing}) {
+    std::lock_guard<std::mutex> lock(ring->lock);
+    waiting += (ring->writeIndex - ring->readIndex + tagMsgRing::kSlots) % tagMsgRing::kSlots;
+  }
+  for (int i = 0; i < waiting; ++i) {
+    PostEngineMessageNotification();
+  }
   return 1;
 }
 

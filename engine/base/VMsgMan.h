@@ -83,8 +83,10 @@ public:
   int DispatchMessage();
   // Calls the handler of the type at once on the calling thread.
   int SendMessage(int type, int message, int wParam, int lParam);
-  // Installs both handlers; clears both rings when a reset is pending. 1, or
-  // 0 (nothing stored) when the timer thread does not run.
+  // Installs both handlers; clears both rings when a reset is pending, then
+  // posts "NotificationEngineMessage" once for every message still queued
+  // (queued before the handlers, they found none). 1, or 0 (nothing stored)
+  // when the timer thread does not run.
   int SetHandlers(EngineMsgProc normal, EngineMsgProc priority);
 
   // Starts the timer thread; 1, or 0 when it runs already or cannot start.

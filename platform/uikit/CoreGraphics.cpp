@@ -200,6 +200,11 @@ void CGContextSetLineJoin(CGContextRef c, CGLineJoin join)
     cairo_set_line_join(c->cairo(), join == kCGLineJoinRound ? CAIRO_LINE_JOIN_ROUND : join == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL : CAIRO_LINE_JOIN_MITER);
 }
 
+void CGContextSetMiterLimit(CGContextRef c, CGFloat limit)
+{
+    if (c) cairo_set_miter_limit(c->cairo(), limit);
+}
+
 void CGContextSetLineDash(CGContextRef c, CGFloat phase, const CGFloat* lengths, size_t count)
 {
     if (!c) return;
@@ -247,8 +252,16 @@ void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) { if (c) cair
 void CGContextAddArc(CGContextRef c, CGFloat x, CGFloat y, CGFloat radius, CGFloat startAngle, CGFloat endAngle, int clockwise)
 {
     if (!c) return;
-    if (clockwise) cairo_arc_negative(c->cairo(), x, y, radius, startAngle, endAngle);
-    else cairo_arc(c->cairo(), x, y, radius, startAngle, endAngle);
+    // A sweep of a whole turn or more against the direction is a full circle
+    // (cairo would reduce it to nothing).
+    constexpr double kTurn = 2 * M_PI;
+    if (clockwise) {
+        if (endAngle - startAngle >= kTurn - 1e-6) endAngle = startAngle - kTurn;
+        cairo_arc_negative(c->cairo(), x, y, radius, startAngle, endAngle);
+    } else {
+        if (startAngle - endAngle >= kTurn - 1e-6) endAngle = startAngle + kTurn;
+        cairo_arc(c->cairo(), x, y, radius, startAngle, endAngle);
+    }
 }
 
 void CGContextAddArcToPoint(CGContextRef c, CGFloat x1, CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius)
@@ -507,11 +520,31 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, const CGImageRef& image)
 
 CGMutablePathRef CGPathCreateMutable() { return std::make_shared<CGPath>(); }
 
+namespace {
+
+CGPoint TransformedPoint(const CGAffineTransform* m, CGFloat x, CGFloat y)
+{
+    const CGPoint p = CGPointMake(x, y);
+    return m ? CGPointApplyAffineTransform(p, *m) : p;
+}
+
+void AddPoint(const CGMutablePathRef& path, CGPath::Kind kind, const CGAffineTransform* m, CGFloat x, CGFloat y)
+{
+    if (!path) return;
+    CGPath::Element e{kind};
+    e.point = TransformedPoint(m, x, y);
+    path->elements.push_back(e);
+}
+
+}  // namespace
+
 void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect)
 {
     if (!path) return;
+    CGPath::Element e{CGPath::Rect};
     if (!m) {
-        path->rects.push_back(rect);
+        e.rect = rect;
+        path->elements.push_back(e);
         return;
     }
     const CGPoint corners[] = {rect.origin, CGPointMake(CGRectGetMaxX(rect), rect.origin.y),
@@ -522,19 +555,82 @@ void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGR
         lo = CGPointMake(std::min(lo.x, p.x), std::min(lo.y, p.y));
         hi = CGPointMake(std::max(hi.x, p.x), std::max(hi.y, p.y));
     }
-    path->rects.push_back(CGRectMake(lo.x, lo.y, hi.x - lo.x, hi.y - lo.y));
+    e.rect = CGRectMake(lo.x, lo.y, hi.x - lo.x, hi.y - lo.y);
+    path->elements.push_back(e);
 }
+
+void CGPathMoveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y)
+{
+    AddPoint(path, CGPath::MoveTo, m, x, y);
+}
+
+void CGPathAddLineToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y)
+{
+    AddPoint(path, CGPath::LineTo, m, x, y);
+}
+
+void CGPathAddArc(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y, CGFloat radius,
+                  CGFloat startAngle, CGFloat endAngle, bool clockwise)
+{
+    if (!path) return;
+    CGPath::Element e{CGPath::Arc};
+    e.point = TransformedPoint(m, x, y);
+    e.radius = radius;
+    e.startAngle = startAngle;
+    e.endAngle = endAngle;
+    e.clockwise = clockwise;
+    path->elements.push_back(e);
+}
+
+void CGPathCloseSubpath(const CGMutablePathRef& path)
+{
+    if (path) path->elements.push_back(CGPath::Element{CGPath::Close});
+}
+
+bool CGPathIsEmpty(const CGPathRef& path) { return !path || path->elements.empty(); }
 
 CGRect CGPathGetBoundingBox(const CGPathRef& path)
 {
-    if (!path || path->rects.empty()) return CGRectZero;
-    CGFloat minX = CGRectGetMinX(path->rects[0]), minY = CGRectGetMinY(path->rects[0]);
-    CGFloat maxX = CGRectGetMaxX(path->rects[0]), maxY = CGRectGetMaxY(path->rects[0]);
-    for (const CGRect& r : path->rects) {
+    if (!path) return CGRectZero;
+    bool any = false;
+    CGFloat minX = 0, minY = 0, maxX = 0, maxY = 0;
+    auto include = [&](CGRect r) {
+        if (!any) {
+            minX = CGRectGetMinX(r), minY = CGRectGetMinY(r), maxX = CGRectGetMaxX(r), maxY = CGRectGetMaxY(r);
+            any = true;
+            return;
+        }
         minX = std::min(minX, CGRectGetMinX(r)), minY = std::min(minY, CGRectGetMinY(r));
         maxX = std::max(maxX, CGRectGetMaxX(r)), maxY = std::max(maxY, CGRectGetMaxY(r));
+    };
+    for (const CGPath::Element& e : path->elements) {
+        switch (e.kind) {
+        case CGPath::Rect: include(e.rect); break;
+        case CGPath::MoveTo:
+        case CGPath::LineTo: include(CGRectMake(e.point.x, e.point.y, 0, 0)); break;
+        case CGPath::Arc:
+            include(CGRectMake(e.point.x - e.radius, e.point.y - e.radius, 2 * e.radius, 2 * e.radius));
+            break;
+        case CGPath::Close: break;
+        }
     }
-    return CGRectMake(minX, minY, maxX - minX, maxY - minY);
+    return any ? CGRectMake(minX, minY, maxX - minX, maxY - minY) : CGRectZero;
+}
+
+void CGContextAddPath(CGContextRef c, const CGPathRef& path)
+{
+    if (!c || !path) return;
+    for (const CGPath::Element& e : path->elements) {
+        switch (e.kind) {
+        case CGPath::MoveTo: CGContextMoveToPoint(c, e.point.x, e.point.y); break;
+        case CGPath::LineTo: CGContextAddLineToPoint(c, e.point.x, e.point.y); break;
+        case CGPath::Arc:
+            CGContextAddArc(c, e.point.x, e.point.y, e.radius, e.startAngle, e.endAngle, e.clockwise ? 1 : 0);
+            break;
+        case CGPath::Close: CGContextClosePath(c); break;
+        case CGPath::Rect: CGContextAddRect(c, e.rect); break;
+        }
+    }
 }
 
 // ---- UIKit's context stack --------------------------------------------------------

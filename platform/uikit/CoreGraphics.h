@@ -150,6 +150,7 @@ void CGContextSetAlpha(CGContextRef c, CGFloat alpha);
 void CGContextSetLineWidth(CGContextRef c, CGFloat width);
 void CGContextSetLineCap(CGContextRef c, CGLineCap cap);
 void CGContextSetLineJoin(CGContextRef c, CGLineJoin join);
+void CGContextSetMiterLimit(CGContextRef c, CGFloat limit);
 // count 0 (or null lengths) gives solid lines.
 void CGContextSetLineDash(CGContextRef c, CGFloat phase, const CGFloat* lengths, size_t count);
 void CGContextSetShouldAntialias(CGContextRef c, bool antialias);
@@ -208,10 +209,19 @@ void NXContextAddRoundedRect(CGContextRef c, CGRect rect, CGFloat topRadius, CGF
 
 // ---- Paths as objects -----------------------------------------------------------
 
-// A path object made of rectangles, the one shape this system builds such
-// paths from (the rectangle a text frame is laid out in).
+// A path object: subpaths of lines and arcs, and rectangles (the rectangle
+// a text frame is laid out in). A transform given when adding moves the
+// points; an arc takes it as a move of its centre only.
 struct CGPath {
-    std::vector<CGRect> rects;
+    enum Kind { MoveTo, LineTo, Arc, Close, Rect };
+    struct Element {
+        Kind kind;
+        CGPoint point{};  // MoveTo, LineTo; the centre of an Arc
+        CGFloat radius = 0, startAngle = 0, endAngle = 0;
+        bool clockwise = false;
+        CGRect rect{};  // Rect
+    };
+    std::vector<Element> elements;
 };
 using CGPathRef = std::shared_ptr<const CGPath>;
 using CGMutablePathRef = std::shared_ptr<CGPath>;
@@ -219,8 +229,18 @@ CGMutablePathRef CGPathCreateMutable();
 // Adds the rectangle, first transformed by m when m is given (a rotated
 // rectangle is kept as its bounding box).
 void CGPathAddRect(const CGMutablePathRef& path, const CGAffineTransform* m, CGRect rect);
-// The smallest rectangle holding the path; CGRectZero for a null or empty path.
+void CGPathMoveToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y);
+void CGPathAddLineToPoint(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y);
+// clockwise as for CGContextAddArc.
+void CGPathAddArc(const CGMutablePathRef& path, const CGAffineTransform* m, CGFloat x, CGFloat y, CGFloat radius,
+                  CGFloat startAngle, CGFloat endAngle, bool clockwise);
+void CGPathCloseSubpath(const CGMutablePathRef& path);
+bool CGPathIsEmpty(const CGPathRef& path);
+// The smallest rectangle holding the path's points, rectangles and arcs'
+// circles; CGRectZero for a null or empty path.
 CGRect CGPathGetBoundingBox(const CGPathRef& path);
+// Appends the path to the context's current path.
+void CGContextAddPath(CGContextRef c, const CGPathRef& path);
 
 // Text frames are placed by their paths; the text position only places text
 // drawn line by line, which nothing here does, so setting it changes nothing.

@@ -119,6 +119,52 @@ bool NXUITestDriver::doubleTap(UIView* view)
     return true;
 }
 
+namespace {
+
+// The middle of the view in window coordinates, when the view is the one hit
+// there.
+std::optional<CGPoint> HitMiddle(UIWindow* window, UIView* view)
+{
+    if (!view || view->window() != window) return std::nullopt;
+    const CGRect b = view->bounds();
+    const CGPoint p = view->convertPoint(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr);
+    UIView* hit = window->hitTest(p, nullptr);
+    if (!hit || !hit->isDescendantOfView(view)) return std::nullopt;
+    return p;
+}
+
+}  // namespace
+
+bool NXUITestDriver::twoFingerTap(UIView* view, bool together)
+{
+    auto p = HitMiddle(window_.get(), view);
+    if (!p) return false;
+    UIView* hit = window_->hitTest(*p, nullptr);
+    auto left = std::make_shared<UITouch>(hit->self(), CGPointMake(p->x - 20, p->y), 1);
+    auto right = std::make_shared<UITouch>(hit->self(), CGPointMake(p->x + 20, p->y), 1);
+    UIEvent down({left, right});
+    hit->touchesBegan({left, right}, &down);
+    if (together) {
+        hit->touchesEnded({left, right}, &down);
+    } else {
+        hit->touchesEnded({left}, &down);
+        UIEvent last({right});
+        hit->touchesEnded({right}, &last);
+    }
+    return true;
+}
+
+bool NXUITestDriver::pressAndHold(UIView* view, NSTimeInterval seconds)
+{
+    auto p = HitMiddle(window_.get(), view);
+    if (!p || !touchDown(*p)) return false;
+    auto touch = touch_;
+    advanceClock(seconds);
+    touch->setTapCount(0);
+    touchUp();
+    return true;
+}
+
 UIView* NXUITestDriver::touchDown(CGPoint p, NSUInteger tapCount)
 {
     touch_ = nullptr;

@@ -64,6 +64,16 @@ public:
     void touchMove(CGPoint windowPoint);
     void touchUp();
 
+    // Two fingers 20 points either side of the view's middle, down together
+    // and lifted together, or (together false) the left one lifted first.
+    // False when the view is not the one hit there.
+    bool twoFingerTap(UIView* view, bool together = true);
+    // One finger down in the middle of the view, held while the virtual
+    // clock advances by the seconds, then lifted with tap count 0.
+    bool pressAndHold(UIView* view, NSTimeInterval seconds);
+    // A pinch on a scroll view ending at the zoom scale.
+    void pinch(UIScrollView* sv, CGFloat scale) { if (sv) sv->pinch(scale); }
+
     // The mail or message composer on screen ends as the user chose; false
     // when none is shown.
     bool finishComposer(NXComposeOutcome outcome);

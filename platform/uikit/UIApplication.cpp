@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NSUserDefaults.h"
+
 const NSString UIApplicationDidReceiveMemoryWarningNotification = "UIApplicationDidReceiveMemoryWarningNotification";
 const NSString UIDeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
 
@@ -70,6 +72,16 @@ UIScreen& UIScreen::mainScreen()
 {
     static UIScreen screen;
     return screen;
+}
+
+UIScreenMode UIScreen::currentMode() const
+{
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    auto side = [&](const char* key, NSInteger fallback) {
+        NSInteger v = defaults->integerForKey(key);
+        return static_cast<CGFloat>(v > 0 && v <= 0xFFFF ? v : fallback);
+    };
+    return {CGSizeMake(side("EngineScreenWidth", 640), side("EngineScreenHeight", 960))};
 }
 
 UIDevice& UIDevice::currentDevice()

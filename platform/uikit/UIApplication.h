@@ -100,9 +100,19 @@ private:
     std::vector<NSString> openedURLs_;
 };
 
+// A display mode: its size in pixels.
+struct UIScreenMode {
+    CGSize size;
+};
+
 class UIScreen : public NSObject {
 public:
     static UIScreen& mainScreen();
+    // The mode in use: the device's screen size in pixels, the user defaults
+    // "EngineScreenWidth" and "EngineScreenHeight" that the map engine reads
+    // too (640 x 960 when unset or out of 1..65535), so that both see one
+    // screen.
+    UIScreenMode currentMode() const;
     CGRect bounds() const { return bounds_; }
     CGRect applicationFrame() const { return CGRectMake(0, 20, bounds_.size.width, bounds_.size.height - 20); }
     CGFloat scale() const { return scale_; }

@@ -30,6 +30,8 @@ public:
         : view_(std::move(view)), point_(windowPoint), tapCount_(tapCount) {}
     std::shared_ptr<UIView> view() const { return view_; }
     NSUInteger tapCount() const { return tapCount_; }
+    // A finger held too long to count as a tap ends with tap count 0.
+    void setTapCount(NSUInteger tapCount) { tapCount_ = tapCount; }
     // The touch's position in a view's coordinates (window coordinates for nullptr).
     CGPoint locationInView(const UIView* view) const;
     void moveTo(CGPoint windowPoint) { point_ = windowPoint; }
@@ -46,6 +48,15 @@ class UIEvent : public NSObject {
 public:
     explicit UIEvent(NSSetOfTouches touches) : touches_(std::move(touches)) {}
     const NSSetOfTouches& allTouches() const { return touches_; }
+    // The fingers of the event on that view (those ending included).
+    NSSetOfTouches touchesForView(const UIView* view) const
+    {
+        NSSetOfTouches mine;
+        for (const auto& t : touches_) {
+            if (t->view().get() == view) mine.push_back(t);
+        }
+        return mine;
+    }
 
 private:
     NSSetOfTouches touches_;
@@ -144,6 +155,9 @@ public:
     }
     NSString keyPath;
     std::vector<CAValue> values;
+    // Where each value is reached, as fractions of the duration (empty: even
+    // spacing).
+    std::vector<double> keyTimes;
 };
 
 class CATransition : public CAAnimation {

@@ -48,12 +48,15 @@ int main(int argc, char** argv)
             continue;
         }
         if (!only.empty() && !only.count(art.name)) continue;
-        // A name with an extension of its own ("redBar.jpg") keeps it, since the
-        // screens ask for that file; the bundle reads a picture by its content.
-        const auto dot = art.name.rfind('.');
-        const std::string base = dot == std::string::npos ? art.name : art.name.substr(0, dot);
-        const std::string extension = dot == std::string::npos ? ".png" : art.name.substr(dot);
-        if (!writeArt(art, 1, out / (base + extension)) || !writeArt(art, 2, out / (base + "@2x" + extension))) {
+        // A name may hold folders ("vizmap.bundle/images/pin_red"); one with an
+        // extension of its own ("redBar.jpg") keeps it, since the screens ask
+        // for that file; the bundle reads a picture by its content.
+        const std::filesystem::path name(art.name);
+        const std::filesystem::path base = name.parent_path() / name.stem();
+        const std::string extension = name.has_extension() ? name.extension().string() : ".png";
+        std::filesystem::create_directories((out / name).parent_path());
+        if (!writeArt(art, 1, out / (base.string() + extension)) ||
+            !writeArt(art, 2, out / (base.string() + "@2x" + extension))) {
             std::fprintf(stderr, "artgen: cannot write %s\n", art.name.c_str());
             ++failures;
         }

@@ -120,6 +120,23 @@ TEST_F(MsgManTest, EachQueuedMessageAnnouncesItselfOnce) {
   EXPECT_EQ(announced, 1);
 }
 
+TEST_F(MsgManTest, MessagesQueuedBeforeTheHandlersAreAnnouncedAgain) {
+  // The dispatcher's way: one dispatch per announcement.
+  int dispatched = 0;
+  auto token = NSNotificationCenter::defaultCenter()->addObserverForName(
+      "NotificationEngineMessage", nullptr, [&](const std::shared_ptr<NSNotification>&) {
+        if (runtime.DispatchMessage() != 0) ++dispatched;
+      });
+  EXPECT_EQ(runtime.PostMessage(1, 1003, 1, 0), 1);
+  EXPECT_EQ(runtime.PostMessage(2, 9, 0, 0), 1);
+  EXPECT_EQ(dispatched, 0);  // announced while nobody could take them
+  InstallWithoutTimerThread();
+  NSNotificationCenter::defaultCenter()->removeObserver(token.get());
+  EXPECT_EQ(dispatched, 2);
+  EXPECT_EQ(journal.normal.size(), 1u);
+  EXPECT_EQ(journal.priority.size(), 1u);
+}
+
 TEST_F(MsgManTest, PriorityRingIsServedFirstOneMessagePerDispatch) {
   InstallWithoutTimerThread();
   EXPECT_EQ(runtime.PostMessage(1, 1003, 1, 0), 1);
