@@ -1,9 +1,9 @@
 #pragma once
-// The engine's offline managers as the SDK reaches them. The engine root
-// keeps them for the life of the process; the first VIZOfflineMap makes the
-// ones missing and later ones reuse them. The package manager belongs to the
-// map view's controller, which hands it over (null without a map view).
-// Main thread only.
+// The engine's offline managers as the SDK reaches them, kept for the life
+// of the process: the first VIZOfflineMap makes the ones missing and later
+// ones reuse them; the engine's teardown drops them (reset). The package
+// manager belongs to the map view's controller, which hands it over (null
+// without a map view). Main thread only.
 
 #include <memory>
 
