@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "mapsdk/VIZNotifier.h"
-#include "platform/corelocation/CLLocationCoordinate2D.h"
+#include "platform/corelocation/CoreLocation.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
 

@@ -16,7 +16,6 @@
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/foundation/NSString.h"
-#include "platform/corelocation/CLLocationCoordinate2D.h"
 
 using CLLocationDegrees = double;
 using CLLocationAccuracy = double;
@@ -24,6 +23,10 @@ using CLLocationDistance = double;
 using CLLocationDirection = double;
 using CLLocationSpeed = double;
 
+struct CLLocationCoordinate2D {
+    CLLocationDegrees latitude = 0;
+    CLLocationDegrees longitude = 0;
+};
 
 inline CLLocationCoordinate2D CLLocationCoordinate2DMake(CLLocationDegrees latitude, CLLocationDegrees longitude)
 {

@@ -41,7 +41,7 @@ protected:
 
 TEST_F(ProtectMode, LockingTheScreenIsWhatTheServiceKeeps)
 {
-    rules.setConfig(kDevice, {"0", "-1", "0", "0"});  // cut network only
+    rules.setConfig(kDevice, {"0", "-1", "0", "0", ""});  // cut network only
     open();
     EXPECT_TRUE(screen->netStop->on());
     EXPECT_FALSE(screen->screenHold->on());
@@ -65,7 +65,7 @@ TEST_F(ProtectMode, LockingTheScreenIsWhatTheServiceKeeps)
 
 TEST_F(ProtectMode, NoModeIsRefusedAndAnUnsuccessfulReplyIsAFailure)
 {
-    rules.setConfig(kDevice, {"-1", "-1", "0", "0"});
+    rules.setConfig(kDevice, {"-1", "-1", "0", "0", ""});
     open();
     EXPECT_FALSE(screen->netStop->on());
     EXPECT_FALSE(screen->screenHold->on());

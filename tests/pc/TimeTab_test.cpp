@@ -45,7 +45,7 @@ std::string weekWith(std::initializer_list<std::pair<int, const char*>> hours)
 TEST_F(TimeTab, OpensOnTheHourGridOfTodayWithTheStoredProtectMode)
 {
     rules.setGamePeriod(kDevice, weekWith({{24 + 8, "0000"}, {24 + 9, "0011"}}));
-    rules.setConfig(kDevice, {"1", "1", "0", "0"});
+    rules.setConfig(kDevice, {"1", "1", "0", "0", ""});
     showTab();
     ASSERT_TRUE(waitForGrid());
     auto* g = grid();

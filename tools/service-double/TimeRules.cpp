@@ -76,6 +76,7 @@ void TimeRules::startWith(const std::string& periods, const std::string& gamePer
     startPeriods_ = readPeriods(periodTree->rootXMLElement());
     if (has(weekTree->rootXMLElement(), "GamePeriod")) startWeek_ = text(weekTree->rootXMLElement(), "GamePeriod");
     if (has(c, "CmdType")) startConfig_.cmdType = text(c, "CmdType");
+    if (has(c, "CmdType1")) startConfig_.cmdType1 = text(c, "CmdType1");
     if (has(c, "TimeType")) startConfig_.timeType = text(c, "TimeType");
     if (has(c, "TimeLength")) startConfig_.timeLength = text(c, "TimeLength");
     if (has(c, "Unlimited")) startConfig_.unlimited = text(c, "Unlimited");
@@ -137,12 +138,13 @@ Reply TimeRules::answer(const Exchange& e)
         content = result(!refusedNow);
     } else if (e.type == "RQTimeConfig") {
         const TimeConfig& c = configOf(bid);
-        content = element("CmdType", c.cmdType) + element("TimeType", c.timeType) + element("TimeLength", c.timeLength) +
-                  element("Unlimited", c.unlimited);
+        content = element("CmdType", c.cmdType) + (c.cmdType1.empty() ? "" : element("CmdType1", c.cmdType1)) +
+                  element("TimeType", c.timeType) + element("TimeLength", c.timeLength) + element("Unlimited", c.unlimited);
     } else if (e.type == "UDTimeConfig") {
         if (!refusedNow) {
             TimeConfig& c = configOf(bid);
             if (has(body, "CmdType")) c.cmdType = text(body, "CmdType");
+            if (has(body, "CmdType1")) c.cmdType1 = text(body, "CmdType1");
             if (has(body, "TimeType")) c.timeType = text(body, "TimeType");
             if (has(body, "TimeLength")) c.timeLength = text(body, "TimeLength");
         }

@@ -28,6 +28,7 @@ struct Period {
 
 struct TimeConfig {
     std::string cmdType = "2", timeType = "-1", timeLength = "0", unlimited = "0";
+    std::string cmdType1;  // the school protect mode; not sent while empty
 };
 
 class TimeRules {
