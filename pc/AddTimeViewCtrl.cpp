@@ -44,13 +44,13 @@ void AddTimeViewCtrl::initUI()
         {kStartRowTag, 60, NX_SEL(AddTimeViewCtrl, FirstImgBtnCallBack)},
         {kEndRowTag, 105, NX_SEL(AddTimeViewCtrl, secondImgBtnCallBack)},
     };
-    for (auto& spec : rows) {
+    for (auto& r : rows) {
         auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-        b->setFrame(CGRectMake(5, spec.y, 310, 40));
-        b->setTag(spec.tag);
+        b->setFrame(CGRectMake(5, r.y, 310, 40));
+        b->setTag(r.tag);
         b->setBackgroundColor(UIColor::clearColor());
         b->setBackgroundImage(UIImage::imageNamed("srk_vesk"), UIControlStateSelected);
-        b->addTarget(self, spec.action, UIControlEventTouchUpInside);
+        b->addTarget(self, r.action, UIControlEventTouchUpInside);
         view()->addSubview(b);
     }
     row(kStartRowTag)->setSelected(true);
@@ -72,10 +72,10 @@ void AddTimeViewCtrl::initUI()
         {"addtimeviewctrl_start", kStartTag, 65},
         {"addtimeviewctrl_end", kEndTag, 110},
     };
-    for (auto& spec : times) {
-        view()->addSubview(editorLabel(CGRectMake(10, spec.y, 50, 30), L(spec.key), 22));
-        auto text = editorLabel(CGRectMake(60, spec.y, 230, 30), "00:00", 22);
-        text->setTag(spec.tag);
+    for (auto& t : times) {
+        view()->addSubview(editorLabel(CGRectMake(10, t.y, 50, 30), L(t.key), 22));
+        auto text = editorLabel(CGRectMake(60, t.y, 230, 30), "00:00", 22);
+        text->setTag(t.tag);
         text->textAlignment = UITextAlignmentRight;
         text->setUserInteractionEnabled(false);
         view()->addSubview(text);

@@ -245,13 +245,13 @@ void TimeLimitQuarterView::initUI()
         {"timelimitquarterview_ok", 10, NX_SEL0(TimeLimitQuarterView, btnOkClicked)},
         {"timelimitquarterview_cancel", 180, NX_SEL0(TimeLimitQuarterView, btnCancelClicked)},
     };
-    for (auto& spec : buttons) {
+    for (auto& button : buttons) {
         auto b = UIButton::buttonWithType(UIButtonTypeCustom);
-        b->setFrame(CGRectMake(spec.x, 215, 100, 40));
+        b->setFrame(CGRectMake(button.x, 215, 100, 40));
         b->setBackgroundImage(UIImage::imageNamed("button_vesk"), UIControlStateNormal);
         b->titleLabel()->font = UIFont::boldSystemFontOfSize(15);
-        b->setTitle(L(spec.key), UIControlStateNormal);
-        b->addTarget(shared_from_this(), spec.action, UIControlEventTouchUpInside);
+        b->setTitle(L(button.key), UIControlStateNormal);
+        b->addTarget(shared_from_this(), button.action, UIControlEventTouchUpInside);
         addSubview(b);
     }
 }

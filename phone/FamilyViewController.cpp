@@ -70,18 +70,6 @@ std::shared_ptr<UILabel> alertCaption(CGRect frame, const char* key)
     return label;
 }
 
-// "yyyy-MM-dd HH:mm:ss" written as "yyyy-MM-dd"; empty when it does not read.
-NSString dayOf(const NSString& time)
-{
-    auto reader = NSDateFormatter::init();
-    reader->setDateFormat("yyyy-MM-dd HH:mm:ss");
-    auto date = time.isNil() ? std::nullopt : reader->dateFromString(time);
-    if (!date) return "";
-    auto writer = NSDateFormatter::init();
-    writer->setDateFormat("yyyy-MM-dd");
-    return writer->stringFromDate(*date);
-}
-
 }  // namespace
 
 void FamilyViewController::viewDidLoad()

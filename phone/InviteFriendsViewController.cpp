@@ -127,17 +127,6 @@ bool composerSent(UIViewController* screen, MessageComposeResult result)
     return result == MessageComposeResultSent;
 }
 
-NSString dayOf(const NSString& time)
-{
-    auto reader = NSDateFormatter::init();
-    reader->setDateFormat("yyyy-MM-dd HH:mm:ss");
-    auto date = time.isNil() ? std::nullopt : reader->dateFromString(time);
-    if (!date) return "";
-    auto writer = NSDateFormatter::init();
-    writer->setDateFormat("yyyy-MM-dd");
-    return writer->stringFromDate(*date);
-}
-
 }  // namespace
 
 void InviteFriendsViewController::viewDidLoad()

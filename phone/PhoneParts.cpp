@@ -1,6 +1,7 @@
 #include "phone/PhoneParts.h"
 
 #include "pc/PCTimeCommon.h"
+#include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSTimer.h"
 
 void hideHUDAfter(const std::shared_ptr<UIView>& view, NSTimeInterval delay)
@@ -9,4 +10,15 @@ void hideHUDAfter(const std::shared_ptr<UIView>& view, NSTimeInterval delay)
     NSTimer::scheduledTimerWithTimeInterval(delay, false, [weak](NSTimer&) {
         if (auto v = weak.lock()) hideHUD(v.get());
     });
+}
+
+NSString dayOf(const NSString& time)
+{
+    auto reader = NSDateFormatter::init();
+    reader->setDateFormat("yyyy-MM-dd HH:mm:ss");
+    auto date = time.isNil() ? std::nullopt : reader->dateFromString(time);
+    if (!date) return "";
+    auto writer = NSDateFormatter::init();
+    writer->setDateFormat("yyyy-MM-dd");
+    return writer->stringFromDate(*date);
 }
