@@ -89,11 +89,11 @@ public:
   int GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) override {
     return cache.Lookup(keyword, tiles, missing);
   }
-  int RequestPoiBkgData(const CVString& keyword, int level, const CVArray<CVString>& keys,
-                        const _VRect& rect) override {
+  int RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
+                        int y2) override {
     std::vector<std::string> asked;
-    for (int i = 0; i < keys.GetSize(); ++i) {
-      asked.push_back(Ascii(keys[i]));
+    for (int i = 0; i < tiles.GetSize(); ++i) {
+      asked.push_back(std::to_string(tiles[i].x) + "_" + std::to_string(tiles[i].y));
     }
     requests.push_back(asked);
     std::string xy;
@@ -101,9 +101,9 @@ public:
       xy += (xy.empty() ? "" : ",") + key;
     }
     const std::string url = "http://map.vuriv.com/?qt=bkg_data_ex&wd=" + Ascii(UrlEncode(keyword)) +
-                            "&l=" + std::to_string(level) + "&xy=" + xy + "&b=(" + std::to_string(rect.left / 100) +
-                            "," + std::to_string(rect.top / 100) + ";" + std::to_string(rect.right / 100) + "," +
-                            std::to_string(rect.bottom / 100) + ")";
+                            "&l=" + std::to_string(tiles[0].level) + "&xy=" + xy + "&b=(" + std::to_string(x1 / 100) +
+                            "," + std::to_string(y1 / 100) + ";" + std::to_string(x2 / 100) + "," +
+                            std::to_string(y2 / 100) + ")";
     tag_PoiBkgDataRst reply;
     const int parsed = ParseReply(RelayGet(m_port, url), [&](VJsonResultParser& parser, const VJson* root) {
       return parser.ParsePoiBkgData(root, &reply);
