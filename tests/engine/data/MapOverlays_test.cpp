@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "engine/data/AppLocation.h"
 #include "engine/data/SearchMan.h"
 #include "engine/render/DataDisp.h"
 #include "engine/render/MapControl.h"
@@ -170,6 +171,24 @@ TEST_F(MapOverlaysTest, BackgroundPoisAreAskedOncePerTileAndServedFromTheFilesWh
   EXPECT_TRUE(AllTilesShown());
   EXPECT_EQ(PoiCount(), shown);
 
+  // Drawn as the background icon, and a tap on one finds it (kind 4, its
+  // name and identifier) and is a tap on an item, not on the map.
+  MapPaint(control, MapGetScreenDC(root));
+  const CPoiBkgTileArray& tiles = layer->GetTiles();
+  int t = 0;
+  while (tiles[t].pois.GetSize() == 0) ++t;
+  const tag_PoiBkgBaseData& poi = tiles[t].pois[0];
+  const _VPoint at = MapToScreenD(GetMapViewState(), poi.x, poi.y);
+  ASSERT_TRUE(at.x > 0 && at.x < kWidth && at.y > 0 && at.y < kHeight);
+  const uint32_t icon = Pixel(at.x, at.y);
+  EXPECT_GT(icon & 0xFF, (icon >> 16 & 0xFF) + 40) << "the violet dot: " << std::hex << icon;
+  Attribute hit;
+  ASSERT_NE(control->HitTest(at.x + 3, at.y - 3, hit), 0);
+  EXPECT_EQ(hit.kind, kElementBackgroundPoi);
+  EXPECT_STREQ(hit.text, poi.uid);
+  EXPECT_EQ(hit.label.Compare(CVString(poi.name).GetBuffer()), 0);
+  EXPECT_EQ(MapTouchDown(control, at.x + 3, at.y - 3), 0);
+
   // Released results take the files with them.
   search->ReleaseResults();
   EXPECT_FALSE(std::filesystem::exists(documents + "POIBKGDATA0.TMP"));
@@ -244,6 +263,57 @@ TEST_F(MapOverlaysTest, ASearchedDriveDrawsAsAColouredLineWithMarkersAndATapHits
   EXPECT_EQ(control->IsPressPending(), 0);
   EXPECT_EQ(GetMapViewState().ptCenter.x, centre.x);
   EXPECT_EQ(GetMapViewState().ptCenter.y, centre.y);
+}
+
+// The location layer keeps the positioning object's record for the
+// interface, refreshed with the layers while shown; a destroyed positioning
+// object is never read again.
+TEST_F(MapOverlaysTest, TheLocationLayerKeepsTheCurrentPositionWhileShown) {
+  void* at = CVMem::Allocate(sizeof(CAppLocation));
+  CAppLocation* loc = LocCreate(at);
+  root->m_pLocation = loc;
+  loc->SetLocKind(2);  // network positioning
+  ASSERT_EQ(LocStart(loc), 1);
+  tagCellInfo cell;
+  cell.mcc = 460;
+  cell.lac = 4189;
+  cell.cid = 12345;
+  loc->CellMan().SetCellInfo(cell);
+  root->m_msgMan.PostMessage(1, kMsgTimer, kLocationTimer, 0);
+  ASSERT_TRUE(Pump([] { return Received(kMsgLocation, 0, 0); }));
+
+  const CLocLayer* layer = control->GetLocLayer();
+  EXPECT_EQ(layer->GetLocation().cid, 0) << "not yet refreshed";
+  control->UpdateAllLayers();
+  EXPECT_EQ(layer->GetLocation().cid, 12345);
+  EXPECT_EQ(layer->GetLocation().x, mapdemo::PlaceNamed("天安门").at.x);
+
+  // Hidden, it keeps what it had and still draws (nothing).
+  ASSERT_EQ(MapShowLayer(control, 7, 0), 1);
+  cell.cid = 777;
+  loc->CellMan().SetCellInfo(cell);
+  root->m_msgMan.PostMessage(1, kMsgTimer, kLocationTimer, 0);
+  Pump([] { return false; }, 1);
+  control->UpdateAllLayers();
+  EXPECT_EQ(layer->GetLocation().cid, 12345);
+  MapPaint(control, MapGetScreenDC(root));
+
+  LocDestroy(loc);
+  CVMem::Deallocate(at);
+  ASSERT_EQ(MapShowLayer(control, 7, 1), 1);
+  control->UpdateAllLayers();
+  EXPECT_EQ(layer->GetLocation().cid, 12345);
+}
+
+// A drag moves the map by the way the finger went.
+TEST_F(MapOverlaysTest, ADragMovesTheMapByTheFingersWay) {
+  const _VPoint before = GetMapViewState().ptCenter;
+  const int scale = GetMapViewState().nScale;
+  ASSERT_EQ(MapTouchDown(control, 100, 100), 1);
+  ASSERT_EQ(MapTouchUp(control, 120, 90), 1);
+  EXPECT_EQ(GetMapViewState().ptCenter.x, before.x - 20 * scale);
+  EXPECT_EQ(GetMapViewState().ptCenter.y, before.y - 10 * scale) << "map y grows northwards";
+  EXPECT_EQ(MapTouchUp(control, 120, 90), 0) << "one release per press";
 }
 
 }  // namespace
