@@ -2,6 +2,8 @@
 
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/EngineRoot.h"
+#include "engine/render/MapControl.h"
 
 namespace mapengine {
 
@@ -20,6 +22,11 @@ bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
 CSearchMan::CSearchMan() = default;
 
 int CSearchMan::Init() {
+  // A map made before the manager reads it from now on (one made later
+  // gets it from MapInitLayers).
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl) {
+    root->m_pMapControl->SetDataSource(this);
+  }
   m_service.Init(&CSearchMan::OnRecordReleased, this);
   return 1;
 }

@@ -8,12 +8,14 @@
 
 #include "engine/data/AppLocation.h"
 #include "engine/data/SearchMan.h"
+#include "engine/data/VJsonResultParser.h"
 #include "engine/render/DataDisp.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
 #include "platform/foundation/NSBundle.h"
 #include "tests/engine/data/EngineRootFixture.h"
 #include "tools/mapdemo/DemoData.h"
+#include "tools/mapdemo/DemoReplies.h"
 
 namespace mapengine::test {
 namespace {
@@ -303,6 +305,20 @@ TEST_F(MapOverlaysTest, TheLocationLayerKeepsTheCurrentPositionWhileShown) {
   ASSERT_EQ(MapShowLayer(control, 7, 1), 1);
   control->UpdateAllLayers();
   EXPECT_EQ(layer->GetLocation().cid, 12345);
+}
+
+// A search manager made once the map exists is what the map reads.
+TEST_F(MapOverlaysTest, ASearchManagerMadeAfterTheMapFeedsItsOverlays) {
+  auto later = std::make_unique<CSearchMan>();
+  ASSERT_EQ(later->Init(), 1);
+  tag_CarRouteRst route;
+  Reply reply(mapdemo::DriveRouteReply());
+  ASSERT_EQ(VJsonResultParser().ParseDriveRoute(reply.root(), &route), 1);
+  later->SetResult(&route, kResultDrive);
+  control->GetVectorLayer(1)->SetKind(kVectorDrive);
+  ASSERT_EQ(MapShowLayer(control, 6, 1), 1);
+  EXPECT_GT(control->GetVectorLayer(1)->GetElements().elements.GetSize(), 0);
+  control->SetDataSource(search.get());
 }
 
 // A drag moves the map by the way the finger went.
