@@ -219,6 +219,22 @@ TEST_F(MapOverlaysTest, AFailedBackgroundRequestIsAskedAgainOnTheNextPassOnly) {
   EXPECT_EQ(BackgroundRequests().size(), 2u);
 }
 
+// A pan while tiles are on their way: the new request replaces the old one
+// on the search client, so it asks for those tiles again with the new ones
+// and none is lost.
+TEST_F(MapOverlaysTest, APanWhileTilesAreOnTheirWayAsksForThemWithTheNewOnes) {
+  control->GetPoiBkgLayer()->GetReq()->SetKeyword(CVString("bank"));
+  ASSERT_EQ(MapShowLayer(control, 8, 1), 1);
+  const _VPoint centre = GetMapViewState().ptCenter;
+  ASSERT_EQ(MapSetCenter(control, centre.x + 300 * GetMapViewState().nScale, centre.y, 0, 1, 1), 1);
+  control->UpdateAllLayers();
+  ASSERT_TRUE(Pump([&] { return AllTilesShown(); }));
+  const std::vector<mapdouble::LoggedRequest> asked = BackgroundRequests();
+  ASSERT_FALSE(asked.empty());
+  EXPECT_LE(asked.size(), 2u);
+  EXPECT_EQ(std::set<std::string>(asked.back().keys.begin(), asked.back().keys.end()), ViewKeys());
+}
+
 // The route as the search gives it draws as a blue line with its markers; a
 // tap on its end marker is a tap on an item, a tap beside it on the map.
 TEST_F(MapOverlaysTest, ASearchedDriveDrawsAsAColouredLineWithMarkersAndATapHitsItsEnd) {
