@@ -14,7 +14,9 @@
 #include "engine/base/VString.h"
 #include "engine/data/AppDataCache.h"
 #include "engine/data/GpsProviders.h"
+#include "engine/data/LocationRecord.h"
 #include "engine/data/RouteRecords.h"
+#include "engine/render/LocLayer.h"
 #include "engine/render/Projection.h"
 #include "engine/render/UrlTranslater.h"
 
@@ -26,18 +28,6 @@ enum : int {
   kLocationQuery = 503,
   kCellDataUpload = 504,
   kLocationSuccess = 161,  // the service's location type of a position found
-};
-
-// The location record handed to callers.
-struct tagLocInfo {
-  int source = 1;        // 1 nothing yet, 3 network or cell cache, 5 GPS
-  int status = 1;        // 1 reset, 2 no valid position, 3 valid
-  int mcc = 0, mnc = 0, lac = 0, cid = 0;
-  double x = 0, y = 0;                 // map units
-  double longitude = 0, latitude = 0;  // in the coordinate form asked for
-  int radius = 0;        // metres, at most 2000 when handed out
-  float course = 0, speed = 0, height = 0;  // GPS only
-  int count = 0;         // GPS only
 };
 
 // A fix in the coordinate form: 0 WGS-84, 1 GCJ-02 (degrees), 2 the map's
@@ -127,7 +117,7 @@ private:
   CLocRequest m_request;
 };
 
-class CAppLocation {
+class CAppLocation : public CLocSource {
 public:
   static constexpr unsigned kTimerIntervalMs = 1000;
   static constexpr unsigned kRepeatIntervalMs = 600000;
@@ -136,7 +126,7 @@ public:
 
   // folder: where the cell cache file lives.
   explicit CAppLocation(const CVString& folder);
-  ~CAppLocation();
+  ~CAppLocation() override;
   CAppLocation(const CAppLocation&) = delete;
   CAppLocation& operator=(const CAppLocation&) = delete;
 
@@ -149,7 +139,7 @@ public:
   // The configured positioning kind (0 to 3) the facade turns into a mode.
   int GetLocKind() const { return m_locKind; }
   void SetLocKind(int kind) { m_locKind = kind; }
-  void GetLocation(tagLocInfo* out);
+  void GetLocation(tagLocInfo* out) override;
   void OnLocTimer();
   void OnNetEvent(int message, int clientType);
 

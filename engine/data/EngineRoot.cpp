@@ -197,6 +197,7 @@ int EngineMsgHandler(void*, int message, int wParam, int lParam) {
   switch (message) {
     case kMsgFlingStep:
     case kMsgPanStep:
+    case kMsgPoiBackgroundData:
       MapOnMessage(root->m_pMapControl, message, wParam, lParam);
       break;
     case kMsgOfflineCommand:
@@ -275,6 +276,12 @@ int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& 
   }
   CEngineRoot* root = GetEngineRoot();
   CVString folder = root ? root->m_env.m_sdkDataFolder : CVString();
+  if (root && root->m_pSearchMan) {
+    control->SetDataSource(root->m_pSearchMan);
+  }
+  if (root && root->m_pLocation) {
+    control->SetLocSource(root->m_pLocation);
+  }
   return control->Init(centerX, centerY, rect.left, rect.top, rect.right, rect.bottom, level, folder);
 }
 
@@ -323,10 +330,16 @@ void LocDestroy(CAppLocation* location) {
   if (!location) {
     return;
   }
-  // Nothing may route to the object once it is gone.
+  // Nothing may route to the object, nor the location layer read it, once
+  // it is gone.
   LocStop(location);
-  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pLocation == location) {
-    root->m_pLocation = nullptr;
+  if (CEngineRoot* root = GetEngineRoot()) {
+    if (root->m_pLocation == location) {
+      root->m_pLocation = nullptr;
+    }
+    if (root->m_pMapControl) {
+      root->m_pMapControl->SetLocSource(nullptr);
+    }
   }
   location->~CAppLocation();
 }
@@ -344,6 +357,9 @@ void LocGetCurrent(tagLocInfo* record, CAppLocation* location) {
 int LocStart(CAppLocation* location) {
   if (!location) {
     return 0;
+  }
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl) {
+    root->m_pMapControl->SetLocSource(location);
   }
   location->Start();
   LocApplyMode(location);

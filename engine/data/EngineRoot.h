@@ -103,14 +103,15 @@ int EngineStop(CEngineRoot* root);
 void EngineDestroy(CEngineRoot* root);
 
 // The engine handler (ring 1): timer ticks, network events, the map's step
-// messages, offline commands. 0.
+// messages, the POI background data (8010), offline commands. 0.
 int EngineMsgHandler(void* context, int message, int wParam, int lParam);
 
 // The map service's tile host MapInitWindow gives the URL builder.
 inline constexpr const char* kTileHost = "http://tiles.map.vuriv.com/";
 
-// The screen window and the map control's layers: 1, or 0 without a window
-// or map control.
+// The screen window and the map control's layers (which read the root's
+// search manager and location object when they exist): 1, or 0 without a
+// window or map control.
 int MapInitWindow(CEngineRoot* root, CVWnd* wnd, int centerX, int centerY, const _VRect& rect, int level);
 int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& rect, int level);
 int MapResizeWindow(CMapControl* control, int left, int top, int right, int bottom);

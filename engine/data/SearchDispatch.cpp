@@ -287,6 +287,13 @@ void* CSearchService::DispatchReply(int, int* type, int* error, int pendingType)
         return nullptr;
       }
       return &m_offlineTasks;
+    case 510:
+      if (!parser.ParsePoiBkgData(root, &m_poiBkgData)) {
+        *error = kSearchBadReply;
+        return nullptr;
+      }
+      m_poiBkgCache.Store(m_poiBkgData.key, m_poiBkgData);
+      return &m_poiBkgData;
     default:
       *type = pendingType;
       *error = kSearchEmpty;

@@ -2,6 +2,8 @@
 
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/EngineRoot.h"
+#include "engine/render/MapControl.h"
 
 namespace mapengine {
 
@@ -9,7 +11,9 @@ namespace {
 
 constexpr int kSearchClientType = 0;
 constexpr int kCityClientType = 3;
+constexpr int kEngineRing = 1;
 constexpr int kPriorityRing = 2;
+constexpr int kPoiBkgType = 510;
 
 bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
 
@@ -18,6 +22,11 @@ bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
 CSearchMan::CSearchMan() = default;
 
 int CSearchMan::Init() {
+  // A map made before the manager reads it from now on (one made later
+  // gets it from MapInitLayers).
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl) {
+    root->m_pMapControl->SetDataSource(this);
+  }
   m_service.Init(&CSearchMan::OnRecordReleased, this);
   return 1;
 }
@@ -66,7 +75,7 @@ void* CSearchMan::GetResult(int type) {
   if (IsPoiListType(type)) {
     return &m_poiList;
   }
-  if (type == 510) {
+  if (type == kPoiBkgType) {
     return nullptr;
   }
   void** slot = Slot(type);
@@ -84,7 +93,13 @@ int CSearchMan::GetCurrentCity(tag_CityResult& out) const {
 void CSearchMan::Announce(int type, int error) {
   CVMainGlobalMan* global = GetGlobalMan();
   auto* msgs = global ? static_cast<CVMsgMan*>(global->GetSlot(kSlotMsgMan)) : nullptr;
-  if (msgs) {
+  if (!msgs) {
+    return;
+  }
+  // The map's background layer, not the interface, waits for these.
+  if (type == kPoiBkgType) {
+    msgs->PostMessage(kEngineRing, kMsgPoiBackgroundData, type, error);
+  } else {
     msgs->PostMessage(kPriorityRing, kMsgSearchResult, type, error);
   }
 }
@@ -188,6 +203,18 @@ int CSearchMan::SuggestionSearch(const CVString& keyword, int suggestionType, in
     Answer(record, 506, 0);
   }
   return 1;
+}
+
+int CSearchMan::RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
+                                  int y2) {
+  ++m_searchRequest;
+  m_pendingType = kPoiBkgType;
+  const int cityId = m_currentCity ? m_currentCity->code : 0;
+  return m_service.RequestPoiBkgData(&m_searchRequest, keyword, tiles, x1, y1, x2, y2, cityId);
+}
+
+int CSearchMan::GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) {
+  return m_service.GetPoiBkgData(keyword, tiles, missing);
 }
 
 int CSearchMan::RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) {

@@ -6,16 +6,23 @@
 //
 // A slot only points into a holder or a cached record; when a cache releases
 // a record, every slot pointing at it is cleared, so a slot never dangles.
+//
+// It is also what the map's overlays read (CMapDataSource): the result
+// records, and the POI background data, asked per tile on the search client
+// and kept in the service's temporary files. A POI background reply, or its
+// failure, is announced with engine message 8010 on the engine's own ring
+// instead of 2000.
 #pragma once
 
 #include "engine/data/SearchService.h"
+#include "engine/render/MapDataSource.h"
 
 namespace mapengine {
 
-class CSearchMan {
+class CSearchMan : public CMapDataSource {
 public:
   CSearchMan();
-  ~CSearchMan() = default;
+  ~CSearchMan() override = default;
   CSearchMan(const CSearchMan&) = delete;
   CSearchMan& operator=(const CSearchMan&) = delete;
 
@@ -46,9 +53,18 @@ public:
   int PoiSearchInCity(const CVString& keyword, int cityId, int page, int pageSize,
                       const CVString* cityName = nullptr);
 
+  // The POI background data of the keyword for the tiles (all of one level)
+  // within the map rectangle (hundredths of map units), with the current
+  // city's code. Never answered at once.
+  int RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
+                        int y2) override;
+  // The tiles the temporary files hold; the others listed as missing.
+  int GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) override;
+
   // The record of a result type: 11, 12 and 21 the POI list (never null),
-  // the other types their slot; null for a type without one.
-  void* GetResult(int type);
+  // the other types their slot; null for a type without one (510 too).
+  void* GetResult(int type) override;
+  int GetPendingType() const override { return m_pendingType; }
   // 1 with a copy of the current city, 0 (out untouched) when none is known.
   int GetCurrentCity(tag_CityResult& out) const;
 

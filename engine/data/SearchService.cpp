@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "engine/base/EngineEnv.h"
 #include "engine/base/VCMMap.h"
+#include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/ParserSupport.h"
 
@@ -14,6 +16,7 @@ constexpr int kPoiCacheLimit = 5;
 constexpr int kRouteCacheLimit = 5;
 constexpr int kPoiDetailCacheLimit = 5;
 constexpr int kSuggestionCacheLimit = 50;
+constexpr int kPoiBkgResultCount = 20;
 // The centre POI of a search in bounds is marked as a point picked on the map.
 constexpr int kCentrePoiMark = 2;
 
@@ -56,6 +59,10 @@ int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context)
   for (CAppDataCache* cache : {&m_poiCache, &m_routeCache, &m_poiDetailCache, &m_suggestionCache}) {
     cache->SetReleaseListener(listener, context);
   }
+  CVGlobalMan* global = GetGlobalMan();
+  if (auto* env = global ? static_cast<CEngineEnv*>(global->GetSlot(kSlotEngineEnv)) : nullptr) {
+    m_poiBkgCache.SetFolder(env->m_dataFolder);
+  }
   return 1;
 }
 
@@ -64,7 +71,28 @@ int CSearchService::ReleaseResults() {
   m_poiDetailCache.RemoveAll();
   m_routeCache.RemoveAll();
   m_suggestionCache.RemoveAll();
+  m_poiBkgCache.RemoveAll();
   return 1;
+}
+
+int CSearchService::RequestPoiBkgData(int* requestNumber, const CVString& keyword, const CPoiBkgTileArray& tiles,
+                                      int x1, int y1, int x2, int y2, int cityId) {
+  m_pendingType = 510;
+  if (tiles.GetSize() == 0) {
+    return 0;
+  }
+  CVStringArray keys;
+  for (int i = 0; i < tiles.GetSize(); ++i) {
+    CVString key;
+    key.Format(VStr(u"%d_%d"), tiles[i].x, tiles[i].y);
+    keys.Add(key);
+  }
+  CUrlTranslater* urls = GetUrlTranslater();
+  if (!urls || !urls->GetPoiBkgDataUrl(m_requestUrl, cityId, keyword, tiles[0].level, keys, kPoiBkgResultCount, x1,
+                                       y1, x2, y2)) {
+    return 0;
+  }
+  return Send(m_searchClient, requestNumber, 0);
 }
 
 int CSearchService::Send(CHttpClient& client, int* requestNumber, int progress) {

@@ -8,7 +8,9 @@
 // Result types: 2 city information, 4 current city, 6 POI detail, 7 city
 // list, 11/12/21 POI lists, 14 transit, 18 bus line, 20 driving, 23 route end
 // points, 26/28 content, 31 walking, 35 geocoding, 44 reverse geocoding,
-// 45 multi-keyword POIs, 500 state text, 506 suggestions, 507 offline tasks.
+// 45 multi-keyword POIs, 500 state text, 506 suggestions, 507 offline tasks,
+// 510 POI background data (stored in the POI background cache, whose files
+// lie in the engine's data folder).
 #pragma once
 
 #include "engine/base/HttpClient.h"
@@ -19,6 +21,7 @@
 #include "engine/data/AppDataCache.h"
 #include "engine/data/RouteRecords.h"
 #include "engine/data/SearchRecords.h"
+#include "engine/render/PoiBkgCache.h"
 #include "engine/render/UrlTranslater.h"
 
 namespace mapengine {
@@ -49,7 +52,8 @@ public:
   // Sets up both clients and the cache limits; listener hears of every cached
   // record before it is released. 1.
   int Init(CAppDataCache::ReleaseListener listener, void* context);
-  // Empties the four caches. 1.
+  // Empties the four caches and the POI background cache (its files
+  // deleted). 1.
   int ReleaseResults();
 
   // The request entries. Each returns non-zero when the request was sent or
@@ -78,6 +82,14 @@ public:
   // cityName null: the city by its id.
   int PoiSearchInCity(int* requestNumber, void** result, int* type, const CVString& keyword, int cityId, int page,
                       int pageSize, const CVString* cityName);
+  // The tiles ("x_y" keys, the level of the first) of the keyword within the
+  // rectangle; 0 for an empty list.
+  int RequestPoiBkgData(int* requestNumber, const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1,
+                        int x2, int y2, int cityId);
+  int GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) {
+    return m_poiBkgCache.Lookup(keyword, tiles, missing);
+  }
+  CPoiBkgCache& PoiBkgCache() { return m_poiBkgCache; }
 
   // The finished reply of the search client: the record (or null), its
   // result type and the error value. pendingType is the manager's.
@@ -134,6 +146,7 @@ private:
   CAppDataCache m_routeCache;
   CAppDataCache m_poiDetailCache;
   CAppDataCache m_suggestionCache;
+  CPoiBkgCache m_poiBkgCache;
   // Holders: overwritten by every reply of their type.
   tag_CityResult m_currentCity;
   tag_CityResult m_cityInfo;
@@ -145,6 +158,7 @@ private:
   CVArray<tag_OfflineTask> m_offlineTasks;
   tag_GeoCodeRst m_geocode;
   tag_PoiResult m_reverseGeocode;
+  tag_PoiBkgDataRst m_poiBkgData;
 };
 
 }  // namespace mapengine

@@ -197,6 +197,7 @@ void CMapControl::UpdateAllLayers() {
     m_pVectorLayers[which]->UpdateData();
   }
   m_pPoiBkgLayer->UpdateData();
+  m_pLocLayer->UpdateData();
 }
 
 int CMapControl::Paint(CVDC* target) {
@@ -277,6 +278,10 @@ int CMapControl::ShowLayer(int kind, int flag) {
       layer->UpdateData();
       break;
     }
+    case 7:
+      m_pLocLayer->Show(flag);
+      m_pLocLayer->UpdateData();
+      break;
     case 8:
       m_pPoiBkgLayer->Show(flag);
       m_pPoiBkgLayer->UpdateData();
@@ -391,6 +396,7 @@ int CMapControl::RemoveAllLayers() {
   m_pTrafficReq = nullptr;
   m_pPoiBkgLayer = nullptr;
   m_pVectorLayers[0] = m_pVectorLayers[1] = m_pVectorLayers[2] = nullptr;
+  m_pLocLayer = nullptr;
   return 1;
 }
 
@@ -419,6 +425,10 @@ void CMapControl::AddOverlayLayers() {
     m_pVectorLayers[overlay.which] = layer;
     m_layers.AddTail(layer);
   }
+  m_pLocLayer = new CLocLayer;
+  m_pLocLayer->SetReq(new CLocReq, m_pLocSource);
+  m_pLocLayer->SetDraw(new CLocDraw);
+  m_layers.AddTail(m_pLocLayer);
 }
 
 void CMapControl::SetDataSource(CMapDataSource* source) {
@@ -430,6 +440,13 @@ void CMapControl::SetDataSource(CMapDataSource* source) {
   for (CVectorLayer* layer : m_pVectorLayers) {
     layer->SetReq(layer->GetReq(), source);
     layer->SetRebuild();
+  }
+}
+
+void CMapControl::SetLocSource(CLocSource* source) {
+  m_pLocSource = source;
+  if (m_pLocLayer) {
+    m_pLocLayer->SetReq(m_pLocLayer->GetReq(), source);
   }
 }
 
@@ -461,6 +478,44 @@ void CMapControl::UpdatePoiBkgLayer() {
     m_bLayersDirty = 1;
     SendRepaint();
   }
+}
+
+void CMapControl::OnPoiBkgFailed() {
+  if (m_pPoiBkgLayer) {
+    m_pPoiBkgLayer->GetReq()->OnRequestFailed();
+  }
+}
+
+int CMapControl::TouchDown(int x, int y) {
+  Attribute hit;
+  if (HitTest(x, y, hit)) {
+    return 0;
+  }
+  m_bPressPending = 1;
+  m_pressPoint.SetPoint(x, y);
+  m_dragPoint = m_pressPoint;
+  SaveOrRestoreCenter(0);
+  m_bImageChanged = 1;
+  return 1;
+}
+
+int CMapControl::TouchUp(int x, int y) {
+  if (!m_bPressPending) {
+    return 0;
+  }
+  m_bPressPending = 0;
+  tagMapViewState& view = GetMapViewState();
+  UpdateViewTransform(view, m_nCols, m_nRows);
+  UpdateViewPixelOrigin(view);
+  view.ptCenter = ScreenToMap(view, m_pressPoint.x - x + view.szScreen.cx / 2 + view.rcWindow.left,
+                              m_pressPoint.y - y + view.szScreen.cy / 2 + view.rcWindow.top);
+  if (m_dragPoint.x != 0 || m_dragPoint.y != 0) {
+    StartFling(m_dragPoint, _VPoint{x, y});
+    m_dragPoint.SetPoint(0, 0);
+  } else {
+    MoveTo(view.ptCenter.x, view.ptCenter.y, 0, 1, 1);
+  }
+  return 1;
 }
 
 void CMapControl::StepTowards(int dx, int dy) {

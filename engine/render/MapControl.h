@@ -5,9 +5,10 @@
 // thread only.
 //
 // The stack holds, bottom to top: map tiles, satellite, traffic, the POI
-// background, and the vector overlays of the second (display kind 5), first
-// (kind 1) and third (kind 7) vector layers. The overlays read the search
-// manager given with SetDataSource.
+// background, the vector overlays of the second (display kind 5), first
+// (kind 1) and third (kind 7) vector layers, and the location layer. The
+// overlays read the search manager given with SetDataSource, the location
+// layer the positioning object given with SetLocSource.
 #pragma once
 
 #include <memory>
@@ -17,6 +18,7 @@
 #include "engine/render/GridDataFile.h"
 #include "engine/render/GridDraw.h"
 #include "engine/render/GridReq.h"
+#include "engine/render/LocLayer.h"
 #include "engine/render/MapLayer.h"
 #include "engine/render/OverlayLayers.h"
 #include "engine/render/TileDownloader.h"
@@ -64,8 +66,8 @@ public:
   int Paint(CVDC* target);
   void DrawBackgroundGrid(CVDC& dc);
   // Kinds 1 map tiles, 2 satellite, 3 traffic, 4 and 5 the first vector
-  // layer, 6 the second, 8 the POI background, 9 the third; any kind marks
-  // the layers dirty.
+  // layer, 6 the second, 7 the location, 8 the POI background, 9 the third;
+  // any kind marks the layers dirty.
   int ShowLayer(int kind, int flag);
   void InvalidateImage();
   void InvalidateAll();
@@ -83,8 +85,22 @@ public:
   // The first vector layer, the second, the POI background and the third,
   // each when shown; the last one hit fills out. Nonzero when any was hit.
   int HitTest(int x, int y, Attribute& out);
+  // The positioning object the location layer reads (kept by the facade).
+  void SetLocSource(CLocSource* source);
   // A POI background reply arrived (8010): the layer looks again.
   void UpdatePoiBkgLayer();
+  // The POI background request failed (8010 with an error): its tiles are
+  // asked again on the next pass.
+  void OnPoiBkgFailed();
+
+  // A finger down at the point of the window's client area: 0 when an item
+  // of the overlays lies there (nothing changes), else 1 with the press
+  // recorded and the centre saved.
+  int TouchDown(int x, int y);
+  // The finger up: the map moves by the way from the press to here, and
+  // flings on from there when that way is long. 0 without a press.
+  int TouchUp(int x, int y);
+  int IsPressPending() const { return m_bPressPending; }
 
   int MoveTo(int x, int y, int animate, int update, int notify);
   int MoveToScreenPoint(int x, int y, int animate);
@@ -118,6 +134,7 @@ public:
   // (kind 7).
   CVectorLayer* GetVectorLayer(int which) const { return m_pVectorLayers[which]; }
   CBKGLayer* GetPoiBkgLayer() const { return m_pPoiBkgLayer; }
+  CLocLayer* GetLocLayer() const { return m_pLocLayer; }
   CDataDisp& GetDataDisp() { return m_dataDisp; }
   CTileDownloader& GetDownloader() { return m_downloader; }
   CTileDownloader& GetSatelliteDownloader() { return m_satelliteDownloader; }
@@ -182,6 +199,12 @@ private:
   CMapDataSource* m_pDataSource = nullptr;
   CBKGLayer* m_pPoiBkgLayer = nullptr;
   CVectorLayer* m_pVectorLayers[3] = {};
+  CLocSource* m_pLocSource = nullptr;
+  CLocLayer* m_pLocLayer = nullptr;
+  int m_bPressPending = 0;
+  _VPoint m_pressPoint;
+  // The start of the last drag motion: the press point until a drag moves it.
+  _VPoint m_dragPoint;
   std::unique_ptr<CComplexPt> m_pRoute;
 };
 

@@ -35,11 +35,12 @@ public:
   // Fills the tiles the cache has for the keyword and lists the others as
   // missing; never starts a request.
   virtual int GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) = 0;
-  // Asks the service for the tiles ("x_y") of the level inside the map
-  // rectangle (hundredths of map units); the reply is stored in the cache
-  // and announced with engine message 8010.
-  virtual int RequestPoiBkgData(const CVString& keyword, int level, const CVArray<CVString>& keys,
-                                const _VRect& rect) = 0;
+  // Asks the service for the tiles of the list (all of one level) inside the
+  // map rectangle x1, y1, x2, y2 (hundredths of map units); the reply is
+  // stored in the cache and announced with engine message 8010. 0 when
+  // nothing was sent.
+  virtual int RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
+                                int y2) = 0;
 };
 
 }  // namespace mapengine

@@ -4,9 +4,11 @@
 #include <climits>
 #include <new>
 
+#include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
+#include "engine/render/VWnd.h"
 
 namespace mapengine {
 
@@ -65,6 +67,31 @@ int MapShowLayer(CMapControl* control, int kind, int flag) { return control ? co
 
 int MapRemoveAllLayers(CMapControl* control) { return control ? control->RemoveAllLayers() : 0; }
 
+namespace {
+
+// The window's client origin: taps come in window coordinates.
+_VPoint ClientOrigin() {
+  CVGlobalMan* man = GetGlobalMan();
+  auto* wnd = man ? static_cast<CVWnd*>(man->GetSlot(kSlotWnd)) : nullptr;
+  _VRect client;
+  if (wnd) {
+    wnd->GetClientRect(&client);
+  }
+  return _VPoint{client.left, client.top};
+}
+
+}  // namespace
+
+int MapTouchDown(CMapControl* control, int x, int y) {
+  const _VPoint origin = ClientOrigin();
+  return control ? control->TouchDown(x - origin.x, y - origin.y) : 0;
+}
+
+int MapTouchUp(CMapControl* control, int x, int y) {
+  const _VPoint origin = ClientOrigin();
+  return control ? control->TouchUp(x - origin.x, y - origin.y) : 0;
+}
+
 int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
   if (!control) {
     return -1;
@@ -80,7 +107,7 @@ int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
     case kMsgHttpBadReply:
       // A bad reply ends the request like a failed one: otherwise the busy
       // flag would stay set and no tile would be asked for again.
-      control->OnTileFailure(wParam, 0);
+      control->OnTileFailure(wParam, control->IsPressPending());
       break;
     case kMsgHttpAskAgain:
       control->UpdateAllLayers();
@@ -92,7 +119,11 @@ int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
       control->OnPanStep();
       break;
     case kMsgPoiBackgroundData:
-      control->UpdatePoiBkgLayer();
+      if (lParam != 0) {
+        control->OnPoiBkgFailed();
+      } else {
+        control->UpdatePoiBkgLayer();
+      }
       break;
     default:
       break;

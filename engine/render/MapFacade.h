@@ -26,9 +26,18 @@ int MapSetCenter(CMapControl* control, int x, int y, int animate, int update, in
 int MapZoomToRect(CMapControl* control, int left, int top, int right, int bottom);
 int MapShowLayer(CMapControl* control, int kind, int flag);
 int MapRemoveAllLayers(CMapControl* control);
+// A finger down and up at a point of the screen window (its client origin
+// taken off). Down: 0 when an overlay item lies there (a tap on it; nothing
+// changes), else 1 with the press recorded. Up: completes the press (the map
+// moves by the way from down to up, and flings on when it is long); 0
+// without a pending press.
+int MapTouchDown(CMapControl* control, int x, int y);
+int MapTouchUp(CMapControl* control, int x, int y);
 // The map control's share of the engine messages: tile download progress
 // and completion (1002, 1003), failures and bad replies (1004 to 1007),
-// a request asked again (1120), fling and pan steps (8008, 8009). -1.
+// a request asked again (1120), fling and pan steps (8008, 8009), and the
+// POI background data (8010; with an error in lParam, the request failed).
+// -1.
 int MapOnMessage(CMapControl* control, int message, int wParam, int lParam);
 
 // The view state's zoom level; 0 without a map view.

@@ -163,34 +163,45 @@ int CBKGReq::RequestData() {
   }
   m_pSource->GetPoiBkgData(m_keyword, *m_pTiles, m_missing);
 
-  if (view.nLevel != m_nAskedLevel || m_asked.GetCount() > kMaxAskedKeys) {
+  if (view.nLevel != m_nAskedLevel) {
     m_asked.RemoveAll();
     m_nAskedLevel = view.nLevel;
   }
-  CVArray<CVString> keys;
-  for (int i = 0; i < m_missing.GetSize(); ++i) {
-    CVString key;
-    key.Format(VStr(u"%d_%d"), m_missing[i].x, m_missing[i].y);
+  bool fresh = false;
+  for (int i = 0; i < m_missing.GetSize() && !fresh; ++i) {
     void* asked = nullptr;
-    if (!m_asked.Lookup(key.GetBuffer(), asked)) {
-      m_asked.SetAt(key.GetBuffer(), reinterpret_cast<void*>(intptr_t{2}));
-      keys.Add(key);
-    }
+    fresh = !m_asked.Lookup(AskedKey(m_missing[i]).GetBuffer(), asked);
   }
-  if (keys.GetSize() == 0) {
+  if (!fresh) {
+    // Everything missing is on its way, or was asked and did not come.
     return 1;
   }
-  _VRect rect;
-  rect.SetRect(Hundredths(view.rcVisible.left), Hundredths(view.rcVisible.top), Hundredths(view.rcVisible.right),
-               Hundredths(view.rcVisible.bottom));
-  if (m_pSource->RequestPoiBkgData(m_keyword, view.nLevel, keys, rect)) {
-    return 1;
+  // A new request replaces the one on its way, so it asks for every tile
+  // still missing, and those become the tiles on their way.
+  m_asked.RemoveAll();
+  const _VRect& rect = view.rcVisible;
+  if (!m_pSource->RequestPoiBkgData(m_keyword, m_missing, Hundredths(rect.left), Hundredths(rect.top),
+                                    Hundredths(rect.right), Hundredths(rect.bottom))) {
+    // Not sent: asked again on the next pass.
+    return 0;
   }
-  // Not sent: asked again on the next pass.
-  for (int i = 0; i < keys.GetSize(); ++i) {
-    m_asked.RemoveKey(keys[i].GetBuffer());
+  for (int i = 0; i < m_missing.GetSize(); ++i) {
+    m_asked.SetAt(AskedKey(m_missing[i]).GetBuffer(), reinterpret_cast<void*>(intptr_t{2}));
   }
-  return 0;
+  return 1;
+}
+
+CVString CBKGReq::AskedKey(const tag_PoiBkgDataElem& tile) {
+  CVString key;
+  key.Format(VStr(u"%d_%d"), tile.x, tile.y);
+  return key;
+}
+
+void CBKGReq::OnRequestFailed() {
+  // Only one request is on its way at a time: after a failure none is, and
+  // every tile still missing may be asked for again, on the next pass (not
+  // at once, so a service that is down is not hammered).
+  m_asked.RemoveAll();
 }
 
 int CBKGDraw::Draw(CVDC& dc) {

@@ -58,19 +58,26 @@ private:
 
 class CBKGReq : public CReqBase {
 public:
-  // More asked keys than this empty the map.
+  // A view of more tiles than this asks for nothing.
   static constexpr int kMaxAskedKeys = 100;
 
   void Init(CPoiBkgTileArray* tiles, CMapDataSource* source);
   // An empty keyword shows nothing.
   void SetKeyword(const CVString& keyword);
   const CVString& GetKeyword() const { return m_keyword; }
-  // Lists the view's tiles, fills those the cache has and asks once for the
-  // others: a key asked for is not asked again at the same level and keyword
-  // while its reply is on its way.
+  // Lists the view's tiles and fills those the cache has. When a tile is
+  // missing that was not asked for, one request asks for every missing tile
+  // (it replaces any request on its way); a tile asked for is not asked
+  // again at the same level and keyword until a new request is needed or
+  // the last one failed.
   int RequestData() override;
+  // The background request failed (engine message 8010 with an error): its
+  // tiles may be asked again.
+  void OnRequestFailed();
 
 private:
+  static CVString AskedKey(const tag_PoiBkgDataElem& tile);
+
   CPoiBkgTileArray* m_pTiles = nullptr;
   CPoiBkgTileArray m_missing;
   CVMapStringToPtr m_asked{10};

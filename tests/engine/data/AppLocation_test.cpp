@@ -357,3 +357,71 @@ TEST(DatumOffsetTest, TheBoxTheHeightAndTheSeed) {
 
 }  // namespace
 }  // namespace mapengine::test
+
+namespace mapengine::test {
+namespace {
+
+// Known points in 1/3686400 degree, shifted from a fresh seed (time 0, as
+// the positioning object calls). The expected values were computed once,
+// apart from this code, by evaluating the transform's series, Krasovsky
+// scale and jitter sequence with IEEE doubles step by step; they agree with
+// the well-known size of the shift (Beijing about +0.0062 degrees east and
+// +0.0014 north, Shanghai about +0.0045 east and -0.0019 north). Outside the
+// box (Tokyo east of it, Moscow west of it) nothing is shifted.
+TEST(DatumOffsetTest, KnownPointsInsideAndOutsideTheArea) {
+  struct Case {
+    const char* place;
+    unsigned lon, lat;
+    int height;
+    int result;
+    unsigned outLon, outLat;
+  } cases[] = {
+      {"Tiananmen", 429064888, 147115008, 0, 0, 429087931, 147120192},
+      {"Shanghai", 447800647, 115127746, 50, 0, 447817355, 115120606},
+      {"Urumqi", 322990571, 161558691, 900, 0, 323001157, 161563183},
+      {"Sanya", 403704668, 67287121, 0, 0, 403719754, 67280853},
+      {"Tokyo", 514959482, 131565772, 0, kOffsetRejected, 0, 0},
+      {"Moscow", 138672414, 205538181, 0, kOffsetRejected, 0, 0},
+  };
+  for (const Case& c : cases) {
+    unsigned lon = 0, lat = 0;
+    ASSERT_EQ(wgs84_to_gcj02(0, 429064888, 147115008, 0, 0, 0, &lon, &lat), 0) << "re-seeded";
+    EXPECT_EQ(wgs84_to_gcj02(1, c.lon, c.lat, c.height, 0, 0, &lon, &lat), c.result) << c.place;
+    EXPECT_EQ(lon, c.outLon) << c.place;
+    EXPECT_EQ(lat, c.outLat) << c.place;
+  }
+  // Every call steps the jitter twice: the same point comes out a little
+  // different each time, in a fixed sequence.
+  unsigned lon = 0, lat = 0;
+  ASSERT_EQ(wgs84_to_gcj02(0, 429064888, 147115008, 0, 0, 0, &lon, &lat), 0);
+  const unsigned sequence[][2] = {{429087931, 147120192}, {429087938, 147120193}, {429087902, 147120197}};
+  for (const auto& expected : sequence) {
+    ASSERT_EQ(wgs84_to_gcj02(1, 429064888, 147115008, 0, 0, 0, &lon, &lat), 0);
+    EXPECT_EQ(lon, expected[0]);
+    EXPECT_EQ(lat, expected[1]);
+  }
+  // The positioning timer and the main thread convert at the same time: no
+  // step of the sequence is lost or repeated, so after 2000 calls the next
+  // one is the 2001st of the sequence.
+  ASSERT_EQ(wgs84_to_gcj02(0, 429064888, 147115008, 0, 0, 0, &lon, &lat), 0);
+  auto convert = [] {
+    for (int i = 0; i < 1000; ++i) {
+      unsigned x = 0, y = 0;
+      wgs84_to_gcj02(1, 429064888, 147115008, 0, 0, 0, &x, &y);
+    }
+  };
+  std::thread timer(convert);
+  convert();
+  timer.join();
+  ASSERT_EQ(wgs84_to_gcj02(1, 429064888, 147115008, 0, 0, 0, &lon, &lat), 0);
+  EXPECT_EQ(lon, 429087931u);
+  EXPECT_EQ(lat, 147120186u);
+  // The degrees form keeps a position outside the area as it is.
+  double outLon = 0, outLat = 0;
+  OffsetToGcj02(139.6917, 35.6895, 0, &outLon, &outLat);
+  EXPECT_EQ(outLon, 139.6917);
+  EXPECT_EQ(outLat, 35.6895);
+}
+
+}  // namespace
+}  // namespace mapengine::test

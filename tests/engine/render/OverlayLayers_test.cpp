@@ -1,25 +1,21 @@
 // The overlay layers over real records: a driving route as the search
-// service parses it, POI lists, and the POI background layer against the
-// map-service double on 127.0.0.1 with its temporary files.
+// service parses it, and POI lists, filed in the search manager.
 #include "engine/render/OverlayLayers.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 #include <string>
 
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
+#include "engine/data/SearchMan.h"
 #include "engine/render/MapView.h"
 #include "tests/engine/render/OverlayTestSupport.h"
-#include "tests/engine/render/TempFolder.h"
-#include "tools/map-double/MapDouble.h"
 #include "tools/mapdemo/DemoData.h"
 #include "tools/mapdemo/DemoReplies.h"
 
 using namespace mapengine;
-using overlaytest::SearchSource;
 
 namespace {
 
@@ -62,8 +58,7 @@ protected:
                                         return parser.ParseDriveRoute(root, &route);
                                       }),
               1);
-    source.results[kResultDrive] = &route;
-    source.results[kResultPoiList] = &pois;
+    source.SetResult(&route, kResultDrive);
     overlaytest::LoadDefaultIcons(icons, 2);
     disp.SetIconTable(&icons);
     disp.GetParam().LoadDefaults();
@@ -91,7 +86,7 @@ protected:
 
   tag_CarRouteRst route;
   tag_PoiResult pois;
-  SearchSource source;
+  CSearchMan source;
   CIconTable icons;
   CDataDisp disp;
   CVBitmap bitmap;
@@ -275,6 +270,8 @@ TEST_F(OverlayTest, TapsFindMarkersAboveTheirPointAndOtherPointsAround) {
   SetView(16, 12959275, 4826050);
   pois.pois.Add(Poi("a", 12959275, 4826050));
   pois.centrePois.Add(Poi("c", 12959275 + 400, 4826050));
+  pois.poiCount = pois.pois.GetSize();
+  source.SetResult(&pois, kResultPoiList);
   auto layer = Layer(kVectorPois);
   layer->UpdateData();
   const _VPoint marker = MapToScreen(GetMapViewState(), 12959275, 4826050);
@@ -292,120 +289,6 @@ TEST_F(OverlayTest, TapsFindMarkersAboveTheirPointAndOtherPointsAround) {
   ASSERT_EQ(layer->HitTest(marker.x, marker.y - 15, out), 1);
   EXPECT_STREQ(out.text, "a");
   EXPECT_EQ(out.style, 1);
-}
-
-class PoiBackgroundTest : public OverlayTest {
-protected:
-  void SetUp() override {
-    OverlayTest::SetUp();
-    service = std::make_unique<mapdouble::MapDouble>();
-    remote = std::make_unique<SearchSource>(service->port());
-    remote->cache.SetFolder(CVString(home.path().c_str()));
-    layer.SetReq(new CBKGReq, remote.get());
-    auto* draw = new CBKGDraw;
-    draw->SetDataDisp(&disp);
-    layer.SetDraw(draw);
-  }
-  static std::set<std::string> ViewKeys() {
-    const tagMapViewState& view = GetMapViewState();
-    const long long unit = 256LL * view.nScale;
-    std::set<std::string> keys;
-    for (int x = DownBiasedDiv(view.ptCenter.x - 320LL * view.nScale, unit);
-         x <= DownBiasedDiv(view.ptCenter.x + 320LL * view.nScale, unit); ++x) {
-      for (int y = DownBiasedDiv(view.ptCenter.y - 480LL * view.nScale, unit);
-           y <= DownBiasedDiv(view.ptCenter.y + 480LL * view.nScale, unit); ++y) {
-        keys.insert(std::to_string(x) + "_" + std::to_string(y));
-      }
-    }
-    return keys;
-  }
-  int PoiCount() const {
-    int n = 0;
-    for (int i = 0; i < layer.GetTiles().GetSize(); ++i) n += layer.GetTiles()[i].pois.GetSize();
-    return n;
-  }
-
-  test::TempFolder home;
-  std::unique_ptr<mapdouble::MapDouble> service;
-  std::unique_ptr<SearchSource> remote;
-  CBKGLayer layer;
-};
-
-TEST_F(PoiBackgroundTest, AKeywordAndAPanAskOnceForTheMissingTilesAndPanningBackIsServedFromTheFiles) {
-  SetView(16, 12959275, 4826050);
-  layer.UpdateData();
-  EXPECT_TRUE(remote->requests.empty()) << "no keyword, no request";
-  EXPECT_EQ(layer.GetTiles().GetSize(), 0);
-
-  layer.GetReq()->SetKeyword(CVString("bank"));
-  layer.UpdateData();
-  const std::set<std::string> first = ViewKeys();
-  ASSERT_EQ(remote->requests.size(), 1u);
-  EXPECT_EQ(std::set<std::string>(remote->requests[0].begin(), remote->requests[0].end()), first);
-  ASSERT_EQ(service->log().size(), 1u);
-  EXPECT_EQ(service->log()[0].keys, remote->requests[0]) << "the double was asked for exactly these keys";
-  // The reply is announced; the layer runs again and finds every tile.
-  layer.UpdateData();
-  EXPECT_EQ(remote->requests.size(), 1u);
-  EXPECT_EQ(layer.GetTiles().GetSize(), static_cast<int>(first.size()));
-  const int shown = PoiCount();
-  EXPECT_GT(shown, 0);
-
-  // A pan of two tiles east asks only for the columns that came into view.
-  Pan(512 * GetMapViewState().nScale, 0);
-  layer.UpdateData();
-  ASSERT_EQ(remote->requests.size(), 2u);
-  std::set<std::string> fresh;
-  for (const std::string& key : ViewKeys()) {
-    if (!first.count(key)) fresh.insert(key);
-  }
-  EXPECT_FALSE(fresh.empty());
-  EXPECT_EQ(std::set<std::string>(remote->requests[1].begin(), remote->requests[1].end()), fresh);
-
-  // Back again: every tile comes from the temporary file, nothing is asked.
-  Pan(-512 * GetMapViewState().nScale, 0);
-  layer.UpdateData();
-  layer.UpdateData();
-  EXPECT_EQ(remote->requests.size(), 2u);
-  EXPECT_EQ(service->log().size(), 2u);
-  EXPECT_EQ(PoiCount(), shown);
-  EXPECT_TRUE(std::filesystem::exists(home.path() + "POIBKGDATA0.TMP"));
-
-  // Drawn as the background icon, and a tap on one finds it.
-  layer.Draw(dc);
-  const tag_PoiBkgBaseData& poi = layer.GetTiles()[0].pois.GetSize() ? layer.GetTiles()[0].pois[0]
-                                                                      : layer.GetTiles()[1].pois[0];
-  const _VPoint at = MapToScreenD(GetMapViewState(), poi.x, poi.y);
-  EXPECT_NE(At(at.x, at.y), kWhite);
-  Attribute hit;
-  ASSERT_EQ(layer.HitTest(at.x + 3, at.y - 3, hit), 1);
-  EXPECT_EQ(hit.kind, kElementBackgroundPoi);
-  EXPECT_STREQ(hit.text, poi.uid);
-  EXPECT_EQ(layer.HitTest(at.x + 3, at.y - 3 + 400, hit), 0);
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(PoiBackgroundTest, ARequestThatFailsIsAskedAgainOnTheNextPass) {
-  SetView(16, 12959275, 4826050);
-  layer.GetReq()->SetKeyword(CVString("bank"));
-  mapdouble::Fault refusal{};
-  refusal.kind = mapdouble::Fault::Kind::Refused;
-  service->pushFault(refusal);
-  layer.UpdateData();
-  ASSERT_EQ(remote->requests.size(), 1u);
-  EXPECT_EQ(PoiCount(), 0);
-  // A pixel further (the relay keeps each URL's answer, and the view's
-  // rectangle is part of it); the same tiles.
-  Pan(GetMapViewState().nScale, 0);
-  layer.UpdateData();
-  ASSERT_EQ(remote->requests.size(), 2u);
-  EXPECT_EQ(remote->requests[1], remote->requests[0]);
-  layer.UpdateData();
-  EXPECT_EQ(remote->requests.size(), 2u);
-  EXPECT_GT(PoiCount(), 0);
 }
 
 }  // namespace

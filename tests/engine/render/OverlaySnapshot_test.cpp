@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/SearchMan.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapFacade.h"
 #include "engine/render/MapView.h"
@@ -30,6 +32,10 @@ namespace {
 constexpr int kWidth = 640;
 constexpr int kHeight = 960;
 
+bool IsNetworkEvent(int message) {
+  return (message >= 1000 && message <= kMsgHttpBadReply) || message == kMsgHttpAskAgain;
+}
+
 TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   auto* tables = static_cast<CVCMMap*>(GetGlobalMan()->GetSlot(kSlotCMMap));
   ASSERT_EQ(tables->LoadTables(), 1);
@@ -48,28 +54,38 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   CVString documents(home.path().c_str());
   ASSERT_EQ(SetStartupPaths(documents, documents), 1);
 
+  // The search manager the overlays read, on the engine's network.
+  auto search = std::make_unique<CSearchMan>();
+  ASSERT_EQ(search->Init(), 1);
+  search->Service().PoiBkgCache().SetFolder(documents);
+
   // The map between Tiananmen and Wangfujing at level 16.
   auto control = std::make_unique<CMapControl>();
+  control->SetDataSource(search.get());
   control->Init(12959275, 4826050, 0, 0, kWidth, kHeight, 16, documents);
   control->UpdateAllLayers();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (std::chrono::steady_clock::now() < deadline) {
-    tagEngineMsg msg;
-    while (net.msgs->PopMessage(net.msgs->GetRing(2), msg)) {
+  // The engine's loop: network events to their owners (the search clients'
+  // to the search manager, the tiles' to the map), and the map's own
+  // messages to the map, until done() or the bound.
+  auto run = [&](const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+      tagEngineMsg msg;
+      while (net.msgs->PopMessage(net.msgs->GetRing(2), msg)) {
+      }
+      if (!net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      } else if (IsNetworkEvent(msg.message) && (msg.wParam == 0 || msg.wParam == 3)) {
+        search->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
+      } else {
+        MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);
+      }
     }
-    if (net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
-      MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);
-    } else if (!IsTileRequestBusy(&control->GetDownloader())) {
-      break;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-  }
-  ASSERT_FALSE(IsTileRequestBusy(&control->GetDownloader()));
+    return done();
+  };
+  ASSERT_TRUE(run([&] { return !IsTileRequestBusy(&control->GetDownloader()); }));
 
   // The search results as the search service parses them.
-  overlaytest::SearchSource source(service->port());
-  source.cache.SetFolder(documents);
   tag_CarRouteRst route;
   ASSERT_EQ(overlaytest::ParseReply(mapdemo::DriveRouteReply(), [&](VJsonResultParser& p, const VJson* root) {
               return p.ParseDriveRoute(root, &route);
@@ -79,8 +95,8 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
               return p.ParsePoiSearchInCity(root, &pois);
             }), 1);
   ASSERT_GT(pois.pois.GetSize(), 3);
-  source.results[kResultDrive] = &route;
-  source.results[kResultPoiList] = &pois;
+  search->SetResult(&route, kResultDrive);
+  search->SetResult(&pois, kResultPoiList);
 
   CIconTable icons;
   overlaytest::LoadDefaultIcons(icons, 2);
@@ -88,12 +104,15 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
 
   // The overlays of the map control: background POIs, the route in the
   // second vector layer, the POI search in the first.
-  control->SetDataSource(&source);
   control->GetPoiBkgLayer()->GetReq()->SetKeyword(CVString("bank"));
   control->ShowLayer(8, 1);
-  ASSERT_EQ(source.requests.size(), 1u);
-  MapOnMessage(control.get(), kMsgPoiBackgroundData, 0, 0);  // the reply is in the files
-  EXPECT_EQ(source.requests.size(), 1u);
+  const CPoiBkgTileArray& tiles = control->GetPoiBkgLayer()->GetTiles();
+  // Every tile near the city centre has POIs once the reply is in the files.
+  ASSERT_TRUE(run([&] {
+    bool all = tiles.GetSize() > 0;
+    for (int i = 0; i < tiles.GetSize(); ++i) all = all && tiles[i].pois.GetSize() > 0;
+    return all;
+  }));
   control->GetVectorLayer(1)->SetKind(kVectorDrive);
   control->ShowLayer(6, 1);
   control->ShowLayer(4, 1);
@@ -115,6 +134,7 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   EXPECT_TRUE(snapshot::matchesExpected(snapshot::fromARGB32(bits, kWidth, kHeight, kWidth),
                                         "tests/engine/render/snapshots/beijing-overlays"));
   control.reset();
+  search.reset();
   service.reset();
   net.Stop();
   GetGlobalMan()->SetSlot(kSlotUrlTranslater, nullptr);
