@@ -1,6 +1,9 @@
 // The map view on the real engine against the map-service double, driven as
 // a user drives it: the first paint, a drag, a pinch and a double tap, each
 // ending in one engine move or zoom and a repaint of the double's tiles.
+#include <cmath>
+#include <limits>
+
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
@@ -66,6 +69,51 @@ TEST_F(MapViewTest, FirstPaintPanPinchAndDoubleTapMoveTheEngineOnceEachAndRepain
 
     const std::vector<std::string> expected = {"will YES", "did YES", "will YES", "did YES", "did YES"};
     EXPECT_EQ(recorder->calls, expected);
+}
+
+TEST_F(MapViewTest, CameraCallsClampRefuseNonFiniteRectanglesAndKeepTheSharedWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    const std::pair<int, int> levels[] = {{25, 18}, {0, 3}, {3, 3}, {18, 18}, {14, 14}};
+    for (const auto& [asked, got] : levels) {
+        mapView->setZoomLevel(asked);
+        EXPECT_EQ(mapView->zoomLevel(), got) << asked;
+    }
+    struct Step {
+        unsigned type;
+        unsigned stored;
+    };
+    const Step types[] = {{1, 1}, {2, 3}, {5, 1}, {4, 4}, {2, 6}, {3, 4}};
+    for (const Step& step : types) {
+        mapView->setMapType(step.type);
+        EXPECT_EQ(mapView->mapType(), step.stored) << step.type;
+    }
+    mapView->setMapType(1);
+
+    // Rectangles that cannot be shown change nothing.
+    const _VPoint centre = state().ptCenter;
+    const int level = mapView->zoomLevel();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const VIZMapRect& bad : {NullMapRect(), VIZMapRectMake(std::nan(""), 0, 10, 10), VIZMapRectMake(0, 0, inf, 1)}) {
+        mapView->setVisibleMapRect(bad);
+        mapView->setVisibleMapRect(bad, true);
+        EXPECT_EQ(state().ptCenter.x, centre.x);
+        EXPECT_EQ(state().ptCenter.y, centre.y);
+        EXPECT_EQ(mapView->zoomLevel(), level);
+    }
+    // A padding that leaves no room stays within the world.
+    const VIZMapRect fitted = mapView->mapRectThatFits(mapView->visibleMapRect(), UIEdgeInsets{208, 160, 208, 160});
+    EXPECT_TRUE(MapRectIsFinite(fitted));
+    EXPECT_LE(fitted.size.width, WorldMapSize().width);
+
+    // A second map view going away does not shrink the engine window the
+    // one on screen shares.
+    VIZMapView::initWithFrame(CGRectMake(0, 0, 100, 100)).reset();
+    _VRect client;
+    static_cast<CVWnd*>(GetGlobalMan()->GetSlot(kSlotWnd))->GetClientRect(&client);
+    EXPECT_NE(client.right - client.left, 5);
+    mapView->setFrame(mapView->frame());
+    EXPECT_TRUE(PumpUntilPainted());
 }
 
 }  // namespace
