@@ -71,6 +71,62 @@ TEST_F(MapViewTest, FirstPaintPanPinchAndDoubleTapMoveTheEngineOnceEachAndRepain
     EXPECT_EQ(recorder->calls, expected);
 }
 
+TEST_F(MapViewTest, PinchesZoomByWholeLevelsAndTapsStopAtTheLevelEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    const CGPoint middle = CGPointMake(kWidth / 2, kHeight / 2);
+    struct Pinch {
+        double scale;
+        int step;
+    };
+    // A slight pinch in (1.15) moves like a pinch that stays near 1.
+    const Pinch pinches[] = {{1.05, 0}, {0.95, 0}, {1.15, 0}, {1.3, 1}, {3.0, 2}, {0.7, -1}, {0.3, -2}};
+    for (const Pinch& p : pinches) {
+        const int level = mapView->zoomLevel();
+        driver.pinch(scrollView(), p.scale, middle);
+        ASSERT_TRUE(PumpUntilPainted()) << p.scale;
+        EXPECT_EQ(mapView->zoomLevel(), level + p.step) << p.scale;
+    }
+
+    // At level 18 a double tap does nothing and pinching in is impossible.
+    mapView->setZoomLevel(18);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->maximumZoomScale, 1);
+    ASSERT_TRUE(driver.doubleTap(internal()->m_mapWrapperView.get()));
+    driver.advanceClock(1.0);
+    EXPECT_EQ(mapView->zoomLevel(), 18);
+    // A two-finger tap goes one level out, as zoomOut does.
+    ASSERT_TRUE(driver.twoFingerTap(internal()->m_mapWrapperView.get()));
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 17);
+    ASSERT_TRUE(mapView->zoomOut());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 16);
+
+    // At level 3 the two-finger tap does nothing and pinching out is impossible.
+    mapView->setZoomLevel(3);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->minimumZoomScale, 1);
+    ASSERT_TRUE(mapView->zoomOut());
+    driver.advanceClock(1.0);
+    EXPECT_EQ(mapView->zoomLevel(), 3);
+    ASSERT_TRUE(mapView->zoomIn());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 4);
+
+    // With zooming off the scroll view's limits stay at 1 after a repaint.
+    mapView->setZoomEnabled(false);
+    const int before = paintCount;
+    mapView->setZoomLevel(5);
+    ASSERT_TRUE(driver.pumpUntil([&] { return paintCount > before; }));
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->minimumZoomScale, 1);
+    EXPECT_EQ(scrollView()->maximumZoomScale, 1);
+}
+
 TEST_F(MapViewTest, CameraCallsClampRefuseNonFiniteRectanglesAndKeepTheSharedWindow)
 {
     ASSERT_NO_FATAL_FAILURE(ShowMap());
