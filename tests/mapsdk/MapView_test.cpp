@@ -69,6 +69,23 @@ TEST_F(MapViewTest, FirstPaintPanPinchAndDoubleTapMoveTheEngineOnceEachAndRepain
 
     const std::vector<std::string> expected = {"will YES", "did YES", "will YES", "did YES", "did YES"};
     EXPECT_EQ(recorder->calls, expected);
+
+    // An animated visible rectangle: the content zooms, then the rectangle
+    // is applied exactly, once.
+    recorder->calls.clear();
+    const VIZMapRect visible = mapView->visibleMapRect();
+    const VIZMapRect quarter = VIZMapRectMake(visible.origin.x + visible.size.width / 2,
+                                              visible.origin.y + visible.size.height / 2, visible.size.width / 2,
+                                              visible.size.height / 2);
+    mapView->setVisibleMapRect(quarter, true);
+    EXPECT_TRUE(recorder->calls.empty());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    const _VRect target = MapRectToEngineRect(quarter);
+    EXPECT_EQ(state().ptCenter.x, (target.left + target.right) / 2);
+    EXPECT_EQ(state().ptCenter.y, (target.top + target.bottom) / 2);
+    EXPECT_EQ(mapView->zoomLevel(), 15);
+    EXPECT_EQ(recorder->calls, std::vector<std::string>{"did YES"});
 }
 
 TEST_F(MapViewTest, PinchesZoomByWholeLevelsAndTapsStopAtTheLevelEnds)
