@@ -5,7 +5,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
-#include "engine/data/EngineOfflineRoutes.h"
+#include "engine/data/OLPackageMan.h"
 #include "engine/data/OLRecordMan.h"
 #include "engine/data/SearchMan.h"
 #include "engine/data/UpdateReqMan.h"
@@ -64,7 +64,9 @@ void OnTimerTick(CEngineRoot* root, int timerId) {
       }
       break;
     case kOfflineWatchdogTimer:
-      OfflineOnTimer(root->m_pPackageMan, timerId);
+      if (root->m_pPackageMan) {
+        root->m_pPackageMan->OnTimer(kMsgTimer, timerId);
+      }
       break;
     default:
       break;
@@ -201,7 +203,9 @@ int EngineMsgHandler(void*, int message, int wParam, int lParam) {
       MapOnMessage(root->m_pMapControl, message, wParam, lParam);
       break;
     case kMsgOfflineCommand:
-      OfflineOnCommand(root->m_pPackageMan, wParam, lParam);
+      if (root->m_pPackageMan) {
+        root->m_pPackageMan->OnMessage(wParam, lParam);
+      }
       break;
     default:
       break;
@@ -233,7 +237,9 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
       MapOnMessage(m_pMapControl, message, clientType, requestId);
       break;
     case kOfflineClient:
-      OfflineOnTileMessage(m_pPackageMan, message, requestId);
+      if (m_pPackageMan) {
+        m_pPackageMan->OnTileMessage(message, requestId);
+      }
       break;
     case kLocationClient:
     case kCollectorClient:

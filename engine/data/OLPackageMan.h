@@ -35,13 +35,6 @@ struct tag_GridRisk {
   int gridY;
 };
 
-// One tile of a batch (no pixels here).
-struct tagGirdData {
-  int level = 0;
-  int column = 0;
-  int row = 0;
-};
-
 // One accepted package.
 struct tagOffLineFileInfo {
   int cityId = 0;
@@ -78,6 +71,14 @@ public:
   static constexpr unsigned kWatchdogMs = 8000;
   static constexpr int kBatchTiles = 10;
   static constexpr int kFirstRequestId = 1000000;
+
+  // One tile of a batch (no pixels here). Nested so that it never meets the
+  // tile cache's record of the same name in one program.
+  struct tagGirdData {
+    int level = 0;
+    int column = 0;
+    int row = 0;
+  };
   static constexpr int kTileClientType = 11;
   static constexpr double kSpareBytes = 5242880.0;
 

@@ -81,7 +81,7 @@ TEST_F(PackageManTest, TilePositionsAndBatches) {
                         Case{5460, 17, 383, 511}}) {
     ASSERT_EQ(packages.LocateTilePosition(c.n), 1) << c.n;
     packages.BuildTileBatch();
-    const CVArray<tagGirdData>& batch = packages.GetBatchTiles();
+    const auto& batch = packages.GetBatchTiles();
     ASSERT_GE(batch.GetSize(), 1);
     EXPECT_EQ(batch[0].level, c.level) << c.n;
     EXPECT_EQ(batch[0].column, c.column) << c.n;
