@@ -9,7 +9,9 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <mutex>
 
+#include <unicode/locid.h>
 #include <unicode/ucnv.h>
 
 #include "http/NXInputStream.h"
@@ -51,9 +53,21 @@ void NXHTTPRequest::setDefaultTimeOutSeconds(double seconds) { gDefaultTimeOutSe
 
 NSString NXHTTPRequest::defaultUserAgentString()
 {
+    // Every request asks: the answer is kept for as long as the main bundle
+    // (which reads its information once) and the default locale stay the same.
+    static std::mutex lock;
+    static std::weak_ptr<NSBundle> madeFor;
+    static std::string madeInLocale;
+    static NSString agent;
     auto bundle = NSBundle::mainBundle();
+    std::string locale = icu::Locale::getDefault().getName();
+    std::lock_guard guard(lock);
+    if (bundle && madeFor.lock() == bundle && locale == madeInLocale) return agent;
     auto info = bundle ? bundle->infoDictionary().stringDictionary() : std::nullopt;
-    return nxhttp::userAgentStringForBundleInfo(info ? *info : std::map<NSString, NSString>{});
+    agent = nxhttp::userAgentStringForBundleInfo(info ? *info : std::map<NSString, NSString>{});
+    madeFor = bundle;
+    madeInLocale = locale;
+    return agent;
 }
 
 std::shared_ptr<NSError> NXHTTPRequest::errorWithCode(NXNetworkErrorType code, const NSString& description,
@@ -228,7 +242,7 @@ void NXHTTPRequest::buildPostBody()
     }
     if (postLength_ > 0) {
         if (requestMethod_ == "GET" || requestMethod_ == "DELETE" || requestMethod_ == "HEAD") requestMethod_ = "POST";
-        addRequestHeader("Content-Length", NSString::stringWithFormat("%llu", postLength_));
+        addRequestHeader("Content-Length", NSString(std::to_string(postLength_)));
     }
     haveBuiltPostBody_ = true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "http/NXHTTPRequest.h"
 #include "http/NXDownloadCache.h"
@@ -616,7 +617,10 @@ void NXHTTPRequest::handleBytesAvailable()
     if (complete_ || !readStream_ || !CFReadStreamHasBytesAvailable(readStream_)) return;
     size_t size = contentLength_ > 262144 ? 262144 : contentLength_ > 65536 ? 65536 : 16384;
     if (isBandwidthThrottled()) size = throttledReadLength(size);
-    std::vector<uint8_t> buffer(size);
+    // Read into a buffer the thread keeps (nothing to clear per read); the
+    // bytes leave it below before anything else can run on this thread.
+    thread_local std::vector<uint8_t> buffer;
+    if (buffer.size() < size) buffer.resize(size);
     long n = CFReadStreamRead(readStream_, buffer.data(), size);
     if (n < 0) return handleStreamError();
     if (n == 0) return;
@@ -631,14 +635,14 @@ void NXHTTPRequest::handleBytesAvailable()
     incrementBandwidthUsedInLastSecond(static_cast<unsigned long>(n));
     if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return;
     if (needsRedirect_) return;  // the body of a redirect is not the answer
-    NSData bytes(buffer.begin(), buffer.begin() + n);
+    auto bytes = std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n));
     auto d = delegate();
     if (d && didReceiveDataSelector_.imp && didReceiveDataSelector_.respondsTo && didReceiveDataSelector_.respondsTo(d.get())) {
         auto me = self();
         std::weak_ptr<NSObject> weak = d;
         auto sel = didReceiveDataSelector_;
         NSThread::performBlockOnMainThread(
-            [me, weak, sel, bytes = std::move(bytes)] {
+            [me, weak, sel, bytes = NSData(bytes.begin(), bytes.end())] {
                 if (auto t = weak.lock(); t && t == me->delegate()) sel.imp(t.get(), me.get(), bytes);
             },
             NSThread::isMainThread());

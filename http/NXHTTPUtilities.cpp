@@ -230,8 +230,12 @@ NSString userAgentStringForBundleInfo(const std::map<NSString, NSString>& info)
     else
         version = shortVersion.isNil() ? bundleVersion : shortVersion;
     if (version.isNil()) version = "";  // neither key: an empty version part
-    utsname u{};
-    uname(&u);
+    // The machine does not change while the process runs: asked once.
+    static const utsname u = [] {
+        utsname read{};
+        uname(&read);
+        return read;
+    }();
     return NSString::stringWithFormat("%@ %@ (%s; %s %s; %s)", name, version, u.machine, u.sysname, u.release,
                                       icu::Locale::getDefault().getName());
 }

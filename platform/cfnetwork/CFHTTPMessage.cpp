@@ -12,6 +12,14 @@ bool sameName(const NSString& a, const NSString& b)
     return a.str().size() == b.str().size() && strcasecmp(a.str().c_str(), b.str().c_str()) == 0;
 }
 
+// A message carries a handful of fields: room for them at once spares the
+// vector's growth steps, each of which moves every field.
+void append(std::vector<std::pair<NSString, NSString>>& fields, const NSString& name, const NSString& value)
+{
+    if (fields.capacity() == 0) fields.reserve(8);
+    fields.emplace_back(name, value);
+}
+
 }  // namespace
 
 void CFHTTPHeaderFields::setValue(const NSString& name, const NSString& value)
@@ -29,12 +37,12 @@ void CFHTTPHeaderFields::setValue(const NSString& name, const NSString& value)
             it = fields_.erase(it);
         }
     }
-    if (!replaced && !value.isNil()) fields_.emplace_back(name, value);
+    if (!replaced && !value.isNil()) append(fields_, name, value);
 }
 
 void CFHTTPHeaderFields::addValue(const NSString& name, const NSString& value)
 {
-    if (!value.isNil()) fields_.emplace_back(name, value);
+    if (!value.isNil()) append(fields_, name, value);
 }
 
 NSString CFHTTPHeaderFields::objectForKey(const NSString& name) const

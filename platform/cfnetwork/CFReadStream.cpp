@@ -4,7 +4,6 @@
 #include <strings.h>
 
 #include <cstring>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -120,6 +119,40 @@ private:
     std::vector<CURLM*> free_;
 };
 
+// The response bytes curl has handed over and the client has not read yet:
+// appended at the back, read from the front, in one run of memory.
+class ByteQueue {
+public:
+    size_t size() const { return bytes_.size() - start_; }
+    bool empty() const { return size() == 0; }
+
+    void append(const char* data, size_t count)
+    {
+        // Moving the unread rest down costs less than growing past it.
+        if (start_ > 0 && start_ >= bytes_.size() / 2) {
+            bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<long>(start_));
+            start_ = 0;
+        }
+        bytes_.insert(bytes_.end(), data, data + count);
+    }
+
+    size_t take(uint8_t* out, size_t max)
+    {
+        size_t n = std::min(max, size());
+        std::memcpy(out, bytes_.data() + start_, n);
+        start_ += n;
+        if (start_ == bytes_.size()) {
+            bytes_.clear();
+            start_ = 0;
+        }
+        return n;
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t start_ = 0;  // bytes before this were read
+};
+
 }  // namespace
 
 class CFReadStream : public std::enable_shared_from_this<CFReadStream> {
@@ -153,7 +186,7 @@ public:
     CURLcode result_ = CURLE_OK;
     std::shared_ptr<NSError> error_;
     CFHTTPMessageRef response_;
-    std::deque<uint8_t> buffer_;
+    ByteQueue buffer_;
     unsigned long long bytesWritten_ = 0, responseBytes_ = 0;
     std::optional<std::string> inlineBody_;  // the whole body, sent by curl from memory
     std::string bodyPrefix_;                 // the start of the body, read before the transfer
@@ -289,7 +322,7 @@ public:
             s->paused_ = true;
             return CURL_WRITEFUNC_PAUSE;
         }
-        s->buffer_.insert(s->buffer_.end(), data, data + size * n);
+        s->buffer_.append(data, size * n);
         s->responseBytes_ += size * n;
         return size * n;
     }
@@ -329,6 +362,9 @@ public:
     {
         if (opened_ || closed_ || !request_) return false;
         globalInit();
+        // A new easy handle for every stream: a reset one is not as new. This
+        // libcurl (7.88) keeps state of the last transfer's header lines over
+        // curl_easy_reset, and a reply opening with a folded line reads it freed.
         easy_ = curl_easy_init();
         multi_ = MultiPool::take();
         if (!easy_ || !multi_) return false;
@@ -527,9 +563,7 @@ public:
     long read(uint8_t* out, size_t max)
     {
         if (done_ && result_ != CURLE_OK) return -1;
-        size_t n = std::min(max, buffer_.size());
-        std::copy_n(buffer_.begin(), n, out);
-        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(n));
+        size_t n = buffer_.take(out, max);
         if (paused_ && buffer_.size() < kPauseAbove / 2 && kick_) kick_->signal();
         return static_cast<long>(n);
     }

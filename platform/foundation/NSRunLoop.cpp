@@ -27,6 +27,11 @@ bool servedIn(const NSString& registered, const NSString& running)
     return registered == running || (registered == NSRunLoopCommonModes && running == NSDefaultRunLoopMode);
 }
 
+// The loop of this thread, once it has asked for it. Its own thread never
+// needs to wake it: the thread is not waiting in it, and every pass looks at
+// the timers, blocks and sources afresh before it waits.
+thread_local const NSRunLoop* tOwnLoop = nullptr;
+
 // Every live loop, so that a clock change can wake them all.
 struct LoopRegistry {
     std::mutex m;
@@ -46,6 +51,23 @@ void dedupe(std::vector<std::shared_ptr<T>>& v)
     for (auto& p : v)
         if (std::find(unique.begin(), unique.end(), p) == unique.end()) unique.push_back(std::move(p));
     v = std::move(unique);
+}
+
+// Moves the entries that match out of entries into taken, keeping the order
+// of the rest; no allocation when nothing matches.
+template <class Entry, class Match>
+void takeMatching(std::vector<Entry>& entries, std::vector<Entry>& taken, Match matches)
+{
+    auto kept = entries.begin();
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if (matches(*it)) {
+            taken.push_back(std::move(*it));
+            continue;
+        }
+        if (kept != it) *kept = std::move(*it);
+        ++kept;
+    }
+    entries.erase(kept, entries.end());
 }
 
 }  // namespace
@@ -179,8 +201,16 @@ std::shared_ptr<NSRunLoop> NSRunLoop::mainRunLoop()
 
 std::shared_ptr<NSRunLoop> NSRunLoop::currentRunLoop()
 {
-    if (NSThread::isMainThread()) return mainRunLoop();
-    thread_local std::shared_ptr<NSRunLoop> loop = std::make_shared<NSRunLoop>();
+    if (NSThread::isMainThread()) {
+        auto main = mainRunLoop();
+        tOwnLoop = main.get();
+        return main;
+    }
+    thread_local std::shared_ptr<NSRunLoop> loop = [] {
+        auto made = std::make_shared<NSRunLoop>();
+        tOwnLoop = made.get();
+        return made;
+    }();
     return loop;
 }
 
@@ -193,7 +223,7 @@ void NSRunLoop::wakeAll()
 
 void NSRunLoop::wakeUp()
 {
-    if (state_->wakePending.exchange(true)) return;
+    if (tOwnLoop == this || state_->wakePending.exchange(true)) return;
     uint64_t one = 1;
     // A full counter already means "awake": the write may then fail harmlessly.
     [[maybe_unused]] auto written = write(state_->wakeFd, &one, sizeof one);
@@ -229,11 +259,7 @@ void NSRunLoop::removeTimer(const NSTimer* timer)
     std::vector<State::TimerEntry> removed;
     {
         std::lock_guard lock(state_->m);
-        auto& timers = state_->timers;
-        auto split = std::stable_partition(timers.begin(), timers.end(),
-                                           [&](const State::TimerEntry& e) { return e.timer.get() != timer; });
-        std::move(split, timers.end(), std::back_inserter(removed));
-        timers.erase(split, timers.end());
+        takeMatching(state_->timers, removed, [&](const State::TimerEntry& e) { return e.timer.get() == timer; });
     }
 }
 
@@ -261,12 +287,8 @@ void NSRunLoop::removeSource(const std::shared_ptr<NSRunLoopInput>& source, cons
     std::vector<State::InputEntry> removed;
     {
         std::lock_guard lock(state_->m);
-        auto& inputs = state_->inputs;
-        auto split = std::stable_partition(inputs.begin(), inputs.end(), [&](const State::InputEntry& e) {
-            return !(e.input == source && e.mode == mode);
-        });
-        std::move(split, inputs.end(), std::back_inserter(removed));
-        inputs.erase(split, inputs.end());
+        takeMatching(state_->inputs, removed,
+                     [&](const State::InputEntry& e) { return e.input == source && e.mode == mode; });
     }
 }
 
@@ -275,11 +297,7 @@ void NSRunLoop::removeInput(const NSRunLoopInput* input)
     std::vector<State::InputEntry> removed;
     {
         std::lock_guard lock(state_->m);
-        auto& inputs = state_->inputs;
-        auto split = std::stable_partition(inputs.begin(), inputs.end(),
-                                           [&](const State::InputEntry& e) { return e.input.get() != input; });
-        std::move(split, inputs.end(), std::back_inserter(removed));
-        inputs.erase(split, inputs.end());
+        takeMatching(state_->inputs, removed, [&](const State::InputEntry& e) { return e.input.get() == input; });
     }
 }
 

@@ -279,6 +279,18 @@ NSString NSString::stringByAppendingString(const NSString& tail) const
 NSString NSString::lowercaseString() const
 {
     if (isNil()) return {};
+    // Plain ASCII (schemes, hosts, header names) lowers byte by byte, as the
+    // root locale's rules do for it, without the road through UTF-16.
+    std::string ascii = str();
+    bool allAscii = true;
+    for (char& c : ascii) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            allAscii = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (allAscii) return NSString(std::move(ascii));
     auto units = utf16();
     std::u16string out(units.size() * 2 + 1, u'\0');
     UErrorCode err = U_ZERO_ERROR;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/foundation/NSPropertyList.h"
 #include "platform/foundation/NSThread.h"
 #include "tools/testserver/TestServer.h"
 
@@ -190,6 +191,32 @@ TEST(NXHTTPRequestRun, ChunkedHeadAndErrorStatuses)
     EXPECT_EQ(head->responseStatusCode(), 200);
     EXPECT_EQ(bodyOf(*head), "");
     EXPECT_EQ(server.requests().back().method, "HEAD");
+}
+
+TEST(NXHTTPRequestRun, AReplyOpeningWithAFoldedLineAfterAnEarlierRequest)
+{
+    // A continuation line right after the status line has no field of its
+    // reply to join: nothing of the earlier request's header lines may be
+    // reached for it.
+    Server server([](const Request& req, Connection& c) {
+        c.write(req.path == "/folded"
+                    ? "HTTP/1.1 401 Unauthorized\r\x0bWWW-Authenticate: Digest realm=\"d\", nonce=\r\n UConte\t-T pet:\r\n"
+                      "Content-Length: 2\r\n\r\nno"
+                    : "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\nSet-Cookie: a=1\r\n\r\nok");
+        c.flush();
+    });
+    for (const char* path : {"/plain", "/folded", "/plain"}) {
+        SCOPED_TRACE(path);
+        auto r = requestFor(server.url(path));
+        r->setShouldAttemptPersistentConnection(false);
+        r->setUsername("user");
+        r->setPassword("secret");
+        r->setTimeOutSeconds(5);
+        r->startSynchronous();
+        if (std::string(path) == "/folded") continue;  // refused or read: either is sound
+        ASSERT_FALSE(r->error());
+        EXPECT_EQ(bodyOf(*r), "ok");
+    }
 }
 
 TEST(NXHTTPRequestRun, RedirectsFollowTheStatusRules)
@@ -427,4 +454,39 @@ TEST(NXHTTPRequestBuild, HeadersBodyAndCopies)
     for (const char* bad : {"", "-1", "12x", "0x10", "99999999999999999999999"})
         EXPECT_FALSE(NXHTTPRequest::parseContentLength(bad)) << bad;
     EXPECT_TRUE(requestFor("x").get() && !requestFor("x")->url());
+}
+
+TEST(NXHTTPRequestBuild, DefaultUserAgentFollowsTheMainBundle)
+{
+    TempDir dir;
+    const auto folderNamed = [&](const char* name, std::optional<std::map<NSString, NSString>> info) {
+        fs::create_directories(dir.path / name);
+        if (info) {
+            EXPECT_TRUE(PlistValue(*info).writeToFile(NSString((dir.path / name / "Info.plist").string()), true));
+        }
+        return (dir.path / name).string();
+    };
+    const std::string alpha = folderNamed("alpha", {{{"CFBundleName", "Alpha"}, {"CFBundleVersion", "1"}}});
+    const std::string beta = folderNamed("beta", {{{"CFBundleName", "Beta"}, {"CFBundleVersion", "2"}}});
+    const std::string bare = folderNamed("bare", std::nullopt);
+    const char* before = getenv("NX_RESOURCE_DIR");
+    const std::optional<std::string> saved = before ? std::optional<std::string>(before) : std::nullopt;
+
+    const auto agentIn = [](const std::string& folder) {
+        setenv("NX_RESOURCE_DIR", folder.c_str(), 1);
+        auto r = requestFor("http://127.0.0.1:1/");
+        r->buildRequestHeaders();
+        EXPECT_EQ(r->requestHeaders().objectForKey("User-Agent"), NXHTTPRequest::defaultUserAgentString());
+        return NXHTTPRequest::defaultUserAgentString();
+    };
+    // Asked again and again, and after the bundle changed and came back.
+    for (const auto& [folder, prefix] : std::vector<std::pair<std::string, const char*>>{
+             {alpha, "Alpha 1 ("}, {alpha, "Alpha 1 ("}, {beta, "Beta 2 ("}, {alpha, "Alpha 1 ("}}) {
+        NSString agent = agentIn(folder);
+        EXPECT_TRUE(agent.hasPrefix(prefix)) << agent;
+    }
+    EXPECT_TRUE(agentIn(bare).isNil());
+
+    if (saved) setenv("NX_RESOURCE_DIR", saved->c_str(), 1);
+    else unsetenv("NX_RESOURCE_DIR");
 }

@@ -255,4 +255,29 @@ TEST(NSRunLoopThreads, EachThreadHasItsOwnLoopAndTheMainLoopIsSharedWithWorkers)
     EXPECT_EQ(workerMain, mainLoop);
 }
 
+TEST(NSRunLoopThreads, WorkAThreadGivesItsOwnLoopNeedsNoWakeUp)
+{
+    // A thread waking its own loop writes nothing: what it queued before
+    // running the loop, and what a handler queues, are served by looking.
+    std::vector<std::string> served;
+    NSThread::detachNewThreadWithBlock([&] {
+        auto own = NSRunLoop::currentRunLoop();
+        Watchdog watchdog(own, 20.0);
+        auto source = NSRunLoopSource::sourceWithHandler([&] { served.push_back("source"); });
+        own->addSource(source, kCustom);
+        own->performBlock(
+            [&] {
+                served.push_back("block");
+                own->performBlock([&] { served.push_back("second block"); }, {kCustom});
+                source->signal();
+            },
+            {kCustom});
+        while (served.size() < 3 && !watchdog.fired()) own->runMode(kCustom, NSClock::distantFuture);
+        EXPECT_FALSE(watchdog.fired());
+        source->invalidate();
+    });
+    ASSERT_TRUE(NSThread::joinDetachedThreads(30.0));
+    EXPECT_EQ(served, (std::vector<std::string>{"block", "source", "second block"}));
+}
+
 }  // namespace
