@@ -2,17 +2,20 @@
 // stands as every file of the SDK data folder the store and the data-set
 // versions read (versions, update records, city lists, "VerDatset.dat", a
 // package record waiting for its check), and as the offline service's version
-// reply and task list merged into the loaded store. Update records read are
-// written and read back the same.
+// reply and task list merged into the loaded store, whose next city's
+// download then starts. Update records read are written and read back the
+// same.
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "engine/base/VCMMap.h"
 #include "engine/base/VMem.h"
+#include "engine/data/OLPackageMan.h"
 #include "engine/data/OLRecordMan.h"
 #include "engine/data/VJsonResultParser.h"
 #include "engine/data/VerDatsetMan.h"
+#include "engine/render/GridDataFile.h"
 #include "fuzz/support/Engine.h"
 #include "fuzz/support/FuzzInput.h"
 #include "fuzz/support/Sandbox.h"
@@ -82,10 +85,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     versions.LoadFile(folder);
     versions.OnVersionReply(bytes.data(), static_cast<int>(bytes.size()));
     versions.UpdateLocalVersion(CVString("OfflineSearch.dat"));
+    COfflineDataCache grids;
+    grids.Init(folder, CVString("10000001"), 0);
+    COLPackageMan packages;
     COLRecordMan store;
     store.SetVersionMan(&versions);
     store.LoadAll(folder);
     MergeReplies(store, bytes);
+    // The next queued city's download starts (no tile is sent): its grids
+    // and levels become grid files and the walk over their tiles.
+    packages.SetRecordMan(&store);
+    packages.SetDataCache(&grids);
+    packages.SetFolders(folder, box->Path("Documents/"));
+    store.SetPackageMan(&packages);
+    if (packages.OnMessage(kOLCodeStartNext, 0)) {
+        for (int n : {0, 5, 21, 5460}) {
+            if (packages.LocateTilePosition(n)) packages.BuildTileBatch();
+        }
+    }
     int count = static_cast<int>(size);
     store.DoCommand(kOLReplaceSearchFile, const_cast<char*>(bytes.data()), &count);
     CVArray<COLSearchRecord> cities;
