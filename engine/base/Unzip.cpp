@@ -97,9 +97,11 @@ private:
   char m_target[kUnzipPathBytes] = {};
 };
 
-// Reads the current entry's information; false when it cannot be read.
+// Reads the current entry's information; false when it cannot be read or its
+// name does not fit the buffer (minizip then leaves the name unterminated).
 bool EntryInfo(unzFile zip, unz_file_info64& info, char (&name)[kUnzipPathBytes]) {
-  return unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK;
+  return unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK &&
+         info.size_filename < sizeof name;
 }
 
 // Copies the open entry into the file; false on a read error, a short write,
@@ -135,7 +137,7 @@ int UnzipCurrentEntry(unzFile zip, const char* targetGbk, int bufferSize, unsign
     return 0;
   }
   size_t targetLength = std::strlen(targetGbk);
-  if (info.size_filename >= sizeof name || !SafeEntryName(name, info.size_filename) ||
+  if (!SafeEntryName(name, info.size_filename) ||
       targetLength + std::strlen(name) >= static_cast<size_t>(kUnzipPathBytes) ||
       info.uncompressed_size > static_cast<unsigned long long>(budget.bytesLeft)) {
     return 0;

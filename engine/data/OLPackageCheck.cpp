@@ -4,6 +4,7 @@
 // are renamed into the offline grid data folder and the city is merged into
 // the record store.
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 #include "engine/base/MD5.h"
@@ -31,6 +32,10 @@ bool ReadRecordElement(const VJson* object, char prefix, COLUpdateElement& e) {
     if (!(found[k] = VJson_GetObjectItem(object, name))) {
       return false;
     }
+  }
+  // The ratio is a percent: a value whose ratio an int cannot hold is none.
+  if (found[2]->valueint > INT_MAX / 100 || found[2]->valueint < INT_MIN / 100) {
+    return false;
   }
   e.cityId = JsonNumberInText(found[0]);
   e.name = JsonText(found[1]);

@@ -319,7 +319,13 @@ void COLPackageMan::RemoveCityData(const COLUpdateRecord& record) { DeleteGrids(
 // --- Grid levels and risk list ------------------------------------------------------
 
 int COLPackageMan::ParseGridName(const CVString& name, int* x, int* y) {
-  return ParseGridNameStrict(name.GetBuffer(), x, y) ? 1 : 0;
+  // A grid's tiles are numbered in ints down to level 18 (128 per grid side at
+  // either base level), the walk one past its last column.
+  constexpr int kFarthestGrid = (INT_MAX >> 7) - 1;
+  return ParseGridNameStrict(name.GetBuffer(), x, y) && *x >= -kFarthestGrid && *x <= kFarthestGrid &&
+                 *y >= -kFarthestGrid && *y <= kFarthestGrid
+             ? 1
+             : 0;
 }
 
 int COLPackageMan::BuildGridRiskList() {

@@ -127,6 +127,7 @@ public:
   int LocateTilePosition(int elementTilesDone);
   void BuildTileBatch();
   int SendTileBatch(int sendFlag);
+  // "x_y" whose level-18 tile columns and rows are ints. 1 or 0.
   static int ParseGridName(const CVString& name, int* x, int* y);
   const CVArray<tagGirdData>& GetBatchTiles() const { return m_batchTiles; }
   const CVArray<CVString, CVString&>& GetBatchKeys() const { return m_batchKeys; }

@@ -30,6 +30,7 @@ public:
   CZipReader& operator=(const CZipReader&) = delete;
 
   // Walks the entries: visit(name, uncompressed size) returns false to stop.
+  // false when the zip or an entry cannot be read.
   template <class Visit>
   bool Walk(Visit visit) {
     if (!m_zip || unzGoToFirstFile(m_zip) != UNZ_OK) {
@@ -38,7 +39,9 @@ public:
     do {
       unz_file_info64 info;
       char name[256];
-      if (unzGetCurrentFileInfo64(m_zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) {
+      // A name that does not fit is left unterminated by minizip: unreadable.
+      if (unzGetCurrentFileInfo64(m_zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+          info.size_filename >= sizeof name) {
         return false;
       }
       if (!visit(name, info.uncompressed_size)) {

@@ -187,8 +187,8 @@ void WriteElement(COLTextWriter& writer, const COLUpdateElement& e, char prefix)
   WriteGridList(writer, e.grids);
 }
 
-// Reads one element; false when a required pair is missing or a grid name is
-// not in its shape.
+// Reads one element; false when a required pair is missing, a grid name is
+// not in its shape or the grid list names no grid.
 bool ReadElement(const VJson* object, char prefix, COLUpdateElement& e) {
   const VJson* found[kKeyCount];
   for (int k = 0; k < kKeyCount; ++k) {
@@ -200,7 +200,7 @@ bool ReadElement(const VJson* object, char prefix, COLUpdateElement& e) {
     }
   }
   const VJson* grids = found[kGrids];
-  if (grids->type != VJson_Array || VJson_GetArraySize(grids) < 1) {
+  if (grids->type != VJson_Array) {
     return false;
   }
   e.cityId = JsonNumberInText(found[kId]);
@@ -231,7 +231,9 @@ bool ReadElement(const VJson* object, char prefix, COLUpdateElement& e) {
     }
     e.grids.Add(name);
   }
-  return true;
+  // At least one grid: an item without a name is none, and a list of nothing
+  // else would be written back empty and refused at the next load.
+  return e.grids.GetSize() > 0;
 }
 
 }  // namespace

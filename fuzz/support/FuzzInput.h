@@ -1,4 +1,4 @@
-// Helpers shared by the harnesses: the input as text, bytes or lines.
+// Helpers shared by the harnesses: the input as text, bytes, lines or parts.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +27,24 @@ inline std::vector<std::string> Lines(std::string_view text)
         start = end + 1;
     }
     return lines;
+}
+
+// The input cut into count parts at the line "#--" ("\n#--\n"), for readers
+// that take several files; missing parts are empty, the last takes the rest.
+inline std::vector<std::string_view> Parts(const uint8_t* data, size_t size, size_t count)
+{
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    constexpr std::string_view separator = "\n#--\n";
+    std::vector<std::string_view> parts;
+    while (parts.size() + 1 < count) {
+        size_t end = text.find(separator);
+        if (end == std::string_view::npos) break;
+        parts.push_back(text.substr(0, end));
+        text.remove_prefix(end + separator.size());
+    }
+    parts.push_back(text);
+    parts.resize(count);
+    return parts;
 }
 
 }  // namespace fuzz

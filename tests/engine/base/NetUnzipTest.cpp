@@ -90,6 +90,21 @@ TEST_F(NetUnzip, ConfigExtractionTakesTheFirstCfgEntry) {
   EXPECT_FALSE(fs::exists(fs::path(target) / "data.dat"));
 }
 
+// A name too long for the entry buffer is never looked at half read: the
+// package cannot be unpacked, so its record file is not taken either.
+TEST_F(NetUnzip, ConfigExtractionRefusesOverLongNames) {
+  const std::string longName = std::string(300, 'n');
+  for (const Entries& entries : {Entries{{longName + ".cfg", "long"}, {"city.cfg", "city"}},
+                                 Entries{{longName + ".dat", "tile"}, {"city.cfg", "city"}}}) {
+    SCOPED_TRACE(entries[0].first.substr(300));
+    std::string zip = MakeZip("long.zip", entries);
+    fs::path target = root / "long";
+    EXPECT_EQ(UnzipConfigFiles(Path(zip).GetBuffer(), Path(target.string()).GetBuffer(), nullptr), 0);
+    EXPECT_FALSE(fs::exists(target / "city.cfg"));
+    fs::remove_all(target);
+  }
+}
+
 TEST_F(NetUnzip, RefusesUnsafeNamesAndOverLongPaths) {
   struct Case {
     const char* name;

@@ -154,6 +154,29 @@ TEST_F(PackageManTest, GridNamesOnlyInTheirShape) {
   for (const char16_t* bad : {u"../../x", u"1_2/3", u"1_", u"_1", u"1_2_18", u"a_b", u"1__2", u"99999999999_1", u""}) {
     EXPECT_EQ(COLPackageMan::ParseGridName(W(bad), &x, &y), 0) << Ascii(W(bad));
   }
+  // Grids whose level-18 tiles have no int column or row are none.
+  EXPECT_EQ(COLPackageMan::ParseGridName(W(u"16777214_-16777214"), &x, &y), 1);
+  for (const char16_t* far : {u"16777215_1", u"1_-16777215", u"999999999_7"}) {
+    EXPECT_EQ(COLPackageMan::ParseGridName(W(far), &x, &y), 0) << Ascii(W(far));
+  }
+}
+
+// A grid at the edge of the numbering is walked to its last level-18 tile; one
+// beyond it is left out of the download.
+TEST_F(PackageManTest, GridsAtTheEdgeOfTheTileNumbering) {
+  COLUpdateElement city = Element(1, u"A", 2, {u"999999999_7", u"16777214_7"});
+  city.endLevel = 18;
+  Current(city);
+  packages.OnMessage(kOLCodeEnable, 0);
+  packages.OnMessage(kOLCodeStartNext, 0);
+  ASSERT_EQ(packages.GetGridRiskList().GetSize(), 2);  // levels 11..17 and 18 of the second grid
+  EXPECT_EQ(Risk(0).gridX, 16777214);
+  int n = 5461;
+  ASSERT_EQ(packages.AdvanceGridRisk(n), 1);
+  ASSERT_EQ(packages.LocateTilePosition(16383), 1);
+  packages.BuildTileBatch();
+  ASSERT_EQ(packages.GetBatchTiles().GetSize(), 1);
+  EXPECT_EQ(Ascii(packages.GetBatchKeys()[0]), "2147483519_1023");
 }
 
 // A city without grids is marked downloading and nothing is fetched; a

@@ -113,6 +113,38 @@ TEST_F(OfflineFilesTest, UpdateFileRoundTripAndSkippedRecords) {
   EXPECT_EQ(read.m_records.GetSize(), 0);
 }
 
+// A grid item without a name is no grid: a list of nothing else is as empty
+// (the record skipped), so that a record read is written and read back whole.
+TEST_F(OfflineFilesTest, GridItemsWithoutANameAreNoGrids) {
+  COLUpdateFile file;
+  file.m_folder = Folder();
+  COLUpdateElement city = Element(9, u"City", 2, {u"5_5"});
+  file.m_records.Add(Record(city, city));
+  ASSERT_EQ(file.Save(), 1);
+  const std::string saved = ReadBytes(Path("OfflineUpdate.dat"));
+  struct Case {
+    const char* localGrids;
+    int records;
+  } cases[] = {{"{\"e\":\"5_5\"}", 0}, {"{\"e\":\"1_1\"},{\"d\":\"5_5\"}", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.localGrids);
+    std::string bytes = saved;
+    bytes.replace(bytes.find("{\"d\":\"5_5\"}"), 11, c.localGrids);
+    WriteBytes(Path("OfflineUpdate.dat"), bytes);
+    COLUpdateFile read;
+    ASSERT_EQ(read.Load(Folder()), 1);
+    ASSERT_EQ(read.m_records.GetSize(), c.records);
+    ASSERT_EQ(read.Save(), 1);
+    COLUpdateFile again;
+    ASSERT_EQ(again.Load(Folder()), 1);
+    ASSERT_EQ(again.m_records.GetSize(), c.records);
+    if (c.records) {
+      ASSERT_EQ(again.m_records[0].local.grids.GetSize(), 1);
+      EXPECT_EQ(U16(again.m_records[0].local.grids[0]), u"5_5");
+    }
+  }
+}
+
 TEST_F(OfflineFilesTest, CityListsTakeTheSizeOfTheScreenDensity) {
   CEngineEnv env;
   GetGlobalMan()->SetSlot(kSlotEngineEnv, &env);
