@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "http/NXHTTPRequest.h"
 #include "platform/commoncrypto/CommonCrypto.h"
@@ -269,7 +270,8 @@ void NXDownloadCache::removeCachedDataForRequest(const NXHTTPRequest& request)
     for (int i = 0; i < 2; ++i)
         for (const char* extension : {kHeadersExtension, kDataExtension}) {
             NSString path = pathToFile(request, extension);
-            if (!path.isNil()) unlink(path.str().c_str());
+            if (path.isNil() || unlink(path.str().c_str()) != 0) continue;
+            if (std::string_view(extension) == kHeadersExtension) writer_.noteRemoval(path.stringByDeletingLastPathComponent());
         }
 }
 
@@ -315,6 +317,7 @@ void NXDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy)
     if (!names)
         throw NSException("FailedToTraverseCacheDirectory",
                           NSString::stringWithFormat("Listing cache directory failed at path '%@'", dir));
+    writer_.noteRemoval(dir);
     for (const NSString& name : *names) {
         NSString extension = name.pathExtension();
         if (extension != kDataExtension && extension != kHeadersExtension) continue;

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -89,7 +88,7 @@ void NXDownloadCacheWriter::enqueue(Entry entry)
 void NXDownloadCacheWriter::cancel(const NSString& key)
 {
     {
-        std::lock_guard l(lock_);
+        std::scoped_lock l(renameLock_, lock_);
         pending_.erase(key);
     }
     changed_.notify_all();
@@ -98,10 +97,16 @@ void NXDownloadCacheWriter::cancel(const NSString& key)
 void NXDownloadCacheWriter::cancelInDirectory(const NSString& directory)
 {
     {
-        std::lock_guard l(lock_);
+        std::scoped_lock l(renameLock_, lock_);
         std::erase_if(pending_, [&](const auto& p) { return p.second.second == directory; });
     }
     changed_.notify_all();
+}
+
+void NXDownloadCacheWriter::noteRemoval(const NSString& directory)
+{
+    std::lock_guard l(lock_);
+    unsyncedRemovals_.insert(directory);
 }
 
 void NXDownloadCacheWriter::waitUntilWritten(const NSString& key)
@@ -116,12 +121,14 @@ bool NXDownloadCacheWriter::isCurrent(const Job& job) const
     return it != pending_.end() && it->second.first == job.generation;
 }
 
-void NXDownloadCacheWriter::finish(const Job& job)
+bool NXDownloadCacheWriter::renameIfCurrent(const Job& job, const NSString& from, const NSString& to)
 {
-    if (isCurrent(job)) pending_.erase(job.entry.key);
-    // Whatever did not take its final name is left-over.
-    removeFile(job.entry.bodyCopy);
-    removeFile(job.headersCopy);
+    std::lock_guard renaming(renameLock_);
+    {
+        std::lock_guard l(lock_);
+        if (!isCurrent(job)) return false;
+    }
+    return ::rename(from.str().c_str(), to.str().c_str()) == 0;
 }
 
 bool NXDownloadCacheWriter::prepare(Job& job)
@@ -139,7 +146,8 @@ bool NXDownloadCacheWriter::prepare(Job& job)
 }
 
 // Works in batches: what queued up while the disk was busy shares the
-// directory syncs.
+// directory syncs. The disk is never touched while holding lock_, so
+// look-ups of other keys and new stores do not wait for it.
 void NXDownloadCacheWriter::run()
 {
     std::unique_lock l(lock_);
@@ -150,35 +158,55 @@ void NXDownloadCacheWriter::run()
         queue_.clear();
         size_t batchBytes = 0;
         for (const Job& job : batch) batchBytes += bytesOf(job.entry);
+        l.unlock();
 
         // The contents, on the disk under temporary names.
         std::set<NSString> directories;
         for (Job& job : batch) {
-            if (!isCurrent(job)) continue;
-            l.unlock();
-            job.prepared = prepare(job);
-            l.lock();
+            bool current;
+            {
+                std::lock_guard check(lock_);
+                current = isCurrent(job);
+            }
+            job.prepared = current && prepare(job);
             if (job.prepared) directories.insert(job.entry.directory);
         }
         // Before a body is replaced, the removal of the key's old headers is
         // durable; the body is durable before headers name it.
-        l.unlock();
-        syncDirectories(directories);
+        std::set<NSString> removals;
         l.lock();
-        for (Job& job : batch) {
-            job.prepared = job.prepared && isCurrent(job) &&
-                           ::rename(job.entry.bodyCopy.str().c_str(), job.entry.bodyPath.str().c_str()) == 0;
-        }
+        for (const NSString& dir : directories)
+            if (unsyncedRemovals_.erase(dir)) removals.insert(dir);
         l.unlock();
+        syncDirectories(removals);
+        for (Job& job : batch)
+            job.prepared = job.prepared && renameIfCurrent(job, job.entry.bodyCopy, job.entry.bodyPath);
         syncDirectories(directories);
-        l.lock();
         for (Job& job : batch) {
-            if (job.prepared && isCurrent(job) &&
-                ::rename(job.headersCopy.str().c_str(), job.entry.headersPath.str().c_str()) != 0)
-                ::unlink(job.entry.bodyPath.str().c_str());
-            finish(job);
+            if (job.prepared && !renameIfCurrent(job, job.headersCopy, job.entry.headersPath)) {
+                // Headers that could not take their name leave no body
+                // behind; a superseded job's body is for its remover.
+                std::lock_guard renaming(renameLock_);
+                bool current;
+                {
+                    std::lock_guard check(lock_);
+                    current = isCurrent(job);
+                }
+                if (current) ::unlink(job.entry.bodyPath.str().c_str());
+            }
         }
+
+        l.lock();
+        for (const Job& job : batch)
+            if (isCurrent(job)) pending_.erase(job.entry.key);
         queuedBytes_ -= batchBytes;
         changed_.notify_all();
+        l.unlock();
+        // Whatever did not take its final name is left-over.
+        for (const Job& job : batch) {
+            removeFile(job.entry.bodyCopy);
+            removeFile(job.headersCopy);
+        }
+        l.lock();
     }
 }

@@ -6,7 +6,9 @@
 // steps, the body takes its name and only then the headers. An entry counts
 // only with its headers, so whatever a crash or power loss interrupts leaves
 // either the complete entry or no entry, never headers beside another body.
-// The caller removes the key's previous files before queueing.
+// The caller removes the key's previous files before queueing, and notes
+// each removal of a headers file: before a body in that folder is replaced,
+// the removal is made durable.
 
 #include <condition_variable>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "platform/foundation/NSObject.h"
@@ -48,6 +51,8 @@ public:
     // dropped write already renamed is the caller's to remove.
     void cancel(const NSString& key);
     void cancelInDirectory(const NSString& directory);
+    // A headers file in the directory was removed.
+    void noteRemoval(const NSString& directory);
     // Blocks until the key has no write on its way (written or dropped).
     void waitUntilWritten(const NSString& key);
 
@@ -65,16 +70,22 @@ private:
 
     void run();
     static size_t bytesOf(const Entry& e) { return e.headers.size() + (e.body ? e.body->size() : 0); }
+    // Under lock_.
     bool isCurrent(const Job& job) const;
-    void finish(const Job& job);
+    // The rename, unless the job was dropped or superseded meanwhile.
+    bool renameIfCurrent(const Job& job, const NSString& from, const NSString& to);
     static bool prepare(Job& job);
 
+    // Orders renames with cancels; taken before lock_.
+    std::mutex renameLock_;
     mutable std::mutex lock_;
     std::condition_variable changed_;
     std::deque<Job> queue_;
     // Keys with a write on its way: the generation that may still land, and
     // the directory it lands in.
     std::map<NSString, std::pair<uint64_t, NSString>> pending_;
+    // Folders whose removals are not durable yet.
+    std::set<NSString> unsyncedRemovals_;
     uint64_t nextGeneration_ = 1;
     size_t queuedBytes_ = 0;
     bool stopping_ = false;
