@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "http/NXHTTPRequest.h"
 #include "platform/commoncrypto/CommonCrypto.h"
@@ -58,19 +59,6 @@ void prepareDirectory(const NSString& path)
     if (st.st_uid != geteuid() || ((st.st_mode & 077) != 0 && chmod(path.str().c_str(), 0700) != 0))
         throw NSException("FailedToCreateCacheDirectory",
                           NSString::stringWithFormat("Failed to create a directory for the cache at '%@'", path));
-}
-
-// Replaces the file in one step: readers see the old or the new copy.
-bool copyFileAtomically(const NSString& from, const NSString& to)
-{
-    NSString partial = to.stringByAppendingString(".partial");
-    std::error_code ec;
-    std::filesystem::copy_file(from.str(), partial.str(), std::filesystem::copy_options::overwrite_existing, ec);
-    if (ec || rename(partial.str().c_str(), to.str().c_str()) != 0) {
-        unlink(partial.str().c_str());
-        return false;
-    }
-    return true;
 }
 
 unsigned long long fileSizeAt(const NSString& path)
@@ -168,19 +156,22 @@ bool NXDownloadCache::serverAllowsResponseCachingForRequest(const NXHTTPRequest&
     return cacheControl != "no-cache" && cacheControl != "no-store" && pragma != "no-cache";
 }
 
-CFHTTPHeaderFields NXDownloadCache::readHeaders(const NSString& path)
+std::optional<CFHTTPHeaderFields> NXDownloadCache::readHeaders(const NSString& path)
 {
+    // One read: the file may be replaced between two.
+    PlistValue stored = PlistValue::dictionaryWithContentsOfFile(path);
+    if (stored.isNil()) return std::nullopt;
     CFHTTPHeaderFields headers;
-    if (auto fields = PlistValue::dictionaryWithContentsOfFile(path).stringDictionary())
+    if (auto fields = stored.stringDictionary())
         for (const auto& [name, value] : *fields) headers.setValue(name, value);
     return headers;
 }
 
-bool NXDownloadCache::writeHeaders(const CFHTTPHeaderFields& headers, const NSString& path)
+NSData NXDownloadCache::headersFileData(const CFHTTPHeaderFields& headers)
 {
     std::map<NSString, NSString> fields;
     for (const auto& [name, value] : headers.fields()) fields[name] = headers.objectForKey(name);
-    return PlistValue(fields).writeToFile(path, true);
+    return PlistValue(fields).xmlData();
 }
 
 void NXDownloadCache::storeResponseForRequest(const NXHTTPRequest& request, double maxAge)
@@ -192,23 +183,34 @@ void NXDownloadCache::storeResponseForRequest(const NXHTTPRequest& request, doub
     if (policy == NXCachePolicyBypass) return;
 
     // The old entry goes first, so that no reader pairs old headers with a new
-    // body; headers are written last, so an entry is complete once they exist.
+    // body; the writer puts the new one in place off this thread (see
+    // NXDownloadCacheWriter for the order that keeps it whole).
     removeCachedDataForRequest(request);
-    NSString key = keyForRequest(request);
-    NSString dir = join(storagePath_, request.cacheStoragePolicy() != NXCacheStorageSession ? kPermanentStore : kSessionStore);
-    NSString dataPath = entryFile(dir, key, kDataExtension);
+    NXDownloadCacheWriter::Entry entry;
+    entry.key = keyForRequest(request);
+    entry.directory = join(storagePath_, request.cacheStoragePolicy() != NXCacheStorageSession ? kPermanentStore : kSessionStore);
+    entry.bodyPath = entryFile(entry.directory, entry.key, kDataExtension);
+    entry.headersPath = entryFile(entry.directory, entry.key, kHeadersExtension);
     unsigned long long length = 0;
     if (!request.downloadDestinationPath().isNil()) {
-        if (!copyFileAtomically(request.downloadDestinationPath(), dataPath)) return;
-        length = fileSizeAt(dataPath);
+        // Copied now: the caller may change its file as soon as it has it.
+        entry.bodyCopy = NXDownloadCacheWriter::temporaryPathFor(entry.bodyPath);
+        std::error_code ec;
+        std::filesystem::copy_file(request.downloadDestinationPath().str(), entry.bodyCopy.str(), ec);
+        if (ec) {
+            unlink(entry.bodyCopy.str().c_str());
+            return;
+        }
+        length = fileSizeAt(entry.bodyCopy);
     } else {
-        auto body = request.responseData();
-        if (!body || !NSDataWriteToFile(*body, dataPath, true)) return;
-        length = body->size();
+        entry.body = request.responseData();
+        if (!entry.body) return;
+        length = entry.body->size();
     }
     CFHTTPHeaderFields headers = *request.responseHeaders();
     prepareStoredHeaders(headers, request, maxAge, length);
-    if (!writeHeaders(headers, entryFile(dir, key, kHeadersExtension))) unlink(dataPath.str().c_str());
+    entry.headers = headersFileData(headers);
+    writer_.enqueue(std::move(entry));
 }
 
 void NXDownloadCache::updateCachedHeadersForNotModifiedRequest(const NXHTTPRequest& request)
@@ -216,14 +218,15 @@ void NXDownloadCache::updateCachedHeadersForNotModifiedRequest(const NXHTTPReque
     std::lock_guard l(accessLock_);
     NSString headersPath = pathToFile(request, kHeadersExtension);
     NSString dataPath = pathToFile(request, kDataExtension);
-    if (headersPath.isNil() || dataPath.isNil() || !request.responseHeaders()) return;
-    CFHTTPHeaderFields headers = readHeaders(headersPath);
+    auto stored = headersPath.isNil() ? std::nullopt : readHeaders(headersPath);
+    if (!stored || dataPath.isNil() || !request.responseHeaders()) return;
+    CFHTTPHeaderFields headers = *stored;
     for (const char* name : kNotModifiedFields) {
         NSString value = request.responseHeaders()->objectForKey(name);
         if (!value.isNil()) headers.setValue(name, value);
     }
     prepareStoredHeaders(headers, request, request.secondsToCache(), fileSizeAt(dataPath));
-    writeHeaders(headers, headersPath);
+    NSDataWriteToFile(headersFileData(headers), headersPath, true);
 }
 
 NSString NXDownloadCache::pathToFile(const NXHTTPRequest& request, const char* extension) const
@@ -231,6 +234,7 @@ NSString NXDownloadCache::pathToFile(const NXHTTPRequest& request, const char* e
     std::lock_guard l(accessLock_);
     if (storagePath_.isNil()) return NSString();
     NSString key = keyForRequest(request);
+    writer_.waitUntilWritten(key);
     for (const char* store : {kSessionStore, kPermanentStore}) {
         NSString path = entryFile(join(storagePath_, store), key, extension);
         if (access(path.str().c_str(), F_OK) == 0) return path;
@@ -242,7 +246,6 @@ std::optional<CFHTTPHeaderFields> NXDownloadCache::cachedHeadersForRequest(const
 {
     NSString path = pathToFile(request, kHeadersExtension);
     if (path.isNil()) return std::nullopt;
-    if (PlistValue::dictionaryWithContentsOfFile(path).isNil()) return std::nullopt;
     return readHeaders(path);
 }
 
@@ -261,11 +264,14 @@ std::optional<NSData> NXDownloadCache::cachedResponseDataForRequest(const NXHTTP
 void NXDownloadCache::removeCachedDataForRequest(const NXHTTPRequest& request)
 {
     std::lock_guard l(accessLock_);
+    // A write still on its way would bring the entry back.
+    writer_.cancel(keyForRequest(request));
     // Both stores: an entry kept in one must not be shadowed by an old one in the other.
     for (int i = 0; i < 2; ++i)
         for (const char* extension : {kHeadersExtension, kDataExtension}) {
             NSString path = pathToFile(request, extension);
-            if (!path.isNil()) unlink(path.str().c_str());
+            if (path.isNil() || unlink(path.str().c_str()) != 0) continue;
+            if (std::string_view(extension) == kHeadersExtension) writer_.noteRemoval(path.stringByDeletingLastPathComponent());
         }
 }
 
@@ -302,6 +308,8 @@ void NXDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy)
     std::lock_guard l(accessLock_);
     if (storagePath_.isNil()) return;
     NSString dir = join(storagePath_, storagePolicy == NXCacheStoragePermanent ? kPermanentStore : kSessionStore);
+    // Dropped before listing, so that no queued write lands after the wipe.
+    writer_.cancelInDirectory(dir);
     bool isDirectory = false;
     auto files = NSFileManager::defaultManager();
     if (!files->fileExistsAtPath(dir, &isDirectory) || !isDirectory) return;
@@ -309,6 +317,7 @@ void NXDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy)
     if (!names)
         throw NSException("FailedToTraverseCacheDirectory",
                           NSString::stringWithFormat("Listing cache directory failed at path '%@'", dir));
+    writer_.noteRemoval(dir);
     for (const NSString& name : *names) {
         NSString extension = name.pathExtension();
         if (extension != kDataExtension && extension != kHeadersExtension) continue;

@@ -5,12 +5,15 @@
 // MD5 of the full request URL: KEY.cacheddata (the body, decoded) and
 // KEY.cachedheaders (the response headers as a property list), in
 // "SessionStore" or "PermanentStore" below its storage path.
+// A store returns once the entry is queued for the cache's writer; until it is
+// on disk, looking the key up waits for it, and removing or clearing drops it.
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 
+#include "http/NXDownloadCacheWriter.h"
 #include "platform/cfnetwork/CFHTTPMessage.h"
 #include "platform/foundation/NSDateFormatter.h"
 
@@ -51,6 +54,8 @@ public:
 class NXDownloadCache : public NSObject, public NXCacheDelegate {
 public:
     NXDownloadCache() = default;
+    // Entries still queued are written before the cache goes.
+    ~NXDownloadCache() override = default;
     static std::shared_ptr<NXDownloadCache> init() { return std::make_shared<NXDownloadCache>(); }
     // The process's cache, in this user's temporary folder + "NXHTTPRequestCache"
     // (made with mode 0700).
@@ -86,11 +91,14 @@ public:
 private:
     // The entry's file with the extension, session store first; nil when none.
     NSString pathToFile(const NXHTTPRequest& request, const char* extension) const;
-    static CFHTTPHeaderFields readHeaders(const NSString& path);
-    static bool writeHeaders(const CFHTTPHeaderFields& headers, const NSString& path);
+    // nil unless the file holds a dictionary.
+    static std::optional<CFHTTPHeaderFields> readHeaders(const NSString& path);
+    static NSData headersFileData(const CFHTTPHeaderFields& headers);
 
     mutable std::recursive_mutex accessLock_;
     NSString storagePath_;
     int defaultCachePolicy_ = NXCachePolicyRevalidate;
     std::atomic<bool> shouldRespectCacheControlHeaders_{true};
+    // Never takes accessLock_, so a look-up holding it may wait for a write.
+    mutable NXDownloadCacheWriter writer_;
 };

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSClock.h"
@@ -261,6 +263,7 @@ TEST_F(CacheTest, EntriesLiveInPrivateFoldersAndClearByStore)
     }
     auto session = run(versioned.server.url("/s"));
     auto permanent = run(versioned.server.url("/p"), 0, [](NXHTTPRequest& r) { r.setCacheStoragePolicy(NXCacheStoragePermanent); });
+    ASSERT_TRUE(cache->cachedHeadersForRequest(*permanent));  // a look-up waits for the write
     EXPECT_TRUE(fs::exists(dir.path / "cache/PermanentStore" / (NXDownloadCache::keyForRequest(*permanent).str() + ".cacheddata")));
     std::ofstream(dir.path / "cache/SessionStore/keep.txt") << "mine";
 
@@ -275,10 +278,100 @@ TEST_F(CacheTest, EntriesLiveInPrivateFoldersAndClearByStore)
 
     // An entry without its headers (a store cut short) is no entry.
     auto again = run(versioned.server.url("/s"));
+    ASSERT_TRUE(cache->cachedHeadersForRequest(*again));
     fs::remove(dir.path / "cache/SessionStore" / (NXDownloadCache::keyForRequest(*again).str() + ".cachedheaders"));
     auto reload = run(versioned.server.url("/s"), NXCachePolicyCacheFirst);
     EXPECT_FALSE(reload->didUseCachedResponse());
     EXPECT_EQ(bodyOf(*reload), "first version");
+}
+
+// Stores are written off the request's thread; these hold whatever the writer
+// is still doing when the next call comes.
+
+std::set<std::string> filesIn(const fs::path& dir)
+{
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+TEST_F(CacheTest, ARemoveOrAClearRightAfterAStoreIsNotUndoneByTheWrite)
+{
+    const std::string big(256 * 1024, 'x');
+    Server server([&](const Request&, Connection& c) { c.send(200, big, {{"Etag", "\"x\""}}); });
+    for (int i = 0; i < 8; ++i) {
+        auto r = run(server.url("/removed" + std::to_string(i)));
+        cache->removeCachedDataForRequest(*r);
+        EXPECT_FALSE(cache->cachedHeadersForRequest(*r));
+        EXPECT_TRUE(cache->pathToCachedResponseDataForRequest(*r).isNil());
+    }
+    for (int i = 0; i < 8; ++i) run(server.url("/cleared" + std::to_string(i)));
+    NXHTTPRequest::clearSession();
+    auto kept = run(server.url("/kept"), 0, [](NXHTTPRequest& r) { r.setCacheStoragePolicy(NXCacheStoragePermanent); });
+
+    // Gone, the cache has finished writing: only the permanent entry is there,
+    // and no temporary file is left.
+    NXHTTPRequest::setDefaultCache(nullptr);
+    cache.reset();
+    EXPECT_TRUE(filesIn(dir.path / "cache/SessionStore").empty());
+    const std::string key = NXDownloadCache::keyForRequest(*kept).str();
+    EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore"), (std::set<std::string>{key + ".cacheddata", key + ".cachedheaders"}));
+}
+
+TEST_F(CacheTest, DestroyingTheCacheWritesWhatIsQueued)
+{
+    std::vector<std::shared_ptr<NXHTTPRequest>> stored;
+    for (int i = 0; i < 12; ++i)
+        stored.push_back(run(versioned.server.url("/q" + std::to_string(i)), 0,
+                             [](NXHTTPRequest& r) { r.setCacheStoragePolicy(NXCacheStoragePermanent); }));
+    NXHTTPRequest::setDefaultCache(nullptr);
+    cache.reset();
+
+    auto reopened = NXDownloadCache::init();
+    reopened->setStoragePath(dir.str("cache"));
+    for (const auto& r : stored) {
+        auto body = reopened->cachedResponseDataForRequest(*r);
+        ASSERT_TRUE(body) << r->url()->absoluteString();
+        EXPECT_EQ(std::string(body->begin(), body->end()), "first version");
+        EXPECT_EQ(reopened->cachedHeadersForRequest(*r)->objectForKey("Content-Length"), "13");
+    }
+    EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore").size(), 2 * stored.size());
+}
+
+TEST_F(CacheTest, AReaderSeesAWholeEntryOrNoneWhileItIsReplaced)
+{
+    const std::string versions[] = {std::string(512 * 1024, 'a'), std::string(64 * 1024, 'b')};
+    std::atomic<int> served{0};
+    Server server([&](const Request&, Connection& c) {
+        int n = served++ % 2;
+        c.send(200, versions[n], {{"Etag", n ? "\"b\"" : "\"a\""}});
+    });
+    auto probe = NXHTTPRequest::requestWithURL(NSURL::URLWithString(NSString(server.url("/v"))));
+    std::atomic<bool> done{false};
+    std::atomic<int> torn{0}, whole{0};
+    std::thread reader([&] {
+        while (!done) {
+            if (auto headers = cache->cachedHeadersForRequest(*probe)) {
+                NSString length = headers->objectForKey("Content-Length");
+                if (length != "524288" && length != "65536") ++torn;
+            }
+            if (auto body = cache->cachedResponseDataForRequest(*probe)) {
+                std::string text(body->begin(), body->end());
+                if (text == versions[0] || text == versions[1]) ++whole;
+                else ++torn;
+            }
+        }
+    });
+    for (int i = 0; i < 10; ++i) run(server.url("/v"));
+    done = true;
+    reader.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_GT(whole, 0);
+    // At rest the headers and the body are the last response's.
+    auto body = cache->cachedResponseDataForRequest(*probe);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(std::string(body->begin(), body->end()), versions[1]);
+    EXPECT_EQ(cache->cachedHeadersForRequest(*probe)->objectForKey("Etag"), "\"b\"");
 }
 
 TEST(NXDownloadCache, RefusesUnusableFoldersWithNamedExceptions)
