@@ -1,0 +1,225 @@
+// The SDK's search against the map-service double on 127.0.0.1: requests
+// start only for arguments the engine can take, results reach the search
+// delegate as result objects on the main thread, and a screen that owns its
+// search and is its delegate goes away with it. The interface handler
+// routes result messages to the notifier as the SDK's dispatcher does.
+#include <cmath>
+#include <limits>
+
+#include "engine/render/Projection.h"
+#include "mapsdk/VIZNotifier.h"
+#include "mapsdk/VIZOfflineParts.h"
+#include "mapsdk/VIZSearch.h"
+#include "tests/engine/data/EngineRootFixture.h"
+#include "tools/mapdemo/DemoData.h"
+
+using namespace mapengine;
+using namespace mapengine::test;
+
+namespace {
+
+// The API message of an engine result type, and the error the delegate sees.
+int SdkHandler(void* context, int message, int wParam, int lParam)
+{
+    UiHandler(context, message, wParam, lParam);
+    if (message != 2000) return 0;
+    static const std::map<int, int> kApiMessage = {{11, 1}, {21, 1}, {45, 1}, {14, 2}, {20, 3}, {31, 4},
+                                                   {44, 6}, {35, 10}, {23, 11}, {506, 14}};
+    const auto api = kApiMessage.find(wParam);
+    if (api == kApiMessage.end()) return 0;
+    const int error = lParam >= 11 && lParam <= 14 ? 100 : lParam;
+    VIZNotifier::msgProc(api->second, error, wParam);
+    return 1;
+}
+
+class Recorder : public VIZSearchDelegate {
+public:
+    void onGetAddrResult_errorCode(const std::shared_ptr<VIZAddrInfo>& result, int error) override
+    {
+        addresses.emplace_back(result, error);
+        offMain = offMain || !NSThread::isMainThread();
+    }
+    void onGetPoiResult_searchType_errorCode(const VIZPoiResultList& list, int type, int error) override
+    {
+        poiPages = list;
+        poiType = type;
+        poiError = error;
+        ++poiCalls;
+        offMain = offMain || !NSThread::isMainThread();
+    }
+    std::vector<std::pair<std::shared_ptr<VIZAddrInfo>, int>> addresses;
+    VIZPoiResultList poiPages;
+    int poiType = -1, poiError = -1, poiCalls = 0;
+    bool offMain = false;
+};
+
+// A screen as the application has it: it owns its search and is its delegate.
+class Screen : public NSObject, public VIZSearchDelegate {
+public:
+    std::shared_ptr<VIZSearch> search;
+};
+
+CLLocationCoordinate2D At(const mapdemo::Point& point)
+{
+    _VDPoint lonLat;
+    MapUnitsToLonLat(&lonLat, _VDPoint{static_cast<double>(point.x), static_cast<double>(point.y)});
+    return CLLocationCoordinate2DMake(lonLat.y, lonLat.x);
+}
+
+NSString Units(size_t count) { return NSString(std::string(count, 'a').c_str()); }
+
+class SearchTest : public EngineRootTest {
+protected:
+    void SetUp() override
+    {
+        EngineRootTest::SetUp();
+        root->m_msgMan.SetHandlers(EngineMsgHandler, SdkHandler);
+        search = VIZSearch::init();
+        ASSERT_NE(search, nullptr);
+        search->setDelegate(recorder);
+    }
+    void TearDown() override
+    {
+        search.reset();
+        EXPECT_EQ(VIZNotifier::searchDelegate(), nullptr);
+        root->m_pSearchMan = nullptr;
+        VIZOfflineParts::shared().reset();
+        EXPECT_FALSE(recorder->offMain) << "a result reached the delegate off the main thread";
+        EngineRootTest::TearDown();
+    }
+
+    std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+    std::shared_ptr<VIZSearch> search;
+};
+
+}  // namespace
+
+TEST_F(SearchTest, AReverseGeocodeGivesTheAddressToTheDelegate)
+{
+    const CLLocationCoordinate2D tiananmen = At(mapdemo::PlaceNamed("天安门").at);
+    ASSERT_TRUE(search->reverseGeocode(tiananmen));
+    ASSERT_TRUE(Pump([&] { return recorder->addresses.size() == 1; }));
+    auto [info, error] = recorder->addresses[0];
+    EXPECT_EQ(error, 0);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->strAddr, NSString("北京市东城区东长安街"));
+    EXPECT_EQ(info->addressComponent->district, NSString("东城区"));
+    EXPECT_NEAR(info->geoPt.latitude, tiananmen.latitude, 1e-4);
+    EXPECT_NEAR(info->geoPt.longitude, tiananmen.longitude, 1e-4);
+    ASSERT_TRUE(info->poiList.has_value());
+    EXPECT_EQ((*info->poiList)[0]->city, NSString("北京市"));
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(search->reverseGeocode(CLLocationCoordinate2DMake(nan, 116.4)));
+    EXPECT_FALSE(search->reverseGeocode(CLLocationCoordinate2DMake(39.9, INFINITY)));
+}
+
+TEST_F(SearchTest, APoiSearchGivesItsPageOfPlaces)
+{
+    const CLLocationCoordinate2D tiananmen = At(mapdemo::PlaceNamed("天安门").at);
+    ASSERT_TRUE(search->poiSearchNearBy("门", tiananmen, 5000, 0));
+    ASSERT_TRUE(Pump([&] { return recorder->poiCalls == 1; }));
+    EXPECT_EQ(recorder->poiError, 0);
+    EXPECT_EQ(recorder->poiType, 21);
+    ASSERT_TRUE(recorder->poiPages.has_value());
+    const VIZPoiResult& page = *(*recorder->poiPages)[0];
+    ASSERT_TRUE(page.poiInfoList.has_value());
+    EXPECT_EQ(page.currPoiNum, static_cast<int>(page.poiInfoList->size()));
+    EXPECT_EQ(page.pageIndex, 0);
+    EXPECT_EQ((*page.poiInfoList)[0]->name, NSString("天安门"));
+    EXPECT_EQ((*page.poiInfoList)[0]->address, NSString("北京市东城区东长安街"));
+    EXPECT_NEAR((*page.poiInfoList)[0]->pt.latitude, tiananmen.latitude, 1e-4);
+
+    // A refused request reaches the delegate as an undecodable reply, with
+    // no result.
+    service->pushFault(mapdouble::Fault{mapdouble::Fault::Kind::Refused});
+    ASSERT_TRUE(search->poiSearchInCity("北京", "故宫", 0));
+    ASSERT_TRUE(Pump([&] { return recorder->poiCalls == 2; }));
+    EXPECT_EQ(recorder->poiError, 101);
+    EXPECT_EQ(recorder->poiType, 0);
+    EXPECT_FALSE(recorder->poiPages.has_value());
+}
+
+TEST_F(SearchTest, ArgumentsTheEngineCannotTakeAskForNothing)
+{
+    const CLLocationCoordinate2D centre = At(mapdemo::Beijing().centre);
+    auto node = [](double latitude, double longitude, const NSString& name) {
+        auto made = std::make_shared<VIZPlanNode>();
+        made->pt = CLLocationCoordinate2DMake(latitude, longitude);
+        made->name = name;
+        return made;
+    };
+    const auto byName = node(0, 116, "天安门");
+    const auto byPoint = node(39.9, 116.4, NSString());
+    const auto neither = node(0, 116, NSString());
+    struct Case {
+        const char* what;
+        std::function<bool()> ask;
+        bool started;
+    };
+    const std::vector<Case> cases = {
+        {"suggestion of 99 units", [&] { return search->suggestionSearch(Units(99)); }, true},
+        {"suggestion of 100 units", [&] { return search->suggestionSearch(Units(100)); }, false},
+        {"empty suggestion", [&] { return search->suggestionSearch(""); }, false},
+        {"geocode with a 17-unit city", [&] { return search->geocode("前门", Units(17)); }, true},
+        {"geocode of nil", [&] { return search->geocode(NSString(), "北京"); }, false},
+        {"POI in a city of 17 units", [&] { return search->poiSearchInCity(Units(17), "门", 0); }, false},
+        {"POI on page -1", [&] { return search->poiSearchInCity("北京", "门", -1); }, false},
+        {"POI within radius 0", [&] { return search->poiSearchNearBy("门", centre, 0, 0); }, false},
+        {"one keyword", [&] { return search->poiMultiSearchNearBy({"门"}, centre, 1000, 0); }, false},
+        {"eleven keywords",
+         [&] { return search->poiMultiSearchNearBy(std::vector<NSString>(11, "门"), centre, 1000, 0); }, false},
+        {"a keyword holding $$", [&] { return search->poiMultiSearchNearBy({"门", "a$$b"}, centre, 1000, 0); },
+         false},
+        {"joined keywords of 100 units",
+         [&] { return search->poiMultiSearchInbounds({Units(49), Units(49)}, centre, centre, 0); }, false},
+        {"two keywords", [&] { return search->poiMultiSearchInbounds({"门", "站"}, centre, centre, 0); }, true},
+        {"walking by name without a city", [&] { return search->walkingSearch(NSString(), byName, "北京", byPoint); },
+         false},
+        {"walking by name with a city", [&] { return search->walkingSearch("北京市", byName, "北京", byPoint); },
+         true},
+        {"driving with an end of neither", [&] { return search->drivingSearch("北京", byPoint, "北京", neither); },
+         false},
+        {"transit by name alone", [&] { return search->transitSearch("北京", byName, byPoint); }, true},
+        {"transit in a city of 17 units", [&] { return search->transitSearch(Units(17), byName, byPoint); }, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.ask(), c.started) << c.what;
+
+    VIZSearch::setPageCapacity(0);
+    VIZSearch::setPageCapacity(51);
+    EXPECT_EQ(VIZSearch::getPageCapacity(), 10);
+    VIZSearch::setPageCapacity(50);
+    EXPECT_EQ(VIZSearch::getPageCapacity(), 50);
+    EXPECT_NE(VIZSearch::init(), nullptr);
+    EXPECT_EQ(VIZSearch::getPageCapacity(), 10) << "a new search object resets it";
+    for (int policy : {2, 7}) search->setTransitPolicy(policy);
+    for (int policy : {-1, 3}) search->setDrivingPolicy(policy);
+    EXPECT_EQ(search->transitPolicy(), 3);
+    EXPECT_EQ(search->drivingPolicy(), 0);
+    search->setTransitPolicy(6);
+    EXPECT_EQ(search->transitPolicy(), 6);
+}
+
+TEST_F(SearchTest, AScreenOwningItsSearchGoesAwayWithIt)
+{
+    auto screen = std::make_shared<Screen>();
+    screen->search = VIZSearch::init();
+    screen->search->setDelegate(std::static_pointer_cast<VIZSearchDelegate>(screen));
+    std::weak_ptr<Screen> watch = screen;
+    EXPECT_EQ(screen.use_count(), 1) << "the search does not hold its screen";
+    ASSERT_TRUE(screen->search->reverseGeocode(At(mapdemo::PlaceNamed("前门").at)));
+    screen.reset();
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(VIZNotifier::searchDelegate(), nullptr);
+    ASSERT_TRUE(Pump([&] { return Received(2000, 44, 0); }));
+    EXPECT_TRUE(recorder->addresses.empty()) << "the result reached no one";
+
+    // A search released late leaves the newer search's delegate in place.
+    auto newer = std::make_shared<Recorder>();
+    auto late = VIZSearch::init();
+    late->setDelegate(std::make_shared<Recorder>());
+    search->setDelegate(newer);
+    late.reset();
+    EXPECT_EQ(VIZNotifier::searchDelegate(), newer);
+    search->setDelegate(recorder);
+}
