@@ -114,6 +114,41 @@ TEST_F(SearchTest, AReverseGeocodeGivesTheAddressToTheDelegate)
     EXPECT_FALSE(search->reverseGeocode(CLLocationCoordinate2DMake(39.9, INFINITY)));
 }
 
+// The places the demo phone reports from, and the parent's own place: each
+// has its street address, the same for every point of it, and the answer
+// carries the point asked for.
+TEST_F(SearchTest, PointsInCentralBeijingGetTheirNeighbourhoodsAddress)
+{
+    struct Case {
+        double latitude, longitude;
+        const char* address;
+        const char* district;
+    };
+    const Case cases[] = {
+        {39.928934, 116.416812, "北京市东城区东四北大街", "东城区"},
+        {39.928901, 116.416790, "北京市东城区东四北大街", "东城区"},
+        {39.936112, 116.410201, "北京市东城区地坛公园", "东城区"},
+        {39.937440, 116.406955, "北京市东城区府学胡同", "东城区"},
+        {39.939015, 116.403127, "北京市东城区安定门内大街", "东城区"},
+        {39.939212, 116.403310, "北京市东城区安定门内大街", "东城区"},
+        {39.933760, 116.410530, "北京市东城区北新桥", "东城区"},
+        {39.908700, 116.397500, "北京市东城区天安门广场", "东城区"},
+        {39.913300, 116.374300, "北京市西城区西单北大街", "西城区"},
+    };
+    for (const Case& c : cases) {
+        const size_t before = recorder->addresses.size();
+        const CLLocationCoordinate2D at = CLLocationCoordinate2DMake(c.latitude, c.longitude);
+        ASSERT_TRUE(search->reverseGeocode(at));
+        ASSERT_TRUE(Pump([&] { return recorder->addresses.size() == before + 1; })) << c.address;
+        const auto& [info, error] = recorder->addresses.back();
+        ASSERT_EQ(error, 0) << c.address;
+        EXPECT_EQ(info->strAddr, NSString(c.address));
+        EXPECT_EQ(info->addressComponent->district, NSString(c.district));
+        EXPECT_NEAR(info->geoPt.latitude, c.latitude, 1e-4);
+        EXPECT_NEAR(info->geoPt.longitude, c.longitude, 1e-4);
+    }
+}
+
 TEST_F(SearchTest, APoiSearchGivesItsPageOfPlaces)
 {
     const CLLocationCoordinate2D tiananmen = At(mapdemo::PlaceNamed("天安门").at);

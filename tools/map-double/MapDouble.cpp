@@ -35,6 +35,7 @@ std::string Query::get(const std::string &name) const {
 
 MapDouble::MapDouble() {
     addTileService(*this);
+    addStreetAddressService(*this);
     addSearchService(*this);
     addOfflineService(*this);
     addPoiBkgService(*this);

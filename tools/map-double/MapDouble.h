@@ -113,6 +113,8 @@ private:
 // Applies the answer-level faults (delay, drop, gateway, refusal) to a
 // resource; the tile-level faults are the service's.
 void applyTransportFault(const Fault &fault, Resource &resource);
+// Applies the search faults (body faults, stall) and the transport ones.
+void applySearchFault(const Fault &fault, Resource &resource);
 
 // Registers the tile service (TileService.cpp).
 void addTileService(MapDouble &double_);
@@ -124,6 +126,9 @@ void addPoiBkgService(MapDouble &double_);
 bool addRealDataTileService(MapDouble &double_);
 // Registers the search and route service (SearchService.cpp).
 void addSearchService(MapDouble &double_);
+// Registers reverse geocoding anywhere in central Beijing, asked before the
+// search service (StreetAddressService.cpp).
+void addStreetAddressService(MapDouble &double_);
 // Requests the relay received for a search kind (the "qt" value; "su" for
 // suggestions), every range counted.
 int searchRequests(MapDouble &double_, const std::string &qt);

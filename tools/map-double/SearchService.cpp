@@ -99,6 +99,8 @@ std::optional<std::string> reply(const Query &query, std::string &kind) {
     return std::nullopt;
 }
 
+} // namespace
+
 void applySearchFault(const Fault &fault, Resource &resource) {
     switch (fault.kind) {
     case Fault::Kind::EmptyBody:
@@ -125,8 +127,6 @@ void applySearchFault(const Fault &fault, Resource &resource) {
         break;
     }
 }
-
-} // namespace
 
 void addSearchService(MapDouble &double_) {
     double_.addService([](const Query &query, MapDouble &self) -> std::optional<Resource> {

@@ -279,10 +279,14 @@ std::string GeocodeReply(const std::string& name) {
 
 std::string ReverseGeocodeReply(const std::string& name) {
   const Place& here = PlaceNamed(name);
+  return ReverseGeocodeReply(StreetAddress{here.addr, "东长安街", "东城区"}, here.at);
+}
+
+std::string ReverseGeocodeReply(const StreetAddress& address, Point at) {
   std::vector<std::string> around;
   for (const Place& place : Places()) {
-    int distance = DistanceBetween(place.at, here.at);
-    if (&place == &here || distance > 1000) {
+    int distance = DistanceBetween(place.at, at);
+    if (distance == 0 || distance > 1000) {
       continue;
     }
     around.push_back(Obj({{"name", Quote(place.name)},
@@ -295,13 +299,13 @@ std::string ReverseGeocodeReply(const std::string& name) {
                                          {"y", Quote(Decimal(place.at.y * 100LL + 75))}})}}));
   }
   return Obj({{"result", Head(44)},
-              {"content", Obj({{"address", Quote(here.addr)},
+              {"content", Obj({{"address", Quote(address.addr)},
                                {"address_detail", Obj({{"street_number", Quote("")},
-                                                       {"street", Quote("东长安街")},
-                                                       {"district", Quote("东城区")},
+                                                       {"street", Quote(address.street)},
+                                                       {"district", Quote(address.district)},
                                                        {"city", Quote("北京市")},
                                                        {"province", Quote("北京市")}})},
-                               {"point", Obj({{"x", Quote(Num(here.at.x))}, {"y", Quote(Num(here.at.y))}})},
+                               {"point", Obj({{"x", Quote(Num(at.x))}, {"y", Quote(Num(at.y))}})},
                                {"surround_poi", Arr(around)}})}});
 }
 

@@ -33,6 +33,13 @@ std::string PoiPointReply(const std::string& name);  // type 28
 std::string PoiBkgReply();         // type 510
 std::string GeocodeReply(const std::string& name);   // type 35; unknown names give error 2
 std::string ReverseGeocodeReply(const std::string& name);  // type 44 at a place
+// Type 44 for an address at any point, with the places within 1000 units.
+struct StreetAddress {
+  std::string addr;
+  std::string street;
+  std::string district;
+};
+std::string ReverseGeocodeReply(const StreetAddress& address, Point at);
 std::string SuggestionReply(const std::string& query);     // type 506
 std::string ContentReply();        // type 26
 std::string StateReply();          // type 500

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/base/VFile.h"
 #include "engine/base/VMem.h"
 #include "engine/data/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
