@@ -5,6 +5,7 @@
 #include "app/NavigationBarImage.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSClassRegistry.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UIImage.h"
@@ -69,6 +70,9 @@ const std::vector<nemkAppDelegate::Tab>& nemkAppDelegate::phoneTabs()
 bool nemkAppDelegate::application_didFinishLaunchingWithOptions(UIApplication* application, const id& options)
 {
     UINavigationBar::setDrawHook(UINavigationBar_CustomImage_drawRect);
+    mapManager_ = VIZMapManager::init();
+    if (!mapManager_ || !mapManager_->start("", nullptr))
+        NSLog("%s [Line %d] manager start failed!", "-[nemkAppDelegate application:didFinishLaunchingWithOptions:]", 396);
     splashViewController_ = UIViewController::init<SplashViewController>();
     window->addSubview(splashViewController_->view());
     window->makeKeyAndVisible();

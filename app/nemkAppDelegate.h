@@ -13,9 +13,13 @@
 #include "app/SplashViewController.h"
 #include "app/Ulvo_UITabBar.h"
 #include "http/Reachability.h"
+#include "mapsdk/VIZMapManager.h"
 #include "platform/uikit/UIApplication.h"
 
-class nemkAppDelegate : public NSObject, public UIApplicationDelegate, public UITabBarControllerDelegate {
+class nemkAppDelegate : public NSObject,
+                        public UIApplicationDelegate,
+                        public UITabBarControllerDelegate,
+                        public VIZGeneralDelegate {
 public:
     ~nemkAppDelegate() override;
 
@@ -23,7 +27,10 @@ public:
     std::shared_ptr<UIWindow> window;
     std::shared_ptr<Ulvo_UITabBar> tabBarController;
 
+    // Starts the map engine (the manager lives as long as the process), then
+    // shows the splash.
     bool application_didFinishLaunchingWithOptions(UIApplication* application, const id& options) override;
+    void onGetNetworkState(int) override {}
     void firstTime();
     void initView();
     void loadData();
@@ -33,6 +40,7 @@ public:
 
     Reachability* hostReach() const { return hostReach_.get(); }
     SplashViewController* splashViewController() const { return splashViewController_.get(); }
+    VIZMapManager* mapManager() const { return mapManager_.get(); }
     bool reachabilityReported() const { return reachabilityReported_; }
 
     // One tab of a set: the screen's class, its tab item and navigation title.
@@ -54,6 +62,7 @@ private:
     void watchReachability();
 
     std::shared_ptr<Reachability> hostReach_;
+    std::shared_ptr<VIZMapManager> mapManager_;
     std::shared_ptr<SplashViewController> splashViewController_;
     bool reachabilityReported_ = false;
 };

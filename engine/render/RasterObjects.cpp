@@ -322,6 +322,7 @@ tagBitmapObj* bitmap_create_from_bmp(const void* data, size_t length) {
 }
 
 int bitmap_free(tagBitmapObj* bitmap) { return release(bitmap, &tagBitmapObj::refCount); }
+int bitmap_retain(tagBitmapObj* bitmap) { return bitmap && retain(bitmap, &tagBitmapObj::refCount) ? 1 : 0; }
 
 int bitmap_get_info(const tagBitmapObj* bitmap, void* destination) {
   if (!bitmap || !destination) {

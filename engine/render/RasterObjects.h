@@ -115,6 +115,9 @@ tagBitmapObj* bitmap_create_from_bmp(const void* data, size_t length);
 // 1 when freed (the caller was the last holder); otherwise the caller's share
 // is given up and 0 is returned.
 int bitmap_free(tagBitmapObj* bitmap);
+// Takes one more share of the bitmap (bitmap_free gives it up): 1, or 0 for
+// null or when the count is full.
+int bitmap_retain(tagBitmapObj* bitmap);
 // Copies the info header and the spare word after it (44 bytes); 0 for null.
 int bitmap_get_info(const tagBitmapObj* bitmap, void* destination);
 

@@ -73,6 +73,8 @@ public:
     bool pressAndHold(UIView* view, NSTimeInterval seconds);
     // A pinch on a scroll view ending at the zoom scale.
     void pinch(UIScrollView* sv, CGFloat scale) { if (sv) sv->pinch(scale); }
+    // Fingers centred on a point of the scroll view's frame.
+    void pinch(UIScrollView* sv, CGFloat scale, CGPoint focus) { if (sv) sv->pinch(scale, focus); }
 
     // The mail or message composer on screen ends as the user chose; false
     // when none is shown.

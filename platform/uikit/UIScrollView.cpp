@@ -99,7 +99,9 @@ void UIScrollView::zoomToRect(CGRect rect, bool animated)
     setContentOffset(restingOffset({rect.origin.x * k, rect.origin.y * k}), animated);
 }
 
-void UIScrollView::pinch(CGFloat scale)
+void UIScrollView::pinch(CGFloat scale) { pinch(scale, CGPointMake(-contentOffset().x, -contentOffset().y)); }
+
+void UIScrollView::pinch(CGFloat scale, CGPoint focus)
 {
     auto d = delegate();
     auto view = d ? d->viewForZoomingInScrollView(this) : nullptr;
@@ -107,7 +109,11 @@ void UIScrollView::pinch(CGFloat scale)
     auto keep = self();
     zooming_ = true;
     d->scrollViewWillBeginZooming_withView(this, view.get());
+    const CGPoint o = contentOffset();
+    const CGFloat before = zoomScale_;
     setZoomScale(scale);
+    const CGFloat k = zoomScale_ / before;
+    setContentOffset(CGPointMake((o.x + focus.x) * k - focus.x, (o.y + focus.y) * k - focus.y));
     zooming_ = false;
     d->scrollViewDidEndZooming_withView_atScale(this, view.get(), zoomScale_);
 }

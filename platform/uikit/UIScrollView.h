@@ -70,6 +70,9 @@ public:
     void drag(CGPoint translation, bool decelerate);
     // Test driver: a pinch ending at a scale.
     void pinch(CGFloat scale);
+    // The same with the fingers centred on a point of the scroll view: the
+    // content under that point stays under it.
+    void pinch(CGFloat scale, CGPoint focus);
 
 protected:
     // Called whenever the offset changed, before the delegate hears of it.

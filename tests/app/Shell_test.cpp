@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "engine/data/EngineRoot.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/systemconfiguration/SCNetworkReachability.h"
@@ -58,6 +59,9 @@ TEST_F(AppTest, SplashHandsOverOnceAfterThreeSecondsAndShowsTheBundleVersion)
 {
     nemkAppDelegate* app = launch();
     ASSERT_TRUE(app && app->splashViewController());
+    // The map engine is up before any screen shows.
+    ASSERT_TRUE(app->mapManager());
+    EXPECT_NE(mapengine::GetEngineRoot(), nullptr);
     EXPECT_TRUE(driver.viewWithText("1.0.0"));  // CFBundleVersion of Info.plist
     EXPECT_TRUE(driver.viewWithText("splash_name"));
     EXPECT_TRUE(app->splashViewController()->activeIndicator()->isAnimating());

@@ -1,0 +1,354 @@
+// The annotation and overlay views over the map: made lazily through the
+// delegate, placed on every repaint, kept in step during gestures, recycled
+// when they leave the area, and the callout of the selected view.
+#include <algorithm>
+
+#include "mapsdk/VIZBundle.h"
+#include "mapsdk/VIZMapViewInternal.h"
+#include "mapsdk/VIZPinAnnotationView.h"
+
+namespace {
+
+template <class T>
+void eraseFirst(std::vector<std::shared_ptr<T>>& list, const T* item)
+{
+    auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == item; });
+    if (it != list.end()) list.erase(it);
+}
+
+}  // namespace
+
+// ---- Annotations ----------------------------------------------------------------
+
+void VIZMapViewInternal::addAnnotation(const std::shared_ptr<VIZAnnotation>& annotation)
+{
+    if (annotation) addAnnotations({annotation});
+}
+
+void VIZMapViewInternal::addAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations)
+{
+    for (const auto& a : annotations)
+        if (a) _annotations.push_back(a);
+    updateMap();
+    for (const auto& a : annotations)
+        if (auto view = a ? viewForAnnotation(a.get()) : nullptr) dropIn(view.get());
+}
+
+void VIZMapViewInternal::removeAnnotation(const std::shared_ptr<VIZAnnotation>& annotation)
+{
+    if (!annotation) return;
+    eraseFirst(_annotations, annotation.get());
+    removeAnnotationView(annotation);
+    updateMap();
+}
+
+void VIZMapViewInternal::pool(const std::shared_ptr<VIZAnnotationView>& view)
+{
+    if (!view->reuseIdentifier().isNil() && _reuseAnnotationViews.size() < kMaxReuseViews)
+        _reuseAnnotationViews.push_back(view);
+}
+
+void VIZMapViewInternal::removeAnnotationView(const std::shared_ptr<VIZAnnotation>& annotation)
+{
+    auto it = _annotationViews.find(annotation.get());
+    if (it == _annotationViews.end()) return;
+    auto view = it->second;
+    _annotationViews.erase(it);
+    if (view->selected()) deselectAnnotationView(view.get());
+    view->setAnnotation(nullptr);
+    pool(view);
+    view->removeFromSuperview();
+}
+
+std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::viewForAnnotation(const VIZAnnotation* annotation) const
+{
+    auto it = _annotationViews.find(annotation);
+    return it == _annotationViews.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::dequeueReusableAnnotationViewWithIdentifier(
+    const NSString& identifier)
+{
+    if (identifier.isNil()) return nullptr;
+    auto it = std::find_if(_reuseAnnotationViews.begin(), _reuseAnnotationViews.end(),
+                           [&](const auto& v) { return v->reuseIdentifier() == identifier; });
+    if (it == _reuseAnnotationViews.end()) return nullptr;
+    auto view = *it;
+    view->prepareForReuse();
+    _reuseAnnotationViews.erase(it);
+    return view;
+}
+
+void VIZMapViewInternal::selectAnnotation(const std::shared_ptr<VIZAnnotation>& annotation)
+{
+    auto view = annotation ? viewForAnnotation(annotation.get()) : nullptr;
+    if (view && !view->selected()) selectAnnotationView(view.get(), true, true);
+}
+
+void VIZMapViewInternal::deselectAnnotation(const std::shared_ptr<VIZAnnotation>& annotation)
+{
+    auto view = annotation ? viewForAnnotation(annotation.get()) : nullptr;
+    if (view && view->selected()) deselectAnnotationView(view.get());
+}
+
+CGPoint VIZMapViewInternal::calloutAnchor(VIZAnnotationView* view) const
+{
+    const CGRect f = view->frame();
+    return CGPointMake(f.origin.x + f.size.width / 2 + view->calloutOffset().x, f.origin.y + view->calloutOffset().y);
+}
+
+void VIZMapViewInternal::selectAnnotationView(VIZAnnotationView* view, bool needClear, bool needNotify)
+{
+    if (!view) return;
+    auto keep = view->self();
+    if (needClear) clearPaopao();
+    view->setSelected(true);
+    if (view->canShowCallout()) {
+        auto annotation = view->annotation();
+        const NSString title = annotation ? annotation->title() : NSString();
+        if (title.isNil()) return;
+        const NSString subtitle = annotation->subtitle();
+        auto bubble = std::dynamic_pointer_cast<ActionPaopaoView>(view->paopaoView());
+        if (!bubble) {
+            bubble = ActionPaopaoView::initWithLeftView(view->leftCalloutAccessoryView(),
+                                                        view->rightCalloutAccessoryView());
+            bubble->setText(title, subtitle);
+            bubble->showAtPoint(calloutAnchor(view));
+            bubble->setDelegate(shared_from_this());
+            view->setPaopaoView(bubble);
+        } else {
+            PaopaoButton* body = bubble->paopaoButton();
+            if (body->label()->text() != title || body->detailLabel()->text() != subtitle)
+                bubble->setText(title, subtitle);
+            bubble->showAtPoint(calloutAnchor(view));
+        }
+        m_scrollView->addSubview(bubble);
+    }
+    if (needNotify)
+        if (auto d = mapViewDelegate()) d->mapView_didSelectAnnotationView(m_VIZMapView, view);
+}
+
+void VIZMapViewInternal::deselectAnnotationView(VIZAnnotationView* view)
+{
+    view->setSelected(false);
+    if (auto bubble = view->paopaoView()) bubble->removeFromSuperview();
+    if (auto d = mapViewDelegate()) d->mapView_didDeselectAnnotationView(m_VIZMapView, view);
+}
+
+std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::clearPaopao()
+{
+    for (const auto& [key, view] : _annotationViews) {
+        if (view->selected()) {
+            auto keep = view;
+            deselectAnnotationView(view.get());
+            return keep;
+        }
+    }
+    return nullptr;
+}
+
+void VIZMapViewInternal::onMoreButtonClicked()
+{
+    if (auto view = clearPaopao())
+        if (auto d = mapViewDelegate()) d->mapView_annotationViewForBubble(m_VIZMapView, view.get());
+}
+
+void VIZMapViewInternal::updateAnnotationCoordinate(VIZAnnotationView* view)
+{
+    if (auto annotation = view->annotation()) {
+        const CGRect f = view->frame();
+        const CGPoint offset = view->centerOffset();
+        const CGPoint p = CGPointMake(f.origin.x - offset.x + f.size.width / 2, f.origin.y - offset.y + f.size.height / 2);
+        annotation->setCoordinate(m_VIZMapView->convertPoint_toCoordinateFromView(p, m_scrollView.get()));
+    }
+    if (auto d = mapViewDelegate())
+        d->mapView_annotationView_didChangeDragState_fromOldState(m_VIZMapView, view, VIZAnnotationViewDragStateEnding,
+                                                                  VIZAnnotationViewDragStateDragging);
+}
+
+bool VIZMapViewInternal::isAnnotationViewInScreen(const VIZAnnotation& annotation, CGPoint* center) const
+{
+    *center = m_VIZMapView->convertCoordinate_toPointToView(annotation.coordinate(), m_mapWrapperView.get());
+    return m_mapWrapperView->pointInside(*center, nullptr);
+}
+
+void VIZMapViewInternal::setAnnotationViewFrame(UIView* view, CGPoint center, CGPoint centerOffset) const
+{
+    const CGPoint o = m_scrollView->contentOffset();
+    CGRect f = view->frame();
+    f.origin.x = static_cast<int>(m_contentOffset.x - o.x) + static_cast<int>(center.x - f.size.width / 2 + centerOffset.x);
+    f.origin.y = static_cast<int>(m_contentOffset.y - o.y) + static_cast<int>(center.y - f.size.height / 2 + centerOffset.y);
+    view->setFrame(f);
+}
+
+void VIZMapViewInternal::checkAnnotationViews()
+{
+    for (const auto& [key, view] : _annotationViews) {
+        view->removeFromSuperview();
+        if (view->selected())
+            if (auto bubble = view->paopaoView()) bubble->removeFromSuperview();
+    }
+    auto d = mapViewDelegate();
+    std::vector<std::shared_ptr<VIZAnnotationView>> added;
+    VIZAnnotationView* selected = nullptr;
+    for (const auto& annotation : _annotations) {
+        CGPoint center{};
+        const bool inside = isAnnotationViewInScreen(*annotation, &center);
+        auto it = _annotationViews.find(annotation.get());
+        if (!inside) {
+            if (it == _annotationViews.end()) continue;
+            auto view = it->second;
+            _annotationViews.erase(it);
+            if (view->selected()) {
+                view->setSelected(false);
+                if (d) d->mapView_didDeselectAnnotationView(m_VIZMapView, view.get());
+            }
+            pool(view);
+            continue;
+        }
+        std::shared_ptr<VIZAnnotationView> view;
+        if (it != _annotationViews.end()) {
+            view = it->second;
+        } else {
+            view = d ? d->mapView_viewForAnnotation(m_VIZMapView, annotation) : nullptr;
+            if (!view) {
+                view = VIZAnnotationView::initWithAnnotation(nullptr, "pin_red");
+                view->setAnnotation(annotation);
+                view->setImage(UIImage::imageWithContentsOfFile(VIZGetBundleImagePath("pin_red")));
+                view->setCenterOffset(CGPointMake(0, -0.5 * view->frame().size.height));
+            }
+            _annotationViews[annotation.get()] = view;
+            added.push_back(view);
+        }
+        setAnnotationViewFrame(view.get(), center, view->centerOffset());
+        m_scrollView->addSubview(view);
+        if (view->selected()) selected = view.get();
+    }
+    if (selected) selectAnnotationView(selected, false, false);
+    if (!added.empty() && d) d->mapView_didAddAnnotationViews(m_VIZMapView, added);
+}
+
+void VIZMapViewInternal::transformAnnotationViewInScrolling()
+{
+    for (const auto& [key, view] : _annotationViews) {
+        auto annotation = view->annotation();
+        if (!annotation) continue;
+        const CGPoint p = transformScreenPoint2ScrollViewPoint(
+            m_VIZMapView->convertCoordinate_toPointToView(annotation->coordinate(), m_VIZMapView));
+        CGRect f = view->frame();
+        f.origin.x = p.x - f.size.width / 2 + view->centerOffset().x;
+        f.origin.y = p.y - f.size.height / 2 + view->centerOffset().y;
+        view->setFrame(f);
+        if (view->selected())
+            if (auto bubble = std::dynamic_pointer_cast<PaopaoBaseView>(view->paopaoView()))
+                bubble->showAtPoint(calloutAnchor(view.get()));
+    }
+}
+
+// Pins that ask for it fall from the top edge of the map to their place.
+void VIZMapViewInternal::dropIn(VIZAnnotationView* view)
+{
+    auto* pin = dynamic_cast<VIZPinAnnotationView*>(view);
+    if (!pin || !pin->animatesDrop() || !view->superview()) return;
+    const CGRect end = view->frame();
+    UIView* map = m_VIZMapView;
+    UIView* scroll = m_scrollView.get();
+    const CGPoint top = map->convertPoint(CGPointMake(scroll->convertPoint(end.origin, map).x, 0), scroll);
+    const CGFloat bottom = map->convertPoint(CGPointMake(0, map->bounds().size.height), scroll).y;
+    if (!(top.y < end.origin.y && end.origin.y < bottom)) return;
+    view->setFrame(CGRectMake(end.origin.x, top.y, end.size.width, end.size.height));
+    UIView::beginAnimations("PinDrop", nullptr);
+    UIView::setAnimationDuration(std::clamp((end.origin.y - top.y) / 200.0, 0.5, 1.0));
+    view->setFrame(end);
+    UIView::commitAnimations();
+}
+
+// ---- Overlays -------------------------------------------------------------------
+
+void VIZMapViewInternal::addOverlay(const std::shared_ptr<VIZOverlay>& overlay)
+{
+    if (overlay) addOverlays({overlay});
+}
+
+void VIZMapViewInternal::addOverlays(const std::vector<std::shared_ptr<VIZOverlay>>& overlays)
+{
+    for (const auto& o : overlays)
+        if (o) _overlays.push_back(o);
+    updateMap();
+}
+
+void VIZMapViewInternal::removeOverlay(const std::shared_ptr<VIZOverlay>& overlay)
+{
+    if (!overlay) return;
+    eraseFirst(_overlays, overlay.get());
+    if (auto it = _overlayViews.find(overlay.get()); it != _overlayViews.end()) {
+        it->second->removeFromSuperview();
+        _overlayViews.erase(it);
+    }
+    updateMap();
+}
+
+void VIZMapViewInternal::insertOverlay(const std::shared_ptr<VIZOverlay>& overlay, size_t index)
+{
+    if (!overlay) return;
+    _overlays.insert(_overlays.begin() + static_cast<std::ptrdiff_t>(std::min(index, _overlays.size())), overlay);
+    updateMap();
+}
+
+void VIZMapViewInternal::exchangeOverlays(size_t first, size_t second)
+{
+    if (first >= _overlays.size() || second >= _overlays.size()) return;
+    std::swap(_overlays[first], _overlays[second]);
+    updateMap();
+}
+
+void VIZMapViewInternal::insertOverlayNextTo(const std::shared_ptr<VIZOverlay>& overlay,
+                                             const std::shared_ptr<VIZOverlay>& sibling, bool above)
+{
+    if (!overlay || !sibling) return;
+    auto it = std::find(_overlays.begin(), _overlays.end(), sibling);
+    if (it != _overlays.end()) _overlays.insert(above ? it + 1 : it, overlay);
+    updateMap();
+}
+
+std::shared_ptr<VIZOverlayView> VIZMapViewInternal::viewForOverlay(const VIZOverlay* overlay) const
+{
+    auto it = _overlayViews.find(overlay);
+    return it == _overlayViews.end() ? nullptr : it->second;
+}
+
+void VIZMapViewInternal::setOverlayViewFrame(VIZOverlayView* view, const VIZMapRect& mapRect) const
+{
+    CGRect r = m_mapView->convertRectFromView(view->rectForMapRect(mapRect), view);
+    const CGPoint o = m_scrollView->contentOffset();
+    r.origin.x += m_contentOffset.x - o.x;
+    r.origin.y += m_contentOffset.y - o.y;
+    view->setFrame(r);
+}
+
+void VIZMapViewInternal::checkOverlayViews()
+{
+    for (const auto& [key, view] : _overlayViews) view->removeFromSuperview();
+    const VIZMapRect visible = m_VIZMapView->visibleMapRect();
+    auto d = mapViewDelegate();
+    std::vector<std::shared_ptr<VIZOverlayView>> added;
+    for (const auto& overlay : _overlays) {
+        const VIZMapRect bounds = overlay->boundingMapRect();
+        if (!overlay->intersectsMapRect(visible).value_or(MapRectsIntersect(visible, bounds))) continue;
+        auto view = viewForOverlay(overlay.get());
+        if (!view) {
+            view = d ? d->mapView_viewForOverlay(m_VIZMapView, overlay) : nullptr;
+            if (!view) continue;
+            view->initDelegate(std::static_pointer_cast<VIZMapView>(m_VIZMapView->self()));
+            _overlayViews[overlay.get()] = view;
+            added.push_back(view);
+        }
+        const VIZMapRect rect = MapRectIntersection(visible, bounds);
+        setOverlayViewFrame(view.get(), rect);
+        m_mapView->addSubview(view);
+        const int level = m_VIZMapView->zoomLevel();
+        view->delegate()->zoomLevel = level;
+        if (view->canDrawMapRect(rect, VIZZoomScaleForLevel(level))) view->setNeedsDisplayInMapRect(rect);
+    }
+    if (!added.empty() && d) d->mapView_didAddOverlayViews(m_VIZMapView, added);
+}
