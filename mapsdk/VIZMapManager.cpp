@@ -12,7 +12,6 @@
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "platform/foundation/NSFileManager.h"
-#include "platform/foundation/NSThread.h"
 #include "platform/uikit/UIApplication.h"
 
 using namespace mapengine;
@@ -112,7 +111,6 @@ int BootstrapSdk()
 std::shared_ptr<VIZMapManager> VIZMapManager::init()
 {
     auto manager = std::make_shared<VIZMapManager>();
-    NSThread::detachNewThreadSelector(NX_SEL0(VIZMapManager, additionalThread), manager, nullptr);
     if (!GetGlobalMan() && !BootstrapSdk()) {
         DestroyGlobalMan();
         return nullptr;

@@ -25,7 +25,6 @@ public:
     bool start(const NSString& key, const std::shared_ptr<VIZGeneralDelegate>& generalDelegate);
     // Engine timers are no longer served. NO without an engine.
     bool stop();
-    void additionalThread() {}
 };
 
 // The bootstrap steps; each returns 1 (or nothing).
