@@ -39,6 +39,7 @@ void PosSelectViewController::viewDidLoad()
     item->setLeftBarButtonItem(veskBarItem(L("posselectviewctrl_back"), std::static_pointer_cast<NSObject>(shared_from_this()),
                                            NX_SEL0(PosSelectViewController, goBack)));
     bar->pushNavigationItem(item, true);
+    _table->reloadData();
 }
 
 void PosSelectViewController::goBack() { dismissModalViewControllerAnimated(true); }

@@ -1,0 +1,71 @@
+#pragma once
+// The world of the location map tests: the phone screens' world
+// (PhoneFixture.h) on a fixed evening, 2026-12-10 21:30 UTC, with the demo
+// phone's day of positions on the service double, the engine's hosts on the
+// map-service and location doubles, and the own position from scripted fixes.
+
+#include <arpa/inet.h>
+
+#include "engine/data/EngineRoot.h"
+#include "engine/render/MapControl.h"
+#include "phone/MapController.h"
+#include "platform/corelocation/CoreLocation.h"
+#include "platform/foundation/NSClock.h"
+#include "tests/phone/PhoneFixture.h"
+#include "tools/map-double/LocationService.h"
+#include "tools/map-double/MapDouble.h"
+
+namespace phonetest {
+
+inline constexpr NSTimeInterval kEvening = 1796938200;  // 2026-12-10 21:30:00 UTC
+inline const char* const kDay = "2026-12-10";
+
+class MapTest : public PhoneTest {
+protected:
+    explicit MapTest(bool realTexts = false) : PhoneTest(realTexts)
+    {
+        NSClock::useVirtualClock(kEvening);
+        records.setNow("2026-12-10 21:30:00");
+        records.setPositions(kPhone, servicedouble::PhoneRecords::demoDay(kDay));
+        CLLocationSetProvider(fixes);
+    }
+    ~MapTest() override { CLLocationSetProvider(nullptr); }
+
+    // Logs in, chooses the phone and opens the map from its home page; the
+    // screen once its latest position is asked for and answered.
+    MapController* openMap()
+    {
+        PhoneHomeViewCtrl* home = openPhone();
+        if (!home) return nullptr;
+        useMapDoubles();
+        driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kLocationButtonTag));
+        settleMap();
+        return screen<MapController>();
+    }
+    // The engine, started by the application, asks the doubles.
+    void useMapDoubles()
+    {
+        mapengine::CEngineRoot* root = mapengine::GetEngineRoot();
+        ASSERT_NE(root, nullptr);
+        root->m_hostAddrCache.SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(maps.port()));
+        root->m_hostAddrCache.SetAt("loc.map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(locations.port()));
+    }
+
+    // Lets the workers answer, the tiles come and the map repaint.
+    void settleMap()
+    {
+        settle();
+        driver.pumpUntil([] {
+            mapengine::CEngineRoot* root = mapengine::GetEngineRoot();
+            return !root || !root->m_pMapControl || !mapengine::IsTileRequestBusy(&root->m_pMapControl->GetDownloader());
+        }, 20);
+        driver.advanceClock(1);
+        driver.pumpUntil([] { return false; }, 0.05);
+    }
+
+    mapdouble::MapDouble maps;
+    mapdouble::LocationService locations;
+    std::shared_ptr<CLScriptedLocationProvider> fixes = std::make_shared<CLScriptedLocationProvider>();
+};
+
+}  // namespace phonetest
