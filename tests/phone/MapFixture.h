@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 
 #include "engine/data/EngineRoot.h"
+#include "engine/data/GpsProviders.h"
 #include "engine/render/MapControl.h"
 #include "phone/MapController.h"
 #include "platform/corelocation/CoreLocation.h"
@@ -29,7 +30,13 @@ protected:
         records.setPositions(kPhone, servicedouble::PhoneRecords::demoDay(kDay));
         CLLocationSetProvider(fixes);
     }
-    ~MapTest() override { CLLocationSetProvider(nullptr); }
+    ~MapTest() override
+    {
+        // The GPS bridge is the process's: the next test starts without this one's fixes.
+        IphoneGPSMan::getInstance()->unInitialize();
+        IphoneGPSMan::destroyInstance();
+        CLLocationSetProvider(nullptr);
+    }
 
     // Logs in, chooses the phone and opens the map from its home page; the
     // screen once its latest position is asked for and answered.

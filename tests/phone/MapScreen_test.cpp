@@ -58,13 +58,6 @@ protected:
         for (const auto& v : map->_scroll->subviews()) n += dynamic_cast<UIButton*>(v.get()) != nullptr;
         return n;
     }
-    // A button of a panel, once the panel has opened.
-    void tapInPanel(void (MapController::*open)(), MapController* map, UIButton* button)
-    {
-        (map->*open)();
-        driver.advanceClock(0.5);
-        ASSERT_TRUE(driver.tap(button));
-    }
     void openPanel(MapController* map)
     {
         if (!map->_verPanelLoc->isPopup()) map->location();
@@ -311,3 +304,72 @@ TEST_F(MapScreenTest, APoppedScreenGoesAwayWithItsMapAndSearch)
 }
 
 }  // namespace
+
+class MapScreenPictures : public MapScreenTest {
+protected:
+    MapScreenPictures() : MapScreenTest(true) {}
+};
+
+TEST_F(MapScreenPictures, EveryStepAsTheParentSeesIt)
+{
+    MapController* map = openMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(snap("map-latest"));
+    auto latest = pinTagged(map, MapController::kLatestPinTag);
+    ASSERT_TRUE(driver.tap(pinView(map, latest)));
+    driver.advanceClock(1);
+    EXPECT_NE(pinView(map, latest)->paopaoView(), nullptr);
+    EXPECT_TRUE(snap("map-latest-callout"));
+
+    driver.advanceClock(2);
+    ASSERT_NE(openPicker(map), nullptr);
+    EXPECT_TRUE(snap("map-day-picker"));
+    ASSERT_TRUE(driver.tap(pickerButton(map->pickerView(), L("mapdatepickerview_ok"))));
+    settleMap();
+    // Two-finger taps zoom out until the day's six places are in sight.
+    for (int step = 0; step < 2; ++step) {
+        ASSERT_TRUE(map->_mapView->zoomOut());
+        settleMap();
+    }
+    map->timeClicked(nullptr);
+    driver.advanceClock(0.5);
+    EXPECT_TRUE(snap("map-day-places"));
+    ASSERT_TRUE(driver.tap(timeButton(map, "12:00")));
+    settleMap();
+    EXPECT_TRUE(snap("map-time-selected"));
+
+    map->posClicked(nullptr);
+    settle();
+    EXPECT_TRUE(snap("map-places-list"));
+    auto* list = dynamic_cast<PosSelectViewController*>(map->navigationController()->modalViewController().get());
+    ASSERT_NE(list, nullptr);
+    list->_table->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    settle();
+
+    auto own = ownPosition(map);
+    ASSERT_NE(own, nullptr);
+    settleMap();
+    EXPECT_TRUE(snap("map-own-position"));
+
+    map->optionClicked(nullptr);
+    driver.advanceClock(0.5);
+    ASSERT_TRUE(driver.tap(map->btnMapMode.get()));
+    settleMap();
+    EXPECT_EQ(map->_mapView->mapType(), 4u);
+    EXPECT_TRUE(snap("map-satellite"));
+}
+
+TEST_F(MapScreenPictures, TheMessagesOfAnEmptyDayAndAnOfflinePhone)
+{
+    MapController* map = openMap();
+    ASSERT_NE(map, nullptr);
+    driver.advanceClock(2);
+    chooseDay(map, kEvening - 86400);
+    EXPECT_TRUE(snap("map-empty-day"));
+    settle();
+    records.setStatus(kPhone, {"0"});
+    openPanel(map);
+    ASSERT_TRUE(driver.tap(map->btnDesLoc.get()));
+    answered();
+    EXPECT_TRUE(snap("map-offline"));
+}
