@@ -373,3 +373,53 @@ TEST_F(MapScreenPictures, TheMessagesOfAnEmptyDayAndAnOfflinePhone)
     answered();
     EXPECT_TRUE(snap("map-offline"));
 }
+
+class PCMapTest : public MapScreenTest {
+protected:
+    // Logs in, chooses the PC and opens its map tab.
+    PCMapController* openPCMap()
+    {
+        launchToLogin();
+        if (driver.visibleAlert()) driver.pressAlertButton(1);
+        EquipSelectController* chooser = logIn();
+        if (!chooser) return nullptr;
+        EquipListViewController* list = chooser->gameView();
+        for (size_t row = 0; row < list->list().size(); ++row)
+            if (list->list()[row]->typeName() == NSString("PC-HOME-01")) {
+                // The tap replaces the chooser and its list with the PC's tab set.
+                list->tableView()->tapRow(NSIndexPath::indexPathForRow(static_cast<NSInteger>(row), 0));
+                break;
+            }
+        driver.advanceClock(1);
+        settle();
+        useMapDoubles();
+        auto* map = openTab<PCMapController>();
+        settleMap();
+        return map;
+    }
+};
+
+TEST_F(PCMapTest, TheMapTabLocatesTheParentAndHasNoPositionForAPC)
+{
+    PCMapController* map = openPCMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->navigationItem()->title, NSString("mapctrl_relativeloc"));
+    EXPECT_EQ(map->navigationItem()->leftBarButtonItem, nullptr);
+    EXPECT_EQ(exchangesOf("RQCmdLocation"), 1u);
+    EXPECT_EQ(exchangesOf("RQLocation"), 0u) << "the mode query asks for nothing more";
+
+    // The own position is located at once.
+    EXPECT_TRUE(map->_mapView->showsUserLocation());
+    locating();
+    fixes->deliver(CLLocationCoordinate2DMake(39.9087, 116.3975), 65);
+    ASSERT_TRUE(driver.pumpUntil([&] { return pinTagged(map, 0) != nullptr; }, 10));
+    EXPECT_EQ(pinTagged(map, 0)->subtitle(), NSString("mapctrl_myloc"));
+
+    settle();
+    const size_t statusReads = exchangesOf("RQHomePage");
+    openPanel(map);
+    ASSERT_TRUE(driver.tap(map->btnDesLoc.get()));
+    EXPECT_TRUE(hudSaying("mapctrl_pccannotgetpos"));
+    settle();
+    EXPECT_EQ(exchangesOf("RQHomePage"), statusReads) << "no online check for a PC";
+}
