@@ -5,10 +5,12 @@
 // map-service and location doubles, and the own position from scripted fixes.
 
 #include <arpa/inet.h>
+#include <cairo.h>
 
 #include "engine/data/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
 #include "engine/render/MapControl.h"
+#include "mapsdk/VIZMapViewInternal.h"
 #include "phone/MapController.h"
 #include "platform/corelocation/CoreLocation.h"
 #include "platform/foundation/NSClock.h"
@@ -68,6 +70,30 @@ protected:
         }, 20);
         driver.advanceClock(1);
         driver.pumpUntil([] { return false; }, 0.05);
+        if (auto* map = screen<MapController>()) {
+            EXPECT_TRUE(mapAtRest(map->_mapView.get()));
+        }
+    }
+    // Pumps until the engine has repainted what the map shows after the last
+    // move, at rest (no gesture in the scroll view), as the snapshots need:
+    // the shown image holds still over a tenth of a second.
+    bool mapAtRest(VIZMapView* mapView)
+    {
+        VIZMapViewInternal* internal = mapView->internal();
+        auto shown = [internal] {
+            CGImageRef image = internal->m_mapView->getMapImage();
+            if (!image) return std::vector<uint32_t>();
+            const auto* bits = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image->surface()));
+            return std::vector<uint32_t>(bits, bits + CGImageGetWidth(image) * CGImageGetHeight(image));
+        };
+        std::vector<uint32_t> last = shown();
+        return driver.pumpUntil([&] {
+            driver.pumpUntil([] { return false; }, 0.1);
+            std::vector<uint32_t> now = shown();
+            const bool still = !now.empty() && now == last && internal->m_scrollView->zoomScale() == 1;
+            last = std::move(now);
+            return still;
+        }, 20);
     }
 
     mapdouble::MapDouble maps;
