@@ -46,15 +46,8 @@ public:
 
     // The state the screen shows, read by tests.
     bool isOpening() const { return _isOpening; }
-    bool pressOpen() const { return bPress; }
     MapDatePickerView* pickerView() const { return _pickerView.get(); }
     UIView* disableViewOverlay() const { return _disableViewOverlay.get(); }
-    const std::optional<MapPlaceList>& desLocationList() const { return _desLocationList; }
-    const std::optional<MapPlaces>& timePosDic() const { return _timePosDic; }
-    const std::optional<std::map<NSString, std::shared_ptr<MapPointAnnotion>>>& timeAnnotionDic() const
-    {
-        return _timeAnnotionDic;
-    }
     VIZSearch* search() const { return _search.get(); }
 
     void viewDidLoad() override;
