@@ -105,10 +105,7 @@ void VIZMapView::willMoveToWindow(UIWindow* newWindow)
     if (!_internal) return;
     _internal->adjustMapWindowWithFrame(frame());
     setMapType(mapType());
-    // Applied again: the engine's positioning mode follows the flag.
-    const bool shows = showsUserLocation();
-    _internal->_showsUserLocation = !shows;
-    setShowsUserLocation(shows);
+    setShowsUserLocation(showsUserLocation());
 }
 
 std::shared_ptr<VIZMapViewDelegate> VIZMapView::delegate() const { return _internal->mapViewDelegate(); }

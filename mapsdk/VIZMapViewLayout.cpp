@@ -183,11 +183,10 @@ void VIZMapViewInternal::setAnnotationViewFrame(UIView* view, CGPoint center, CG
 
 void VIZMapViewInternal::checkAnnotationViews()
 {
-    for (const auto& [key, view] : _annotationViews) {
-        view->removeFromSuperview();
-        if (view->selected())
-            if (auto bubble = view->paopaoView()) bubble->removeFromSuperview();
-    }
+    // Views stay on the scroll view while their annotations stay in the
+    // area (taking every view off and on again costs a search of the
+    // subviews each); the selected view's callout is shown again at the
+    // view's new place, or leaves with it.
     auto d = mapViewDelegate();
     std::vector<std::shared_ptr<VIZAnnotationView>> added;
     VIZAnnotationView* selected = nullptr;
@@ -199,7 +198,9 @@ void VIZMapViewInternal::checkAnnotationViews()
             if (it == _annotationViews.end()) continue;
             auto view = it->second;
             _annotationViews.erase(it);
+            view->removeFromSuperview();
             if (view->selected()) {
+                if (auto bubble = view->paopaoView()) bubble->removeFromSuperview();
                 view->setSelected(false);
                 if (d) d->mapView_didDeselectAnnotationView(m_VIZMapView, view.get());
             }
@@ -221,7 +222,7 @@ void VIZMapViewInternal::checkAnnotationViews()
             added.push_back(view);
         }
         setAnnotationViewFrame(view.get(), center, view->centerOffset());
-        m_scrollView->addSubview(view);
+        if (view->superview() != m_scrollView.get()) m_scrollView->addSubview(view);
         if (view->selected()) selected = view.get();
     }
     if (selected) selectAnnotationView(selected, false, false);

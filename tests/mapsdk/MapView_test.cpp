@@ -1,6 +1,9 @@
 // The map view on the real engine against the map-service double, driven as
 // a user drives it: the first paint, a drag, a pinch and a double tap, each
 // ending in one engine move or zoom and a repaint of the double's tiles.
+#include <cmath>
+#include <limits>
+
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
@@ -66,6 +69,124 @@ TEST_F(MapViewTest, FirstPaintPanPinchAndDoubleTapMoveTheEngineOnceEachAndRepain
 
     const std::vector<std::string> expected = {"will YES", "did YES", "will YES", "did YES", "did YES"};
     EXPECT_EQ(recorder->calls, expected);
+
+    // An animated visible rectangle: the content zooms, then the rectangle
+    // is applied exactly, once.
+    recorder->calls.clear();
+    const VIZMapRect visible = mapView->visibleMapRect();
+    const VIZMapRect quarter = VIZMapRectMake(visible.origin.x + visible.size.width / 2,
+                                              visible.origin.y + visible.size.height / 2, visible.size.width / 2,
+                                              visible.size.height / 2);
+    mapView->setVisibleMapRect(quarter, true);
+    EXPECT_TRUE(recorder->calls.empty());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    const _VRect target = MapRectToEngineRect(quarter);
+    EXPECT_EQ(state().ptCenter.x, (target.left + target.right) / 2);
+    EXPECT_EQ(state().ptCenter.y, (target.top + target.bottom) / 2);
+    EXPECT_EQ(mapView->zoomLevel(), 15);
+    EXPECT_EQ(recorder->calls, std::vector<std::string>{"did YES"});
+}
+
+TEST_F(MapViewTest, PinchesZoomByWholeLevelsAndTapsStopAtTheLevelEnds)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    const CGPoint middle = CGPointMake(kWidth / 2, kHeight / 2);
+    struct Pinch {
+        double scale;
+        int step;
+    };
+    // A slight pinch in (1.15) moves like a pinch that stays near 1.
+    const Pinch pinches[] = {{1.05, 0}, {0.95, 0}, {1.15, 0}, {1.3, 1}, {3.0, 2}, {0.7, -1}, {0.3, -2}};
+    for (const Pinch& p : pinches) {
+        const int level = mapView->zoomLevel();
+        driver.pinch(scrollView(), p.scale, middle);
+        ASSERT_TRUE(PumpUntilPainted()) << p.scale;
+        EXPECT_EQ(mapView->zoomLevel(), level + p.step) << p.scale;
+    }
+
+    // At level 18 a double tap does nothing and pinching in is impossible.
+    mapView->setZoomLevel(18);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->maximumZoomScale, 1);
+    ASSERT_TRUE(driver.doubleTap(internal()->m_mapWrapperView.get()));
+    driver.advanceClock(1.0);
+    EXPECT_EQ(mapView->zoomLevel(), 18);
+    // A two-finger tap goes one level out, as zoomOut does.
+    ASSERT_TRUE(driver.twoFingerTap(internal()->m_mapWrapperView.get()));
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 17);
+    ASSERT_TRUE(mapView->zoomOut());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 16);
+
+    // At level 3 the two-finger tap does nothing and pinching out is impossible.
+    mapView->setZoomLevel(3);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->minimumZoomScale, 1);
+    ASSERT_TRUE(mapView->zoomOut());
+    driver.advanceClock(1.0);
+    EXPECT_EQ(mapView->zoomLevel(), 3);
+    ASSERT_TRUE(mapView->zoomIn());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), 4);
+
+    // With zooming off the scroll view's limits stay at 1 after a repaint.
+    mapView->setZoomEnabled(false);
+    const int before = paintCount;
+    mapView->setZoomLevel(5);
+    ASSERT_TRUE(driver.pumpUntil([&] { return paintCount > before; }));
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(scrollView()->minimumZoomScale, 1);
+    EXPECT_EQ(scrollView()->maximumZoomScale, 1);
+}
+
+TEST_F(MapViewTest, CameraCallsClampRefuseNonFiniteRectanglesAndKeepTheSharedWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    const std::pair<int, int> levels[] = {{25, 18}, {0, 3}, {3, 3}, {18, 18}, {14, 14}};
+    for (const auto& [asked, got] : levels) {
+        mapView->setZoomLevel(asked);
+        EXPECT_EQ(mapView->zoomLevel(), got) << asked;
+    }
+    struct Step {
+        unsigned type;
+        unsigned stored;
+    };
+    const Step types[] = {{1, 1}, {2, 3}, {5, 1}, {4, 4}, {2, 6}, {3, 4}};
+    for (const Step& step : types) {
+        mapView->setMapType(step.type);
+        EXPECT_EQ(mapView->mapType(), step.stored) << step.type;
+    }
+    mapView->setMapType(1);
+
+    // Rectangles that cannot be shown change nothing.
+    const _VPoint centre = state().ptCenter;
+    const int level = mapView->zoomLevel();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const VIZMapRect& bad : {NullMapRect(), VIZMapRectMake(std::nan(""), 0, 10, 10), VIZMapRectMake(0, 0, inf, 1)}) {
+        mapView->setVisibleMapRect(bad);
+        mapView->setVisibleMapRect(bad, true);
+        EXPECT_EQ(state().ptCenter.x, centre.x);
+        EXPECT_EQ(state().ptCenter.y, centre.y);
+        EXPECT_EQ(mapView->zoomLevel(), level);
+    }
+    // A padding that leaves no room stays within the world.
+    const VIZMapRect fitted = mapView->mapRectThatFits(mapView->visibleMapRect(), UIEdgeInsets{208, 160, 208, 160});
+    EXPECT_TRUE(MapRectIsFinite(fitted));
+    EXPECT_LE(fitted.size.width, WorldMapSize().width);
+
+    // A second map view going away does not shrink the engine window the
+    // one on screen shares.
+    VIZMapView::initWithFrame(CGRectMake(0, 0, 100, 100)).reset();
+    _VRect client;
+    static_cast<CVWnd*>(GetGlobalMan()->GetSlot(kSlotWnd))->GetClientRect(&client);
+    EXPECT_NE(client.right - client.left, 5);
+    mapView->setFrame(mapView->frame());
+    EXPECT_TRUE(PumpUntilPainted());
 }
 
 }  // namespace
