@@ -99,7 +99,6 @@ std::optional<tag_RPNode> RouteEnd(const std::shared_ptr<VIZPlanNode>& node, con
     const bool named = NameUsable(*node, city);
     if (!byPoint && !named) return std::nullopt;
     tag_RPNode end;
-    end.Clear();
     end.type = kNodeByName;
     if (byPoint) {
         _VDPoint map;
