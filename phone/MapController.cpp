@@ -320,10 +320,18 @@ void MapController::checkState() { bPress = true; }
 
 // ---- A chosen day
 
+void MapController::removeAllAnnotations()
+{
+    // A copy: the map's own list changes while its items are removed.
+    const auto annotations = _mapView->annotations();
+    _mapView->removeAnnotations(annotations);
+}
+
 void MapController::historyClicked(const id&)
 {
-    _mapView->removeAnnotations(_mapView->annotations());
-    _mapView->removeOverlays(_mapView->overlays());
+    removeAllAnnotations();
+    const auto overlays = _mapView->overlays();
+    _mapView->removeOverlays(overlays);
     if (_pickerView) return;
     view()->addSubview(_disableViewOverlay);
     _pickerView = MapDatePickerView::initWithFrame(CGRectMake(15, 40, 290, 260));
@@ -460,7 +468,7 @@ void MapController::posClicked(const id&)
 void MapController::cleanScroll()
 {
     if (_verPanelList->isPopup()) _verPanelList->hide();
-    _mapView->removeAnnotations(_mapView->annotations());
+    removeAllAnnotations();
     _desLocationList.reset();
     _timePosDic.reset();
     _timeAnnotionDic.reset();

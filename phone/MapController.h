@@ -124,6 +124,7 @@ private:
     void latestPositionCame(const std::shared_ptr<MapReturnMessage>& reply);
     void dayCame(const std::shared_ptr<MapReturnMessage>& reply);
     void showMode(bool on);
+    void removeAllAnnotations();
     void flash(const char* key);
     void showRegionAround(const CLLocationCoordinate2D& centre);
     // Colours the day's pins: red where the key matches, green elsewhere;

@@ -181,6 +181,12 @@ TEST_F(MapScreenTest, ADayGroupsIntoPlacesAndATimeOrAPlaceTurnsItsPinRed)
     colours = placeColours(map);
     EXPECT_EQ(colours[" 16:40 08:05"], VIZPinAnnotationColorRed);
     EXPECT_EQ(colours[" 12:00 10:00"], VIZPinAnnotationColorGreen);
+
+    // The own position starts from a clear map: every place and time goes.
+    map->iLocationClicked(nullptr);
+    EXPECT_TRUE(pins(map).empty());
+    EXPECT_EQ(timeButtons(map), 0u);
+    EXPECT_FALSE(map->_verPanelList->isPopup());
 }
 
 TEST_F(MapScreenTest, EmptyDaysOfflinePhonesAndADeniedLocationSayWhy)
