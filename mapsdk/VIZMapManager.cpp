@@ -41,12 +41,14 @@ void tearDownRoot(CEngineRoot* root)
         CVMem::Deallocate(location);
         root->m_pLocation = nullptr;
     }
-    VIZOfflineParts::shared().reset();
+    // The search manager may be the offline parts' own (a search object made
+    // it), which they free.
     if (CSearchMan* search = root->m_pSearchMan) {
         search->ReleaseResults();
         root->m_pSearchMan = nullptr;
-        VDelete(search);
+        if (search != VIZOfflineParts::shared().search.get()) VDelete(search);
     }
+    VIZOfflineParts::shared().reset();
     EngineDestroy(root);
     if (auto* wnd = static_cast<CVWnd*>(GetGlobalMan()->GetSlot(kSlotWnd))) {
         GetGlobalMan()->SetSlot(kSlotWnd, nullptr);

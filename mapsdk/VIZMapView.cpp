@@ -10,6 +10,7 @@
 #include "engine/render/MapView.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
+#include "mapsdk/VIZUserLocation.h"
 #include "mapsdk/VIZMapViewInternal.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
@@ -63,6 +64,7 @@ std::shared_ptr<VIZMapView> VIZMapView::make(CGRect frame, bool adjust)
     view->_internal = VIZMapViewInternal::initSubView(view.get());
     view->_internal->initWindowAndMapControl();
     view->_internal->initLocationControl();
+    view->_userLocation = VIZUserLocation::init();
     view->registerNotification();
     liveViews().insert(view.get());
     if (adjust) view->_internal->adjustMapWindowWithFrame(frame);
@@ -120,6 +122,8 @@ void VIZMapView::registerNotification()
     if (!_internal || _registered) return;
     auto center = NSNotificationCenter::defaultCenter();
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationMainMapPaint), kMainMapPaintNotification, nullptr);
+    center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationDidUpdate), kNotificationLocationDidUpdate,
+                        nullptr);
     center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationFail), "NotificationLocationFail", nullptr);
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationEngineAnimationBegin),
                         kNotificationEngineAnimationBegin, nullptr);
@@ -152,6 +156,13 @@ void VIZMapView::onNotificationMainMapPaint()
         return;
     }
     updateMap();
+}
+
+void VIZMapView::onNotificationLocationDidUpdate(const id& notification)
+{
+    auto note = std::static_pointer_cast<NSNotification>(notification);
+    if (!_userLocation || note->object().get() != _userLocation.get()) return;
+    if (auto d = delegate()) d->mapView_didUpdateUserLocation(this, _userLocation.get());
 }
 
 void VIZMapView::onNotificationLocationFail(const id& notification)

@@ -104,6 +104,8 @@ public:
     void setScrollEnabled(bool enabled);
     bool showsUserLocation() const;
     void setShowsUserLocation(bool shows);
+    // Made with the view and kept as long as it lives.
+    std::shared_ptr<VIZUserLocation> userLocation() const { return _userLocation; }
 
     // Conversions through the engine's view state.
     CLLocationCoordinate2D convertPoint_toCoordinateFromView(CGPoint point, UIView* view) const override;
@@ -145,6 +147,7 @@ public:
 
     // Notification handlers.
     void onNotificationMainMapPaint();
+    void onNotificationLocationDidUpdate(const id& notification);
     void onNotificationLocationFail(const id& notification);
     void onNotificationEngineAnimationBegin();
     void onNotificationEngineAnimationEnd();
@@ -160,5 +163,6 @@ private:
     void regionDidChange(bool animated);
 
     std::shared_ptr<VIZMapViewInternal> _internal;
+    std::shared_ptr<VIZUserLocation> _userLocation;
     bool _registered = false;
 };

@@ -6,6 +6,7 @@
 #include "app/MenuParts.h"
 #include "app/Ulvo.h"
 #include "pc/PCTimeCommon.h"
+#include "phone/MapController.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
@@ -502,10 +503,7 @@ void PhoneHomeViewCtrl::topAlertClewBtnCallBack(const id&)
 
 void PhoneHomeViewCtrl::toLocation()
 {
-    // The location map comes with the map kit; until a program has it the
-    // button does nothing.
-    auto map = screenNamed("MapController");
-    if (!map) return;
+    auto map = UIViewController::init<MapController>();
     map->setTitle(L("phomeviewctrl_location"));
     pushHidingTabBar(this, map);
 }

@@ -2,6 +2,7 @@
 // alert panel, the restrict mode and the one-key commands against the
 // double's records.
 
+#include "phone/MapController.h"
 #include "tests/phone/PhoneFixture.h"
 
 using namespace phonetest;
@@ -150,7 +151,7 @@ TEST_F(PhoneHomeTest, RefusalsOfflineAndFailuresKeepTheButtons)
     EXPECT_TRUE(hudSaying("serviceBackMessage_failed"));
 }
 
-TEST_F(PhoneHomeTest, TheLocationButtonDoesNothingWithoutTheMap)
+TEST_F(PhoneHomeTest, TheLocationButtonPushesTheMap)
 {
     records.setStatus(kPhone, {});
     PhoneHomeViewCtrl* home = openPhone();
@@ -158,7 +159,8 @@ TEST_F(PhoneHomeTest, TheLocationButtonDoesNothingWithoutTheMap)
     const size_t depth = home->navigationController()->viewControllers().size();
     ASSERT_TRUE(driver.tap(button(home, PhoneHomeViewCtrl::kLocationButtonTag)));
     settle();
-    EXPECT_EQ(home->navigationController()->viewControllers().size(), depth);
+    EXPECT_EQ(home->navigationController()->viewControllers().size(), depth + 1);
+    EXPECT_NE(dynamic_cast<MapController*>(topScreen()), nullptr);
 }
 
 class PhoneHomeSnapshot : public PhoneTest {

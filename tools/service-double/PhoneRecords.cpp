@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "protocol/XMLEscape.h"
+#include "tools/service-double/DemoAccount.h"
 #include "protocol/XMLTree.h"
 
 namespace servicedouble {
@@ -10,7 +11,7 @@ namespace servicedouble {
 namespace {
 
 const char* const kTypes[] = {"RQHomePage", "ADCmd", "UDTimeConfig", "RQFamilyPhone", "ADFamilyPhone", "DLFamilyPhone",
-                              "RQSHF", "ADSHF", "RQUserSetting", "UDUserSetting"};
+                              "RQSHF", "ADSHF", "RQUserSetting", "UDUserSetting", "RQLocation", "RQCmdLocation"};
 
 std::string field(const _XMLTreeElement* parent, const char* name)
 {
@@ -75,6 +76,8 @@ Reply PhoneRecords::answer(const Exchange& e)
                 s.screenStatus = type == "0" ? "1" : "2";
             else if (type == "1" || type == "3")
                 s.networkStatus = type == "1" ? "0" : "3";
+            else if (type == "4" || type == "5")
+                locationModes_[field(body, "BID")] = type == "4";
         }
         content = outcome(!refused);
     } else if (e.type == "RQFamilyPhone") {
@@ -114,6 +117,17 @@ Reply PhoneRecords::answer(const Exchange& e)
         auto at = syncTimes_.find(bid);
         content = "<List>" + tag("Equipid", bid) + tag("ParaName", "SyncTime") +
                   tag("ParaValue", at == syncTimes_.end() ? "30" : at->second) + "</List>";
+    } else if (e.type == "RQLocation") {
+        // A day ("yyyy-MM-dd") or a moment of it ("yyyy-MM-dd HH:mm:ss").
+        const std::string date = field(body, "DataDate");
+        for (const auto& p : positions_[field(body, "BID")])
+            if (p.updateTime.compare(0, 10, date, 0, 10) == 0 && (date.size() <= 10 || p.updateTime <= date))
+                content += "<List>" + tag("Longitude", p.longitude) + tag("Latitude", p.latitude) +
+                           tag("Address", p.address) + tag("UpdateTime", p.updateTime) + "</List>";
+    } else if (e.type == "RQCmdLocation") {
+        auto at = locationModes_.find(field(body, "BID"));
+        content = tag("STTM", now_.empty() ? ServiceDouble::now() : now_) +
+                  tag("Type", at == locationModes_.end() || at->second ? "4" : "5");
     } else {  // UDUserSetting
         if (!refused) syncTimes_[field(body, "Equipid")] = field(body, "ParaValue");
         content = outcome(!refused);
@@ -171,6 +185,38 @@ void PhoneRecords::setNow(std::string now)
 {
     std::lock_guard lock(mutex_);
     now_ = std::move(now);
+}
+
+void PhoneRecords::setPositions(const std::string& bid, std::vector<Position> positions)
+{
+    std::lock_guard lock(mutex_);
+    positions_[bid] = std::move(positions);
+}
+
+void PhoneRecords::setLocationMode(const std::string& bid, bool on)
+{
+    std::lock_guard lock(mutex_);
+    locationModes_[bid] = on;
+}
+
+bool PhoneRecords::locationMode(const std::string& bid) const
+{
+    std::lock_guard lock(mutex_);
+    auto at = locationModes_.find(bid);
+    return at == locationModes_.end() || at->second;
+}
+
+std::vector<Position> PhoneRecords::demoDay(const std::string& day)
+{
+    const DemoAccount demo = DemoAccount::load(DemoAccount::defaultFolder());
+    std::string lists = demo.replies.at("RQLocation");
+    for (size_t at; (at = lists.find("{DATE-0}")) != std::string::npos;) lists.replace(at, 8, day);
+    auto tree = XMLTree::initWithXMLString(NSString("<BODY>" + lists + "</BODY>"));
+    std::vector<Position> positions;
+    const _XMLTreeElement* root = tree->rootXMLElement();
+    for (const _XMLTreeElement* e = root ? root->firstChild : nullptr; e; e = e->nextSibling)
+        positions.push_back({field(e, "Longitude"), field(e, "Latitude"), field(e, "Address"), field(e, "UpdateTime")});
+    return positions;
 }
 
 }  // namespace servicedouble

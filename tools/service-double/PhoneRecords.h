@@ -6,8 +6,11 @@
 // ("RQFamilyPhone", "ADFamilyPhone", "DLFamilyPhone") and invitations
 // ("RQSHF" page by page, "ADSHF") of each sender (the user ID the device
 // list gives the chosen device); and each device's sync interval ("RQUserSetting",
-// "UDUserSetting" of "SyncTime"). Tests can make it refuse the changes of a
-// TYPE: the reply then carries code "1" and nothing changes.
+// "UDUserSetting" of "SyncTime"); each device's recorded positions
+// ("RQLocation": those of the DataDate's day, up to its time when it has one,
+// newest first) and location mode ("RQCmdLocation", switched by "ADCmd"
+// Types 4 and 5). Tests can make it refuse the changes of a TYPE: the reply
+// then carries code "1" and nothing changes.
 
 #include <map>
 #include <mutex>
@@ -35,6 +38,10 @@ struct Invitation {
     bool succeeded = false;  // the friend joined (the list's Valid "1")
 };
 
+struct Position {
+    std::string longitude, latitude, address, updateTime;  // updateTime "yyyy-MM-dd HH:mm:ss"
+};
+
 class PhoneRecords {
 public:
     // Scripts the double for the TYPEs above, replacing their scripts.
@@ -52,6 +59,14 @@ public:
     // The time new invitations are stamped with ("yyyy-MM-dd HH:mm:ss"); the
     // double's local time while empty.
     void setNow(std::string now);
+    // Newest first, as the service lists them.
+    void setPositions(const std::string& bid, std::vector<Position> positions);
+    // On until a device's mode is set.
+    void setLocationMode(const std::string& bid, bool on);
+    bool locationMode(const std::string& bid) const;
+    // The demo phone's day of positions (the demo's "RQLocation" reply) on
+    // that day ("yyyy-MM-dd").
+    static std::vector<Position> demoDay(const std::string& day);
 
 private:
     Reply answer(const Exchange& e);
@@ -62,6 +77,8 @@ private:
     std::map<std::string, std::vector<FamilyNumber>> family_;
     std::map<std::string, std::vector<Invitation>> invitations_;
     std::map<std::string, std::string> syncTimes_;
+    std::map<std::string, std::vector<Position>> positions_;
+    std::map<std::string, bool> locationModes_;
     std::string now_;
 };
 

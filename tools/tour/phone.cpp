@@ -12,6 +12,7 @@
 #include "phone/SwTimeHighSettingController.h"
 #include "phone/UserSettingController.h"
 #include "platform/foundation/NSThread.h"
+#include "tools/service-double/DemoAccount.h"
 #include "tools/service-double/PhoneRecords.h"
 #include "tools/tour/AppRoad.h"
 
@@ -77,6 +78,7 @@ NX_TOUR_STEP(400, "phone home")
 {
     records().serve(tour.service);
     records().setStatus(kPhone, {"1", "3", "2", "0", "2", "0", "1"});
+    records().setPositions(kPhone, servicedouble::PhoneRecords::demoDay(servicedouble::fillDates("{DATE-0}")));
     records().setFamily(kPhoneUser, {{"13800138000", "Dad", "亲情", "0", "2026-11-10 19:00:00", "0"},
                                      {"13800138001", "Mum", "亲情", "0", "2026-11-10 19:01:00", "0"},
                                      {"01062751234", "Class teacher", "学校", "0", "2026-11-28 08:30:00", "1"}});
