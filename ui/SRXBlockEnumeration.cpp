@@ -34,7 +34,7 @@ public:
         UErrorCode status = U_ZERO_ERROR;
         SRXRegexCache& cache = SRXRegexCache::shared();
         {
-            std::lock_guard<std::mutex> locked(cache.lock());
+            std::lock_guard locked(cache.lock());
             const SRXCachedRegex* shared = cache.lookUpCachedRegex(pattern, options, error, &pending);
             if (shared && !pending) {
                 slot.icu_regex = uregex_clone(shared->icu_regex, &status);

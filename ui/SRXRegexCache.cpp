@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -30,11 +31,34 @@ NSUInteger utf16Length(const NSString& s)
     return static_cast<NSUInteger>(needed);
 }
 
+// Copies bytes into out as one unit each while they are all ASCII, eight at a
+// time; false (out partly written) at the first byte that is not.
+bool widenASCII(const std::string& bytes, char16_t* out)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (word & 0x8080808080808080u) return false;
+        for (size_t k = 0; k < 8; ++k) out[i + k] = in[i + k];
+    }
+    for (; i < n; ++i) {
+        if (in[i] >= 0x80) return false;
+        out[i] = in[i];
+    }
+    return true;
+}
+
 // Converts into out (capacity units); returns the units written.
 NSUInteger copyUTF16(const NSString& s, char16_t* out, NSUInteger capacity)
 {
     const std::string& bytes = s.str();
     if (bytes.empty()) return 0;
+    // Typed numbers, names and addresses are mostly ASCII, one unit per byte:
+    // widened here in one pass, which costs a fraction of the general converter.
+    if (bytes.size() <= capacity && widenASCII(bytes, out)) return bytes.size();
     UErrorCode st = U_ZERO_ERROR;
     int32_t written = 0;
     u_strFromUTF8WithSub(out, static_cast<int32_t>(capacity), &written, bytes.data(), static_cast<int32_t>(bytes.size()),
@@ -95,6 +119,14 @@ SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXReg
 {
     if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
         return lastUsed_;
+    return lookUpBeyondLastUsed(pattern, options, error, exception);
+}
+
+// Out of line, so that the common case above stays a few instructions long.
+[[gnu::noinline]] SRXCachedRegex* SRXRegexCache::lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
+                                                                      std::shared_ptr<NSError>* error,
+                                                                      std::optional<NSException>* exception)
+{
     lastUsed_ = nullptr;
 
     const size_t hash = hashOf(pattern);
@@ -198,7 +230,8 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
     uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
     way = SRXLRUVictim(lru);
     SRXBuffer& b = pool[way];
-    clearBuffer(b, false);
+    // Taken over in place: the old string's storage is reused for the new one.
+    ++b.generation;
     b.string = subject;
     if (b.capacity < length) {
         b.units = std::make_unique_for_overwrite<char16_t[]>(length);

@@ -9,7 +9,7 @@
 // way. Subjects are copied into one of two pools of 4 buffers: the fixed pool
 // (storage for 2048 units each, never reallocated) for subjects shorter than
 // 2048 units, the dynamic pool otherwise. Every member function expects the
-// caller to hold lock(); one lock guards all of it.
+// caller to hold lock(); one spin lock guards all of it.
 
 #include <unicode/uregex.h>
 
@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 
+#include "platform/foundation/OSSpinLock.h"
 #include "ui/SRXRegexReport.h"
 
 // A copy of one subject's characters.
@@ -72,7 +73,7 @@ public:
     // The cache every string operation uses.
     static SRXRegexCache& shared();
 
-    std::mutex& lock() { return lock_; }
+    OSSpinLock& lock() { return lock_; }
 
     // The slot compiled for the pattern and options, compiling into the set's
     // least recently used way on a miss. A pattern that does not compile gives
@@ -102,13 +103,15 @@ public:
     std::span<const SRXBuffer> dynamicBuffers() const { return dynamic_; }
 
 private:
+    SRXCachedRegex* lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
+                                         std::shared_ptr<NSError>* error, std::optional<NSException>* exception);
     bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status);
     // The buffer holding a copy of subject, filling the least recently used one of its pool.
     SRXBuffer& bufferFor(const NSString& subject);
     void clearBuffer(SRXBuffer& buffer, bool freeStorage);
     void hit(SRXCachedRegex& slot, unsigned lookaside);
 
-    std::mutex lock_;
+    OSSpinLock lock_;
     std::array<SRXCachedRegex, kSlots> slots_{};
     std::array<uint16_t, kSets> setLRU_{};
     SRXCachedRegex* lastUsed_ = nullptr;

@@ -238,7 +238,7 @@ UErrorCode runBound(const SRXCall& call, unsigned op, const NSString& pattern, S
     UErrorCode status = U_ZERO_ERROR;
     SRXRegexCache& cache = SRXRegexCache::shared();
     {
-        std::lock_guard<std::mutex> locked(cache.lock());
+        std::lock_guard locked(cache.lock());
         NSUInteger length = 0;
         SRXCachedRegex* slot =
             cache.getCachedRegexSetToString(pattern, options, subject, &length, &range, error, &pending, &status);

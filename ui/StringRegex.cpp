@@ -17,7 +17,7 @@ NSInteger countCaptures(const SRXCall& call, const NSString& regex, SRXRegexOpti
     NSInteger count = -1;
     SRXRegexCache& cache = SRXRegexCache::shared();
     {
-        std::lock_guard<std::mutex> locked(cache.lock());
+        std::lock_guard locked(cache.lock());
         if (const SRXCachedRegex* slot = cache.lookUpCachedRegex(regex, options, error, &pending))
             count = slot->captureCount;
     }
@@ -153,7 +153,7 @@ NSInteger replaceInPlaceWithBlock(const SRXCall& call, NSString& self, const NSS
 void clearStringCache()
 {
     SRXRegexCache& cache = SRXRegexCache::shared();
-    std::lock_guard<std::mutex> locked(cache.lock());
+    std::lock_guard locked(cache.lock());
     cache.flushAllCaches();
 }
 
@@ -191,7 +191,7 @@ void flushCachedRegexData(const NSString& self)
 {
     if (self.isNil()) return;
     SRXRegexCache& cache = SRXRegexCache::shared();
-    std::lock_guard<std::mutex> locked(cache.lock());
+    std::lock_guard locked(cache.lock());
     cache.flushCachedRegexData(self);
 }
 

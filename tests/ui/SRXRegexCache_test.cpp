@@ -25,7 +25,7 @@ struct Bound {
 
 Bound bind(SRXRegexCache& cache, const NSString& pattern, const NSString& subject, NSRange range = {0, SRXWholeLength})
 {
-    std::lock_guard<std::mutex> locked(cache.lock());
+    std::lock_guard locked(cache.lock());
     Bound b;
     b.range = range;
     NSUInteger length = 0;
@@ -38,7 +38,7 @@ Bound bind(SRXRegexCache& cache, const NSString& pattern, const NSString& subjec
 
 SRXCachedRegex* lookUp(SRXRegexCache& cache, const NSString& pattern, SRXRegexOptions options = 0)
 {
-    std::lock_guard<std::mutex> locked(cache.lock());
+    std::lock_guard locked(cache.lock());
     return cache.lookUpCachedRegex(pattern, options, nullptr, nullptr);
 }
 
@@ -98,7 +98,7 @@ TEST(SRXRegexCache, EqualPatternTextSharesASlotAndOtherOptionsTakeAnother)
     // A pattern that does not compile leaves no slot and, asked for, an error.
     std::shared_ptr<NSError> error;
     {
-        std::lock_guard<std::mutex> locked(cache.lock());
+        std::lock_guard locked(cache.lock());
         EXPECT_EQ(cache.lookUpCachedRegex("(", 0, &error, nullptr), nullptr);
         EXPECT_EQ(cache.lookUpCachedRegex("(", 0, nullptr, nullptr), nullptr);
     }
@@ -138,7 +138,7 @@ TEST(SRXRegexCache, UnchangedSubjectKeepsItsBindingAndAChangedOneIsRebound)
     ASSERT_NE(first.slot, nullptr);
     {
         // Search once, so the slot remembers its last match.
-        std::lock_guard<std::mutex> locked(cache.lock());
+        std::lock_guard locked(cache.lock());
         UErrorCode status = U_ZERO_ERROR;
         ASSERT_TRUE(uregex_find(first.slot->icu_regex, 0, &status));
         first.slot->lastFindRange = {0, 4};
@@ -167,7 +167,7 @@ TEST(SRXRegexCache, FlushingForgetsCopiesAndBindings)
     const Bound b = bind(cache, "x", NSString("flush me"));
     const Bound kept = bind(cache, "y", NSString("keep me"));
     {
-        std::lock_guard<std::mutex> locked(cache.lock());
+        std::lock_guard locked(cache.lock());
         cache.flushCachedRegexData(NSString("not cached"));  // changes nothing
         EXPECT_EQ(b.slot->buffer->string, NSString("flush me"));
         cache.flushCachedRegexData(NSString("flush me"));
@@ -187,7 +187,7 @@ TEST(SRXRegexCache, FlushingForgetsCopiesAndBindings)
 TEST(SRXRegexCache, RangeOutsideTheSubjectIsReportedNotBound)
 {
     SRXRegexCache cache;
-    std::lock_guard<std::mutex> locked(cache.lock());
+    std::lock_guard locked(cache.lock());
     for (NSRange range : {NSRange{4, 0}, NSRange{0, 4}, NSRange{2, 2}, NSRange{SRXWholeLength, 2}}) {
         NSUInteger length = 0;
         std::optional<NSException> exception;

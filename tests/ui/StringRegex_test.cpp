@@ -113,6 +113,9 @@ TEST(StringRegex, RangesCountUTF16UnitsAcrossChineseAndSurrogatePairs)
         {"😀😀", "(😀)$", 1, {2, 2}},
         {"手机:13812345678", "[0-9]+", 0, {3, 11}},
         {"x𠀀y", "y", 0, {3, 1}},             // a CJK ideograph outside the basic plane
+        {"13812345678家z", "z", 0, {12, 1}},  // other characters after a run of ASCII ones
+        {"abcdefgh😀z", "z", 0, {10, 1}},
+        {"abcdefgh\xFFz", "z", 0, {9, 1}},   // a malformed byte is one replacement character
         {"abc", "z", 0, SRXNoRange},
         {"", "a", 0, SRXNoRange},
         {"ab", "(x)?b", 1, SRXNoRange},       // the capture took no part

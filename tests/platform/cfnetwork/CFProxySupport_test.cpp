@@ -252,6 +252,9 @@ TEST(CFProxySupport, ProxyTextsAndEnvironmentSettings)
         {{{"http_proxy", "h.test:1"}, {"no_proxy", ".example.test"}}, "http://example.test/", "DIRECT"},
         {{{"http_proxy", "h.test:1"}, {"no_proxy", "example.test"}}, "http://badexample.test/", "kCFProxyTypeHTTP h.test:1"},
         {{{"http_proxy", "h.test:1"}, {"NO_PROXY", "*"}}, "http://a.test/", "DIRECT"},
+        {{{"https_proxy", "l.test:4"}, {"HTTPS_PROXY", "u.test:5"}}, "https://a.test/", "kCFProxyTypeHTTPS l.test:4"},
+        {{{"https_proxy", ""}, {"HTTPS_PROXY", "u.test:5"}}, "https://a.test/", "kCFProxyTypeHTTPS u.test:5"},
+        {{{"ALL_PROXY", "m.test:6"}}, "http://a.test/", "kCFProxyTypeHTTP m.test:6"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
@@ -260,5 +263,6 @@ TEST(CFProxySupport, ProxyTextsAndEnvironmentSettings)
         for (const auto& [name, value] : c.env) setenv(name, value, 1);
         EXPECT_EQ(describe(CFNetworkCopyProxiesForURL(NSURL::URLWithString(c.url))), c.expected);
     }
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "no_proxy", "NO_PROXY"}) unsetenv(name);
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+        unsetenv(name);
 }
