@@ -26,7 +26,9 @@ std::u16string folderWithSlash(NSSearchPathDirectory directory)
 }
 
 // The root's map control, positioning object and search manager go first,
-// then the engine, the screen window and the root itself.
+// then the engine, the screen window and the root itself. The map reads the
+// other two, so it goes before them; the offline parts use the search
+// manager's clients, so they go before it. The root owns the search manager.
 void tearDownRoot(CEngineRoot* root)
 {
     if (CMapControl* control = root->m_pMapControl) {

@@ -170,6 +170,8 @@ bool VIZMapViewInternal::initLocationControl()
     void* place = CVMem::Allocate(sizeof(CAppLocation));
     if (!place) return false;
     root->m_pLocation = LocCreate(place);
+    // The map was made first: its location layer learns of the object now.
+    if (root->m_pMapControl) root->m_pMapControl->SetLocSource(root->m_pLocation);
     LocStart(root->m_pLocation);
     LocSetMode(root->m_pLocation, 1);
     return true;

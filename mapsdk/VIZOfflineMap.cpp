@@ -3,6 +3,7 @@
 #include "engine/base/EngineEnv.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/EngineRoot.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/VIZOfflineParts.h"
 
@@ -43,12 +44,9 @@ bool MakeManagers(const CVString& sdkFolder)
         updates->AddFileRequest(CVString("VerDatset.dat"), 0);
         parts.updates = std::move(updates);
     }
-    if (!parts.search) {
-        auto search = std::make_unique<CSearchMan>();
-        if (!search->Init()) return false;
-        parts.search = std::move(search);
-    }
-    return true;
+    parts.publish();
+    // A root (the SDK's engine) shares its search manager with the searches.
+    return !GetEngineRoot() || VIZOfflineParts::searchMan();
 }
 
 }  // namespace
