@@ -121,6 +121,8 @@ void VIZMapView::registerNotification()
     auto center = NSNotificationCenter::defaultCenter();
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationMainMapPaint), kMainMapPaintNotification, nullptr);
     center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationFail), "NotificationLocationFail", nullptr);
+    center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationDidUpdate), kNotificationLocationDidUpdate,
+                        nullptr);
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationEngineAnimationBegin),
                         kNotificationEngineAnimationBegin, nullptr);
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationEngineAnimationEnd), kNotificationEngineAnimationEnd,
@@ -160,6 +162,15 @@ void VIZMapView::onNotificationLocationFail(const id& notification)
     auto info = note->userInfo();
     auto it = info.find("error");
     if (auto d = delegate()) d->mapView_didFailToLocateUserWithError(this, it == info.end() ? nullptr : it->second);
+}
+
+void VIZMapView::onNotificationLocationDidUpdate(const id& notification)
+{
+    auto note = std::static_pointer_cast<NSNotification>(notification);
+    auto d = delegate();
+    if (d && note->object() && note->object() == _internal->_userLocation) {
+        d->mapView_didUpdateUserLocation(this, _internal->_userLocation.get());
+    }
 }
 
 void VIZMapView::onNotificationEngineAnimationBegin() { _internal->forbiddenUserInputForMap(); }
@@ -381,6 +392,15 @@ void VIZMapView::setScrollEnabled(bool enabled)
 bool VIZMapView::showsUserLocation() const { return _internal->_showsUserLocation; }
 
 void VIZMapView::setShowsUserLocation(bool shows) { _internal->setShowsUserLocation(shows); }
+
+std::shared_ptr<VIZUserLocation> VIZMapView::userLocation() const { return _internal->_userLocation; }
+
+bool VIZMapView::isUserLocationVisible() const
+{
+    const auto& user = _internal->_userLocation;
+    if (!_internal->_showsUserLocation || !user || user->updating() || !user->location()) return false;
+    return MapRectContainsPoint(visibleMapRect(), CoordinateToMapPoint(user->location()->coordinate()));
+}
 
 // ---- Conversions ----------------------------------------------------------------
 

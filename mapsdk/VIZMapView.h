@@ -104,6 +104,10 @@ public:
     void setScrollEnabled(bool enabled);
     bool showsUserLocation() const;
     void setShowsUserLocation(bool shows);
+    // The device's position, kept as long as the view.
+    std::shared_ptr<VIZUserLocation> userLocation() const;
+    // Shown, with a fix that is not being replaced, inside the visible map.
+    bool isUserLocationVisible() const;
 
     // Conversions through the engine's view state.
     CLLocationCoordinate2D convertPoint_toCoordinateFromView(CGPoint point, UIView* view) const override;
@@ -146,6 +150,7 @@ public:
     // Notification handlers.
     void onNotificationMainMapPaint();
     void onNotificationLocationFail(const id& notification);
+    void onNotificationLocationDidUpdate(const id& notification);
     void onNotificationEngineAnimationBegin();
     void onNotificationEngineAnimationEnd();
     void onNotificationClearPaopao();

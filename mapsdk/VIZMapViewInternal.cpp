@@ -83,6 +83,7 @@ std::shared_ptr<VIZMapViewInternal> VIZMapViewInternal::initSubView(VIZMapView* 
 {
     auto internal = std::make_shared<VIZMapViewInternal>();
     internal->m_VIZMapView = mapView;
+    internal->_userLocation = VIZUserLocation::init();
     const CGRect frame = mapView->frame();
     const int w = static_cast<int>(frame.size.width), h = static_cast<int>(frame.size.height);
     NSLog("initSubView %d", w);
