@@ -326,7 +326,19 @@ void VIZMapViewInternal::scrollViewDidEndZooming_withView_atScale(UIScrollView* 
 
 // ---- Taps -----------------------------------------------------------------------
 
-void VIZMapViewInternal::tapDetectingView_gotSingleTapAtPoint(TapDetectingView*, CGPoint) { clearPaopao(); }
+void VIZMapViewInternal::tapDetectingView_gotSingleTapAtPoint(TapDetectingView*, CGPoint point)
+{
+    // The engine's hit test first: a tap on one of its items (a background
+    // place, a route marker) is left to it; elsewhere it records the press
+    // and completes it, which leaves the map where it is.
+    if (CMapControl* control = mapControl()) {
+        const CGPoint at = transformScrollViewPoint2SelfViewPoint(point);
+        const int x = SaturateToInt(at.x), y = SaturateToInt(at.y);
+        MapTouchDown(control, x, y);
+        MapTouchUp(control, x, y);
+    }
+    clearPaopao();
+}
 
 void VIZMapViewInternal::tapDetectingView_gotDoubleTapAtPoint(TapDetectingView*, CGPoint point)
 {
