@@ -80,7 +80,9 @@ std::shared_ptr<VIZOfflineMap> VIZOfflineMap::init()
 VIZOfflineMap::~VIZOfflineMap()
 {
     // Only our own delegate: a later offline map may have set its own.
-    if (_delegate && VIZNotifier::offlineDelegate() == _delegate) VIZNotifier::setOfflineDelegate(nullptr);
+    // A delegate already gone has left the notifier with nothing to clear.
+    const auto mine = _delegate.lock();
+    if (mine && VIZNotifier::offlineDelegate() == mine) VIZNotifier::setOfflineDelegate(nullptr);
 }
 
 std::shared_ptr<VIZOLUpdateElement> VIZOfflineMap::getUpdateInfo(int cityId) const
