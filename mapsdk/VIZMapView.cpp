@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 #include "engine/base/VGlobalMan.h"
@@ -11,6 +12,7 @@
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZMapViewInternal.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 
@@ -72,6 +74,42 @@ std::shared_ptr<VIZMapView> VIZMapView::make(CGRect frame, bool adjust)
 std::shared_ptr<VIZMapView> VIZMapView::init() { return make(CGRectZero, false); }
 
 std::shared_ptr<VIZMapView> VIZMapView::initWithFrame(CGRect frame) { return make(frame, true); }
+
+namespace {
+
+const NSString kMapRectKey("MapRect");
+const NSString kMapTypeKey("MapType");
+const NSString kShowLocationKey("MAP_SHOW_LOCATION");
+
+}  // namespace
+
+std::shared_ptr<VIZMapView> VIZMapView::initWithCoder(const NSCoder& coder)
+{
+    auto view = make(UIView::frameWithCoder(coder), true);
+    if (!view) return nullptr;
+    if (coder.containsValueForKey(kMapRectKey)) {
+        NSUInteger length = 0;
+        const uint8_t* bytes = coder.decodeBytesForKey(kMapRectKey, &length);
+        double values[4];
+        if (bytes && length == sizeof values) {
+            std::memcpy(values, bytes, sizeof values);
+            view->setVisibleMapRect(VIZMapRectMake(values[0], values[1], values[2], values[3]));
+        }
+    }
+    if (coder.containsValueForKey(kMapTypeKey)) view->setMapType(static_cast<unsigned>(coder.decodeIntForKey(kMapTypeKey)));
+    if (coder.containsValueForKey(kShowLocationKey)) view->setShowsUserLocation(coder.decodeBoolForKey(kShowLocationKey));
+    return view;
+}
+
+void VIZMapView::encodeWithCoder(NSCoder& coder) const
+{
+    UIView::encodeWithCoder(coder);
+    const VIZMapRect rect = visibleMapRect();
+    const double values[4] = {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height};
+    coder.encodeBytes(values, sizeof values, kMapRectKey);
+    coder.encodeInt(static_cast<int>(mapType()), kMapTypeKey);
+    coder.encodeBool(showsUserLocation(), kShowLocationKey);
+}
 
 VIZMapView::~VIZMapView()
 {

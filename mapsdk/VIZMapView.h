@@ -63,6 +63,12 @@ public:
     // Nil before the map manager booted the engine.
     static std::shared_ptr<VIZMapView> init();
     static std::shared_ptr<VIZMapView> initWithFrame(CGRect frame);
+    // The view of an archive: its frame, then the visible map rectangle,
+    // map type and user-location flag it holds (a rectangle that is not 32
+    // bytes of finite numbers is ignored).
+    static std::shared_ptr<VIZMapView> initWithCoder(const NSCoder& coder);
+    // "MapRect", "MapType" and "MAP_SHOW_LOCATION" after the view's own.
+    void encodeWithCoder(NSCoder& coder) const override;
     ~VIZMapView() override;
 
     void setFrame(CGRect frame) override;
