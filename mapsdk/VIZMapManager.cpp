@@ -26,7 +26,9 @@ std::u16string folderWithSlash(NSSearchPathDirectory directory)
 }
 
 // The root's map control, positioning object and search manager go first,
-// then the engine, the screen window and the root itself.
+// then the engine, the screen window and the root itself. The map reads the
+// other two, so it goes before them; the offline parts use the search
+// manager's clients, so they go before it. The root owns the search manager.
 void tearDownRoot(CEngineRoot* root)
 {
     if (CMapControl* control = root->m_pMapControl) {
@@ -41,14 +43,12 @@ void tearDownRoot(CEngineRoot* root)
         CVMem::Deallocate(location);
         root->m_pLocation = nullptr;
     }
-    // The search manager may be the offline parts' own (a search object made
-    // it), which they free.
+    VIZOfflineParts::shared().reset();
     if (CSearchMan* search = root->m_pSearchMan) {
         search->ReleaseResults();
         root->m_pSearchMan = nullptr;
-        if (search != VIZOfflineParts::shared().search.get()) VDelete(search);
+        VDelete(search);
     }
-    VIZOfflineParts::shared().reset();
     EngineDestroy(root);
     if (auto* wnd = static_cast<CVWnd*>(GetGlobalMan()->GetSlot(kSlotWnd))) {
         GetGlobalMan()->SetSlot(kSlotWnd, nullptr);

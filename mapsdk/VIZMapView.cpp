@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 
 #include "engine/base/VGlobalMan.h"
@@ -12,6 +13,7 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZUserLocation.h"
 #include "mapsdk/VIZMapViewInternal.h"
+#include "platform/foundation/NSCoder.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 
@@ -64,7 +66,6 @@ std::shared_ptr<VIZMapView> VIZMapView::make(CGRect frame, bool adjust)
     view->_internal = VIZMapViewInternal::initSubView(view.get());
     view->_internal->initWindowAndMapControl();
     view->_internal->initLocationControl();
-    view->_userLocation = VIZUserLocation::init();
     view->registerNotification();
     liveViews().insert(view.get());
     if (adjust) view->_internal->adjustMapWindowWithFrame(frame);
@@ -74,6 +75,42 @@ std::shared_ptr<VIZMapView> VIZMapView::make(CGRect frame, bool adjust)
 std::shared_ptr<VIZMapView> VIZMapView::init() { return make(CGRectZero, false); }
 
 std::shared_ptr<VIZMapView> VIZMapView::initWithFrame(CGRect frame) { return make(frame, true); }
+
+namespace {
+
+const NSString kMapRectKey("MapRect");
+const NSString kMapTypeKey("MapType");
+const NSString kShowLocationKey("MAP_SHOW_LOCATION");
+
+}  // namespace
+
+std::shared_ptr<VIZMapView> VIZMapView::initWithCoder(const NSCoder& coder)
+{
+    auto view = make(UIView::frameWithCoder(coder), true);
+    if (!view) return nullptr;
+    if (coder.containsValueForKey(kMapRectKey)) {
+        NSUInteger length = 0;
+        const uint8_t* bytes = coder.decodeBytesForKey(kMapRectKey, &length);
+        double values[4];
+        if (bytes && length == sizeof values) {
+            std::memcpy(values, bytes, sizeof values);
+            view->setVisibleMapRect(VIZMapRectMake(values[0], values[1], values[2], values[3]));
+        }
+    }
+    if (coder.containsValueForKey(kMapTypeKey)) view->setMapType(static_cast<unsigned>(coder.decodeIntForKey(kMapTypeKey)));
+    if (coder.containsValueForKey(kShowLocationKey)) view->setShowsUserLocation(coder.decodeBoolForKey(kShowLocationKey));
+    return view;
+}
+
+void VIZMapView::encodeWithCoder(NSCoder& coder) const
+{
+    UIView::encodeWithCoder(coder);
+    const VIZMapRect rect = visibleMapRect();
+    const double values[4] = {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height};
+    coder.encodeBytes(values, sizeof values, kMapRectKey);
+    coder.encodeInt(static_cast<int>(mapType()), kMapTypeKey);
+    coder.encodeBool(showsUserLocation(), kShowLocationKey);
+}
 
 VIZMapView::~VIZMapView()
 {
@@ -122,9 +159,9 @@ void VIZMapView::registerNotification()
     if (!_internal || _registered) return;
     auto center = NSNotificationCenter::defaultCenter();
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationMainMapPaint), kMainMapPaintNotification, nullptr);
+    center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationFail), "NotificationLocationFail", nullptr);
     center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationDidUpdate), kNotificationLocationDidUpdate,
                         nullptr);
-    center->addObserver(this, NX_SEL(VIZMapView, onNotificationLocationFail), "NotificationLocationFail", nullptr);
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationEngineAnimationBegin),
                         kNotificationEngineAnimationBegin, nullptr);
     center->addObserver(this, NX_SEL0(VIZMapView, onNotificationEngineAnimationEnd), kNotificationEngineAnimationEnd,
@@ -158,19 +195,21 @@ void VIZMapView::onNotificationMainMapPaint()
     updateMap();
 }
 
-void VIZMapView::onNotificationLocationDidUpdate(const id& notification)
-{
-    auto note = std::static_pointer_cast<NSNotification>(notification);
-    if (!_userLocation || note->object().get() != _userLocation.get()) return;
-    if (auto d = delegate()) d->mapView_didUpdateUserLocation(this, _userLocation.get());
-}
-
 void VIZMapView::onNotificationLocationFail(const id& notification)
 {
     auto note = std::static_pointer_cast<NSNotification>(notification);
     auto info = note->userInfo();
     auto it = info.find("error");
     if (auto d = delegate()) d->mapView_didFailToLocateUserWithError(this, it == info.end() ? nullptr : it->second);
+}
+
+void VIZMapView::onNotificationLocationDidUpdate(const id& notification)
+{
+    auto note = std::static_pointer_cast<NSNotification>(notification);
+    auto d = delegate();
+    if (d && note->object() && note->object() == _internal->_userLocation) {
+        d->mapView_didUpdateUserLocation(this, _internal->_userLocation.get());
+    }
 }
 
 void VIZMapView::onNotificationEngineAnimationBegin() { _internal->forbiddenUserInputForMap(); }
@@ -392,6 +431,15 @@ void VIZMapView::setScrollEnabled(bool enabled)
 bool VIZMapView::showsUserLocation() const { return _internal->_showsUserLocation; }
 
 void VIZMapView::setShowsUserLocation(bool shows) { _internal->setShowsUserLocation(shows); }
+
+std::shared_ptr<VIZUserLocation> VIZMapView::userLocation() const { return _internal->_userLocation; }
+
+bool VIZMapView::isUserLocationVisible() const
+{
+    const auto& user = _internal->_userLocation;
+    if (!_internal->_showsUserLocation || !user || user->updating() || !user->location()) return false;
+    return MapRectContainsPoint(visibleMapRect(), CoordinateToMapPoint(user->location()->coordinate()));
+}
 
 // ---- Conversions ----------------------------------------------------------------
 

@@ -63,6 +63,12 @@ public:
     // Nil before the map manager booted the engine.
     static std::shared_ptr<VIZMapView> init();
     static std::shared_ptr<VIZMapView> initWithFrame(CGRect frame);
+    // The view of an archive: its frame, then the visible map rectangle,
+    // map type and user-location flag it holds (a rectangle that is not 32
+    // bytes of finite numbers is ignored).
+    static std::shared_ptr<VIZMapView> initWithCoder(const NSCoder& coder);
+    // "MapRect", "MapType" and "MAP_SHOW_LOCATION" after the view's own.
+    void encodeWithCoder(NSCoder& coder) const override;
     ~VIZMapView() override;
 
     void setFrame(CGRect frame) override;
@@ -104,8 +110,10 @@ public:
     void setScrollEnabled(bool enabled);
     bool showsUserLocation() const;
     void setShowsUserLocation(bool shows);
-    // Made with the view and kept as long as it lives.
-    std::shared_ptr<VIZUserLocation> userLocation() const { return _userLocation; }
+    // The device's position, kept as long as the view.
+    std::shared_ptr<VIZUserLocation> userLocation() const;
+    // Shown, with a fix that is not being replaced, inside the visible map.
+    bool isUserLocationVisible() const;
 
     // Conversions through the engine's view state.
     CLLocationCoordinate2D convertPoint_toCoordinateFromView(CGPoint point, UIView* view) const override;
@@ -147,8 +155,8 @@ public:
 
     // Notification handlers.
     void onNotificationMainMapPaint();
-    void onNotificationLocationDidUpdate(const id& notification);
     void onNotificationLocationFail(const id& notification);
+    void onNotificationLocationDidUpdate(const id& notification);
     void onNotificationEngineAnimationBegin();
     void onNotificationEngineAnimationEnd();
     void onNotificationClearPaopao();
@@ -163,6 +171,5 @@ private:
     void regionDidChange(bool animated);
 
     std::shared_ptr<VIZMapViewInternal> _internal;
-    std::shared_ptr<VIZUserLocation> _userLocation;
     bool _registered = false;
 };

@@ -83,6 +83,7 @@ std::shared_ptr<VIZMapViewInternal> VIZMapViewInternal::initSubView(VIZMapView* 
 {
     auto internal = std::make_shared<VIZMapViewInternal>();
     internal->m_VIZMapView = mapView;
+    internal->_userLocation = VIZUserLocation::init();
     const CGRect frame = mapView->frame();
     const int w = static_cast<int>(frame.size.width), h = static_cast<int>(frame.size.height);
     NSLog("initSubView %d", w);
@@ -170,6 +171,8 @@ bool VIZMapViewInternal::initLocationControl()
     void* place = CVMem::Allocate(sizeof(CAppLocation));
     if (!place) return false;
     root->m_pLocation = LocCreate(place);
+    // The map was made first: its location layer learns of the object now.
+    if (root->m_pMapControl) root->m_pMapControl->SetLocSource(root->m_pLocation);
     LocStart(root->m_pLocation);
     LocSetMode(root->m_pLocation, 1);
     return true;
@@ -323,7 +326,19 @@ void VIZMapViewInternal::scrollViewDidEndZooming_withView_atScale(UIScrollView* 
 
 // ---- Taps -----------------------------------------------------------------------
 
-void VIZMapViewInternal::tapDetectingView_gotSingleTapAtPoint(TapDetectingView*, CGPoint) { clearPaopao(); }
+void VIZMapViewInternal::tapDetectingView_gotSingleTapAtPoint(TapDetectingView*, CGPoint point)
+{
+    // The engine's hit test first: a tap on one of its items (a background
+    // place, a route marker) is left to it; elsewhere it records the press
+    // and completes it, which leaves the map where it is.
+    if (CMapControl* control = mapControl()) {
+        const CGPoint at = transformScrollViewPoint2SelfViewPoint(point);
+        const int x = SaturateToInt(at.x), y = SaturateToInt(at.y);
+        MapTouchDown(control, x, y);
+        MapTouchUp(control, x, y);
+    }
+    clearPaopao();
+}
 
 void VIZMapViewInternal::tapDetectingView_gotDoubleTapAtPoint(TapDetectingView*, CGPoint point)
 {

@@ -13,6 +13,7 @@
 #include "mapsdk/TapDetectingView.h"
 #include "mapsdk/VIZAnnotationView.h"
 #include "mapsdk/VIZMapView.h"
+#include "mapsdk/VIZUserLocation.h"
 #include "platform/uikit/CoreGraphics.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIScrollView.h"
@@ -133,6 +134,10 @@ public:
     void checkOverlayViews();
 
     void setShowsUserLocation(bool shows);
+    // The layout pass's user-location view: on the scroll view at the user
+    // location while it is shown and in the area, else taken off (and
+    // deselected).
+    void showLocation();
 
     std::shared_ptr<VIZMapViewDelegate> mapViewDelegate() const { return _mapViewDelegate.lock(); }
 
@@ -151,6 +156,9 @@ public:
 
     std::weak_ptr<VIZMapViewDelegate> _mapViewDelegate;
     bool _showsUserLocation = false;
+    // Lives as long as the map view; its view is made on first show.
+    std::shared_ptr<VIZUserLocation> _userLocation;
+    std::shared_ptr<LocationView> _locationView;
 
     CGPoint m_contentOffset{};
     CGSize m_contentSize{};

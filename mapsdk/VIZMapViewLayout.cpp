@@ -190,6 +190,7 @@ void VIZMapViewInternal::checkAnnotationViews()
     auto d = mapViewDelegate();
     std::vector<std::shared_ptr<VIZAnnotationView>> added;
     VIZAnnotationView* selected = nullptr;
+    showLocation();
     for (const auto& annotation : _annotations) {
         CGPoint center{};
         const bool inside = isAnnotationViewInScreen(*annotation, &center);
@@ -352,4 +353,29 @@ void VIZMapViewInternal::checkOverlayViews()
         if (view->canDrawMapRect(rect, VIZZoomScaleForLevel(level))) view->setNeedsDisplayInMapRect(rect);
     }
     if (!added.empty() && d) d->mapView_didAddOverlayViews(m_VIZMapView, added);
+}
+
+void VIZMapViewInternal::showLocation()
+{
+    if (!_userLocation) return;
+    CGPoint center{};
+    if (!_showsUserLocation || !isAnnotationViewInScreen(*_userLocation, &center)) {
+        auto it = _annotationViews.find(_userLocation.get());
+        if (it == _annotationViews.end()) return;
+        auto view = it->second;
+        _annotationViews.erase(it);
+        if (view->selected()) deselectAnnotationView(view.get());
+        view->removeFromSuperview();
+        return;
+    }
+    if (!_locationView) {
+        _locationView = LocationView::initWithAnnotation(_userLocation, NSString());
+        _locationView->setMapView(std::static_pointer_cast<UIView>(m_VIZMapView->shared_from_this()));
+    }
+    _annotationViews[_userLocation.get()] = _locationView;
+    _locationView->needRect(m_VIZMapView->zoomLevel());
+    setAnnotationViewFrame(_locationView.get(), center, _locationView->centerOffset());
+    if (_locationView->superview() != m_scrollView.get()) m_scrollView->addSubview(_locationView);
+    _locationView->setNeedsDisplay();
+    if (_locationView->selected()) selectAnnotationView(_locationView.get(), false, false);
 }

@@ -3,6 +3,7 @@
 #include "engine/base/EngineEnv.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/EngineRoot.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/VIZOfflineParts.h"
 
@@ -43,12 +44,9 @@ bool MakeManagers(const CVString& sdkFolder)
         updates->AddFileRequest(CVString("VerDatset.dat"), 0);
         parts.updates = std::move(updates);
     }
-    if (!parts.search) {
-        auto search = std::make_unique<CSearchMan>();
-        if (!search->Init()) return false;
-        parts.search = std::move(search);
-    }
-    return true;
+    parts.publish();
+    // A root (the SDK's engine) shares its search manager with the searches.
+    return !GetEngineRoot() || VIZOfflineParts::searchMan();
 }
 
 }  // namespace
@@ -82,7 +80,9 @@ std::shared_ptr<VIZOfflineMap> VIZOfflineMap::init()
 VIZOfflineMap::~VIZOfflineMap()
 {
     // Only our own delegate: a later offline map may have set its own.
-    if (_delegate && VIZNotifier::offlineDelegate() == _delegate) VIZNotifier::setOfflineDelegate(nullptr);
+    // A delegate already gone has left the notifier with nothing to clear.
+    const auto mine = _delegate.lock();
+    if (mine && VIZNotifier::offlineDelegate() == mine) VIZNotifier::setOfflineDelegate(nullptr);
 }
 
 std::shared_ptr<VIZOLUpdateElement> VIZOfflineMap::getUpdateInfo(int cityId) const

@@ -62,10 +62,11 @@ public:
     // without asking, when there is no package manager or an import runs.
     bool scan();
 
-    std::shared_ptr<VIZOfflineMapDelegate> delegate() const { return _delegate; }
-    // Held by this object; the notifier holds it weakly.
+    std::shared_ptr<VIZOfflineMapDelegate> delegate() const { return _delegate.lock(); }
+    // Not retained (the delegate is usually the object that owns the map);
+    // the notifier holds it weakly too.
     void setDelegate(const std::shared_ptr<VIZOfflineMapDelegate>& delegate);
 
 private:
-    std::shared_ptr<VIZOfflineMapDelegate> _delegate;
+    std::weak_ptr<VIZOfflineMapDelegate> _delegate;
 };

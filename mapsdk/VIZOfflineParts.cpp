@@ -1,12 +1,39 @@
 #include "mapsdk/VIZOfflineParts.h"
 
+#include "engine/base/VMem.h"
+#include "engine/data/EngineRoot.h"
+
+using namespace mapengine;
+
 VIZOfflineParts& VIZOfflineParts::shared()
 {
     static VIZOfflineParts parts;
     return parts;
 }
 
-void VIZOfflineParts::setPackageMan(mapengine::COLPackageMan* manager)
+CSearchMan* VIZOfflineParts::searchMan()
+{
+    CEngineRoot* root = GetEngineRoot();
+    if (!root) return nullptr;
+    if (!root->m_pSearchMan) {
+        auto* search = VNew<CSearchMan>(1);
+        if (!search) return nullptr;
+        // Stored before Init, which may look for it in the root.
+        root->m_pSearchMan = search;
+        search->Init();
+    }
+    return root->m_pSearchMan;
+}
+
+void VIZOfflineParts::publish()
+{
+    CEngineRoot* root = GetEngineRoot();
+    if (!root) return;
+    root->m_pVerDatsetMan = versions.get();
+    root->m_pUpdateReqMan = updates.get();
+}
+
+void VIZOfflineParts::setPackageMan(COLPackageMan* manager)
 {
     packages = manager;
     if (records) records->SetPackageMan(manager);
@@ -14,9 +41,12 @@ void VIZOfflineParts::setPackageMan(mapengine::COLPackageMan* manager)
 
 void VIZOfflineParts::reset()
 {
+    if (CEngineRoot* root = GetEngineRoot()) {
+        if (root->m_pUpdateReqMan == updates.get()) root->m_pUpdateReqMan = nullptr;
+        if (root->m_pVerDatsetMan == versions.get()) root->m_pVerDatsetMan = nullptr;
+    }
     if (records) records->SetPackageMan(nullptr);
     packages = nullptr;
-    search.reset();
     updates.reset();
     records.reset();
     versions.reset();

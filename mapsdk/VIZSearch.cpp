@@ -119,18 +119,8 @@ std::optional<tag_RPNode> RouteEnd(const std::shared_ptr<VIZPlanNode>& node, con
 
 std::shared_ptr<VIZSearch> VIZSearch::init()
 {
-    CEngineRoot* root = GetEngineRoot();
-    if (!root) return nullptr;
-    if (!root->m_pSearchMan) {
-        // One search manager for the process, shared with the offline parts.
-        VIZOfflineParts& parts = VIZOfflineParts::shared();
-        if (!parts.search) {
-            auto search = std::make_unique<CSearchMan>();
-            if (!search->Init()) return nullptr;
-            parts.search = std::move(search);
-        }
-        root->m_pSearchMan = parts.search.get();
-    }
+    // One search manager for the process, shared with the offline parts.
+    if (!VIZOfflineParts::searchMan()) return nullptr;
     g_pageCapacity = kDefaultPageCapacity;
     return std::make_shared<VIZSearch>();
 }

@@ -14,6 +14,7 @@
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIGeometry.h"
 
+class NSCoder;
 class UIView;
 class UIWindow;
 class UIViewController;
@@ -308,6 +309,12 @@ public:
         v->setFrame(frame);
         return v;
     }
+
+    // Keyed coding of the view's own state, its frame ("UIFrame"); a
+    // subclass encodes its keys after these.
+    virtual void encodeWithCoder(NSCoder& coder) const;
+    // The frame of a view made from an archive; zero when it holds none.
+    static CGRect frameWithCoder(const NSCoder& coder);
 
     // Geometry. The frame is derived from center, bounds and transform.
     CGRect frame() const;

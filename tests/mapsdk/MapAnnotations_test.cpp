@@ -127,6 +127,28 @@ TEST_F(MapAnnotationsTest, PinsDropInAndATapOpensTheCalloutWithTitleAndSubtitle)
     EXPECT_FALSE(bubble->window());
 }
 
+// A single tap on the map goes through the engine's hit test as a press
+// that leaves the map where it is, and closes the open callout.
+TEST_F(MapAnnotationsTest, ATapOnTheMapClosesTheCalloutAndLeavesTheMapInPlace)
+{
+    auto home = Point(At(160, 200), "Home", "green");
+    mapView->addAnnotation(home);
+    ASSERT_TRUE(PumpUntilPainted());
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(driver.tap(mapView->viewForAnnotation(home).get()));
+    ASSERT_TRUE(mapView->viewForAnnotation(home)->selected());
+    const mapengine::_VPoint centre = state().ptCenter;
+
+    ASSERT_TRUE(driver.tapAt(mapView->convertPoint(CGPointMake(60, 330), nullptr)));
+    driver.advanceClock(TapDetectingView::kSingleTapDelay);
+    EXPECT_FALSE(mapView->viewForAnnotation(home)->selected());
+    EXPECT_EQ(pins->calls, (std::vector<std::string>{"select Home", "deselect"}));
+    EXPECT_EQ(control()->IsPressPending(), 0) << "the press was completed";
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(state().ptCenter.x, centre.x);
+    EXPECT_EQ(state().ptCenter.y, centre.y);
+}
+
 TEST_F(MapAnnotationsTest, ViewsBelongToTheirOwnAnnotationsAndThePoolStaysBounded)
 {
     // Many annotations at one place: each gets a view of its own.

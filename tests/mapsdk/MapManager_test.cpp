@@ -9,6 +9,9 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZNotifier.h"
+#include "mapsdk/VIZOfflineMap.h"
+#include "mapsdk/VIZOfflineParts.h"
+#include "mapsdk/VIZSearch.h"
 #include "tests/mapsdk/MapViewFixture.h"
 
 using namespace mapengine;
@@ -85,6 +88,42 @@ TEST_F(MapManagerTest, MessagesReachTheNotifierOnTheMainThreadAfterTheStart)
     ASSERT_TRUE(driver.pumpUntil([&] { return !heard->network.empty(); }));
     EXPECT_EQ(heard->network, std::vector<int>{2});
     VIZNotifier::setOfflineDelegate(nullptr);
+}
+
+// Searches and the offline interface made beside a map view share the
+// root's managers: the root's router answers the update manager, and the
+// teardown frees each manager once, the map before what it reads, while the
+// application still holds its objects.
+TEST_F(MapManagerTest, TheSearchAndOfflineManagersLiveInTheRootUntilTheTeardown)
+{
+    mapdouble::addOfflineService(*service);
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    auto search = VIZSearch::init();
+    auto offline = VIZOfflineMap::init();
+    ASSERT_NE(search, nullptr);
+    ASSERT_NE(offline, nullptr);
+    CEngineRoot* root = GetEngineRoot();
+    CSearchMan* shared = root->m_pSearchMan;
+    ASSERT_NE(shared, nullptr);
+    EXPECT_NE(VIZSearch::init(), nullptr);
+    EXPECT_EQ(root->m_pSearchMan, shared) << "one search manager for the process";
+
+    VIZOfflineParts& parts = VIZOfflineParts::shared();
+    ASSERT_EQ(root->m_pUpdateReqMan, parts.updates.get());
+    EXPECT_EQ(root->m_pVerDatsetMan, parts.versions.get());
+    // The task list and "VerDatset.dat" are answered through the root.
+    EXPECT_TRUE(driver.pumpUntil(
+        [&] {
+            parts.updates->SendNextTask();
+            return parts.updates->GetQueueSize() == 0;
+        },
+        20));
+
+    mapView.reset();
+    manager.reset();
+    EXPECT_EQ(GetGlobalMan(), nullptr);
+    EXPECT_EQ(parts.updates, nullptr);
+    EXPECT_FALSE(search->reverseGeocode(CLLocationCoordinate2DMake(39.9, 116.4))) << "inert without an engine";
 }
 
 TEST(EngineResultMapping, ResultTypesAndErrorsBecomeTheNotifiersMessages)

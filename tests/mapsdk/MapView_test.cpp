@@ -7,6 +7,7 @@
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
+#include "platform/foundation/NSCoder.h"
 #include "tests/mapsdk/MapViewFixture.h"
 #include "tools/snapshot/Snapshot.h"
 
@@ -187,6 +188,55 @@ TEST_F(MapViewTest, CameraCallsClampRefuseNonFiniteRectanglesAndKeepTheSharedWin
     EXPECT_NE(client.right - client.left, 5);
     mapView->setFrame(mapView->frame());
     EXPECT_TRUE(PumpUntilPainted());
+}
+
+// A map view kept in an archive, as an interface file keeps it, comes back
+// with its frame, map, map type and user-location flag; a damaged
+// rectangle in the archive is ignored.
+TEST_F(MapViewTest, AnArchivedMapViewComesBackAsItWas)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    mapView->setZoomLevel(14);
+    mapView->setCenterCoordinate(CLLocationCoordinate2DMake(39.93, 116.41));
+    mapView->setMapType(VIZMapTypeSatellite);
+    mapView->setShowsUserLocation(true);
+    const VIZMapRect shown = mapView->visibleMapRect();
+    NSCoder archive;
+    mapView->encodeWithCoder(archive);
+    const NSData data = archive.archivedData();
+    mapView->removeFromSuperview();
+    mapView.reset();
+
+    mapView = VIZMapView::initWithCoder(*NSCoder::initForReadingWithData(data));
+    ASSERT_NE(mapView, nullptr);
+    EXPECT_TRUE(CGRectEqualToRect(mapView->frame(), CGRectMake(0, 0, kWidth, kHeight)));
+    EXPECT_EQ(mapView->mapType(), VIZMapTypeSatellite);
+    EXPECT_TRUE(mapView->showsUserLocation());
+    EXPECT_EQ(mapView->zoomLevel(), 14);
+    const VIZMapRect restored = mapView->visibleMapRect();
+    EXPECT_NEAR(restored.origin.x, shown.origin.x, restored.size.width / kWidth);
+    EXPECT_NEAR(restored.origin.y, shown.origin.y, restored.size.height / kHeight);
+    EXPECT_DOUBLE_EQ(restored.size.width, shown.size.width);
+
+    // Bad rectangles leave the map where the archive's frame put it.
+    mapView->setShowsUserLocation(false);
+    const _VPoint centre = state().ptCenter;
+    const double nan = std::nan("");
+    const double bad[][4] = {{nan, 0, 10, 10}, {0, 0, INFINITY, 1}};
+    for (const auto& values : bad) {
+        NSCoder damaged;
+        mapView->encodeWithCoder(damaged);
+        damaged.encodeBytes(values, sizeof values, "MapRect");
+        auto again = VIZMapView::initWithCoder(damaged);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(state().ptCenter.x, centre.x);
+        EXPECT_EQ(state().ptCenter.y, centre.y);
+    }
+    NSCoder shortRect;
+    shortRect.encodeBytes(&shown, 31, "MapRect");
+    EXPECT_NE(VIZMapView::initWithCoder(shortRect), nullptr);
+    EXPECT_EQ(state().ptCenter.x, centre.x);
+    EXPECT_TRUE(VIZMapView::initWithCoder(NSCoder())->frame().size.width == 0) << "no frame archived";
 }
 
 }  // namespace

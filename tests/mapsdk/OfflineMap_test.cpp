@@ -269,4 +269,23 @@ TEST_F(OfflineMapTest, ReleasingTheMapSilencesOnlyItsOwnDelegate)
     VIZNotifier::setGeneralDelegate(nullptr);
 }
 
+// A screen as the application has it: it owns its offline map and is its
+// delegate, and goes away when released.
+TEST_F(OfflineMapTest, AScreenOwningItsOfflineMapGoesAwayWithIt)
+{
+    struct Screen : StateRecorder {
+        std::shared_ptr<VIZOfflineMap> offline;
+    };
+    auto screen = std::make_shared<Screen>();
+    screen->offline = VIZOfflineMap::init();
+    ASSERT_NE(screen->offline, nullptr);
+    screen->offline->setDelegate(screen);
+    EXPECT_EQ(screen->offline->delegate(), screen);
+    std::weak_ptr<Screen> watch = screen;
+    screen.reset();
+    EXPECT_TRUE(watch.expired()) << "the map does not hold its screen";
+    EXPECT_EQ(VIZNotifier::offlineDelegate(), nullptr);
+    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventCheckEnded, 2);
+}
+
 }  // namespace

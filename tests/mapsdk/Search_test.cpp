@@ -1,12 +1,13 @@
 // The SDK's search against the map-service double on 127.0.0.1: requests
 // start only for arguments the engine can take, results reach the search
 // delegate as result objects on the main thread, and a screen that owns its
-// search and is its delegate goes away with it. The interface handler
-// routes result messages to the notifier as the SDK's dispatcher does.
+// search and is its delegate goes away with it. The engine's messages go
+// through the SDK's own interface handler.
 #include <cmath>
 #include <limits>
 
 #include "engine/render/Projection.h"
+#include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "mapsdk/VIZSearch.h"
@@ -17,20 +18,6 @@ using namespace mapengine;
 using namespace mapengine::test;
 
 namespace {
-
-// The API message of an engine result type, and the error the delegate sees.
-int SdkHandler(void* context, int message, int wParam, int lParam)
-{
-    UiHandler(context, message, wParam, lParam);
-    if (message != 2000) return 0;
-    static const std::map<int, int> kApiMessage = {{11, 1}, {21, 1}, {45, 1}, {14, 2}, {20, 3}, {31, 4},
-                                                   {44, 6}, {35, 10}, {23, 11}, {506, 14}};
-    const auto api = kApiMessage.find(wParam);
-    if (api == kApiMessage.end()) return 0;
-    const int error = lParam >= 11 && lParam <= 14 ? 100 : lParam;
-    VIZNotifier::msgProc(api->second, error, wParam);
-    return 1;
-}
 
 class Recorder : public VIZSearchDelegate {
 public:
@@ -73,7 +60,7 @@ protected:
     void SetUp() override
     {
         EngineRootTest::SetUp();
-        root->m_msgMan.SetHandlers(EngineMsgHandler, SdkHandler);
+        ASSERT_EQ(EngineStart(root, VIZOnEngineUIMessage), 1);
         search = VIZSearch::init();
         ASSERT_NE(search, nullptr);
         search->setDelegate(recorder);
@@ -82,8 +69,11 @@ protected:
     {
         search.reset();
         EXPECT_EQ(VIZNotifier::searchDelegate(), nullptr);
-        root->m_pSearchMan = nullptr;
         VIZOfflineParts::shared().reset();
+        if (CSearchMan* man = root->m_pSearchMan) {
+            root->m_pSearchMan = nullptr;
+            VDelete(man);
+        }
         EXPECT_FALSE(recorder->offMain) << "a result reached the delegate off the main thread";
         EngineRootTest::TearDown();
     }
@@ -246,7 +236,7 @@ TEST_F(SearchTest, AScreenOwningItsSearchGoesAwayWithIt)
     screen.reset();
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(VIZNotifier::searchDelegate(), nullptr);
-    ASSERT_TRUE(Pump([&] { return Received(2000, 44, 0); }));
+    ASSERT_TRUE(Pump([&] { return root->m_pSearchMan->GetResult(44) != nullptr; }));
     EXPECT_TRUE(recorder->addresses.empty()) << "the result reached no one";
 
     // A search released late leaves the newer search's delegate in place.
