@@ -2,8 +2,6 @@
 // the body of the reply to a pack request for four tiles, served over
 // loopback through the relay. Every tile handed out must be exactly the bytes
 // the pack's table names within the body.
-#include <arpa/inet.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -11,31 +9,18 @@
 #include <string>
 #include <thread>
 
-#include "engine/base/HttpClient.h"
-#include "engine/base/VMsgMan.h"
-#include "engine/base/VSocket.h"
 #include "engine/render/TileDownloader.h"
 #include "engine/render/UrlTranslater.h"
-#include "fuzz/support/Engine.h"
+#include "fuzz/support/EngineNetwork.h"
 #include "fuzz/support/FuzzInput.h"
-#include "fuzz/support/LoopbackReply.h"
 
 namespace {
 
 using namespace mapengine;
 
-std::unique_ptr<fuzz::LoopbackReply> server;
-std::unique_ptr<CVMsgMan> messages;
-std::unique_ptr<CVSocketMan> sockets;
-std::unique_ptr<CHostAddrCache> hosts;
+std::unique_ptr<fuzz::EngineNetwork> net;
 std::unique_ptr<CUrlTranslater> urls;
 int requestId = 0;
-
-bool IsTerminal(int message)
-{
-    return message == kMsgHttpComplete || message == kMsgHttpConnectFailed || message == kMsgHttpSendFailed ||
-           message == kMsgHttpReceiveFailed || message == kMsgHttpBadReply || message == kMsgHttpAskAgain;
-}
 
 long long Word(const std::string& body, size_t at)
 {
@@ -61,7 +46,7 @@ void Download(CTileDownloader& downloader, const std::string& body)
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
         tagEngineMsg msg;
-        if (!messages->PopMessage(messages->GetRing(1), msg)) {
+        if (!net->messages->PopMessage(net->messages->GetRing(1), msg)) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
             continue;
         }
@@ -76,7 +61,7 @@ void Download(CTileDownloader& downloader, const std::string& body)
                 std::abort();
             for (int i = table.nPrevDone; i < table.nDone; ++i) CheckTile(body, i, table.pData[i], table.nSize[i]);
         }
-        if (IsTerminal(msg.message)) return;
+        if (fuzz::EngineNetwork::IsTerminal(msg.message)) return;
     }
 }
 
@@ -84,17 +69,7 @@ void Download(CTileDownloader& downloader, const std::string& body)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    fuzz::StartEngine();
-    messages = std::make_unique<CVMsgMan>();
-    GetGlobalMan()->SetSlot(kSlotMsgMan, messages.get());
-    sockets = std::make_unique<CVSocketMan>();
-    if (sockets->Init(30) != 1 || sockets->StartThread() != 1) std::abort();
-    GetGlobalMan()->SetSlot(kSlotSocketMan, sockets.get());
-    hosts = std::make_unique<CHostAddrCache>();
-    GetGlobalMan()->SetSlot(kSlotHostAddrCache, hosts.get());
-    if (HttpClientMapInit() != 1) std::abort();
-    server = std::make_unique<fuzz::LoopbackReply>();
-    hosts->SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(server->port()));
+    net = std::make_unique<fuzz::EngineNetwork>();
     urls = std::make_unique<CUrlTranslater>();
     CVStringArray tileHosts;
     CVString host = "http://tiles.vuriv.com/";
@@ -107,7 +82,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string body = fuzz::Text(data, size);
-    server->setReply("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n" + body);
+    net->server->setReply("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n" + body);
     {
         CTileDownloader downloader;
         if (downloader.Init() != 1) std::abort();
@@ -118,8 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (downloader.SendRequest(0, 12, 0, 0, keys, ++requestId, 1) == 1) Download(downloader, body);
     }
-    tagEngineMsg rest;
-    while (messages->PopMessage(messages->GetRing(1), rest)) {
-    }
+    net->DrainRing();
     return 0;
 }

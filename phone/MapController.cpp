@@ -230,13 +230,7 @@ void MapController::onlineChecked(const std::shared_ptr<HomeInfoReturnMessage>& 
         checkIsOnline();
         return;
     }
-    if (!bPress) {
-        flash("mapctrl_location");
-        return;
-    }
-    bPress = false;
-    flash("mapctrl_location");
-    cleanScroll();
+    if (!passPressGate()) return;
     const NSString body = deviceBody("<BODY><BID>%@</BID><DataDate>%@</DataDate></BODY></MSG>", Constant::currentTime());
     exchange<std::shared_ptr<MapReturnMessage>>([body] { return body.isNil() ? nullptr : Map::init()->RQLocation(body); },
                                                 &MapController::latestPositionCame);
@@ -267,13 +261,7 @@ void MapController::iLocationClicked(const id&) { toWhereIam(); }
 
 void MapController::toWhereIam()
 {
-    if (!bPress) {
-        flash("mapctrl_location");
-        return;
-    }
-    bPress = false;
-    flash("mapctrl_location");
-    cleanScroll();
+    if (!passPressGate()) return;
     _mapView->setShowsUserLocation(true);
     checkPressState();
 }
@@ -307,6 +295,15 @@ void MapController::onGetAddrResult_errorCode(const std::shared_ptr<VIZAddrInfo>
 }
 
 // ---- Press gate
+
+bool MapController::passPressGate()
+{
+    flash("mapctrl_location");
+    if (!bPress) return false;
+    bPress = false;
+    cleanScroll();
+    return true;
+}
 
 void MapController::checkPressState()
 {

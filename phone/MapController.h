@@ -80,6 +80,9 @@ public:
     void selectTimeShow(const id& sender);
     void cleanScroll();
     void checkIsOnline();
+    // Both position buttons say they locate; while the gate is closed that is
+    // all, otherwise the gate closes and the screen is cleared for the answer.
+    bool passPressGate();
     void checkPressState();
     void checkState();
     void addHud(const NSString& text);

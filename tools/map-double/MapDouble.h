@@ -113,8 +113,9 @@ private:
 // Applies the answer-level faults (delay, drop, gateway, refusal) to a
 // resource; the tile-level faults are the service's.
 void applyTransportFault(const Fault &fault, Resource &resource);
-// Applies the search faults (body faults, stall) and the transport ones.
-void applySearchFault(const Fault &fault, Resource &resource);
+// A search service's answer: the JavaScript body with the next queued fault
+// applied (body faults, stall, transport), recorded as a search of its kind.
+Resource searchReply(MapDouble &self, const Query &query, const std::string &body, const std::string &kind);
 
 // Registers the tile service (TileService.cpp).
 void addTileService(MapDouble &double_);

@@ -99,8 +99,6 @@ std::optional<std::string> reply(const Query &query, std::string &kind) {
     return std::nullopt;
 }
 
-} // namespace
-
 void applySearchFault(const Fault &fault, Resource &resource) {
     switch (fault.kind) {
     case Fault::Kind::EmptyBody:
@@ -128,6 +126,22 @@ void applySearchFault(const Fault &fault, Resource &resource) {
     }
 }
 
+} // namespace
+
+Resource searchReply(MapDouble &self, const Query &query, const std::string &body, const std::string &kind) {
+    Resource resource(body);
+    resource.headers.add("Content-Type", "text/javascript; charset=utf-8");
+    if (std::optional<Fault> fault = self.takeFault()) {
+        applySearchFault(*fault, resource);
+    }
+    LoggedRequest entry;
+    entry.service = "search";
+    entry.url = query.url;
+    entry.type = kind;
+    self.record(std::move(entry));
+    return resource;
+}
+
 void addSearchService(MapDouble &double_) {
     double_.addService([](const Query &query, MapDouble &self) -> std::optional<Resource> {
         std::string kind;
@@ -135,17 +149,7 @@ void addSearchService(MapDouble &double_) {
         if (!body) {
             return std::nullopt;
         }
-        Resource resource(*body);
-        resource.headers.add("Content-Type", "text/javascript; charset=utf-8");
-        if (std::optional<Fault> fault = self.takeFault()) {
-            applySearchFault(*fault, resource);
-        }
-        LoggedRequest entry;
-        entry.service = "search";
-        entry.url = query.url;
-        entry.type = kind;
-        self.record(std::move(entry));
-        return resource;
+        return searchReply(self, query, *body, kind);
     });
 }
 

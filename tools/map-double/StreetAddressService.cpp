@@ -88,17 +88,8 @@ void addStreetAddressService(MapDouble &double_) {
         if (!place) {
             return std::nullopt;
         }
-        Resource resource(mapdemo::ReverseGeocodeReply({place->addr, place->street, place->district}, at));
-        resource.headers.add("Content-Type", "text/javascript; charset=utf-8");
-        if (std::optional<Fault> fault = self.takeFault()) {
-            applySearchFault(*fault, resource);
-        }
-        LoggedRequest entry;
-        entry.service = "search";
-        entry.url = query.url;
-        entry.type = "rgc";
-        self.record(std::move(entry));
-        return resource;
+        return searchReply(self, query, mapdemo::ReverseGeocodeReply({place->addr, place->street, place->district}, at),
+                           "rgc");
     });
 }
 
