@@ -500,7 +500,9 @@ void VIZMapView::addAnnotation(const std::shared_ptr<VIZAnnotation>& a) { _inter
 void VIZMapView::addAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& a) { _internal->addAnnotations(a); }
 void VIZMapView::removeAnnotation(const std::shared_ptr<VIZAnnotation>& a) { _internal->removeAnnotation(a); }
 
-void VIZMapView::removeAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations)
+// By value: callers may hand over the map's own list, which shrinks while
+// its items are removed.
+void VIZMapView::removeAnnotations(std::vector<std::shared_ptr<VIZAnnotation>> annotations)
 {
     for (const auto& a : annotations) _internal->removeAnnotation(a);
 }
@@ -523,7 +525,8 @@ void VIZMapView::addOverlay(const std::shared_ptr<VIZOverlay>& o) { _internal->a
 void VIZMapView::addOverlays(const std::vector<std::shared_ptr<VIZOverlay>>& o) { _internal->addOverlays(o); }
 void VIZMapView::removeOverlay(const std::shared_ptr<VIZOverlay>& o) { _internal->removeOverlay(o); }
 
-void VIZMapView::removeOverlays(const std::vector<std::shared_ptr<VIZOverlay>>& overlays)
+// By value, as removeAnnotations.
+void VIZMapView::removeOverlays(std::vector<std::shared_ptr<VIZOverlay>> overlays)
 {
     for (const auto& o : overlays) _internal->removeOverlay(o);
 }

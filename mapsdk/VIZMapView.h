@@ -128,7 +128,7 @@ public:
     void addAnnotation(const std::shared_ptr<VIZAnnotation>& annotation);
     void addAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations);
     void removeAnnotation(const std::shared_ptr<VIZAnnotation>& annotation);
-    void removeAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations);
+    void removeAnnotations(std::vector<std::shared_ptr<VIZAnnotation>> annotations);
     std::shared_ptr<VIZAnnotationView> viewForAnnotation(const std::shared_ptr<VIZAnnotation>& annotation) const;
     std::shared_ptr<VIZAnnotationView> dequeueReusableAnnotationViewWithIdentifier(const NSString& identifier);
     void selectAnnotation(const std::shared_ptr<VIZAnnotation>& annotation, bool animated);
@@ -139,7 +139,7 @@ public:
     void addOverlay(const std::shared_ptr<VIZOverlay>& overlay);
     void addOverlays(const std::vector<std::shared_ptr<VIZOverlay>>& overlays);
     void removeOverlay(const std::shared_ptr<VIZOverlay>& overlay);
-    void removeOverlays(const std::vector<std::shared_ptr<VIZOverlay>>& overlays);
+    void removeOverlays(std::vector<std::shared_ptr<VIZOverlay>> overlays);
     void insertOverlay_atIndex(const std::shared_ptr<VIZOverlay>& overlay, size_t index);
     void exchangeOverlayAtIndex_withOverlayAtIndex(size_t first, size_t second);
     void insertOverlay_aboveOverlay(const std::shared_ptr<VIZOverlay>& overlay, const std::shared_ptr<VIZOverlay>& sibling);

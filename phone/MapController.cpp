@@ -319,9 +319,7 @@ void MapController::checkState() { bPress = true; }
 
 void MapController::removeAllAnnotations()
 {
-    // A copy: the map's own list changes while its items are removed.
-    const auto annotations = _mapView->annotations();
-    _mapView->removeAnnotations(annotations);
+    _mapView->removeAnnotations(_mapView->annotations());
 }
 
 void MapController::historyClicked(const id&)

@@ -165,8 +165,9 @@ TEST_F(MapAnnotationsTest, ViewsBelongToTheirOwnAnnotationsAndThePoolStaysBounde
     }
     EXPECT_EQ(views.size(), many.size());
 
-    // Removing them all pools at most 50 views; new annotations reuse them.
-    mapView->removeAnnotations(many);
+    // Removing them all (handing the map its own list) pools at most 50
+    // views; new annotations reuse them.
+    mapView->removeAnnotations(mapView->annotations());
     EXPECT_TRUE(mapView->annotations().empty());
     EXPECT_EQ(internal()->_reuseAnnotationViews.size(), VIZMapViewInternal::kMaxReuseViews);
     auto again = Point(At(100, 100), "Again", "green");
@@ -191,6 +192,12 @@ TEST_F(MapAnnotationsTest, APolylineAPolygonWithAHoleAndACircleAreDrawnOverTheMa
         EXPECT_EQ(view->superview(), internal()->m_mapView.get());
     }
     EXPECT_TRUE(snapshot::viewMatchesExpected(mapView.get(), "tests/mapsdk/snapshots/overlays"));
+
+    // Handing the map its own list removes every overlay and its view.
+    mapView->removeOverlays(mapView->overlays());
+    EXPECT_TRUE(mapView->overlays().empty());
+    EXPECT_EQ(mapView->viewForOverlay(polygon), nullptr);
+    EXPECT_EQ(mapView->viewForOverlay(circle), nullptr);
 }
 
 }  // namespace
