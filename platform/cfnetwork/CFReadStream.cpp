@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -291,25 +292,25 @@ public:
     static size_t onHeader(char* data, size_t size, size_t n, void* p)
     {
         auto* s = static_cast<CFReadStream*>(p);
-        std::string line(data, size * n);
+        std::string_view line(data, size * n);
         s->responseBytes_ += line.size();
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (line.rfind("HTTP/", 0) == 0) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (line.starts_with("HTTP/")) {
             // A new status line (after a 1xx interim response, a fresh message).
             auto m = std::make_shared<CFHTTPMessage>();
             size_t sp = line.find(' ');
             m->version = NSString(line.substr(0, sp));
-            m->statusCode = sp == std::string::npos ? 0 : std::atol(line.c_str() + sp + 1);
             m->statusLine = NSString(line);
+            m->statusCode = sp == std::string_view::npos ? 0 : std::atol(m->statusLine.UTF8String() + sp + 1);
             s->response_ = m;
         } else if (line.empty()) {
             if (s->response_ && s->response_->statusCode >= 200) s->response_->headerComplete = true;
         } else if (s->response_ && !s->response_->headerComplete) {
             size_t colon = line.find(':');
-            if (colon != std::string::npos) {
+            if (colon != std::string_view::npos) {
                 size_t v = line.find_first_not_of(" \t", colon + 1);
                 s->response_->headers.addValue(NSString(line.substr(0, colon)),
-                                               NSString(v == std::string::npos ? std::string() : line.substr(v)));
+                                               NSString(v == std::string_view::npos ? std::string_view() : line.substr(v)));
             }
         }
         return size * n;
