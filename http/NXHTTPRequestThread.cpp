@@ -22,15 +22,21 @@ bool gShouldUpdateIndicator = true;
 unsigned long gIndicatorGeneration = 0;
 std::atomic<bool> gIndicatorVisible{false};
 
-// On the main thread only. One hide is planned at a time: a newer one
-// replaces it, so a run of requests leaves no pile of timers behind.
+// On the main thread only. One hide is planned at a time: a newer one moves
+// it on, so a run of requests neither piles up timers nor makes one each.
 void planIndicatorHide(unsigned long generation)
 {
     static auto* planned = new std::shared_ptr<NSTimer>;  // outlives the run loops at exit
-    if (*planned) (*planned)->invalidate();
-    *planned = NSTimer::scheduledTimerWithTimeInterval(kHideIndicatorDelay, false, [generation](NSTimer&) {
+    static unsigned long plannedGeneration = 0;
+    plannedGeneration = generation;
+    if (*planned && (*planned)->isValid()) {
+        (*planned)->setFireDate(NSClock::timeIntervalSinceReferenceDate() + kHideIndicatorDelay);
+        return;
+    }
+    *planned = NSTimer::scheduledTimerWithTimeInterval(kHideIndicatorDelay, false, [](NSTimer&) {
         std::lock_guard l(gActivityLock);
-        if (generation == gIndicatorGeneration && gScheduledStreamCount == 0) NXHTTPRequest::hideNetworkActivityIndicator();
+        if (plannedGeneration == gIndicatorGeneration && gScheduledStreamCount == 0)
+            NXHTTPRequest::hideNetworkActivityIndicator();
     });
 }
 

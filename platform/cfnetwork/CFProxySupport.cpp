@@ -21,19 +21,44 @@
 #include <cstring>
 #include <ctime>
 #include <sstream>
+#include <string_view>
 
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSLog.h"
 
 namespace {
 
-NSString env(const char* lower, const char* upper)
+// The proxy variables, found in one pass over the environment: every request
+// reads them, and a getenv per name walks the whole environment each time.
+// As with getenv, the first entry of a name counts.
+enum ProxyVariable : size_t { kHTTP, kHTTPS, kHTTPSUpper, kAll, kAllUpper, kNo, kNoUpper, kProxyVariableCount };
+constexpr std::array<std::string_view, kProxyVariableCount> kProxyVariableNames = {
+    "http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"};
+
+std::array<const char*, kProxyVariableCount> readProxyVariables()
 {
-    for (const char* name : {lower, upper}) {
-        if (!name) continue;
-        const char* v = std::getenv(name);
-        if (v && *v) return NSString(v);
+    std::array<const char*, kProxyVariableCount> found{};
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const char* text = *entry;
+        switch (text[0]) {  // the first letters of the names
+        case 'h': case 'H': case 'a': case 'A': case 'n': case 'N': break;
+        default: continue;
+        }
+        const char* equals = std::strchr(text, '=');
+        if (!equals) continue;
+        std::string_view name(text, static_cast<size_t>(equals - text));
+        for (size_t i = 0; i < kProxyVariableCount; ++i)
+            if (!found[i] && name == kProxyVariableNames[i]) found[i] = equals + 1;
     }
+    return found;
+}
+
+// The lower-case variable, else the upper-case one; an empty one is passed over.
+NSString env(const std::array<const char*, kProxyVariableCount>& found, ProxyVariable lower,
+             std::optional<ProxyVariable> upper = std::nullopt)
+{
+    if (found[lower] && *found[lower]) return NSString(found[lower]);
+    if (upper && found[*upper] && *found[*upper]) return NSString(found[*upper]);
     return NSString();
 }
 
@@ -441,10 +466,11 @@ std::optional<CFStreamProxy> CFProxyFromString(const NSString& text)
 CFProxySettings CFNetworkCopySystemProxySettings()
 {
     CFProxySettings settings;
-    settings.http = CFProxyFromString(env("http_proxy", nullptr));
-    settings.https = CFProxyFromString(env("https_proxy", "HTTPS_PROXY"));
-    settings.all = CFProxyFromString(env("all_proxy", "ALL_PROXY"));
-    NSString no = env("no_proxy", "NO_PROXY");
+    auto found = readProxyVariables();
+    settings.http = CFProxyFromString(env(found, kHTTP));
+    settings.https = CFProxyFromString(env(found, kHTTPS, kHTTPSUpper));
+    settings.all = CFProxyFromString(env(found, kAll, kAllUpper));
+    NSString no = env(found, kNo, kNoUpper);
     if (!no.isNil()) {
         std::stringstream in(no.str());
         std::string item;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -180,7 +181,10 @@ public:
 
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
-    curl_slist* headerList_ = nullptr;
+    // The request's header lines and the list curl reads them from: nodes of
+    // our own over our own strings, so that no list of curl's is made per request.
+    std::vector<std::string> headerLines_;
+    std::vector<curl_slist> headerList_;
     bool opened_ = false, openReported_ = false, closed_ = false, done_ = false, endReported_ = false;
     bool paused_ = false, headersReported_ = false, delivering_ = false, timeoutDue_ = false;
     CURLcode result_ = CURLE_OK;
@@ -291,25 +295,25 @@ public:
     static size_t onHeader(char* data, size_t size, size_t n, void* p)
     {
         auto* s = static_cast<CFReadStream*>(p);
-        std::string line(data, size * n);
+        std::string_view line(data, size * n);
         s->responseBytes_ += line.size();
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (line.rfind("HTTP/", 0) == 0) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (line.starts_with("HTTP/")) {
             // A new status line (after a 1xx interim response, a fresh message).
             auto m = std::make_shared<CFHTTPMessage>();
             size_t sp = line.find(' ');
             m->version = NSString(line.substr(0, sp));
-            m->statusCode = sp == std::string::npos ? 0 : std::atol(line.c_str() + sp + 1);
             m->statusLine = NSString(line);
+            m->statusCode = sp == std::string_view::npos ? 0 : std::atol(m->statusLine.UTF8String() + sp + 1);
             s->response_ = m;
         } else if (line.empty()) {
             if (s->response_ && s->response_->statusCode >= 200) s->response_->headerComplete = true;
         } else if (s->response_ && !s->response_->headerComplete) {
             size_t colon = line.find(':');
-            if (colon != std::string::npos) {
+            if (colon != std::string_view::npos) {
                 size_t v = line.find_first_not_of(" \t", colon + 1);
                 s->response_->headers.addValue(NSString(line.substr(0, colon)),
-                                               NSString(v == std::string::npos ? std::string() : line.substr(v)));
+                                               NSString(v == std::string_view::npos ? std::string_view() : line.substr(v)));
             }
         }
         return size * n;
@@ -430,17 +434,19 @@ public:
 
         // Exactly the message's headers: curl adds none of its own but Host.
         bool hasAccept = false;
+        headerLines_.reserve(request_->headers.fields().size() + 4);
         for (const auto& [name, value] : request_->headers.fields()) {
             if (strcasecmp(name.str().c_str(), "Accept") == 0) hasAccept = true;
-            std::string line = name.str() + (value.str().empty() ? ";" : ": " + value.str());
-            headerList_ = curl_slist_append(headerList_, line.c_str());
+            headerLines_.push_back(name.str() + (value.str().empty() ? ";" : ": " + value.str()));
         }
-        if (!hasAccept) headerList_ = curl_slist_append(headerList_, "Accept:");
-        if (!request_->headers.contains("Content-Type")) headerList_ = curl_slist_append(headerList_, "Content-Type:");
-        headerList_ = curl_slist_append(headerList_, "Expect:");
-        if (body_ && !request_->headers.contains("Content-Length"))
-            headerList_ = curl_slist_append(headerList_, "Transfer-Encoding: chunked");
-        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+        if (!hasAccept) headerLines_.emplace_back("Accept:");
+        if (!request_->headers.contains("Content-Type")) headerLines_.emplace_back("Content-Type:");
+        headerLines_.emplace_back("Expect:");
+        if (body_ && !request_->headers.contains("Content-Length")) headerLines_.emplace_back("Transfer-Encoding: chunked");
+        headerList_.resize(headerLines_.size());
+        for (size_t i = 0; i < headerLines_.size(); ++i)
+            headerList_[i] = {headerLines_[i].data(), i + 1 < headerLines_.size() ? &headerList_[i + 1] : nullptr};
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_.data());
 
         curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &onSocket);
         curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
@@ -591,8 +597,8 @@ public:
         if (multi_) MultiPool::give(multi_);
         easy_ = nullptr;
         multi_ = nullptr;
-        if (headerList_) curl_slist_free_all(headerList_);
-        headerList_ = nullptr;
+        headerList_.clear();
+        headerLines_.clear();
         schedules_.clear();
     }
 };

@@ -1,5 +1,6 @@
 #include "platform/foundation/NSClock.h"
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <mutex>
@@ -13,14 +14,17 @@ namespace {
 using Ticks = NSClock::Ticks;
 using TickDuration = std::chrono::duration<Ticks, std::ratio<1, NSClock::ticksPerSecond>>;
 
+// The real clock is read without the lock (the run loop and every request
+// read the time many times over): a switch writes monoOffset before it
+// publishes isVirtual, and a reader that finds the clock virtual takes the lock.
 struct ClockState {
     std::mutex m;
-    bool isVirtual = false;
-    Ticks since1970 = 0;  // virtual wall time
-    Ticks mono = 0;       // virtual monotonic time
+    std::atomic<bool> isVirtual{false};  // written under m
+    Ticks since1970 = 0;                 // virtual wall time, under m
+    Ticks mono = 0;                      // virtual monotonic time, under m
     // Added to the real steady clock, so that monotonic time does not go back
-    // when a test returns from an advanced virtual clock.
-    Ticks monoOffset = 0;
+    // when a test returns from an advanced virtual clock. Written under m.
+    std::atomic<Ticks> monoOffset{0};
 };
 
 ClockState& clockState()
@@ -67,6 +71,7 @@ NSTimeInterval NSClock::realMonotonic()
 NSTimeInterval NSClock::timeIntervalSince1970()
 {
     auto& c = clockState();
+    if (!c.isVirtual.load(std::memory_order_acquire)) return seconds(realSince1970());
     std::lock_guard lock(c.m);
     return seconds(c.isVirtual ? c.since1970 : realSince1970());
 }
@@ -79,6 +84,7 @@ NSTimeInterval NSClock::timeIntervalSinceReferenceDate()
 NSClock::Ticks NSClock::monotonicTicks()
 {
     auto& c = clockState();
+    if (!c.isVirtual.load(std::memory_order_acquire)) return realMonotonicTicks() + c.monoOffset.load();
     std::lock_guard lock(c.m);
     return c.isVirtual ? c.mono : realMonotonicTicks() + c.monoOffset;
 }
@@ -90,9 +96,7 @@ NSTimeInterval NSClock::monotonic()
 
 bool NSClock::isVirtual()
 {
-    auto& c = clockState();
-    std::lock_guard lock(c.m);
-    return c.isVirtual;
+    return clockState().isVirtual.load(std::memory_order_acquire);
 }
 
 void NSClock::useVirtualClock()
@@ -119,9 +123,9 @@ void NSClock::useRealClock()
         auto& c = clockState();
         std::lock_guard lock(c.m);
         if (!c.isVirtual) return;
-        c.isVirtual = false;
         Ticks real = realMonotonicTicks() + c.monoOffset;
         if (c.mono > real) c.monoOffset += c.mono - real;
+        c.isVirtual.store(false, std::memory_order_release);
     }
     NSRunLoop::wakeAll();
 }

@@ -44,13 +44,18 @@ LoopRegistry& registry()
     return *r;
 }
 
+// Drops the later copies of an entry, in place (an input or timer can be in
+// several modes that one run serves).
 template <class T>
 void dedupe(std::vector<std::shared_ptr<T>>& v)
 {
-    std::vector<std::shared_ptr<T>> unique;
-    for (auto& p : v)
-        if (std::find(unique.begin(), unique.end(), p) == unique.end()) unique.push_back(std::move(p));
-    v = std::move(unique);
+    auto kept = v.begin();
+    for (auto it = v.begin(); it != v.end(); ++it) {
+        if (std::find(v.begin(), kept, *it) != kept) continue;
+        if (kept != it) *kept = std::move(*it);
+        ++kept;
+    }
+    v.erase(kept, v.end());
 }
 
 // Moves the entries that match out of entries into taken, keeping the order
@@ -103,16 +108,15 @@ struct NSRunLoop::State {
     std::deque<Block> blocks;
     std::vector<NSString> modes;  // the runs in progress, innermost last
 
+    // Appends the valid inputs of type T that a run in `mode` serves.
     template <class T>
-    std::vector<std::shared_ptr<T>> inputsIn(const NSString& mode) const
+    void inputsIn(const NSString& mode, std::vector<std::shared_ptr<T>>& found) const
     {
-        std::vector<std::shared_ptr<T>> found;
         std::lock_guard lock(m);
         for (auto& e : inputs)
-            if (servedIn(e.mode, mode) && e.input->isValid())
-                if (auto typed = std::dynamic_pointer_cast<T>(e.input)) found.push_back(std::move(typed));
+            if (servedIn(e.mode, mode) && e.input->isValid() && dynamic_cast<T*>(e.input.get()))
+                found.push_back(std::static_pointer_cast<T>(e.input));
         dedupe(found);
-        return found;
     }
 
     std::vector<std::shared_ptr<NSTimer>> timersIn(const NSString& mode) const
@@ -125,6 +129,53 @@ struct NSRunLoop::State {
         return found;
     }
 };
+
+namespace {
+
+// What one pass collects, kept on the loop's thread for the next pass at the
+// same depth (a handler may run the loop again): once grown, a pass
+// allocates nothing. Emptied when the pass ends, so it holds no input alive.
+struct PassScratch {
+    std::vector<std::shared_ptr<NSRunLoopSource>> sources;
+    std::vector<std::shared_ptr<NSFileDescriptorSource>> descriptors;
+    std::vector<pollfd> fds;
+    std::vector<NSFileDescriptorSource*> watched;
+};
+
+class PassScratchLease {
+public:
+    PassScratchLease() : depth_(depth()++)
+    {
+        if (pool().size() <= depth_) pool().emplace_back();
+    }
+    ~PassScratchLease()
+    {
+        auto& s = pool()[depth_];
+        s.sources.clear();
+        s.descriptors.clear();
+        s.fds.clear();
+        s.watched.clear();
+        --depth();
+    }
+    PassScratchLease(const PassScratchLease&) = delete;
+    PassScratchLease& operator=(const PassScratchLease&) = delete;
+    PassScratch* operator->() const { return &pool()[depth_]; }
+
+private:
+    static std::deque<PassScratch>& pool()
+    {
+        thread_local std::deque<PassScratch> scratch;  // a deque: deeper passes never move shallower ones
+        return scratch;
+    }
+    static size_t& depth()
+    {
+        thread_local size_t d = 0;
+        return d;
+    }
+    const size_t depth_;
+};
+
+}  // namespace
 
 // ---- Inputs -----------------------------------------------------------------
 
@@ -405,7 +456,9 @@ bool NSRunLoop::pass(const NSString& mode, NSTimeInterval limitDate, NSTimeInter
         handled = true;
     }
 
-    for (auto& source : state_->inputsIn<NSRunLoopSource>(mode)) {
+    PassScratchLease scratch;
+    state_->inputsIn(mode, scratch->sources);
+    for (auto& source : scratch->sources) {
         if (source->isValid() && source->signalled_.exchange(false)) {
             source->handler_();
             handled = true;
@@ -418,13 +471,18 @@ bool NSRunLoop::pass(const NSString& mode, NSTimeInterval limitDate, NSTimeInter
         wait = 0;
     } else {
         bool isVirtual = NSClock::isVirtual();
-        for (auto& timer : state_->timersIn(mode)) {
-            std::lock_guard lock(timer->m_);
-            if (!timer->valid_) continue;
-            NSTimeInterval remaining = NSClock::seconds(timer->fire_ - timer->clockNow());
-            // A virtual-time timer that is not due yet becomes due only through
-            // NSClock::advance, which wakes the loop.
-            if (timer->realClock_ || !isVirtual || remaining <= 0) wait = std::min(wait, remaining);
+        {
+            std::lock_guard lock(state_->m);
+            for (auto& e : state_->timers) {
+                if (!servedIn(e.mode, mode)) continue;
+                const auto& timer = e.timer;
+                std::lock_guard timerLock(timer->m_);
+                if (!timer->valid_) continue;
+                NSTimeInterval remaining = NSClock::seconds(timer->fire_ - timer->clockNow());
+                // A virtual-time timer that is not due yet becomes due only through
+                // NSClock::advance, which wakes the loop.
+                if (timer->realClock_ || !isVirtual || remaining <= 0) wait = std::min(wait, remaining);
+            }
         }
         NSTimeInterval toLimit = limitDate - NSClock::timeIntervalSinceReferenceDate();
         if (!isVirtual || toLimit <= 0) wait = std::min(wait, toLimit);
@@ -432,10 +490,11 @@ bool NSRunLoop::pass(const NSString& mode, NSTimeInterval limitDate, NSTimeInter
         wait = std::max(wait, 0.0);
     }
 
-    auto fdSources = state_->inputsIn<NSFileDescriptorSource>(mode);
-    std::vector<pollfd> fds{{state_->wakeFd, POLLIN, 0}};
-    std::vector<NSFileDescriptorSource*> watched;
-    for (auto& source : fdSources) {
+    state_->inputsIn(mode, scratch->descriptors);
+    auto& fds = scratch->fds;
+    auto& watched = scratch->watched;
+    fds.push_back({state_->wakeFd, POLLIN, 0});
+    for (auto& source : scratch->descriptors) {
         unsigned events = source->events();
         if (!events) continue;
         short pollEvents = ((events & NSFileDescriptorSource::Readable) ? POLLIN : 0) |

@@ -89,6 +89,19 @@ NSTimeInterval NSTimer::fireDate() const
     return NSClock::timeIntervalSinceReferenceDate() + NSClock::seconds(fire_ - clockNow());
 }
 
+void NSTimer::setFireDate(NSTimeInterval date)
+{
+    std::shared_ptr<NSRunLoop> loop;
+    {
+        std::lock_guard lock(m_);
+        if (!valid_) return;
+        fire_ = clockNow() + NSClock::ticks(date - NSClock::timeIntervalSinceReferenceDate());
+        loop = loop_.lock();
+    }
+    // A loop waiting for the old date must look again.
+    if (loop) loop->wakeUp();
+}
+
 id NSTimer::userInfo() const
 {
     std::lock_guard lock(m_);

@@ -35,6 +35,9 @@ public:
     bool isValid() const;
     // The next fire date, as seconds since the reference date.
     NSTimeInterval fireDate() const;
+    // Moves the next fire date (a valid timer only): cheaper than a new timer
+    // for a deadline that keeps moving.
+    void setFireDate(NSTimeInterval date);
     NSTimeInterval timeInterval() const { return interval_; }
     bool repeats() const { return repeats_; }
     id userInfo() const;

@@ -49,6 +49,25 @@ TEST_F(NSTimerTest, TimersFireInDateOrderEachSeeingTheClockAtItsFireDate)
     EXPECT_DOUBLE_EQ(elapsed(), 5.0);
 }
 
+TEST_F(NSTimerTest, AMovedFireDateIsTheOneThatCounts)
+{
+    std::vector<double> fired;
+    auto later = NSTimer::scheduledTimerWithTimeInterval(1.0, false, [&](NSTimer&) { fired.push_back(elapsed()); });
+    auto sooner = NSTimer::scheduledTimerWithTimeInterval(1.0, false, [&](NSTimer&) { fired.push_back(elapsed()); });
+    NSClock::advance(0.5);
+    later->setFireDate(NSClock::timeIntervalSinceReferenceDate() + 1.0);   // again 1 s from now
+    sooner->setFireDate(NSClock::timeIntervalSinceReferenceDate() + 0.25);
+    EXPECT_DOUBLE_EQ(later->fireDate(), NSClock::timeIntervalSinceReferenceDate() + 1.0);
+    NSClock::advance(0.75);  // past the old date of both
+    EXPECT_EQ(fired, (std::vector<double>{0.75}));
+    NSClock::advance(0.75);
+    EXPECT_EQ(fired, (std::vector<double>{0.75, 1.5}));
+    // A fired (so invalid) timer stays as it is.
+    later->setFireDate(NSClock::timeIntervalSinceReferenceDate());
+    NSClock::advance(1.0);
+    EXPECT_EQ(fired.size(), 2u);
+}
+
 TEST_F(NSTimerTest, TimerDueAtASumFiresWhenTheClockReachesItHoweverTheAdvancesAreSplit)
 {
     struct Case {
