@@ -31,20 +31,42 @@ NSUInteger utf16Length(const NSString& s)
     return static_cast<NSUInteger>(needed);
 }
 
-// Copies bytes into out as one unit each while they are all ASCII, eight at a
-// time; false (out partly written) at the first byte that is not.
-bool widenASCII(const std::string& bytes, char16_t* out)
+// Chunks of eight and four bytes and their units, widened by one vector
+// instruction or two.
+using Bytes8 = uint8_t __attribute__((vector_size(8)));
+using Units8 = uint16_t __attribute__((vector_size(16)));
+using Bytes4 = uint8_t __attribute__((vector_size(4)));
+using Units4 = uint16_t __attribute__((vector_size(8)));
+
+// Widens one chunk into units when all its bytes are ASCII; false otherwise.
+template <class Word, class Bytes, class Units>
+bool widenChunk(const unsigned char* in, char16_t* out)
+{
+    static_assert(sizeof(Word) == sizeof(Bytes) && sizeof(Units) == 2 * sizeof(Bytes));
+    Word word;
+    std::memcpy(&word, in, sizeof word);
+    if (word & static_cast<Word>(0x8080808080808080u)) return false;
+    Bytes bytes;
+    std::memcpy(&bytes, in, sizeof bytes);
+    const Units units = __builtin_convertvector(bytes, Units);
+    std::memcpy(out, &units, sizeof units);
+    return true;
+}
+
+// Copies bytes into out as one unit each while they are all ASCII, a chunk of
+// eight (or four) at a time, the last chunk overlapping the one before; false
+// (out partly written) when a byte is not ASCII.
+bool widenASCII(std::string_view bytes, char16_t* out)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, in + i, sizeof word);
-        if (word & 0x8080808080808080u) return false;
-        for (size_t k = 0; k < 8; ++k) out[i + k] = in[i + k];
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            if (!widenChunk<uint64_t, Bytes8, Units8>(in + i, out + i)) return false;
+        return widenChunk<uint64_t, Bytes8, Units8>(in + n - 8, out + n - 8);
     }
-    for (; i < n; ++i) {
+    if (n >= 4) return widenChunk<uint32_t, Bytes4, Units4>(in, out) && widenChunk<uint32_t, Bytes4, Units4>(in + n - 4, out + n - 4);
+    for (size_t i = 0; i < n; ++i) {
         if (in[i] >= 0x80) return false;
         out[i] = in[i];
     }
@@ -52,10 +74,8 @@ bool widenASCII(const std::string& bytes, char16_t* out)
 }
 
 // Converts into out (capacity units); returns the units written.
-NSUInteger copyUTF16(const NSString& s, char16_t* out, NSUInteger capacity)
+NSUInteger copyUTF16(std::string_view bytes, char16_t* out, NSUInteger capacity)
 {
-    const std::string& bytes = s.str();
-    if (bytes.empty()) return 0;
     // Typed numbers, names and addresses are mostly ASCII, one unit per byte:
     // widened here in one pass, which costs a fraction of the general converter.
     if (bytes.size() <= capacity && widenASCII(bytes, out)) return bytes.size();
@@ -213,7 +233,8 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
     };
     // Never more units than bytes: a short text can only be held by the fixed
     // pool, and needs no count before it is copied.
-    const bool shortText = subject.str().size() < kFixedBufferUnits;
+    const std::string_view bytes = subject.view();
+    const bool shortText = bytes.size() < kFixedBufferUnits;
     int way = holding(fixed_);
     if (way < kWays) {
         fixedLRU_ = SRXLRUTouch(fixedLRU_, way);
@@ -237,7 +258,7 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
         b.units = std::make_unique_for_overwrite<char16_t[]>(length);
         b.capacity = length;
     }
-    b.length = copyUTF16(subject, b.units.get(), b.capacity);
+    b.length = copyUTF16(bytes, b.units.get(), b.capacity);
     lru = SRXLRUTouch(lru, way);
     return b;
 }
@@ -256,7 +277,8 @@ bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRa
     slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
     slot.setToRange = range;
     uregex_setText(slot.icu_regex, units + range.location, static_cast<int32_t>(range.length), status);
-    if (U_SUCCESS(*status)) return true;
+    slot.matcherAtStart = U_SUCCESS(*status);
+    if (slot.matcherAtStart) return true;
     unbindRegexText(slot);
     return false;
 }
@@ -270,6 +292,7 @@ void SRXRegexCache::unbindRegexText(SRXCachedRegex& slot)
     slot.buffer = nullptr;
     slot.setToUniChar = nullptr;
     slot.setToRange = slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.matcherAtStart = false;
 }
 
 void SRXRegexCache::clearRegexSlot(SRXCachedRegex& slot)

@@ -51,6 +51,9 @@ struct SRXCachedRegex {
     // asking again for the same range needs no search.
     NSRange lastFindRange = SRXNoRange;
     NSRange lastMatchRange = SRXNoRange;
+    // ICU has been handed the text and not searched it since: its next search
+    // starts at setToRange's location without being told.
+    bool matcherAtStart = false;
 };
 
 // Least-recently-used order of four ways in a 16-bit word, one nibble per way.

@@ -69,6 +69,7 @@ int32_t replaceAll(SRXCachedRegex& slot, const std::u16string& replacement, char
                    NSInteger& count, int64_t& needed, UErrorCode& status)
 {
     slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.matcherAtStart = false;
     uregex_reset(slot.icu_regex, 0, &status);
     if (slot.setToRange.length == 0 && status == U_INDEX_OUTOFBOUNDS_ERROR) status = U_ZERO_ERROR;
     UChar* dest = out;
@@ -145,8 +146,13 @@ bool SRXMatchAt(SRXCachedRegex& slot, NSRange& range, bool advance, UErrorCode& 
     const NSRange last = slot.lastMatchRange;
     if (!(range == slot.lastFindRange) || isEmptyFoundMatch(last)) {
         slot.lastFindRange = range;
+        // ICU's next search starts where this one would: spared the reset and
+        // the start check of a search from a given position.
+        const bool continues = slot.matcherAtStart ? range.location == slot.setToRange.location
+                                                   : last.location != kNotFound && range.location == afterMatch(slot, last);
+        slot.matcherAtStart = false;
         bool found;
-        if (last.location != kNotFound && range.location == afterMatch(slot, last))
+        if (continues)
             found = uregex_findNext(slot.icu_regex, &status);
         else
             found = uregex_find(slot.icu_regex, static_cast<int32_t>(range.location - slot.setToRange.location), &status);

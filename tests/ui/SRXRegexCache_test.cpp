@@ -143,6 +143,7 @@ TEST(SRXRegexCache, UnchangedSubjectKeepsItsBindingAndAChangedOneIsRebound)
         ASSERT_TRUE(uregex_find(first.slot->icu_regex, 0, &status));
         first.slot->lastFindRange = {0, 4};
         first.slot->lastMatchRange = {1, 1};
+        first.slot->matcherAtStart = false;
     }
     const SRXBuffer* buffer = first.slot->buffer;
     const Bound again = bind(cache, "[0-9]", NSString("a1b2"));
