@@ -19,18 +19,6 @@ unsigned lookasideIndex(SRXRegexOptions options, size_t hash)
     return static_cast<unsigned>((options + (options >> 4) + (hash >> 4)) & 63);
 }
 
-// The subject's length in UTF-16 units, counted as the conversion below will
-// produce them (malformed UTF-8 becomes U+FFFD), so ICU never reads past the copy.
-NSUInteger utf16Length(const NSString& s)
-{
-    const std::string& bytes = s.str();
-    if (bytes.empty()) return 0;
-    UErrorCode st = U_ZERO_ERROR;
-    int32_t needed = 0;
-    u_strFromUTF8WithSub(nullptr, 0, &needed, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &st);
-    return static_cast<NSUInteger>(needed);
-}
-
 // Chunks of eight and four bytes and their units, widened by one vector
 // instruction or two.
 using Bytes8 = uint8_t __attribute__((vector_size(8)));
@@ -133,19 +121,9 @@ void SRXRegexCache::hit(SRXCachedRegex& slot, unsigned lookaside)
     setLRU_[number / kWays] = SRXLRUTouch(setLRU_[number / kWays], number % kWays);
 }
 
-SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXRegexOptions options,
-                                                 std::shared_ptr<NSError>* error,
-                                                 std::optional<NSException>* exception)
-{
-    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
-        return lastUsed_;
-    return lookUpBeyondLastUsed(pattern, options, error, exception);
-}
-
-// Out of line, so that the common case above stays a few instructions long.
-[[gnu::noinline]] SRXCachedRegex* SRXRegexCache::lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
-                                                                      std::shared_ptr<NSError>* error,
-                                                                      std::optional<NSException>* exception)
+SRXCachedRegex* SRXRegexCache::lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
+                                                     std::shared_ptr<NSError>* error,
+                                                     std::optional<NSException>* exception)
 {
     lastUsed_ = nullptr;
 
@@ -195,33 +173,28 @@ SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXReg
     return nullptr;
 }
 
-SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern, SRXRegexOptions options,
-                                                         const NSString& subject, NSUInteger* subjectLength,
-                                                         NSRange* range, std::shared_ptr<NSError>* error,
-                                                         std::optional<NSException>* exception, UErrorCode* status)
+// Counted as the conversion into a buffer will produce them (malformed UTF-8
+// becomes U+FFFD), so ICU never reads past the copy.
+NSUInteger SRXRegexCache::lengthOf(const NSString& subject)
 {
-    SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
-    // With a slot, the subject's copy gives its length without a second pass.
-    SRXBuffer* buffer = nullptr;
-    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
-    const NSUInteger length = buffer ? buffer->length : utf16Length(subject);
-    *subjectLength = length;
-    if (range->length == SRXWholeLength) range->length = length;
-    // Written so that a huge location or length cannot wrap around the check.
-    if (range->location > length || range->length > length - range->location) {
-        if (exception && !*exception) exception->emplace(NSRangeException, "Range or index out of bounds.");
-        return nullptr;
+    const std::string& bytes = subject.str();
+    if (bytes.empty()) return 0;
+    UErrorCode st = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strFromUTF8WithSub(nullptr, 0, &needed, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &st);
+    return static_cast<NSUInteger>(needed);
+}
+
+void SRXRegexCache::refuse(std::optional<NSException>* exception, Refusal why)
+{
+    if (!exception || *exception) return;
+    switch (why) {
+    case Refusal::rangeOutside: exception->emplace(NSRangeException, "Range or index out of bounds."); break;
+    case Refusal::tooLong: exception->emplace(NSRangeException, "String length exceeds INT_MAX."); break;
+    case Refusal::textNotSet:
+        exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
+        break;
     }
-    if (length >= static_cast<NSUInteger>(INT_MAX)) {
-        if (exception && !*exception) exception->emplace(NSRangeException, "String length exceeds INT_MAX.");
-        return nullptr;
-    }
-    if (!slot) return nullptr;
-    if (!bindText(*slot, *buffer, *range, status)) {
-        if (exception && !*exception) exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
-        return nullptr;
-    }
-    return slot;
 }
 
 SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
@@ -245,7 +218,7 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
         dynamicLRU_ = SRXLRUTouch(dynamicLRU_, way);
         return dynamic_[way];
     }
-    const NSUInteger length = shortText ? 0 : utf16Length(subject);
+    const NSUInteger length = shortText ? 0 : lengthOf(subject);
     const bool fixed = length < kFixedBufferUnits;
     auto& pool = fixed ? fixed_ : dynamic_;
     uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
@@ -261,26 +234,6 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
     b.length = copyUTF16(bytes, b.units.get(), b.capacity);
     lru = SRXLRUTouch(lru, way);
     return b;
-}
-
-bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status)
-{
-    // Units that changed since the slot was bound must be handed to ICU again.
-    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
-        slot.buffer = &buffer;
-        slot.bufferGeneration = buffer.generation;
-        slot.setToUniChar = buffer.units.get();
-        slot.setToRange = SRXNoRange;
-    }
-    const char16_t* units = slot.setToUniChar;
-    if (range == slot.setToRange) return true;
-    slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
-    slot.setToRange = range;
-    uregex_setText(slot.icu_regex, units + range.location, static_cast<int32_t>(range.length), status);
-    slot.matcherAtStart = U_SUCCESS(*status);
-    if (slot.matcherAtStart) return true;
-    unbindRegexText(slot);
-    return false;
 }
 
 void SRXRegexCache::unbindRegexText(SRXCachedRegex& slot)

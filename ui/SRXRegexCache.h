@@ -10,10 +10,15 @@
 // (storage for 2048 units each, never reallocated) for subjects shorter than
 // 2048 units, the dynamic pool otherwise. Every member function expects the
 // caller to hold lock(); one spin lock guards all of it.
+//
+// Finding a cached pattern and binding it to a subject are on the path of
+// every match: their common case is written inline below, so that it becomes
+// part of the operation that calls it; the rest is out of line.
 
 #include <unicode/uregex.h>
 
 #include <array>
+#include <climits>
 #include <memory>
 #include <cstdint>
 #include <mutex>
@@ -111,6 +116,12 @@ private:
     bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status);
     // The buffer holding a copy of subject, filling the least recently used one of its pool.
     SRXBuffer& bufferFor(const NSString& subject);
+    // The subject's length in UTF-16 units, counted without a copy.
+    static NSUInteger lengthOf(const NSString& subject);
+    // Why a slot could not be bound; the exception to raise after unlocking,
+    // unless one is pending already.
+    enum class Refusal { rangeOutside, tooLong, textNotSet };
+    static void refuse(std::optional<NSException>* exception, Refusal why);
     void clearBuffer(SRXBuffer& buffer, bool freeStorage);
     void hit(SRXCachedRegex& slot, unsigned lookaside);
 
@@ -124,3 +135,56 @@ private:
     uint16_t fixedLRU_ = SRXLRUInitial;
     uint16_t dynamicLRU_ = SRXLRUInitial;
 };
+
+inline SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXRegexOptions options,
+                                                        std::shared_ptr<NSError>* error,
+                                                        std::optional<NSException>* exception)
+{
+    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
+        return lastUsed_;
+    return lookUpBeyondLastUsed(pattern, options, error, exception);
+}
+
+inline SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern, SRXRegexOptions options,
+                                                                const NSString& subject, NSUInteger* subjectLength,
+                                                                NSRange* range, std::shared_ptr<NSError>* error,
+                                                                std::optional<NSException>* exception,
+                                                                UErrorCode* status)
+{
+    SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
+    // With a slot, the subject's copy gives its length without a second pass.
+    SRXBuffer* buffer = nullptr;
+    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
+    const NSUInteger length = buffer ? buffer->length : lengthOf(subject);
+    *subjectLength = length;
+    if (range->length == SRXWholeLength) range->length = length;
+    // Written so that a huge location or length cannot wrap around the check.
+    const bool outside = range->location > length || range->length > length - range->location;
+    if (outside || length >= static_cast<NSUInteger>(INT_MAX)) {
+        refuse(exception, outside ? Refusal::rangeOutside : Refusal::tooLong);
+        return nullptr;
+    }
+    if (!slot) return nullptr;
+    if (bindText(*slot, *buffer, *range, status)) return slot;
+    refuse(exception, Refusal::textNotSet);
+    return nullptr;
+}
+
+inline bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status)
+{
+    // Units that changed since the slot was bound must be handed to ICU again.
+    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
+        slot.buffer = &buffer;
+        slot.bufferGeneration = buffer.generation;
+        slot.setToUniChar = buffer.units.get();
+        slot.setToRange = SRXNoRange;
+    }
+    if (range == slot.setToRange) return true;
+    slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.setToRange = range;
+    uregex_setText(slot.icu_regex, slot.setToUniChar + range.location, static_cast<int32_t>(range.length), status);
+    slot.matcherAtStart = U_SUCCESS(*status);
+    if (slot.matcherAtStart) return true;
+    unbindRegexText(slot);
+    return false;
+}
