@@ -201,7 +201,7 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
 {
     const auto holding = [&](std::array<SRXBuffer, kWays>& pool) {
         int way = 0;
-        while (way < kWays && !(pool[way].string == subject)) ++way;
+        while (way < kWays && !SRXSameString(pool[way].string, subject)) ++way;
         return way;
     };
     // Never more units than bytes: a short text can only be held by the fixed

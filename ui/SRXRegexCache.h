@@ -21,6 +21,7 @@
 #include <climits>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -60,6 +61,11 @@ struct SRXCachedRegex {
     // starts at setToRange's location without being told.
     bool matcherAtStart = false;
 };
+
+// Whether two strings hold the same text (nil equals only nil). Patterns and
+// typed subjects are mostly a few bytes long: those are compared a word or
+// two at a time, without a call.
+bool SRXSameString(const NSString& a, const NSString& b);
 
 // Least-recently-used order of four ways in a 16-bit word, one nibble per way.
 uint16_t SRXLRUTouch(uint16_t word, int way);
@@ -140,7 +146,7 @@ inline SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern,
                                                         std::shared_ptr<NSError>* error,
                                                         std::optional<NSException>* exception)
 {
-    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
+    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && SRXSameString(lastUsed_->regexString, pattern))
         return lastUsed_;
     return lookUpBeyondLastUsed(pattern, options, error, exception);
 }
@@ -154,7 +160,7 @@ inline SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& 
     SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
     // With a slot, the subject's copy gives its length without a second pass.
     SRXBuffer* buffer = nullptr;
-    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
+    if (slot) buffer = slot->buffer && SRXSameString(slot->buffer->string, subject) ? slot->buffer : &bufferFor(subject);
     const NSUInteger length = buffer ? buffer->length : lengthOf(subject);
     *subjectLength = length;
     if (range->length == SRXWholeLength) range->length = length;
@@ -187,4 +193,36 @@ inline bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, con
     if (slot.matcherAtStart) return true;
     unbindRegexText(slot);
     return false;
+}
+
+namespace srx_detail {
+
+template <class Word>
+Word load(const char* p)
+{
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// n bytes, from one to two words' worth, as two words that overlap when n is less.
+template <class Word>
+bool sameEnds(const char* a, const char* b, size_t n)
+{
+    const size_t last = n - sizeof(Word);
+    return ((load<Word>(a) ^ load<Word>(b)) | (load<Word>(a + last) ^ load<Word>(b + last))) == 0;
+}
+
+}  // namespace srx_detail
+
+inline bool SRXSameString(const NSString& a, const NSString& b)
+{
+    if (a.isNil() || b.isNil()) return a.isNil() && b.isNil();
+    const std::string_view x = a.view();
+    const std::string_view y = b.view();
+    const size_t n = x.size();
+    if (n != y.size()) return false;
+    if (n >= 8 && n <= 16) return srx_detail::sameEnds<uint64_t>(x.data(), y.data(), n);
+    if (n >= 4 && n < 8) return srx_detail::sameEnds<uint32_t>(x.data(), y.data(), n);
+    return x == y;
 }
