@@ -19,32 +19,42 @@ unsigned lookasideIndex(SRXRegexOptions options, size_t hash)
     return static_cast<unsigned>((options + (options >> 4) + (hash >> 4)) & 63);
 }
 
-// The subject's length in UTF-16 units, counted as the conversion below will
-// produce them (malformed UTF-8 becomes U+FFFD), so ICU never reads past the copy.
-NSUInteger utf16Length(const NSString& s)
+// Chunks of eight and four bytes and their units, widened by one vector
+// instruction or two.
+using Bytes8 = uint8_t __attribute__((vector_size(8)));
+using Units8 = uint16_t __attribute__((vector_size(16)));
+using Bytes4 = uint8_t __attribute__((vector_size(4)));
+using Units4 = uint16_t __attribute__((vector_size(8)));
+
+// Widens one chunk into units when all its bytes are ASCII; false otherwise.
+template <class Word, class Bytes, class Units>
+bool widenChunk(const unsigned char* in, char16_t* out)
 {
-    const std::string& bytes = s.str();
-    if (bytes.empty()) return 0;
-    UErrorCode st = U_ZERO_ERROR;
-    int32_t needed = 0;
-    u_strFromUTF8WithSub(nullptr, 0, &needed, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &st);
-    return static_cast<NSUInteger>(needed);
+    static_assert(sizeof(Word) == sizeof(Bytes) && sizeof(Units) == 2 * sizeof(Bytes));
+    Word word;
+    std::memcpy(&word, in, sizeof word);
+    if (word & static_cast<Word>(0x8080808080808080u)) return false;
+    Bytes bytes;
+    std::memcpy(&bytes, in, sizeof bytes);
+    const Units units = __builtin_convertvector(bytes, Units);
+    std::memcpy(out, &units, sizeof units);
+    return true;
 }
 
-// Copies bytes into out as one unit each while they are all ASCII, eight at a
-// time; false (out partly written) at the first byte that is not.
-bool widenASCII(const std::string& bytes, char16_t* out)
+// Copies bytes into out as one unit each while they are all ASCII, a chunk of
+// eight (or four) at a time, the last chunk overlapping the one before; false
+// (out partly written) when a byte is not ASCII.
+bool widenASCII(std::string_view bytes, char16_t* out)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, in + i, sizeof word);
-        if (word & 0x8080808080808080u) return false;
-        for (size_t k = 0; k < 8; ++k) out[i + k] = in[i + k];
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8)
+            if (!widenChunk<uint64_t, Bytes8, Units8>(in + i, out + i)) return false;
+        return widenChunk<uint64_t, Bytes8, Units8>(in + n - 8, out + n - 8);
     }
-    for (; i < n; ++i) {
+    if (n >= 4) return widenChunk<uint32_t, Bytes4, Units4>(in, out) && widenChunk<uint32_t, Bytes4, Units4>(in + n - 4, out + n - 4);
+    for (size_t i = 0; i < n; ++i) {
         if (in[i] >= 0x80) return false;
         out[i] = in[i];
     }
@@ -52,10 +62,8 @@ bool widenASCII(const std::string& bytes, char16_t* out)
 }
 
 // Converts into out (capacity units); returns the units written.
-NSUInteger copyUTF16(const NSString& s, char16_t* out, NSUInteger capacity)
+NSUInteger copyUTF16(std::string_view bytes, char16_t* out, NSUInteger capacity)
 {
-    const std::string& bytes = s.str();
-    if (bytes.empty()) return 0;
     // Typed numbers, names and addresses are mostly ASCII, one unit per byte:
     // widened here in one pass, which costs a fraction of the general converter.
     if (bytes.size() <= capacity && widenASCII(bytes, out)) return bytes.size();
@@ -113,19 +121,9 @@ void SRXRegexCache::hit(SRXCachedRegex& slot, unsigned lookaside)
     setLRU_[number / kWays] = SRXLRUTouch(setLRU_[number / kWays], number % kWays);
 }
 
-SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXRegexOptions options,
-                                                 std::shared_ptr<NSError>* error,
-                                                 std::optional<NSException>* exception)
-{
-    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && lastUsed_->regexString == pattern)
-        return lastUsed_;
-    return lookUpBeyondLastUsed(pattern, options, error, exception);
-}
-
-// Out of line, so that the common case above stays a few instructions long.
-[[gnu::noinline]] SRXCachedRegex* SRXRegexCache::lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
-                                                                      std::shared_ptr<NSError>* error,
-                                                                      std::optional<NSException>* exception)
+SRXCachedRegex* SRXRegexCache::lookUpBeyondLastUsed(const NSString& pattern, SRXRegexOptions options,
+                                                     std::shared_ptr<NSError>* error,
+                                                     std::optional<NSException>* exception)
 {
     lastUsed_ = nullptr;
 
@@ -175,45 +173,41 @@ SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXReg
     return nullptr;
 }
 
-SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern, SRXRegexOptions options,
-                                                         const NSString& subject, NSUInteger* subjectLength,
-                                                         NSRange* range, std::shared_ptr<NSError>* error,
-                                                         std::optional<NSException>* exception, UErrorCode* status)
+// Counted as the conversion into a buffer will produce them (malformed UTF-8
+// becomes U+FFFD), so ICU never reads past the copy.
+NSUInteger SRXRegexCache::lengthOf(const NSString& subject)
 {
-    SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
-    // With a slot, the subject's copy gives its length without a second pass.
-    SRXBuffer* buffer = nullptr;
-    if (slot) buffer = slot->buffer && slot->buffer->string == subject ? slot->buffer : &bufferFor(subject);
-    const NSUInteger length = buffer ? buffer->length : utf16Length(subject);
-    *subjectLength = length;
-    if (range->length == SRXWholeLength) range->length = length;
-    // Written so that a huge location or length cannot wrap around the check.
-    if (range->location > length || range->length > length - range->location) {
-        if (exception && !*exception) exception->emplace(NSRangeException, "Range or index out of bounds.");
-        return nullptr;
+    const std::string& bytes = subject.str();
+    if (bytes.empty()) return 0;
+    UErrorCode st = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strFromUTF8WithSub(nullptr, 0, &needed, bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &st);
+    return static_cast<NSUInteger>(needed);
+}
+
+void SRXRegexCache::refuse(std::optional<NSException>* exception, Refusal why)
+{
+    if (!exception || *exception) return;
+    switch (why) {
+    case Refusal::rangeOutside: exception->emplace(NSRangeException, "Range or index out of bounds."); break;
+    case Refusal::tooLong: exception->emplace(NSRangeException, "String length exceeds INT_MAX."); break;
+    case Refusal::textNotSet:
+        exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
+        break;
     }
-    if (length >= static_cast<NSUInteger>(INT_MAX)) {
-        if (exception && !*exception) exception->emplace(NSRangeException, "String length exceeds INT_MAX.");
-        return nullptr;
-    }
-    if (!slot) return nullptr;
-    if (!bindText(*slot, *buffer, *range, status)) {
-        if (exception && !*exception) exception->emplace(NSInternalInconsistencyException, "Failed to set up UTF16 buffer.");
-        return nullptr;
-    }
-    return slot;
 }
 
 SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
 {
     const auto holding = [&](std::array<SRXBuffer, kWays>& pool) {
         int way = 0;
-        while (way < kWays && !(pool[way].string == subject)) ++way;
+        while (way < kWays && !SRXSameString(pool[way].string, subject)) ++way;
         return way;
     };
     // Never more units than bytes: a short text can only be held by the fixed
     // pool, and needs no count before it is copied.
-    const bool shortText = subject.str().size() < kFixedBufferUnits;
+    const std::string_view bytes = subject.view();
+    const bool shortText = bytes.size() < kFixedBufferUnits;
     int way = holding(fixed_);
     if (way < kWays) {
         fixedLRU_ = SRXLRUTouch(fixedLRU_, way);
@@ -224,7 +218,7 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
         dynamicLRU_ = SRXLRUTouch(dynamicLRU_, way);
         return dynamic_[way];
     }
-    const NSUInteger length = shortText ? 0 : utf16Length(subject);
+    const NSUInteger length = shortText ? 0 : lengthOf(subject);
     const bool fixed = length < kFixedBufferUnits;
     auto& pool = fixed ? fixed_ : dynamic_;
     uint16_t& lru = fixed ? fixedLRU_ : dynamicLRU_;
@@ -237,28 +231,9 @@ SRXBuffer& SRXRegexCache::bufferFor(const NSString& subject)
         b.units = std::make_unique_for_overwrite<char16_t[]>(length);
         b.capacity = length;
     }
-    b.length = copyUTF16(subject, b.units.get(), b.capacity);
+    b.length = copyUTF16(bytes, b.units.get(), b.capacity);
     lru = SRXLRUTouch(lru, way);
     return b;
-}
-
-bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status)
-{
-    // Units that changed since the slot was bound must be handed to ICU again.
-    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
-        slot.buffer = &buffer;
-        slot.bufferGeneration = buffer.generation;
-        slot.setToUniChar = buffer.units.get();
-        slot.setToRange = SRXNoRange;
-    }
-    const char16_t* units = slot.setToUniChar;
-    if (range == slot.setToRange) return true;
-    slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
-    slot.setToRange = range;
-    uregex_setText(slot.icu_regex, units + range.location, static_cast<int32_t>(range.length), status);
-    if (U_SUCCESS(*status)) return true;
-    unbindRegexText(slot);
-    return false;
 }
 
 void SRXRegexCache::unbindRegexText(SRXCachedRegex& slot)
@@ -270,6 +245,7 @@ void SRXRegexCache::unbindRegexText(SRXCachedRegex& slot)
     slot.buffer = nullptr;
     slot.setToUniChar = nullptr;
     slot.setToRange = slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.matcherAtStart = false;
 }
 
 void SRXRegexCache::clearRegexSlot(SRXCachedRegex& slot)

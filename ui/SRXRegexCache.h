@@ -10,12 +10,18 @@
 // (storage for 2048 units each, never reallocated) for subjects shorter than
 // 2048 units, the dynamic pool otherwise. Every member function expects the
 // caller to hold lock(); one spin lock guards all of it.
+//
+// Finding a cached pattern and binding it to a subject are on the path of
+// every match: their common case is written inline below, so that it becomes
+// part of the operation that calls it; the rest is out of line.
 
 #include <unicode/uregex.h>
 
 #include <array>
+#include <climits>
 #include <memory>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -51,7 +57,15 @@ struct SRXCachedRegex {
     // asking again for the same range needs no search.
     NSRange lastFindRange = SRXNoRange;
     NSRange lastMatchRange = SRXNoRange;
+    // ICU has been handed the text and not searched it since: its next search
+    // starts at setToRange's location without being told.
+    bool matcherAtStart = false;
 };
+
+// Whether two strings hold the same text (nil equals only nil). Patterns and
+// typed subjects are mostly a few bytes long: those are compared a word or
+// two at a time, without a call.
+bool SRXSameString(const NSString& a, const NSString& b);
 
 // Least-recently-used order of four ways in a 16-bit word, one nibble per way.
 uint16_t SRXLRUTouch(uint16_t word, int way);
@@ -108,6 +122,12 @@ private:
     bool bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status);
     // The buffer holding a copy of subject, filling the least recently used one of its pool.
     SRXBuffer& bufferFor(const NSString& subject);
+    // The subject's length in UTF-16 units, counted without a copy.
+    static NSUInteger lengthOf(const NSString& subject);
+    // Why a slot could not be bound; the exception to raise after unlocking,
+    // unless one is pending already.
+    enum class Refusal { rangeOutside, tooLong, textNotSet };
+    static void refuse(std::optional<NSException>* exception, Refusal why);
     void clearBuffer(SRXBuffer& buffer, bool freeStorage);
     void hit(SRXCachedRegex& slot, unsigned lookaside);
 
@@ -121,3 +141,88 @@ private:
     uint16_t fixedLRU_ = SRXLRUInitial;
     uint16_t dynamicLRU_ = SRXLRUInitial;
 };
+
+inline SRXCachedRegex* SRXRegexCache::lookUpCachedRegex(const NSString& pattern, SRXRegexOptions options,
+                                                        std::shared_ptr<NSError>* error,
+                                                        std::optional<NSException>* exception)
+{
+    if (lastUsed_ && lastUsed_->icu_regex && lastUsed_->options == options && SRXSameString(lastUsed_->regexString, pattern))
+        return lastUsed_;
+    return lookUpBeyondLastUsed(pattern, options, error, exception);
+}
+
+inline SRXCachedRegex* SRXRegexCache::getCachedRegexSetToString(const NSString& pattern, SRXRegexOptions options,
+                                                                const NSString& subject, NSUInteger* subjectLength,
+                                                                NSRange* range, std::shared_ptr<NSError>* error,
+                                                                std::optional<NSException>* exception,
+                                                                UErrorCode* status)
+{
+    SRXCachedRegex* slot = lookUpCachedRegex(pattern, options, error, exception);
+    // With a slot, the subject's copy gives its length without a second pass.
+    SRXBuffer* buffer = nullptr;
+    if (slot) buffer = slot->buffer && SRXSameString(slot->buffer->string, subject) ? slot->buffer : &bufferFor(subject);
+    const NSUInteger length = buffer ? buffer->length : lengthOf(subject);
+    *subjectLength = length;
+    if (range->length == SRXWholeLength) range->length = length;
+    // Written so that a huge location or length cannot wrap around the check.
+    const bool outside = range->location > length || range->length > length - range->location;
+    if (outside || length >= static_cast<NSUInteger>(INT_MAX)) {
+        refuse(exception, outside ? Refusal::rangeOutside : Refusal::tooLong);
+        return nullptr;
+    }
+    if (!slot) return nullptr;
+    if (bindText(*slot, *buffer, *range, status)) return slot;
+    refuse(exception, Refusal::textNotSet);
+    return nullptr;
+}
+
+inline bool SRXRegexCache::bindText(SRXCachedRegex& slot, SRXBuffer& buffer, const NSRange& range, UErrorCode* status)
+{
+    // Units that changed since the slot was bound must be handed to ICU again.
+    if (slot.buffer != &buffer || slot.bufferGeneration != buffer.generation) {
+        slot.buffer = &buffer;
+        slot.bufferGeneration = buffer.generation;
+        slot.setToUniChar = buffer.units.get();
+        slot.setToRange = SRXNoRange;
+    }
+    if (range == slot.setToRange) return true;
+    slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.setToRange = range;
+    uregex_setText(slot.icu_regex, slot.setToUniChar + range.location, static_cast<int32_t>(range.length), status);
+    slot.matcherAtStart = U_SUCCESS(*status);
+    if (slot.matcherAtStart) return true;
+    unbindRegexText(slot);
+    return false;
+}
+
+namespace srx_detail {
+
+template <class Word>
+Word load(const char* p)
+{
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// n bytes, from one to two words' worth, as two words that overlap when n is less.
+template <class Word>
+bool sameEnds(const char* a, const char* b, size_t n)
+{
+    const size_t last = n - sizeof(Word);
+    return ((load<Word>(a) ^ load<Word>(b)) | (load<Word>(a + last) ^ load<Word>(b + last))) == 0;
+}
+
+}  // namespace srx_detail
+
+inline bool SRXSameString(const NSString& a, const NSString& b)
+{
+    if (a.isNil() || b.isNil()) return a.isNil() && b.isNil();
+    const std::string_view x = a.view();
+    const std::string_view y = b.view();
+    const size_t n = x.size();
+    if (n != y.size()) return false;
+    if (n >= 8 && n <= 16) return srx_detail::sameEnds<uint64_t>(x.data(), y.data(), n);
+    if (n >= 4 && n < 8) return srx_detail::sameEnds<uint32_t>(x.data(), y.data(), n);
+    return x == y;
+}

@@ -69,6 +69,7 @@ int32_t replaceAll(SRXCachedRegex& slot, const std::u16string& replacement, char
                    NSInteger& count, int64_t& needed, UErrorCode& status)
 {
     slot.lastFindRange = slot.lastMatchRange = SRXNoRange;
+    slot.matcherAtStart = false;
     uregex_reset(slot.icu_regex, 0, &status);
     if (slot.setToRange.length == 0 && status == U_INDEX_OUTOFBOUNDS_ERROR) status = U_ZERO_ERROR;
     UChar* dest = out;
@@ -140,13 +141,22 @@ NSString SRXSubstring(const SRXCachedRegex& slot, NSRange range)
     return NSString::stringWithCharacters(slot.setToUniChar + range.location, range.length);
 }
 
-bool SRXMatchAt(SRXCachedRegex& slot, NSRange& range, bool advance, UErrorCode& status)
+namespace {
+
+// SRXMatchAt, written into each caller in this file: a match test is little
+// more than this search.
+[[gnu::always_inline]] inline bool matchAt(SRXCachedRegex& slot, NSRange& range, bool advance, UErrorCode& status)
 {
     const NSRange last = slot.lastMatchRange;
     if (!(range == slot.lastFindRange) || isEmptyFoundMatch(last)) {
         slot.lastFindRange = range;
+        // ICU's next search starts where this one would: spared the reset and
+        // the start check of a search from a given position.
+        const bool continues = slot.matcherAtStart ? range.location == slot.setToRange.location
+                                                   : last.location != kNotFound && range.location == afterMatch(slot, last);
+        slot.matcherAtStart = false;
         bool found;
-        if (last.location != kNotFound && range.location == afterMatch(slot, last))
+        if (continues)
             found = uregex_findNext(slot.icu_regex, &status);
         else
             found = uregex_find(slot.icu_regex, static_cast<int32_t>(range.location - slot.setToRange.location), &status);
@@ -164,6 +174,13 @@ bool SRXMatchAt(SRXCachedRegex& slot, NSRange& range, bool advance, UErrorCode& 
         range.location = next;
     }
     return true;
+}
+
+}  // namespace
+
+bool SRXMatchAt(SRXCachedRegex& slot, NSRange& range, bool advance, UErrorCode& status)
+{
+    return matchAt(slot, range, advance, status);
 }
 
 bool SRXFindRanges(SRXCachedRegex& slot, unsigned op, SRXFindAll& record, UErrorCode& status)
@@ -214,7 +231,7 @@ namespace {
 // and afterwards the exception prepared or the ICU failure raised. Returns the
 // final ICU status, for the error a caller reports when it made no result.
 template <class Work>
-UErrorCode runBound(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
+[[gnu::always_inline]] inline UErrorCode runBound(const SRXCall& call, unsigned op, const NSString& pattern, SRXRegexOptions options,
                     NSInteger capture, const NSString& subject, NSRange& range, const NSString* replacement,
                     std::shared_ptr<NSError>* error, const SRXKeyCaptures* keys, Work&& work)
 {
@@ -276,7 +293,7 @@ void reportNoResult(const NSString& pattern, SRXRegexOptions options, const NSSt
 // The whole match, or the capture, of the first match in the bound range.
 NSRange firstMatch(SRXCachedRegex& slot, NSRange range, NSInteger capture, UErrorCode& status)
 {
-    if (!SRXMatchAt(slot, range, false, status) || U_FAILURE(status)) return SRXNoRange;
+    if (!matchAt(slot, range, false, status) || U_FAILURE(status)) return SRXNoRange;
     return capture == 0 ? slot.lastMatchRange : groupRange(slot, static_cast<int32_t>(capture), status);
 }
 

@@ -89,7 +89,7 @@ NSString::NSString(const char* utf8)
     if (utf8) s_ = utf8;
 }
 
-const std::string& NSString::str() const { return s_ ? *s_ : kEmpty; }
+const std::string& NSString::emptyBytes() { return kEmpty; }
 
 NSString NSString::stringWithCharacters(const unichar* chars, NSUInteger length)
 {

@@ -52,7 +52,7 @@ public:
     // nullptr for nil.
     const char* UTF8String() const { return s_ ? s_->c_str() : nullptr; }
     // The bytes; "" for nil.
-    const std::string& str() const;
+    const std::string& str() const { return s_ ? *s_ : emptyBytes(); }
     std::string_view view() const { return str(); }
     NSString description() const { return *this; }
 
@@ -107,6 +107,7 @@ public:
     bool operator<(const NSString& other) const { return s_ < other.s_; }
 
 private:
+    static const std::string& emptyBytes();
     std::optional<std::string> s_;
 };
 

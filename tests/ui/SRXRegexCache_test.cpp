@@ -67,6 +67,27 @@ TEST(SRXRegexCache, LeastRecentlyUsedWordOverFourWays)
     }
 }
 
+TEST(SRXRegexCache, StringsAreTheSameOnlyWithEveryByteEqual)
+{
+    EXPECT_TRUE(SRXSameString(NSString(), NSString()));
+    EXPECT_FALSE(SRXSameString(NSString(), NSString("")));
+    EXPECT_FALSE(SRXSameString(NSString(""), NSString()));
+    EXPECT_TRUE(SRXSameString(NSString(""), NSString("")));
+    // Every length around the word sizes, a difference at every position.
+    for (size_t n = 1; n <= 40; ++n) {
+        const std::string text(n, 'a');
+        EXPECT_TRUE(SRXSameString(NSString(text), NSString(std::string(text)))) << n;
+        EXPECT_FALSE(SRXSameString(NSString(text), NSString(text + "a"))) << n;
+        for (size_t at = 0; at < n; ++at) {
+            std::string other = text;
+            other[at] = 'b';
+            EXPECT_FALSE(SRXSameString(NSString(text), NSString(other))) << n << " " << at;
+            other[at] = '\0';
+            EXPECT_FALSE(SRXSameString(NSString(other), NSString(text))) << n << " " << at;
+        }
+    }
+}
+
 TEST(SRXRegexCache, SlotsFillTheirSetFromWayThreeAndReplaceTheLeastRecentlyUsed)
 {
     SRXRegexCache cache;
@@ -143,6 +164,7 @@ TEST(SRXRegexCache, UnchangedSubjectKeepsItsBindingAndAChangedOneIsRebound)
         ASSERT_TRUE(uregex_find(first.slot->icu_regex, 0, &status));
         first.slot->lastFindRange = {0, 4};
         first.slot->lastMatchRange = {1, 1};
+        first.slot->matcherAtStart = false;
     }
     const SRXBuffer* buffer = first.slot->buffer;
     const Bound again = bind(cache, "[0-9]", NSString("a1b2"));

@@ -134,6 +134,51 @@ TEST(StringRegex, RangesCountUTF16UnitsAcrossChineseAndSurrogatePairs)
     EXPECT_TRUE(isMatchedByRegex("中文ABC", "abc", UREGEX_CASE_INSENSITIVE, NSRange{0, SRXWholeLength}, nullptr));
 }
 
+TEST(StringRegex, SubjectsOfEveryLengthCountOneUnitPerASCIICharacter)
+{
+    // Runs of ASCII of every length around the sizes copied at once, with one
+    // character that is not ASCII (or a malformed byte) anywhere in them.
+    for (size_t n = 0; n <= 20; ++n) {
+        const std::string ascii(n, 'a');
+        EXPECT_EQ(rangeOfRegex(NSString(ascii + "z"), "z$"), NSMakeRange(n, 1)) << n;
+        for (size_t at = 0; at <= n; ++at)
+            for (const char* other : {"\xC3\xA9", "\xFF"}) {
+                const NSString subject(ascii.substr(0, at) + other + ascii.substr(at) + "z");
+                EXPECT_EQ(rangeOfRegex(subject, "z$"), NSMakeRange(n + 1, 1)) << n << " " << at;
+                EXPECT_EQ(rangeOfRegex(subject, "[^a]"), NSMakeRange(at, 1)) << n << " " << at;
+            }
+    }
+}
+
+// ---- One subject searched again and again --------------------------------------------------
+
+TEST(StringRegex, EverySearchOfACachedSubjectStartsWhereItsRangeSays)
+{
+    // One pattern and one subject throughout, so the cache keeps its binding
+    // while operations of every kind take turns on it.
+    const NSString subject("a12b345c6");
+    const NSString digits("[0-9]+");
+    EXPECT_EQ(stringByReplacingOccurrencesOfRegex(subject, digits, "#"), NSString("a#b#c#"));
+    EXPECT_EQ(rangeOfRegex(subject, digits), NSMakeRange(1, 2));
+    EXPECT_EQ(rangeOfRegex(subject, digits), NSMakeRange(1, 2));
+    EXPECT_EQ(stringByReplacingOccurrencesOfRegex(subject, digits, "#"), NSString("a#b#c#"));
+    EXPECT_EQ(rangeOfRegex(subject, digits), NSMakeRange(1, 2));
+    EXPECT_EQ(componentsMatchedByRegex(subject, digits), (Strings{"12", "345", "6"}));
+    EXPECT_EQ(rangeOfRegex(subject, digits), NSMakeRange(1, 2));
+    EXPECT_EQ(rangeOfRegex(subject, digits, NSRange{2, 7}), NSMakeRange(2, 1));
+    EXPECT_EQ(rangeOfRegex(subject, digits, NSRange{3, 6}), NSMakeRange(4, 3));
+    EXPECT_EQ(rangeOfRegex(subject, digits, NSRange{3, 6}), NSMakeRange(4, 3));
+    EXPECT_FALSE(isMatchedByRegex(subject, digits, NSRange{7, 1}));
+    EXPECT_FALSE(isMatchedByRegex(subject, digits, NSRange{7, 1}));
+    EXPECT_TRUE(isMatchedByRegex(subject, digits, NSRange{7, 2}));
+    EXPECT_EQ(componentsSeparatedByRegex(subject, digits), (Strings{"a", "b", "c"}));
+    EXPECT_EQ(rangeOfRegex(subject, digits), NSMakeRange(1, 2));
+    // An empty match is found again at the start, not one unit further on.
+    EXPECT_EQ(rangeOfRegex(subject, "x*"), NSMakeRange(0, 0));
+    EXPECT_EQ(rangeOfRegex(subject, "x*"), NSMakeRange(0, 0));
+    EXPECT_EQ(componentsMatchedByRegex(subject, "[a-c]?"), (Strings{"a", "", "", "b", "", "", "", "c", "", ""}));
+}
+
 // ---- Captures, splits, arrays and dictionaries ------------------------------------------
 
 TEST(StringRegex, CapturesAndMatchedComponents)
