@@ -3,7 +3,6 @@
 #include "app/AppText.h"
 #include "app/MenuParts.h"
 #include "app/ScreenParts.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIApplication.h"
 
 namespace {
@@ -87,7 +86,7 @@ void About::alertView_clickedButtonAtIndex(UIAlertView*, NSInteger index)
 void About::viewWillDisappear(bool animated)
 {
     UIViewController::viewWillDisappear(animated);
-    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
+    bringTabBarBackWhenLeft(this);
 }
 
 void About::goBack()

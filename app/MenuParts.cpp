@@ -1,5 +1,7 @@
 #include "app/MenuParts.h"
 
+#include <algorithm>
+
 #include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSClassRegistry.h"
@@ -14,6 +16,16 @@ void pushHidingTabBar(UIViewController* opener, const std::shared_ptr<UIViewCont
     NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
     screen->setHidesBottomBarWhenPushed(true);
     nav->pushViewController(screen, true);
+}
+
+void bringTabBarBackWhenLeft(UIViewController* screen)
+{
+    if (auto* nav = screen->navigationController()) {
+        const auto& stack = nav->viewControllers();
+        if (std::any_of(stack.begin(), stack.end(), [screen](const auto& vc) { return vc.get() == screen; })) return;
+        if (auto top = nav->topViewController(); top && top->hidesBottomBarWhenPushed()) return;
+    }
+    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
 }
 
 std::shared_ptr<UIViewController> screenNamed(const char* className)

@@ -12,6 +12,12 @@
 // told to go ("hideCustomTabBar"), the screen hides the bottom bar when
 // pushed and is pushed animated. A null screen opens nothing.
 void pushHidingTabBar(UIViewController* opener, const std::shared_ptr<UIViewController>& screen);
+// What such a screen does in viewWillDisappear: brings the custom tab bar
+// back ("bringCustomTabBarToFront") once the screen has left its navigation
+// stack for a screen that shows the bottom bar. Covered by a modal or by a
+// further push, the screen is still on the stack and the bar stays away;
+// so it does when the screen uncovered hides the bottom bar as well.
+void bringTabBarBackWhenLeft(UIViewController* screen);
 // A new screen of the class registered under the name; nullptr while the
 // program holds no such class.
 std::shared_ptr<UIViewController> screenNamed(const char* className);

@@ -3,7 +3,6 @@
 #include "app/AppText.h"
 #include "app/MenuParts.h"
 #include "app/ScreenParts.h"
-#include "platform/foundation/NSNotificationCenter.h"
 
 namespace {
 
@@ -37,7 +36,7 @@ void ServiceFreeController::viewDidLoad()
 void ServiceFreeController::viewWillDisappear(bool animated)
 {
     UIViewController::viewWillDisappear(animated);
-    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
+    bringTabBarBackWhenLeft(this);
 }
 
 void ServiceFreeController::goBack()

@@ -2,7 +2,6 @@
 
 #include "app/AppText.h"
 #include "app/MenuParts.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIImage.h"
 
 namespace {
@@ -46,11 +45,12 @@ void ServiceSeniorController::viewDidUnload()
 }
 
 // The page hid the custom tab bar on its way in and brings it back on its
-// way out, so the tab it was opened from is never left without it.
+// way out, so the tab it was opened from is never left without it (the
+// account page it may go back to keeps the bar away itself).
 void ServiceSeniorController::viewWillDisappear(bool animated)
 {
     UIViewController::viewWillDisappear(animated);
-    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
+    bringTabBarBackWhenLeft(this);
 }
 
 void ServiceSeniorController::goBack()

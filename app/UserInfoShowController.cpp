@@ -10,7 +10,6 @@
 #include "app/Ulvo.h"
 #include "app/UserPassWordEditController.h"
 #include "platform/foundation/NSDateFormatter.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 
 namespace {
@@ -142,5 +141,5 @@ void UserInfoShowController::goBack()
 void UserInfoShowController::viewWillDisappear(bool animated)
 {
     UIViewController::viewWillDisappear(animated);
-    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
+    bringTabBarBackWhenLeft(this);
 }

@@ -55,6 +55,12 @@ void UserPassWordEditController::viewDidLoad()
     UIViewController::viewDidLoad();
 }
 
+void UserPassWordEditController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
+
 void UserPassWordEditController::goBack()
 {
     if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);

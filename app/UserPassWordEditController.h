@@ -18,6 +18,7 @@ public:
     LoadingBoxView* loading() const { return loading_.get(); }
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void goBack();
     // Checks the three fields, then sends the change on a worker.
     void commitEditPassword();

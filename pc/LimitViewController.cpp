@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/MenuParts.h"
 #include "app/AppText.h"
 #include "pc/PCRecordCommon.h"
 #include "pc/PCTimeCommon.h"
@@ -347,6 +348,12 @@ void LimitViewController::editTime(const id&)
     grid->index = static_cast<int>(webOrSoft->selectedSegmentIndex());
     grid->setTitle(L(softShown() ? "LimitViewctrl_softtimesetting" : "LimitViewctrl_webtimesetting"));
     if (auto* nav = navigationController()) nav->pushViewController(grid, true);
+}
+
+void LimitViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
 }
 
 void LimitViewController::goBack()

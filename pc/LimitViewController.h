@@ -46,6 +46,7 @@ public:
     UITextField* addField() const { return addField_.get(); }
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void addUrlOrSoft(const id& sender);
     void delAllUrlOrSoft(const id& sender);
     void editTime(const id& sender);

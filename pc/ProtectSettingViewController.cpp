@@ -1,9 +1,9 @@
 #include "pc/ProtectSettingViewController.h"
 
+#include "app/MenuParts.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
-#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/uikit/UIApplication.h"
@@ -120,7 +120,7 @@ void ProtectSettingViewController::saveSettings(const id&)
 
 void ProtectSettingViewController::viewWillDisappear(bool)
 {
-    NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
+    bringTabBarBackWhenLeft(this);
 }
 
 void ProtectSettingViewController::goBack()

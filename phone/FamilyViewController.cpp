@@ -89,6 +89,12 @@ void FamilyViewController::viewDidLoad()
         veskBarItem(L("familyviewctrl_refresh"), self, NX_SEL0(FamilyViewController, toReload)));
 }
 
+void FamilyViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
+
 void FamilyViewController::goBack()
 {
     if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);

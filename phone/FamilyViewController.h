@@ -32,6 +32,7 @@ public:
     NSString strSelectTel;
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void goBack();
     void toReload();
     void reload();

@@ -348,6 +348,12 @@ void InviteFriendsViewController::refresh(const std::shared_ptr<MessageInfo>& re
     reload(segmentText());
 }
 
+void InviteFriendsViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
+
 void InviteFriendsViewController::goBack()
 {
     if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);
@@ -416,6 +422,12 @@ void InviteFriendByManualController::refresh(const std::shared_ptr<MessageInfo>&
 void InviteFriendByManualController::showInfo(const NSString& text) { flashHud(view().get(), text); }
 
 void InviteFriendByManualController::backgroundTap(const id&) { textNumber->resignFirstResponder(); }
+
+void InviteFriendByManualController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
 
 void InviteFriendByManualController::goBack()
 {

@@ -44,6 +44,7 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void reload(const NSString& segment);
     void updateView(const std::shared_ptr<InviteReturnMessage>& reply, int page);
     void updateView();
@@ -103,6 +104,7 @@ public:
     NSString phoneSelected;
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void viewDidUnload() override;
     void add(const id& sender);
     void sendSMS();

@@ -1,5 +1,6 @@
 #include "phone/MapController.h"
 
+#include "app/MenuParts.h"
 #include "app/Ulvo.h"
 #include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
@@ -499,6 +500,14 @@ void MapController::location() { toggle(*_verPanelLoc); }
 void MapController::timeListShow() { toggle(*_verPanelList); }
 
 void MapController::timeListClose(const id&) { _verPanelList->hide(); }
+
+// Pushed, the map was opened with the custom tab bar hidden; the PC tab set's
+// map is a tab of its own and leaves the bar alone.
+void MapController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    if (variant_ == Variant::Pushed) bringTabBarBackWhenLeft(this);
+}
 
 void MapController::goBack()
 {

@@ -51,6 +51,7 @@ public:
     VIZSearch* search() const { return _search.get(); }
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
 
     // Actions.
     void iLocationClicked(const id& sender);

@@ -134,6 +134,12 @@ void DisclaimerViewController::initUI()
     notice->setText(L("disclaimerviewctrl_power"));
 }
 
+void DisclaimerViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
+
 void DisclaimerViewController::goBack()
 {
     if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);

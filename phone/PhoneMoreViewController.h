@@ -36,6 +36,7 @@ public:
     std::shared_ptr<UILabel> webName, webDesc, teleName, teleDesc, notice;
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void initUI();
     void goBack();
 };

@@ -125,6 +125,12 @@ void UserSettingController::showInfo(const std::shared_ptr<MessageInfo>& reply)
     hideHUD();
 }
 
+void UserSettingController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    bringTabBarBackWhenLeft(this);
+}
+
 void UserSettingController::goBack()
 {
     if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);

@@ -17,6 +17,7 @@ public:
     LoadingBoxView* loadingBox() const { return loading.get(); }
 
     void viewDidLoad() override;
+    void viewWillDisappear(bool animated) override;
     void reload();
     void updateView(const std::shared_ptr<UserSettingReturnMessage>& reply);
     void updateView();

@@ -60,7 +60,6 @@ protected:
     {
         return dynamic_cast<T*>(tabNav()->topViewController().get());
     }
-    bool customTabBarShows() const { return !tabs()->customTabBarView()->hidden(); }
 
     // The PC tab set after logging in with the password and choosing the PC.
     void toPcTabs(const char* password = apptest::kDemoPassword)
@@ -334,6 +333,38 @@ TEST_F(AccountMenusTest, MoreMenuOpensAFreshScreenPerTapWithTheTabBarHidden)
             driver.advanceClock(0.5);
         }
     }
+}
+
+// The account page and the pages it opens all want the full height: Back
+// from one of them to the account page keeps the custom tab bar away, Back
+// from the account page to the menu brings it back under the finger.
+TEST_F(AccountMenusTest, TheTabBarComesBackWhenThePushedPagesAreAllGone)
+{
+    toPcTabs();
+    UserInfoShowController* account = openAccount();
+    ASSERT_NE(account, nullptr);
+    driver.advanceClock(2);
+    EXPECT_FALSE(customTabBarShows());
+
+    ASSERT_TRUE(driver.tap(account->btnTaocan.get()));
+    driver.advanceClock(0.5);
+    auto* package = top<ServiceSeniorController>();
+    ASSERT_NE(package, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    tapBack(package);
+    ASSERT_EQ(top<UserInfoShowController>(), account);
+    EXPECT_FALSE(customTabBarShows());
+
+    UserPassWordEditController* edit = openPasswordChange();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    tapBack(edit);
+    ASSERT_EQ(top<UserInfoShowController>(), account);
+    EXPECT_FALSE(customTabBarShows());
+
+    tapBack(account);
+    ASSERT_NE(top<MoreViewVESKController>(), nullptr);
+    EXPECT_TRUE(customTabBarTakesATap());
 }
 
 TEST_F(AccountMenusTest, CareTabOpensItsEntries)

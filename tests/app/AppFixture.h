@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "app/EquipSelectController.h"
 #include "app/LoginViewController.h"
+#include "app/Ulvo_UITabBar.h"
 #include "app/nemkAppDelegate.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSThread.h"
@@ -143,6 +145,36 @@ protected:
         size_t n = 0;
         for (const auto& e : service.exchanges()) n += e.type == type;
         return n;
+    }
+
+    // The custom tab bar shown in the window.
+    bool customTabBarShows() const
+    {
+        UIView* bar = app()->tabBarController->customTabBarView();
+        return bar && !bar->hidden() && bar->window();
+    }
+    // The custom tab bar shown, and the finger reaching it: nothing covers
+    // its middle, and a tap on the button of another tab than the shown one
+    // chooses that tab. (A test program without the start set's screens has
+    // a bar without buttons: there the finger reaching the bar is all.)
+    ::testing::AssertionResult customTabBarTakesATap()
+    {
+        if (!customTabBarShows()) return ::testing::AssertionFailure() << "the custom tab bar is not on screen";
+        Ulvo_UITabBar* tabs = app()->tabBarController.get();
+        UIView* bar = tabs->customTabBarView();
+        const CGRect b = bar->bounds();
+        UIView* hit = app()->window->hitTest(bar->convertPoint(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)), nullptr), nullptr);
+        if (!hit || !hit->isDescendantOfView(bar)) return ::testing::AssertionFailure() << "something covers the custom tab bar";
+        const size_t n = std::min(tabs->buttons().size(), tabs->viewControllers().size());
+        for (size_t i = 0; i < n; ++i) {
+            if (i == tabs->selectedIndex() || static_cast<int>(i) == tabs->currentSelectedIndex()) continue;
+            if (!driver.tap(tabs->buttons()[i].get())) return ::testing::AssertionFailure() << "button " << i << " takes no tap";
+            driver.advanceClock(0.5);
+            if (tabs->selectedIndex() != i) return ::testing::AssertionFailure() << "the tap on button " << i << " chose no tab";
+            return ::testing::AssertionSuccess();
+        }
+        if (!tabs->buttons().empty()) return ::testing::AssertionFailure() << "no other tab to choose";
+        return ::testing::AssertionSuccess();
     }
 
     servicedouble::ServiceDouble service;

@@ -231,6 +231,46 @@ TEST_F(InviteTest, ATypedNumberOfElevenCharactersIsSentAsTyped)
     EXPECT_NE(lastMessage("ADSHF").find("<FID>137 1234 5678</FID><FNAME></FNAME>"), std::string::npos);
 }
 
+// The invitations and the number page want the full height: their SMS
+// composers and the number page over the list keep the custom tab bar away;
+// only Back from the list to the menu brings it back.
+TEST_F(InviteTest, TheTabBarStaysAwayUntilTheInvitationsAreLeft)
+{
+    InviteFriendsViewController* list = openInvitations();
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    inviteFromBook(list, "Wang");
+    ASSERT_NE(composer(), nullptr);
+    settle();
+    EXPECT_FALSE(customTabBarShows());
+    ASSERT_TRUE(driver.finishComposer(NXComposeCancelled));
+    settle();
+    EXPECT_FALSE(customTabBarShows());
+
+    openPanel(list);
+    ASSERT_TRUE(driver.tap(list->btnByInput.get()));
+    settle();
+    auto* manual = dynamic_cast<InviteFriendByManualController*>(topScreen());
+    ASSERT_NE(manual, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    driver.type(manual->textNumber.get(), "13712345678");
+    ASSERT_TRUE(driver.tap(manual->btn.get()));
+    settle();
+    ASSERT_NE(composer(), nullptr);
+    ASSERT_TRUE(driver.finishComposer(NXComposeCancelled));
+    settle();
+    EXPECT_FALSE(customTabBarShows());
+    ASSERT_TRUE(driver.tap(manual->navigationItem()->leftBarButtonItem->customView.get()));
+    settle();
+    ASSERT_EQ(topScreen(), list);
+    EXPECT_FALSE(customTabBarShows());
+
+    ASSERT_TRUE(driver.tap(list->navigationItem()->leftBarButtonItem->customView.get()));
+    settle();
+    EXPECT_NE(dynamic_cast<PhoneMoreViewController*>(topScreen()), nullptr);
+    EXPECT_TRUE(customTabBarTakesATap());
+}
+
 class InviteSnapshot : public InviteTest {
 protected:
     InviteSnapshot() : InviteTest(true) {}

@@ -189,6 +189,33 @@ TEST_F(MapScreenTest, ADayGroupsIntoPlacesAndATimeOrAPlaceTurnsItsPinRed)
     EXPECT_FALSE(map->_verPanelList->isPopup());
 }
 
+// The map wants the full height: the list of places over it keeps the custom
+// tab bar away, before and after a place is chosen; Back from the map brings
+// the bar back on the home page.
+TEST_F(MapScreenTest, TheTabBarStaysAwayOverTheMapAndComesBackWithBack)
+{
+    MapController* map = openMap();
+    ASSERT_NE(map, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    driver.advanceClock(2);
+    chooseDay(map);
+    settleMap();
+    map->posClicked(nullptr);
+    settle();
+    auto* list = dynamic_cast<PosSelectViewController*>(map->navigationController()->modalViewController().get());
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(customTabBarShows());
+    list->_table->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    settle();
+    ASSERT_EQ(map->navigationController()->modalViewController(), nullptr);
+    EXPECT_FALSE(customTabBarShows());
+
+    ASSERT_TRUE(driver.tap(map->navigationItem()->leftBarButtonItem->customView.get()));
+    settle();
+    EXPECT_NE(dynamic_cast<PhoneHomeViewCtrl*>(topScreen()), nullptr);
+    EXPECT_TRUE(customTabBarTakesATap());
+}
+
 TEST_F(MapScreenTest, EmptyDaysOfflinePhonesAndADeniedLocationSayWhy)
 {
     MapController* map = openMap();

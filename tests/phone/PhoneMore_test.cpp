@@ -105,6 +105,31 @@ TEST_F(PhoneMoreTest, EveryRowHidesTheTabBarFirstAndPushesAFreshScreen)
     EXPECT_NE(second, first);
 }
 
+// Every row's screen covers the custom tab bar while it shows, and its Back
+// button brings the bar back on the menu, under the finger again.
+TEST_F(PhoneMoreTest, BackFromEveryRowsScreenBringsTheTabBarBack)
+{
+    PhoneMoreViewController* menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+    // (The account and about screens, made by name from the shell's library,
+    // are the PC menu's too and tried there.)
+    for (UILabel* row : {menu->lblInvite.get(), menu->lblProtectSetting.get(), menu->lblRelatives.get(),
+                         menu->lblDisclaimer.get(), menu->lblSysTimeSetting.get()}) {
+        SCOPED_TRACE(row->text().str());
+        ASSERT_EQ(openTab<PhoneMoreViewController>(), menu);
+        ASSERT_TRUE(customTabBarShows());
+        UIViewController* opened = openRow<UIViewController>(row);
+        ASSERT_NE(opened, menu);
+        EXPECT_FALSE(customTabBarShows());
+        UIBarButtonItem* back = opened->navigationItem()->leftBarButtonItem.get();
+        ASSERT_NE(back, nullptr);
+        ASSERT_TRUE(driver.tap(back->customView.get()));
+        settle();
+        EXPECT_EQ(topScreen(), menu);
+        EXPECT_TRUE(customTabBarTakesATap());
+    }
+}
+
 TEST_F(PhoneMoreTest, FamilyNumbersListAddAndRefuse)
 {
     FamilyViewController* family = openFamily();
