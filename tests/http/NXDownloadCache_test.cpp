@@ -339,6 +339,36 @@ TEST_F(CacheTest, DestroyingTheCacheWritesWhatIsQueued)
     EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore").size(), 2 * stored.size());
 }
 
+// A second cache set up on the folder again and again while the first
+// writes: the first cache's temporary files are its writer's, so every entry
+// lands whole and nothing temporary is left.
+TEST_F(CacheTest, ASecondCacheOnTheFolderLeavesTheFirstsWritesAlone)
+{
+    const std::string big(256 * 1024, 'w');
+    Server server([&](const Request&, Connection& c) { c.send(200, big, {{"Etag", "\"w\""}}); });
+    std::atomic<bool> writing{true};
+    std::thread second([&] {
+        auto other = NXDownloadCache::init();
+        while (writing) other->setStoragePath(dir.str("cache"));
+    });
+    std::vector<std::shared_ptr<NXHTTPRequest>> stored;
+    for (int i = 0; i < 16; ++i)
+        stored.push_back(run(server.url("/w" + std::to_string(i)), 0,
+                             [](NXHTTPRequest& r) { r.setCacheStoragePolicy(NXCacheStoragePermanent); }));
+    NXHTTPRequest::setDefaultCache(nullptr);
+    cache.reset();  // everything queued is written
+    writing = false;
+    second.join();
+    auto reopened = NXDownloadCache::init();
+    reopened->setStoragePath(dir.str("cache"));
+    for (const auto& r : stored) {
+        auto body = reopened->cachedResponseDataForRequest(*r);
+        ASSERT_TRUE(body) << r->url()->absoluteString();
+        EXPECT_EQ(body->size(), big.size());
+    }
+    EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore").size(), 2 * stored.size());
+}
+
 TEST_F(CacheTest, AReaderSeesAWholeEntryOrNoneWhileItIsReplaced)
 {
     const std::string versions[] = {std::string(512 * 1024, 'a'), std::string(64 * 1024, 'b')};
