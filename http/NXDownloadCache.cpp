@@ -118,6 +118,9 @@ void NXDownloadCache::setStoragePath(const NSString& path)
     storagePath_ = path;
     for (const NSString& dir : {path, join(path, kSessionStore), join(path, kPermanentStore)}) prepareDirectory(dir);
     clearCachedResponsesForStoragePolicy(NXCacheStorageSession);
+    // A crash between a write and its rename leaves the writer's temporary
+    // files beside the entries; nothing else would ever remove them.
+    for (const char* store : {kSessionStore, kPermanentStore}) NXDownloadCacheWriter::sweepLeftovers(join(path, store));
 }
 
 int NXDownloadCache::defaultCachePolicy() const
@@ -198,7 +201,7 @@ void NXDownloadCache::storeResponseForRequest(const NXHTTPRequest& request, doub
         std::error_code ec;
         std::filesystem::copy_file(request.downloadDestinationPath().str(), entry.bodyCopy.str(), ec);
         if (ec) {
-            unlink(entry.bodyCopy.str().c_str());
+            NXDownloadCacheWriter::removeTemporary(entry.bodyCopy);
             return;
         }
         length = fileSizeAt(entry.bodyCopy);

@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -45,10 +48,34 @@ void syncDirectories(const std::set<NSString>& directories)
     }
 }
 
-void removeFile(const NSString& path)
+// The temporary names this process's writers hold (made, not yet removed),
+// across every cache: two caches may share a folder. The file name alone
+// tells them apart, its pid and count being unique in the process.
+struct Temporaries {
+    std::mutex lock;
+    std::set<std::string> names;
+};
+// Never destroyed: a cache that goes at exit still ends its names.
+Temporaries& temporaries()
 {
-    if (!path.isNil()) ::unlink(path.str().c_str());
+    static Temporaries* held = new Temporaries;
+    return *held;
 }
+
+std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// "<32 hex digits>.<extension>.<pid>-<n>.partial" as temporaryPathFor makes
+// them for the cache's entries; the pid, or 0 for any other name.
+pid_t writerOfLeftover(const std::string& name)
+{
+    static const std::regex shape("[0-9A-F]{32}\\.(cacheddata|cachedheaders)\\.([0-9]{1,9})-[0-9]+\\.partial");
+    std::smatch match;
+    if (!std::regex_match(name, match, shape)) return 0;
+    return static_cast<pid_t>(std::stol(match[2].str()));
+}
+
+// Whether a process with the pid runs (one of another user's included).
+bool isRunning(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 }  // namespace
 
@@ -65,7 +92,43 @@ NXDownloadCacheWriter::~NXDownloadCacheWriter()
 NSString NXDownloadCacheWriter::temporaryPathFor(const NSString& path)
 {
     static std::atomic<unsigned> counter{0};
-    return NSString(path.str() + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".partial");
+    std::string name = path.str() + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".partial";
+    // Held before the file exists, so that no sweep ever sees it unheld.
+    Temporaries& held = temporaries();
+    std::lock_guard l(held.lock);
+    held.names.insert(fileNameOf(name));
+    return NSString(name);
+}
+
+void NXDownloadCacheWriter::removeTemporary(const NSString& path)
+{
+    if (path.isNil()) return;
+    ::unlink(path.str().c_str());
+    Temporaries& held = temporaries();
+    std::lock_guard l(held.lock);
+    held.names.erase(fileNameOf(path.str()));
+}
+
+void NXDownloadCacheWriter::sweepLeftovers(const NSString& directory)
+{
+    std::error_code ec;
+    for (const auto& item : std::filesystem::directory_iterator(directory.str(), ec)) {
+        const std::string name = item.path().filename().string();
+        const pid_t writer = writerOfLeftover(name);
+        if (writer <= 0) continue;
+        const std::string path = item.path().string();
+        if (writer == ::getpid()) {
+            // The name is unique in this process: an unheld one was left by
+            // an earlier process with the same pid. The lock keeps a held
+            // name from being made meanwhile; a name once released is never
+            // made again, so the file is no one's.
+            Temporaries& held = temporaries();
+            std::lock_guard l(held.lock);
+            if (!held.names.contains(name)) ::unlink(path.c_str());
+        } else if (!isRunning(writer)) {
+            ::unlink(path.c_str());
+        }
+    }
 }
 
 void NXDownloadCacheWriter::enqueue(Entry entry)
@@ -204,8 +267,8 @@ void NXDownloadCacheWriter::run()
         l.unlock();
         // Whatever did not take its final name is left-over.
         for (const Job& job : batch) {
-            removeFile(job.entry.bodyCopy);
-            removeFile(job.headersCopy);
+            removeTemporary(job.entry.bodyCopy);
+            removeTemporary(job.headersCopy);
         }
         l.lock();
     }

@@ -56,9 +56,19 @@ public:
     // Blocks until the key has no write on its way (written or dropped).
     void waitUntilWritten(const NSString& key);
 
-    // A fresh temporary name beside the final one; never one of the cache's
-    // extensions, so a left-over is never taken for an entry.
+    // A fresh temporary name beside the final one, "path.<pid>-<n>.partial";
+    // never one of the cache's extensions, so a left-over is never taken for
+    // an entry. The name counts as in use in this process until
+    // removeTemporary.
     static NSString temporaryPathFor(const NSString& path);
+    // Removes what is left under a temporary name (nothing once it was
+    // renamed) and ends its use.
+    static void removeTemporary(const NSString& path);
+    // Removes the temporary files that writers which are gone left in the
+    // directory (a crash between a write and its rename): those of this
+    // process whose name no writer holds, and those of processes that no
+    // longer run. Files of running processes may still be written and stay.
+    static void sweepLeftovers(const NSString& directory);
 
 private:
     struct Job {

@@ -138,7 +138,9 @@ int COLPackageMan::StartNextCity() {
     return 0;
   }
   m_current.local.cityId = -1;
-  if (!m_records->DoCommand(kOLNextCity, &m_current, nullptr)) {
+  // -1 asks for no city: with nothing queued the store looks that id up, and
+  // a record read with it is none to download.
+  if (!m_records->DoCommand(kOLNextCity, &m_current, nullptr) || m_current.local.cityId == -1) {
     m_current.local.cityId = -1;
     return 0;
   }
@@ -168,7 +170,7 @@ int COLPackageMan::StartNextCity() {
   local.status = kCityStatusDownloading;
   SaveCurrent();
   if (!BuildGridRiskList()) {
-    return 1;
+    return StopUnfetchableCity();
   }
   m_lastTilesDone = -1;
   if (CVMsgMan* msgs = MessageRuntime()) {
@@ -176,6 +178,15 @@ int COLPackageMan::StartNextCity() {
   }
   ContinueDownload(m_elementTilesDone, 1);
   return 1;
+}
+
+int COLPackageMan::StopUnfetchableCity() {
+  int id = m_current.local.cityId;
+  m_records->DoCommand(kOLStopCity, &id, nullptr);
+  m_current.local.status = kCityStatusStopped;
+  SaveCurrent();  // reports the stop to the interface
+  m_current.local.cityId = -1;
+  return StartNextCity();
 }
 
 void COLPackageMan::ContinueDownload(int elementTilesDone, int sendFlag) {
@@ -319,13 +330,14 @@ void COLPackageMan::RemoveCityData(const COLUpdateRecord& record) { DeleteGrids(
 // --- Grid levels and risk list ------------------------------------------------------
 
 int COLPackageMan::ParseGridName(const CVString& name, int* x, int* y) {
-  // A grid's tiles are numbered in ints down to level 18 (128 per grid side at
-  // either base level), the walk one past its last column.
-  constexpr int kFarthestGrid = (INT_MAX >> 7) - 1;
-  return ParseGridNameStrict(name.GetBuffer(), x, y) && *x >= -kFarthestGrid && *x <= kFarthestGrid &&
-                 *y >= -kFarthestGrid && *y <= kFarthestGrid
-             ? 1
-             : 0;
+  if (!ParseGridNameStrict(name.GetBuffer(), x, y) || !IsOfflineGrid(*x, *y)) {
+    return 0;
+  }
+  // Tiles find their grid file by the name written from the numbers: a grid
+  // named otherwise ("012_5", "-0_5") would own a file no tile ever reaches.
+  CVString written;
+  written.Format(VStr(u"%d_%d"), *x, *y);
+  return written.Compare(name) == 0 ? 1 : 0;
 }
 
 int COLPackageMan::BuildGridRiskList() {
@@ -375,7 +387,7 @@ int COLPackageMan::BuildGridRiskList() {
   if (first) {
     m_elementTilesDone = 0;
   }
-  return 1;
+  return m_tilesTotal > 0 ? 1 : 0;
 }
 
 namespace {

@@ -122,12 +122,15 @@ public:
   const CVArray<tag_GridRisk>& GetGridRiskList() const { return m_gridRisk; }
 
   // --- Grid levels and risk list ----------------------------------------------
+  // 1 when the current city has a grid to fetch (its tiles counted in the
+  // total); grids the offline data cannot hold are left out.
   int BuildGridRiskList();
   int AdvanceGridRisk(int& elementTilesDone);
   int LocateTilePosition(int elementTilesDone);
   void BuildTileBatch();
   int SendTileBatch(int sendFlag);
-  // "x_y" whose level-18 tile columns and rows are ints. 1 or 0.
+  // "x_y" of a grid the offline data can hold (IsOfflineGrid), written as
+  // "%d_%d" writes it. 1 or 0.
   static int ParseGridName(const CVString& name, int* x, int* y);
   const CVArray<tagGirdData>& GetBatchTiles() const { return m_batchTiles; }
   const CVArray<CVString, CVString&>& GetBatchKeys() const { return m_batchKeys; }
@@ -154,6 +157,11 @@ public:
 
 private:
   int StartNextCity();
+  // A city none of whose grids can be fetched (no grid list, only grids the
+  // offline data cannot hold, grid files that cannot be made) would stand
+  // "downloading" for ever with the queue held up behind it: it is stopped
+  // (the interface hears of it) and the next city starts; that one's result.
+  int StopUnfetchableCity();
   void Watchdog();
   void CloseConnection();
   void SaveCurrent();

@@ -187,8 +187,10 @@ void WriteElement(COLTextWriter& writer, const COLUpdateElement& e, char prefix)
   WriteGridList(writer, e.grids);
 }
 
-// Reads one element; false when a required pair is missing, a grid name is
-// not in its shape or the grid list names no grid.
+// Reads one element; false when a required pair is missing or a grid name is
+// not in its shape. An empty grid list is a list like any other: the writer
+// writes it, and refusing it here would lose the user's city at the next
+// start (and its grid files with the sweep of unlisted ones).
 bool ReadElement(const VJson* object, char prefix, COLUpdateElement& e) {
   const VJson* found[kKeyCount];
   for (int k = 0; k < kKeyCount; ++k) {
@@ -231,9 +233,7 @@ bool ReadElement(const VJson* object, char prefix, COLUpdateElement& e) {
     }
     e.grids.Add(name);
   }
-  // At least one grid: an item without a name is none, and a list of nothing
-  // else would be written back empty and refused at the next load.
-  return e.grids.GetSize() > 0;
+  return true;
 }
 
 }  // namespace

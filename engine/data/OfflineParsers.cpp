@@ -22,34 +22,18 @@ int RequiredNumber(const VJson* object, const char* key, int* out) {
   return 1;
 }
 
-// An optional "-" and at least one digit from index from up to index to.
-bool IsSignedDigits(const CVString& text, int from, int to) {
-  from += from < to && text[from] == '-' ? 1 : 0;
-  if (from >= to) {
-    return false;
-  }
-  for (int i = from; i < to; ++i) {
-    if (text[i] < '0' || text[i] > '9') {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A grid name "x_y" written again from its two numbers, so that nothing but
-// the grid shape reaches a file name.
-int GridName(const CVString& piece, CVString* out) {
-  int length = piece.GetLength();
-  int under = piece.Find(static_cast<unsigned short>('_'));
-  if (under < 0 || !IsSignedDigits(piece, 0, under) || !IsSignedDigits(piece, under + 1, length)) {
+// the grid shape reaches a file name. 0 for a name of another shape.
+int GridName(const CVString& piece, CVString* out, int* x, int* y) {
+  if (!ParseGridNameStrict(piece.GetBuffer(), x, y)) {
     return 0;
   }
-  out->Format(VStr(u"%d_%d"), VJsonResultParser::TextToInt(piece),
-              VJsonResultParser::TextToInt(piece.Mid(under + 1, length)));
+  out->Format(VStr(u"%d_%d"), *x, *y);
   return 1;
 }
 
-// "task": grid names joined by "|"; 0 when a name is not a grid name.
+// "task": grid names joined by "|"; 0 when a name is not a grid name. A grid
+// the offline data cannot hold is left out: it could never be fetched.
 int ParseTaskFiles(const CVString& text, CVArray<CVString>* files) {
   int start = 0;
   while (start <= text.GetLength()) {
@@ -60,10 +44,14 @@ int ParseTaskFiles(const CVString& text, CVArray<CVString>* files) {
       break;
     }
     CVString name;
-    if (!GridName(piece, &name)) {
+    int x = 0;
+    int y = 0;
+    if (!GridName(piece, &name, &x, &y)) {
       return 0;
     }
-    files->Add(name);
+    if (IsOfflineGrid(x, y)) {
+      files->Add(name);
+    }
     if (bar < 0) {
       break;
     }

@@ -53,6 +53,13 @@ const unsigned short* ReadInteger(const unsigned short* at, int* out) {
 
 }  // namespace
 
+bool IsOfflineGrid(int x, int y) {
+  // 128 tiles per grid side at level 18 from either base level; the walk
+  // over a grid's tiles goes one past its last column.
+  constexpr int kFarthestGrid = (INT_MAX >> 7) - 1;
+  return x >= 0 && x <= kFarthestGrid && y >= 0 && y <= kFarthestGrid;
+}
+
 bool ParseGridNameStrict(const unsigned short* name, int* x, int* y) {
   if (!name) {
     return false;

@@ -96,4 +96,9 @@ namespace mapengine {
 // taken.
 bool ParseGridNameStrict(const unsigned short* name, int* x, int* y);
 
+// Whether the offline grid data can hold the grid x_y: its tiles are
+// numbered from 0 (a grid file has no place for a negative column or row),
+// and the columns and rows of its level-18 tiles are ints.
+bool IsOfflineGrid(int x, int y);
+
 }  // namespace mapengine

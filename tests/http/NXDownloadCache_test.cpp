@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -338,6 +339,36 @@ TEST_F(CacheTest, DestroyingTheCacheWritesWhatIsQueued)
     EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore").size(), 2 * stored.size());
 }
 
+// A second cache set up on the folder again and again while the first
+// writes: the first cache's temporary files are its writer's, so every entry
+// lands whole and nothing temporary is left.
+TEST_F(CacheTest, ASecondCacheOnTheFolderLeavesTheFirstsWritesAlone)
+{
+    const std::string big(256 * 1024, 'w');
+    Server server([&](const Request&, Connection& c) { c.send(200, big, {{"Etag", "\"w\""}}); });
+    std::atomic<bool> writing{true};
+    std::thread second([&] {
+        auto other = NXDownloadCache::init();
+        while (writing) other->setStoragePath(dir.str("cache"));
+    });
+    std::vector<std::shared_ptr<NXHTTPRequest>> stored;
+    for (int i = 0; i < 16; ++i)
+        stored.push_back(run(server.url("/w" + std::to_string(i)), 0,
+                             [](NXHTTPRequest& r) { r.setCacheStoragePolicy(NXCacheStoragePermanent); }));
+    NXHTTPRequest::setDefaultCache(nullptr);
+    cache.reset();  // everything queued is written
+    writing = false;
+    second.join();
+    auto reopened = NXDownloadCache::init();
+    reopened->setStoragePath(dir.str("cache"));
+    for (const auto& r : stored) {
+        auto body = reopened->cachedResponseDataForRequest(*r);
+        ASSERT_TRUE(body) << r->url()->absoluteString();
+        EXPECT_EQ(body->size(), big.size());
+    }
+    EXPECT_EQ(filesIn(dir.path / "cache/PermanentStore").size(), 2 * stored.size());
+}
+
 TEST_F(CacheTest, AReaderSeesAWholeEntryOrNoneWhileItIsReplaced)
 {
     const std::string versions[] = {std::string(512 * 1024, 'a'), std::string(64 * 1024, 'b')};
@@ -398,6 +429,60 @@ TEST(NXDownloadCache, RefusesUnusableFoldersWithNamedExceptions)
     fs::permissions(dir.path / "open", fs::perms::all);
     cache->setStoragePath(dir.str("open"));
     EXPECT_EQ(fs::status(dir.path / "open").permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+// A crash between a write and its rename leaves the writer's "*.partial"
+// files beside the entries. Setting a cache up on the folder removes those
+// whose writer is gone: names of this process that no writer holds (left by
+// an earlier process with the same pid) and names of processes that no
+// longer run. What a live writer may still be writing, in this process (a
+// second cache on the folder) or in another, stays, and so does anything
+// not named like the writer's files or outside the cache's stores.
+TEST(NXDownloadCache, SettingUpSweepsWhatGoneWritersLeft)
+{
+    TempDir dir;
+    auto first = NXDownloadCache::init();
+    first->setStoragePath(dir.str("cache"));
+    const pid_t gone = fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) _exit(0);
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string key = "0123456789ABCDEF0123456789ABCDEF";
+    auto partial = [&](const char* extension, long pid, int n) {
+        return key + "." + extension + "." + std::to_string(pid) + "-" + std::to_string(n) + ".partial";
+    };
+    const fs::path root = dir.path / "cache";
+    const fs::path session = root / "SessionStore";
+    const fs::path permanent = root / "PermanentStore";
+    // Held by a writer of the first cache, half written.
+    const NSString held = NXDownloadCacheWriter::temporaryPathFor(NSString((permanent / (key + ".cacheddata")).string()));
+    const std::vector<fs::path> left = {
+        session / partial("cacheddata", gone, 0),
+        permanent / partial("cachedheaders", gone, 7),
+        permanent / partial("cacheddata", getpid(), 999999),
+    };
+    const std::vector<fs::path> kept = {
+        fs::path(held.str()),
+        permanent / partial("cacheddata", getppid(), 1),  // a running process
+        permanent / "notes.partial",
+        permanent / (key + ".cacheddata.partial"),
+        permanent / ("readme." + std::to_string(gone) + "-1.partial"),
+        session / (partial("cacheddata", gone, 2) + ".keep"),
+        root / partial("cacheddata", gone, 3),
+    };
+    for (const auto& files : {left, kept})
+        for (const fs::path& file : files) std::ofstream(file) << "x";
+
+    auto second = NXDownloadCache::init();
+    second->setStoragePath(dir.str("cache"));
+    for (const fs::path& file : left) EXPECT_FALSE(fs::exists(file)) << file;
+    for (const fs::path& file : kept) EXPECT_TRUE(fs::exists(file)) << file;
+
+    // Once its writer is done with it, the name is any sweep's.
+    NXDownloadCacheWriter::removeTemporary(held);
+    std::ofstream(held.str()) << "x";
+    second->setStoragePath(dir.str("cache"));
+    EXPECT_FALSE(fs::exists(held.str()));
 }
 
 TEST(NXDownloadCache, SharedCacheLivesInTheUsersTemporaryFolder)

@@ -17,16 +17,42 @@ protected:
     packages.SetDataCache(&cache);
   }
   // The current city as the store hands it over (through a store holding it).
-  void Current(const COLUpdateElement& local) {
+  void Current(const COLUpdateElement& local) { Held({local}); }
+  // A store holding these cities, in this order.
+  void Held(const std::vector<COLUpdateElement>& cities) {
     COLUpdateFile file;
     file.m_folder = Folder();
-    file.m_records.Add(Record(local, local));
+    for (const COLUpdateElement& city : cities) {
+      file.m_records.Add(Record(city, city));
+    }
     file.Save();
     store = std::make_unique<COLRecordMan>();
     store->LoadAll(Folder());
     packages.SetRecordMan(store.get());
   }
   tag_GridRisk Risk(int index) { return packages.GetGridRiskList()[index]; }
+  COLUpdateRecord Stored(int id) {
+    COLUpdateRecord r;
+    store->DoCommand(kOLGetUpdateRecord, &id, &r);
+    return r;
+  }
+  // Writes every tile of a level-11 grid's levels 11..17, in their order.
+  void FillGrid(int gx, int gy) {
+    int present = 0;
+    ASSERT_EQ(cache.CreateOfflineDat(11, GridName(gx, gy), 11, 17, &present), 1);
+    const unsigned char tile[] = {1, 2, 3};
+    for (int level = 11; level <= 17; ++level) {
+      int s = 1 << (level - 11);
+      for (int i = 0; i < s * s; ++i) {
+        ASSERT_EQ(cache.WriteGridData(11, GridName(gx * s + i / s, gy * s + i % s), 11, 17, level, tile, 3), 1);
+      }
+    }
+  }
+  static CVString GridName(int x, int y) {
+    CVString name;
+    name.Format(VStr(u"%d_%d"), x, y);
+    return name;
+  }
 
   COfflineDataCache cache;
   COLPackageMan packages;
@@ -148,15 +174,18 @@ TEST_F(PackageManTest, WatchdogTickPostsItsCheck) {
 
 TEST_F(PackageManTest, GridNamesOnlyInTheirShape) {
   int x = 0, y = 0;
-  EXPECT_EQ(COLPackageMan::ParseGridName(W(u"-12_345"), &x, &y), 1);
-  EXPECT_EQ(x, -12);
+  EXPECT_EQ(COLPackageMan::ParseGridName(W(u"12_345"), &x, &y), 1);
+  EXPECT_EQ(x, 12);
   EXPECT_EQ(y, 345);
   for (const char16_t* bad : {u"../../x", u"1_2/3", u"1_", u"_1", u"1_2_18", u"a_b", u"1__2", u"99999999999_1", u""}) {
     EXPECT_EQ(COLPackageMan::ParseGridName(W(bad), &x, &y), 0) << Ascii(W(bad));
   }
-  // Grids whose level-18 tiles have no int column or row are none.
-  EXPECT_EQ(COLPackageMan::ParseGridName(W(u"16777214_-16777214"), &x, &y), 1);
-  for (const char16_t* far : {u"16777215_1", u"1_-16777215", u"999999999_7"}) {
+  // Grids whose tiles could never be stored are none: a negative column or
+  // row, level-18 tiles with no int column or row, a name other than the one
+  // the tiles' file is found by.
+  EXPECT_EQ(COLPackageMan::ParseGridName(W(u"16777214_16777214"), &x, &y), 1);
+  for (const char16_t* far :
+       {u"-12_345", u"12_-345", u"-0_1", u"012_345", u"16777215_1", u"1_16777215", u"999999999_7"}) {
     EXPECT_EQ(COLPackageMan::ParseGridName(W(far), &x, &y), 0) << Ascii(W(far));
   }
 }
@@ -179,13 +208,53 @@ TEST_F(PackageManTest, GridsAtTheEdgeOfTheTileNumbering) {
   EXPECT_EQ(Ascii(packages.GetBatchKeys()[0]), "2147483519_1023");
 }
 
-// A city without grids is marked downloading and nothing is fetched; a
-// stop or a removal of another city only reaches the store.
+// The offline data numbers tiles from 0: a grid with a negative number has
+// no tile it could store, so it is refused before anything is requested
+// (else its first batch would be sent again and again). A city finishes with
+// its other grids; one with no grid to fetch stops instead of standing
+// "downloading" for ever, and the queue goes on.
+TEST_F(PackageManTest, GridsTheOfflineDataCannotHoldAreRefusedUpFront) {
+  const unsigned char tile[] = {1, 2, 3};
+  int present = 0;
+  ASSERT_EQ(cache.CreateOfflineDat(11, W(u"-3_5"), 11, 17, &present), 1);
+  EXPECT_EQ(cache.WriteGridData(11, W(u"-3_5"), 11, 17, 11, tile, 3), 0);
+  ASSERT_NO_FATAL_FAILURE(FillGrid(6, 7));
+  Held({Element(1, u"A", 2, {u"-3_5", u"4_-5", u"6_7"}), Element(2, u"B", 2, {u"-1_1", u"-2_-2"}),
+        Element(3, u"C", 2, {u"8_8"})});
+  Posted();
+  EXPECT_EQ(packages.OnMessage(kOLCodeStartNext, 0), 1);
+  EXPECT_EQ(Stored(1).local.status, kCityStatusFinished);
+  EXPECT_EQ(Stored(1).local.ratio, kCityRatioFinished);
+  EXPECT_EQ(Stored(2).local.status, kCityStatusStopped);
+  // C is the one downloading now.
+  EXPECT_EQ(packages.GetCurrentCityId(), 3);
+  EXPECT_EQ(Stored(3).local.status, kCityStatusDownloading);
+  ASSERT_EQ(packages.GetGridRiskList().GetSize(), 1);
+  EXPECT_EQ(Risk(0).gridX, 8);
+  EXPECT_EQ(packages.GetTilesTotal(), 5461);
+  // The interface hears of B's stop.
+  bool reported = false;
+  for (const tagEngineMsg& m : Posted()) {
+    reported |= m.message == kMsgOfflineProgress && m.wParam == kOLEventProgress && m.lParam == 2;
+  }
+  EXPECT_TRUE(reported);
+  // The user stops C and starts B again: B stops again at once.
+  int c = 3;
+  int b = 2;
+  ASSERT_EQ(store->DoCommand(kOLStopCity, &c, nullptr), 1);
+  ASSERT_EQ(store->DoCommand(kOLStartCity, &b, nullptr), 1);
+  packages.OnMessage(kOLCodeStopped, 3);
+  EXPECT_EQ(Stored(2).local.status, kCityStatusStopped);
+  EXPECT_EQ(packages.GetCurrentCityId(), -1);
+}
+
+// A city without grids is stopped at once (nothing to fetch); a stop or a
+// removal of another city only reaches the store.
 TEST_F(PackageManTest, CommandsWithoutADownload) {
-  COLUpdateElement none = Element(1, u"A", 2, {});
-  none.grids.RemoveAll();
-  Current(Element(2, u"B", 4, {u"8_8"}));
-  EXPECT_EQ(packages.OnMessage(kOLCodeStartNext, 0), 0);  // nothing queued
+  Held({Element(1, u"A", 2, {}), Element(2, u"B", 4, {u"8_8"})});
+  EXPECT_EQ(packages.OnMessage(kOLCodeStartNext, 0), 0);  // nothing else queued
+  EXPECT_EQ(Stored(1).local.status, kCityStatusStopped);
+  EXPECT_EQ(packages.OnMessage(kOLCodeStartNext, 0), 0);
   EXPECT_EQ(packages.GetCurrentCityId(), -1);
   EXPECT_EQ(packages.OnMessage(kOLCodeStopped, 99), 1);
   EXPECT_EQ(packages.OnMessage(kOLCodeRemoved, 99), 1);  // nothing removed: nothing done

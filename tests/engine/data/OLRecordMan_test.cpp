@@ -147,6 +147,36 @@ TEST_F(RecordStoreTest, MergeAddsNewCitiesAndFlagsNewerData) {
   EXPECT_EQ(Get(1).server.updateFlag, 1);
 }
 
+// A city whose grid list is empty (the service's task named no grid, or
+// the user's record lists none) is written with "[]" and read back: the
+// user's city, its status and its other grids survive the next start.
+TEST_F(RecordStoreTest, CitiesWithAnEmptyGridListSurviveARestart) {
+  COLUpdateElement held = Element(1, u"A", 4, {u"1_1"});
+  COLUpdateElement noServerGrids = Element(1, u"A", 4, {});
+  ASSERT_NO_FATAL_FAILURE(Load({Record(held, noServerGrids)}));
+  CVArray<COLUpdateRecord> list;
+  list.Add(Record(COLUpdateElement(), Element(2, u"B", 0, {})));
+  ASSERT_EQ(store->DoCommand(kOLMergeServerList, &list, nullptr), 1);
+  EXPECT_NE(UpdateFile().find("\"lt\":\r\n  [\r\n  ],"), std::string::npos);
+
+  store.reset();  // the store writes its records as it goes
+  store = std::make_unique<COLRecordMan>();
+  ASSERT_EQ(store->LoadAll(Folder()), 1);
+  CVArray<COLUpdateRecord> all;
+  store->DoCommand(kOLGetUpdateList, nullptr, &all);
+  ASSERT_EQ(all.GetSize(), 2);
+  COLUpdateRecord a = Get(1);
+  EXPECT_EQ(a.local.status, kCityStatusFinished);
+  ASSERT_EQ(a.local.grids.GetSize(), 1);
+  EXPECT_EQ(a.server.grids.GetSize(), 0);
+  EXPECT_EQ(Ref(u"1_1"), 1);
+  COLUpdateRecord b = Get(2);
+  EXPECT_EQ(U16(b.local.name), u"B");
+  EXPECT_EQ(b.local.status, kCityStatusQueued);
+  EXPECT_EQ(b.local.grids.GetSize(), 0);
+  EXPECT_EQ(Next(), 2);  // still queued after the restart
+}
+
 struct Requests {
   std::vector<std::vector<int>> asked;
   static int Ask(void* self, const CVArray<int, int>& ids) {

@@ -73,8 +73,9 @@ TEST_F(OfflineFilesTest, EmptyListsAndVersions) {
 
 // Texts with quotes and backslashes survive a round trip (they would tear
 // the file unescaped); a character GBK lacks is dropped; other-case keys,
-// a missing "lup" are read; records lacking a required pair, with an empty
-// grid list or a grid name of another shape are skipped with their counts.
+// a missing "lup" are read, and so is an empty grid list; records lacking a
+// required pair or with a grid name of another shape are skipped with their
+// counts.
 TEST_F(OfflineFilesTest, UpdateFileRoundTripAndSkippedRecords) {
   COLUpdateFile file;
   file.m_folder = Folder();
@@ -86,10 +87,12 @@ TEST_F(OfflineFilesTest, UpdateFileRoundTripAndSkippedRecords) {
 
   COLUpdateFile read;
   ASSERT_EQ(read.Load(Folder()), 1);
-  ASSERT_EQ(read.m_records.GetSize(), 1);
+  ASSERT_EQ(read.m_records.GetSize(), 2);
   EXPECT_EQ(U16(read.m_records[0].local.name), u"Q\"uo\\te北京");
   EXPECT_EQ(read.GetGridRef(W(u"10_20")), 1);
-  EXPECT_EQ(read.GetGridRef(W(u"1_1")), 0);
+  EXPECT_EQ(read.m_records[1].local.grids.GetSize(), 0);
+  ASSERT_EQ(read.m_records[1].server.grids.GetSize(), 1);
+  EXPECT_EQ(read.GetGridRef(W(u"1_1")), 0);  // server grids are not counted
 
   std::string bytes = ReadBytes(Path("OfflineUpdate.dat"));
   std::string lower = "{\"LI\":\"9\",\"Ln\":\"x\",\"lr\":0,\"lu\":0,\"ll\":2,\"lx\":0,\"ly\":0,\"ldv\":\"\",\"lmv\":\"\","
@@ -113,8 +116,8 @@ TEST_F(OfflineFilesTest, UpdateFileRoundTripAndSkippedRecords) {
   EXPECT_EQ(read.m_records.GetSize(), 0);
 }
 
-// A grid item without a name is no grid: a list of nothing else is as empty
-// (the record skipped), so that a record read is written and read back whole.
+// A grid item without a name is no grid: a list of nothing else reads as
+// empty, and a record read is written and read back whole.
 TEST_F(OfflineFilesTest, GridItemsWithoutANameAreNoGrids) {
   COLUpdateFile file;
   file.m_folder = Folder();
@@ -124,7 +127,7 @@ TEST_F(OfflineFilesTest, GridItemsWithoutANameAreNoGrids) {
   const std::string saved = ReadBytes(Path("OfflineUpdate.dat"));
   struct Case {
     const char* localGrids;
-    int records;
+    int grids;
   } cases[] = {{"{\"e\":\"5_5\"}", 0}, {"{\"e\":\"1_1\"},{\"d\":\"5_5\"}", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.localGrids);
@@ -133,13 +136,13 @@ TEST_F(OfflineFilesTest, GridItemsWithoutANameAreNoGrids) {
     WriteBytes(Path("OfflineUpdate.dat"), bytes);
     COLUpdateFile read;
     ASSERT_EQ(read.Load(Folder()), 1);
-    ASSERT_EQ(read.m_records.GetSize(), c.records);
+    ASSERT_EQ(read.m_records.GetSize(), 1);
     ASSERT_EQ(read.Save(), 1);
     COLUpdateFile again;
     ASSERT_EQ(again.Load(Folder()), 1);
-    ASSERT_EQ(again.m_records.GetSize(), c.records);
-    if (c.records) {
-      ASSERT_EQ(again.m_records[0].local.grids.GetSize(), 1);
+    ASSERT_EQ(again.m_records.GetSize(), 1);
+    ASSERT_EQ(again.m_records[0].local.grids.GetSize(), c.grids);
+    if (c.grids) {
       EXPECT_EQ(U16(again.m_records[0].local.grids[0]), u"5_5");
     }
   }
