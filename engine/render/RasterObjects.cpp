@@ -40,6 +40,32 @@ void fill_row(uint32_t* row, size_t count, uint32_t color) {
   std::fill_n(row, count, color);
 }
 
+// Pixels a fill stores front to back in one go.
+constexpr size_t kFillRun = 4096;
+
+// A repaint fills the background and then draws tiles over it from the top;
+// a screen is larger than the core's cache, so the fill goes from the bottom
+// up and leaves the top rows, drawn over first, in the cache, while the rows
+// it starts with are those the last repaint drew. Within a run of about
+// kFillRun pixels the stores go forward, where the prefetcher follows them,
+// and whole rows, which lie back to back, are filled as one run.
+// r is a non-empty rectangle inside the bitmap.
+void fill_rows(tagBitmapObj* b, const _VRect& r, uint32_t color) {
+  const auto width = static_cast<size_t>(r.right - r.left);
+  const bool wholeRows = width * sizeof(uint32_t) == b->stride;
+  const int rowsPerRun = static_cast<int>(std::max<size_t>(1, kFillRun / width));
+  for (int end = r.bottom; end > r.top; end -= rowsPerRun) {
+    const int first = std::max(r.top, end - rowsPerRun);
+    if (wholeRows) {
+      fill_row(row32(b, first), width * static_cast<size_t>(end - first), color);
+      continue;
+    }
+    for (int y = first; y < end; ++y) {
+      fill_row(row32(b, y) + r.left, width, color);
+    }
+  }
+}
+
 // blend_pixel over a row, where mask values of 0 leave the destination as it
 // is; four pixels at a time in 16-bit lanes, which give blend_pixel's values
 // exactly (each channel's sum stays below 65536).
@@ -464,12 +490,10 @@ int dc_fill_rect(tagDCObj* dc, int left, int top, int right, int bottom, uint32_
   if (!intersect_rect({left, top, right, bottom}, {0, 0, b->width, b->height}, &r)) {
     return 0;
   }
-  if (b->bitsPerPixel != 32) {
+  if (b->bitsPerPixel != 32 || r.right <= r.left || r.bottom <= r.top) {
     return 1;
   }
-  for (int y = r.top; y < r.bottom; ++y) {
-    fill_row(row32(b, y) + r.left, static_cast<size_t>(std::max(r.right - r.left, 0)), color);
-  }
+  fill_rows(b, r, color);
   return 1;
 }
 

@@ -239,10 +239,21 @@ TEST(RasterFill, ClipsToTheBitmap) {
     int written;
   };
   // Rows of 37 pixels end between vector widths, so any wide-store loop
-  // needs its head and tail right.
-  const Case cases[] = {{4, 4, {-5, -5, 2, 2}, 1, 4}, {4, 4, {4, 0, 8, 4}, 1, 0}, {4, 4, {5, 0, 8, 4}, 0, 0},
-                        {4, 4, {1, 1, 3, 2}, 1, 2},   {4, 4, {3, 0, 1, 4}, 1, 0}, {37, 3, {1, 0, 36, 3}, 1, 105},
-                        {37, 3, {-1, 1, 99, 2}, 1, 37}};
+  // needs its head and tail right. Large rectangles are filled in runs of
+  // several rows from the bottom up (whole rows as one run, rows wider than a
+  // run one at a time): the runs must meet without a gap or an overlap.
+  const Case cases[] = {{4, 4, {-5, -5, 2, 2}, 1, 4},
+                        {4, 4, {4, 0, 8, 4}, 1, 0},
+                        {4, 4, {5, 0, 8, 4}, 0, 0},
+                        {4, 4, {1, 1, 3, 2}, 1, 2},
+                        {4, 4, {3, 0, 1, 4}, 1, 0},
+                        {37, 3, {1, 0, 36, 3}, 1, 105},
+                        {37, 3, {-1, 1, 99, 2}, 1, 37},
+                        {100, 100, {0, 0, 100, 100}, 1, 10000},
+                        {100, 100, {-4, 5, 100, 99}, 1, 9400},
+                        {100, 100, {3, 7, 97, 95}, 1, 94 * 88},
+                        {5000, 3, {0, -2, 5000, 9}, 1, 15000},
+                        {5000, 3, {1, 1, 4999, 3}, 1, 9996}};
   for (const Case& c : cases) {
     auto dc = makeDc(c.w, c.h, 0);
     EXPECT_EQ(dc_fill_rect(dc.get(), c.r.left, c.r.top, c.r.right, c.r.bottom, 0x80ABCDEF), c.result);
