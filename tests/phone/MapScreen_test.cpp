@@ -107,10 +107,19 @@ protected:
         driver.pumpUntil([&] { return pinTagged(map, 0) != nullptr; }, 10);
         return pinTagged(map, 0);
     }
-    bool snap(const char* name) const
+    ::testing::AssertionResult snap(const char* name, snapshot::Tolerance tolerance = {}) const
     {
-        return snapshot::viewMatchesExpected(app()->window.get(), std::string("tests/phone/snapshots/") + name);
+        return snapshot::viewMatchesExpected(app()->window.get(), std::string("tests/phone/snapshots/") + name,
+                                             tolerance);
     }
+    // A map centred on the parent's own fix. Every reading of the location
+    // (each repaint of the location layer among them) steps the datum
+    // offset's jitter of up to a metre, and the engine repaints and polls on
+    // its own real-time timers, so the converted fix lands on either side of
+    // a pixel boundary: the whole map may sit one pixel off in x and y
+    // (1.25% of the pixels, the tiles' edges). Anything more is a fault; the
+    // pin itself is checked by the own-position test.
+    static constexpr snapshot::Tolerance kOwnFixJitter{0, 0.015};
 };
 
 TEST_F(MapScreenTest, OpensOnTheLatestPositionAsAPurplePin)
@@ -382,14 +391,14 @@ TEST_F(MapScreenPictures, EveryStepAsTheParentSeesIt)
     auto own = ownPosition(map);
     ASSERT_NE(own, nullptr);
     settleMap();
-    EXPECT_TRUE(snap("map-own-position"));
+    EXPECT_TRUE(snap("map-own-position", kOwnFixJitter));
 
     map->optionClicked(nullptr);
     driver.advanceClock(0.5);
     ASSERT_TRUE(driver.tap(map->btnMapMode.get()));
     settleMap();
     EXPECT_EQ(map->_mapView->mapType(), 4u);
-    EXPECT_TRUE(snap("map-satellite"));
+    EXPECT_TRUE(snap("map-satellite", kOwnFixJitter));
 }
 
 TEST_F(MapScreenPictures, TheMessagesOfAnEmptyDayAndAnOfflinePhone)
