@@ -61,6 +61,15 @@ protected:
         setenv("NX_SERVICE_PORT", std::to_string(service.port()).c_str(), 1);
     }
 
+    // The workers end and the double stops while the derived fixtures' parts
+    // still stand: their scripts answer on the double's threads, and must never
+    // answer after those parts are gone.
+    void TearDown() override
+    {
+        NSThread::joinDetachedThreads(10);
+        service.stop();
+    }
+
     ~AppTest() override
     {
         NSThread::joinDetachedThreads(10);
