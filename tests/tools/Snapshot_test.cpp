@@ -59,6 +59,31 @@ TEST_F(SnapshotCheck, AMismatchWritesActualAndDiffBesideTheExpectedImage)
     EXPECT_FALSE(fs::exists(folder / "actual.png"));
 }
 
+// A grey field with a dark line at column lineX and a dot at (dotX, 5).
+Image field(int lineX, int dotX, bool withLine = true)
+{
+    constexpr int kSide = 12;
+    std::vector<uint32_t> px(size_t(kSide) * kSide, 0xff808080);
+    for (int y = 0; y < kSide && withLine; ++y) px[size_t(y) * kSide + lineX] = 0xff202020;
+    px[5 * kSide + dotX] = 0xffff0000;
+    return snapshot::fromARGB32(px.data(), kSide, kSide, kSide);
+}
+
+TEST_F(SnapshotCheck, AShiftToleranceTakesContentAPixelOffButNothingGoneOrChanged)
+{
+    fs::create_directories(folder);
+    ASSERT_TRUE(snapshot::writePng((folder / "expected.png").string(), field(4, 8)));
+    const snapshot::Tolerance onePixel{0, 0, 1};
+    EXPECT_FALSE(snapshot::matchesExpected(field(5, 9), folder.string()));
+    EXPECT_TRUE(snapshot::matchesExpected(field(5, 9), folder.string(), onePixel));
+    EXPECT_TRUE(snapshot::matchesExpected(field(3, 7), folder.string(), onePixel));
+    EXPECT_FALSE(snapshot::matchesExpected(field(6, 10), folder.string(), onePixel));
+    EXPECT_FALSE(snapshot::matchesExpected(field(4, 8, false), folder.string(), onePixel));
+    Image recoloured = field(4, 8);
+    recoloured.rgba[(5 * 12 + 8) * 4 + 1] = 0xff;  // the red dot turned yellow
+    EXPECT_FALSE(snapshot::matchesExpected(recoloured, folder.string(), onePixel));
+}
+
 TEST_F(SnapshotCheck, MissingOrDifferentlySizedExpectationsFail)
 {
     EXPECT_FALSE(snapshot::matchesExpected(square(0xff000000), folder.string()));

@@ -74,25 +74,48 @@ fs::path sourceFolder(const std::string& caseFolder)
     return fs::path(root && *root ? root : ".") / caseFolder;
 }
 
-// Red where the pixels differ beyond the threshold, the expected image faded
+bool samePixel(const uint8_t* a, const uint8_t* b, int threshold)
+{
+    for (int c = 0; c < 4; ++c)
+        if (std::abs(int(a[c]) - int(b[c])) > threshold) return false;
+    return true;
+}
+
+// Whether the pixel of `from` at (x, y) has a like in `in` within shift pixels.
+bool hasLikeNear(const Image& from, const Image& in, int x, int y, const Tolerance& tolerance)
+{
+    const uint8_t* pixel = &from.rgba[(size_t(y) * from.width + x) * 4];
+    for (int dy = -tolerance.shift; dy <= tolerance.shift; ++dy)
+        for (int dx = -tolerance.shift; dx <= tolerance.shift; ++dx) {
+            int nx = x + dx, ny = y + dy;
+            if (nx < 0 || ny < 0 || nx >= in.width || ny >= in.height) continue;
+            if (samePixel(pixel, &in.rgba[(size_t(ny) * in.width + nx) * 4], tolerance.channelThreshold)) return true;
+        }
+    return false;
+}
+
+// Red where the pixels differ beyond the tolerance, the expected image faded
 // to a third elsewhere.
-Image diffImage(const Image& expected, const Image& actual, int threshold, long& differing)
+Image diffImage(const Image& expected, const Image& actual, const Tolerance& tolerance, long& differing)
 {
     Image diff{actual.width, actual.height, std::vector<uint8_t>(actual.rgba.size())};
     differing = 0;
-    for (size_t i = 0; i < actual.rgba.size(); i += 4) {
-        bool differs = false;
-        for (int c = 0; c < 4; ++c) differs |= std::abs(int(expected.rgba[i + c]) - int(actual.rgba[i + c])) > threshold;
-        if (differs) {
-            ++differing;
-            diff.rgba[i] = 255;
-            diff.rgba[i + 1] = diff.rgba[i + 2] = 0;
-        } else {
-            int grey = (expected.rgba[i] + expected.rgba[i + 1] + expected.rgba[i + 2]) / 3;
-            diff.rgba[i] = diff.rgba[i + 1] = diff.rgba[i + 2] = uint8_t(170 + grey / 3);
+    for (int y = 0; y < actual.height; ++y)
+        for (int x = 0; x < actual.width; ++x) {
+            size_t i = (size_t(y) * actual.width + x) * 4;
+            bool differs = !samePixel(&expected.rgba[i], &actual.rgba[i], tolerance.channelThreshold) &&
+                           (tolerance.shift == 0 || !hasLikeNear(actual, expected, x, y, tolerance) ||
+                            !hasLikeNear(expected, actual, x, y, tolerance));
+            if (differs) {
+                ++differing;
+                diff.rgba[i] = 255;
+                diff.rgba[i + 1] = diff.rgba[i + 2] = 0;
+            } else {
+                int grey = (expected.rgba[i] + expected.rgba[i + 1] + expected.rgba[i + 2]) / 3;
+                diff.rgba[i] = diff.rgba[i + 1] = diff.rgba[i + 2] = uint8_t(170 + grey / 3);
+            }
+            diff.rgba[i + 3] = 255;
         }
-        diff.rgba[i + 3] = 255;
-    }
     return diff;
 }
 
@@ -122,7 +145,7 @@ Image diffImage(const Image& expected, const Image& actual, int threshold, long&
                                              << ", expected " << expected.width << "x" << expected.height;
     }
     long differing = 0;
-    Image diff = diffImage(expected, actual, tolerance.channelThreshold, differing);
+    Image diff = diffImage(expected, actual, tolerance, differing);
     double fraction = double(differing) / (double(actual.width) * actual.height);
     if (fraction <= tolerance.maxDifferingFraction) {
         std::error_code ec;

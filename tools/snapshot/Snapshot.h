@@ -28,6 +28,11 @@ struct Image {
 struct Tolerance {
     int channelThreshold = 0;          // a sample may differ by this much
     double maxDifferingFraction = 0;   // share of pixels allowed beyond it
+    // A pixel also matches a counterpart up to this many pixels away in x
+    // and y, both ways (each picture's pixel finds its like in the other):
+    // content that may sit a pixel off as a whole still matches, while a
+    // line that is gone or a colour that changed does not.
+    int shift = 0;
 };
 
 // Pixels as the engine keeps them: 0xAARRGGBB words.
