@@ -60,11 +60,16 @@ protected:
         return v ? static_cast<T*>(v->viewController()) : nullptr;
     }
 
-    // Lets the workers' hand-backs and the short animations run out.
+    // Lets the workers' hand-backs and the short animations run out. A
+    // hand-back may start the next worker (the map asks the positioning mode,
+    // then switches it on): chains of a few are waited for, however late each
+    // link ends, so the clock below starts from the same point on a busy machine.
     void settle()
     {
-        NSThread::joinDetachedThreads(10);
-        driver.pumpUntil([] { return false; }, 0.05);
+        for (int link = 0; link < 3; ++link) {
+            NSThread::joinDetachedThreads(10);
+            driver.pumpUntil([] { return false; }, 0.05);
+        }
         // Delayed hidings first, then the fades they start.
         driver.advanceClock(2.5);
         driver.advanceClock(1.0);
