@@ -5,19 +5,14 @@
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIPasteboard.h"
 
-NXUITestDriver::NXUITestDriver() : NXUITestDriver(std::optional<NSTimeInterval>()) {}
+NXUITestDriver::NXUITestDriver() : NXUITestDriver(kDefaultStart) {}
 
-NXUITestDriver::NXUITestDriver(NSTimeInterval since1970) : NXUITestDriver(std::optional<NSTimeInterval>(since1970)) {}
-
-NXUITestDriver::NXUITestDriver(std::optional<NSTimeInterval> since1970)
+NXUITestDriver::NXUITestDriver(NSTimeInterval since1970)
 {
     UIApplication::sharedApplication().reset();
     UIPasteboard::generalPasteboard().reset();
     NXResetSavedPhotosAlbum();
-    if (since1970)
-        NSClock::useVirtualClock(*since1970);
-    else
-        NSClock::useVirtualClock();
+    NSClock::useVirtualClock(since1970);
     UIView::setAnimationsEnabled(true);
     UIView::clearCommittedAnimations();
     window_ = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());

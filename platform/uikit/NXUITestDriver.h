@@ -14,8 +14,11 @@
 class NXUITestDriver {
 public:
     // A fresh application state, the virtual clock (real time again at the
-    // end) and a key window the size of the screen.
+    // end) and a key window the size of the screen. The clock starts at
+    // kDefaultStart, so that what a screen shows never hangs on the day it is
+    // driven.
     NXUITestDriver();
+    static constexpr NSTimeInterval kDefaultStart = 1796904000;  // 2026-12-10 12:00:00 UTC
     // The same, the virtual clock starting at that time (seconds since 1970),
     // for screens that read the day or the time of day.
     explicit NXUITestDriver(NSTimeInterval since1970);
@@ -109,7 +112,6 @@ public:
     void advanceClock(NSTimeInterval seconds);
 
 private:
-    explicit NXUITestDriver(std::optional<NSTimeInterval> since1970);
     std::shared_ptr<UIWindow> window_;
     std::shared_ptr<UITouch> touch_;
 };

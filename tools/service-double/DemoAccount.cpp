@@ -1,6 +1,5 @@
 #include "tools/service-double/DemoAccount.h"
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -31,16 +30,6 @@ std::string trimmed(const std::string& s)
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
-std::string daysAgo(int days)
-{
-    std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
-    std::tm local{};
-    localtime_r(&t, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
-
 }  // namespace
 
 std::string fillDates(const std::string& text)
@@ -50,7 +39,7 @@ std::string fillDates(const std::string& text)
     auto last = text.cbegin();
     for (std::sregex_iterator m(text.begin(), text.end(), date), end; m != end; ++m) {
         out.append(last, (*m)[0].first);
-        out += daysAgo(std::stoi((*m)[1].str()));
+        out += ServiceDouble::daysAgo(std::stoi((*m)[1].str()));
         last = (*m)[0].second;
     }
     out.append(last, text.cend());

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "platform/foundation/NSClock.h"
 #include "protocol/CrypHelper.h"
 #include "protocol/XMLTree.h"
 #include "tools/service-double/CaptureImages.h"
@@ -146,14 +147,25 @@ void ServiceDouble::record(Exchange exchange)
     recorded_.notify_all();
 }
 
-std::string ServiceDouble::now()
+namespace {
+
+std::string localTime(double since1970, const char* format)
 {
-    std::time_t t = std::time(nullptr);
+    const auto t = static_cast<std::time_t>(since1970);
     std::tm local{};
     localtime_r(&t, &local);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    std::strftime(text, sizeof text, format, &local);
     return text;
+}
+
+}  // namespace
+
+std::string ServiceDouble::now() { return localTime(NSClock::timeIntervalSince1970(), "%Y-%m-%d %H:%M:%S"); }
+
+std::string ServiceDouble::daysAgo(int days)
+{
+    return localTime(NSClock::timeIntervalSince1970() - days * 86400.0, "%Y-%m-%d");
 }
 
 std::string ServiceDouble::innerReply(const Exchange& request, const std::string& bodyContent)

@@ -96,8 +96,11 @@ public:
     static std::string innerReply(const Exchange& request, const std::string& bodyContent);
     // A login document: the fields as elements under one root, in order.
     static std::string loginDocument(const std::vector<std::pair<std::string, std::string>>& fields);
-    // The local time as "yyyy-MM-dd HH:mm:ss".
+    // The local time as "yyyy-MM-dd HH:mm:ss", on the process's clock: the
+    // virtual one of a test, so that the double's days are the client's.
     static std::string now();
+    // That many days before now, as "yyyy-MM-dd".
+    static std::string daysAgo(int days);
 
 private:
     void handle(const testserver::Request& request, testserver::Connection& connection);
