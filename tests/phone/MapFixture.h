@@ -80,20 +80,31 @@ protected:
     bool mapAtRest(VIZMapView* mapView)
     {
         VIZMapViewInternal* internal = mapView->internal();
-        auto shown = [internal] {
-            CGImageRef image = internal->m_mapView->getMapImage();
-            if (!image) return std::vector<uint32_t>();
-            const auto* bits = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image->surface()));
-            return std::vector<uint32_t>(bits, bits + CGImageGetWidth(image) * CGImageGetHeight(image));
-        };
-        std::vector<uint32_t> last = shown();
+        std::vector<uint32_t> last = shownMap(mapView);
         return driver.pumpUntil([&] {
             driver.pumpUntil([] { return false; }, 0.1);
-            std::vector<uint32_t> now = shown();
+            std::vector<uint32_t> now = shownMap(mapView);
             const bool still = !now.empty() && now == last && internal->m_scrollView->zoomScale() == 1;
             last = std::move(now);
             return still;
         }, 20);
+    }
+
+    // The pixels of the map image the view shows.
+    static std::vector<uint32_t> shownMap(VIZMapView* mapView)
+    {
+        CGImageRef image = mapView->internal()->m_mapView->getMapImage();
+        if (!image) return {};
+        const auto* bits = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image->surface()));
+        return std::vector<uint32_t>(bits, bits + CGImageGetWidth(image) * CGImageGetHeight(image));
+    }
+    // After a change that repaints the whole map (its type): the repaint has
+    // begun before the map is let settle, since a map holding still on a busy
+    // machine may be the old one not yet repainted.
+    void settleMapChangedFrom(const std::vector<uint32_t>& before, VIZMapView* mapView)
+    {
+        EXPECT_TRUE(driver.pumpUntil([&] { return shownMap(mapView) != before; }, 20));
+        settleMap();
     }
 
     mapdouble::MapDouble maps;

@@ -397,8 +397,9 @@ TEST_F(MapScreenPictures, EveryStepAsTheParentSeesIt)
 
     map->optionClicked(nullptr);
     driver.advanceClock(0.5);
+    const std::vector<uint32_t> standard = shownMap(map->_mapView.get());
     ASSERT_TRUE(driver.tap(map->btnMapMode.get()));
-    settleMap();
+    settleMapChangedFrom(standard, map->_mapView.get());
     EXPECT_EQ(map->_mapView->mapType(), 4u);
     EXPECT_TRUE(snap("map-satellite", kOwnFixJitter));
 }
