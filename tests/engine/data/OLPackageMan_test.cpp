@@ -274,11 +274,16 @@ TEST_F(PackageManTest, OneImportAtATime) {
   EXPECT_EQ(packages.IsImporting(), 0);
   std::vector<tagEngineMsg> posted = Posted();
   // No zip: the check pass finds nothing, the import failed, nothing is left.
-  ASSERT_EQ(posted.size(), 2u);
-  EXPECT_EQ(posted[0].wParam, kOLEventCheckEnded);
-  EXPECT_EQ(posted[0].lParam, 0);
-  EXPECT_EQ(posted[1].wParam, kOLEventImportEnded);
-  EXPECT_EQ(posted[1].lParam, 1);
+  // The second request is ignored while the first import runs; one that
+  // finds it already ended (an empty scan is quick) starts the next. Either
+  // way imports never overlap: each is its check pass, then its end.
+  ASSERT_TRUE(posted.size() == 2u || posted.size() == 4u) << posted.size();
+  for (size_t i = 0; i < posted.size(); i += 2) {
+    EXPECT_EQ(posted[i].wParam, kOLEventCheckEnded);
+    EXPECT_EQ(posted[i].lParam, 0);
+    EXPECT_EQ(posted[i + 1].wParam, kOLEventImportEnded);
+    EXPECT_EQ(posted[i + 1].lParam, 1);
+  }
 }
 
 }  // namespace
