@@ -243,15 +243,18 @@ void HomeViewCtrl::resetAlertBtnImageByShowTag(bool alerts)
 
 void HomeViewCtrl::addAlertDetailInfoView()
 {
-    auto panel = imageView("alertBackFirst.png", CGRectMake(15, 45, 290, 125));
+    auto panel = UIView::initWithFrame(CGRectMake(15, 45, 290, 125));
+    panel->setBackgroundColor(UIColor::clearColor());
     panel->setTag(kAlertPanelTag);
     panel->setHidden(true);
-    const char* captions[] = {"homeviewctrl_badweb", "homeviewctrl_forbiddenweb", "homeviewctrl_forbiddensoft"};
+    const char* backs[] = {"alertBackFirst.png", "alertBackFirst.png", "alertBackSecond.png"};
+    const char* captions[] = {"homeviewctrl_bloackbadweb", "homeviewctrl_bloackforbidenweb", "homeviewctrl_bloackforbidensoft"};
     std::shared_ptr<UILabel>* counts[] = {&mTopAlertDetailClewFirst, &mTopAlertDetailClewSecond, &mTopAlertDetailClewThird};
     for (int row = 0; row < 3; ++row) {
-        label(panel.get(), CGRectMake(15, 41 * row, 185, 41), UIFont::boldSystemFontOfSize(14), UIColor::whiteColor(), L(captions[row]));
-        *counts[row] = label(panel.get(), CGRectMake(200, 41 * row, 80, 41), UIFont::boldSystemFontOfSize(14), UIColor::redColor());
-        (*counts[row])->textAlignment = UITextAlignmentRight;
+        const CGFloat y = 41 * row;
+        panel->addSubview(imageView(backs[row], CGRectMake(0, y, 290, 41)));
+        label(panel.get(), CGRectMake(40, y, 160, 41), UIFont::boldSystemFontOfSize(16), UIColor::lightGrayColor(), L(captions[row]));
+        *counts[row] = label(panel.get(), CGRectMake(200, y, 110, 41), UIFont::boldSystemFontOfSize(16), UIColor::redColor());
     }
     mRootScrollView->addSubview(panel);
     for (int row = 0; row < 3; ++row) {
@@ -307,6 +310,10 @@ void HomeViewCtrl::topAlertClewDetailBtnCallBack(const id& sender)
 
 void HomeViewCtrl::oneKey(UIButton* button, bool& flag, bool isLock)
 {
+    // A page load still on its way predates the command: its status must not
+    // put the button's old title back.
+    ++loadNumber_;
+    if (loading) loading->stopAnimating();
     auto info = HomeInfo::init();
     auto status = info->homeInfo();
     if (status && status->isOnline() == "0") {

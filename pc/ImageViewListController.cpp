@@ -16,16 +16,17 @@ namespace {
 
 constexpr CGFloat kPitch = 79;
 
-// The interface file: the strip of thumbnails on top, the capture time
-// under the viewer's place.
+// The interface file: the strip of thumbnails on top and the capture time
+// right under it, so that the viewer's place follows without a gap and the
+// time stays in sight above a tab bar.
 const bool kNib = (UINib::registerNib("ImageViewListController", [](NSObject* owner) {
     auto* screen = dynamic_cast<ImageViewListController*>(owner);
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
     screen->mImageView = UIImageView::initWithImage(nullptr);
     screen->mImageView->setFrame(CGRectMake(0, 0, 320, 96));
-    screen->scrollview = UIScrollView::initWithFrame(CGRectMake(0, 14, 320, 70));
+    screen->scrollview = UIScrollView::initWithFrame(CGRectMake(0, 4, 320, 70));
     screen->scrollview->setClipsToBounds(true);
-    screen->mTimeLabel = UILabel::initWithFrame(CGRectMake(10, 396, 300, 20));
+    screen->mTimeLabel = UILabel::initWithFrame(CGRectMake(10, 74, 300, 22));
     screen->mTimeLabel->textColor = UIColor::whiteColor();
     screen->mTimeLabel->font = UIFont::systemFontOfSize(14);
     screen->mTimeLabel->setBackgroundColor(UIColor::clearColor());
@@ -186,7 +187,21 @@ void ImageViewListController::showViewerAt(size_t index)
     viewer_->view()->setFrame(CGRectMake(0, 96, 320, 300));
     viewer_->view()->setClipsToBounds(true);
     view()->addSubview(viewer_->view());
+    keepOwnBarLook();
     viewer_->moveToPhotoAtIndex_animated(static_cast<NSInteger>(index), false);
+}
+
+void ImageViewListController::viewDidAppear(bool)
+{
+    // After the views inside have appeared, the viewer's among them.
+    keepOwnBarLook();
+}
+
+void ImageViewListController::keepOwnBarLook()
+{
+    // The viewer's appearance marks the full-screen viewer as shown, which
+    // turns every navigation bar's drawing into the viewer's bare black style.
+    if (viewer_ && viewer_->view()->window()) Constant::setImageView(false);
 }
 
 void ImageViewListController::goBack()

@@ -33,6 +33,7 @@ public:
     PixPhotoViewController* viewer() const { return viewer_.get(); }
 
     void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
     void refresh();
     void loadMore();
     void showPhotos(const id& sender);
@@ -41,6 +42,9 @@ public:
     void didFinishRequest(const std::shared_ptr<CaptureReturnMessage>& result);
 
 private:
+    // The viewer shown here is a part of this screen, not the full-screen
+    // viewer: the bars keep this screen's look while it shows.
+    void keepOwnBarLook();
     std::shared_ptr<ImageViewListController> strong()
     {
         return std::static_pointer_cast<ImageViewListController>(shared_from_this());

@@ -4,6 +4,7 @@
 // section header strip, the day window of the records and the service's own
 // domain test.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,15 @@ template <class Item>
 std::vector<id> ids(const std::vector<std::shared_ptr<Item>>& items)
 {
     return std::vector<id>(items.begin(), items.end());
+}
+
+// Largest count first, as compareNum orders the items.
+template <class Item>
+void sortByCount(std::vector<std::shared_ptr<Item>>& items)
+{
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return a->compareNum(*b) == NSOrderedAscending;
+    });
 }
 
 // The row at the end of a paged list: the text centred, a grey spinner

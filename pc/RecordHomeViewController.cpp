@@ -1,6 +1,8 @@
 #include "pc/RecordHomeViewController.h"
 
 #include "app/AppText.h"
+#include "app/MenuParts.h"
+#include "pc/PCRecordCommon.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UINavigationController.h"
@@ -46,6 +48,32 @@ const bool kNib = (UINib::registerNib("RecordHomeViewController", [](NSObject* o
         view->addSubview(v);
     home->navigationItem()->setRightBarButtonItem(UIBarButtonItem::initWithTitle(
         localized("rechomeviewctrl_reload"), UIBarButtonItemStyleBordered, self, NX_SEL0(RecordHomeViewController, reload)));
+    home->navigationItem()->setLeftBarButtonItem(UIBarButtonItem::initWithTitle(
+        localized("rechomeviewctrl_bylist"), UIBarButtonItemStyleBordered, self, NX_SEL0(RecordHomeViewController, showByList)));
+    return std::vector<id>{view};
+}), true);
+
+// The four lists' interface file: the day at the top, the paging scroll view
+// of the four pages and the page control below.
+const bool kListNib = (UINib::registerNib("RecordHomeListViewController", [](NSObject* owner) {
+    auto* screen = dynamic_cast<RecordHomeListViewController*>(owner);
+    auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
+    auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
+    view->setBackgroundColor(UIColor::blackColor());
+    screen->dateLabel = UILabel::initWithFrame(CGRectMake(0, 4, 320, 24));
+    screen->dateLabel->setBackgroundColor(UIColor::clearColor());
+    screen->dateLabel->textColor = UIColor::whiteColor();
+    screen->dateLabel->textAlignment = UITextAlignmentCenter;
+    screen->scrollview = UIScrollView::initWithFrame(
+        CGRectMake(0, 32, RecordHomeListViewController::kPageWidth, RecordHomeListViewController::kPageHeight));
+    screen->scrollview->pagingEnabled = true;
+    screen->scrollview->setClipsToBounds(true);
+    screen->scrollview->setDelegate(std::dynamic_pointer_cast<UIScrollViewDelegate>(self));
+    screen->pageControl = UIPageControl::initWithFrame(CGRectMake(0, 370, 320, 24));
+    screen->pageControl->setNumberOfPages(4);
+    screen->pageControl->addTarget(self, NX_SEL0(RecordHomeListViewController, changePage), UIControlEventValueChanged);
+    for (const auto& v : std::vector<std::shared_ptr<UIView>>{screen->dateLabel, screen->scrollview, screen->pageControl})
+        view->addSubview(v);
     return std::vector<id>{view};
 }), true);
 
@@ -146,8 +174,91 @@ void RecordHomeViewController::RequestTimeSelectView_callBackCtrl_callBackInfo_c
     RequestTimeSelect*, const std::shared_ptr<UIViewController>& ctrl, const NSString& day, int type)
 {
     if (type == 1) {
-        if (auto game = std::dynamic_pointer_cast<GameTypeViewController>(ctrl)) game->curSelectTime = day;
+        if (auto game = std::dynamic_pointer_cast<GameTypeViewController>(ctrl)) {
+            game->curSelectTime = day;
+            game->showDetailInfoView();
+        }
     } else if (type == 0) {
-        if (auto web = std::dynamic_pointer_cast<UrlTypeViewController>(ctrl)) web->curSelectShowTime = day;
+        if (auto web = std::dynamic_pointer_cast<UrlTypeViewController>(ctrl)) {
+            web->curSelectShowTime = day;
+            web->loadListViewCtrl();
+        }
     }
+}
+
+void RecordHomeViewController::getDataByType(const std::shared_ptr<ListViewController>& list)
+{
+    // Pushed above the picker, which stays for another day.
+    if (auto* nav = navigationController()) nav->pushViewController(list, true);
+}
+
+void RecordHomeViewController::showByList()
+{
+    if (!utvc || utvc->list.empty()) {
+        Constant_alert(localized("rechomeviewctrl_connecterr"), nullptr);
+        return;
+    }
+    // The ranking pages are never made here, so the site and program pages
+    // start without rows.
+    auto screen = UIViewController::init<RecordHomeListViewController>();
+    screen->args = {{"0", ids(utvc->list)}, {"0", std::nullopt}, {"", ids(gtvc->list)}, {"", std::nullopt}};
+    screen->dateLabelString = dateLabel->text();
+    if (auto* nav = navigationController()) nav->pushViewController(screen, true);
+}
+
+// ---- The four lists ------------------------------------------------------------
+
+void RecordHomeListViewController::viewDidLoad()
+{
+    UIViewController::viewDidLoad();
+    setTitle(localized("rechomelistviewctrl_webtypelist"));
+    navigationItem()->setLeftBarButtonItem(veskBarItem(localized("rechomelistviewctrl_back"),
+                                                       std::static_pointer_cast<NSObject>(shared_from_this()),
+                                                       NX_SEL0(RecordHomeListViewController, goBack)));
+    dateLabel->setText(dateLabelString);
+    reloadByNewThread();
+}
+
+void RecordHomeListViewController::reloadByNewThread()
+{
+    scrollview->setContentSize(CGSizeMake(4 * kPageWidth, kPageHeight));
+    for (auto subviews = scrollview->subviews(); const auto& v : subviews) v->removeFromSuperview();
+    std::shared_ptr<ListViewController>* pages[] = {&listView, &listView1, &listView2, &listView3};
+    for (int i = 0; i < 4; ++i) {
+        auto page = UIViewController::init<ListViewController>();
+        page->setType(i);
+        page->setDate(dateLabelString);
+        page->setSelectdate(dateLabelString);
+        if (static_cast<size_t>(i) < args.size()) {
+            page->setTotalRecord(static_cast<int>(countValue(args[i].total)));
+            if (args[i].rows) page->setList(*args[i].rows);
+        }
+        page->view()->setFrame(CGRectMake(kPageWidth * i, 0, kPageWidth, kPageHeight));
+        scrollview->addSubview(page->view());
+        *pages[i] = std::move(page);
+    }
+}
+
+void RecordHomeListViewController::setTitleOfPage(NSInteger page)
+{
+    static const char* const kTitles[] = {"rechomelistviewctrl_webtypelist", "rechomelistviewctrl_webreclist",
+                                          "rechomelistviewctrl_softtypelist", "rechomelistviewctrl_softreclist"};
+    if (page >= 0 && page < 4) setTitle(localized(kTitles[page]));
+}
+
+void RecordHomeListViewController::scrollViewDidScroll(UIScrollView* sv)
+{
+    const NSInteger page = pageOfScrollView(sv);
+    pageControl->setCurrentPage(page);
+    setTitleOfPage(page);
+}
+
+void RecordHomeListViewController::changePage()
+{
+    scrollview->setContentOffset(CGPointMake(pageControl->currentPage() * scrollview->frame().size.width, 0), true);
+}
+
+void RecordHomeListViewController::goBack()
+{
+    if (auto* nav = navigationController()) nav->popViewControllerAnimated(true);
 }

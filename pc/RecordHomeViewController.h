@@ -2,8 +2,13 @@
 // The records home: the day's statistics by type of the supervised PC in two
 // pages side by side, web categories and software categories, switched by two
 // tab buttons or by swiping. A row of a page asks for a day in the date
-// picker. The bar buttons stay disabled until both pages have loaded.
+// picker; the category's records of that day then open above the picker.
+// The bar buttons stay disabled until both pages have loaded; the left one
+// opens the four lists of the day (RecordHomeListViewController).
 
+#include <optional>
+
+#include "pc/ListViewController.h"
 #include "pc/RequestTimeSelect.h"
 #include "pc/StatisticsCommon.h"
 #include "pc/TypeStatisticsPage.h"
@@ -46,6 +51,9 @@ public:
     void allSubviewDidload() override;
     void showTimeSelectView(const std::shared_ptr<UIViewController>& page) override;
     void showTimeSelectViewFromGameType(const std::shared_ptr<UIViewController>& page) override;
+    void getDataByType(const std::shared_ptr<ListViewController>& list) override;
+    // Opens the four lists of the day; with no web categories loaded, an alert instead.
+    void showByList();
     void RequestTimeSelectView_callBackCtrl_callBackInfo_callBackCtrlType(RequestTimeSelect* picker,
                                                                          const std::shared_ptr<UIViewController>& ctrl,
                                                                          const NSString& day, int type) override;
@@ -60,4 +68,36 @@ private:
 
     // Pages that reported since the last load began.
     int finishedPages_ = 0;
+};
+
+// The day's four lists in swipeable pages: web categories, web sites,
+// software categories and programs (ListViewController types 0 to 3). Each
+// element of `args` is (a total, the page's rows); pages without rows fetch
+// theirs when refreshed.
+class RecordHomeListViewController : public UIViewController, public UIScrollViewDelegate {
+public:
+    static constexpr CGFloat kPageWidth = 320, kPageHeight = 327;
+    struct PageArgs {
+        NSString total;
+        std::optional<std::vector<id>> rows;
+    };
+
+    std::shared_ptr<UILabel> dateLabel;
+    std::shared_ptr<UIScrollView> scrollview;
+    std::shared_ptr<UIPageControl> pageControl;
+    std::shared_ptr<ListViewController> listView, listView1, listView2, listView3;
+    NSString dateLabelString;
+    std::vector<PageArgs> args;
+
+    void viewDidLoad() override;
+    void scrollViewDidScroll(UIScrollView* sv) override;
+    // The page control's action: shows its current page.
+    void changePage();
+    void goBack();
+    void reload() { reloadByNewThread(); }
+    // Builds the four pages. On the main thread: it only makes views.
+    void reloadByNewThread();
+
+private:
+    void setTitleOfPage(NSInteger page);
 };

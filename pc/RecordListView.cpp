@@ -56,10 +56,11 @@ const bool kNib = (UINib::registerNib("RecordListView", [](NSObject* owner) {
 const bool kCellNib = (UINib::registerNib("GameViewCell", [](NSObject*) {
     auto cell = UITableViewCell::initWithStyle<GameViewCell>(UITableViewCellStyleDefault, "GameViewCell");
     UIView* content = cell->contentView();
-    cell->gameNameLabel = label(content, CGRectMake(10, 3, 200, 22), 16, UIColor::blackColor());
-    cell->procNameLabel = label(content, CGRectMake(10, 24, 200, 18), 13, UIColor::darkGrayColor());
-    cell->authorLabel = label(content, CGRectMake(10, 42, 200, 18), 13, UIColor::grayColor());
-    cell->numLabel = label(content, CGRectMake(210, 20, 60, 24), 16, UIColor::blackColor());
+    // Light on the page's black, like the web page's rows.
+    cell->gameNameLabel = label(content, CGRectMake(10, 3, 200, 22), 16, UIColor::whiteColor());
+    cell->procNameLabel = label(content, CGRectMake(10, 24, 200, 18), 13, UIColor::lightGrayColor());
+    cell->authorLabel = label(content, CGRectMake(10, 42, 200, 18), 13, UIColor::lightGrayColor());
+    cell->numLabel = label(content, CGRectMake(210, 20, 60, 24), 16, UIColor::whiteColor());
     cell->numLabel->textAlignment = UITextAlignmentRight;
     return std::vector<id>{cell};
 }), true);

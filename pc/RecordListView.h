@@ -75,6 +75,9 @@ public:
 
 class GameViewController : public RecordPageController {
 public:
+    using RecordPageController::reload;
+    // Starts again from the first page (the object is not looked at).
+    void reload(const id&) { reload(); }
     std::optional<CGFloat> tableView_heightForRowAtIndexPath(UITableView*, NSIndexPath) override { return 65.0; }
 
 protected:

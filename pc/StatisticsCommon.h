@@ -41,6 +41,8 @@ void addStatisticsTable(UIView* view, std::shared_ptr<UIScrollView>& scrollview,
 // the offset has passed. 0 while the scroll view has no width.
 NSInteger pageOfScrollView(const UIScrollView* scrollView);
 
+class ListViewController;
+
 // The records home as the statistics pages see it.
 class StatisticsPageDelegate {
 public:
@@ -50,6 +52,8 @@ public:
     // A row of the web / software category page asks for a day.
     virtual void showTimeSelectView(const std::shared_ptr<UIViewController>& page) {}
     virtual void showTimeSelectViewFromGameType(const std::shared_ptr<UIViewController>& page) {}
+    // The records of a category on the chosen day, ready to be shown.
+    virtual void getDataByType(const std::shared_ptr<ListViewController>& list) {}
 };
 
 class UITableViewCell;

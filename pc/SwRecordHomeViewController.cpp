@@ -1,7 +1,5 @@
 #include "pc/SwRecordHomeViewController.h"
 
-#include <algorithm>
-
 #include "app/AppText.h"
 #include "pc/ImageViewListController.h"
 #include "pc/LimitViewController.h"
@@ -34,15 +32,6 @@ std::shared_ptr<UILabel> label(CGRect frame, std::shared_ptr<UIFont> font, std::
     l->setBackgroundColor(UIColor::clearColor());
     l->setText(text);
     return l;
-}
-
-// Largest count first, as compareNum orders the items.
-template <class Item>
-void sortByCount(std::vector<std::shared_ptr<Item>>& items)
-{
-    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-        return a->compareNum(*b) == NSOrderedAscending;
-    });
 }
 
 }  // namespace

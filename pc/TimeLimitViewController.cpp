@@ -12,7 +12,8 @@
 namespace {
 
 // The interface file: the day selector above the grid; the sync controls
-// exist but are not offered on the phone's narrow page.
+// exist but are not offered: the day selector, six rows of 34 points and
+// the toolbar at y 250 fill the 291-point page, and below it lies the tab bar.
 const bool kNib = (UINib::registerNib("TimeLimitViewController", [](NSObject* owner) {
     auto* screen = dynamic_cast<TimeLimitViewController*>(owner);
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 291));

@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #include "app/AppText.h"
+#include "pc/ListViewController.h"
+#include "pc/PCRecordCommon.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"
+#include "protocol/Internet.h"
 
 namespace {
 
@@ -132,6 +136,93 @@ void TypeStatisticsPage::tableView_didSelectRowAtIndexPath(UITableView* tv, NSIn
     // The category is kept now: a reload may change the rows before the day comes.
     selectedType_ = topTenList[r]->type();
     askForDay(ip.row);
+}
+
+void TypeStatisticsPage::showLoading()
+{
+    if (loading) loading->startAnimating();
+}
+
+void TypeStatisticsPage::getDataByType(const NSString& typeName)
+{
+    // The day and the request are read here, on the main thread.
+    std::weak_ptr<TypeStatisticsPage> weak = strong();
+    NSThread::detachNewThreadWithBlock([weak, fetch = recordsRequest(), typeName, day = chosenDay()] {
+        didStartGetDataByType(weak, fetch, typeName, day);
+    });
+}
+
+void TypeStatisticsPage::didStartGetDataByType(const std::weak_ptr<TypeStatisticsPage>& page, const RecordsRequest& fetch,
+                                               const NSString& typeName, const NSString& day)
+{
+    CategoryRecords records = fetch(day);
+    NSThread::performBlockOnMainThread([page, typeName, day, records] {
+        if (auto p = page.lock()) p->didFinishGetDataByType(typeName, day, records);
+    }, false);
+}
+
+void TypeStatisticsPage::didFinishGetDataByType(const NSString& typeName, const NSString& day,
+                                                const CategoryRecords& records)
+{
+    auto list = UIViewController::init<ListViewController>();
+    list->setType(recordListType());
+    list->setByTypeName(typeName);
+    list->setDate(dateString);
+    if (records.arrived) {
+        list->setList(records.rows, records.endsWithMoreRow);
+        list->setTotalRecord(records.totalRecord);
+        list->setNavTitle(typeName);
+        list->setSelectdate(day);
+    }
+    if (auto d = delegate.lock()) d->getDataByType(list);
+    updateView();
+}
+
+void UrlTypeViewController::loadListViewCtrl()
+{
+    NX_LOG("current select index === %d", static_cast<int>(mCurSelelectIndex));
+    showLoading();
+    getDataByType(selectedType());
+}
+
+TypeStatisticsPage::RecordsRequest UrlTypeViewController::recordsRequest() const
+{
+    return [](const NSString& day) {
+        CategoryRecords records;
+        if (auto reply = Internet::init()->RQUrlBrowseByType(day)) {
+            auto rows = reply->list();
+            sortByCount(rows);
+            records.arrived = true;
+            records.rows = ids(rows);
+            records.totalRecord = reply->totalRecord().intValue();
+        }
+        return records;
+    };
+}
+
+void GameTypeViewController::showDetailInfoView()
+{
+    NX_LOG("show game type info index ===== %d", static_cast<int>(mCurTableViewSelect));
+    showLoading();
+    getDataByType(selectedType());
+}
+
+TypeStatisticsPage::RecordsRequest GameTypeViewController::recordsRequest() const
+{
+    return [](const NSString& day) {
+        NX_LOG("game type =========== %@", day);
+        CategoryRecords records;
+        if (auto reply = Game::init()->RQGameBrowseByType(day)) {
+            auto rows = reply->list();
+            sortByCount(rows);
+            records.arrived = true;
+            records.rows = ids(rows);
+            // Software records come without a total: a page that is not full
+            // ends in the more row, which then tells that nothing more is there.
+            records.endsWithMoreRow = rows.size() % ListViewController::kPageNum != 0;
+        }
+        return records;
+    };
 }
 
 void UrlTypeViewController::setPageTitle(const NSString& title) { navigationItem()->title = title; }

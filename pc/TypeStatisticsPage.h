@@ -49,6 +49,11 @@ public:
     // The category of the row tapped last; nil before a tap.
     NSString selectedType() const { return selectedType_; }
 
+    // Opens the category's records of the day chosen in the picker: they are
+    // fetched on a worker thread, then the list screen is built on the main
+    // thread and handed to the delegate, which shows it.
+    void getDataByType(const NSString& typeName);
+
     std::optional<NSInteger> numberOfSectionsInTableView(UITableView*) override { return 1; }
     NSInteger tableView_numberOfRowsInSection(UITableView*, NSInteger) override
     {
@@ -73,6 +78,22 @@ protected:
     virtual const char* keyPrefix() const = 0;
     // The tapped row asks the delegate for a day.
     virtual void askForDay(NSInteger row) = 0;
+
+    // A category's records of a day as the list screen takes them.
+    struct CategoryRecords {
+        bool arrived = false;
+        std::vector<id> rows;  // largest count first
+        int totalRecord = 0;
+        bool endsWithMoreRow = false;
+    };
+    using RecordsRequest = std::function<CategoryRecords(const NSString& day)>;
+    virtual RecordsRequest recordsRequest() const = 0;
+    // The list screen's type of the records (web 4, software 5).
+    virtual int recordListType() const = 0;
+    // The day the picker gave for the records.
+    virtual NSString chosenDay() const = 0;
+    // The records' fetch began: the loading box turns until the list is handed over.
+    void showLoading();
     NSString key(const char* suffix) const;
     std::shared_ptr<TypeStatisticsPage> strong()
     {
@@ -81,6 +102,10 @@ protected:
 
 private:
     void apply(const std::shared_ptr<AnalysisReturnMessage>& reply);
+    // The worker's part: the page itself stays on the main thread.
+    static void didStartGetDataByType(const std::weak_ptr<TypeStatisticsPage>& page, const RecordsRequest& fetch,
+                                      const NSString& typeName, const NSString& day);
+    void didFinishGetDataByType(const NSString& typeName, const NSString& day, const CategoryRecords& records);
     void tellDelegate();
 
     std::shared_ptr<LoadingBoxView> loading;
@@ -97,6 +122,9 @@ public:
     NSString curSelectShowTime;
     NSInteger mCurSelelectIndex = 0;
 
+    // The day came from the picker: the tapped category's records open.
+    void loadListViewCtrl();
+
 protected:
     Request request() const override
     {
@@ -106,6 +134,9 @@ protected:
     void setPageTitle(const NSString& title) override;
     const char* keyPrefix() const override { return "urltypeviewctrl_"; }
     void askForDay(NSInteger row) override;
+    RecordsRequest recordsRequest() const override;
+    int recordListType() const override { return 4; }
+    NSString chosenDay() const override { return curSelectShowTime; }
 };
 
 // Programs by category; the chosen day goes to curSelectTime.
@@ -114,6 +145,9 @@ public:
     std::shared_ptr<UIImageView> piePic;
     NSString curSelectTime;
     NSInteger mCurTableViewSelect = 0;
+
+    // The day came from the picker: the tapped category's records open.
+    void showDetailInfoView();
 
 protected:
     Request request() const override
@@ -124,4 +158,7 @@ protected:
     void setPageTitle(const NSString& title) override { setTitle(title); }
     const char* keyPrefix() const override { return "gametypeviewctrl_"; }
     void askForDay(NSInteger row) override;
+    RecordsRequest recordsRequest() const override;
+    int recordListType() const override { return 5; }
+    NSString chosenDay() const override { return curSelectTime; }
 };

@@ -111,6 +111,18 @@ TEST_F(PCCaptures, ADayPickedShowsItsThumbnailsAndATapOpensTheViewerOnThatCaptur
         return page && page->imageView()->image && page->imageView()->image->size().width == 640;
     }));
     driver->advanceClock(1);
+    // The capture time sits between the strip and the viewer, without gaps.
+    const CGRect strip = list->view()->convertRect(list->scrollview->frame(), nullptr);
+    const CGRect time = list->view()->convertRect(list->mTimeLabel->frame(), nullptr);
+    const CGRect viewer = list->view()->convertRect(list->viewer()->view()->frame(), nullptr);
+    EXPECT_EQ(CGRectGetMaxY(strip), CGRectGetMinY(time));
+    EXPECT_EQ(CGRectGetMaxY(time), CGRectGetMinY(viewer));
+    // The bar keeps its face and the day's title while the viewer shows.
+    const snapshot::Image shot = snapshot::renderView(driver->window());
+    const size_t at = 4 * (static_cast<size_t>(shot.width) * 40 + 70);
+    EXPECT_LT(shot.rgba[at] + shot.rgba[at + 1] + shot.rgba[at + 2], 3 * 200) << "a bare white bar";
+    EXPECT_EQ(dynamic_cast<UILabel*>(list->navigationItem()->titleView.get())->superview(),
+              list->navigationController()->navigationBar());
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/capture-viewer"));
     driver->tap(list->scrollview->viewWithTag(ImageViewListController::kFirstThumbTag + 6));
     driver->tap(list->scrollview->viewWithTag(ImageViewListController::kFirstThumbTag + 5));

@@ -110,7 +110,10 @@ TEST_F(PCHome, AnOfflinePCRefusesTheCommandsAndAPCWithoutStatusOffersToUndo)
     offline.isOnline = "0";
     offline.networkStatus = offline.screenStatus = "";
     model.setStatus(kDevice, offline);
+    NSUserDefaults::standardUserDefaults()->setObject(PlistValue(NSString("Den PC")), "NickName");
     ASSERT_TRUE(showHome());
+    // The title names the PC by its nickname when it has one.
+    EXPECT_EQ(dynamic_cast<UILabel*>(home->navigationItem()->titleView.get())->text(), "Den PC");
     EXPECT_EQ(home->mTodayUserOnline->text(), L("homeviewctrl_offline"));
     EXPECT_EQ(home->oneKeyLockScreen->titleForState(UIControlStateNormal), L("homeviewctrl_unlockscreen"));
     EXPECT_EQ(home->oneKeyCloseNet->titleForState(UIControlStateNormal), L("homeviewctrl_recovernet"));
@@ -131,6 +134,24 @@ TEST_F(PCHome, TheAlertRowsOpenTodaysBlockedVisits)
     ASSERT_TRUE(driver->tap(home->mRootScrollView->viewWithTag(HomeViewCtrl::kAlertBarButtonTag)));
     EXPECT_FALSE(panel->hidden());
     EXPECT_EQ(home->mRootScrollView->viewWithTag(HomeViewCtrl::kInfoPanelTag)->center().y, 144 + 125);
+    // Three rows of 41 points: the kind's caption in light grey, the count in red.
+    const char* captions[] = {"homeviewctrl_bloackbadweb", "homeviewctrl_bloackforbidenweb", "homeviewctrl_bloackforbidensoft"};
+    UILabel* counts[] = {home->mTopAlertDetailClewFirst.get(), home->mTopAlertDetailClewSecond.get(),
+                         home->mTopAlertDetailClewThird.get()};
+    const char* shown[] = {"1", "2", "1"};
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        auto* caption = dynamic_cast<UILabel*>(driver->viewWithText(L(captions[row])));
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->superview(), panel);
+        EXPECT_TRUE(CGRectEqualToRect(caption->frame(), CGRectMake(40, 41 * row, 160, 41)));
+        EXPECT_TRUE(caption->textColor->isEqual(*UIColor::lightGrayColor()));
+        EXPECT_EQ(caption->font->pointSize(), 16);
+        EXPECT_EQ(counts[row]->superview(), panel);
+        EXPECT_TRUE(CGRectEqualToRect(counts[row]->frame(), CGRectMake(200, 41 * row, 110, 41)));
+        EXPECT_TRUE(counts[row]->textColor->isEqual(*UIColor::redColor()));
+        EXPECT_EQ(counts[row]->text(), NSString::stringWithFormat("%s %@", shown[row], L("homeviewctrl_times")));
+    }
 
     ASSERT_TRUE(driver->tap(home->mRootScrollView->viewWithTag(HomeViewCtrl::kFirstAlertRowTag + 1)));
     auto* list = top<HomeDetailAlertInfoView>();
@@ -182,4 +203,37 @@ TEST_F(PCHome, ALateReplyForTheDeviceLeftNeverFillsThePage)
     driver->pumpUntil([] { return false; }, 0.2);
     EXPECT_EQ(home->mTodayUserOpenComputerTime->text(), "new");
     EXPECT_EQ(home->mTodayUserOnline->text(), L("homeviewctrl_online"));
+}
+
+TEST_F(PCHome, ACommandMakesAPageLoadStillOnItsWayStale)
+{
+    ASSERT_TRUE(showHome());
+    // The reload's status (screen not locked) is held until the lock command is done.
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    std::atomic<int> reads{0};
+    service.on("RQHomePage", [&](const servicedouble::Exchange& e) {
+        if (reads++ == 0) {
+            std::unique_lock lock(m);
+            cv.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+            return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(
+                e, "<IsOnline>1</IsOnline><NetworkStatus>3</NetworkStatus><ScreenStatus>2</ScreenStatus><BootTime>08:00</BootTime>")};
+        }
+        return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, "<IsOnline>1</IsOnline>")};
+    });
+    // The device chosen again reloads the page without the loading box.
+    home->EquipSelectCtrl_DeviceSelecttCallBack(nullptr, nullptr);
+    ASSERT_TRUE(driver->pumpUntil([&] { return reads.load() == 1; }, 10));
+    ASSERT_TRUE(driver->tap(home->oneKeyLockScreen.get()));
+    EXPECT_EQ(home->oneKeyLockScreen->titleForState(UIControlStateNormal), L("homeviewctrl_unlockscreen"));
+    {
+        std::lock_guard lock(m);
+        release = true;
+    }
+    cv.notify_all();
+    ASSERT_TRUE(NSThread::joinDetachedThreads(10));
+    driver->pumpUntil([] { return false; }, 0.2);
+    EXPECT_EQ(home->oneKeyLockScreen->titleForState(UIControlStateNormal), L("homeviewctrl_unlockscreen"));
+    EXPECT_TRUE(home->mIsLock);
 }

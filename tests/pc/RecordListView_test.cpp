@@ -65,6 +65,18 @@ TEST_F(RecordListViewTest, BothPagesLoadTheirDayAndTheMoreRowBringsTheNextPageOn
     auto cell = std::dynamic_pointer_cast<GameViewCell>(games->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(4, 0)));
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->authorLabel->text(), L("gameviewctrl_didnotknow"));
+    // Every text of the row stands out from the black page.
+    for (UILabel* l : {cell->gameNameLabel.get(), cell->procNameLabel.get(), cell->authorLabel.get(), cell->numLabel.get()}) {
+        SCOPED_TRACE(l->text().str());
+        const UIColor& c = *l->textColor;
+        EXPECT_GE(0.299 * c.red + 0.587 * c.green + 0.114 * c.blue, 0.6);
+    }
+
+    // reload: starts the programs again from the first page.
+    screen->gameView()->reload(nullptr);
+    ASSERT_TRUE(driver->pumpUntil([&] { return sent("RQGameAccess").size() == 2 && loaded(screen->gameView()); }, 10));
+    EXPECT_EQ(screen->gameView()->list.size(), 20u);
+    EXPECT_NE(sent("RQGameAccess").back().message.find("<PageIndex>1</PageIndex>"), std::string::npos);
 }
 
 TEST_F(RecordListViewTest, ADetailButtonPutsTheSiteOnTheBlackListAfterTheQuestion)

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "pc/ListViewController.h"
 #include "pc/RankingPage.h"
 #include "pc/RecordHomeViewController.h"
 #include "pc/RecordViewController.h"
@@ -12,6 +13,7 @@
 #include "app/AppText.h"
 #include "http/NXHTTPRequest.h"
 #include "platform/cfnetwork/NSURL.h"
+#include "protocol/Internet.h"
 #include "app/LoginViewController.h"
 #include "platform/uikit/UIAlertView.h"
 #include "tests/pc/StatisticsFixture.h"
@@ -220,6 +222,13 @@ TEST_F(RecordsHome, ARowAsksForADayAndThePickerAcceptsOnlyTheServicesLastThreeDa
 {
     service.reply("RQUrlTypeBrowse", listBody("Type", {{"Study", 30}, {"News", 10}, {"Games", 5}}));
     service.reply("RQGameTypeBrowse", listBody("Type", {{"Games", 6}, {"Office", 2}}));
+    service.reply("RQUrlAccess", "<TotalRecord>3</TotalRecord>"
+                                 "<List><Url>news.example.org</Url><Num>2</Num><VisitedTime>2026-12-06 10:00:00</VisitedTime></List>"
+                                 "<List><Url>www.example.edu</Url><Num>12</Num><VisitedTime>2026-12-06 11:00:00</VisitedTime></List>"
+                                 "<List><Url>daily.example.net</Url><Num>5</Num><VisitedTime>2026-12-06 12:00:00</VisitedTime></List>");
+    service.reply("RQGameAccess", "<TotalRecord>2</TotalRecord>"
+                                  "<List><GameName>Chess</GameName><Num>4</Num><VisitedTime>2026-12-07 08:00:00</VisitedTime></List>"
+                                  "<List><GameName>Word Processor</GameName><Num>9</Num><VisitedTime>2026-12-07 08:30:00</VisitedTime></List>");
     open();
     ASSERT_TRUE(loaded());
 
@@ -251,7 +260,25 @@ TEST_F(RecordsHome, ARowAsksForADayAndThePickerAcceptsOnlyTheServicesLastThreeDa
     ASSERT_TRUE(driver->tap(picker->searchButton().get()));
     EXPECT_EQ(driver->visibleAlert(), nullptr);
     EXPECT_EQ(home->utvc->curSelectShowTime, "2026-12-06");
-    EXPECT_EQ(nav->topViewController(), picker);  // the picker stays
+
+    // The category's records of that day open above the picker.
+    ASSERT_TRUE(driver->pumpUntil([&] { return nav->topViewController() != picker; }, 10));
+    driver->advanceClock(0.5);
+    auto records = std::dynamic_pointer_cast<ListViewController>(nav->topViewController());
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(records->type(), 4);
+    EXPECT_EQ(records->byTypeName(), "News");
+    EXPECT_EQ(records->selectdate(), "2026-12-06");
+    ASSERT_EQ(sent("RQUrlAccess").size(), 1u);
+    EXPECT_NE(sent("RQUrlAccess")[0].message.find("<DataDate>2026-12-06</DataDate>"), std::string::npos);
+    ASSERT_EQ(records->list().size(), 3u);  // largest count first
+    EXPECT_EQ(std::dynamic_pointer_cast<InternetMessage>(records->list()[0])->url(), "www.example.edu");
+    EXPECT_EQ(std::dynamic_pointer_cast<InternetMessage>(records->list()[2])->url(), "news.example.org");
+    EXPECT_EQ(records->tableview->numberOfRowsInSection(0), 3);
+    // Back returns to the picker.
+    ASSERT_TRUE(driver->tap(dynamic_cast<UIButton*>(records->navigationItem()->leftBarButtonItem->customView.get())));
+    driver->advanceClock(0.5);
+    EXPECT_EQ(nav->topViewController(), picker);
 
     // Four days back and a day ahead are refused with the number 3.
     for (int day : {4, 8}) {
@@ -275,9 +302,66 @@ TEST_F(RecordsHome, ARowAsksForADayAndThePickerAcceptsOnlyTheServicesLastThreeDa
     auto second = std::dynamic_pointer_cast<RequestTimeSelect>(nav->topViewController());
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->preCtrlType(), 1);
-    // Untouched, the calendar gives today: the service's day.
+    // Untouched, the calendar gives today: the service's day; the programs of
+    // the category follow, a short page ending in the more row.
     ASSERT_TRUE(driver->tap(second->searchButton().get()));
     EXPECT_EQ(home->gtvc->curSelectTime, "2026-12-07");
+    ASSERT_TRUE(driver->pumpUntil([&] { return nav->topViewController() != second; }, 10));
+    auto programs = std::dynamic_pointer_cast<ListViewController>(nav->topViewController());
+    ASSERT_NE(programs, nullptr);
+    EXPECT_EQ(programs->type(), 5);
+    EXPECT_EQ(programs->byTypeName(), "Games");
+    ASSERT_EQ(sent("RQGameAccess").size(), 1u);
+    EXPECT_NE(sent("RQGameAccess")[0].message.find("<DataDate>2026-12-07</DataDate>"), std::string::npos);
+    ASSERT_EQ(programs->list().size(), 2u);
+    EXPECT_EQ(std::dynamic_pointer_cast<GameMessage>(programs->list()[0])->gameName(), "Word Processor");
+    EXPECT_TRUE(programs->hasMoreRow());
+}
+
+TEST_F(RecordsHome, TheListsButtonOpensTheDaysFourListsOrSaysNothingLoaded)
+{
+    service.reply("RQUrlTypeBrowse", "<TotalRecord>0</TotalRecord>");
+    service.reply("RQGameTypeBrowse", listBody("Type", {{"Games", 6}, {"Office", 2}}));
+    open();
+    ASSERT_TRUE(loaded());
+    // No web categories: an alert, nothing opens.
+    driver->tapBarButtonItem(home->navigationItem()->leftBarButtonItem.get());
+    auto* alert = dynamic_cast<UIAlertView*>(driver->visibleAlert());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->message, localized("rechomeviewctrl_connecterr"));
+    driver->pressAlertButton(0);
+    driver->advanceClock(0.5);
+    EXPECT_EQ(nav->topViewController(), home);
+
+    service.reply("RQUrlTypeBrowse", listBody("Type", {{"Study", 30}, {"News", 10}}));
+    driver->tapBarButtonItem(home->navigationItem()->rightBarButtonItem.get());
+    ASSERT_TRUE(loaded());
+    driver->tapBarButtonItem(home->navigationItem()->leftBarButtonItem.get());
+    driver->advanceClock(0.5);
+    auto lists = std::dynamic_pointer_cast<RecordHomeListViewController>(nav->topViewController());
+    ASSERT_NE(lists, nullptr);
+    EXPECT_EQ(lists->dateLabel->text(), "2026-12-07");
+    EXPECT_EQ(lists->title(), localized("rechomelistviewctrl_webtypelist"));
+    const std::vector<ListViewController*> pages{lists->listView.get(), lists->listView1.get(), lists->listView2.get(),
+                                                 lists->listView3.get()};
+    const std::vector<size_t> rows{2, 0, 2, 0};  // the ranking pages are not made by the records home
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_NE(pages[i], nullptr);
+        EXPECT_EQ(pages[i]->type(), i);
+        EXPECT_EQ(pages[i]->list().size(), rows[i]);
+        EXPECT_EQ(pages[i]->view()->superview(), lists->scrollview.get());
+        EXPECT_EQ(pages[i]->view()->frame().origin.x, 320 * i);
+    }
+    EXPECT_EQ(std::dynamic_pointer_cast<AnalysisMessage>(lists->listView->list()[0])->type(), "Study");
+    // Swiping to the third page names it.
+    driver->scrollTo(lists->scrollview.get(), CGPointMake(640, 0));
+    EXPECT_EQ(lists->pageControl->currentPage(), 2);
+    EXPECT_EQ(lists->title(), localized("rechomelistviewctrl_softtypelist"));
+    EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/records-home-lists"));
+    ASSERT_TRUE(driver->tap(dynamic_cast<UIButton*>(lists->navigationItem()->leftBarButtonItem->customView.get())));
+    driver->advanceClock(0.5);
+    EXPECT_EQ(nav->topViewController(), home);
 }
 
 TEST(DayWindow, DaysAreCountedOnTheCalendarAndAnUnreadableServiceDayIsToday)

@@ -55,9 +55,10 @@ NX_ART("butbgcut_vesk", 126, 41, [](CGContextRef c, CGSize s) { gradient(c, s, 0
 NX_ART("useingnow_vesk", 290, 40, [](CGContextRef c, CGSize s) { bar(c, s, 0.25, 0.55, 0.32, 0.14, 0.38, 0.20); });
 NX_ART("immesinfo_normal", 290, 40, [](CGContextRef c, CGSize s) { bar(c, s, 0.98, 0.86, 0.40, 0.90, 0.66, 0.16); });
 NX_ART("immesinfo_vesk", 290, 40, [](CGContextRef c, CGSize s) { bar(c, s, 0.96, 0.70, 0.30, 0.85, 0.48, 0.12); });
-NX_ART("alertBackFirst", 290, 125, [](CGContextRef c, CGSize s) {
-    gradient(c, s, 0.26, 0.22, 0.22, 0.18, 0.14, 0.14, 6);
-    for (int row = 1; row < 3; ++row) fill(c, CGRectMake(8, 41 * row, s.width - 16, 1), 0.45, 0.38, 0.38);
+// A row of the alert detail panel (the first two rows; the last is alertBackSecond).
+NX_ART("alertBackFirst", 290, 41, [](CGContextRef c, CGSize s) {
+    gradient(c, s, 0.26, 0.22, 0.22, 0.22, 0.18, 0.18, 0);
+    fill(c, CGRectMake(8, s.height - 1, s.width - 16, 1), 0.45, 0.38, 0.38);
 });
 NX_ART("alertIcon", 18, 18, [](CGContextRef c, CGSize s) {
     CGContextSetRGBFillColor(c, 0.92, 0.25, 0.20, 1);

@@ -109,7 +109,9 @@ NX_TOUR_STEP(250, "PC day's access records")
            "the day's records");
     tour.stop("pc-day-records", "The day's web records");
     tour.driver.tap(day->secondBtn.get());
-    tour.driver.advanceClock(1);
+    tour.driver.advanceClock(1);  // the page slides in
+    settle(tour, [&] { return day->gameView()->tableView()->numberOfRowsInSection(0) > 0 && !tour.driver.find<ProgressHUD>(); },
+           "the day's programs");
     tour.stop("pc-day-programs", "The day's programs");
     auto form = UIViewController::init<AddUrlViewController>();
     day->view()->addSubview(form->view());

@@ -4,6 +4,7 @@
 // tab set opens these screens, so the stop shows them in a navigation stack
 // of its own over the tab set.
 
+#include "pc/ListViewController.h"
 #include "pc/RankingPage.h"
 #include "pc/RecordHomeViewController.h"
 #include "pc/RecordViewController.h"
@@ -29,6 +30,27 @@ NX_TOUR_STEP(260, "statistics")
     tour.waitFor([&] { return nav->topViewController() != home; }, "the day picker");
     tour.driver.advanceClock(0.5);
     tour.stop("range-picker", "A category asks for a day: the last three days are accepted");
+    auto* picker = dynamic_cast<RequestTimeSelect*>(nav->topViewController().get());
+    if (!picker) throw tour::Failure("no day picker");
+    tour.driver.tap(picker->searchButton().get());
+    ListViewController* records = nullptr;
+    tour.waitFor([&] {
+        records = dynamic_cast<ListViewController*>(nav->topViewController().get());
+        return records && !records->list().empty();
+    }, "the category's records of the day");
+    tour.driver.advanceClock(1);  // the push ends
+    tour.stop("stat-category-records", "The category's web records of the day chosen");
+    nav->popToViewController(home.get(), false);
+    tour.driver.advanceClock(0.5);
+
+    tour.driver.tapBarButtonItem(home->navigationItem()->leftBarButtonItem.get());
+    RecordHomeListViewController* lists = nullptr;
+    tour.waitFor([&] {
+        lists = dynamic_cast<RecordHomeListViewController*>(nav->topViewController().get());
+        return lists && lists->listView && !lists->listView->list().empty();
+    }, "the day's four lists");
+    tour.driver.advanceClock(1);
+    tour.stop("records-home-lists", "The day's four lists: web categories first");
     nav->popToViewController(home.get(), false);
 
     auto ranking = UIViewController::init<UrlRankingViewController>();
