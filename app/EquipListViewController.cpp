@@ -255,10 +255,9 @@ void EquipListViewController::sendUpdate(const std::shared_ptr<EquipTempVO>& ite
     auto self = std::static_pointer_cast<EquipListViewController>(shared_from_this());
     const NSString rowUserID = item->userID();
     NSThread::detachNewThreadWithBlock([self, rowUserID, request, successKey, failureKey] {
-        const NSString chosen = Constant::userID();
-        Constant::setUserID(rowUserID);
-        auto reply = request(*EquipList::init());
-        Constant::setUserID(chosen);
+        auto list = EquipList::init();
+        list->setSigningUserID(rowUserID);
+        auto reply = request(*list);
         const bool ok = reply && reply->code() == "0";
         NSThread::performBlockOnMainThread(
             [self, ok, successKey, failureKey] {

@@ -72,7 +72,9 @@ function(nx_test_folder name)
   # Screens read their pictures and strings from the build's resource folder.
   add_dependencies(${name} resources)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 300 ENVIRONMENT "NX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+                       PROPERTIES TIMEOUT 300 ENVIRONMENT "NX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                       # The programs log to standard error, which ctest shows for a failing test.
+                       ENVIRONMENT_MODIFICATION "NX_LOG_STDERR=set:1")
 endfunction()
 
 # nx_bench(NAME SOURCES <files...> [DEPS <targets...>])

@@ -35,13 +35,11 @@ bool IsDoubleDensity() { return ScreenWidthPixels == 640; }
 
 const VIZMapSize& WorldMapSize()
 {
-    // Computed on first use: the projection lives in another library, whose
-    // tables may not be initialised yet while this one's statics are.
-    static const VIZMapSize size = [] {
-        mapengine::_VDPoint ne = Project(180, 85);
-        mapengine::_VDPoint sw = Project(-180, -85);
-        return VIZMapSize{ne.x - sw.x, ne.y - sw.y};
-    }();
+    // The band table's extent between (-180, -85) and (180, 85) as it was
+    // before the projection held latitudes above 75 at the table's sound edge
+    // (which also moves x there a little). Every point and rectangle of the
+    // SDK lives in this plane, so it keeps its size.
+    static const VIZMapSize size{40075452.73906938, 81367425.5};
     return size;
 }
 

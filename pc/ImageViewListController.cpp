@@ -5,12 +5,16 @@
 #include "pc/PCRecordCommon.h"
 #include "pc/PCTimeCommon.h"
 #include "platform/cfnetwork/NSURL.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
 #include "protocol/Constant.h"
 #include "ui/MonthCalendarView.h"
 #include "ui/PixImageView.h"
 #include "ui/ProgressHUD.h"
+
+// The care tab opens this screen by its class name.
+NX_REGISTER_CLASS(ImageTimeSelectView, [] { return ImageTimeSelectView::init(); });
 
 namespace {
 

@@ -7,12 +7,16 @@
 #include "pc/PCRecordCommon.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/TimeLimitViewController.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UITextField.h"
 #include "protocol/Internet.h"
 #include "protocol/MessageExchange.h"
 #include "ui/StringRegex.h"
+
+// The care tab opens this screen by its class name.
+NX_REGISTER_CLASS(LimitViewController, [] { return UIViewController::init<LimitViewController>(); });
 
 namespace {
 

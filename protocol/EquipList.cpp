@@ -26,19 +26,21 @@ std::shared_ptr<MessageInfo> EquipList::RQAddEquip(const NSString& body) const
                                    &ParseXML::parseAddEquip);
 }
 
+NSString EquipList::sender() const { return signingUserID().isNil() ? Constant::userID() : signingUserID(); }
+
 std::shared_ptr<MessageInfo> EquipList::RQDELdevice(const NSString& bid) const
 {
-    return MessageExchange::request(Constant::userID(), "DLManageUser",
+    return MessageExchange::request(sender(), "DLManageUser",
                                     MessageExchange::body("<BODY><BID>%@</BID></BODY></MSG>", bid),
                                     &ParseXML::parseAddEquip);
 }
 
 std::shared_ptr<MessageInfo> EquipList::RQEditEquipNick(const NSString& body) const
 {
-    return MessageExchange::request(Constant::userID(), "UDManageUser", body, &ParseXML::parseAddEquip);
+    return MessageExchange::request(sender(), "UDManageUser", body, &ParseXML::parseAddEquip);
 }
 
 std::shared_ptr<MessageInfo> EquipList::UDEquip(const NSString& body) const
 {
-    return MessageExchange::request(Constant::userID(), "UDEquip", body, &ParseXML::parseAddEquip);
+    return MessageExchange::request(sender(), "UDEquip", body, &ParseXML::parseAddEquip);
 }

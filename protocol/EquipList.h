@@ -26,6 +26,12 @@ class EquipVO : public NSObject {
 };
 
 class EquipList : public NSObject {
+    // The user ID the device updates (remove, rename, new identifier) are
+    // sent under; nil: the stored one. A device of another row is updated
+    // under its own ID without touching the stored ID that every other
+    // request is sent under.
+    NX_PROPERTY(NSString, signingUserID, setSigningUserID);
+
 public:
     static std::shared_ptr<EquipList> init() { return std::make_shared<EquipList>(); }
 
@@ -46,4 +52,7 @@ public:
     std::shared_ptr<MessageInfo> RQEditEquipNick(const NSString& body) const;
     // "UDEquip" with the caller's BODY text (a new identifier).
     std::shared_ptr<MessageInfo> UDEquip(const NSString& body) const;
+
+private:
+    NSString sender() const;
 };

@@ -14,6 +14,7 @@ tag_PoiBkgCacheElem& tag_PoiBkgCacheElem::operator=(const tag_PoiBkgCacheElem& o
   }
   key = other.key;
   path = other.path;
+  length = other.length;
   index.RemoveAll();
   CVString tileKey;
   void* offset = nullptr;
@@ -127,6 +128,10 @@ int CPoiBkgCache::Lookup(const CVString& key, CPoiBkgTileArray& tiles, CPoiBkgTi
   }
   const int length = file.GetLength();
   tag_PoiBkgCacheElem& entry = m_entries[found];
+  if (length != entry.length) {
+    // Never read another tile's block as this one's: forget the file.
+    entry.index.RemoveAll();
+  }
   for (int i = 0; i < tiles.GetSize(); ++i) {
     void* offset = nullptr;
     if (!entry.index.Lookup(TileKey(tiles[i]).GetBuffer(), offset) ||
@@ -163,8 +168,17 @@ int CPoiBkgCache::Store(const CVString& key, const tag_PoiBkgDataRst& reply) {
   tag_PoiBkgCacheElem& entry = m_entries[found];
   CVFile file;
   // A new key starts its file afresh: a file left by an earlier run under
-  // the same name would otherwise grow after every crash.
-  if (fresh || !file.Open(entry.path, kVFileUpdate)) {
+  // the same name would otherwise grow after every crash. So does a file
+  // that changed behind the cache (removed, cut), whose offsets the index
+  // can no longer trust.
+  bool current = !fresh && file.Open(entry.path, kVFileUpdate);
+  if (current && file.GetLength() != entry.length) {
+    file.Close();
+    current = false;
+  }
+  if (!current) {
+    entry.index.RemoveAll();
+    entry.length = 0;
     if (!file.Open(entry.path, kVFileReadWrite | kVFileCreate)) {
       return 0;
     }
@@ -178,11 +192,13 @@ int CPoiBkgCache::Store(const CVString& key, const tag_PoiBkgDataRst& reply) {
     PackRecords(tile, bytes.data());
     if (position < 0 || file.Write(&count, sizeof count) != sizeof count ||
         (count > 0 && file.Write(bytes.data(), static_cast<unsigned>(bytes.size())) != bytes.size())) {
-      // A block not written whole is never indexed.
+      // A block not written whole is never indexed; the length left stale
+      // makes the next use start the file afresh.
       file.Close();
       return 0;
     }
     entry.index.SetAt(TileKey(tile).GetBuffer(), reinterpret_cast<void*>(static_cast<intptr_t>(position)));
+    entry.length = file.GetPosition();
   }
   file.Close();
   return 1;

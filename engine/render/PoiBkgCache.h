@@ -27,6 +27,10 @@ struct tag_PoiBkgCacheElem {
   CVString key;
   CVString path;
   CVMapStringToPtr index;  // tile key -> byte offset of its block
+  // The file's length after the last block written: a file of any other
+  // length was removed, cut or replaced behind the cache, and its offsets no
+  // longer mean what the index says.
+  int length = 0;
 };
 
 using CPoiBkgTileArray = CVArray<tag_PoiBkgDataElem>;

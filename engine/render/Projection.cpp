@@ -46,6 +46,13 @@ constexpr BandRow kMapUnitBands[6] = {
 
 constexpr double kMapUnitRange = 20037508.342;
 
+// The lon/lat table's first row (latitudes above 75) gives nonsense even when
+// evaluated exactly (76 degrees lands south of the equator), while the second
+// row agrees with the ellipsoidal projection up to its 75-degree edge. Latitudes
+// beyond it are held at the edge, so the conversion stays monotonic and every
+// result up to 75 degrees is the table's own.
+constexpr double kLatitudeLimit = 75;
+
 // The first row whose limit is below value (the last limit is 0 and value is
 // always above it).
 int BandIndex(const double (&limits)[6], double value) {
@@ -78,11 +85,13 @@ void ConvertByBand(_VDPoint* out, const _VDPoint& in, const BandRow& row) {
 }
 
 void LonLatToMapUnits(_VDPoint* out, const _VDPoint& lonLat) {
-  double a = std::fabs(lonLat.y);
+  _VDPoint p = lonLat;
+  p.y = Clamp(p.y, -kLatitudeLimit, kLatitudeLimit);
+  double a = std::fabs(p.y);
   if (a < 1e-7) {
     a = 1e-7;
   }
-  ConvertByBand(out, lonLat, kLonLatBands[BandIndex(kLonLatLimits, a)]);
+  ConvertByBand(out, p, kLonLatBands[BandIndex(kLonLatLimits, a)]);
 }
 
 void MapUnitsToLonLat(_VDPoint* out, const _VDPoint& map) {

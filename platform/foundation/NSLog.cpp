@@ -1,7 +1,12 @@
 #include "platform/foundation/NSLog.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <mutex>
+
+#include "platform/foundation/NSFileManager.h"
 
 namespace nxlog {
 
@@ -19,7 +24,52 @@ Sink& currentSink()
     return sink;
 }
 
+bool toStandardError()
+{
+    const char* v = std::getenv("NX_LOG_STDERR");
+    return v && *v && std::strcmp(v, "0") != 0;
+}
+
+// The open log file, reopened when the home folder changes (tests and the
+// tour move it per run).
+class LogFile {
+public:
+    std::FILE* at(const std::string& path)
+    {
+        if (file_ && path == path_) return file_;
+        close();
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+        file_ = std::fopen(path.c_str(), "a");
+        if (file_) path_ = path;
+        return file_;
+    }
+
+private:
+    void close()
+    {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+        path_.clear();
+    }
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+};
+
+LogFile& logFile()
+{
+    // Never destroyed: objects destroyed at exit may still log.
+    static LogFile* file = new LogFile;
+    return *file;
+}
+
 }  // namespace
+
+NSString logFilePath()
+{
+    return NSHomeDirectory().stringByAppendingPathComponent("Library/Logs/ParentalControlClient.log");
+}
 
 Sink setSink(Sink sink)
 {
@@ -36,8 +86,12 @@ void write(const std::string& line)
         currentSink()(line);
         return;
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    // A log that cannot be opened falls back to standard error rather than
+    // losing the line.
+    std::FILE* out = toStandardError() ? nullptr : logFile().at(logFilePath().str());
+    if (!out) out = stderr;
+    std::fprintf(out, "%s\n", line.c_str());
+    std::fflush(out);
 }
 
 std::string functionName(std::string_view prettyFunction)

@@ -1,6 +1,9 @@
 #pragma once
-// The system log's stand-in: one line per call on standard error, or into a
-// sink that tests install to read what was logged.
+// The system log's stand-in: one line per call, kept where a device keeps its
+// console log and not shown to the person using the program: appended to
+// "Library/Logs/ParentalControlClient.log" below the home folder. With
+// NX_LOG_STDERR set (to anything but "" or "0") the lines go to standard error
+// instead. Tests may install a sink to read what was logged.
 
 #include <functional>
 #include <string>
@@ -13,11 +16,14 @@ namespace nxlog {
 // Where log lines go; each call receives one line without its newline.
 using Sink = std::function<void(const std::string& line)>;
 
-// Installs a sink (an empty one restores standard error) and returns the one
-// it replaces.
+// Installs a sink (an empty one restores the default road) and returns the
+// one it replaces.
 Sink setSink(Sink sink);
 
 void write(const std::string& line);
+
+// The file the default road appends to (below the current home folder).
+NSString logFilePath();
 
 // "Class::method" from a compiler's pretty function name: no return type, no
 // parameter list.

@@ -1,6 +1,9 @@
 // The device list and chooser against the double: rows, renaming, removal,
 // binding and the package checks.
 
+#include <condition_variable>
+#include <mutex>
+
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "protocol/Constant.h"
@@ -107,6 +110,63 @@ TEST_F(DevicesTest, RemovalRefusesTheOwnNumberAndRefetchesOtherwise)
     ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("DLManageUser") == 1; }));
     EXPECT_NE(last("DLManageUser")->message.find("<BID>PC-CLASS-07</BID>"), std::string::npos);
     EXPECT_EQ(last("DLManageUser")->sender, "1003");
+}
+
+// A rename and a removal of two other rows at once: each goes under its row's
+// user ID, and the stored ID every other request goes under stays the chosen
+// device's all along.
+TEST_F(DevicesTest, OverlappingUpdatesOfTwoRowsLeaveTheChosenDeviceAlone)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    service.reply("RQManageUser",
+                  "<List><UserID>1003</UserID><BID>PC-CLASS-07</BID><Nick>Class</Nick><IsOnline>0</IsOnline><TaoCan>B</TaoCan>"
+                  "<EquipType>PC</EquipType><ManageType>School</ManageType></List>"
+                  "<List><UserID>1004</UserID><BID>PC-DEN-02</BID><Nick>Den</Nick><IsOnline>1</IsOnline><TaoCan>A</TaoCan>"
+                  "<EquipType>PC</EquipType><ManageType>Home</ManageType></List>");
+    list->reload();
+    ASSERT_TRUE(driver.pumpUntil([&] { return list->list().size() == 2; }));
+    Constant::setUserID("1002");  // the device chosen earlier
+
+    // The rename's reply waits until the removal has arrived, so both are in
+    // flight together; each notes the stored ID while it is on the wire.
+    std::mutex m;
+    std::condition_variable cv;
+    bool removalArrived = false;
+    std::vector<std::string> storedDuring;
+    const std::string done = "<Code>0</Code><Desc>ok</Desc>";
+    service.on("UDManageUser", [&](const servicedouble::Exchange& e) {
+        std::unique_lock lock(m);
+        storedDuring.push_back(Constant::userID().str());
+        cv.wait_for(lock, std::chrono::seconds(10), [&] { return removalArrived; });
+        return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, done)};
+    });
+    service.on("DLManageUser", [&](const servicedouble::Exchange& e) {
+        std::lock_guard lock(m);
+        storedDuring.push_back(Constant::userID().str());
+        removalArrived = true;
+        cv.notify_all();
+        return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, done)};
+    });
+
+    longPress(list, 0);
+    list->showEditNick();
+    auto* field = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("Class"); });
+    ASSERT_NE(field, nullptr);
+    field->setText("Lab");
+    driver.pressAlertButton(0);
+    ASSERT_TRUE(driver.pumpUntil([&] {
+        std::lock_guard lock(m);
+        return !storedDuring.empty();
+    }));
+    list->deleteListItemByListIndex(1);
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("UDManageUser") == 1 && exchangesOf("DLManageUser") == 1; }));
+    NSThread::joinDetachedThreads(10);
+
+    EXPECT_EQ(last("UDManageUser")->sender, "1003");
+    EXPECT_EQ(last("DLManageUser")->sender, "1004");
+    EXPECT_EQ(storedDuring, (std::vector<std::string>{"1002", "1002"}));
+    EXPECT_EQ(Constant::userID(), NSString("1002"));
 }
 
 TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabels)

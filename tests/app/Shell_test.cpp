@@ -13,18 +13,7 @@ namespace {
 
 using apptest::AppTest;
 
-// The tab screens come from other libraries; here each is a plain screen
-// registered under the tab's class name, so the sets can be told apart.
-class RegisteredScreen : public UIViewController {};
 int screensMade = 0;
-
-const bool screensRegistered = [] {
-    for (const auto* tabs : {&nemkAppDelegate::startTabs(), &nemkAppDelegate::pcTabs(), &nemkAppDelegate::phoneTabs()})
-        for (const auto& tab : *tabs)
-            if (!NSClassFromString(tab.screen))
-                NXRegisterClass(tab.screen, [] { return id(UIViewController::init<RegisteredScreen>()); });
-    return true;
-}();
 
 // Counts every tab screen made from here on, whichever library registered
 // its class (once per process).

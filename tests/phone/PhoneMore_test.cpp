@@ -89,6 +89,8 @@ TEST_F(PhoneMoreTest, EveryRowHidesTheTabBarFirstAndPushesAFreshScreen)
     std::shared_ptr<void> unobserve(nullptr, [token](void*) { NSNotificationCenter::defaultCenter()->removeObserver(token.get()); });
     auto* first = openRow<DisclaimerViewController>(menu->lblDisclaimer.get());
     ASSERT_NE(first, nullptr);
+    // Weak, so the freed first screen's address is never compared with a new one's.
+    std::weak_ptr<NSObject> firstScreen = first->shared_from_this();
     ASSERT_EQ(topsWhenPosted->size(), 1u);
     EXPECT_EQ((*topsWhenPosted)[0], menu);  // posted before the push
     EXPECT_TRUE(first->hidesBottomBarWhenPushed());
@@ -101,8 +103,8 @@ TEST_F(PhoneMoreTest, EveryRowHidesTheTabBarFirstAndPushesAFreshScreen)
     settle();
     EXPECT_EQ(topScreen(), menu);
     auto* second = openRow<DisclaimerViewController>(menu->lblDisclaimer.get());
-    EXPECT_NE(second, nullptr);
-    EXPECT_NE(second, first);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(firstScreen.expired() || firstScreen.lock().get() != second);
 }
 
 // Every row's screen covers the custom tab bar while it shows, and its Back

@@ -98,6 +98,9 @@ constexpr double kEdge = 20037508.342;
 } // namespace
 
 Point mapUnitsFromLonLat(Point lonLat) {
+    // The first band's polynomial is unsound above 75 degrees: latitudes are
+    // held at its edge, as the engine holds them.
+    lonLat.y = std::clamp(lonLat.y, -75.0, 75.0);
     return apply(bandFor(kForward, std::max(std::fabs(lonLat.y), 1e-7)), lonLat);
 }
 

@@ -3,7 +3,8 @@
 // (its main interface, its delegate, its screens) on the virtual clock and
 // tours it as a user would, writing one PNG per screen visited and a contact
 // sheet to the output folder ("tour-output" by default), a line per screen.
-// The client's settings live in a temporary home of the tour's own.
+// The client's settings live in a temporary home of the tour's own; its log
+// is kept in the output folder as "client.log".
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,7 +63,15 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tour: %s\n", e.what());
     }
+    // The client logs into its home folder as a device keeps its console log;
+    // the home goes, so its log is kept beside the pictures.
     std::error_code ignored;
+    const fs::path log = fs::path(home) / "Library/Logs/ParentalControlClient.log";
+    if (fs::exists(log, ignored)) {
+        fs::create_directories(folder, ignored);
+        fs::copy_file(log, folder / "client.log", fs::copy_options::overwrite_existing, ignored);
+        std::printf("%-32s %s\n", "client.log", "what the client logged");
+    }
     fs::remove_all(home, ignored);
     return status;
 }

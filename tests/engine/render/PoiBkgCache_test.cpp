@@ -150,6 +150,31 @@ TEST_F(PoiBkgCacheTest, DamagedBlocksAreMissingAndTextsAreTerminated) {
   EXPECT_EQ(1, missing.GetSize()) << "an unreadable file lists its tiles as missing";
 }
 
+// The file removed or cut while the program runs: a later store must not
+// write new blocks where the index still expects old ones.
+TEST_F(PoiBkgCacheTest, AFileChangedBehindTheCacheNeverServesAnotherTilesBlock) {
+  for (bool cut : {false, true}) {
+    cache.RemoveAll();
+    cache.Store(CVString("bank"), Reply({Tile(1, 2, 2), Tile(1, 3, 1)}));
+    // Each fresh key takes the next file name.
+    const std::string path = FileOf(cut ? 1 : 0);
+    if (cut) {
+      std::filesystem::resize_file(path, 4 + 2 * 148 + 2);
+    } else {
+      std::filesystem::remove(path);
+    }
+    ASSERT_EQ(1, cache.Store(CVString("bank"), Reply({Tile(7, 7, 0)}))) << cut;
+    CPoiBkgTileArray tiles = Ask({{1, 2}, {1, 3}, {7, 7}});
+    CPoiBkgTileArray missing;
+    EXPECT_EQ(1, cache.Lookup(CVString("bank"), tiles, missing));
+    ASSERT_EQ(2, missing.GetSize()) << cut;
+    EXPECT_EQ(2, missing[0].y);
+    EXPECT_EQ(3, missing[1].y);
+    EXPECT_EQ(0, tiles[2].pois.GetSize());
+    EXPECT_EQ(4u, std::filesystem::file_size(path)) << "the file was started afresh";
+  }
+}
+
 TEST_F(PoiBkgCacheTest, AReplyWithoutTilesOrAFolderThatCannotTakeTheFileStoresNothing) {
   EXPECT_EQ(0, cache.Store(CVString("bank"), tag_PoiBkgDataRst()));
   EXPECT_EQ(0, cache.GetCount());

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,27 @@ TEST(ProjectionTest, RoundTripsAcrossEveryBand) {
       // The two band tables are separate fits: they agree to a few metres.
       EXPECT_NEAR(back.y, lat, 5e-5) << lon << "," << lat;
     }
+  }
+}
+
+TEST(ProjectionTest, LatitudesAboveTheTablesSoundEdgeAreHeldThere) {
+  // Without the hold, 76 degrees came out south of the equator and 88 far
+  // below 80.
+  const double lats[] = {74.9, 75.0, 75.1, 76, 80, 85, 89, 90};
+  for (size_t i = 1; i < std::size(lats); ++i) {
+    EXPECT_LE(ToMap(30, lats[i - 1]).y, ToMap(30, lats[i]).y) << lats[i];
+    EXPECT_EQ(ToMap(30, -lats[i]).y, -ToMap(30, lats[i]).y) << lats[i];
+  }
+  EXPECT_LT(ToMap(30, 74.9).y, ToMap(30, 75.1).y);
+  EXPECT_EQ(ToMap(30, 89).y, ToMap(30, 75).y);
+  // 75 degrees itself is the table's own value (ellipsoidal Mercator on
+  // Clarke 1866 gives 12890594.86 there).
+  EXPECT_NEAR(ToMap(30, 75).y, 12890575.554, 1e-3);
+  // Longitude is untouched, and the round trip comes back at the edge.
+  for (double lat : {76.0, 80.0, 89.0}) {
+    _VDPoint back = ToLonLat(ToMap(116.397, lat).x, ToMap(116.397, lat).y);
+    EXPECT_NEAR(back.x, 116.397, 1e-6) << lat;
+    EXPECT_NEAR(back.y, 75.0, 5e-5) << lat;
   }
 }
 

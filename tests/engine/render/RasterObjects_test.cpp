@@ -397,6 +397,31 @@ TEST(RasterStretch, NearestNeighbourMapsSymmetrically) {
   bitmap_free(s);
 }
 
+// Whole enlargements by 2 and 3 map every output pixel to (x / k, y / k);
+// widths that are not a multiple of the row's pixel groups, and an offset
+// destination whose rows repeat the one above them.
+TEST(RasterStretch, WholeEnlargementsRepeatPixelsAndRows) {
+  struct Case {
+    int factor, sw, sh, dx;
+  } cases[] = {{2, 10, 4, 0}, {3, 9, 5, 3}, {2, 1, 3, 1}};
+  for (const Case& c : cases) {
+    std::vector<uint32_t> src(static_cast<size_t>(c.sw * c.sh));
+    for (size_t i = 0; i < src.size(); ++i) src[i] = 0xFF000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
+    tagBitmapObj* s = bitmap_create(c.sw, c.sh, 32, src.data());
+    const int dw = c.sw * c.factor, dh = c.sh * c.factor;
+    auto dc = makeDc(dw + c.dx + 2, dh, 0x00123456);
+    EXPECT_EQ(dc_stretch_blt(dc.get(), c.dx, 0, dw, dh, s, 0, 0, c.sw, c.sh, kSrcCopy), 1);
+    for (int y = 0; y < dh; ++y) {
+      for (int x = 0; x < dw + c.dx + 2; ++x) {
+        const bool inside = x >= c.dx && x < c.dx + dw;
+        const uint32_t want = inside ? src[static_cast<size_t>(y / c.factor * c.sw + (x - c.dx) / c.factor)] : 0x00123456;
+        ASSERT_EQ(px(dc.get(), x, y), want) << c.factor << " at " << x << "," << y;
+      }
+    }
+    bitmap_free(s);
+  }
+}
+
 TEST(RasterDrawBits, RowsWithAndWithoutAlphaPlane) {
   std::vector<uint32_t> rows(4, 0xFF00FF00);
   std::vector<uint8_t> buf(16 + 4);

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "platform/foundation/NSLog.h"
+#include "tests/platform/foundation/TempFolder.h"
 
 namespace {
 
@@ -31,8 +36,8 @@ TEST(NSLog, PrefixNamesTheFunctionAndLine)
     Refresher::plain();
     NSLog("%@ and %d", NSString("plain"), 5);
     ASSERT_EQ(capture.lines.size(), 3u);
-    EXPECT_EQ(capture.lines[0], "{anonymous}::Refresher::reload [Line 10] 刷新数据 3 (null)");
-    EXPECT_EQ(capture.lines[1], "{anonymous}::Refresher::plain [Line 11] no arguments");
+    EXPECT_EQ(capture.lines[0], "{anonymous}::Refresher::reload [Line 15] 刷新数据 3 (null)");
+    EXPECT_EQ(capture.lines[1], "{anonymous}::Refresher::plain [Line 16] no arguments");
     EXPECT_EQ(capture.lines[2], "plain and 5");
 }
 
@@ -66,4 +71,68 @@ TEST(NSLog, LinesFromThreadsStayWhole)
     for (auto& th : threads) th.join();
     ASSERT_EQ(capture.lines.size(), 200u);
     for (const auto& l : capture.lines) EXPECT_EQ(l.rfind("thread ", 0), 0u) << l;
+}
+
+namespace {
+
+std::string ReadFile(const NSString& path)
+{
+    std::ifstream in(path.str());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What the default road writes on standard error while `body` runs.
+template <class Body>
+std::string StandardErrorDuring(Body body)
+{
+    TempFolder folder;
+    NSString path = folder / "stderr";
+    std::fflush(stderr);
+    int saved = ::dup(2);
+    std::FILE* capture = std::fopen(path.str().c_str(), "w");
+    ::dup2(::fileno(capture), 2);
+    body();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::fclose(capture);
+    return ReadFile(path);
+}
+
+}  // namespace
+
+TEST(NSLog, LinesGoToTheLogBelowTheHomeFolderNotToTheUser)
+{
+    nxlog::Sink previous = nxlog::setSink({});
+    TempFolder home;
+    ScopedEnv homeEnv("NX_APP_HOME", home.path().str().c_str());
+    ScopedEnv quiet("NX_LOG_STDERR", "0");
+    std::string shown = StandardErrorDuring([] {
+        NSLog("first %d", 1);
+        NSLog("second");
+    });
+    EXPECT_EQ(shown, "");
+    EXPECT_EQ(nxlog::logFilePath(), home / "Library/Logs/ParentalControlClient.log");
+    EXPECT_EQ(ReadFile(nxlog::logFilePath()), "first 1\nsecond\n");
+
+    // A new home folder gets a log of its own.
+    TempFolder other;
+    ScopedEnv otherHome("NX_APP_HOME", other.path().str().c_str());
+    NSLog("third");
+    EXPECT_EQ(ReadFile(other / "Library/Logs/ParentalControlClient.log"), "third\n");
+    EXPECT_EQ(ReadFile(home / "Library/Logs/ParentalControlClient.log"), "first 1\nsecond\n");
+    nxlog::setSink(previous);
+}
+
+TEST(NSLog, StandardErrorWhenAskedFor)
+{
+    nxlog::Sink previous = nxlog::setSink({});
+    TempFolder home;
+    ScopedEnv homeEnv("NX_APP_HOME", home.path().str().c_str());
+    ScopedEnv loud("NX_LOG_STDERR", "1");
+    EXPECT_EQ(StandardErrorDuring([] { NSLog("shown %@", NSString("here")); }), "shown here\n");
+    EXPECT_FALSE(std::filesystem::exists((home / "Library/Logs/ParentalControlClient.log").str()));
+    nxlog::setSink(previous);
 }
