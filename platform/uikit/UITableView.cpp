@@ -509,7 +509,9 @@ bool UITableView::swipeDeletes(NSIndexPath ip) const
 void UITableView::prepare(UITableViewCell& cell, NSIndexPath ip)
 {
     cell.editingStyle = editingStyleForRow(ip);
-    cell.setEditing(editing_);
+    // A row that cannot be edited stays as it is, accessory and all.
+    auto ds = dataSource();
+    cell.setEditing(editing_ && ds && ds->tableView_canEditRowAtIndexPath(this, ip) != false);
     cell.setShowingDeleteConfirmation(confirming_ == ip);
     cell.setNeedsLayout();
 }

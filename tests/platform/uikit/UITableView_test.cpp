@@ -255,9 +255,9 @@ TEST(UITableView, EditingModesDeleteControlThenDeleteButtonDeleteTheRow)
     EXPECT_EQ(first->deleteControl()->superview(), first.get());
     EXPECT_EQ(first->contentView()->frame().origin.x, UITableViewCellEditControl::kWidth);
     EXPECT_EQ(first->accessoryPart(), nullptr);
-    EXPECT_EQ(tv->cellForRowAtIndexPath({0, 3})->deleteControl() ? tv->cellForRowAtIndexPath({0, 3})->deleteControl()->superview() : nullptr,
-              nullptr)
-        << "the more row has no delete control";
+    auto more = tv->cellForRowAtIndexPath({0, 3});
+    EXPECT_FALSE(more->editing()) << "the more row cannot be edited";
+    EXPECT_EQ(more->deleteControl() ? more->deleteControl()->superview() : nullptr, nullptr);
 
     ASSERT_TRUE(driver.tap(tv->cellForRowAtIndexPath({0, 2}).get()));
     EXPECT_TRUE(list->selected.empty()) << "no selection while editing";
