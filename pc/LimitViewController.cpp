@@ -28,17 +28,20 @@ std::shared_ptr<UIButton> nibButton(CGRect frame, const id& owner, SEL action)
     return b;
 }
 
-// The interface file: the list switch on top, the table, and below it the
-// add, delete-all and time-setting buttons.
+// The interface file: the list switch with the refresh button on top, the
+// table, and below it the add, delete-all and time-setting buttons. The list
+// switch also brings the Edit button up to date.
 const bool kNib = (UINib::registerNib("LimitViewController", [](NSObject* owner) {
     auto* screen = dynamic_cast<LimitViewController*>(owner);
     auto self = std::static_pointer_cast<LimitViewController>(owner->shared_from_this());
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
     view->setBackgroundColor(UIColor::colorWithRed(0.1, 0.12, 0.16, 1));
     screen->webOrSoft = UISegmentedControl::initWithItems({"", ""});
-    screen->webOrSoft->setFrame(CGRectMake(10, 8, 300, 34));
+    screen->webOrSoft->setFrame(CGRectMake(10, 8, 214, 34));
     screen->webOrSoft->setSelectedSegmentIndex(0);
     screen->webOrSoft->addTarget(self, NX_SEL(LimitViewController, webOrSoftValueChanged), UIControlEventValueChanged);
+    screen->webOrSoft->addTarget(self, NX_SEL(LimitViewController, timeLimitChanged), UIControlEventValueChanged);
+    screen->reloadButton = nibButton(CGRectMake(232, 8, 78, 34), self, NX_SEL0(LimitViewController, reload));
     screen->myTableview = UITableView::initWithFrame(CGRectMake(0, 50, 320, 314), UITableViewStylePlain);
     screen->myTableview->setDelegate(self);
     screen->myTableview->setDataSource(self);
@@ -48,6 +51,7 @@ const bool kNib = (UINib::registerNib("LimitViewController", [](NSObject* owner)
     screen->timeButton = nibButton(CGRectMake(215, 6, 95, 36), self, NX_SEL(LimitViewController, editTime));
     for (const auto& b : {screen->addButton, screen->delAllButton, screen->timeButton}) screen->timeEditView->addSubview(b);
     view->addSubview(screen->webOrSoft);
+    view->addSubview(screen->reloadButton);
     view->addSubview(screen->myTableview);
     view->addSubview(screen->timeEditView);
     return std::vector<id>{view};
@@ -69,6 +73,7 @@ void LimitViewController::viewDidLoad()
     addButton->setTitle(L("LimitViewctrl_add"), UIControlStateNormal);
     delAllButton->setTitle(L("LimitViewctrl_deleteall"), UIControlStateNormal);
     timeButton->setTitle(L("LimitViewctrl_timesetting"), UIControlStateNormal);
+    reloadButton->setTitle(L("LimitViewctrl_refresh"), UIControlStateNormal);
     webOrSoft->setTitle(L("LimitViewctrl_webforbidden"), 0);
     webOrSoft->setTitle(L("LimitViewctrl_softforbidden"), 1);
     myTableview->setBackgroundColor(UIColor::clearColor());
@@ -85,23 +90,23 @@ void LimitViewController::viewDidLoad()
 void LimitViewController::downList()
 {
     const int webPage = webPageIndex, softPage = softPageIndex;
+    const unsigned webEpoch = web_.epoch, softEpoch = soft_.epoch;
     std::weak_ptr<LimitViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, webPage, softPage] {
+    NSThread::detachNewThreadWithBlock([weak, webPage, softPage, webEpoch, softEpoch] {
         auto category = Category::init();
         auto web = category->RQUrlType(webPage);
         // Without the web list the program list is not asked for.
         auto soft = web ? category->RQGameType(softPage) : nullptr;
-        NSThread::performBlockOnMainThread([weak, web, soft] {
+        NSThread::performBlockOnMainThread([weak, web, soft, webEpoch, softEpoch] {
             auto screen = weak.lock();
             if (!screen) return;
-            if (hasRules(web)) {
-                screen->web_ = {};
-                append(screen->web_, web, false);
-            }
-            if (hasRules(soft)) {
-                screen->soft_ = {};
-                append(screen->soft_, soft, true);
-            }
+            auto fill = [](RuleList& list, unsigned epoch, const std::shared_ptr<CategoryVO>& page, bool soft) {
+                if (!hasRules(page) || list.epoch != epoch) return;
+                list.rules.clear();
+                append(list, page, soft);
+            };
+            fill(screen->web_, webEpoch, web, false);
+            fill(screen->soft_, softEpoch, soft, true);
             screen->reloadData();
         }, false);
     });
@@ -129,14 +134,17 @@ void LimitViewController::downMore(bool soft)
     RuleList& list = soft ? soft_ : web_;
     list.fetching = true;
     const int page = soft ? ++softPageIndex : ++webPageIndex;
+    const unsigned epoch = list.epoch;
     std::weak_ptr<LimitViewController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, soft, page] {
+    NSThread::detachNewThreadWithBlock([weak, soft, page, epoch] {
         auto reply = soft ? Category::init()->RQGameType(page) : Category::init()->RQUrlType(page);
-        NSThread::performBlockOnMainThread([weak, soft, reply] {
+        NSThread::performBlockOnMainThread([weak, soft, reply, epoch] {
             auto screen = weak.lock();
             if (!screen) return;
             RuleList& into = soft ? screen->soft_ : screen->web_;
             into.fetching = false;
+            // A page of the list as it was before a delete-all or a reload is dropped.
+            if (into.epoch != epoch) return;
             // No reply keeps the loading row: its next display asks again.
             if (reply) append(into, reply, soft);
             screen->reloadData();
@@ -329,7 +337,10 @@ void LimitViewController::deleteAll()
     }
     auto reply = softShown() ? Internet::init()->DLGameByType(body) : Internet::init()->DLUrlByType(body);
     if (succeeded(reply)) {
-        list = {};
+        // A page still on its way was asked for before the deletion.
+        list.rules.clear();
+        list.loadingRow = false;
+        ++list.epoch;
         showMessageForTwoSeconds(view(), L("LimitViewctrl_deletesuccess"));
     } else {
         showMessageForTwoSeconds(view(), L("serviceBackMessage_failed"));
@@ -344,6 +355,48 @@ void LimitViewController::webOrSoftValueChanged(const id&)
 {
     addButton->setHidden(softShown());
     myTableview->reloadData();
+}
+
+void LimitViewController::reload()
+{
+    webPageIndex = softPageIndex = 1;
+    ++web_.epoch;
+    ++soft_.epoch;
+    myTableview->setContentOffset(CGPointZero);
+    loading->startAnimating();
+    downList();
+}
+
+void LimitViewController::timeLimitChanged(const id& sender)
+{
+    if (auto control = std::dynamic_pointer_cast<UIControl>(sender)) control->setSelected(!control->selected());
+    isShowEditBtn();
+}
+
+void LimitViewController::isShowEditBtn()
+{
+    if (tableView_numberOfRowsInSection(myTableview.get(), 0) > 0) {
+        navigationItem()->setRightBarButtonItem(
+            veskBarItem(L("LimitViewctrl_edit"), std::static_pointer_cast<NSObject>(strong()), NX_SEL0(LimitViewController, edit)));
+        setEditTitle();
+    } else {
+        navigationItem()->setRightBarButtonItem(nullptr);
+        myTableview->setEditing(false);
+    }
+}
+
+void LimitViewController::edit()
+{
+    myTableview->setEditing(!myTableview->editing(), true);
+    setEditTitle();
+}
+
+// The button says what a tap on it does: Done while the table is editing.
+void LimitViewController::setEditTitle()
+{
+    auto item = navigationItem()->rightBarButtonItem;
+    if (auto* button = item ? dynamic_cast<UIButton*>(item->customView.get()) : nullptr)
+        button->setTitle(L(myTableview->editing() ? "LimitViewctrl_complete" : "LimitViewctrl_edit"), UIControlStateNormal);
 }
 
 void LimitViewController::editTime(const id&)

@@ -9,6 +9,9 @@
 // load-more runs per list at a time, its rules are merged on the main
 // thread into the list that asked, and a web rule already listed is not
 // appended again (the web request carries no page, so every page repeats it).
+// A load answers only the list as it was when the load started: after a
+// delete-all or a reload its late page is dropped, so rules deleted on the
+// service never come back.
 
 #include <vector>
 
@@ -30,7 +33,7 @@ public:
     std::shared_ptr<UITableView> myTableview;
     std::shared_ptr<UISegmentedControl> webOrSoft;
     std::shared_ptr<UIView> timeEditView;
-    std::shared_ptr<UIButton> addButton, delAllButton, timeButton;
+    std::shared_ptr<UIButton> addButton, delAllButton, timeButton, reloadButton;
 
     int webPageIndex = 1;
     int softPageIndex = 1;
@@ -39,6 +42,7 @@ public:
         std::vector<std::shared_ptr<CategoryTempVO>> rules;
         bool loadingRow = false;  // the marker: the list ends in a full page
         bool fetching = false;
+        unsigned epoch = 0;       // moves on when the list is emptied or reloaded
     };
     const RuleList& webList() const { return web_; }
     const RuleList& softList() const { return soft_; }
@@ -51,6 +55,15 @@ public:
     void delAllUrlOrSoft(const id& sender);
     void editTime(const id& sender);
     void webOrSoftValueChanged(const id& sender);
+    // Both lists again from their first page.
+    void reload();
+    // The sender's selected state flips, then the Edit button follows the list.
+    void timeLimitChanged(const id& sender);
+    // The Edit button while the shown list has rows; without it the table
+    // leaves editing mode.
+    void isShowEditBtn();
+    // Editing mode on or off, the Edit button reading Done while it is on.
+    void edit();
     void setSegSelectIndex(int index) { view(); webOrSoft->setSelectedSegmentIndex(index); }
     void setButtonHide() { view(); addButton->setHidden(true); }
     void goBack();
@@ -72,6 +85,7 @@ private:
     // Rules of a page joined to a list: web rules already listed are left out.
     static void append(RuleList& list, const std::shared_ptr<CategoryVO>& page, bool soft);
     void reloadData();
+    void setEditTitle();
     void addWebRule(const NSString& typed);
     void deleteAll();
     NSString ruleElement(const CategoryTempVO& rule) const;

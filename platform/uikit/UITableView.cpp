@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/NSException.h"
+#include "platform/uikit/UITableViewParts.h"
 
 // ---- Cell ----------------------------------------------------------------------
 
@@ -38,8 +39,74 @@ void UITableViewCell::setUp(UITableViewCellStyle style, const NSString& reuseIde
 
 void UITableViewCell::layoutSubviews()
 {
+    const CGRect b = bounds();
     // The background fills the cell at the row's height.
-    if (backgroundView_) backgroundView_->setFrame(bounds());
+    if (backgroundView_) backgroundView_->setFrame(b);
+
+    CGFloat left = 0, right = b.size.width;
+    if (editing_ && editingStyle == UITableViewCellEditingStyleDelete) {
+        if (!deleteControl_) deleteControl_ = UIView::initWithFrame<UITableViewCellEditControl>(CGRectZero);
+        deleteControl_->setFrame(CGRectMake(0, 0, UITableViewCellEditControl::kWidth, b.size.height));
+        if (!deleteControl_->superview()) addSubview(deleteControl_);
+        left = UITableViewCellEditControl::kWidth;
+    } else if (deleteControl_) {
+        deleteControl_->removeFromSuperview();
+    }
+    if (confirming_) {
+        if (!deleteButton_) deleteButton_ = UITableViewCellDeleteButton::make();
+        const CGSize size = deleteButton_->frame().size;
+        deleteButton_->setFrame(CGRectMake(b.size.width - 10 - size.width, std::floor((b.size.height - size.height) / 2),
+                                           size.width, size.height));
+        if (!deleteButton_->superview()) addSubview(deleteButton_);
+        right = deleteButton_->frame().origin.x;
+    } else if (deleteButton_) {
+        deleteButton_->removeFromSuperview();
+    }
+
+    // The accessory stands aside in editing mode and while Delete is out.
+    UIView* accessory = nullptr;
+    if (!editing_ && !confirming_) {
+        if (accessoryView_) {
+            accessory = accessoryView_.get();
+        } else if (accessoryType != UITableViewCellAccessoryNone) {
+            if (!standardAccessory_ || standardType_ != accessoryType) {
+                if (standardAccessory_) standardAccessory_->removeFromSuperview();
+                standardAccessory_ = UITableViewCellAccessory::initWithType(accessoryType);
+                standardType_ = accessoryType;
+            }
+            accessory = standardAccessory_.get();
+        }
+    }
+    if (standardAccessory_ && accessory != standardAccessory_.get()) standardAccessory_->removeFromSuperview();
+    if (accessoryView_) accessoryView_->setHidden(accessory != accessoryView_.get());
+    if (accessory) {
+        const CGSize size = accessory->frame().size;
+        accessory->setFrame(CGRectMake(b.size.width - 10 - size.width, std::floor((b.size.height - size.height) / 2),
+                                       size.width, size.height));
+        if (accessory == standardAccessory_.get() && !standardAccessory_->superview()) addSubview(standardAccessory_);
+        right = accessory->frame().origin.x - 5;
+    }
+    shownAccessory_ = accessory;
+
+    if (contentView_) contentView_->setFrame(CGRectMake(left, 0, std::max<CGFloat>(0, right - left), b.size.height));
+    layoutLabels(std::max<CGFloat>(0, right - left));
+}
+
+void UITableViewCell::layoutLabels(CGFloat contentWidth)
+{
+    auto fitWidth = [&](UILabel* label) {
+        if (!label) return;
+        CGRect f = label->frame();
+        f.size.width = std::max<CGFloat>(0, contentWidth - f.origin.x - 10);
+        label->setFrame(f);
+    };
+    fitWidth(textLabel_.get());
+    if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
+        const CGRect d = detailTextLabel_->frame();
+        detailTextLabel_->setFrame(CGRectMake(contentWidth / 2, d.origin.y, std::max<CGFloat>(0, contentWidth / 2 - 10), d.size.height));
+    } else if (style_ == UITableViewCellStyleSubtitle) {
+        fitWidth(detailTextLabel_.get());
+    }
     if (style_ != UITableViewCellStyleSubtitle || !textLabel_ || !detailTextLabel_ || !textLabel_->font ||
         !detailTextLabel_->font)
         return;
@@ -55,17 +122,24 @@ void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> v)
 {
     if (accessoryView_) accessoryView_->removeFromSuperview();
     accessoryView_ = std::move(v);
-    if (!accessoryView_) return;
-    const CGRect f = accessoryView_->frame();
-    const CGFloat x = bounds().size.width - f.size.width - 10;
-    accessoryView_->setFrame(CGRectMake(x, (bounds().size.height - f.size.height) / 2, f.size.width, f.size.height));
-    addSubview(accessoryView_);
-    // The right-aligned detail text ends before the accessory.
-    if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
-        CGRect d = detailTextLabel_->frame();
-        d.size.width = std::min(d.size.width, x - 5 - d.origin.x);
-        detailTextLabel_->setFrame(d);
-    }
+    if (accessoryView_) addSubview(accessoryView_);
+    setNeedsLayout();
+}
+
+void UITableViewCell::setEditing(bool editing, bool)
+{
+    if (editing_ == editing) return;
+    editing_ = editing;
+    if (!editing) confirming_ = false;
+    setNeedsLayout();
+}
+
+void UITableViewCell::setShowingDeleteConfirmation(bool confirming)
+{
+    if (confirming_ == confirming) return;
+    confirming_ = confirming;
+    setNeedsLayout();
+    if (deleteControl_) deleteControl_->setNeedsDisplay();
 }
 
 void UITableViewCell::setBackgroundView(std::shared_ptr<UIView> v)
@@ -181,11 +255,7 @@ void UITableView::reloadData()
         std::shared_ptr<UIView> header = d ? d->tableView_viewForHeaderInSection(this, s) : nullptr;
         if (!header) {
             const NSString title = ds->tableView_titleForHeaderInSection(this, s);
-            if (!title.isNil()) {
-                auto label = UILabel::initWithFrame(CGRectZero);
-                label->setText(title);
-                header = label;
-            }
+            if (!title.isNil()) header = UITableViewHeaderLabel::make(title, style_);
         }
         if (header) headers_[s] = header;
         std::shared_ptr<UIView> footer = d ? d->tableView_viewForFooterInSection(this, s) : nullptr;
@@ -194,6 +264,7 @@ void UITableView::reloadData()
     }
     sections_ = measure();
     if (selected_ && selected_->row >= numberOfRowsInSection(selected_->section)) selected_.reset();
+    confirming_.reset();
     layoutCells();
 }
 
@@ -256,6 +327,7 @@ void UITableView::layoutCells()
                                   "UITableView dataSource must return a cell from tableView:cellForRowAtIndexPath:");
             cell->setFrame(rect);
             cell->setSelected(selected_ == ip);
+            prepare(*cell, ip);
             visible_[ip] = cell;
             insertSubview(cell, 0);
             if (auto d = delegate()) d->tableView_willDisplayCell_forRowAtIndexPath(this, cell.get(), ip);
@@ -386,6 +458,7 @@ void UITableView::checkUpdates()
     for (auto it = visible_.begin(); it != visible_.end();) recycle((it++)->first);
     sections_ = measure();
     if (selected_ && selected_->row >= numberOfRowsInSection(selected_->section)) selected_.reset();
+    confirming_.reset();
     layoutCells();
 }
 
@@ -413,4 +486,109 @@ bool UITableView::commitDelete(NSIndexPath ip)
     auto keep = self();
     ds->tableView_commitEditingStyle_forRowAtIndexPath(this, style, ip);
     return true;
+}
+
+// ---- Editing and the finger ----------------------------------------------------
+
+UITableViewCellEditingStyle UITableView::editingStyleForRow(NSIndexPath ip) const
+{
+    auto* self = const_cast<UITableView*>(this);
+    auto ds = dataSource();
+    if (!ds || ds->tableView_canEditRowAtIndexPath(self, ip) == false) return UITableViewCellEditingStyleNone;
+    auto d = delegate();
+    return (d ? d->tableView_editingStyleForRowAtIndexPath(self, ip) : std::nullopt).value_or(UITableViewCellEditingStyleDelete);
+}
+
+bool UITableView::swipeDeletes(NSIndexPath ip) const
+{
+    auto ds = dataSource();
+    return !editing_ && ds && ds->tableView_canEditRowAtIndexPath(const_cast<UITableView*>(this), ip) == true &&
+           editingStyleForRow(ip) == UITableViewCellEditingStyleDelete;
+}
+
+void UITableView::prepare(UITableViewCell& cell, NSIndexPath ip)
+{
+    cell.editingStyle = editingStyleForRow(ip);
+    // A row that cannot be edited stays as it is, accessory and all.
+    auto ds = dataSource();
+    cell.setEditing(editing_ && ds && ds->tableView_canEditRowAtIndexPath(this, ip) != false);
+    cell.setShowingDeleteConfirmation(confirming_ == ip);
+    cell.setNeedsLayout();
+}
+
+void UITableView::setEditing(bool editing, bool)
+{
+    editing_ = editing;
+    confirming_.reset();
+    for (const auto& [ip, cell] : visible_) prepare(*cell, ip);
+}
+
+void UITableView::setConfirming(std::optional<NSIndexPath> ip)
+{
+    const auto before = confirming_;
+    confirming_ = ip;
+    for (const auto& changed : {before, ip})
+        if (changed)
+            if (auto cell = cellForRowAtIndexPath(*changed)) cell->setShowingDeleteConfirmation(confirming_ == changed);
+}
+
+std::optional<NSIndexPath> UITableView::rowAt(CGPoint point) const
+{
+    for (NSInteger s = 0; s < numberOfSections(); ++s)
+        for (NSInteger r = 0; r < numberOfRowsInSection(s); ++r)
+            if (CGRectContainsPoint(rectForRowAtIndexPath({s, r}), point)) return NSIndexPath{s, r};
+    return std::nullopt;
+}
+
+void UITableView::touchesBegan(const NSSetOfTouches& t, UIEvent*)
+{
+    touchStart_.reset();
+    if (!t.empty()) touchStart_ = t.front()->locationInView(this);
+}
+
+void UITableView::touchesMoved(const NSSetOfTouches&, UIEvent*) {}
+
+void UITableView::touchesCancelled(const NSSetOfTouches&, UIEvent*) { touchStart_.reset(); }
+
+void UITableView::touchesEnded(const NSSetOfTouches& t, UIEvent*)
+{
+    if (!touchStart_ || t.empty()) return;
+    const CGPoint start = *touchStart_, end = t.front()->locationInView(this);
+    touchStart_.reset();
+    const CGFloat dx = end.x - start.x, dy = end.y - start.y;
+    auto keep = self();
+    const auto ip = rowAt(start);
+    if (std::fabs(dx) >= 30 && std::fabs(dx) > 2 * std::fabs(dy)) {
+        // A swipe puts an open Delete button away, else brings the row's out.
+        if (confirming_) setConfirming(std::nullopt);
+        else if (ip && swipeDeletes(*ip)) setConfirming(ip);
+        return;
+    }
+    if (std::fabs(dx) > 10 || std::fabs(dy) > 10) return;
+    if (confirming_) {
+        setConfirming(std::nullopt);
+        return;
+    }
+    if (ip && (!editing_ || allowsSelectionDuringEditing)) tapRow(*ip);
+}
+
+void UITableView::deleteControlTapped(UITableViewCell* cell)
+{
+    const auto ip = indexPathForCell(cell);
+    if (ip) setConfirming(confirming_ == ip ? std::nullopt : ip);
+}
+
+void UITableView::deleteButtonTapped(UITableViewCell* cell)
+{
+    const auto ip = indexPathForCell(cell);
+    auto ds = dataSource();
+    if (!ip || !ds) return;
+    auto keep = self();
+    setConfirming(std::nullopt);
+    ds->tableView_commitEditingStyle_forRowAtIndexPath(this, UITableViewCellEditingStyleDelete, *ip);
+}
+
+void UITableView::accessoryButtonTapped(UITableViewCell* cell)
+{
+    if (const auto ip = indexPathForCell(cell)) tapAccessoryButton(*ip);
 }

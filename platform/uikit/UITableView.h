@@ -2,6 +2,9 @@
 // The table view and its cells. Reloading asks the data source for the counts
 // and heights and for the cells that fit the visible bounds; scrolling asks
 // for the cells that come into view; cells that leave are kept for reuse.
+// Cells draw the standard accessories and, in editing mode, their delete
+// controls; a finger on the table selects a row, a sideways swipe offers the
+// row's Delete button, and a tap on Delete commits the deletion.
 
 #include <map>
 #include <optional>
@@ -82,14 +85,25 @@ public:
     UILabel* detailTextLabel() const { return detailTextLabel_.get(); }
     UIImageView* imageView() const { return imageView_.get(); }
 
+    // Shown at the cell's next layout: the table lays a cell out whenever it
+    // places it. Hidden in editing mode, as on the device.
     UITableViewCellAccessoryType accessoryType = UITableViewCellAccessoryNone;
+    // Takes the accessory's place when set.
     std::shared_ptr<UIView> accessoryView() const { return accessoryView_; }
     void setAccessoryView(std::shared_ptr<UIView> v);
     std::shared_ptr<UIView> backgroundView() const { return backgroundView_; }
     void setBackgroundView(std::shared_ptr<UIView> v);
     std::shared_ptr<UIView> selectedBackgroundView;
     UITableViewCellSelectionStyle selectionStyle = UITableViewCellSelectionStyleBlue;
+    // The row's editing style, set by the table when it places the cell.
     UITableViewCellEditingStyle editingStyle = UITableViewCellEditingStyleNone;
+    // In editing mode a row with the delete style shows its delete control and
+    // its content moves right to make room for it.
+    bool editing() const { return editing_; }
+    virtual void setEditing(bool editing, bool animated = false);
+    // The row's Delete button is out (after a swipe or a tap on the delete
+    // control).
+    bool showingDeleteConfirmation() const { return confirming_; }
 
     bool selected() const { return selected_; }
     virtual void setSelected(bool s, bool animated = false) { selected_ = s; }
@@ -100,20 +114,37 @@ public:
 
     // For cells from interface files, which set the style and identifier themselves.
     void setUp(UITableViewCellStyle style, const NSString& reuseIdentifier);
-    // A subtitle cell lays its title over its subtitle, each a line of its
-    // font high, the pair centred in the cell's height (whatever the row's
-    // height and the fonts the screen chose).
+    // The content view spans the cell between the delete control and the
+    // accessory (or the Delete button); the labels end 10 points before its
+    // end. A subtitle cell lays its title over its subtitle, each a line of
+    // its font high, the pair centred in the cell's height (whatever the
+    // row's height and the fonts the screen chose).
     void layoutSubviews() override;
 
+    // The standard parts the cell shows now (nullptr when none): the
+    // accessory, the delete control and the Delete button.
+    UIView* accessoryPart() const { return shownAccessory_; }
+    UIView* deleteControl() const { return deleteControl_.get(); }
+    UIView* deleteButton() const { return deleteButton_.get(); }
+
 private:
+    friend class UITableView;
+    void setShowingDeleteConfirmation(bool confirming);
+    void layoutLabels(CGFloat contentWidth);
+
     NSString reuseIdentifier_;
     UITableViewCellStyle style_ = UITableViewCellStyleDefault;
     std::shared_ptr<UIView> contentView_;
     std::shared_ptr<UILabel> textLabel_, detailTextLabel_;
     std::shared_ptr<UIImageView> imageView_;
     std::shared_ptr<UIView> accessoryView_, backgroundView_;
+    std::shared_ptr<UIView> standardAccessory_, deleteControl_, deleteButton_;
+    UIView* shownAccessory_ = nullptr;
+    UITableViewCellAccessoryType standardType_ = UITableViewCellAccessoryNone;
     bool selected_ = false;
     bool highlighted_ = false;
+    bool editing_ = false;
+    bool confirming_ = false;
 };
 
 class UITableView;
@@ -195,8 +226,23 @@ public:
     void insertRowsAtIndexPaths(const std::vector<NSIndexPath>& ips, UITableViewRowAnimation animation);
     void deleteRowsAtIndexPaths(const std::vector<NSIndexPath>& ips, UITableViewRowAnimation animation);
 
+    // Editing mode: rows with the delete style show their delete controls;
+    // a Delete button that is out goes back.
     bool editing() const { return editing_; }
-    void setEditing(bool editing, bool animated = false) { editing_ = editing; }
+    void setEditing(bool editing, bool animated = false);
+    bool allowsSelectionDuringEditing = false;
+
+    // The row whose Delete button is out.
+    std::optional<NSIndexPath> rowShowingDeleteConfirmation() const { return confirming_; }
+
+    // A finger on the table, as the user's touches arrive from the cells: a
+    // tap selects the row (or puts an open Delete button away), a sideways
+    // swipe of 30 points or more on an editable row outside editing mode
+    // brings out its Delete button.
+    void touchesBegan(const NSSetOfTouches& t, UIEvent* e) override;
+    void touchesMoved(const NSSetOfTouches& t, UIEvent* e) override;
+    void touchesEnded(const NSSetOfTouches& t, UIEvent* e) override;
+    void touchesCancelled(const NSSetOfTouches& t, UIEvent* e) override;
 
     // Test driver: a tap on a row (selection and did-select), on its accessory
     // button, and a swipe-to-delete confirmed.
@@ -204,6 +250,13 @@ public:
     void tapAccessoryButton(NSIndexPath ip);
     // False when the row cannot be edited or has no delete style.
     bool commitDelete(NSIndexPath ip);
+
+    // From the cells' standard parts: the delete control brings the Delete
+    // button out or puts it away, the Delete button commits the deletion,
+    // the detail-disclosure button tells the delegate.
+    void deleteControlTapped(UITableViewCell* cell);
+    void deleteButtonTapped(UITableViewCell* cell);
+    void accessoryButtonTapped(UITableViewCell* cell);
 
 protected:
     void contentOffsetDidChange() override { layoutCells(); }
@@ -215,6 +268,15 @@ private:
     };
     std::vector<Section> measure() const;
     void layoutCells();
+    // The row's editing style: none when the data source says it cannot be
+    // edited, else the delegate's (delete when it says nothing).
+    UITableViewCellEditingStyle editingStyleForRow(NSIndexPath ip) const;
+    // Swiping needs the data source to take deletions; it says so by
+    // answering that the row can be edited.
+    bool swipeDeletes(NSIndexPath ip) const;
+    void prepare(UITableViewCell& cell, NSIndexPath ip);
+    void setConfirming(std::optional<NSIndexPath> ip);
+    std::optional<NSIndexPath> rowAt(CGPoint point) const;
     void recycle(const NSIndexPath& ip);
     void checkUpdates();
 
@@ -228,6 +290,8 @@ private:
     std::map<NSString, std::vector<std::shared_ptr<UITableViewCell>>> reusable_;
     std::optional<NSIndexPath> selected_;
     bool editing_ = false;
+    std::optional<NSIndexPath> confirming_;
+    std::optional<CGPoint> touchStart_;
     int updateDepth_ = 0;
     std::vector<NSInteger> countsBefore_;
     std::map<NSInteger, NSInteger> inserted_, deleted_;

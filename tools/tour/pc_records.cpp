@@ -11,6 +11,7 @@
 #include "pc/RecordDetailInfoView.h"
 #include "pc/RecordListView.h"
 #include "pc/SwRecordHomeViewController.h"
+#include "platform/uikit/UITableViewParts.h"
 #include "tools/tour/TabSet.h"
 #include "ui/PixImageView.h"
 #include "ui/ProgressHUD.h"
@@ -64,13 +65,30 @@ NX_TOUR_STEP(230, "PC black lists")
     auto* limits = screen<LimitViewController>(tour, "black lists");
     settle(tour, [&] { return !limits->webList().rules.empty(); }, "the black lists");
     tour.driver.advanceClock(2);  // the loading box fades
-    tour.stop("pc-black-list", "The web black list");
+    tour.stop("pc-black-list", "The web black list, in editing mode");
     tour.driver.tap(limits->addButton.get());
     tour.driver.type(limits->addField(), "www.games.example.org");
     tour.stop("pc-add-rule", "Forbidding a web site");
     tour.driver.pressAlertButton(0);
-    settle(tour, [&] { return hudGone(tour); }, "the message's fade");
+    // The new site's row, once the message has come and gone.
+    auto siteRow = [&]() -> UITableViewCell* {
+        for (const auto& cell : limits->myTableview->visibleCells())
+            if (auto* name = dynamic_cast<UILabel*>(cell->viewWithTag(20002)); name && name->text() == "games.example.org")
+                return cell.get();
+        return nullptr;
+    };
+    settle(tour, [&] { return !hudGone(tour); }, "the message");
+    settle(tour, [&] { return siteRow() && hudGone(tour); }, "the new site's row");
+    tour.driver.advanceClock(2);  // the message's fade ends
     tour.stop("pc-black-list-added", "The web black list with the new site");
+    tour.driver.layout();
+    if (!tour.driver.tap(siteRow()->deleteControl())) throw tour::Failure("the delete control took no finger");
+    tour.stop("pc-black-list-delete", "Deleting one rule: its Delete button");
+    tour.driver.tap(siteRow()->deleteButton());
+    settle(tour, [&] { return !hudGone(tour); }, "the message");
+    settle(tour, [&] { return !siteRow() && hudGone(tour); }, "the row's removal");
+    tour.driver.advanceClock(2);
+    tour.stop("pc-black-list-deleted", "The web black list without the site");
     back(tour, records->navigationController());
 }
 
