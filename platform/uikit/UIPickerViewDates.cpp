@@ -28,7 +28,7 @@ std::vector<WheelSpec> specsOf(UIDatePickerMode mode)
 {
     switch (mode) {
     case UIDatePickerModeDate:
-        return {{Field::Month, 0.46, UITextAlignmentLeft}, {Field::Day, 0.2, UITextAlignmentRight}, {Field::Year, 0.34, UITextAlignmentLeft}};
+        return {{Field::Month, 0.47, UITextAlignmentLeft}, {Field::Day, 0.19, UITextAlignmentRight}, {Field::Year, 0.34, UITextAlignmentLeft}};
     case UIDatePickerModeTime:
         return {{Field::Hour12, 0.36, UITextAlignmentRight}, {Field::Minute, 0.32, UITextAlignmentLeft}, {Field::Meridiem, 0.32, UITextAlignmentLeft}};
     case UIDatePickerModeCountDownTimer:
@@ -209,7 +209,7 @@ CGRect NXDateWheels::titleFrameInWheel(CGRect wheel, NSInteger component) const
     // Count-down numbers stand left of their unit, which the band carries.
     if (specs()[component].field == Field::Hours || specs()[component].field == Field::Minutes)
         return CGRectMake(wheel.origin.x + 8, wheel.origin.y, wheel.size.width * 0.42 - 8, wheel.size.height);
-    return UIPickerView::titleFrameInWheel(wheel, component);
+    return CGRectInset(wheel, 6, 0);
 }
 
 void NXDateWheels::drawOverWheels()

@@ -68,7 +68,6 @@ void UIPickerView::drawRect(CGRect)
     const CGFloat middle = CGRectGetMidY(b);
     drawFrame(c, b);
     const auto font = UIFont::boldSystemFontOfSize(20);
-    const CGFloat lineHeight = sizeWithFont("0", font).height;
     CGFloat bandLeft = CGRectGetMaxX(b), bandRight = CGRectGetMinX(b);
     for (NSInteger comp = 0; comp < static_cast<NSInteger>(wheels_.size()); ++comp) {
         const CGRect r = rectForComponent(comp);
@@ -91,8 +90,15 @@ void UIPickerView::drawRect(CGRect)
                 CGContextSetRGBFillColor(c, 0, 0, 0, 1);
             else
                 CGContextSetRGBFillColor(c, 0.62, 0.62, 0.65, 1);
-            drawInRect(titleForRow(row, comp), CGRectMake(titles.origin.x, centre - lineHeight / 2, titles.size.width, lineHeight),
-                       font, UILineBreakModeTailTruncation, alignment);
+            // A title wider than its wheel is set smaller, down to 14 points,
+            // before it is cut.
+            const NSString title = titleForRow(row, comp);
+            auto fitted = font;
+            for (CGFloat size = 19; size >= 14 && sizeWithFont(title, fitted).width > titles.size.width; --size)
+                fitted = UIFont::boldSystemFontOfSize(size);
+            const CGFloat height = sizeWithFont("0", fitted).height;
+            drawInRect(title, CGRectMake(titles.origin.x, centre - height / 2, titles.size.width, height), fitted,
+                       UILineBreakModeTailTruncation, alignment);
         }
         CGContextRestoreGState(c);
         shadeWheel(c, r);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "pc/PCTimeCommon.h"
+#include "pc/SwRecordHomeViewController.h"
+#include "pc/TimeHourSetting.h"
 #include "pc/TimeSetViewController.h"
 #include "tests/pc/PCTimeFixture.h"
 
@@ -46,6 +48,46 @@ TEST_F(PickerWheels, TheAllowanceIsChosenOnItsWheelsAndSent)
     const long length = h2 == 24 ? 1440 : h2 * 60 + m2;
     EXPECT_NE(sent("UDTimeConfig").back().message.find(NSString::stringWithFormat("<TimeLength>%ld</TimeLength>", length).str()),
               std::string::npos);
+}
+
+struct Granted : TimeSelectViewDelegate {
+    std::vector<double> lengths;
+    void timeSelectViewController_timeSelectViewCallBack(TimeSelectViewController*, double seconds) override { lengths.push_back(seconds); }
+};
+
+TEST_F(PickerWheels, TheCountdownLengthIsChosenOnItsWheels)
+{
+    auto screen = TimeSelectViewController::init();
+    auto granted = std::make_shared<Granted>();
+    screen->setDelegate(granted);
+    driver->show(screen);
+    auto* picker = dynamic_cast<UIDatePicker*>(screen->view()->viewWithTag(TimeSelectViewController::kPickerTag));
+    ASSERT_NE(picker, nullptr);
+    // One hour and ten minutes: the hours wheel one row down, the minutes
+    // wheel dragged ten rows up.
+    ASSERT_TRUE(driver->tapAt(wheelPoint(picker->wheels(), 0, 1)));
+    driver->advanceClock(1);
+    const CGPoint m = wheelPoint(picker->wheels(), 1, 2);
+    ASSERT_TRUE(driver->flick(m, CGPointMake(m.x, m.y - 10 * 44), 1, 0.2));
+    driver->advanceClock(1);
+    EXPECT_EQ(picker->countDownDuration(), 4200);
+    ASSERT_TRUE(driver->tap(driver->buttonWithTitle(L("timeselectviewctrl_submit"))));
+    EXPECT_EQ(granted->lengths, std::vector<double>{4200});
+}
+
+TEST_F(PickerWheels, TheRecordsDayIsChosenOnTheDayWheel)
+{
+    auto screen = UIViewController::init<SwRecordHomeViewController>();
+    driver->show(screen);
+    auto* picker = dynamic_cast<UIDatePicker*>(screen->view()->viewWithTag(SwRecordHomeViewController::kDatePickerTag));
+    ASSERT_NE(picker, nullptr);
+    // The day before the one shown (the clock's Monday).
+    const NSString today = screen->selectDate_;
+    const NSTimeInterval shown = picker->date();
+    ASSERT_TRUE(driver->tapAt(wheelPoint(picker->wheels(), 1, -1)));
+    driver->advanceClock(1);
+    EXPECT_NE(screen->selectDate_, today);
+    EXPECT_EQ(picker->date(), shown - 86400);
 }
 
 }  // namespace
