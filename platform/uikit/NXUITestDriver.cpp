@@ -1,5 +1,8 @@
 #include "platform/uikit/NXUITestDriver.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/uikit/UIGestureRecognizer.h"
@@ -200,6 +203,20 @@ bool NXUITestDriver::swipe(CGPoint from, CGPoint to)
 {
     if (!touchDown(from)) return false;
     touchMove(to);
+    touchUp();
+    return true;
+}
+
+bool NXUITestDriver::flick(CGPoint from, CGPoint to, NSTimeInterval seconds, NSTimeInterval restBeforeLift)
+{
+    if (!touchDown(from)) return false;
+    const auto steps = std::max<long>(std::lround(seconds * 60), 1);
+    for (long i = 1; i <= steps; ++i) {
+        advanceClock(seconds / steps);
+        const CGFloat share = static_cast<CGFloat>(i) / steps;
+        touchMove(CGPointMake(from.x + (to.x - from.x) * share, from.y + (to.y - from.y) * share));
+    }
+    if (restBeforeLift > 0) advanceClock(restBeforeLift);
     touchUp();
     return true;
 }

@@ -87,6 +87,11 @@ public:
     // lifted: the touches go to the view hit where it went down (no
     // recogniser takes them); false when nothing is hit there.
     bool swipe(CGPoint fromWindowPoint, CGPoint toWindowPoint);
+    // The same with time: the finger moves evenly over the seconds (a move
+    // each sixtieth of a second on the virtual clock), rests there for
+    // restBeforeLift seconds and lifts. Without a rest it lifts while still
+    // moving, as in a flick.
+    bool flick(CGPoint fromWindowPoint, CGPoint toWindowPoint, NSTimeInterval seconds, NSTimeInterval restBeforeLift = 0);
     void tapBarButtonItem(UIBarButtonItem* item) { if (item) item->sendAction(); }
 
     // Focuses the field and types the text one character at a time through the
