@@ -145,9 +145,13 @@ void PaopaoButton::adjustPaopaoForWidth(CGFloat width, CGFloat leftOffset)
 
 void PaopaoBaseView::setUp(PaopaoBaseView& view)
 {
+    // The plain bubble's images, whatever the variant.
+    const PaopaoBaseView& plain = view;
     view._paopaoButton = PaopaoButton::initWithLeftImage(
-        "icon_paopao_middle_left", "icon_paopao_middle_left_highlighted", CGRectMake(10, 0, 0, 0),
-        "icon_paopao_middle_right", "icon_paopao_middle_right_highlighted", CGRectMake(9, 0, 0, 0));
+        plain.PaopaoBaseView::middlePaopaoLeftImage(), plain.PaopaoBaseView::middlePaopaoLeftHighlightedImage(),
+        plain.PaopaoBaseView::middlePaopaoLeftImageStretchRect(), plain.PaopaoBaseView::middlePaopaoRightImage(),
+        plain.PaopaoBaseView::middlePaopaoRightHighlightedImage(),
+        plain.PaopaoBaseView::middlePaopaoRightImageStretchRect());
     view.addSubview(view._paopaoButton);
     view._paopaoButton->addTarget(view.self(), NX_SEL0(PaopaoBaseView, onClickContentButton),
                                   UIControlEventTouchUpInside);
@@ -181,6 +185,21 @@ void PaopaoBaseView::showAtPoint(CGPoint point)
     CGRect f = frame();
     f.origin = CGPointMake(point.x - std::floor(f.size.width / 2), point.y - f.size.height);
     setFrame(f);
+}
+
+void PaopaoBaseView::initPaopaoButton()
+{
+    if (_paopaoButton) _paopaoButton->removeFromSuperview();
+    _paopaoButton = PaopaoButton::initWithLeftImage(middlePaopaoLeftImage(), middlePaopaoLeftHighlightedImage(),
+                                                    middlePaopaoLeftImageStretchRect(), middlePaopaoRightImage(),
+                                                    middlePaopaoRightHighlightedImage(),
+                                                    middlePaopaoRightImageStretchRect());
+    addSubview(_paopaoButton);
+}
+
+void PaopaoBaseView::clickPaopao(const SEL& selector)
+{
+    if (auto d = delegate(); d && selector) selector.perform(d.get());
 }
 
 void PaopaoBaseView::onClickContentButton()

@@ -69,6 +69,13 @@ public:
     virtual void onMoreButtonClicked() = 0;
 };
 
+// A selector for a bubble's delegate: performed only on a delegate of that
+// class, one that answers it.
+#define VIZ_PAOPAO_SEL(Class, method)                                                     \
+    SEL{#method, [](NSObject* receiver, const id&) {                                      \
+            if (auto* answering = dynamic_cast<Class*>(receiver)) answering->method();     \
+        }}
+
 class PaopaoBaseView : public UIView {
 public:
     static std::shared_ptr<PaopaoBaseView> init();
@@ -77,6 +84,24 @@ public:
     PaopaoButton* paopaoButton() const { return _paopaoButton.get(); }
     std::shared_ptr<NSObject> delegate() const { return _delegate.lock(); }
     void setDelegate(const std::shared_ptr<NSObject>& d) { _delegate = d; }
+
+    // The body's images (from the SDK's bundle) and their stretch caps (x
+    // the left cap width, y the top cap height); a variant gives its own.
+    virtual NSString middlePaopaoLeftImage() const { return "icon_paopao_middle_left"; }
+    virtual NSString middlePaopaoLeftHighlightedImage() const { return "icon_paopao_middle_left_highlighted"; }
+    virtual CGRect middlePaopaoLeftImageStretchRect() const { return CGRectMake(10, 0, 0, 0); }
+    virtual NSString middlePaopaoRightImage() const { return "icon_paopao_middle_right"; }
+    virtual NSString middlePaopaoRightHighlightedImage() const { return "icon_paopao_middle_right_highlighted"; }
+    virtual CGRect middlePaopaoRightImageStretchRect() const { return CGRectMake(9, 0, 0, 0); }
+    // What a tap on the body performs on the delegate: nothing here.
+    virtual SEL middlePaopaoClickedSelector() const { return {}; }
+
+    // Builds the body anew from the images above, so that a variant's
+    // apply, in place of the one it had; no tap is wired to it.
+    void initPaopaoButton();
+    // Performs the selector on the delegate when there are both (a selector
+    // made with VIZ_PAOPAO_SEL passes over a delegate that does not answer it).
+    void clickPaopao(const SEL& selector);
 
     // The view takes the button's size at its own origin.
     virtual void setText(const NSString& text, const NSString& detailText);
@@ -102,6 +127,27 @@ public:
                                                               const std::shared_ptr<UIView>& rightView);
     // Takes the bubble's own accessory views out of it, and no other view.
     ~ActionPaopaoView() override;
+
+    // The action bubble's own images: its body, and its "nearby" and "route"
+    // ends. (The bubble made by initWithLeftView wears the plain body.)
+    NSString middlePaopaoLeftImage() const override { return "icon_action_paopao_middle_left"; }
+    NSString middlePaopaoLeftHighlightedImage() const override { return "icon_action_paopao_middle_left_highlighted"; }
+    CGRect middlePaopaoLeftImageStretchRect() const override { return CGRectMake(1, 0, 0, 0); }
+    NSString middlePaopaoRightImage() const override { return "icon_action_paopao_middle_right"; }
+    NSString middlePaopaoRightHighlightedImage() const override { return "icon_action_paopao_middle_right_highlighted"; }
+    CGRect middlePaopaoRightImageStretchRect() const override { return CGRectMake(8, 0, 0, 0); }
+    virtual NSString leftPaopaoImage() const { return "icon_action_paopao_left_nearby"; }
+    virtual NSString leftPaopaoHighlightedImage() const { return "icon_action_paopao_left_nearby_highlighted"; }
+    virtual CGRect leftPaopaoImageStretchRect() const { return CGRectZero; }
+    virtual NSString rightPaopaoImage() const { return "icon_action_paopao_right_route"; }
+    virtual NSString rightPaopaoHighlightedImage() const { return "icon_action_paopao_right_route_highlighted"; }
+    virtual CGRect rightPaopaoImageStretchRect() const { return CGRectZero; }
+    // What taps on the ends perform on the delegate: nothing here.
+    virtual SEL leftPaopaoClickedSelector() const { return {}; }
+    virtual SEL rightPaopaoClickedSelector() const { return {}; }
+    // The ends' taps: nothing here.
+    virtual void onClickLeftButton() {}
+    virtual void onClickRightButton() {}
 
     // Room for the accessory views is taken from the maximum width, which
     // never drops below the minimum.

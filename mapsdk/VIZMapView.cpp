@@ -259,6 +259,14 @@ void VIZMapView::updateMap()
     _internal->showScreenBitmap();
 }
 
+void VIZMapView::setNeedsDisplay()
+{
+    UIView::setNeedsDisplay();
+    // A redraw asked for by a screen (a pin recoloured, say) lays the views
+    // out again at once: a pin whose image changed sits at its place.
+    if (GetGlobalMan() && GetGlobalMan()->GetSlot(kSlotWnd)) updateMap();
+}
+
 // ---- Camera ---------------------------------------------------------------------
 
 void VIZMapView::regionWillChange(bool animated)

@@ -149,6 +149,8 @@ public:
     // Lays out the overlay and annotation views and shows the engine's
     // bitmap; nothing during a gesture.
     void updateMap();
+    // Also updates the map, once the engine's screen window exists.
+    void setNeedsDisplay() override;
 
     // For the SDK's own views and tests.
     VIZMapViewInternal* internal() const { return _internal.get(); }

@@ -406,7 +406,16 @@ void VIZMapViewInternal::setVisibleMapRect(const VIZMapRect& rect, bool animated
 {
     if (!MapRectIsFinite(rect)) return;
     if (animated) {
-        m_scrollView->zoomToRect(m_VIZMapView->convertMapRect_toRectToView(rect, m_mapWrapperView.get()), true);
+        const CGRect target = m_VIZMapView->convertMapRect_toRectToView(rect, m_mapWrapperView.get());
+        // The scroll view does not zoom to an empty rectangle, so no zoom
+        // would end to take it: kept, it would replace the outcome of the
+        // user's next pinch or double tap. It is applied at once instead.
+        if (target.size.width <= 0 || target.size.height <= 0) {
+            setVisibleMapRect(rect, false);
+            if (auto d = mapViewDelegate()) d->mapView_regionDidChangeAnimated(m_VIZMapView, true);
+            return;
+        }
+        m_scrollView->zoomToRect(target, true);
         _animatedMapRect = rect;
         return;
     }

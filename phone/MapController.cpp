@@ -7,6 +7,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "mapsdk/VIZGeometry.h"
 #include "mapsdk/VIZPinAnnotationView.h"
 #include "mapsdk/VIZUserLocation.h"
 #include "platform/foundation/NSClassRegistry.h"
@@ -26,6 +27,10 @@ constexpr NSTimeInterval kMessageShown = 2.0;
 // and hides it this long after the reply.
 constexpr NSTimeInterval kOutcomeShownAfter = 2.0, kOutcomeHiddenAfter = 4.0;
 constexpr double kSpan = 0.01;  // degrees of the regions the screen centres
+// Room around a day's places: a pin stands this high over its place, the
+// time list takes the left side and the option bar the bottom (the places
+// stay centred, so the sides match).
+constexpr UIEdgeInsets kPlacesPadding{48, 74, 48, 74};
 
 std::shared_ptr<UIButton> mapButton(CGRect frame, const id& target, SEL action)
 {
@@ -387,6 +392,21 @@ void MapController::addAnnotation(const MapPlaceList& positions)
         _mapView->addAnnotation(annotation);
         (*_timeAnnotionDic)[times] = annotation;
     }
+    showPlaces();
+}
+
+void MapController::showPlaces()
+{
+    const auto& pins = _mapView->annotations();
+    if (pins.empty()) return;
+    VIZMapPoint first = CoordinateToMapPoint(pins.front()->coordinate());
+    VIZMapRect around = VIZMapRectMake(first.x, first.y, 0, 0);
+    for (const auto& p : pins) around = MapRectIncludingPoint(around, CoordinateToMapPoint(p->coordinate()));
+    if (around.size.width <= 0 && around.size.height <= 0) {
+        showRegionAround(pins.front()->coordinate());
+        return;
+    }
+    _mapView->setVisibleMapRect(around, kPlacesPadding, false);
 }
 
 void MapController::addQuickBtns(const MapPlaceList& positions)

@@ -131,6 +131,8 @@ private:
     void removeAllAnnotations();
     void flash(const char* key);
     void showRegionAround(const CLLocationCoordinate2D& centre);
+    // The map brought round the pins of a day's places, all in sight.
+    void showPlaces();
     // Colours the day's pins: red where the key matches, green elsewhere;
     // centres on the last match.
     void colourPlaces(const std::function<bool(const NSString& key)>& chosen);

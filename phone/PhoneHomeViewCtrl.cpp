@@ -5,6 +5,7 @@
 
 #include "app/MenuParts.h"
 #include "app/Ulvo.h"
+#include "pc/HomeDetailAlertInfoView.h"
 #include "pc/PCTimeCommon.h"
 #include "phone/MapController.h"
 #include "phone/PhoneParts.h"
@@ -194,14 +195,15 @@ void PhoneHomeViewCtrl::addAlertDetailInfoView()
         *values[row] = value;
     }
     mRootScrollView->addSubview(detail);
-    // The rows' buttons lie over the panel; the list behind them is opened by
-    // the alert list screen, which this program does not have yet.
+    // The rows' buttons lie over the panel and open the row's list.
+    const id self = std::static_pointer_cast<NSObject>(strong());
     for (int row = 0; row < 3; ++row) {
         auto button = UIButton::buttonWithType(UIButtonTypeCustom);
         button->setFrame(CGRectMake(15, kDetailTop + 41.0 * row, 290, 41));
         button->setTag(kDetailRowTag + row);
         button->setBackgroundColor(UIColor::clearColor());
         button->setEnabled(false);  // as long as the panel under it is hidden
+        button->addTarget(self, NX_SEL(PhoneHomeViewCtrl, topAlertClewDetailBtnCallBack), UIControlEventTouchUpInside);
         mRootScrollView->addSubview(button);
     }
 }
@@ -241,7 +243,10 @@ void PhoneHomeViewCtrl::resetAlertBtnImageByShowTag(bool show)
     mTopAlertClewLabel->setBackgroundColor(UIColor::clearColor());
     if (show) {
         image->setImage(UIImage::imageNamed("immesinfo_normal.png"));
+        // Dark on the light alert picture: the drawn string takes the colour too.
         mTopAlertClewLabel->textColor = UIColor::blackColor();
+        const NSString line = mTopAlertClewLabel->text();
+        mTopAlertClewLabel->setText(line, UIFont::systemFontOfSize(20), UIColor::blackColor());
         if (!mRootScrollView->viewWithTag(kAlertButtonTag)) {
             auto button = UIButton::buttonWithType(UIButtonTypeCustom);
             button->setFrame(CGRectMake(15, 23, 290, 40));
@@ -499,6 +504,24 @@ void PhoneHomeViewCtrl::topAlertClewBtnCallBack(const id&)
     if (auto* image = dynamic_cast<UIImageView*>(mRootScrollView->viewWithTag(kAlertImageTag)))
         image->setImage(UIImage::imageNamed(detail->hidden() ? "immesinfo_normal.png" : "immesinfo_vesk.png"));
     resetAlertClewViewState(!detail->hidden());
+}
+
+void PhoneHomeViewCtrl::topAlertClewDetailBtnCallBack(const id& sender)
+{
+    auto* button = dynamic_cast<UIView*>(sender.get());
+    if (!button) return;
+    const NSInteger kind = button->tag() - kDetailRowTag;
+    auto reply = HomeInfo::init()->homeCurlimit(NSString::stringWithFormat("%d", static_cast<int>(kind)));
+    if (!reply) return;
+    std::vector<std::shared_ptr<HomeCurLimit>> rows;
+    for (const auto& item : reply->list())
+        if (auto row = std::dynamic_pointer_cast<HomeCurLimit>(item)) rows.push_back(row);
+    if (rows.empty()) return;
+    auto list = HomeDetailAlertInfoView::init();
+    // Harmful and forbidden sites are addresses; the third row lists programs.
+    list->setIsUrlType(kind != 2);
+    list->setDataArrayByData(std::move(rows));
+    if (auto* nav = navigationController()) nav->pushViewController(list, true);
 }
 
 void PhoneHomeViewCtrl::toLocation()

@@ -50,6 +50,10 @@ public:
     void onekeyLockScreenCallBack(const id& sender);
     void oneKeyCloseNetCallBack(const id& sender);
     void topAlertClewBtnCallBack(const id& sender);
+    // A detail row: today's blocked items of its kind (0 harmful sites, 1
+    // forbidden sites, 2 forbidden programs) in a list pushed on the stack;
+    // nothing when there are none.
+    void topAlertClewDetailBtnCallBack(const id& sender);
     void toLocation();
     void addHud(const NSString& text);
     void hideHUD();

@@ -1,5 +1,7 @@
 #include "phone/SwTimeHighSettingController.h"
 
+#include <algorithm>
+
 #include "app/AppText.h"
 #include "app/MenuParts.h"
 #include "pc/PCTimeCommon.h"
@@ -27,6 +29,7 @@ public:
     NSString titleStr_1() const override { return period_->titleStr_1(); }
     NSString remark() const override { return period_->remark(); }
     void setRemark(const NSString& remark) override { period_->setRemark(remark); }
+    const std::shared_ptr<TimeHighSettingDataStruct>& period() const { return period_; }
 
 private:
     std::shared_ptr<TimeHighSettingDataStruct> period_;
@@ -225,7 +228,7 @@ void SwTimeHighSettingController::showPeriods(const std::shared_ptr<TiemPeriodVo
 void SwTimeHighSettingController::dispatchData()
 {
     std::vector<std::vector<std::shared_ptr<TimeHighSettingDataStruct>>> days(kWeekdays);
-    for (const auto& period : mTableViewData) {
+    for (const auto& period : periods()) {
         const std::string week = period->detailStr().isNil() ? std::string() : period->detailStr().str();
         size_t start = 0;
         while (start <= week.size()) {
@@ -280,28 +283,53 @@ void SwTimeHighSettingController::updateSchoolModeSetting(const std::shared_ptr<
     }
 }
 
+const std::vector<std::shared_ptr<TimeHighSettingDataStruct>>& SwTimeHighSettingController::periods() const
+{
+    static const std::vector<std::shared_ptr<TimeHighSettingDataStruct>> none;
+    return mTableViewData ? *mTableViewData : none;
+}
+
+void SwTimeHighSettingController::initTableViewDataArray()
+{
+    if (!mTableViewData) mTableViewData.emplace();
+}
+
+void SwTimeHighSettingController::clearTableViewDataArray()
+{
+    if (mTableViewData) mTableViewData->clear();
+    setTableEditByEditTag(false);
+}
+
 void SwTimeHighSettingController::destroyTableViewDataArray()
 {
-    mTableViewData.clear();
+    mTableViewData.reset();
     mTableSectionData.clear();
+}
+
+void SwTimeHighSettingController::deleteDataStructFromDataArrayByDataIndex(NSInteger index)
+{
+    if (index < 0 || index >= getTableViewDataCount()) return;
+    mTableViewData->erase(mTableViewData->begin() + index);
+    if (mTableViewData->empty()) setTableEditByEditTag(false);
 }
 
 bool SwTimeHighSettingController::addTableViewDataByDataStruct(const std::shared_ptr<TimeHighSettingDataStruct>& period,
                                                                bool showErr)
 {
-    for (const auto& held : mTableViewData)
+    initTableViewDataArray();
+    for (const auto& held : *mTableViewData)
         if (held->sameAs(*period)) {
             if (showErr) Constant_alert(L("timehightctrl_settingexist"), nullptr);
             return false;
         }
-    mTableViewData.push_back(period);
+    mTableViewData->push_back(period);
     return true;
 }
 
 void SwTimeHighSettingController::reloadTableViewData()
 {
     tableView_->reloadData();
-    tableView_->setEditing(!mTableViewData.empty(), false);
+    tableView_->setEditing(getTableViewDataCount() > 0, false);
 }
 
 NSString SwTimeHighSettingController::periodBody(size_t from, size_t to) const
@@ -309,8 +337,9 @@ NSString SwTimeHighSettingController::periodBody(size_t from, size_t to) const
     NSString body = deviceBody("<BODY><BID>%@</BID>");
     if (body.isNil()) return body;
     std::string text = body.str();
-    for (size_t i = from; i < to && i < mTableViewData.size(); ++i) {
-        const auto& p = *mTableViewData[i];
+    const auto& held = periods();
+    for (size_t i = from; i < to && i < held.size(); ++i) {
+        const auto& p = *held[i];
         const NSString element = XMLFormat("<List><STTM>%@</STTM><EDTM>%@</EDTM><Week>%@</Week><Type>%@</Type></List>",
                                            p.titleStr(), p.titleStr_1(), p.detailStr(), p.type());
         NX_LOG("getSubmissionStr  %@", element);
@@ -321,12 +350,12 @@ NSString SwTimeHighSettingController::periodBody(size_t from, size_t to) const
 
 NSString SwTimeHighSettingController::getSubmissionStr() const
 {
-    return mTableViewData.empty() ? NSString() : periodBody(0, mTableViewData.size());
+    return periods().empty() ? NSString() : periodBody(0, periods().size());
 }
 
 NSString SwTimeHighSettingController::getSubmissionStrByIndex(NSInteger index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= mTableViewData.size()) return NSString();
+    if (index < 0 || index >= getTableViewDataCount()) return NSString();
     return periodBody(static_cast<size_t>(index), static_cast<size_t>(index) + 1);
 }
 
@@ -356,32 +385,67 @@ void SwTimeHighSettingController::addData(const NSString& body)
     });
 }
 
-void SwTimeHighSettingController::deleteAllHightSeting()
+void SwTimeHighSettingController::deleteAllHightSeting() { deleteAll(getSubmissionStr()); }
+
+void SwTimeHighSettingController::deleteAll(const NSString& body)
 {
-    const NSString body = getSubmissionStr();
+    sendDelete(body, [](SwTimeHighSettingController& screen) { screen.deleteAllComplete(); });
+}
+
+void SwTimeHighSettingController::deleteAllComplete()
+{
+    clearTableViewDataArray();
+    dispatchData();
+    reloadTableViewData();
+}
+
+void SwTimeHighSettingController::deleteOneKey(NSInteger index)
+{
+    lastIndex = index;
+    const bool held = index >= 0 && index < getTableViewDataCount();
+    deleteOne(getSubmissionStrByIndex(index), held ? periods()[static_cast<size_t>(index)] : nullptr);
+}
+
+void SwTimeHighSettingController::deleteOne(const NSString& body, const std::shared_ptr<TimeHighSettingDataStruct>& period)
+{
+    sendDelete(body, [period](SwTimeHighSettingController& screen) { screen.deleteOneComplete(period); });
+}
+
+void SwTimeHighSettingController::deleteOneComplete(const std::shared_ptr<TimeHighSettingDataStruct>& deleted)
+{
+    if (!deleted) return;
+    const auto& held = periods();
+    NSInteger at = lastIndex;
+    if (at < 0 || at >= getTableViewDataCount() || !held[static_cast<size_t>(at)]->sameAs(*deleted)) {
+        auto found = std::find_if(held.begin(), held.end(), [&](const auto& p) { return p->sameAs(*deleted); });
+        if (found == held.end()) return;
+        at = found - held.begin();
+    }
+    deleteDataStructFromDataArrayByDataIndex(at);
+    dispatchData();
+    reloadTableViewData();
+}
+
+void SwTimeHighSettingController::sendDelete(const NSString& body,
+                                             std::function<void(SwTimeHighSettingController&)> completion)
+{
     NX_LOG("deleteData info: %@", body);
     if (body.isNil() || body.length() == 0) {
         flashHud(view().get(), L("timehightctrl_nodata"));
         return;
     }
     std::weak_ptr<SwTimeHighSettingController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, body] {
+    NSThread::detachNewThreadWithBlock([weak, body, completion = std::move(completion)] {
         auto reply = TimeInfo::shareTimeInfo()->DELTimePeriodList(body);
-        if (!commandSucceeded(reply)) return;
-        NSThread::performBlockOnMainThread([weak] {
+        if (!commandSucceeded(reply)) return;  // the table keeps its rows
+        NX_LOG("删除%@", reply->desc());
+        NSThread::performBlockOnMainThread([weak, completion] {
             auto screen = weak.lock();
             if (!screen) return;
-            screen->deleteAllComplete();
+            completion(*screen);
             flashHud(screen->view().get(), L("serviceBackMessage_ok"));
         }, false);
     });
-}
-
-void SwTimeHighSettingController::deleteAllComplete()
-{
-    mTableViewData.clear();
-    dispatchData();
-    reloadTableViewData();
 }
 
 NSInteger SwTimeHighSettingController::tableView_numberOfRowsInSection(UITableView*, NSInteger section)
@@ -401,6 +465,22 @@ void SwTimeHighSettingController::tableView_didSelectRowAtIndexPath(UITableView*
 {
     if (ip.section >= 0 && static_cast<size_t>(ip.section) < mTableSectionData.size())
         mTableSectionData[static_cast<size_t>(ip.section)]->didSelectCellAtRow(ip.row);
+}
+
+void SwTimeHighSettingController::tableView_commitEditingStyle_forRowAtIndexPath(UITableView*,
+                                                                            UITableViewCellEditingStyle style,
+                                                                            NSIndexPath ip)
+{
+    if (style != UITableViewCellEditingStyleDelete || ip.row < 1 || ip.section < 0 ||
+        static_cast<size_t>(ip.section) >= mTableSectionData.size())
+        return;
+    const auto& rows = mTableSectionData[static_cast<size_t>(ip.section)]->content();
+    if (static_cast<size_t>(ip.row - 1) >= rows.size()) return;
+    auto* row = dynamic_cast<PeriodRow*>(rows[static_cast<size_t>(ip.row - 1)].get());
+    if (!row) return;
+    const auto& held = periods();
+    auto at = std::find(held.begin(), held.end(), row->period());
+    if (at != held.end()) deleteOneKey(at - held.begin());
 }
 
 void SwTimeHighSettingController::addHud(const NSString& text) { ::addHud(view().get(), text); }

@@ -3,6 +3,8 @@
 // grid; for a school-managed phone the school side lists the school periods
 // in seven weekday sections and tells the school protect mode.
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "pc/AddTimeViewCtrl.h"
@@ -39,7 +41,7 @@ public:
     std::weak_ptr<SwTimeHighSettingControllerDelegate> delegate;
 
     UITableView* tableView() const override { return tableView_.get(); }
-    const std::vector<std::shared_ptr<TimeHighSettingDataStruct>>& periods() const { return mTableViewData; }
+    const std::vector<std::shared_ptr<TimeHighSettingDataStruct>>& periods() const;
     const std::vector<std::shared_ptr<ArraySectionController>>& sections() const { return mTableSectionData; }
 
     void viewDidLoad() override;
@@ -57,14 +59,25 @@ public:
                                              const std::shared_ptr<TimeHighSettingDataStruct>& record) override;
     void deleteAllHightSeting();
     void deleteAllComplete();
+    // Sends DLPeriod with the one period at the index; its row goes once the
+    // service has deleted it. An index past the periods has nothing to delete.
+    void deleteOneKey(NSInteger index);
+    // The deleted period leaves the table, found again by its fields should
+    // a refresh have rebuilt the table meanwhile.
+    void deleteOneComplete(const std::shared_ptr<TimeHighSettingDataStruct>& deleted);
     NSString getSubmissionStr() const;
     NSString getSubmissionStrByIndex(NSInteger index) const;
     // timehightctrl_monday ... timehightctrl_sunday for 1 ... 7, else nil.
     static NSString getDateStrByIndex(int index);
 
+    // The period list: made on first use, emptied, dropped.
+    void initTableViewDataArray();
+    void clearTableViewDataArray();
     void destroyTableViewDataArray();
+    // Removes the period at the index when there is one; editing ends with the last.
+    void deleteDataStructFromDataArrayByDataIndex(NSInteger index);
     bool addTableViewDataByDataStruct(const std::shared_ptr<TimeHighSettingDataStruct>& period, bool showErr);
-    NSInteger getTableViewDataCount() const { return static_cast<NSInteger>(mTableViewData.size()); }
+    NSInteger getTableViewDataCount() const { return static_cast<NSInteger>(periods().size()); }
     void reloadTableViewData();
     // Groups the periods by weekday into seven new sections, replacing any.
     void dispatchData();
@@ -80,7 +93,11 @@ public:
     void tableView_didSelectRowAtIndexPath(UITableView* tv, NSIndexPath ip) override;
     std::optional<CGFloat> tableView_heightForHeaderInSection(UITableView*, NSInteger) override { return 30.0; }
     std::optional<CGFloat> tableView_heightForRowAtIndexPath(UITableView*, NSIndexPath) override { return 30.0; }
-    std::optional<bool> tableView_canEditRowAtIndexPath(UITableView*, NSIndexPath) override { return false; }
+    // A period's row is deleted as a table row is: a swipe, or the delete
+    // control while the table is editing; a day's title row stays.
+    std::optional<bool> tableView_canEditRowAtIndexPath(UITableView*, NSIndexPath ip) override { return ip.row > 0; }
+    void tableView_commitEditingStyle_forRowAtIndexPath(UITableView* tv, UITableViewCellEditingStyle style,
+                                                        NSIndexPath ip) override;
 
     void addHud(const NSString& text);
     void hideHUD();
@@ -94,9 +111,15 @@ private:
     void showPeriods(const std::shared_ptr<TiemPeriodVo>& reply, bool school);
     void getSchoolModeSetting();
     void addData(const NSString& body);
+    void deleteAll(const NSString& body);
+    void deleteOne(const NSString& body, const std::shared_ptr<TimeHighSettingDataStruct>& period);
+    // Sends DLPeriod with the body on a worker; on success the completion
+    // and the outcome run on the main thread.
+    void sendDelete(const NSString& body, std::function<void(SwTimeHighSettingController&)> completion);
     NSString periodBody(size_t from, size_t to) const;
     bool isSchool() const;
 
-    std::vector<std::shared_ptr<TimeHighSettingDataStruct>> mTableViewData;
+    std::optional<std::vector<std::shared_ptr<TimeHighSettingDataStruct>>> mTableViewData;
     std::vector<std::shared_ptr<ArraySectionController>> mTableSectionData;
+    NSInteger lastIndex = 0;  // of the period whose single deletion is under way
 };

@@ -380,7 +380,7 @@ public:
     void setNeedsLayout() { needsLayout_ = true; }
     // Runs layoutSubviews when a layout was asked for.
     void layoutIfNeeded();
-    void setNeedsDisplay() { ++displayRequests_; }
+    virtual void setNeedsDisplay() { ++displayRequests_; }
     // How often a redraw was asked for.
     NSUInteger displayRequests() const { return displayRequests_; }
     virtual CGSize sizeThatFits(CGSize size) const { return bounds_.size; }

@@ -43,6 +43,10 @@ public:
         calls.push_back("select " + std::string(view->annotation()->title().UTF8String()));
     }
     void mapView_didDeselectAnnotationView(VIZMapView*, VIZAnnotationView*) override { calls.push_back("deselect"); }
+    void mapView_annotationViewForBubble(VIZMapView*, VIZAnnotationView* view) override
+    {
+        calls.push_back("bubble " + std::string(view->annotation()->title().UTF8String()));
+    }
     std::shared_ptr<VIZOverlayView> mapView_viewForOverlay(VIZMapView*, const std::shared_ptr<VIZOverlay>& o) override
     {
         std::shared_ptr<VIZOverlayPathView> view;
@@ -125,6 +129,16 @@ TEST_F(MapAnnotationsTest, PinsDropInAndATapOpensTheCalloutWithTitleAndSubtitle)
     const std::vector<std::string> calls = {"select Home", "deselect", "select Park"};
     EXPECT_EQ(pins->calls, calls);
     EXPECT_FALSE(bubble->window());
+
+    // A tap on the open bubble closes it and hands its pin to the delegate.
+    auto parkBubble = std::dynamic_pointer_cast<PaopaoBaseView>(mapView->viewForAnnotation(purple)->paopaoView());
+    ASSERT_NE(parkBubble, nullptr);
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(driver.tap(parkBubble->paopaoButton()));
+    EXPECT_FALSE(mapView->viewForAnnotation(purple)->selected());
+    EXPECT_FALSE(parkBubble->window());
+    const std::vector<std::string> after = {"select Home", "deselect", "select Park", "deselect", "bubble Park"};
+    EXPECT_EQ(pins->calls, after);
 }
 
 // A single tap on the map goes through the engine's hit test as a press
@@ -147,6 +161,26 @@ TEST_F(MapAnnotationsTest, ATapOnTheMapClosesTheCalloutAndLeavesTheMapInPlace)
     ASSERT_TRUE(PumpUntilPainted());
     EXPECT_EQ(state().ptCenter.x, centre.x);
     EXPECT_EQ(state().ptCenter.y, centre.y);
+}
+
+// A pin recoloured by its screen, which then asks the map to redraw, keeps
+// its place.
+TEST_F(MapAnnotationsTest, ARecolouredPinStaysWhereItIs)
+{
+    auto home = Point(At(170, 220), "Home", "green");
+    mapView->addAnnotation(home);
+    ASSERT_TRUE(PumpUntilPainted());
+    driver.advanceClock(1.0);
+    auto pin = std::dynamic_pointer_cast<VIZPinAnnotationView>(mapView->viewForAnnotation(home));
+    ASSERT_NE(pin, nullptr);
+    const CGRect before = pin->frame();
+    const auto green = pin->image();
+    pin->setPinColor(VIZPinAnnotationColorRed);
+    mapView->setNeedsDisplay();
+    EXPECT_NE(pin->image(), green);
+    EXPECT_EQ(pin->frame().origin.x, before.origin.x);
+    EXPECT_EQ(pin->frame().origin.y, before.origin.y);
+    EXPECT_GT(mapView->displayRequests(), 0u);
 }
 
 TEST_F(MapAnnotationsTest, ViewsBelongToTheirOwnAnnotationsAndThePoolStaysBounded)

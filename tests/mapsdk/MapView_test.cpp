@@ -145,6 +145,39 @@ TEST_F(MapViewTest, PinchesZoomByWholeLevelsAndTapsStopAtTheLevelEnds)
     EXPECT_EQ(scrollView()->maximumZoomScale, 1);
 }
 
+// An animated change to a rectangle without width or height has no zoom to
+// wait for: it is applied at once, and the user's next pinch or double tap
+// keeps its own outcome.
+TEST_F(MapViewTest, AnEmptyAnimatedRectangleLeavesTheNextGestureItsOutcome)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    const CGPoint middle = CGPointMake(kWidth / 2, kHeight / 2);
+    const VIZMapRect visible = mapView->visibleMapRect();
+    mapView->setVisibleMapRect(VIZMapRectMake(visible.origin.x + visible.size.width / 4,
+                                              visible.origin.y + visible.size.height / 2, visible.size.width / 4, 0),
+                               true);
+    ASSERT_TRUE(PumpUntilPainted());
+    int level = mapView->zoomLevel();
+    EXPECT_EQ(level, 14) << "a quarter of the width shows two levels in";
+    const _VPoint centre = state().ptCenter;
+    driver.pinch(scrollView(), 1.3, middle);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), level + 1);
+    EXPECT_EQ(state().ptCenter.x, centre.x);
+    EXPECT_EQ(state().ptCenter.y, centre.y);
+
+    VIZCoordinateRegion region;
+    region.center = mapView->centerCoordinate();
+    region.span = {0.02, 0};
+    mapView->setRegion(region, true);
+    ASSERT_TRUE(PumpUntilPainted());
+    level = mapView->zoomLevel();
+    ASSERT_TRUE(driver.doubleTap(internal()->m_mapWrapperView.get()));
+    driver.advanceClock(1.0);
+    ASSERT_TRUE(PumpUntilPainted());
+    EXPECT_EQ(mapView->zoomLevel(), level + 1);
+}
+
 TEST_F(MapViewTest, CameraCallsClampRefuseNonFiniteRectanglesAndKeepTheSharedWindow)
 {
     ASSERT_NO_FATAL_FAILURE(ShowMap());

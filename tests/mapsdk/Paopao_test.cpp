@@ -23,6 +23,19 @@ public:
 
 class NotADelegate : public NSObject {};
 
+// A delegate of an action bubble whose ends do something.
+class RouteListener : public NSObject {
+public:
+    void showRoute() { ++routes; }
+    int routes = 0;
+};
+
+class RouteBubble : public ActionPaopaoView {
+public:
+    SEL rightPaopaoClickedSelector() const override { return VIZ_PAOPAO_SEL(RouteListener, showRoute); }
+    void onClickRightButton() override { clickPaopao(rightPaopaoClickedSelector()); }
+};
+
 }  // namespace
 
 TEST(Paopao, WidthFollowsTheTextBetweenMinimumAndMaximum)
@@ -141,4 +154,48 @@ TEST(Paopao, TapReachesOnlyADelegateOfTheProtocol)
     EXPECT_TRUE(bubble->paopaoButton()->leftImage()->highlighted);
     EXPECT_TRUE(bubble->paopaoButton()->rightImage()->highlighted);
     EXPECT_NE(bubble->paopaoButton()->leftImage()->highlightedImage, nullptr);
+}
+
+// Each bubble names its images; the body made by init is the plain one, a
+// body made anew from the names wears the variant's own, and a tap on an
+// end performs its selector on a delegate that answers it.
+TEST(Paopao, TheActionBubbleNamesItsOwnImagesAndItsEndsReachTheDelegate)
+{
+    auto plain = PaopaoBaseView::init();
+    auto action = ActionPaopaoView::initWithLeftView(nullptr, nullptr);
+    EXPECT_EQ(plain->middlePaopaoLeftImage(), NSString("icon_paopao_middle_left"));
+    EXPECT_EQ(plain->middlePaopaoRightImageStretchRect().origin.x, 9);
+    EXPECT_FALSE(plain->middlePaopaoClickedSelector());
+    EXPECT_EQ(action->middlePaopaoRightHighlightedImage(), NSString("icon_action_paopao_middle_right_highlighted"));
+    EXPECT_EQ(action->middlePaopaoLeftImageStretchRect().origin.x, 1);
+    EXPECT_EQ(action->leftPaopaoImage(), NSString("icon_action_paopao_left_nearby"));
+    EXPECT_EQ(action->rightPaopaoHighlightedImage(), NSString("icon_action_paopao_right_route_highlighted"));
+    EXPECT_FALSE(action->leftPaopaoClickedSelector());
+
+    // The plain body at first; anew, the action body's, as the only body.
+    const auto plainLeft = action->paopaoButton()->leftImage()->image;
+    ASSERT_NE(plainLeft, nullptr);
+    EXPECT_EQ(plainLeft->leftCapWidth(), 10);
+    action->initPaopaoButton();
+    PaopaoButton* body = action->paopaoButton();
+    ASSERT_NE(body->leftImage()->image, nullptr);
+    EXPECT_EQ(body->leftImage()->image->leftCapWidth(), 1);
+    EXPECT_NE(body->rightImage()->highlightedImage, nullptr);
+    size_t bodies = 0;
+    for (const auto& v : action->subviews()) bodies += dynamic_cast<PaopaoButton*>(v.get()) != nullptr;
+    EXPECT_EQ(bodies, 1u);
+    action->setText("Home", "green");
+    EXPECT_EQ(body->label()->text(), NSString("Home"));
+
+    auto bubble = UIView::initWithFrame<RouteBubble>(CGRectZero);
+    auto listener = std::make_shared<RouteListener>();
+    bubble->onClickLeftButton();
+    bubble->onClickRightButton();  // no delegate yet
+    bubble->setDelegate(listener);
+    bubble->onClickLeftButton();
+    bubble->onClickRightButton();
+    EXPECT_EQ(listener->routes, 1);
+    bubble->setDelegate(std::make_shared<NotADelegate>());
+    bubble->onClickRightButton();
+    EXPECT_EQ(listener->routes, 1);
 }

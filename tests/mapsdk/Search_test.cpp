@@ -4,8 +4,12 @@
 // search and is its delegate goes away with it. The engine's messages go
 // through the SDK's own interface handler.
 #include <cmath>
+#include <cstring>
+#include <tuple>
 #include <limits>
 
+#include "engine/data/RouteRecords.h"
+#include "engine/data/SearchMan.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
@@ -34,7 +38,21 @@ public:
         ++poiCalls;
         offMain = offMain || !NSThread::isMainThread();
     }
+    void onGetDrivingRouteResult_errorCode(const std::shared_ptr<VIZPlanResult>& plan, int error) override
+    {
+        routes.emplace_back("driving", plan, error);
+    }
+    void onGetTransitRouteResult_errorCode(const std::shared_ptr<VIZPlanResult>& plan, int error) override
+    {
+        routes.emplace_back("transit", plan, error);
+    }
+    void onGetSuggestionResult_errorCode(const std::shared_ptr<VIZSuggestionResult>& result, int error) override
+    {
+        suggestions.emplace_back(result, error);
+    }
     std::vector<std::pair<std::shared_ptr<VIZAddrInfo>, int>> addresses;
+    std::vector<std::tuple<std::string, std::shared_ptr<VIZPlanResult>, int>> routes;
+    std::vector<std::pair<std::shared_ptr<VIZSuggestionResult>, int>> suggestions;
     VIZPoiResultList poiPages;
     int poiType = -1, poiError = -1, poiCalls = 0;
     bool offMain = false;
@@ -163,6 +181,100 @@ TEST_F(SearchTest, APoiSearchGivesItsPageOfPlaces)
     EXPECT_EQ(recorder->poiError, 101);
     EXPECT_EQ(recorder->poiType, 0);
     EXPECT_FALSE(recorder->poiPages.has_value());
+}
+
+// Each search message the engine posts becomes one call of the search
+// delegate, made from the record the engine's search manager keeps: an
+// error passes through without a result, a record that gives nothing is 100
+// and one missing 310, and ambiguous route ends give their candidates
+// whatever error came with them.
+TEST_F(SearchTest, EachSearchMessageIsOneDelegateCallFromTheKeptRecord)
+{
+    CSearchMan* man = root->m_pSearchMan;
+    ASSERT_NE(man, nullptr);
+    struct Poi {
+        int wParam, lParam;
+        int type, error;
+    };
+    tag_MultiPoiRst nothingFound;
+    nothingFound.poiLists.SetSize(2);
+    nothingFound.totals.Add(0);
+    nothingFound.totals.Add(0);
+    for (const auto& [stored, poi] : {std::pair<tag_MultiPoiRst*, Poi>{nullptr, {2, 21, 0, 2}},
+                                      {nullptr, {0, 45, 45, 310}},
+                                      {&nothingFound, {0, 45, 45, 100}}}) {
+        man->SetResult(stored, 45);
+        const int calls = recorder->poiCalls;
+        VIZNotifier::msgProc(kVIZMsgPoiResult, poi.wParam, poi.lParam);
+        ASSERT_EQ(recorder->poiCalls, calls + 1) << poi.error;
+        EXPECT_EQ(recorder->poiType, poi.type) << poi.error;
+        EXPECT_EQ(recorder->poiError, poi.error);
+        EXPECT_FALSE(recorder->poiPages.has_value()) << poi.error;
+    }
+
+    // An address without its text: none for a reverse geocoding, the point
+    // for a geocoding.
+    tag_PoiResult placeWithoutAddress;
+    placeWithoutAddress.x = 12958160;
+    placeWithoutAddress.y = 4825907;
+    man->SetResult(&placeWithoutAddress, 44);
+    VIZNotifier::msgProc(kVIZMsgAddrResult, 0, 44);
+    tag_GeoCodeRst pointWithoutAddress;
+    man->SetResult(&pointWithoutAddress, 35);
+    VIZNotifier::msgProc(kVIZMsgGeocodeResult, 0, 35);
+    VIZNotifier::msgProc(kVIZMsgAddrResult, 2, 44);
+    ASSERT_EQ(recorder->addresses.size(), 3u);
+    EXPECT_EQ(recorder->addresses[0].first, nullptr);
+    EXPECT_EQ(recorder->addresses[0].second, 100);
+    ASSERT_NE(recorder->addresses[1].first, nullptr);
+    EXPECT_TRUE(recorder->addresses[1].first->strAddr.isNil());
+    EXPECT_EQ(recorder->addresses[1].second, 0);
+    EXPECT_EQ(recorder->addresses[2], (std::pair<std::shared_ptr<VIZAddrInfo>, int>{nullptr, 2}));
+
+    // Ambiguous route ends (the engine's error 2 notwithstanding): a driving
+    // search gets both candidate lists; a transit search with only the
+    // start's list gets nothing.
+    tag_RPAddrPoi candidate;
+    std::strncpy(candidate.name, "A", sizeof candidate.name - 1);
+    tag_RPAddrRst bothEnds;
+    bothEnds.head.routeKind = kRouteKindDriving;
+    bothEnds.startPois.Add(candidate);
+    bothEnds.endPois.Add(candidate);
+    man->SetResult(&bothEnds, 23);
+    VIZNotifier::msgProc(kVIZMsgRouteAddrResult, 2, 23);
+    tag_RPAddrRst startOnly;
+    startOnly.head.routeKind = kRouteKindTransit;
+    startOnly.startPois.Add(candidate);
+    man->SetResult(&startOnly, 23);
+    VIZNotifier::msgProc(kVIZMsgRouteAddrResult, 0, 23);
+    ASSERT_EQ(recorder->routes.size(), 2u);
+    const auto& [drivingKind, driving, drivingError] = recorder->routes[0];
+    EXPECT_EQ(drivingKind, "driving");
+    EXPECT_EQ(drivingError, 4);
+    ASSERT_NE(driving, nullptr);
+    ASSERT_NE(driving->routeAddrResult, nullptr);
+    ASSERT_TRUE(driving->routeAddrResult->endPoiList.has_value());
+    EXPECT_EQ((*driving->routeAddrResult->endPoiList)[0]->name, NSString("A"));
+    EXPECT_EQ(recorder->routes[1], (std::tuple<std::string, std::shared_ptr<VIZPlanResult>, int>{"transit", nullptr, 100}));
+
+    // Suggestions: the keys, or nothing found, or the error.
+    tag_SuggestionResult words;
+    words.matched.Add(W(u"天安门"));
+    words.part0.Add(W(u"北京"));
+    man->SetResult(&words, 506);
+    VIZNotifier::msgProc(kVIZMsgSuggestionResult, 0, 506);
+    tag_SuggestionResult noWords;
+    man->SetResult(&noWords, 506);
+    VIZNotifier::msgProc(kVIZMsgSuggestionResult, 0, 506);
+    VIZNotifier::msgProc(kVIZMsgSuggestionResult, 2, 506);
+    ASSERT_EQ(recorder->suggestions.size(), 3u);
+    ASSERT_NE(recorder->suggestions[0].first, nullptr);
+    EXPECT_EQ(recorder->suggestions[0].first->keyList, (std::vector<NSString>{"天安门"}));
+    EXPECT_EQ(recorder->suggestions[0].second, 0);
+    EXPECT_EQ(recorder->suggestions[1], (std::pair<std::shared_ptr<VIZSuggestionResult>, int>{nullptr, 100}));
+    EXPECT_EQ(recorder->suggestions[2], (std::pair<std::shared_ptr<VIZSuggestionResult>, int>{nullptr, 2}));
+
+    for (int type : {23, 35, 44, 45, 506}) man->SetResult(nullptr, type);
 }
 
 TEST_F(SearchTest, ArgumentsTheEngineCannotTakeAskForNothing)

@@ -162,6 +162,15 @@ TEST_F(MapScreenTest, ADayGroupsIntoPlacesAndATimeOrAPlaceTurnsItsPinRed)
     for (const auto& [times, colour] : placeColours(map)) EXPECT_EQ(colour, VIZPinAnnotationColorGreen) << times;
     EXPECT_EQ(timeButtons(map), 10u);
     EXPECT_EQ(map->_scroll->contentSize().height, 290);
+    // The map comes round the day's places: every one is in sight, clear of
+    // the time list's side.
+    for (const auto& pin : pins(map)) {
+        const CGPoint at = map->_mapView->convertCoordinate_toPointToView(pin->coordinate(), map->_mapView.get());
+        EXPECT_GE(at.x, 62 + 11) << pin->title();  // the pin's head too
+        EXPECT_LE(at.x, 320 - 62 - 11) << pin->title();
+        EXPECT_GE(at.y, 40) << pin->title();
+        EXPECT_LE(at.y, 416 - 40) << pin->title();
+    }
 
     map->timeClicked(nullptr);
     driver.advanceClock(0.5);
@@ -171,6 +180,15 @@ TEST_F(MapScreenTest, ADayGroupsIntoPlacesAndATimeOrAPlaceTurnsItsPinRed)
     EXPECT_EQ(colours[" 12:00 10:00"], VIZPinAnnotationColorRed);
     EXPECT_EQ(colours[" 16:40 08:05"], VIZPinAnnotationColorGreen);
     EXPECT_NEAR(map->_mapView->centerCoordinate().latitude, 39.9392, 1e-3);
+    // Every pin, the recoloured one too, stands on its place.
+    for (const auto& pin : pins(map)) {
+        VIZPinAnnotationView* view = pinView(map, pin);
+        if (!view || !view->superview()) continue;
+        const CGRect f = view->superview()->convertRect(view->frame(), map->_mapView.get());
+        const CGPoint at = map->_mapView->convertCoordinate_toPointToView(pin->coordinate(), map->_mapView.get());
+        EXPECT_NEAR(f.origin.x + f.size.width / 2, at.x, 1) << pin->title();
+        EXPECT_NEAR(f.origin.y + f.size.height, at.y, 1) << pin->title();
+    }
 
     // The list of places: one row per place, chosen by equality.
     map->posClicked(nullptr);
@@ -370,11 +388,6 @@ TEST_F(MapScreenPictures, EveryStepAsTheParentSeesIt)
     EXPECT_TRUE(snap("map-day-picker"));
     ASSERT_TRUE(driver.tap(pickerButton(map->pickerView(), L("mapdatepickerview_ok"))));
     settleMap();
-    // Two-finger taps zoom out until the day's six places are in sight.
-    for (int step = 0; step < 2; ++step) {
-        ASSERT_TRUE(map->_mapView->zoomOut());
-        settleMap();
-    }
     map->timeClicked(nullptr);
     driver.advanceClock(0.5);
     EXPECT_TRUE(snap("map-day-places"));

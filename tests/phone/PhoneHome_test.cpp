@@ -2,6 +2,7 @@
 // alert panel, the restrict mode and the one-key commands against the
 // double's records.
 
+#include "pc/HomeDetailAlertInfoView.h"
 #include "phone/MapController.h"
 #include "tests/phone/PhoneFixture.h"
 
@@ -82,6 +83,61 @@ TEST_F(PhoneHomeTest, TheAlertLineOpensTheDetailAndMovesThePanels)
     EXPECT_TRUE(detail->hidden());
     EXPECT_EQ(panel->center().y, 131);
     EXPECT_FALSE(row->enabled());
+}
+
+// Each detail row asks today's blocked items of its kind and lists them; a
+// kind without any opens nothing.
+TEST_F(PhoneHomeTest, ADetailRowListsTodaysBlockedItemsOfItsKind)
+{
+    service.on("RQCurLimit", [](const servicedouble::Exchange& e) {
+        std::string rows;
+        if (e.message.find("<Type>0</Type>") != std::string::npos)
+            rows = "<List><Type>0</Type><Name>bad.example.com</Name><Num>2</Num></List>";
+        if (e.message.find("<Type>2</Type>") != std::string::npos)
+            rows = "<List><Type>2</Type><Name>Space Blaster</Name><Num>1</Num></List>";
+        return servicedouble::Reply{servicedouble::ServiceDouble::innerReply(e, rows)};
+    });
+    records.setStatus(kPhone, {"1", "3", "2", "0", "2", "0", "1"});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    const size_t depth = home->navigationController()->viewControllers().size();
+    ASSERT_TRUE(driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag)));
+
+    ASSERT_TRUE(driver.tap(button(home, PhoneHomeViewCtrl::kDetailRowTag + 1)));
+    settle();
+    EXPECT_NE(lastMessage("RQCurLimit").find("<Type>1</Type>"), std::string::npos);
+    EXPECT_EQ(home->navigationController()->viewControllers().size(), depth);
+
+    ASSERT_TRUE(driver.tap(button(home, PhoneHomeViewCtrl::kDetailRowTag + 2)));
+    settle();
+    EXPECT_NE(lastMessage("RQCurLimit").find("<Type>2</Type>"), std::string::npos);
+    auto* programs = dynamic_cast<HomeDetailAlertInfoView*>(topScreen());
+    ASSERT_NE(programs, nullptr);
+    ASSERT_EQ(programs->tableDataArray().size(), 1u);
+    EXPECT_EQ(programs->tableDataArray()[0]->name(), NSString("Space Blaster"));
+    home->navigationController()->popViewControllerAnimated(false);
+    settle();
+
+    ASSERT_TRUE(driver.tap(button(home, PhoneHomeViewCtrl::kDetailRowTag)));
+    settle();
+    EXPECT_NE(lastMessage("RQCurLimit").find("<Type>0</Type>"), std::string::npos);
+    auto* sites = dynamic_cast<HomeDetailAlertInfoView*>(topScreen());
+    ASSERT_NE(sites, nullptr);
+    EXPECT_EQ(sites->tableDataArray()[0]->name(), NSString("bad.example.com"));
+}
+
+// Today's alerts are written dark on the light alert picture.
+TEST_F(PhoneHomeTest, TheAlertLineIsDarkOnItsLightPicture)
+{
+    records.setStatus(kPhone, {"1", "3", "2", "0", "2", "0", "1"});
+    PhoneHomeViewCtrl* home = openPhone();
+    ASSERT_NE(home, nullptr);
+    const NSAttributes drawn = home->alertLine()->resultAttributedString()->attributesAtIndex(0, nullptr);
+    const auto at = drawn.find(kCTForegroundColorAttributeName);
+    ASSERT_NE(at, drawn.end());
+    auto colour = std::dynamic_pointer_cast<UIColor>(at->second);
+    ASSERT_NE(colour, nullptr);
+    EXPECT_LT(colour->red + colour->green + colour->blue, 0.5);
 }
 
 TEST_F(PhoneHomeTest, RestrictLockAndCutSendTheirCommandsAndShowTheNewState)

@@ -100,6 +100,45 @@ TEST_F(PhonePeriodsTest, DeletingAllClearsTheDaysAndAnEmptyListHasNothingToDelet
     EXPECT_EQ(exchangesOf("DLPeriod"), 1u);
 }
 
+// A period deleted from its row under a day: DLPeriod carries that period
+// alone, and its rows go only once the service has deleted it.
+TEST_F(PhonePeriodsTest, DeletingOnePeriodSendsItAloneAndItsRowsGoOnSuccess)
+{
+    service.reply("RQPeriod",
+                  "<List><Week>1,2,3,4,5</Week><STTM>08:00</STTM><EDTM>12:00</EDTM><Type>1</Type><Remark></Remark><Holiday>0</Holiday></List>"
+                  "<List><Week>1,2</Week><STTM>13:00</STTM><EDTM>15:00</EDTM><Type>1</Type><Remark></Remark><Holiday>0</Holiday></List>");
+    SwTimeHighSettingController* tab = openSchoolSide();
+    ASSERT_NE(tab, nullptr);
+    ASSERT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{2, 2, 1, 1, 1, 0, 0}));
+    UITableView* table = tab->tableView();
+    table->tapRow(NSIndexPath::indexPathForRow(0, 1));  // Tuesday opens
+    ASSERT_EQ(table->numberOfRowsInSection(1), 3);
+    EXPECT_FALSE(table->commitDelete(NSIndexPath::indexPathForRow(0, 1))) << "a day's title is no period";
+
+    const std::string afternoon = "<List><STTM>13:00</STTM><EDTM>15:00</EDTM><Week>1,2</Week><Type>1</Type></List>";
+    service.reply("DLPeriod", "<Code>1</Code><Desc>失败</Desc>");
+    ASSERT_TRUE(table->commitDelete(NSIndexPath::indexPathForRow(2, 1)));
+    settle();
+    const std::string sent = lastMessage("DLPeriod");
+    EXPECT_NE(sent.find(std::string("<BID>") + kPhone + "</BID>" + afternoon + "</BODY>"), std::string::npos) << sent;
+    EXPECT_EQ(sent.find("08:00"), std::string::npos);
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{2, 2, 1, 1, 1, 0, 0}));
+
+    service.reply("DLPeriod", "<Code>0</Code><Desc>成功</Desc>");
+    ASSERT_TRUE(table->commitDelete(NSIndexPath::indexPathForRow(2, 1)));
+    NSThread::joinDetachedThreads(10);
+    EXPECT_TRUE(driver.pumpUntil([&] { return hudSaying("serviceBackMessage_ok") != nullptr; }, 5));
+    EXPECT_EQ(exchangesOf("DLPeriod"), 2u);
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
+    ASSERT_EQ(tab->getTableViewDataCount(), 1);
+    EXPECT_EQ(tab->periods()[0]->titleStr(), NSString("08:00"));
+
+    // A period no longer there has nothing to delete.
+    tab->deleteOneKey(1);
+    EXPECT_TRUE(hudSaying("timehightctrl_nodata"));
+    EXPECT_EQ(exchangesOf("DLPeriod"), 2u);
+}
+
 TEST_F(PhonePeriodsTest, AHomeManagedPhoneShowsTheHourGridWithoutTheChoice)
 {
     ASSERT_NE(openPhone(), nullptr);

@@ -1,6 +1,6 @@
 // Pictures of the map SDK's resource bundle: the pins in three colours, the
-// halves of the callout bubble (plain and pressed), the logo and the
-// location dot. They live under "vizmap.bundle/images/".
+// halves of the callout bubbles and the action bubble's ends (plain and
+// pressed), the logo and the location dot. They live under "vizmap.bundle/images/".
 #include <cmath>
 
 #include "platform/uikit/UIStringDrawing.h"
@@ -43,10 +43,14 @@ constexpr CGFloat kHalfWidth = 20;
 constexpr CGFloat kPointer = 7;
 constexpr CGFloat kCorner = 8;
 
-void bodyColours(CGContextRef c, bool pressed)
+// The plain bubble is white; the action bubble, whose ends act, a light
+// grey-blue. Pressed, both turn blue.
+void bodyColours(CGContextRef c, bool pressed, bool action = false)
 {
     if (pressed) {
         CGContextSetRGBFillColor(c, 0.78, 0.87, 0.98, 1);
+    } else if (action) {
+        CGContextSetRGBFillColor(c, 0.93, 0.95, 0.98, 1);
     } else {
         CGContextSetRGBFillColor(c, 1, 1, 1, 1);
     }
@@ -57,7 +61,7 @@ void bodyColours(CGContextRef c, bool pressed)
 // One half of the bubble: the rounded outer end, a straight middle that
 // stretches, and half of the pointer at the inner edge. `left` draws the
 // left half; the right half is its mirror image.
-void drawCalloutHalf(CGContextRef c, CGSize s, bool left, bool pressed)
+void drawCalloutHalf(CGContextRef c, CGSize s, bool left, bool pressed, bool action = false)
 {
     if (!left) {
         CGContextTranslateCTM(c, s.width, 0);
@@ -68,7 +72,7 @@ void drawCalloutHalf(CGContextRef c, CGSize s, bool left, bool pressed)
     const CGFloat outer = 0.5;
     const CGFloat inner = s.width;
     const CGFloat pointerStart = inner - kPointer;
-    bodyColours(c, pressed);
+    bodyColours(c, pressed, action);
     CGContextBeginPath(c);
     CGContextMoveToPoint(c, inner, top);
     CGContextAddLineToPoint(c, outer + kCorner, top);
@@ -78,6 +82,35 @@ void drawCalloutHalf(CGContextRef c, CGSize s, bool left, bool pressed)
     CGContextAddLineToPoint(c, pointerStart, bottom);
     CGContextAddLineToPoint(c, inner, bottom + kPointer - 0.5);
     CGContextDrawPath(c, kCGPathFillStroke);
+}
+
+// An end of the action bubble: a rounded cap the body's height with its
+// sign, a magnifier for "nearby" on the left, an arrow for "route" on the
+// right.
+void drawActionEnd(CGContextRef c, CGSize s, bool left, bool pressed)
+{
+    if (!left) {
+        CGContextTranslateCTM(c, s.width, 0);
+        CGContextScaleCTM(c, -1, 1);
+    }
+    bodyColours(c, pressed, true);
+    NXContextAddRoundedRect(c, CGRectMake(0.5, 0.5, s.width - 1, kBodyHeight - 1), kCorner, kCorner);
+    CGContextDrawPath(c, kCGPathFillStroke);
+    CGContextSetRGBStrokeColor(c, 0.20, 0.40, 0.75, 1);
+    CGContextSetLineWidth(c, 2.5);
+    const CGFloat cx = s.width / 2, cy = kBodyHeight / 2;
+    if (left) {
+        CGContextStrokeEllipseInRect(c, CGRectMake(cx - 7, cy - 7, 11, 11));
+        CGContextMoveToPoint(c, cx + 2.5, cy + 2.5);
+        CGContextAddLineToPoint(c, cx + 8, cy + 8);
+    } else {  // drawn mirrored: the arrow points right once flipped
+        CGContextMoveToPoint(c, cx + 7, cy);
+        CGContextAddLineToPoint(c, cx - 7, cy);
+        CGContextMoveToPoint(c, cx - 1, cy - 6);
+        CGContextAddLineToPoint(c, cx - 7, cy);
+        CGContextAddLineToPoint(c, cx - 1, cy + 6);
+    }
+    CGContextStrokePath(c);
 }
 
 }  // namespace
@@ -94,6 +127,23 @@ NX_ART(VIZ_IMAGE("icon_paopao_middle_right"), kHalfWidth, kBodyHeight + kPointer
        [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, false, false); });
 NX_ART(VIZ_IMAGE("icon_paopao_middle_right_highlighted"), kHalfWidth, kBodyHeight + kPointer,
        [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, false, true); });
+
+NX_ART(VIZ_IMAGE("icon_action_paopao_middle_left"), kHalfWidth, kBodyHeight + kPointer,
+       [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, true, false, true); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_middle_left_highlighted"), kHalfWidth, kBodyHeight + kPointer,
+       [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, true, true, true); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_middle_right"), kHalfWidth, kBodyHeight + kPointer,
+       [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, false, false, true); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_middle_right_highlighted"), kHalfWidth, kBodyHeight + kPointer,
+       [](CGContextRef c, CGSize s) { drawCalloutHalf(c, s, false, true, true); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_left_nearby"), 32, kBodyHeight,
+       [](CGContextRef c, CGSize s) { drawActionEnd(c, s, true, false); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_left_nearby_highlighted"), 32, kBodyHeight,
+       [](CGContextRef c, CGSize s) { drawActionEnd(c, s, true, true); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_right_route"), 32, kBodyHeight,
+       [](CGContextRef c, CGSize s) { drawActionEnd(c, s, false, false); });
+NX_ART(VIZ_IMAGE("icon_action_paopao_right_route_highlighted"), 32, kBodyHeight,
+       [](CGContextRef c, CGSize s) { drawActionEnd(c, s, false, true); });
 
 // The SDK's mark in the map's lower left corner.
 NX_ART(VIZ_IMAGE("razizudu_logo"), 64, 18, [](CGContextRef c, CGSize s) {

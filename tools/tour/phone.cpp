@@ -5,6 +5,7 @@
 // here on.
 
 #include "app/nemkAppDelegate.h"
+#include "pc/HomeDetailAlertInfoView.h"
 #include "phone/FamilyViewController.h"
 #include "phone/InviteFriendsViewController.h"
 #include "phone/PhoneHomeViewCtrl.h"
@@ -89,6 +90,12 @@ NX_TOUR_STEP(400, "phone home")
     tour.stop("phone-home", "Phone home page: today's alerts, restrict mode, location, one-key lock and cut");
     tour.driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag));
     tour.stop("phone-alerts", "The alert line opened: today's blocked sites and programs");
+    tour.driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kDetailRowTag));
+    settle(tour);
+    auto* list = tour.require(screen<HomeDetailAlertInfoView>(tour), "today's harmful sites");
+    tour.stop("phone-alert-list", "Today's harmful sites, from the first alert row");
+    list->navigationController()->popViewControllerAnimated(false);
+    settle(tour);
     tour.driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kAlertButtonTag));
 }
 
@@ -103,6 +110,38 @@ NX_TOUR_STEP(410, "phone periods")
         settle(tour);
         tour.stop("phone-school-periods", "The school periods by weekday");
     }
+}
+
+// The phone managed by its school: the time tab's school side, a day opened
+// and one of its periods deleted as a table row is.
+NX_TOUR_STEP(470, "school periods")
+{
+    std::string devices = servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).replies.at("RQManageUser");
+    const std::string home = std::string("<BID>") + kPhone + "</BID><Nick>Tom's phone</Nick><IsOnline>1</IsOnline>"
+                             "<TaoCan>A</TaoCan><EquipType>Phone</EquipType><ManageType>Home";
+    const size_t at = devices.find(home);
+    if (at == std::string::npos) throw tour::Failure("the demo's phone is not listed as home-managed");
+    devices.replace(at + home.size() - 4, 4, "School");
+    tour.service.reply("RQManageUser", servicedouble::fillDates(devices));
+    tour::backToLogin(tour);
+    tour::chooseDevice(tour, tour::logIn(tour), kPhone);
+    settle(tour);
+    auto* tab = openTab<SwTimeHighSettingController>(tour);
+    if (tab->seg->hidden()) throw tour::Failure("the phone is not school-managed");
+    tab->seg->setSelectedSegmentIndex(1);
+    tab->seg->sendActionsForControlEvents(UIControlEventValueChanged);
+    settle(tour);
+    settle(tour);
+    UITableView* table = tab->tableView();
+    table->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    settle(tour);
+    tour.stop("phone-school-monday", "Monday's school periods");
+    if (table->numberOfRowsInSection(0) < 2 || !table->commitDelete(NSIndexPath::indexPathForRow(1, 0)))
+        throw tour::Failure("Monday has no period to delete");
+    NSThread::joinDetachedThreads(10);
+    tour.driver.pumpUntil([] { return false; }, 0.05);
+    tour.stop("phone-period-deleted", "Monday's period deleted: gone from every day it was on");
+    settle(tour);
 }
 
 NX_TOUR_STEP(420, "phone more")

@@ -11,6 +11,7 @@
 #include "engine/data/GpsProviders.h"
 #include "engine/render/MapControl.h"
 #include "pc/HomeViewCtrl.h"
+#include "mapsdk/Paopao.h"
 #include "mapsdk/VIZAnnotationView.h"
 #include "phone/MapController.h"
 #include "phone/PhoneHomeViewCtrl.h"
@@ -113,6 +114,11 @@ NX_TOUR_STEP(460, "location map")
     tour.driver.tap(tour.require(map->_mapView->viewForAnnotation(latest).get(), "the latest position's pin"));
     tour.driver.advanceClock(1);
     tour.stop("map-callout", "Its address in the callout");
+    auto* bubble = tour.require(dynamic_cast<PaopaoBaseView*>(map->_mapView->viewForAnnotation(latest)->paopaoView().get()),
+                                "the callout");
+    tour.driver.tap(bubble->paopaoButton());
+    tour.driver.advanceClock(0.5);
+    tour.stop("map-callout-pressed", "The callout pressed: it closes, its pin handed to the screen");
 
     tour.driver.advanceClock(2);
     openLocationPanel(tour, map);
@@ -122,10 +128,6 @@ NX_TOUR_STEP(460, "location map")
     tour.stop("map-day-picker", "Choosing a day");
     picker->btnOkClicked();
     settle(tour);
-    for (int step = 0; step < 2; ++step) {
-        map->_mapView->zoomOut();
-        settle(tour);
-    }
     map->timeClicked(nullptr);
     tour.driver.advanceClock(0.5);
     tour.stop("map-day-places", "The day's places as green pins, its times in the list");
