@@ -190,8 +190,8 @@ VIZMapRect MapRectIncludingPoint(const VIZMapRect& rect, const VIZMapPoint& poin
 mapengine::_VPoint ScalePointToPixels(int x, int y)
 {
     mapengine::_VPoint p;
-    int factor = IsDoubleDensity() ? 2 : 1;
-    p.SetPoint(x * factor, y * factor);
+    const double factor = IsDoubleDensity() ? 2 : 1;
+    p.SetPoint(SaturateToInt(x * factor), SaturateToInt(y * factor));
     return p;
 }
 

@@ -73,8 +73,8 @@ bool MapRectsIntersect(const VIZMapRect& a, const VIZMapRect& b);
 VIZMapRect MapRectIntersection(const VIZMapRect& a, const VIZMapRect& b);
 VIZMapRect MapRectIncludingPoint(const VIZMapRect& rect, const VIZMapPoint& point);
 
-// View points <-> engine pixels: doubled / halved (toward zero) on a
-// 640-pixel-wide screen, else unchanged.
+// View points <-> engine pixels: doubled (saturating) / halved (toward zero)
+// on a 640-pixel-wide screen, else unchanged.
 mapengine::_VPoint ScalePointToPixels(int x, int y);
 mapengine::_VSize ScaleSizeToPixels(int width, int height);
 mapengine::_VPoint ScalePixelsToPoints(int x, int y);

@@ -43,7 +43,7 @@ std::set<VIZMapView*>& liveViews()
 // The engine point under a point of the view (in points).
 _VPoint engineMapPoint(CGPoint p)
 {
-    const _VPoint px = ScalePointToPixels(static_cast<int>(p.x), static_cast<int>(p.y));
+    const _VPoint px = ScalePointToPixels(SaturateToInt(p.x), SaturateToInt(p.y));
     return ScreenToMap(GetMapViewState(), px.x, px.y);
 }
 

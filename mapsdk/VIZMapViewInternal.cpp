@@ -1,5 +1,6 @@
 #include "mapsdk/VIZMapViewInternal.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/base/VGlobalMan.h"
@@ -33,9 +34,26 @@ void postRepaint()
     if (CEngineRoot* root = engineRoot()) root->m_msgMan.PostMessage(2, kMsgRepaint, 0, 0);
 }
 
-// The frame in engine pixels: origin and size scaled.
-_VRect pixelRect(CGRect frame)
+// Farthest origin of the map view from its superview's, in points.
+constexpr double kMaxFrameOrigin = 1 << 20;
+
+double clampedPoints(double value, double low, double high) { return std::isnan(value) ? 0 : std::clamp(value, low, high); }
+
+// The frame as the engine can hold it, in whole points: the size within the
+// largest window, the origin within kMaxFrameOrigin; not a number counts as 0.
+CGRect engineFrame(CGRect frame)
 {
+    const double largest = std::floor(kMaxWindowPixels / static_cast<double>(ScalePointToPixels(1, 1).x));
+    return CGRectMake(std::trunc(clampedPoints(frame.origin.x, -kMaxFrameOrigin, kMaxFrameOrigin)),
+                      std::trunc(clampedPoints(frame.origin.y, -kMaxFrameOrigin, kMaxFrameOrigin)),
+                      std::trunc(clampedPoints(frame.size.width, 0, largest)),
+                      std::trunc(clampedPoints(frame.size.height, 0, largest)));
+}
+
+// The frame in engine pixels: origin and size scaled.
+_VRect pixelRect(CGRect viewFrame)
+{
+    const CGRect frame = engineFrame(viewFrame);
     const _VPoint origin = ScalePointToPixels(static_cast<int>(frame.origin.x), static_cast<int>(frame.origin.y));
     const _VSize size = ScaleSizeToPixels(static_cast<int>(frame.size.width), static_cast<int>(frame.size.height));
     _VRect rect;
@@ -84,7 +102,7 @@ std::shared_ptr<VIZMapViewInternal> VIZMapViewInternal::initSubView(VIZMapView* 
     auto internal = std::make_shared<VIZMapViewInternal>();
     internal->m_VIZMapView = mapView;
     internal->_userLocation = VIZUserLocation::init();
-    const CGRect frame = mapView->frame();
+    const CGRect frame = engineFrame(mapView->frame());
     const int w = static_cast<int>(frame.size.width), h = static_cast<int>(frame.size.height);
     NSLog("initSubView %d", w);
     NSLog("initSubView %d", h);
@@ -124,8 +142,9 @@ std::shared_ptr<VIZMapViewInternal> VIZMapViewInternal::initSubView(VIZMapView* 
     return internal;
 }
 
-void VIZMapViewInternal::layoutForFrame(CGRect frame)
+void VIZMapViewInternal::layoutForFrame(CGRect viewFrame)
 {
+    const CGRect frame = engineFrame(viewFrame);
     const int w = static_cast<int>(frame.size.width), h = static_cast<int>(frame.size.height);
     m_scrollView->setFrame(CGRectMake(0, 0, w, h));
     m_scrollView->setZoomScale(1);
@@ -445,7 +464,7 @@ void VIZMapViewInternal::handleMapMove()
     const CGPoint offset = m_scrollView->contentOffset();
     const int dx = static_cast<int>(m_contentOffset.x - offset.x);
     const int dy = static_cast<int>(m_contentOffset.y - offset.y);
-    const CGSize size = m_VIZMapView->bounds().size;
+    const CGSize size = engineFrame(m_VIZMapView->bounds()).size;
     const _VPoint target =
         ScalePointToPixels(static_cast<int>(size.width / 2) - dx, static_cast<int>(size.height / 2) - dy);
     control->MoveToScreenPoint(target.x, target.y, 0);

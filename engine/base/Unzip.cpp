@@ -1,5 +1,7 @@
 #include "engine/base/Unzip.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -11,13 +13,32 @@ namespace mapengine {
 
 namespace {
 
-// The entry name is safe to join to the target folder: relative, no "..",
-// no backslash, no NUL inside its stored length.
-bool SafeEntryName(const char* name, uLong storedLength) {
-  size_t length = std::strlen(name);
-  return length > 0 && length == storedLength && name[0] != '/' && std::strstr(name, "..") == nullptr &&
-         std::strchr(name, '\\') == nullptr;
+// The UTF-8 bytes of a text into out, as the file functions make them;
+// -1 when they do not fit.
+int Utf8Bytes(const CVString& text, char (&out)[kFilePathBytes]) {
+  int n = WideToMultiByte(kCodePageUtf8, text.GetBuffer(), text.GetLength(), nullptr, 0);
+  if (n <= 0 || n >= kFilePathBytes) {
+    return -1;
+  }
+  WideToMultiByte(kCodePageUtf8, text.GetBuffer(), text.GetLength(), out, kFilePathBytes - 1);
+  out[n] = 0;
+  return n;
 }
+
+// A component of a path below the folder: not empty, not "." or "..", no '\\'.
+bool SafeComponent(const char* start, size_t length) {
+  return length > 0 && !(length == 1 && start[0] == '.') && !(length == 2 && start[0] == '.' && start[1] == '.') &&
+         std::memchr(start, '\\', length) == nullptr;
+}
+
+// The stored name has no NUL inside its stored length.
+bool WholeEntryName(const char* name, uLong storedLength) { return std::strlen(name) == storedLength; }
+
+// The entry is stored as a symbolic link (Unix mode in the high bits).
+bool IsLinkEntry(const unz_file_info64& info) { return ((info.external_fa >> 16) & S_IFMT) == S_IFLNK; }
+
+// The bytes of the target folder as GBK, which bound the output paths.
+int GbkBytes(const CVString& text) { return WideToMultiByte(kCodePageGbk, text.GetBuffer(), text.GetLength(), nullptr, 0); }
 
 // minizip does not open an archive without entries (nothing but the 22-byte
 // end record), which is still a valid, empty package.
@@ -71,30 +92,25 @@ public:
     } else if (!IsEmptyArchive(path)) {
       return false;
     }
-    int t = WideToMultiByte(kCodePageGbk, targetFolder, -1, nullptr, 0);
-    if (t <= 0 || t + 2 > kUnzipPathBytes) {
+    m_target = CVString(targetFolder);
+    int t = GbkBytes(m_target);
+    if (t <= 0 || t + 2 > kUnzipPathBytes || !CreateFolderPath(m_target)) {
       return false;
     }
-    WideToMultiByte(kCodePageGbk, targetFolder, -1, m_target, kUnzipPathBytes - 2);
-    m_target[t] = 0;
-    if (!CreateFolderPath(CVString(m_target))) {
-      return false;
-    }
-    if (m_target[t - 1] != '/') {
-      m_target[t] = '/';
-      m_target[t + 1] = 0;
+    if (m_target[m_target.GetLength() - 1] != '/') {
+      m_target += "/";
     }
     return true;
   }
 
   unzFile zip() const { return m_zip; }
-  const char* target() const { return m_target; }
+  const CVString& target() const { return m_target; }
   ZPOS64_T entries() const { return m_entries; }
 
 private:
   unzFile m_zip = nullptr;
   ZPOS64_T m_entries = 0;
-  char m_target[kUnzipPathBytes] = {};
+  CVString m_target;
 };
 
 // Reads the current entry's information; false when it cannot be read or its
@@ -129,45 +145,77 @@ bool CopyEntry(unzFile zip, CVFile& file, const unz_file_info64& info, int buffe
 
 }  // namespace
 
-int UnzipCurrentEntry(unzFile zip, const char* targetGbk, int bufferSize, unsigned char* buffer,
+CVString PathBelowFolder(const CVString& folder, const CVString& relative) {
+  if (folder.IsEmpty() || relative.IsEmpty()) {
+    return CVString();
+  }
+  CVString base = folder;
+  if (base[base.GetLength() - 1] != '/') {
+    base += "/";
+  }
+  CVString path = base + relative;
+  char baseBytes[kFilePathBytes];
+  char bytes[kFilePathBytes];
+  int b = Utf8Bytes(base, baseBytes);
+  int n = Utf8Bytes(path, bytes);
+  if (b < 0 || n <= b || std::memcmp(bytes, baseBytes, static_cast<size_t>(b)) != 0) {
+    return CVString();
+  }
+  bool exists = true;  // every component so far exists; below a missing one nothing does
+  for (char* start = bytes + b; *start;) {
+    char* slash = std::strchr(start, '/');
+    size_t length = slash ? static_cast<size_t>(slash - start) : std::strlen(start);
+    if (!SafeComponent(start, length)) {
+      return CVString();
+    }
+    char* end = start + length;
+    char kept = *end;
+    *end = 0;
+    struct stat st;
+    exists = exists && lstat(bytes, &st) == 0;
+    *end = kept;
+    if (exists && S_ISLNK(st.st_mode)) {
+      return CVString();
+    }
+    start = slash ? slash + 1 : end;
+  }
+  return path;
+}
+
+CVString EntryPathBelow(const CVString& folder, const char* gbkName) {
+  return gbkName ? PathBelowFolder(folder, CVString(gbkName)) : CVString();
+}
+
+int UnzipCurrentEntry(unzFile zip, const CVString& target, int bufferSize, unsigned char* buffer,
                       tagUnzipBudget& budget, bool deleteTmp) {
   unz_file_info64 info;
   char name[kUnzipPathBytes];
-  if (!zip || !targetGbk || !buffer || bufferSize <= 0 || !EntryInfo(zip, info, name)) {
+  if (!zip || target.IsEmpty() || !buffer || bufferSize <= 0 || !EntryInfo(zip, info, name)) {
     return 0;
   }
-  size_t targetLength = std::strlen(targetGbk);
-  if (!SafeEntryName(name, info.size_filename) ||
-      targetLength + std::strlen(name) >= static_cast<size_t>(kUnzipPathBytes) ||
+  if (!WholeEntryName(name, info.size_filename) || IsLinkEntry(info) ||
+      static_cast<size_t>(GbkBytes(target)) + std::strlen(name) >= static_cast<size_t>(kUnzipPathBytes) ||
       info.uncompressed_size > static_cast<unsigned long long>(budget.bytesLeft)) {
     return 0;
   }
-  char path[kUnzipPathBytes];
-  std::memcpy(path, targetGbk, targetLength);
-  char* out = path + targetLength;
-  for (const char* p = name; *p; ++p) {
-    *out++ = *p;
-    if (*p == '/') {
-      *out = 0;
-      if (!CreateFolderPath(CVString(path))) {
-        return 0;
-      }
+  CVString outPath = EntryPathBelow(target, name);
+  if (outPath.IsEmpty()) {
+    return 0;
+  }
+  for (int i = target.GetLength(); i < outPath.GetLength(); ++i) {
+    if (outPath[i] == '/' && !CreateFolderPath(outPath.Left(i + 1))) {
+      return 0;
     }
   }
-  *out = 0;
-  if (out[-1] == '/') {
+  if (outPath[outPath.GetLength() - 1] == '/') {
     return 1;  // a folder entry
   }
   if (deleteTmp) {
-    char tmp[kUnzipPathBytes + 8];
-    std::memcpy(tmp, targetGbk, targetLength);
-    std::memcpy(tmp + targetLength, "tmp.dat", 8);
-    RemoveFile(CVString(tmp));
+    RemoveFile(target + CVString("tmp.dat"));
   }
   if (unzOpenCurrentFile(zip) != UNZ_OK) {
     return 0;
   }
-  CVString outPath(path);
   CVFile file;
   bool ok = file.Open(outPath, kVFileCreate | kVFileReadWrite) == 1;
   ok = ok && CopyEntry(zip, file, info, bufferSize, buffer, budget);

@@ -1,6 +1,7 @@
 // Extraction of zip packages (offline map data) into a folder, on minizip.
 // Entry names are the GBK bytes stored in the zip; an entry whose name could
-// place a file outside the target folder is refused.
+// place a file outside the target folder, once converted, is refused, and so
+// is an entry stored as a symbolic link.
 #pragma once
 
 #include <minizip/unzip.h>
@@ -20,6 +21,15 @@ struct tagUnzipLimits {
   long long maxTotalBytes = 4LL << 30;
 };
 
+// folder + relative (a folder entry keeps its trailing '/') when that path
+// stays below the folder as the file system sees it, else empty. The check is
+// made on the UTF-8 bytes the file functions pass on, so a unit a conversion
+// drops cannot join two dots: every component after the folder is neither
+// empty, "." nor "..", holds no '\', and none that exists is a symbolic link.
+CVString PathBelowFolder(const CVString& folder, const CVString& relative);
+// The same for an entry name as stored in a package (GBK bytes).
+CVString EntryPathBelow(const CVString& folder, const char* gbkName);
+
 // Extracts every entry. 1 when every entry was extracted; 0 on the first
 // failure (earlier entries stay written, the failing entry's file is removed).
 int UnzipAllFiles(const unsigned short* zipPath, const unsigned short* targetFolder,
@@ -34,10 +44,10 @@ struct tagUnzipBudget {
   long long bytesLeft;
 };
 
-// Extracts the entry at the current position into the target folder (GBK
-// bytes ending in '/'), copying through the buffer; deleteTmp first removes
-// tmp.dat in the target folder. 1 or 0.
-int UnzipCurrentEntry(unzFile zip, const char* targetGbk, int bufferSize, unsigned char* buffer,
+// Extracts the entry at the current position into the target folder (ending
+// in '/'), copying through the buffer; deleteTmp first removes tmp.dat in the
+// target folder. 1 or 0.
+int UnzipCurrentEntry(unzFile zip, const CVString& target, int bufferSize, unsigned char* buffer,
                       tagUnzipBudget& budget, bool deleteTmp = true);
 
 }  // namespace mapengine

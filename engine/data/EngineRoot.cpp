@@ -292,6 +292,11 @@ int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& 
 }
 
 int MapResizeWindow(CMapControl* control, int left, int top, int right, int bottom) {
+  const long long width = static_cast<long long>(right) - left;
+  const long long height = static_cast<long long>(bottom) - top;
+  if (width < 0 || height < 0 || width > kMaxWindowPixels || height > kMaxWindowPixels) {
+    return 0;  // the map's tile slots are sized from the window
+  }
   CVGlobalMan* man = GetGlobalMan();
   if (auto* wnd = man ? static_cast<CVWnd*>(man->GetSlot(kSlotWnd)) : nullptr) {
     _VSize size;

@@ -114,6 +114,8 @@ inline constexpr const char* kTileHost = "http://tiles.map.vuriv.com/";
 // window or map control.
 int MapInitWindow(CEngineRoot* root, CVWnd* wnd, int centerX, int centerY, const _VRect& rect, int level);
 int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& rect, int level);
+// Resizes the window and the map to the rectangle: 1, or 0 (nothing changed)
+// for a negative size or one beyond kMaxWindowPixels.
 int MapResizeWindow(CMapControl* control, int left, int top, int right, int bottom);
 // The screen DC, its bitmap re-made first when the window's size changed.
 CVDC* MapGetScreenDC(CEngineRoot* root);

@@ -104,6 +104,7 @@ int VJsonResultParser::ParseReverseGeocode(const VJson* root, tag_PoiResult* hol
   }
   result.x = TextToInt(Text(point, "x"));
   result.y = TextToInt(Text(point, "y"));
+  result.pois.SetSize(0, VJson_GetArraySize(around));  // one allocation however many
   for (const VJson* item = around->child; item; item = item->next) {
     tag_PoiInfo poi;
     if (!ParseSurroundPoi(item, &poi)) {

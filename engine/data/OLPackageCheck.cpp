@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/base/MD5.h"
+#include "engine/base/Unzip.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/OLZipReader.h"
@@ -240,8 +241,9 @@ void COLPackageMan::RemoveUnpackedCity(int cityId, const CVString& recordFile, c
     if (m_unpacked[i].cityId == cityId) {
       CZipReader zip(m_documentsFolder + m_unpacked[i].zipName);
       zip.Walk([&](const char* name, unsigned long long) {
-        if (!std::strstr(name, "..")) {
-          RemoveFile(m_sdkFolder + CVString(name));
+        CVString path = EntryPathBelow(m_sdkFolder, name);
+        if (!path.IsEmpty()) {
+          RemoveFile(path);
         }
         return true;
       });
@@ -284,7 +286,8 @@ int COLPackageMan::CheckPackage(const CVString& recordFile) {
     CVString sub;
     TileSubFolder(entries[i].name, sub);
     if (!moved[i] && !RenameFile(UnpackFolder(m_sdkFolder) + sub + entries[i].name,
-                                 COLRecordMan::GridFolder(m_sdkFolder) + sub + TargetName(entries[i].name))) {
+                                 PathBelowFolder(COLRecordMan::GridFolder(m_sdkFolder),
+                                                 sub + TargetName(entries[i].name)))) {
       return 0;
     }
     m_movedNames.Add(entries[i].name);

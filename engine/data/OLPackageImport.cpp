@@ -161,19 +161,18 @@ int COLPackageMan::ClassifyPackage(const CVString& zipPath, tagOffLineFileInfo* 
 }
 
 int COLPackageMan::ReadPackageConfig(const CVString& zipPath) {
-  CVString entry;
+  CVString path;
   CZipReader zip(zipPath);
   zip.Walk([&](const char* name, unsigned long long) {
     if (!std::strstr(name, ".cfg")) {
       return true;
     }
-    entry = CVString(name);
+    path = EntryPathBelow(m_sdkFolder, name);
     return false;
   });
-  if (entry.IsEmpty()) {
+  if (path.IsEmpty()) {
     return 0;
   }
-  CVString path = m_sdkFolder + entry;
   COLUpdateRecord record;
   int read = ReadPackageRecord(path, record);
   if (read) {

@@ -136,6 +136,7 @@ int VJsonResultParser::ParseMultiPoiList(const VJson* root, tag_MultiPoiRst* res
   if (!IsArray(totals)) {
     return 0;
   }
+  result->totals.SetSize(result->totals.GetSize(), VJson_GetArraySize(totals));
   for (const VJson* item = totals->child; item; item = item->next) {
     if (!IsObject(item)) {
       return 0;
@@ -148,6 +149,9 @@ int VJsonResultParser::ParseMultiPoiList(const VJson* root, tag_MultiPoiRst* res
   if (!IsArray(content)) {
     return 1;
   }
+  const int lists = VJson_GetArraySize(content);
+  result->poiCounts.SetSize(result->poiCounts.GetSize(), lists);
+  result->poiLists.SetSize(result->poiLists.GetSize(), lists);
   for (const VJson* item = content->child; item; item = item->next) {
     CVArray<tag_PoiInfo> pois;
     result->poiCounts.Add(IsArray(item) ? VJson_GetArraySize(item) : 0);
@@ -410,6 +414,7 @@ int VJsonResultParser::ParsePoiBkgData(const VJson* root, tag_PoiBkgDataRst* res
   if (!IsArray(content)) {
     return 1;
   }
+  result->tiles.SetSize(result->tiles.GetSize(), VJson_GetArraySize(content));
   for (const VJson* item = content->child; item; item = item->next) {
     if (!IsObject(item)) {
       continue;
@@ -423,6 +428,7 @@ int VJsonResultParser::ParsePoiBkgData(const VJson* root, tag_PoiBkgDataRst* res
     if (!IsArray(uids)) {
       break;
     }
+    tile.pois.SetSize(0, VJson_GetArraySize(uids));
     for (const VJson* entry = uids->child; entry; entry = entry->next) {
       tag_PoiBkgBaseData poi;
       GetUIntAsDouble(entry, "x", &poi.x);

@@ -25,7 +25,7 @@ void CVWnd::GetClientRect(_VRect* rect) const {
 }
 
 int CVWnd::SetWindowPos(int x, int y, const _VSize& size) {
-  if (!m_hView || size.cx == 0 || size.cy == 0) {
+  if (!m_hView || size.cx <= 0 || size.cy <= 0 || size.cx > kMaxWindowPixels || size.cy > kMaxWindowPixels) {
     return 0;
   }
   CVGlobalMan* man = GetGlobalMan();

@@ -7,6 +7,10 @@
 
 namespace mapengine {
 
+// The widest and tallest window in pixels: each tile slot of the map is sized
+// from the window, so a larger one would cost memory without bound.
+inline constexpr int kMaxWindowPixels = 2048;
+
 // Posted to the default notification centre (no object, no user info) when
 // the window asks its view to repaint.
 inline constexpr const char* kMainMapPaintNotification = "NotificationMainMapPaint";
@@ -25,8 +29,8 @@ public:
   // a rectangle.
   void GetClientRect(_VRect* rect) const;
   // Re-creates the context with a new bitmap of the size (the screen depth of
-  // the global manager). 0, with nothing changed, without a view, for an
-  // empty size or when memory is short.
+  // the global manager). 0, with nothing changed, without a view, for a size
+  // not within 1..kMaxWindowPixels or when memory is short.
   int SetWindowPos(int x, int y, const _VSize& size);
   // Posts the repaint notification; 0 without a view.
   int Invalidate();

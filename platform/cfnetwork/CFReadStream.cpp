@@ -140,6 +140,7 @@ public:
     size_t take(uint8_t* out, size_t max)
     {
         size_t n = std::min(max, size());
+        if (n == 0) return 0;  // an empty queue may have no storage to copy from
         std::memcpy(out, bytes_.data() + start_, n);
         start_ += n;
         if (start_ == bytes_.size()) {

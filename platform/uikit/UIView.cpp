@@ -388,6 +388,10 @@ struct AnimationContext {
     std::function<void(bool)> completion;
 };
 
+// Only the latest committed animations are kept: a long-running program
+// commits them without end.
+constexpr size_t kKeptAnimationRecords = 64;
+
 struct AnimationState {
     std::vector<AnimationContext> open;
     std::vector<UIViewAnimationRecord> committed;
@@ -439,6 +443,7 @@ void UIView::commitAnimations()
     if (state.open.empty()) return;
     AnimationContext c = std::move(state.open.back());
     state.open.pop_back();
+    if (state.committed.size() == kKeptAnimationRecords) state.committed.erase(state.committed.begin());
     state.committed.push_back(c.record);
     if (!state.enabled) return;
     if (!c.completion && !(c.delegate && c.didStop)) return;

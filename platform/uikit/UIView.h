@@ -423,7 +423,8 @@ public:
                                     const std::function<void(bool)>& completion);
     static void setAnimationsEnabled(bool enabled);
     static bool areAnimationsEnabled();
-    // Every animation committed since the last clear (tests read it).
+    // The latest 64 animations committed since the last clear, oldest first
+    // (tests read it).
     static const std::vector<UIViewAnimationRecord>& committedAnimations();
     static void clearCommittedAnimations();
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/render/Projection.h"
+#include "engine/render/VWnd.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
 #include "platform/foundation/NSCoder.h"
@@ -270,6 +271,33 @@ TEST_F(MapViewTest, AnArchivedMapViewComesBackAsItWas)
     EXPECT_NE(VIZMapView::initWithCoder(shortRect), nullptr);
     EXPECT_EQ(state().ptCenter.x, centre.x);
     EXPECT_TRUE(VIZMapView::initWithCoder(NSCoder())->frame().size.width == 0) << "no frame archived";
+}
+
+// Frames the engine cannot hold, set or archived, are clamped: the engine
+// window stays within its limit.
+TEST_F(MapViewTest, FramesBeyondTheEngineWindowAreClamped)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    auto* wnd = static_cast<mapengine::CVWnd*>(mapengine::GetGlobalMan()->GetSlot(mapengine::kSlotWnd));
+    ASSERT_NE(wnd, nullptr);
+    const auto windowWithinLimit = [&] {
+        _VRect client;
+        wnd->GetClientRect(&client);
+        const int w = client.right - client.left, h = client.bottom - client.top;
+        return w > 0 && h > 0 && w <= mapengine::kMaxWindowPixels && h <= mapengine::kMaxWindowPixels;
+    };
+    const CGRect frames[] = {CGRectMake(0, 0, 3000, 3000), CGRectMake(1e300, -1e300, 1e300, 1e300),
+                             CGRectMake(-3e9, 3e9, 4e9, kHeight)};
+    for (const CGRect& frame : frames) {
+        SCOPED_TRACE(frame.size.width);
+        mapView->setFrame(frame);
+        EXPECT_TRUE(windowWithinLimit());
+        const double values[4] = {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
+        NSCoder archive;
+        archive.encodeBytes(values, sizeof values, "UIFrame");
+        EXPECT_NE(VIZMapView::initWithCoder(archive), nullptr);
+        EXPECT_TRUE(windowWithinLimit());
+    }
 }
 
 }  // namespace

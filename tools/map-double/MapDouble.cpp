@@ -33,7 +33,7 @@ std::string Query::get(const std::string &name) const {
     return it == values.end() ? std::string() : it->second;
 }
 
-MapDouble::MapDouble() {
+MapDouble::MapDouble() : relay_(testserver::Server::Options{.recordLimit = kRecordLimit}) {
     addTileService(*this);
     addStreetAddressService(*this);
     addSearchService(*this);
@@ -70,11 +70,14 @@ std::optional<Fault> MapDouble::takeFault() {
 void MapDouble::record(LoggedRequest entry) {
     std::lock_guard<std::mutex> lock(mutex_);
     log_.push_back(std::move(entry));
+    if (log_.size() > kRecordLimit) {
+        log_.pop_front();
+    }
 }
 
 std::vector<LoggedRequest> MapDouble::log() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return log_;
+    return {log_.begin(), log_.end()};
 }
 
 std::optional<Resource> MapDouble::answer(const std::string &url) {

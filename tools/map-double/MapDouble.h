@@ -79,6 +79,10 @@ struct LoggedRequest {
 
 class MapDouble {
 public:
+    // How many of the latest requests the log, and the relay's keys and
+    // ranges, keep: a long run stays flat.
+    static constexpr size_t kRecordLimit = 4096;
+
     // A service answers the queries it recognises and leaves the rest
     // (nullopt) to the next one.
     using Service = std::function<std::optional<Resource>(const Query &, MapDouble &)>;
@@ -98,6 +102,7 @@ public:
     // The next scripted fault, taken off the script.
     std::optional<Fault> takeFault();
     void record(LoggedRequest entry);
+    // The latest kRecordLimit entries, oldest first.
     std::vector<LoggedRequest> log() const;
 
 private:
@@ -106,7 +111,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Service> services_;
     std::deque<Fault> faults_;
-    std::vector<LoggedRequest> log_;
+    std::deque<LoggedRequest> log_;
     testserver::RelayServer relay_;  // last: it stops before the rest goes
 };
 

@@ -1,5 +1,6 @@
 #include "tools/service-double/ServiceDouble.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "platform/foundation/NSClock.h"
@@ -87,9 +88,19 @@ void sendSoapFault(testserver::Connection& c, const std::string& reason)
 
 }  // namespace
 
+namespace {
+
+testserver::Server::Options bounded(testserver::Server::Options options)
+{
+    options.recordLimit = std::min(options.recordLimit, ServiceDouble::kRecordLimit);
+    return options;
+}
+
+}  // namespace
+
 ServiceDouble::ServiceDouble(testserver::Server::Options options)
-    : recordLimit_(options.recordLimit),
-      server_([this](const testserver::Request& r, testserver::Connection& c) { handle(r, c); }, options)
+    : recordLimit_(bounded(options).recordLimit),
+      server_([this](const testserver::Request& r, testserver::Connection& c) { handle(r, c); }, bounded(options))
 {
 }
 

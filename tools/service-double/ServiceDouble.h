@@ -63,8 +63,12 @@ class ServiceDouble {
 public:
     using Script = std::function<Reply(const Exchange&)>;
 
+    // The most exchanges (and server requests) kept, whatever the options ask.
+    static constexpr size_t kRecordLimit = 4096;
+
     // Starts serving at once on an ephemeral loopback port. Options::recordLimit
-    // also bounds the double's record of exchanges (a long-running double).
+    // (at most kRecordLimit) bounds both the server's and the double's record
+    // of exchanges, so a long run stays flat.
     explicit ServiceDouble(testserver::Server::Options options = {});
     ~ServiceDouble();
     ServiceDouble(const ServiceDouble&) = delete;

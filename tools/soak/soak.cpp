@@ -1,9 +1,11 @@
 // soak: shows that long use leaves nothing behind. It runs many thousand
 // message exchanges against the service double and engine HTTP requests
-// against the relay server, both in this process, and samples the heap in
-// use, the resident set, the threads and the open descriptors as it goes.
+// against the relay server, then moves a map view over the map-service double
+// and opens and closes a map view, all in this process, and samples the heap
+// in use, the resident set, the threads and the open descriptors as it goes.
 //
-// Usage: soak [EXCHANGES [ENGINE-REQUESTS]]   (20000 each by default)
+// Usage: soak [EXCHANGES [ENGINE-REQUESTS [MAP-MOVES [MAP-VISITS]]]]
+// (20000 exchanges, requests and moves, 1000 visits by default)
 // Prints one line per sample; exits 1 when the heap, the threads or the
 // descriptors grew between the first sample after warm-up and the last. (In a
 // sanitizer build the resident set grows by the sanitizer's quarantine of
@@ -28,11 +30,20 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/base/VSocket.h"
+#include "engine/data/EngineRoot.h"
+#include "engine/render/MapControl.h"
+#include "engine/render/TileDownloader.h"
+#include "mapsdk/VIZMapManager.h"
+#include "mapsdk/VIZMapView.h"
+#include "mapsdk/VIZMapViewInternal.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/NXUITestDriver.h"
 #include "protocol/Constant.h"
 #include "protocol/Head.h"
 #include "protocol/MsgService.h"
+#include "tools/map-double/LocationService.h"
+#include "tools/map-double/MapDouble.h"
 #include "tools/service-double/ServiceDouble.h"
 #include "tools/testserver/RelayServer.h"
 
@@ -218,14 +229,74 @@ bool soakEngineRequests(size_t count)
     return flat;
 }
 
+// A user panning a map and coming back to a screen with a map: the map view
+// on the real engine, its tiles from the map-service double on the loopback,
+// the virtual clock of the test driver.
+bool soakMap(size_t moves, size_t visits)
+{
+    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-map-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("NX_APP_HOME", home.c_str(), 1);
+    NSUserDefaults::resetStandardUserDefaults();
+    bool flat = false;
+    {
+        NXUITestDriver driver;
+        NSUserDefaults::standardUserDefaults()->setInteger(320, mapengine::kScreenWidthKey);
+        NSUserDefaults::standardUserDefaults()->setInteger(480, mapengine::kScreenHeightKey);
+        mapdouble::MapDouble service;
+        mapdouble::LocationService location;
+        auto manager = VIZMapManager::init();
+        mapengine::CEngineRoot* root = mapengine::GetEngineRoot();
+        root->m_hostAddrCache.SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(service.port()));
+        root->m_hostAddrCache.SetAt("loc.map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(location.port()));
+        if (!manager->start("", nullptr)) return false;
+        const auto settled = [&](VIZMapView& view) {
+            UIScrollView* scroll = view.internal()->m_scrollView.get();
+            return driver.pumpUntil(
+                [&] {
+                    return scroll->contentOffset() == CGPointMake(2 * 320, 2 * 416) &&
+                           !mapengine::IsTileRequestBusy(&root->m_pMapControl->GetDownloader());
+                },
+                20);
+        };
+        const auto show = [&] {
+            auto view = VIZMapView::initWithFrame(CGRectMake(0, 0, 320, 416));
+            driver.window()->addSubview(view);
+            return view;
+        };
+        auto view = show();
+        flat = settled(*view) && soak("map moves", moves, [&](size_t i) {
+            // Back and forth, a little further each time round, so new tiles keep coming.
+            const CGFloat step = static_cast<CGFloat>(40 + i % 200);
+            driver.drag(view->internal()->m_scrollView.get(), CGPointMake(i % 2 ? -step : step, i % 4 < 2 ? 30 : -30));
+            return settled(*view);
+        });
+        view->removeFromSuperview();
+        view.reset();
+        flat = soak("visits of a map", visits, [&](size_t) {
+                   auto visit = show();
+                   const bool ok = settled(*visit);
+                   visit->removeFromSuperview();
+                   driver.advanceClock(1);
+                   return ok;
+               }) && flat;
+    }
+    NSUserDefaults::resetStandardUserDefaults();
+    std::filesystem::remove_all(home);
+    return flat;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     size_t exchanges = argc > 1 ? std::stoul(argv[1]) : 20000;
     size_t requests = argc > 2 ? std::stoul(argv[2]) : exchanges;
+    size_t moves = argc > 3 ? std::stoul(argv[3]) : 20000;
+    size_t visits = argc > 4 ? std::stoul(argv[4]) : 1000;
     nxlog::setSink([](const std::string&) {});  // every exchange would log its messages
     bool flat = soakServiceDouble(exchanges);
     flat = soakEngineRequests(requests) && flat;
+    flat = soakMap(moves, visits) && flat;
     return flat ? 0 : 1;
 }

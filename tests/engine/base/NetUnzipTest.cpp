@@ -33,12 +33,14 @@ protected:
   }
 
   // Writes a package; stored entries keep their bytes verbatim in the file.
-  std::string MakeZip(const std::string& name, const Entries& entries, bool stored = false) {
+  // mode: the Unix mode stored with every entry (0: none).
+  std::string MakeZip(const std::string& name, const Entries& entries, bool stored = false, unsigned mode = 0) {
     std::string path = (root / name).string();
     zipFile zf = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     EXPECT_NE(zf, nullptr);
     for (const auto& [entry, content] : entries) {
       zip_fileinfo info{};
+      info.external_fa = static_cast<uLong>(mode) << 16;
       EXPECT_EQ(zipOpenNewFileInZip64(zf, entry.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                       stored ? 0 : Z_DEFLATED, stored ? 0 : 6, 0),
                 ZIP_OK);
@@ -114,6 +116,9 @@ TEST_F(NetUnzip, RefusesUnsafeNamesAndOverLongPaths) {
       {"nested parent", "maps/../../evil.txt"},
       {"absolute", "/tmp/evil.txt"},
       {"backslash", "maps\\evil.txt"},
+      {"0xFF dropped by the conversion", ".\xff./evil.txt"},
+      {"unassigned pair dropped by the conversion", ".\x81\x30./evil.txt"},
+      {"dropped bytes at depth", "maps/.\xff./.\xff./evil.txt"},
       {"over-long", std::string(300, 'n') + ".txt"},
       {"long path", std::string(120, 'a') + "/" + std::string(120, 'b') + ".txt"},
   };
@@ -127,6 +132,21 @@ TEST_F(NetUnzip, RefusesUnsafeNamesAndOverLongPaths) {
     EXPECT_FALSE(fs::exists(root / "evil.txt"));
     fs::remove_all(root / "t");
   }
+}
+
+// Links are never followed or made: an entry stored as a link is refused, and
+// so is one whose path passes a link already in the target folder.
+TEST_F(NetUnzip, RefusesLinks) {
+  fs::path target = root / "out";
+  fs::create_directories(target);
+  fs::create_directories(root / "elsewhere");
+  fs::create_directory_symlink(root / "elsewhere", target / "link");
+  std::string through = MakeZip("through.zip", {{"link/evil.txt", "payload"}});
+  EXPECT_EQ(UnzipAll(through, target.string()), 0);
+  EXPECT_FALSE(fs::exists(root / "elsewhere" / "evil.txt"));
+  std::string stored = MakeZip("stored.zip", {{"made", "../evil.txt"}}, false, 0120777);
+  EXPECT_EQ(UnzipAll(stored, target.string()), 0);
+  EXPECT_FALSE(fs::exists(target / "made"));
 }
 
 TEST_F(NetUnzip, CorruptEntryFailsAndLeavesNoFile) {

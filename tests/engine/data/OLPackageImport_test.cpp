@@ -1,6 +1,8 @@
 // Package import and check files against packages made by the package
 // maker: refused packages keep their zip and leave nothing unpacked; sound
 // ones are taken smallest first.
+#include <set>
+
 #include "engine/data/OLPackageMan.h"
 #include "tests/engine/data/OfflineTestSupport.h"
 #include "tools/offlinepack/OfflinePack.h"
@@ -148,6 +150,75 @@ TEST_F(PackageImportTest, CheckFileEntries) {
   for (const offlinepack::Entry& e : offlinepack::packageEntries(city)) WriteBytes(Path(e.name), e.bytes);
   EXPECT_EQ(packages.CheckPackages(Folder()), 1);
   EXPECT_TRUE(Exists(Path("data/1234_678/12345_6789.dat")));
+}
+
+
+// A package whose entry names become ".." once converted from GBK (0xFF and
+// an unassigned pair are dropped) can neither write nor remove anything
+// beside the SDK and Documents folders: not when unpacking, not as its record
+// file, not when a failed check removes what was unpacked.
+class PackageEscapeTest : public OfflineTest {
+protected:
+  void SetUp() override {
+    OfflineTest::SetUp();
+    sdk = m_folder + "sdk/";
+    documents = m_folder + "Documents/";
+    std::filesystem::create_directories(sdk);
+    std::filesystem::create_directories(documents);
+    store.LoadAll(CVString(sdk.c_str()));
+    packages.SetRecordMan(&store);
+    packages.SetFolders(CVString(sdk.c_str()), CVString(documents.c_str()));
+    packages.SetDiskFreeProbe([](double* free) {
+      *free = 1e9;
+      return 1;
+    });
+  }
+  // Names directly under the test folder.
+  std::set<std::string> Beside() {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(m_folder)) names.insert(e.path().filename().string());
+    return names;
+  }
+
+  std::string sdk;
+  std::string documents;
+  COLRecordMan store;
+  COLPackageMan packages;
+};
+
+TEST_F(PackageEscapeTest, NamesThatBecomeParentFoldersTouchNothingOutside) {
+  struct Case {
+    std::string entry;     // put first in the package
+    std::string bystander;  // the file beside the folders it aims at
+    Variant variant;
+  } cases[] = {
+      {".\xff./x", "x", Variant::Sound},
+      {".\x81\x30./x", "x", Variant::Sound},
+      {"VurivMap/.\xff./.\xff./x", "x", Variant::Sound},
+      {".\xff./x.cfg", "x.cfg", Variant::Sound},
+      {".\xff./x", "x", Variant::WrongDigest},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry + " " + std::to_string(static_cast<int>(c.variant)));
+    WriteBytes(m_folder + c.bystander, "keep");
+    offlinepack::City city;
+    city.id = 150;
+    city.name = "测试";
+    city.size = 100;
+    city.endLevel = 13;
+    city.grids = {"100_200"};
+    std::vector<offlinepack::Entry> entries = offlinepack::packageEntries(city, c.variant);
+    entries.insert(entries.begin(), {c.entry, "overwritten"});
+    ASSERT_TRUE(offlinepack::writeZip(documents + "city.zip", entries));
+    packages.OnMessage(kOLCodeImport, 1);
+    packages.JoinImport();
+    Posted();
+    EXPECT_EQ(ReadBytes(m_folder + c.bystander), "keep");
+    EXPECT_EQ(Beside(), (std::set<std::string>{"Documents", "sdk", c.bystander}));
+    EXPECT_TRUE(Exists(documents + "city.zip"));
+    std::filesystem::remove(m_folder + c.bystander);
+    std::filesystem::remove(documents + "city.zip");
+  }
 }
 
 }  // namespace

@@ -111,6 +111,18 @@ TEST(UIViewAnimation, FinalValuesApplyAtCommitAndAreRecorded)
     EXPECT_DOUBLE_EQ(records[1].duration, 0.2);
 }
 
+// A program that animates without end keeps only the latest records.
+TEST(UIViewAnimation, RecordsStayBoundedUnderLongUse)
+{
+    NXUITestDriver driver;
+    for (int i = 0; i < 1000; ++i) {
+        UIView::beginAnimations(NSString(std::to_string(i)), nullptr);
+        UIView::commitAnimations();
+    }
+    EXPECT_EQ(UIView::committedAnimations().size(), 64u);
+    EXPECT_EQ(UIView::committedAnimations().back().name, "999");
+}
+
 TEST(UIViewAnimation, LayerKeepsAnimationsByKeyAndStopsReplacedOnes)
 {
     struct Delegate : CAAnimationDelegate {
