@@ -11,6 +11,7 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZOfflineParts.h"
+#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/uikit/UIApplication.h"
 
@@ -57,6 +58,12 @@ void tearDownRoot(CEngineRoot* root)
     VDelete(root);
 }
 
+// The engine's timers and time-outs run on the process's one clock.
+unsigned int PlatformTickCount()
+{
+    return static_cast<unsigned int>(NSClock::monotonicTicks() / (NSClock::ticksPerSecond / 1000));
+}
+
 }  // namespace
 
 void InitScreenMetrics()
@@ -83,6 +90,7 @@ void InitDataPaths()
 
 int BootstrapEngine()
 {
+    SetTickSource(PlatformTickCount);
     CVMainGlobalMan* man = CreateGlobalMan();
     if (!man) return 0;
     VIZNotifier::initDelegate();

@@ -31,7 +31,6 @@ bool MakeManagers(const CVString& sdkFolder)
     if (!parts.records) {
         parts.records = std::make_unique<COLRecordMan>();
         parts.records->SetVersionMan(parts.versions.get());
-        parts.records->SetPackageMan(parts.packages);
         parts.records->LoadAll(sdkFolder);
     }
     if (!parts.updates) {
@@ -111,7 +110,7 @@ bool VIZOfflineMap::remove(int cityId)
 
 bool VIZOfflineMap::scan()
 {
-    COLPackageMan* packages = VIZOfflineParts::shared().packages;
+    COLPackageMan* packages = VIZOfflineParts::packageMan();
     CVMainGlobalMan* man = GetGlobalMan();
     auto* msgs = man ? static_cast<CVMsgMan*>(man->GetSlot(kSlotMsgMan)) : nullptr;
     if (!packages || packages->IsImporting() || !msgs) return false;

@@ -31,12 +31,16 @@ void VIZOfflineParts::publish()
     if (!root) return;
     root->m_pVerDatsetMan = versions.get();
     root->m_pUpdateReqMan = updates.get();
+    if (root->m_pRecordMan != records.get()) {
+        root->m_pRecordMan = records.get();
+        LinkOfflineParts(root);
+    }
 }
 
-void VIZOfflineParts::setPackageMan(COLPackageMan* manager)
+COLPackageMan* VIZOfflineParts::packageMan()
 {
-    packages = manager;
-    if (records) records->SetPackageMan(manager);
+    CEngineRoot* root = GetEngineRoot();
+    return root && root->m_pMapControl ? root->m_pPackageMan : nullptr;
 }
 
 void VIZOfflineParts::reset()
@@ -44,9 +48,13 @@ void VIZOfflineParts::reset()
     if (CEngineRoot* root = GetEngineRoot()) {
         if (root->m_pUpdateReqMan == updates.get()) root->m_pUpdateReqMan = nullptr;
         if (root->m_pVerDatsetMan == versions.get()) root->m_pVerDatsetMan = nullptr;
+        if (root->m_pRecordMan == records.get()) root->m_pRecordMan = nullptr;
+        if (root->m_pPackageMan) {
+            // An import reaches the store until it ends.
+            root->m_pPackageMan->JoinImport();
+            root->m_pPackageMan->SetRecordMan(nullptr);
+        }
     }
-    if (records) records->SetPackageMan(nullptr);
-    packages = nullptr;
     updates.reset();
     records.reset();
     versions.reset();

@@ -1,7 +1,8 @@
 #include "engine/base/VString.h"
 
-#include <sys/time.h>
+#include <time.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -479,10 +480,19 @@ int wide_vsprintf(unsigned short* out, int capacity, const unsigned short* forma
   return units;
 }
 
+namespace {
+std::atomic<TickSource> g_tickSource{nullptr};
+}  // namespace
+
+void SetTickSource(TickSource source) { g_tickSource.store(source); }
+
 unsigned int GetTickCount() {
-  timeval tv;
-  gettimeofday(&tv, nullptr);
-  return static_cast<unsigned int>(static_cast<unsigned long long>(tv.tv_sec) * 1000ULL + tv.tv_usec / 1000);
+  if (TickSource source = g_tickSource.load()) {
+    return source();
+  }
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<unsigned int>(static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000);
 }
 
 namespace {

@@ -96,8 +96,14 @@ int wide_atoi(const unsigned short* s);
 // bytes, then converted back. Returns the length in units.
 int wide_vsprintf(unsigned short* out, int capacity, const unsigned short* format, va_list args);
 
-// Milliseconds from gettimeofday, kept in 32 bits (wraps).
+// Milliseconds of a monotonic clock, kept in 32 bits (wraps): the engine's
+// timers and time-outs read it, so it never jumps with the wall clock.
 unsigned int GetTickCount();
+// The clock GetTickCount reads: null for the system's monotonic clock. The
+// program's start-up hands the engine the platform's one time source, so
+// that a test's virtual clock drives the engine's timers too.
+using TickSource = unsigned int (*)();
+void SetTickSource(TickSource source);
 
 // Start-up folder paths, each ending in '/', filled once by the bootstrap.
 constexpr int kPathUnits = 512;

@@ -42,12 +42,55 @@ CVMsgMan* Messages() {
   return man ? static_cast<CVMsgMan*>(man->GetSlot(kSlotMsgMan)) : nullptr;
 }
 
+// The package manager goes with the map control whose downloader and
+// offline store it uses: the store forgets it first, and a running import
+// is joined.
+void DropPackageMan(CEngineRoot* root) {
+  if (!root->m_pPackageMan) {
+    return;
+  }
+  if (root->m_pRecordMan) {
+    root->m_pRecordMan->SetPackageMan(nullptr);
+  }
+  COLPackageMan* packages = root->m_pPackageMan;
+  root->m_pPackageMan = nullptr;
+  VDelete(packages);
+}
+
 // The root forgets a map control before it is destroyed, so no queued
 // message reaches it afterwards.
 void ForgetMapControl(CMapControl* control) {
   if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl == control) {
     root->m_pMapControl = nullptr;
+    DropPackageMan(root);
   }
+}
+
+CVString DocumentsFolder() {
+  unsigned short units[kPathUnits] = {};
+  GetDocumentPath(units);
+  CVString folder(units);
+  folder.ReplaceChar('\\', '/');
+  return folder;
+}
+
+// The package manager on the map control's first downloader and offline
+// store, with the downloader's busy flag and its own download state clear.
+int AttachPackageMan(CEngineRoot* root, CMapControl* control) {
+  if (!root->m_pPackageMan) {
+    root->m_pPackageMan = VNew<COLPackageMan>(1);
+    if (!root->m_pPackageMan) {
+      return 0;
+    }
+  }
+  COLPackageMan* packages = root->m_pPackageMan;
+  packages->SetGridReq(&control->GetDownloader());
+  packages->SetDataCache(&control->GetOfflineCache());
+  packages->SetFolders(root->m_env.m_sdkDataFolder, DocumentsFolder());
+  packages->SetReqFlag(0);
+  packages->ResetState();
+  LinkOfflineParts(root);
+  return 1;
 }
 
 // A tick goes to the component that owns the timer.
@@ -172,10 +215,18 @@ void EngineDestroy(CEngineRoot* root) {
   if (root->m_pSearchMan) {
     root->m_pSearchMan->ReleaseResults();
   }
-  // The package manager reaches the stores; it must no longer be routed to.
-  root->m_pPackageMan = nullptr;
-  VDelete(root->m_pRecordMans);
-  root->m_pRecordMans = nullptr;
+  DropPackageMan(root);
+}
+
+void LinkOfflineParts(CEngineRoot* root) {
+  if (!root || !root->m_pPackageMan || !root->m_pRecordMan) {
+    return;
+  }
+  root->m_pPackageMan->SetRecordMan(root->m_pRecordMan);
+  root->m_pRecordMan->SetPackageMan(root->m_pPackageMan);
+  // A city that was queued or downloading when the engine last stopped
+  // goes on; with nothing queued the manager stays idle.
+  root->m_msgMan.PostMessage(1, kMsgOfflineCommand, kOLCodeStartNext, 0);
 }
 
 int EngineMsgHandler(void*, int message, int wParam, int lParam) {
@@ -248,7 +299,9 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
       }
       break;
     case CUpdateReqMan::kClientType:
-      if (arrival && m_pUpdateReqMan) {
+      // Failures too: the manager clears its request and sends it again
+      // on a later tick.
+      if (m_pUpdateReqMan) {
         m_pUpdateReqMan->OnHttpEvent(message, clientType, requestId);
       }
       break;
@@ -288,7 +341,11 @@ int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& 
   if (root && root->m_pLocation) {
     control->SetLocSource(root->m_pLocation);
   }
-  return control->Init(centerX, centerY, rect.left, rect.top, rect.right, rect.bottom, level, folder);
+  control->Init(centerX, centerY, rect.left, rect.top, rect.right, rect.bottom, level, folder);
+  if (root) {
+    AttachPackageMan(root, control);
+  }
+  return 1;
 }
 
 int MapResizeWindow(CMapControl* control, int left, int top, int right, int bottom) {

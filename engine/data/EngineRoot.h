@@ -67,19 +67,28 @@ public:
   CEngineEnv m_env;
   CAppLocation* m_pLocation = nullptr;
   CSearchMan* m_pSearchMan = nullptr;
-  // An array from VNew (count word in front); EngineDestroy frees it.
-  COLRecordMan* m_pRecordMans = nullptr;
+  // The offline record store, set by whoever builds the offline parts (not
+  // owned): the search manager merges the offline task list into it.
+  COLRecordMan* m_pRecordMan = nullptr;
   CVerDatsetMan* m_pVerDatsetMan = nullptr;
   CUpdateReqMan* m_pUpdateReqMan = nullptr;
   CMapControl* m_pMapControl = nullptr;
   CVDC m_screenDC;
   CVBitmap m_screenBitmap;
   int m_bReportNetError = 0;
-  // The offline package manager, set by whoever builds the offline parts;
-  // it gets the offline tile client's events (type 11), the offline
-  // commands (8013) and the watchdog's ticks.
+  // The offline package manager of the map control, made by MapInitLayers
+  // with the control's downloader and offline store and freed when the
+  // control goes (the control's render library lies below the offline
+  // data, so the root keeps it beside the control). It gets the offline
+  // tile client's events (type 11), the offline commands (8013) and the
+  // watchdog's ticks.
   COLPackageMan* m_pPackageMan = nullptr;
 };
+
+// Links the record store and the package manager of the root to each
+// other once both exist, and lets a city left queued by an earlier run go
+// on downloading. Called by whoever made the second of the two.
+void LinkOfflineParts(CEngineRoot* root);
 
 // The root from global slot 15; null before EngineInit.
 CEngineRoot* GetEngineRoot();
@@ -98,8 +107,7 @@ int EngineStart(CEngineRoot* root, EngineMsgProc uiHandler, const CVString& firs
 // Timers no longer served until the next EngineStart. 1.
 int EngineStop(CEngineRoot* root);
 // Stops the timer thread, removes the map's layers, frees the screen bitmap
-// and DC, stops positioning, releases the search results and destroys the
-// offline record stores.
+// and DC, stops positioning and releases the search results.
 void EngineDestroy(CEngineRoot* root);
 
 // The engine handler (ring 1): timer ticks, network events, the map's step
@@ -110,8 +118,8 @@ int EngineMsgHandler(void* context, int message, int wParam, int lParam);
 inline constexpr const char* kTileHost = "http://tiles.map.vuriv.com/";
 
 // The screen window and the map control's layers (which read the root's
-// search manager and location object when they exist): 1, or 0 without a
-// window or map control.
+// search manager and location object when they exist), then the control's
+// offline package manager: 1, or 0 without a window or map control.
 int MapInitWindow(CEngineRoot* root, CVWnd* wnd, int centerX, int centerY, const _VRect& rect, int level);
 int MapInitLayers(CMapControl* control, int centerX, int centerY, const _VRect& rect, int level);
 // Resizes the window and the map to the rectangle: 1, or 0 (nothing changed)

@@ -159,18 +159,19 @@ int COLPackageMan::ReadCheckFile(const CVString& path, CVArray<tag_CheckInfo>& l
   if (!root) {
     return 0;
   }
+  // An entry skipped (a key missing, a digest that does not fit its field)
+  // is a file nobody verified: the list read is not the whole list.
+  int whole = 1;
   for (const VJson* item = root->type == VJson_Array ? root->child : nullptr; item; item = item->next) {
     const VJson* name = VJson_GetObjectItem(item, "name");
     const VJson* size = VJson_GetObjectItem(item, "size");
     const VJson* start = VJson_GetObjectItem(item, "smd5");
     const VJson* end = VJson_GetObjectItem(item, "emd5");
-    if (!name || !size || !start || !end || start->type != VJson_String || end->type != VJson_String) {
-      continue;
-    }
     tag_CheckInfo entry;
-    // A digest that does not fit its field is no digest: the entry is skipped.
-    if (std::strlen(start->valuestring) >= sizeof entry.startDigest ||
+    if (!name || !size || !start || !end || start->type != VJson_String || end->type != VJson_String ||
+        std::strlen(start->valuestring) >= sizeof entry.startDigest ||
         std::strlen(end->valuestring) >= sizeof entry.endDigest) {
+      whole = 0;
       continue;
     }
     entry.name = JsonText(name);
@@ -179,7 +180,7 @@ int COLPackageMan::ReadCheckFile(const CVString& path, CVArray<tag_CheckInfo>& l
     std::strcpy(entry.endDigest, end->valuestring);
     list.Add(entry);
   }
-  return 1;
+  return whole;
 }
 
 int COLPackageMan::IsPackageNewer(const COLUpdateRecord& record) {
@@ -268,6 +269,8 @@ int COLPackageMan::CheckPackage(const CVString& recordFile) {
   CVString checkFile = (dot >= 0 ? recordFile.Left(dot) : recordFile) + CVString(".chk");
   CVArray<tag_CheckInfo> entries;
   if (!ReadCheckFile(checkFile, entries)) {
+    // Files that cannot be verified are never merged as a finished city.
+    RemoveUnpackedCity(record.local.cityId, recordFile, entries);
     return 0;
   }
   CVArray<int, int> moved;  // per entry: 1 when it is already in the grid folder

@@ -241,9 +241,7 @@ void COLPackageMan::OnTileMessage(int message, int requestId) {
     return;
   }
   if (message == kMsgHttpConnectFailed || message == kMsgHttpSendFailed || message == kMsgHttpReceiveFailed) {
-    CloseConnection();
-    SetReqFlag(0);
-    ContinueDownload(m_elementTilesDone, 1);
+    PauseAfterFailure();
     return;
   }
   if (message != kMsgHttpPartial && message != kMsgHttpComplete) {
@@ -251,11 +249,16 @@ void COLPackageMan::OnTileMessage(int message, int requestId) {
   }
   tagTileSplitTable table;
   CVStringArray keys;
-  m_downloader->SplitReply(table, keys);
-  bool whole = !table.nBad;
+  m_downloader->SplitReply(table, keys, message == kMsgHttpComplete);
+  if (table.nBad) {
+    PauseAfterFailure();
+    return;
+  }
+  bool whole = true;
   for (int i = table.nPrevDone; i < table.nDone && whole; ++i) {
     int level = m_batchTiles.GetSize() > 0 ? m_batchTiles[0].level : 0;
     whole = table.pData[i] && WriteGridData(table.pData[i], table.nSize[i], keys[i], level);
+    m_failures = whole ? 0 : m_failures;
   }
   if (!whole) {
     CloseConnection();
@@ -276,8 +279,22 @@ int COLPackageMan::OnTimer(int message, int timerId) {
   return 1;
 }
 
+void COLPackageMan::PauseAfterFailure() {
+  CloseConnection();
+  SetReqFlag(0);
+  m_failures = m_failures < kMaxPauseShift ? m_failures + 1 : kMaxPauseShift;
+  m_pauseTicks = (1 << (m_failures - 1)) - 1;
+  // The tick that ends the pause finds no progress and an idle downloader:
+  // it sends the batch again.
+  m_lastTilesDone = m_tilesDone;
+}
+
 void COLPackageMan::Watchdog() {
   if (m_gridRisk.GetSize() == 0 || !m_downloadEnabled) {
+    return;
+  }
+  if (m_pauseTicks > 0) {
+    --m_pauseTicks;
     return;
   }
   bool restart = false;

@@ -70,6 +70,9 @@ public:
   static constexpr int kWatchdogTimer = 1005;
   static constexpr unsigned kWatchdogMs = 8000;
   static constexpr int kBatchTiles = 10;
+  // A failed batch waits 0, 1, 3, ... ticks, at most 2^5 - 1 (about four
+  // minutes), before it is sent again.
+  static constexpr int kMaxPauseShift = 6;
   static constexpr int kFirstRequestId = 1000000;
 
   // One tile of a batch (no pixels here). Nested so that it never meets the
@@ -163,6 +166,10 @@ private:
   // (the interface hears of it) and the next city starts; that one's result.
   int StopUnfetchableCity();
   void Watchdog();
+  // A batch failed (no connection, a bad pack): the connection is closed
+  // and the batch waits for a later watchdog tick, the pause growing with
+  // each failure in a row, so a host that is down is not asked in a loop.
+  void PauseAfterFailure();
   void CloseConnection();
   void SaveCurrent();
   // Deletes the files of the grids of the local grid list whose reference
@@ -200,6 +207,9 @@ private:
 
   // Download.
   int m_stallTicks = 0;
+  // Failed batches in a row, and watchdog ticks left before the next try.
+  int m_failures = 0;
+  int m_pauseTicks = 0;
   COLUpdateRecord m_current;
   CVArray<tag_GridRisk> m_gridRisk;
   int m_tilesDone = 0;

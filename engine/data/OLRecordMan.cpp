@@ -3,7 +3,9 @@
 #include "engine/base/VFile.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
+#include "engine/data/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
+#include "engine/data/SearchMan.h"
 #include "engine/data/OfflineRecords.h"
 #include "engine/data/VerDatsetMan.h"
 
@@ -49,7 +51,9 @@ int COLRecordMan::LoadAll(const CVString& folder) {
   m_versionFile.Load(folder);
   m_hotcityFile.Load(folder);
   m_searchFile.Load(folder);
-  m_updateFile.Load(folder);
+  // Only a store read whole tells which grid files are orphans: with the
+  // file missing, unreadable or holding a damaged record, nothing is swept.
+  const int updatesRead = m_updateFile.Load(folder);
   m_wifilogFile.m_folder = folder;
   m_wifilogFile.m_records.RemoveAll();
   m_downloadQueue.RemoveAll();
@@ -65,7 +69,9 @@ int COLRecordMan::LoadAll(const CVString& folder) {
       m_downloadQueue.InsertAt(0, records[i]);
     }
   }
-  SweepOrphanGridFiles();
+  if (updatesRead) {
+    SweepOrphanGridFiles();
+  }
   return 1;
 }
 
@@ -359,8 +365,9 @@ void COLRecordMan::RequestCityList() {
   for (int i = 0; i < m_updateFile.m_records.GetSize(); ++i) {
     ids.Add(m_updateFile.m_records[i].local.cityId);
   }
-  if (ids.GetSize() > 0 && m_cityListRequest) {
-    m_cityListRequest(m_cityListContext, ids);
+  CEngineRoot* root = GetEngineRoot();
+  if (ids.GetSize() > 0 && root && root->m_pSearchMan) {
+    root->m_pSearchMan->RequestOfflineCityList(ids);
   }
 }
 

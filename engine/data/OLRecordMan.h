@@ -55,10 +55,6 @@ enum : int {
   kOLEventCheckEnded = 6
 };
 
-// Asks the offline service for the task list of the cities; the reply comes
-// back as command 17 and then 18. 1 when the request went out.
-using OfflineCityListRequest = int (*)(void* context, const CVArray<int, int>& cityIds);
-
 class COLRecordMan {
 public:
   COLRecordMan();
@@ -70,17 +66,13 @@ public:
   // Loads every file from the folder (the SDK data folder, ending in '/'),
   // rebuilds the download queue and deletes the grid files of the offline
   // grid folder that no record lists (left by a removal the engine did not
-  // finish). 1.
+  // finish) when the update records were read whole. 1.
   int LoadAll(const CVString& folder);
   int DoCommand(unsigned command, void* argument, void* out);
 
   // Partners; any may be missing, and then its part is skipped.
   void SetVersionMan(CVerDatsetMan* versions) { m_versions = versions; }
   void SetPackageMan(COLPackageMan* packages) { m_packages = packages; }
-  void SetCityListRequest(OfflineCityListRequest request, void* context) {
-    m_cityListRequest = request;
-    m_cityListContext = context;
-  }
 
   // The server elements the task list of the offline service describes,
   // with the given versions as data and map versions (what the search
@@ -108,7 +100,8 @@ private:
   int HasSearchCity(int id);
 
   COLUpdateRecord* FindRecord(int id);
-  // Asks for the task list of every stored city; 1 when asked.
+  // Asks the engine's search manager for the offline service's task list
+  // of every stored city; the reply comes back as commands 17 and 18.
   void RequestCityList();
   void Post(int type, int message, int wParam, int lParam);
   void SweepOrphanGridFiles();
@@ -124,8 +117,6 @@ private:
 
   CVerDatsetMan* m_versions = nullptr;
   COLPackageMan* m_packages = nullptr;
-  OfflineCityListRequest m_cityListRequest = nullptr;
-  void* m_cityListContext = nullptr;
 };
 
 }  // namespace mapengine

@@ -243,17 +243,20 @@ int COLUpdateFile::Load(const CVString& folder) {
   m_gridRefs.RemoveAll();
   m_records.RemoveAll();
   COLJsonFile file(PathOf(folder, kUpdateFile));
-  if (!file.root()) {
+  if (!file.root() || file.root()->type != VJson_Array) {
     return 0;
   }
-  for (const VJson* item = file.root()->type == VJson_Array ? file.root()->child : nullptr; item; item = item->next) {
+  int whole = 1;
+  for (const VJson* item = file.root()->child; item; item = item->next) {
     COLUpdateRecord record;
     if (ReadElement(item, 'l', record.local) && ReadElement(item, 's', record.server)) {
       CountGrids(record.local, 1);
       m_records.Add(record);
+    } else {
+      whole = 0;
     }
   }
-  return 1;
+  return whole;
 }
 
 void COLUpdateFile::BuildText(COLTextWriter& writer) const {

@@ -78,7 +78,9 @@ class COLUpdateFile {
 public:
   COLUpdateFile() : m_gridRefs(10) {}
   // Reads the records; the grid reference counts are rebuilt from the
-  // records taken (a record that is dropped counts nothing).
+  // records taken (a record that is dropped counts nothing). 1 when the
+  // file was read whole, 0 when it is missing, unreadable or a record was
+  // dropped.
   int Load(const CVString& folder);
   int Save();
   // Adds delta to the count of every grid of the element (a name without a

@@ -3,6 +3,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/EngineRoot.h"
+#include "engine/data/OLRecordMan.h"
 #include "engine/render/MapControl.h"
 
 namespace mapengine {
@@ -14,6 +15,7 @@ constexpr int kCityClientType = 3;
 constexpr int kEngineRing = 1;
 constexpr int kPriorityRing = 2;
 constexpr int kPoiBkgType = 510;
+constexpr int kOfflineTasksType = 507;
 
 bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
 
@@ -66,6 +68,22 @@ void CSearchMan::SetResult(void* record, int type) {
   if (void** slot = Slot(type)) {
     *slot = record;
   }
+  if (type == kOfflineTasksType) {
+    MergeOfflineTasks(*static_cast<const CVArray<tag_OfflineTask>*>(record));
+  }
+}
+
+void CSearchMan::MergeOfflineTasks(const CVArray<tag_OfflineTask>& tasks) {
+  CEngineRoot* root = GetEngineRoot();
+  COLRecordMan* store = root ? root->m_pRecordMan : nullptr;
+  if (!store) {
+    return;
+  }
+  COLVersionRecord versions;
+  store->DoCommand(kOLGetVersions, &versions, nullptr);
+  CVArray<COLUpdateRecord> list;
+  COLRecordMan::ServerListFromTasks(tasks, versions, list);
+  store->DoCommand(kOLMergeServerList, &list, nullptr);
 }
 
 void* CSearchMan::GetResult(int type) {
@@ -182,12 +200,12 @@ int CSearchMan::Geocode(const CVString& address, int cityId, const CVString* cit
   return 1;
 }
 
-int CSearchMan::RequestOfflineCityList() {
+int CSearchMan::RequestOfflineCityList(const CVArray<int, int>& cityIds) {
   ++m_searchRequest;
   m_pendingType = 507;
   void* record = nullptr;
   int type = 0;
-  m_service.RequestOfflineCityList(&m_searchRequest, &record, &type);
+  m_service.RequestOfflineCityList(&m_searchRequest, &record, &type, cityIds);
   return 1;
 }
 

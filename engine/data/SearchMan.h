@@ -35,9 +35,11 @@ public:
   // Starting operations: 1 when the request was sent or answered at once.
   int ReverseGeocode(int x, int y);
   int Geocode(const CVString& address, int cityId, const CVString* cityName);
-  int RequestOfflineCityList();
+  // The offline service's task list of the cities; the reply (507) is
+  // merged into the root's record store. Always 1; never answers at once.
+  int RequestOfflineCityList(const CVArray<int, int>& cityIds);
   int SuggestionSearch(const CVString& keyword, int suggestionType, int cityId);
-  int RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level);
+  int RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) override;
   int WalkingSearch(int cityId, int startCityId, int endCityId, const tag_RPNode& start, const tag_RPNode& end,
                     const CVString* cityName = nullptr, const CVString* startCityName = nullptr,
                     const CVString* endCityName = nullptr);
@@ -77,6 +79,9 @@ private:
   // The slot of a result type; null for a type without one.
   void** Slot(int type);
   static void OnRecordReleased(void* context, const void* data, int type);
+  // The offline service's task list into the root's record store, at the
+  // versions the store holds (commands 17 and 18); dropped without a store.
+  static void MergeOfflineTasks(const CVArray<tag_OfflineTask>& tasks);
   // Files an immediate answer and announces it with (type, error).
   void Answer(void* record, int type, int error);
   static void Announce(int type, int error);

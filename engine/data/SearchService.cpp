@@ -6,7 +6,9 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
+#include "engine/data/EngineRoot.h"
 #include "engine/data/ParserSupport.h"
+#include "engine/data/UpdateReqMan.h"
 
 namespace mapengine {
 
@@ -32,6 +34,10 @@ CSearchService::CSearchService()
     : m_searchBuffer(VNew<unsigned char>(kSearchBufferSize)), m_cityBuffer(VNew<unsigned char>(kCityBufferSize)) {}
 
 CSearchService::~CSearchService() {
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
+    root->m_pUpdateReqMan->RemoveClient(&m_searchClient);
+    root->m_pUpdateReqMan->RemoveClient(&m_cityClient);
+  }
   m_searchClient.Detach();
   m_cityClient.Detach();
   m_poiCache.RemoveAll();
@@ -62,6 +68,12 @@ int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context)
   CVGlobalMan* global = GetGlobalMan();
   if (auto* env = global ? static_cast<CEngineEnv*>(global->GetSlot(kSlotEngineEnv)) : nullptr) {
     m_poiBkgCache.SetFolder(env->m_dataFolder);
+  }
+  // An update manager made before holds its downloads back while a search
+  // or city request runs.
+  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
+    root->m_pUpdateReqMan->AddClient(&m_searchClient);
+    root->m_pUpdateReqMan->AddClient(&m_cityClient);
   }
   return 1;
 }
@@ -137,10 +149,10 @@ int CSearchService::Geocode(int* requestNumber, void** result, int* type, const 
   return Send(m_searchClient, requestNumber, 1);
 }
 
-int CSearchService::RequestOfflineCityList(int* requestNumber, void**, int*) {
+int CSearchService::RequestOfflineCityList(int* requestNumber, void**, int*, const CVArray<int, int>& cityIds) {
   m_pendingType = 507;
   CUrlTranslater* urls = GetUrlTranslater();
-  if (urls && urls->GetOfflineTaskListUrl(m_requestUrl)) {
+  if (urls && urls->GetOfflineCityTaskUrl(m_requestUrl, cityIds)) {
     Send(m_searchClient, requestNumber, 1);
   }
   return 0;

@@ -63,7 +63,7 @@ public:
   // cityName null: by city id; empty: the current city's name.
   int Geocode(int* requestNumber, void** result, int* type, const CVString& address, int cityId,
               const CVString* cityName);
-  int RequestOfflineCityList(int* requestNumber, void** result, int* type);
+  int RequestOfflineCityList(int* requestNumber, void** result, int* type, const CVArray<int, int>& cityIds);
   int SuggestionSearch(int* requestNumber, void** result, int* type, const CVString& keyword, int suggestionType,
                        int cityId);
   int RequestCurrentCity(int* requestNumber, const _VPoint& first, const _VPoint& second, int level);

@@ -80,6 +80,15 @@ int CUpdateReqMan::AddClient(CHttpClient* client) {
   return 1;
 }
 
+void CUpdateReqMan::RemoveClient(const CHttpClient* client) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  for (int i = m_pool.GetSize() - 1; i >= 0; --i) {
+    if (m_pool[i] == client) {
+      m_pool.RemoveAt(i);
+    }
+  }
+}
+
 int CUpdateReqMan::IsPoolBusy() const {
   for (int i = 0; i < m_pool.GetSize(); ++i) {
     if (m_pool[i]->IsBusy()) {

@@ -57,6 +57,8 @@ public:
   int AddTaskListRequest();
   // Engine clients whose traffic goes first. 1, or 0 for null.
   int AddClient(CHttpClient* client);
+  // A client about to go is no longer looked at.
+  void RemoveClient(const CHttpClient* client);
   int IsPoolBusy() const;
   // The timer tick: sends the next task unless a request runs, a pooled
   // client is busy or a failed task waits out its pause. 1 when sent.

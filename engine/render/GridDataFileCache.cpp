@@ -1,5 +1,7 @@
 #include "engine/render/GridDataFileCache.h"
 
+#include <algorithm>
+
 #include <vector>
 
 #include "engine/base/VMem.h"
@@ -105,10 +107,41 @@ int CGridDataFileCache::OpenDataFile() {
   return 1;
 }
 
+bool CGridDataFileCache::MarkChain(int first, int size, std::vector<unsigned char>& used) {
+  if (!IsBlock(first) || used[first] || size <= 0 || BlocksFor(size) >= m_nBlocks) {
+    return false;
+  }
+  std::vector<int> chain{first};
+  int next = 0;
+  if (!ReadWord(first * kBlockSize + 4, next)) {
+    return false;
+  }
+  for (int k = 1; k < BlocksFor(size); ++k) {
+    // A later block carries no size: one that does is another tile's first.
+    int sizeWord = 0;
+    if (!IsBlock(next) || used[next] || std::find(chain.begin(), chain.end(), next) != chain.end() ||
+        !ReadWord(next * kBlockSize, sizeWord) || sizeWord != 0) {
+      return false;
+    }
+    chain.push_back(next);
+    if (!ReadWord(next * kBlockSize + 4, next)) {
+      return false;
+    }
+  }
+  if (next != -1) {
+    return false;
+  }
+  for (int b : chain) {
+    used[b] = 1;
+  }
+  return true;
+}
+
 // The index is trusted only when it was closed properly and everything in
-// it fits the data file: entries with a key, distinct first blocks in range
-// and sizes the file can hold; free blocks distinct, in range and no first
-// block. Anything else rebuilds.
+// it fits the data file: entries with a key, each tile's whole chain in
+// range and no block in two chains; free blocks distinct, in range and in
+// no chain. Anything else rebuilds, so a damaged index never serves one
+// tile's blocks as another's.
 int CGridDataFileCache::ReadIndex() {
   if (!OpenDataFile() || !m_index.Open(m_strIndexPath, kVFileRead)) {
     return 0;
@@ -125,11 +158,10 @@ int CGridDataFileCache::ReadIndex() {
     ok = m_index.Read(record, sizeof record) == sizeof record;
     if (ok) {
       entry->Load(record);
-      ok = entry->HasKey() && IsBlock(entry->nFirstBlock) && !used[entry->nFirstBlock] && entry->nSize > 0 &&
-           BlocksFor(entry->nSize) < m_nBlocks && !m_keys.Lookup(entry->szKey, existing);
+      ok = entry->HasKey() && !m_keys.Lookup(entry->szKey, existing) &&
+           MarkChain(entry->nFirstBlock, entry->nSize, used);
     }
     if (ok) {
-      used[entry->nFirstBlock] = 1;
       m_keys[entry->szKey] = entry;
     }
   }
@@ -193,28 +225,10 @@ int CGridDataFileCache::Rebuild() {
       std::memcpy(record, block + 8, 64);
       candidate.Load(record);
       void* existing = nullptr;
-      bool whole = !used[first] && size > 0 && BlocksFor(size) < m_nBlocks && candidate.HasKey() &&
-                   m_nCount < m_nCapacity && !m_keys.Lookup(candidate.szKey, existing);
-      // Follow the chain, each block in range and not yet taken; it must end
-      // where the size says.
-      std::vector<int> chain{first};
-      int next = GetWord(block + 4);
-      for (int k = 1; whole && k < BlocksFor(size); ++k) {
-        whole = IsBlock(next) && !used[next] && next != first;
-        for (int b : chain) {
-          whole = whole && b != next;
-        }
-        if (whole) {
-          chain.push_back(next);
-          whole = ReadWord(next * kBlockSize + 4, next);
-        }
-      }
-      if (!whole || next != -1) {
+      if (!candidate.HasKey() || m_nCount >= m_nCapacity || m_keys.Lookup(candidate.szKey, existing) ||
+          !MarkChain(first, size, used)) {
         dropped.push_back(first);
         continue;
-      }
-      for (int b : chain) {
-        used[b] = 1;
       }
       tagGridCacheEntry* entry = m_entries.At(m_nCount++);
       entry->SetKey(candidate.szKey);

@@ -14,6 +14,8 @@
 // is rebuilt from it.
 #pragma once
 
+#include <vector>
+
 #include "engine/base/VArray.h"
 #include "engine/base/VFile.h"
 #include "engine/base/VMap.h"
@@ -75,6 +77,10 @@ private:
   void ReadChain(int first, int size, CVArray<unsigned, unsigned>& blocks);
   int AllocBlocks(int count);
   int ReadWord(int position, int& value);
+  // Follows a tile's chain from its first block in the data file: each
+  // block in range, in no chain marked before, met once and (after the
+  // first) without a size word, ending where the size says. Marks the chain's blocks and returns true when whole.
+  bool MarkChain(int first, int size, std::vector<unsigned char>& used);
   int WriteWord(int position, int value);
   void Forget(tagGridCacheEntry* entry);
   bool IsBlock(int block) const { return block > 0 && block < m_nBlocks; }

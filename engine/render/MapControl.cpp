@@ -200,6 +200,47 @@ void CMapControl::UpdateAllLayers() {
   m_pLocLayer->UpdateData();
 }
 
+void CMapControl::UpdateVectorLayers() {
+  if (!m_pMapLayer) {
+    return;
+  }
+  for (int which : {0, 1, 2}) {
+    m_pVectorLayers[which]->UpdateData();
+  }
+}
+
+void CMapControl::UpdateOverlays() {
+  if (!m_pMapLayer) {
+    return;
+  }
+  UpdateVectorLayers();
+  m_pPoiBkgLayer->UpdateData();
+}
+
+void CMapControl::RequestCurrentCity() {
+  const tagMapViewState& view = GetMapViewState();
+  const _VPoint& centre = view.ptCenter;
+  if (m_cityCenter.x == 0 && m_cityCenter.y == 0) {
+    m_cityCenter = centre;
+    m_nCityLevel = view.nLevel;
+    return;
+  }
+  if (!m_pDataSource) {
+    return;
+  }
+  const long long dx = std::llabs(static_cast<long long>(centre.x) - m_cityCenter.x);
+  const long long dy = std::llabs(static_cast<long long>(centre.y) - m_cityCenter.y);
+  if (dx <= kCityMoveUnits && dy <= kCityMoveUnits && view.nLevel == m_nCityLevel) {
+    return;
+  }
+  const int half = kCitySquareUnits / 2;
+  if (m_pDataSource->RequestCurrentCity(_VPoint{centre.x - half, centre.y - half},
+                                        _VPoint{centre.x + half, centre.y + half}, view.nLevel)) {
+    m_cityCenter = centre;
+    m_nCityLevel = view.nLevel;
+  }
+}
+
 int CMapControl::Paint(CVDC* target) {
   const tagMapViewState& view = GetMapViewState();
   if (m_bLayersDirty && m_imageDC.IsValid()) {
@@ -306,7 +347,7 @@ int CMapControl::Deliver(CTileDownloader& downloader, GridReq& request, int empt
                          int trafficLParam) {
   tagTileSplitTable table;
   CVStringArray keys;
-  downloader.SplitReply(table, keys);
+  downloader.SplitReply(table, keys, event == kMsgHttpComplete);
   if (table.nBad) {
     // A pack that contradicts itself ends the request as a bad reply does.
     OnTileFailure(downloader.GetHttpClient().GetClientType(), 0);
@@ -538,6 +579,7 @@ int CMapControl::MoveTo(int x, int y, int animate, int update, int notify) {
         UpdateViewTransform(view, m_nCols, m_nRows);
         UpdateViewPixelOrigin(view);
         LoadTiles(update);
+        UpdateVectorLayers();
       }
       m_bLayersDirty = 1;
       Post(kMsgSmoothMoveStep, 0, 0);
@@ -551,7 +593,9 @@ int CMapControl::MoveTo(int x, int y, int animate, int update, int notify) {
   UpdateViewPixelOrigin(view);
   if (update && m_pMapLayer) {
     BaseLayer()->UpdateData();
+    RequestCurrentCity();
   }
+  UpdateOverlays();
   if (m_pMapLayer) {
     UpdateTrafficWhenDone();
   }
@@ -586,6 +630,7 @@ void CMapControl::MoveSmoothStep() {
     UpdateViewTransform(view, m_nCols, m_nRows);
     UpdateViewPixelOrigin(view);
     LoadTiles(0);
+    UpdateVectorLayers();
   }
   m_bLayersDirty = 1;
   Post(kMsgSmoothMoveStep, 0, 0);
@@ -627,6 +672,7 @@ int CMapControl::SetLevel(int level, int update, int animate, int notify) {
       UpdateViewTransform(view, m_nCols, m_nRows);
       UpdateViewPixelOrigin(view);
       LoadTiles(1);
+      UpdateVectorLayers();
       m_panDC.BitBltFromDC(0, 0, width, height, m_imageDC, 0, 0, kSourceCopy);
     }
   } else if (target != view.nLevel) {
@@ -648,6 +694,8 @@ int CMapControl::SetLevel(int level, int update, int animate, int notify) {
     m_pMapLayer->UpdateData();
     m_pSatelliteLayer->UpdateData();
     UpdateTrafficWhenDone();
+    UpdateOverlays();
+    RequestCurrentCity();
   }
   if (notify) {
     Post(kMsgRepaint, 0, 0);
@@ -692,10 +740,17 @@ void CMapControl::OnPanStep() {
     m_nPanCounter = 0;
     m_panOffset.SetPoint(0, 0);
     UpdateAllLayers();
+    RequestCurrentCity();
     SendRepaint();
     return;
   }
   m_bLayersDirty = 0;
+  // The second vector layer sits out the step.
+  CVectorLayer* second = m_pVectorLayers[1];
+  const int secondShown = second ? second->IsShown() : 0;
+  if (second) {
+    second->Show(0);
+  }
   _VPoint step{PanStep(m_panVelocity.x, m_nPanCounter, width / 2), PanStep(m_panVelocity.y, m_nPanCounter, height / 2)};
   if (m_nPanCounter < width + height) {
     ++m_nPanCounter;
@@ -715,8 +770,12 @@ void CMapControl::OnPanStep() {
     UpdateViewTransform(view, m_nCols, m_nRows);
     UpdateViewPixelOrigin(view);
     LoadTiles(1);
+    UpdateVectorLayers();
   }
   SendRepaint();
+  if (second) {
+    second->Show(secondShown);
+  }
   Post(kMsgPanStep, 0, 0);
 }
 
@@ -742,12 +801,14 @@ void CMapControl::OnFlingStep() {
   if (IsViewOutsideTileRange(view)) {
     UpdateViewTransform(view, m_nCols, m_nRows);
     UpdateViewPixelOrigin(view);
+    UpdateVectorLayers();
   }
   if (std::abs(m_fling.x) > kSnapPixels || std::abs(m_fling.y) > kSnapPixels) {
     Post(kMsgFlingStep, 0, 0);
   } else {
     m_bLayersDirty = 1;
     UpdateAllLayers();
+    RequestCurrentCity();
   }
   SendRepaint();
 }

@@ -49,6 +49,11 @@ public:
   static constexpr int kFlingTopSpeed = 17;
   // A zoom frame slower than this turns the zoom animation off for good.
   static constexpr unsigned kSlowFrameMs = 80;
+  // The current city is asked again once the centre moved further than
+  // this on an axis (or the level changed), for the square of this side
+  // around the centre (map units).
+  static constexpr int kCityMoveUnits = 15000;
+  static constexpr int kCitySquareUnits = 1000;
 
   CMapControl();
   ~CMapControl();
@@ -114,6 +119,10 @@ public:
   void StartFling(const _VPoint& from, const _VPoint& to);
   void OnFlingStep();
   void SaveOrRestoreCenter(int flag);
+  // Asks the search manager for the city of the view when the centre moved
+  // far enough or the level changed since the last request; the first call
+  // only notes the centre.
+  void RequestCurrentCity();
   // The route to follow, in hundredths of map units (a copy is kept); an
   // empty geometry clears it.
   void SetRoute(const CComplexPt& route);
@@ -154,6 +163,9 @@ private:
   GridReq* BaseReq() const;
   void LoadTiles(int force);
   void UpdateTrafficWhenDone();
+  // The three vector layers; with the POI background layer (the overlays).
+  void UpdateVectorLayers();
+  void UpdateOverlays();
   // Hands the newly complete tiles of the downloader's pack to the request;
   // at completion asks again for what did not come. 1 when tiles were
   // handed over.
@@ -194,6 +206,8 @@ private:
   _VPoint m_fling;
   _VPoint m_savedCenter;
   _VPoint m_target;
+  _VPoint m_cityCenter;
+  int m_nCityLevel = 0;
   COfflineDataCache m_offline;
   CDataDisp m_dataDisp;
   CMapDataSource* m_pDataSource = nullptr;

@@ -41,6 +41,9 @@ public:
   // nothing was sent.
   virtual int RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
                                 int y2) = 0;
+  // Asks the service for the city of the map rectangle (map units) at the
+  // level; the reply becomes the current city. 1 when the request started.
+  virtual int RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) = 0;
 };
 
 }  // namespace mapengine

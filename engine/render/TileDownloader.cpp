@@ -170,15 +170,19 @@ bool CTileDownloader::ReadTable(int received) {
   return true;
 }
 
-void CTileDownloader::SplitReply(tagTileSplitTable& table, CVStringArray& keys) {
+void CTileDownloader::MarkBad() {
+  m_table.nBad = 1;
+  m_batchKeys.RemoveAll();
+  m_request.keys.RemoveAll();
+  m_http.Close();
+}
+
+void CTileDownloader::SplitReply(tagTileSplitTable& table, CVStringArray& keys, bool replyEnded) {
   keys.Copy(m_batchKeys);
   const int received = GetReceivedLength();
   if (!m_table.nBad && !m_bPackDone && m_pBuffer && received > 4) {
     if (!m_bTableRead && !ReadTable(received)) {
-      m_table.nBad = 1;
-      m_batchKeys.RemoveAll();
-      m_request.keys.RemoveAll();
-      m_http.Close();
+      MarkBad();
     }
     if (m_bTableRead) {
       m_table.nPrevDone = m_table.nDone;
@@ -203,6 +207,12 @@ void CTileDownloader::SplitReply(tagTileSplitTable& table, CVStringArray& keys) 
         return;
       }
     }
+  }
+  if (replyEnded && !m_bPackDone && !m_table.nBad) {
+    // Nothing more comes: a pack still short of its header or its tiles
+    // never completes, and taking it for a pack of no tiles would leave the
+    // keys unserved.
+    MarkBad();
   }
   if (m_bPackDone) {
     m_table.nPrevDone = m_table.nDone;

@@ -51,8 +51,10 @@ public:
   // for no keys, a request equal to the one in flight, or no URL.
   int SendRequest(int kind, int level, int day, int time, const CVStringArray& keys, int requestId, int urlFlag);
   // Called on each progress report: the keys of the pack in flight and its
-  // split table, whose tile positions stay valid until the next send.
-  void SplitReply(tagTileSplitTable& table, CVStringArray& keys);
+  // split table, whose tile positions stay valid until the next send. At
+  // the reply's end (the completion report) a pack that is still not whole
+  // (an empty body, a header longer than the body) is bad.
+  void SplitReply(tagTileSplitTable& table, CVStringArray& keys, bool replyEnded = false);
   // After a complete pack with keys pending: sends the next pack of the same
   // request. 1 when sent.
   int SendNextPack();
@@ -70,6 +72,8 @@ private:
   // Reads n and the (offset, size) pairs once H bytes are in; false for a
   // pack that cannot be read.
   bool ReadTable(int received);
+  // The pack is refused: the request is over and the connection closed.
+  void MarkBad();
 
   CHttpClient m_http;
   unsigned char* m_pBuffer = nullptr;  // kBufferSize + 4 bytes

@@ -126,6 +126,26 @@ TEST_F(MapManagerTest, TheSearchAndOfflineManagersLiveInTheRootUntilTheTeardown)
     EXPECT_FALSE(search->reverseGeocode(CLLocationCoordinate2DMake(39.9, 116.4))) << "inert without an engine";
 }
 
+// The engine reads the process's one clock: its ticks stand still with the
+// test's virtual clock and move exactly as far as the clock is advanced, and
+// its timers (here the update requests' 5-second tick) fire only then.
+TEST_F(MapManagerTest, TheEngineRunsOnTheProcesssClock)
+{
+    mapdouble::addOfflineService(*service);
+    auto offline = VIZOfflineMap::init();
+    ASSERT_NE(offline, nullptr);
+    CUpdateReqMan* updates = VIZOfflineParts::shared().updates.get();
+    const int queued = updates->GetQueueSize();
+    ASSERT_EQ(queued, 2);
+    const unsigned before = GetTickCount();
+    driver.pumpUntil([] { return false; }, 0.3);
+    EXPECT_EQ(GetTickCount(), before);
+    EXPECT_EQ(updates->GetQueueSize(), queued);
+    driver.advanceClock(5.0);
+    EXPECT_EQ(GetTickCount() - before, 5000u);
+    EXPECT_TRUE(driver.pumpUntil([&] { return updates->GetQueueSize() < queued; }, 10));
+}
+
 TEST(EngineResultMapping, ResultTypesAndErrorsBecomeTheNotifiersMessages)
 {
     const std::pair<int, int> types[] = {{7, 1},   {11, 1}, {12, 1},  {21, 1},  {45, 1},  {14, 2},  {20, 3},

@@ -1,22 +1,29 @@
-// The SDK's offline interface against the map-service double on 127.0.0.1:
-// the managers it makes fetch the versions and the task list, the demo city
-// downloads with its progress read through the interface, a restart keeps
-// it, a made package is imported on a scan and the first city is removed;
-// the delegate hears what the engine reports. The loop routes engine
-// messages as the engine's router and the SDK's dispatcher do.
+// The SDK's offline interface in the program as the map manager starts it,
+// against the map-service double on 127.0.0.1: a city the user chose
+// downloads with its progress read through the interface, a restart of the
+// process objects keeps it and fetches nothing again, a made package
+// dropped in Documents is imported on a scan and the first city is removed.
+// The map view's controller makes the package manager; the engine's search
+// manager fetches the task list; the SDK's dispatcher routes every message.
 #include <algorithm>
-#include <future>
 
+#include "engine/data/OLPackageMan.h"
+#include "engine/data/UpdateReqMan.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/VIZOfflineMap.h"
 #include "mapsdk/VIZOfflineParts.h"
-#include "tests/engine/data/OfflineServiceFixture.h"
+#include "tests/engine/data/OfflineTestSupport.h"
+#include "tests/mapsdk/MapViewFixture.h"
 #include "tools/mapdemo/DemoData.h"
+#include "tools/offlinepack/OfflinePack.h"
 
 using namespace mapengine;
 using namespace mapengine::test;
 
 namespace {
+
+constexpr int kBeijing = 131;
+constexpr int kSecondCity = 150;
 
 class StateRecorder : public VIZOfflineMapDelegate {
 public:
@@ -32,155 +39,213 @@ public:
     std::vector<std::pair<int, int>> states;
 };
 
-class OfflineMapTest : public OfflineServiceFixture {
+class OfflineMapTest : public MapViewFixture {
 protected:
     void SetUp() override
     {
-        OfflineServiceFixture::SetUp();
-        env.m_sdkDataFolder = Folder();
-        GetGlobalMan()->SetSlot(kSlotEngineEnv, &env);
+        mapdouble::addOfflineService(*service);
+        MapViewFixture::SetUp();
     }
     void TearDown() override
     {
-        Stop();
+        offline.reset();
         VIZNotifier::setOfflineDelegate(nullptr);
-        GetGlobalMan()->SetSlot(kSlotEngineEnv, nullptr);
-        OfflineServiceFixture::TearDown();
+        MapViewFixture::TearDown();
     }
 
-    // The interface made as an application makes it, with the map view's
-    // package manager and the search manager's city list beside it.
-    void Start()
+    std::string SdkFolder() const { return home + "/Library/Caches/VurivMapSdk/"; }
+    std::string Documents() const { return home + "/Documents/"; }
+    // The map view and the offline interface as an application makes them.
+    void Open()
     {
+        ASSERT_NO_FATAL_FAILURE(ShowMap());
         offline = VIZOfflineMap::init();
         ASSERT_NE(offline, nullptr);
         offline->setDelegate(recorder);
-        VIZOfflineParts& parts = VIZOfflineParts::shared();
-        packages = MakePackageMan(parts.records.get());
-        parts.setPackageMan(packages.get());
-        fetcher = std::make_unique<CityListFetcher>(*parts.records);
-        parts.records->SetCityListRequest(CityListFetcher::Request, fetcher.get());
     }
-    // The process ends: the managers go with the engine.
-    void Stop()
+    // The process ends and starts again on the same folders.
+    void Restart()
     {
         offline.reset();
-        VIZOfflineParts::shared().setPackageMan(nullptr);
-        packages.reset();
-        fetcher.reset();
-        VIZOfflineParts::shared().reset();
+        mapView.reset();
+        manager.reset();
+        ASSERT_NO_FATAL_FAILURE(Boot());
+        ASSERT_NO_FATAL_FAILURE(Open());
     }
-
-    COLPackageMan* Packages() override { return packages.get(); }
-    CUpdateReqMan* Updates() override { return VIZOfflineParts::shared().updates.get(); }
-    void OnOfflineState(const tagEngineMsg& msg) override
+    // Runs the engine, the clock moving on by the update requests' tick
+    // while the condition does not hold (the offline watchdog's ticks come
+    // with it). The demo city is some eleven thousand tiles: a loaded
+    // machine with the sanitizers needs minutes.
+    bool AfterTicks(const std::function<bool()>& done, int rounds = 12)
     {
-        VIZNotifier::msgProc(kVIZMsgOfflineState, msg.wParam, msg.lParam);
-        if (msg.wParam == kOLEventProgress) {
-            if (auto city = offline->getUpdateInfo(msg.lParam)) ratios.push_back(city->ratio);
+        for (int tick = 0; tick < rounds; ++tick) {
+            if (driver.pumpUntil(done, 2)) return true;
+            driver.advanceClock(CUpdateReqMan::kTickMs / 1000.0);
         }
+        return done();
+    }
+    // The offline batches the double answered.
+    int TileRequests() const
+    {
+        const auto log = service->log();
+        return static_cast<int>(std::count_if(log.begin(), log.end(), [](const mapdouble::LoggedRequest& entry) {
+            // The city's deepest level: the map view shows a shallower one.
+            return entry.service == "tile" && entry.level == 17;
+        }));
+    }
+    std::vector<std::string> TaskListRequests() const
+    {
+        std::vector<std::string> asked;
+        for (const mapdouble::LoggedRequest& entry : service->log()) {
+            if (entry.type == "taskcity-list") asked.push_back(mapdouble::Query::parse(entry.url).get("c"));
+        }
+        return asked;
     }
 
-    CEngineEnv env;
     std::shared_ptr<StateRecorder> recorder = std::make_shared<StateRecorder>();
     std::shared_ptr<VIZOfflineMap> offline;
-    std::unique_ptr<COLPackageMan> packages;
-    std::vector<int> ratios;
 };
 
 TEST_F(OfflineMapTest, DownloadRestartImportAndRemoval)
 {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_FALSE(offline->getAllUpdateInfo().has_value());
-    // The versions and "VerDatset.dat", queued by the interface's making.
-    ASSERT_TRUE(Pump([&] { return Updates()->GetQueueSize() == 0; }));
-    EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
-    EXPECT_NE(ReadBytes(Path("VerDatset.dat")).find("OfflineSearch.dat"), std::string::npos);
+    // The city the user chose in an earlier run, queued before its task
+    // list came.
+    std::filesystem::create_directories(SdkFolder());
+    COLUpdateFile chosen;
+    chosen.m_folder = CVString(SdkFolder().c_str());
+    COLUpdateElement beijing = Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
+    chosen.m_records.Add(Record(beijing, beijing));
+    ASSERT_EQ(chosen.Save(), 1);
 
-    // The demo city's task list is asked for and merged: it downloads.
-    CVArray<int, int> ids;
-    ids.Add(kBeijing);
-    ASSERT_EQ(CityListFetcher::Request(fetcher.get(), ids), 1);
-    ASSERT_TRUE(Pump([&] {
-        auto city = offline->getUpdateInfo(kBeijing);
-        return city && city->status == kCityStatusFinished;
-    }));
-    ASSERT_TRUE(Pump([&] { return PriorityRingEmpty(); }));
-    ASSERT_GT(ratios.size(), 50u);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    std::vector<int> ratios;
+    ASSERT_TRUE(AfterTicks(
+        [&] {
+            auto city = offline->getUpdateInfo(kBeijing);
+            if (city && (ratios.empty() || ratios.back() != city->ratio)) ratios.push_back(city->ratio);
+            return city && city->status == kCityStatusFinished;
+        },
+        150));
+    EXPECT_GT(ratios.size(), 10u);
     EXPECT_TRUE(std::is_sorted(ratios.begin(), ratios.end()));
     EXPECT_EQ(ratios.back(), 100);
     EXPECT_FALSE(recorder->heardKind(kOLEventProgress));
+    // The versions come on the update requests' tick, then the task list of
+    // the held city through the engine's search manager.
+    ASSERT_TRUE(AfterTicks([&] { return !TaskListRequests().empty(); }));
+    EXPECT_EQ(TaskListRequests().front(), "131");
 
     auto city = offline->getUpdateInfo(kBeijing);
     ASSERT_NE(city, nullptr);
     EXPECT_EQ(city->cityName, NSString("北京市"));
-    EXPECT_EQ(city->cityID, kBeijing);
     EXPECT_EQ(city->ratio, 100);
     EXPECT_EQ(city->status, 4);
-    EXPECT_EQ(city->size, mapdemo::BeijingPackage().size);
-    EXPECT_EQ(city->serversize, 0);
-    // Latitude first: the centre of Beijing, not its mirror.
-    EXPECT_NEAR(city->pt.latitude, 39.9, 0.1);
-    EXPECT_NEAR(city->pt.longitude, 116.4, 0.1);
-    EXPECT_EQ(TilesIn(u"2530_942"), 5461);
+    EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2530_942.dat"));
 
-    // A restart keeps the city.
-    Stop();
-    ASSERT_NO_FATAL_FAILURE(Start());
+    // A restart keeps the city and fetches none of its tiles again.
+    const int fetched = TileRequests();
+    ASSERT_NO_FATAL_FAILURE(Restart());
     auto kept = offline->getAllUpdateInfo();
     ASSERT_TRUE(kept.has_value());
     ASSERT_EQ(kept->size(), 1u);
     EXPECT_EQ((*kept)[0]->cityID, kBeijing);
-    EXPECT_EQ((*kept)[0]->ratio, 100);
     EXPECT_EQ((*kept)[0]->status, 4);
-    ASSERT_TRUE(Pump([&] { return Updates()->GetQueueSize() == 0; }));
+    driver.pumpUntil([] { return false; }, 1);
+    EXPECT_EQ(TileRequests(), fetched);
 
-    // A second city from a package that shares one grid; the import is held
-    // at its start, so a second scan finds it running.
-    ASSERT_TRUE(WriteSecondCityPackage());
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    packages->SetDiskFreeProbe([released](double* freeBytes) {
-        released.wait_for(std::chrono::seconds(10));
-        *freeBytes = 1e12;
-        return 1;
-    });
+    // A package dropped in Documents, sharing one grid, is found by a scan.
+    offlinepack::City second;
+    second.id = kSecondCity;
+    second.name = "廊坊市";
+    second.size = 4096;
+    second.grids = {"2531_942", "2532_942"};
+    std::filesystem::create_directories(Documents());
+    ASSERT_TRUE(offlinepack::writeZip(Documents() + "langfang.vedu.zip", offlinepack::packageEntries(second)));
     ASSERT_TRUE(offline->scan());
-    ASSERT_TRUE(Pump([&] { return packages->IsImporting() != 0; }, 10));
-    EXPECT_FALSE(offline->scan());
-    release.set_value();
-    ASSERT_TRUE(Pump([&] { return recorder->heardKind(kOLEventImportEnded) && !packages->IsImporting(); }));
-    packages->JoinImport();
-    ASSERT_TRUE(Pump([&] { return PriorityRingEmpty(); }, 10));
+    ASSERT_TRUE(driver.pumpUntil([&] { return recorder->heardKind(kOLEventImportEnded); }, 60));
     EXPECT_TRUE(recorder->heard(kOLEventImportPackage, 1));
     EXPECT_TRUE(recorder->heard(kOLEventCheckEnded, 1));
     EXPECT_TRUE(recorder->heard(kOLEventImportEnded, 0));
-    EXPECT_FALSE(recorder->heardKind(kOLEventPackagesLeft));
-    auto both = offline->getAllUpdateInfo();
-    ASSERT_TRUE(both.has_value());
-    ASSERT_EQ(both->size(), 2u);
+    EXPECT_FALSE(Exists(Documents() + "langfang.vedu.zip"));
     auto imported = offline->getUpdateInfo(kSecondCity);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(imported->cityName, NSString("廊坊市"));
     EXPECT_EQ(imported->status, 4);
-    EXPECT_EQ(imported->ratio, 100);
 
     // Removing the first city deletes its own grid, not the shared one.
     ASSERT_TRUE(offline->remove(kBeijing));
-    ASSERT_TRUE(Pump([&] { return !Exists(Path("data/253_94/2530_942.dat")); }, 10));
-    EXPECT_TRUE(Exists(Path("data/253_94/2531_942.dat")));
-    EXPECT_TRUE(Exists(Path("data/253_94/2532_942.dat")));
+    ASSERT_TRUE(driver.pumpUntil([&] { return !Exists(SdkFolder() + "data/253_94/2530_942.dat"); }, 10));
+    EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2531_942.dat"));
+    EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2532_942.dat"));
     EXPECT_EQ(offline->getUpdateInfo(kBeijing), nullptr);
-    EXPECT_FALSE(offline->remove(kBeijing));
-    auto left = offline->getAllUpdateInfo();
-    ASSERT_TRUE(left.has_value());
-    ASSERT_EQ(left->size(), 1u);
-    EXPECT_EQ((*left)[0]->cityID, kSecondCity);
 }
 
-TEST_F(OfflineMapTest, InitNeedsABootedEngine)
+TEST_F(OfflineMapTest, ScanNeedsTheMapView)
 {
-    GetGlobalMan()->SetSlot(kSlotEngineEnv, nullptr);
+    offline = VIZOfflineMap::init();
+    ASSERT_NE(offline, nullptr);
+    EXPECT_FALSE(offline->scan()) << "no map view, no package manager";
+}
+
+TEST_F(OfflineMapTest, ReleasingTheMapSilencesOnlyItsOwnDelegate)
+{
+    auto general = std::make_shared<VIZGeneralDelegate>();
+    VIZNotifier::setGeneralDelegate(general);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    offline.reset();
+    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventImportEnded, 0);
+    EXPECT_TRUE(recorder->states.empty());
+    EXPECT_EQ(VIZNotifier::generalDelegate(), general);
+
+    // A later map's delegate outlives the release of an earlier map.
+    auto first = VIZOfflineMap::init();
+    auto second = VIZOfflineMap::init();
+    auto other = std::make_shared<StateRecorder>();
+    first->setDelegate(recorder);
+    second->setDelegate(other);
+    first.reset();
+    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventCheckEnded, 2);
+    EXPECT_TRUE(recorder->states.empty());
+    EXPECT_TRUE(other->heard(kOLEventCheckEnded, 2));
+    VIZNotifier::setGeneralDelegate(nullptr);
+}
+
+// A screen as the application has it: it owns its offline map and is its
+// delegate, and goes away when released.
+TEST_F(OfflineMapTest, AScreenOwningItsOfflineMapGoesAwayWithIt)
+{
+    struct Screen : StateRecorder {
+        std::shared_ptr<VIZOfflineMap> offline;
+    };
+    auto screen = std::make_shared<Screen>();
+    screen->offline = VIZOfflineMap::init();
+    ASSERT_NE(screen->offline, nullptr);
+    screen->offline->setDelegate(screen);
+    EXPECT_EQ(screen->offline->delegate(), screen);
+    std::weak_ptr<Screen> watch = screen;
+    screen.reset();
+    EXPECT_TRUE(watch.expired()) << "the map does not hold its screen";
+    EXPECT_EQ(VIZNotifier::offlineDelegate(), nullptr);
+    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventCheckEnded, 2);
+}
+
+class OfflineMapUnbootedTest : public OfflineTest {
+protected:
+    void SetUp() override
+    {
+        OfflineTest::SetUp();
+        env.m_sdkDataFolder = Folder();
+    }
+    void TearDown() override
+    {
+        GetGlobalMan()->SetSlot(kSlotEngineEnv, nullptr);
+        OfflineTest::TearDown();
+    }
+    CEngineEnv env;
+};
+
+TEST_F(OfflineMapUnbootedTest, InitNeedsABootedEngine)
+{
     EXPECT_EQ(VIZOfflineMap::init(), nullptr);
     CEngineEnv unset;
     GetGlobalMan()->SetSlot(kSlotEngineEnv, &unset);
@@ -188,7 +253,7 @@ TEST_F(OfflineMapTest, InitNeedsABootedEngine)
     EXPECT_EQ(VIZOfflineParts::shared().records, nullptr);
 }
 
-TEST_F(OfflineMapTest, WithoutAStoreNothingIsListedOrRemoved)
+TEST_F(OfflineMapUnbootedTest, WithoutAStoreNothingIsListedOrRemoved)
 {
     auto detached = std::make_shared<VIZOfflineMap>();
     EXPECT_EQ(detached->getUpdateInfo(kBeijing), nullptr);
@@ -197,16 +262,8 @@ TEST_F(OfflineMapTest, WithoutAStoreNothingIsListedOrRemoved)
     EXPECT_FALSE(detached->scan());
 }
 
-TEST_F(OfflineMapTest, ScanNeedsThePackageManager)
-{
-    ASSERT_NO_FATAL_FAILURE(Start());
-    VIZOfflineParts::shared().setPackageMan(nullptr);
-    const auto queued = net.msgs->GetRing(1)->writeIndex;
-    EXPECT_FALSE(offline->scan());
-    EXPECT_EQ(net.msgs->GetRing(1)->writeIndex, queued);
-}
+TEST_F(OfflineMapUnbootedTest, ElementsFromRecords)
 
-TEST_F(OfflineMapTest, ElementsFromRecords)
 {
     _VDPoint centre;
     LonLatToMapUnits(&centre, _VDPoint{116.4, 39.9});
@@ -245,47 +302,4 @@ TEST_F(OfflineMapTest, ElementsFromRecords)
     COLUpdateRecord unnamed;
     EXPECT_EQ(VIZOLUpdateElement::initWithRecord(unnamed)->cityName.length(), 0u);
 }
-
-TEST_F(OfflineMapTest, ReleasingTheMapSilencesOnlyItsOwnDelegate)
-{
-    auto general = std::make_shared<VIZGeneralDelegate>();
-    VIZNotifier::setGeneralDelegate(general);
-    ASSERT_NO_FATAL_FAILURE(Start());
-    offline.reset();
-    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventImportEnded, 0);
-    EXPECT_TRUE(recorder->states.empty());
-    EXPECT_EQ(VIZNotifier::generalDelegate(), general);
-
-    // A later map's delegate outlives the release of an earlier map.
-    auto first = VIZOfflineMap::init();
-    auto second = VIZOfflineMap::init();
-    auto other = std::make_shared<StateRecorder>();
-    first->setDelegate(recorder);
-    second->setDelegate(other);
-    first.reset();
-    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventCheckEnded, 2);
-    EXPECT_TRUE(recorder->states.empty());
-    EXPECT_TRUE(other->heard(kOLEventCheckEnded, 2));
-    VIZNotifier::setGeneralDelegate(nullptr);
-}
-
-// A screen as the application has it: it owns its offline map and is its
-// delegate, and goes away when released.
-TEST_F(OfflineMapTest, AScreenOwningItsOfflineMapGoesAwayWithIt)
-{
-    struct Screen : StateRecorder {
-        std::shared_ptr<VIZOfflineMap> offline;
-    };
-    auto screen = std::make_shared<Screen>();
-    screen->offline = VIZOfflineMap::init();
-    ASSERT_NE(screen->offline, nullptr);
-    screen->offline->setDelegate(screen);
-    EXPECT_EQ(screen->offline->delegate(), screen);
-    std::weak_ptr<Screen> watch = screen;
-    screen.reset();
-    EXPECT_TRUE(watch.expired()) << "the map does not hold its screen";
-    EXPECT_EQ(VIZNotifier::offlineDelegate(), nullptr);
-    VIZNotifier::msgProc(kVIZMsgOfflineState, kOLEventCheckEnded, 2);
-}
-
 }  // namespace

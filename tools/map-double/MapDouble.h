@@ -52,7 +52,7 @@ struct Fault {
         SlowLink,       // the body comes in pieces of `after` bytes, millis apart
         Refused,        // status 404
         // Search answers (SearchService.cpp):
-        EmptyBody,      // 200 with no body
+        EmptyBody,      // 200 with no body (searches and tile packs)
         NotJson,        // a body that is not JSON
         TruncatedBody,  // the JSON cut in half
         OversizedBody,  // a body longer than the engine's search buffer

@@ -71,6 +71,9 @@ void applyHeaderFault(const Fault &fault, std::string &pack, size_t count) {
             putInt(pack, fault.after, fault.value);
         }
         break;
+    case Fault::Kind::EmptyBody:
+        pack.clear();
+        break;
     default:
         break;
     }

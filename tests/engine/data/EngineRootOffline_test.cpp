@@ -1,6 +1,7 @@
 // Offline commands and the offline watchdog routed by the engine.
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/OLRecordMan.h"
+#include "engine/data/UpdateReqMan.h"
 #include "tests/engine/data/EngineRootFixture.h"
 
 namespace mapengine::test {
@@ -38,6 +39,20 @@ TEST_F(EngineRootTest, TimersAndOfflineCommandsReachTheirOwners) {
   ASSERT_TRUE(Pump([] { return Received(kMsgOfflineProgress, kOLEventImportEnded, 1); }));
   packages.JoinImport();
   root->m_pPackageMan = nullptr;
+}
+
+// A refused connection does not end the version checks for the life of the
+// process: the failure reaches the update-request manager, which clears its
+// request and sends it again after its pause.
+TEST_F(EngineRootTest, UpdateRequestsGoOnAfterAFailure) {
+  CUpdateReqMan updates;
+  ASSERT_EQ(updates.Init(), 1);
+  root->m_pUpdateReqMan = &updates;
+  service.reset();  // nothing listens: the connection is refused
+  updates.AddTaskListRequest();
+  ASSERT_EQ(updates.SendNextTask(), 1);
+  EXPECT_TRUE(Pump([&] { return updates.SendNextTask() == 1; }, 10));
+  root->m_pUpdateReqMan = nullptr;
 }
 
 }  // namespace

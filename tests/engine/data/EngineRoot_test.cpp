@@ -106,6 +106,59 @@ TEST_F(EngineRootTest, ASearchIsRoutedToTheSearchManagerAndAnsweredToTheInterfac
   search.reset();
 }
 
+// The map asks for the city of the view when its centre moved more than
+// 15000 map units on an axis or its level changed: once, for the 1000 x
+// 1000 square around the centre; the first move only notes the centre.
+TEST_F(EngineRootTest, TheMapAsksForTheCityOfTheViewAfterALongMove) {
+  void* place = CVMem::Allocate(sizeof(CMapControl));
+  root->m_pMapControl = MapCreateControl(place);
+  CMapControl* control = root->m_pMapControl;
+  int view = 0;
+  CVWnd wnd;
+  ASSERT_EQ(wnd.Attach(&view), 1);
+  _VSize size;
+  size.SetSize(kWidth, kHeight);
+  ASSERT_EQ(wnd.SetWindowPos(0, 0, size), 1);
+  const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
+  _VRect rect;
+  rect.SetRect(0, 0, kWidth, kHeight);
+  ASSERT_EQ(MapInitWindow(root, &wnd, at.x, at.y, rect, 12), 1);
+  auto search = std::make_unique<CSearchMan>();
+  root->m_pSearchMan = search.get();
+  ASSERT_EQ(search->Init(), 1);
+  auto cityRequests = [&] {
+    std::vector<std::string> bounds;
+    for (const mapdouble::LoggedRequest& entry : service->log()) {
+      if (entry.type == "cen") bounds.push_back(mapdouble::Query::parse(entry.url).get("b"));
+    }
+    return bounds;
+  };
+  auto moveTo = [&](int x, int y) {
+    ASSERT_EQ(MapSetCenter(control, x, y, 0, 1, 1), 1);
+    Pump([] { return false; }, 1);
+  };
+  moveTo(at.x, at.y);
+  moveTo(at.x + 15000, at.y - 15000);
+  EXPECT_TRUE(cityRequests().empty());
+  moveTo(at.x + 15000 + 15001, at.y);
+  const int x = at.x + 30001;
+  std::vector<std::string> expected{std::to_string(x - 500) + "," + std::to_string(at.y - 500) + ";" +
+                                    std::to_string(x + 500) + "," + std::to_string(at.y + 500)};
+  EXPECT_EQ(cityRequests(), expected);
+  moveTo(x, at.y + 100);
+  EXPECT_EQ(cityRequests().size(), 1u) << "a short move asks nothing";
+  ASSERT_EQ(MapSetZoomLevel(control, 13, 0, 1), 1);
+  Pump([] { return false; }, 1);
+  EXPECT_EQ(cityRequests().size(), 2u) << "a new level asks again";
+
+  root->m_pSearchMan = nullptr;
+  search.reset();
+  MapRemoveAllLayers(control);
+  MapDestroyControl(control);
+  CVMem::Deallocate(place);
+  GetGlobalMan()->SetSlot(kSlotWnd, nullptr);
+}
+
 // Network failures of the map's tile clients are reported once per run of
 // failures; an arrival of any client type re-arms the report.
 TEST_F(EngineRootTest, TileFailuresAreReportedOncePerRun) {

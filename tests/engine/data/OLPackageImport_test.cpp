@@ -139,8 +139,10 @@ TEST_F(PackageImportTest, CheckFileEntries) {
                   "{\"name\":\"1_1.map\",\"size\":1},{\"name\":\"1_2.map\",\"size\":1,\"smd5\":\"" +
                       std::string(60, 'a') + "\",\"emd5\":\"b\"}]");
   CVArray<tag_CheckInfo> entries;
-  ASSERT_EQ(COLPackageMan::ReadCheckFile(CVString(chk.c_str()), entries), 1);
-  ASSERT_EQ(entries.GetSize(), 1);  // one lacks keys, one has a digest too long for its field
+  // One lacks keys, one has a digest too long for its field: the list read
+  // is not the whole list.
+  ASSERT_EQ(COLPackageMan::ReadCheckFile(CVString(chk.c_str()), entries), 0);
+  ASSERT_EQ(entries.GetSize(), 1);
   EXPECT_EQ(entries[0].size, 2048);
   EXPECT_STREQ(entries[0].startDigest, "ABC");
   EXPECT_EQ(COLPackageMan::ReadCheckFile(CVString(Path("none.chk").c_str()), entries), 0);
@@ -218,6 +220,27 @@ TEST_F(PackageEscapeTest, NamesThatBecomeParentFoldersTouchNothingOutside) {
     EXPECT_TRUE(Exists(documents + "city.zip"));
     std::filesystem::remove(m_folder + c.bystander);
     std::filesystem::remove(documents + "city.zip");
+  }
+}
+
+// A check file with an entry that cannot be read lists a file nobody
+// verified: the city is refused, not merged as finished, and its unpacked
+// files go.
+TEST_F(PackageImportTest, ACheckFileWithAnUnreadableEntryRefusesTheCity) {
+  const std::string broken[] = {"{\"name\":\"x.map\",\"size\":1},",
+                                "{\"name\":\"x.map\",\"size\":1,\"smd5\":\"" + std::string(60, 'a') +
+                                    "\",\"emd5\":\"b\"},"};
+  for (const std::string& entry : broken) {
+    offlinepack::City city = City(8, 1, {"100_200"});
+    std::vector<std::string> written;
+    for (offlinepack::Entry e : offlinepack::packageEntries(city)) {
+      if (e.name.ends_with(".chk")) e.bytes.insert(e.bytes.find('[') + 1, entry);
+      WriteBytes(Path(e.name), e.bytes);
+      written.push_back(e.name);
+    }
+    EXPECT_EQ(packages.CheckPackages(Folder()), 0);
+    EXPECT_FALSE(Held(8));
+    for (const std::string& name : written) EXPECT_FALSE(Exists(Path(name))) << name;
   }
 }
 

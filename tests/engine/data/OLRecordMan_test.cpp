@@ -177,52 +177,6 @@ TEST_F(RecordStoreTest, CitiesWithAnEmptyGridListSurviveARestart) {
   EXPECT_EQ(Next(), 2);  // still queued after the restart
 }
 
-struct Requests {
-  std::vector<std::vector<int>> asked;
-  static int Ask(void* self, const CVArray<int, int>& ids) {
-    std::vector<int> list;
-    for (int i = 0; i < ids.GetSize(); ++i) list.push_back(ids[i]);
-    static_cast<Requests*>(self)->asked.push_back(list);
-    return 1;
-  }
-};
-
-// New versions are kept and the task list asked for; the same versions again
-// ask once more only while a city was not merged at them (a lost reply).
-TEST_F(RecordStoreTest, VersionReplyAsksForTheTaskListUntilMerged) {
-  ASSERT_NO_FATAL_FAILURE(Load({}));
-  Requests requests;
-  store->SetCityListRequest(Requests::Ask, &requests);
-  COLVersionRecord v{W(u"7"), W(u"8"), W(u"9")};
-  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
-  EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
-  EXPECT_TRUE(requests.asked.empty());  // no city held
-
-  COLUpdateElement a = Element(131, u"A", 4, {u"1_1"}, "1,1,1");
-  ASSERT_NO_FATAL_FAILURE(Load({Record(a, a)}));
-  store->SetCityListRequest(Requests::Ask, &requests);
-  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
-  ASSERT_EQ(requests.asked.size(), 1u);  // merged at older versions: asked again
-  EXPECT_EQ(requests.asked[0], std::vector<int>{131});
-
-  CVArray<tag_OfflineTask> tasks;
-  tag_OfflineTask task;
-  task.cityId = 131;
-  task.name = W(u"A");
-  task.version = W(u"7");
-  CVString grid = W(u"1_1");
-  task.files.Add(grid);
-  tasks.Add(task);
-  CVArray<COLUpdateRecord> list;
-  COLRecordMan::ServerListFromTasks(tasks, v, list);
-  store->DoCommand(kOLMergeServerList, &list, nullptr);
-  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
-  EXPECT_EQ(requests.asked.size(), 1u);  // merged now: nothing more
-  COLVersionRecord held;
-  store->DoCommand(kOLGetVersions, &held, nullptr);
-  EXPECT_TRUE(held == v);
-}
-
 TEST_F(RecordStoreTest, CityListsWifiLogAndClearing) {
   WriteBytes(Path("OfflineSearch.dat"),
              Gbk(u"[{\"i\":\"131\",\"n\":\"北京市\",\"sl\":\"1\"},{\"i\":\"289\",\"n\":\"上海市\",\"sl\":\"2\"}]"));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <optional>
 
 #include "engine/base/VFile.h"
 #include "engine/data/OLPackageMan.h"
@@ -150,6 +151,39 @@ TEST_F(OfflineCrashTest, ARemovalCutShortLeavesNoOrphanGridFiles) {
   EXPECT_EQ(StoredIds(), std::vector<int>{2});
   EXPECT_FALSE(Exists(Path("data/253_94/2530_942.dat")));
   EXPECT_TRUE(Exists(Path("data/253_94/2531_942.dat")));
+}
+
+// The sweep trusts only a store it read whole: a missing, unreadable or
+// damaged OfflineUpdate.dat at start deletes no grid file.
+TEST_F(OfflineCrashTest, AStoreNotReadWholeSweepsNothing) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"missing", std::nullopt},
+      {"not JSON", std::string("[{\"li\":")},
+      {"not a list", std::string("{\"li\":\"2\"}")},
+      {"a damaged record", std::string("[1]")},
+  };
+  COfflineDataCache cache;
+  cache.Init(Folder(), W(u"10000001"), 0);
+  int written = 0;
+  ASSERT_EQ(cache.CreateOfflineDat(11, W(u"2530_942"), 11, 17, &written), 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(Path("OfflineUpdate.dat"));
+    if (c.text) WriteBytes(Path("OfflineUpdate.dat"), *c.text);
+    COLRecordMan store;
+    store.LoadAll(Folder());
+    EXPECT_TRUE(Exists(Path("data/253_94/2530_942.dat")));
+  }
+  // Read whole and listing no grid: the file is an orphan.
+  COLUpdateFile none;
+  none.m_folder = Folder();
+  ASSERT_EQ(none.Save(), 1);
+  COLRecordMan store;
+  store.LoadAll(Folder());
+  EXPECT_FALSE(Exists(Path("data/253_94/2530_942.dat")));
 }
 
 // The check pass killed at every rename of the tile files and at the merge's

@@ -2,7 +2,8 @@
 // managers lean on (the network, the URL builder, the tile downloader, the
 // grid data cache, a Documents folder), with a loop that routes engine
 // messages as the engine's router and the map view's controller do. The
-// offline managers themselves are the test's: it names them to the loop.
+// offline managers themselves are the test's: it names them to the loop and
+// to the engine root.
 #pragma once
 
 #include <chrono>
@@ -10,7 +11,9 @@
 #include <thread>
 
 #include "engine/base/HttpClient.h"
+#include "engine/data/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
+#include "engine/data/SearchMan.h"
 #include "engine/data/OfflineRecords.h"
 #include "engine/data/UpdateReqMan.h"
 #include "engine/data/VJsonResultParser.h"
@@ -25,53 +28,40 @@
 
 namespace mapengine::test {
 
-constexpr int kCityListClient = 3;  // the search service's city client
+constexpr int kSearchClient = 0;  // the search service's client
 constexpr int kBeijing = 131;
 constexpr int kSecondCity = 150;
 
-// The offline city list as the search manager fetches it: the task list of
-// the asked cities, merged with the held versions (commands 17 and 18).
-class CityListFetcher {
+// The engine root as the offline parts find it: its search manager asks the
+// offline service for the task list the record store wants and merges the
+// reply into the store. Only the root object, not a started engine: the
+// network is the fixture's.
+class OfflineRoot {
 public:
-  explicit CityListFetcher(COLRecordMan& store) : m_store(store) {
-    m_client.Attach();
-    m_client.SetClientType(kCityListClient);
-    m_client.SetRecvBuffer(m_buffer, &m_received, sizeof m_buffer);
+  OfflineRoot() { GetGlobalMan()->SetSlot(kSlotEngineRoot, &m_root); }
+  ~OfflineRoot() {
+    Detach();
+    m_search.reset();
+    GetGlobalMan()->SetSlot(kSlotEngineRoot, nullptr);
   }
-  ~CityListFetcher() { m_client.Detach(); }
-
-  static int Request(void* self, const CVArray<int, int>& ids) {
-    auto* fetcher = static_cast<CityListFetcher*>(self);
-    CVString url;
-    GetUrlTranslater()->GetOfflineCityTaskUrl(url, ids);
-    int id = ++fetcher->m_requestId;
-    return fetcher->m_client.RequestGet(url, id, 1);
-  }
-  void OnComplete() {
-    int length = 0;
-    char* text = Utf8ToLocal(reinterpret_cast<const char*>(m_buffer), m_received, &length);
-    VJson* root = text ? VJson_Parse(text) : nullptr;
-    CVArray<tag_OfflineTask> tasks;
-    VJsonResultParser parser;
-    if (root && parser.ParseOfflineTaskList(root, &tasks)) {
-      COLVersionRecord versions;
-      m_store.DoCommand(kOLGetVersions, &versions, nullptr);
-      CVArray<COLUpdateRecord> list;
-      COLRecordMan::ServerListFromTasks(tasks, versions, list);
-      m_store.DoCommand(kOLMergeServerList, &list, nullptr);
-      ++merges;
+  void Attach(COLRecordMan* store, CUpdateReqMan* updates) {
+    m_root.m_pRecordMan = store;
+    m_root.m_pUpdateReqMan = updates;
+    if (!m_search) {
+      m_search = std::make_unique<CSearchMan>();
+      m_root.m_pSearchMan = m_search.get();
+      m_search->Init();
     }
-    VJson_Delete(root);
-    VDelete(text);
   }
-  int merges = 0;
+  void Detach() {
+    m_root.m_pRecordMan = nullptr;
+    m_root.m_pUpdateReqMan = nullptr;
+  }
+  CSearchMan* Search() { return m_search.get(); }
 
 private:
-  COLRecordMan& m_store;
-  CHttpClient m_client;
-  unsigned char m_buffer[15360];
-  int m_received = 0;
-  int m_requestId = 0;
+  CEngineRoot m_root;
+  std::unique_ptr<CSearchMan> m_search;
 };
 
 class OfflineServiceFixture : public OfflineTest {
@@ -95,7 +85,7 @@ protected:
   }
   // A subclass stops its offline managers first.
   void TearDown() override {
-    fetcher.reset();
+    root.reset();
     downloader.reset();
     service.reset();
     net.Stop();
@@ -109,6 +99,10 @@ protected:
   virtual void OnOfflineState(const tagEngineMsg& msg) = 0;
 
   void Route(const tagEngineMsg& msg) {
+    if (msg.wParam == COLPackageMan::kTileClientType && msg.message >= kMsgHttpConnectFailed &&
+        msg.message <= kMsgHttpReceiveFailed) {
+      ++tileFailures;
+    }
     if (msg.message == kMsgOfflineCommand) {
       Packages()->OnMessage(msg.wParam, msg.lParam);
     } else if (msg.message == kMsgOfflineProgress) {
@@ -118,8 +112,8 @@ protected:
       Updates()->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
     } else if (msg.wParam == COLPackageMan::kTileClientType) {
       Packages()->OnTileMessage(msg.message, msg.lParam);
-    } else if (msg.wParam == kCityListClient && msg.message == kMsgHttpComplete) {
-      fetcher->OnComplete();
+    } else if (msg.wParam == kSearchClient && root && root->Search()) {
+      root->Search()->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
     }
   }
   // Runs the engine until done (or the bounded wait ends); the update
@@ -181,8 +175,9 @@ protected:
   std::unique_ptr<CTileDownloader> downloader = std::make_unique<CTileDownloader>();
   COfflineDataCache cache;
   std::string documents;
-  std::unique_ptr<CityListFetcher> fetcher;
+  std::unique_ptr<OfflineRoot> root;
   std::vector<tagEngineMsg> events;
+  int tileFailures = 0;  // failed offline batches
 };
 
 }  // namespace mapengine::test

@@ -23,18 +23,18 @@ protected:
     versions->LoadFile(Folder());
     updates = std::make_unique<CUpdateReqMan>();
     ASSERT_EQ(updates->Init(), 1);
-    fetcher = std::make_unique<CityListFetcher>(*store);
     packages = MakePackageMan(store.get());
     store->SetVersionMan(versions.get());
     store->SetPackageMan(packages.get());
-    store->SetCityListRequest(CityListFetcher::Request, fetcher.get());
+    if (!root) root = std::make_unique<OfflineRoot>();
+    root->Attach(store.get(), updates.get());
     versions->SetUpdateReqMan(updates.get());
     updates->SetRecordMan(store.get());
     updates->SetVersionMan(versions.get());
   }
   void Stop() {
+    if (root) root->Detach();
     packages.reset();
-    fetcher.reset();
     updates.reset();
     store.reset();
     versions.reset();
@@ -48,6 +48,14 @@ protected:
     }
   }
 
+  // The city ids of every task-list request the double answered.
+  std::vector<std::string> TaskListRequests() const {
+    std::vector<std::string> asked;
+    for (const mapdouble::LoggedRequest& entry : service->log()) {
+      if (entry.type == "taskcity-list") asked.push_back(mapdouble::Query::parse(entry.url).get("c"));
+    }
+    return asked;
+  }
   COLUpdateRecord Get(int id) {
     COLUpdateRecord r;
     store->DoCommand(kOLGetUpdateRecord, &id, &r);
@@ -70,12 +78,12 @@ TEST_F(OfflineServiceTest, DownloadRestartImportAndRemoval) {
   // The user picks the demo city: its task list is asked for and merged.
   CVArray<int, int> ids;
   ids.Add(kBeijing);
-  ASSERT_EQ(CityListFetcher::Request(fetcher.get(), ids), 1);
+  ASSERT_EQ(root->Search()->RequestOfflineCityList(ids), 1);
   ASSERT_TRUE(Pump([&] { return Get(kBeijing).local.status == kCityStatusFinished; }));
   ASSERT_TRUE(Pump([&] { return PriorityRingEmpty(); }));
 
   EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
-  EXPECT_EQ(fetcher->merges, 1);
+  EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
   COLUpdateRecord city = Get(kBeijing);
   EXPECT_EQ(U16(city.local.name), u"北京市");
   EXPECT_EQ(city.local.ratio, kCityRatioFinished);
@@ -128,6 +136,59 @@ TEST_F(OfflineServiceTest, DownloadRestartImportAndRemoval) {
   ASSERT_TRUE(Pump([&] { return !Exists(Path("data/253_94/2530_942.dat")); }, 10));
   EXPECT_TRUE(Exists(Path("data/253_94/2531_942.dat")));
   EXPECT_TRUE(Exists(Path("data/253_94/2532_942.dat")));
+}
+
+// New versions are kept and the task list of the held cities asked for
+// through the engine's search manager; the same versions again ask once
+// more only while a city was not merged at them (a lost reply).
+TEST_F(OfflineServiceTest, VersionReplyAsksForTheTaskListUntilMerged) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  COLVersionRecord v{W(u"7"), W(u"8"), W(u"9")};
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
+  ASSERT_TRUE(Pump([&] { return net.msgs->GetRing(1)->readIndex == net.msgs->GetRing(1)->writeIndex; }, 10));
+  EXPECT_TRUE(TaskListRequests().empty());  // no city held
+
+  Stop();
+  COLUpdateElement a = Element(kBeijing, u"A", 4, {u"2530_942"}, "1,1,1");
+  COLUpdateFile file;
+  file.m_folder = Folder();
+  file.m_records.Add(Record(a, a));
+  ASSERT_EQ(file.Save(), 1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  // Merged at older versions: asked again, and the reply merged.
+  ASSERT_TRUE(Pump([&] { return U16(Get(kBeijing).server.dataVersion) == u"8"; }, 20));
+  EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
+  EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
+  EXPECT_EQ(TaskListRequests().size(), 1u);  // merged now: nothing more
+}
+
+// A host that is down is not asked in a loop: a failed batch waits for a
+// watchdog tick, and the pause grows with each failure in a row.
+TEST_F(OfflineServiceTest, FailedBatchesWaitForGrowingPauses) {
+  COLUpdateElement city = Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942"}, "8,9,7");
+  COLUpdateFile chosen;
+  chosen.m_folder = Folder();
+  chosen.m_records.Add(Record(city, city));
+  ASSERT_EQ(chosen.Save(), 1);
+  ASSERT_NO_FATAL_FAILURE(Start());
+  service.reset();
+  auto idle = [&] { Pump([] { return false; }, 1); };
+  ASSERT_EQ(packages->OnMessage(kOLCodeStartNext, 0), 1);
+  ASSERT_TRUE(Pump([&] { return tileFailures == 1; }, 10));
+  idle();
+  EXPECT_EQ(tileFailures, 1) << "no new try before the next tick";
+  // Tick by tick: whether the batch is sent again on it.
+  for (bool sent : {true, false, true, false, false, false, true}) {
+    const int before = tileFailures;
+    packages->OnMessage(kOLCodeWatchdog, 0);
+    if (sent) {
+      ASSERT_TRUE(Pump([&] { return tileFailures == before + 1; }, 10));
+    }
+    idle();
+    EXPECT_EQ(tileFailures, before + (sent ? 1 : 0));
+  }
 }
 
 }  // namespace

@@ -202,6 +202,13 @@ TEST_F(GridDataFileCacheTest, DamagedIndexesAndChainsNeitherHangNorServeWrongByt
       {"unterminated key", [](auto& i, auto&) { std::memset(i.data() + 64, 'A', 64); }},
       {"size words differ, no save", [](auto& i, auto& d) { SetWord(d, 1 * 2048, 77); SetWord(i, 4, 0); }},
       {"index truncated", [](auto& i, auto&) { i.resize(70); }},
+      {"chain into another tile's first block", [](auto&, auto& d) { SetWord(d, 2 * 2048 + 4, 4); }},
+      {"free list names a block inside a chain",
+       [](auto& i, auto&) {
+         i.resize(i.size() + 4);
+         SetWord(i, 64 + 4 * 84, 1);
+         SetWord(i, 64 + 4 * 84 + 4, 2);
+       }},
   };
   for (const Damage& damage : damages) {
     std::vector<unsigned char> i = index;
@@ -222,6 +229,10 @@ TEST_F(GridDataFileCacheTest, DamagedIndexesAndChainsNeitherHangNorServeWrongByt
     EXPECT_LE(reported, 4) << damage.name;
     EXPECT_EQ(Put(cache, 9, 4000), 1) << damage.name;
     EXPECT_EQ(Served(cache, 9, 4000), 1) << damage.name;
+    // The new tile's blocks were no other tile's.
+    for (int n = 0; n < 4; ++n) {
+      EXPECT_NE(Served(cache, n, sizes[n]), -1) << damage.name << " tile " << n << " after a put";
+    }
   }
 }
 

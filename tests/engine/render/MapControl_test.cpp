@@ -255,6 +255,20 @@ TEST_F(MapControlTest, ABadPackEndsTheRequestLikeABadReply) {
   EXPECT_EQ(control->GetMapReq()->GetLastRequestId(), GridReq::kMaxAsks);
 }
 
+// A pack whose header runs past its body never completes: when the reply
+// ends it is a bad pack, asked again up to the cap, not a pack of no tiles
+// that leaves the map blank.
+TEST_F(MapControlTest, APackWhoseHeaderRunsPastItsBodyIsABadPack) {
+  mapdouble::Fault patch{mapdouble::Fault::Kind::PatchWord};
+  patch.after = 0;
+  patch.value = 100000;
+  service->pushFault(patch);
+  Start();
+  Pump();
+  EXPECT_FALSE(IsTileRequestBusy(&control->GetDownloader()));
+  EXPECT_EQ(control->GetMapReq()->GetLastRequestId(), GridReq::kMaxAsks);
+}
+
 TEST_F(MapControlTest, LayersSwitchLevelsClampAndMovesStepAsTheViewAsks) {
   Start();
   Pump();

@@ -103,7 +103,7 @@ protected:
       if (msg.message == kMsgHttpPartial || msg.message == kMsgHttpComplete) {
         tagTileSplitTable table;
         CVStringArray keys;
-        downloader->SplitReply(table, keys);
+        downloader->SplitReply(table, keys, msg.message == kMsgHttpComplete);
         ++out.reports;
         if (table.nBad) {
           out.bad = 1;
@@ -349,6 +349,7 @@ TEST_F(TileDownloadTest, EachMisbehaviourEndsInItsMessage) {
       {"drop mid-body", {Fault::Kind::DropMidBody, 0, 0, 1500, 1}, kMsgHttpComplete, 0, {}},
       {"gateway page", {Fault::Kind::Gateway}, 0, 1, {}},
       {"refused", {Fault::Kind::Refused}, kMsgHttpBadReply, 0, {}},
+      {"empty reply", {Fault::Kind::EmptyBody}, kMsgHttpBadReply, 0, {}},
   };
   int level = 4;
   for (const Case& c : cases) {
@@ -403,6 +404,7 @@ TEST_F(TileDownloadTest, PacksThatContradictThemselvesAreRefused) {
       {"H = 0", 0, 0, true},
       {"H = 7", 0, 7, true},
       {"H past the buffer", 0, 300000, true},
+      {"H past the body, within the buffer", 0, 100000, true},
       {"H = -8", 0, -8, true},
       {"negative size", 12, -5, true},
       {"size past the buffer", 12, 0x7FFFFFFF, true},
