@@ -154,7 +154,16 @@ double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage
             if (differs(a, b)) ratios.push_back(contrast(a, b));
         }
     }
-    if (ratios.empty()) return 1;
+    if (ratios.empty()) {
+        // No ink shows: text in its own background's colour has none to show,
+        // text under another view's drawing is not seen at all.
+        const NXPixel behind = NXImagePixelAt(without, CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)));
+        const auto& ink = l.textColor;
+        if (!ink) return 1;
+        const NXPixel text{static_cast<int>(ink->red * 255), static_cast<int>(ink->green * 255), static_cast<int>(ink->blue * 255),
+                           static_cast<int>(ink->alpha * 255)};
+        return contrast(text, behind) < kMinimumContrast ? 1 : kMinimumContrast;
+    }
     const size_t at = ratios.size() * 9 / 10;
     std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(at), ratios.end());
     return ratios[at];
@@ -209,6 +218,12 @@ void checkReach(UIControl& c, UIView* root, std::vector<NXLintFinding>& out)
     if (area(seen) <= 0) return;
     UIView* hit = root->hitTest(CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)), nullptr);
     if (hit == &c || (hit && hit->isDescendantOfView(&c))) return;
+    // A control wholly under an opaque view is not seen either: another
+    // screen lies over it.
+    for (UIView* v = hit; v && v != root; v = v->superview()) {
+        const auto bg = v->backgroundColor();
+        if (bg && bg->alpha > 0.9 && covers(v->convertRect(v->bounds(), root), seen)) return;
+    }
     out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
 }
 

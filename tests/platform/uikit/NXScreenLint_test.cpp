@@ -122,7 +122,9 @@ TEST(NXScreenLint, ControlsOutsideTheWindowOrUnderAnotherViewAreUnreachable)
     };
     make(CGRectMake(10, 460, 80, 37), "Low");
     make(CGRectMake(10, 10, 80, 37), "Under");
-    auto bar = UIView::initWithFrame(CGRectMake(0, 0, 320, 49));
+    // A bar over the button's upper part: the button shows but its middle
+    // cannot be touched.
+    auto bar = UIView::initWithFrame(CGRectMake(0, 0, 320, 30));
     bar->setBackgroundColor(UIColor::blackColor());
     root->addSubview(bar);
     // A label over a button takes no touch, so the button is still reached.
@@ -133,7 +135,6 @@ TEST(NXScreenLint, ControlsOutsideTheWindowOrUnderAnotherViewAreUnreachable)
         "outside: UIButton \"Low\" reaches past the window",
         "cut text: UILabel \"Low\" is cut by the view around it",
         "covered: UIButton \"Under\" is under UIView",
-        "contrast: UILabel \"Under\" has contrast 1.0:1",  // hidden under the bar
     };
     EXPECT_EQ(findings(root.get()), expected);
 }
