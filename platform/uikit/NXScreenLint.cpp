@@ -260,6 +260,13 @@ std::vector<NXLintFinding> NXLintViewTree(UIView* root)
     std::vector<UILabel*> labels;
     std::vector<UIView*> views;
     eachShownView(*root, [&](UIView& v) { views.push_back(&v); });
+    // A view over the whole window that takes touches (a screen laid over
+    // another, an alert's or a HUD's dimming layer) hides or locks what was
+    // drawn before it: only it and what comes after are seen.
+    size_t top = 0;
+    for (size_t i = 1; i < views.size(); ++i)
+        if (views[i]->userInteractionEnabled() && covers(views[i]->convertRect(views[i]->bounds(), root), root->bounds())) top = i;
+    views.erase(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(top));
     for (UIView* v : views) {
         if (auto* l = dynamic_cast<UILabel*>(v); l && hasText(*l)) {
             labels.push_back(l);

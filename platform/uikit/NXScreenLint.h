@@ -17,7 +17,9 @@
 //   a custom button with no title, image or background is a tap area over
 //   something else's drawing and is not counted.
 //
-// Hidden views and what is inside them are left out.
+// Hidden views and what is inside them are left out, and so is what lies
+// under the last view that covers the whole root and takes touches (a
+// screen over another, the dimming layer of an alert or a HUD).
 
 #include <string>
 #include <vector>

@@ -139,6 +139,21 @@ TEST(NXScreenLint, ControlsOutsideTheWindowOrUnderAnotherViewAreUnreachable)
     EXPECT_EQ(findings(root.get()), expected);
 }
 
+TEST(NXScreenLint, WhatLiesUnderAWholeWindowLayerIsNotSeen)
+{
+    auto root = page();
+    auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    button->setFrame(CGRectMake(10, 10, 40, 37));
+    button->setTitle("Send the code", UIControlStateNormal);  // cut, but dimmed out
+    root->addSubview(button);
+    auto dim = UIView::initWithFrame(root->bounds());
+    dim->setBackgroundColor(UIColor::colorWithWhite(0, 0.4));
+    root->addSubview(dim);
+    dim->addSubview(label(CGRectMake(10, 200, 60, 21), "Log in now"));
+    const std::vector<std::string> expected = {"cut text: UILabel \"Log in now\" does not fit 60 points"};
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
 TEST(NXScreenLint, AControlThatDrawsNoPixelIsReported)
 {
     auto root = page();
