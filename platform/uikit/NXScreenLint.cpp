@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/uikit/NXSnapshot.h"
+#include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIImage.h"
@@ -196,7 +197,7 @@ void checkContrast(const std::vector<UILabel*>& labels, UIView* root, std::vecto
         const double ratio = inkContrast(*l, root, with, without);
         if (ratio < kMinimumContrast) {
             char measured[48];
-            std::snprintf(measured, sizeof measured, " has contrast %.1f:1", ratio);
+            std::snprintf(measured, sizeof measured, " has contrast %.1f:1", std::floor(ratio * 10) / 10);
             out.push_back({"contrast", describe(*l) + measured, l});
         }
     }
@@ -260,12 +261,14 @@ std::vector<NXLintFinding> NXLintViewTree(UIView* root)
     std::vector<UILabel*> labels;
     std::vector<UIView*> views;
     eachShownView(*root, [&](UIView& v) { views.push_back(&v); });
-    // A view over the whole window that takes touches (a screen laid over
-    // another, an alert's or a HUD's dimming layer) hides or locks what was
-    // drawn before it: only it and what comes after are seen.
+    // An alert or sheet, and a view over the whole window that takes touches
+    // (a screen laid over another, a HUD's dimming layer), hide or lock what
+    // was drawn before them: only they and what comes after are seen.
     size_t top = 0;
     for (size_t i = 1; i < views.size(); ++i)
-        if (views[i]->userInteractionEnabled() && covers(views[i]->convertRect(views[i]->bounds(), root), root->bounds())) top = i;
+        if (is<NXButtonPanel>(*views[i]) ||
+            (views[i]->userInteractionEnabled() && covers(views[i]->convertRect(views[i]->bounds(), root), root->bounds())))
+            top = i;
     views.erase(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(top));
     for (UIView* v : views) {
         if (auto* l = dynamic_cast<UILabel*>(v); l && hasText(*l)) {

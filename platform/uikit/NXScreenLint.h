@@ -18,8 +18,8 @@
 //   something else's drawing and is not counted.
 //
 // Hidden views and what is inside them are left out, and so is what lies
-// under the last view that covers the whole root and takes touches (a
-// screen over another, the dimming layer of an alert or a HUD).
+// under an alert or sheet, or under the last view that covers the whole root
+// and takes touches (a screen over another, a HUD's dimming layer).
 
 #include <string>
 #include <vector>
