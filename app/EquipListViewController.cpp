@@ -169,7 +169,7 @@ void EquipListViewController::tableView_didSelectRowAtIndexPath(UITableView* tv,
                 return;
             }
             const NSString days = Constant::taocanDays();
-            if (days.intValue() <= 10 && days != localized("equiplist_monthpay") && Constant::isShowTaocanAlert()) {
+            if (days.intValue() <= 10 && !days.isEqualToString(localized("equiplist_monthpay")) && Constant::isShowTaocanAlert()) {
                 auto alert = UIAlertView::initWithTitle(
                     localized("equiplist_alertinfo"),
                     NSString::stringWithFormat("%@%@%@", localized("equiplist_daysleft"), days, localized("equiplist_day")),
@@ -304,7 +304,7 @@ void EquipListViewController::deleteListItemByListIndex(int index)
     auto item = itemAt(index);
     if (!item) return;
     const NSString number = item->typeName();
-    if (number == Constant::userName()) {
+    if (number.isEqualToString(Constant::userName())) {
         Constant_alert(localized("equiplist_shouldnotdeleteself"), nullptr);
         return;
     }

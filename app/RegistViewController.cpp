@@ -92,8 +92,8 @@ bool isPhoneNumber(const NSString& s) { return !s.isNil() && isMatchedByRegex(s,
 
 }  // namespace
 
-bool RegistViewController::resetMode() const { return strTitle_ == localized("login_getpasswordbtntitle"); }
-bool RegistViewController::signUpMode() const { return strTitle_ == localized("login_signupbtntitle"); }
+bool RegistViewController::resetMode() const { return strTitle_.isEqualToString(localized("login_getpasswordbtntitle")); }
+bool RegistViewController::signUpMode() const { return strTitle_.isEqualToString(localized("login_signupbtntitle")); }
 
 int RegistViewController::drawCode() { return static_cast<int>(arc4random() % 900000 + 100000); }
 
@@ -170,13 +170,14 @@ void RegistViewController::regist(const id& sender)
     const NSString bare = withoutBlanks(pass);
     if (bare.length() == 0) return flash("signup_passempty");
     if (bare.length() < 6 || bare.length() > 16) return flash("signup_passlength");
-    if (pass != again) return flash("signup_passdif");
+    if (!pass.isEqualToString(again)) return flash("signup_passdif");
     if (!Ulvo::isExistenceNetwork()) {
         addHud(localized("signup_connectneedcheak"));
         performSelector(NX_SEL0(RegistViewController, hideHUD), nullptr, 1.0);
         return;
     }
-    if (randomNumber->text() != Constant::verificationCode()) return flash("signup_validatecodeerr");
+    // No code was asked yet while the stored one is nil: nil never matches.
+    if (!randomNumber->text().isEqualToString(Constant::verificationCode())) return flash("signup_validatecodeerr");
 
     auto self = std::static_pointer_cast<RegistViewController>(shared_from_this());
     if (resetMode()) {

@@ -75,7 +75,7 @@ void UserPassWordEditController::commitEditPassword()
     auto tooShortOrLong = [](const NSString& p) { return p.length() < kMinLength || p.length() > kMaxLength; };
     if (oldPassword.length() == 0) return showInfo(localized("userpasswordeditctrl_oldpassempty"));
     if (tooShortOrLong(newPassword) || tooShortOrLong(repeated)) return showInfo(localized("userpasswordeditctrl_newpasslenth"));
-    if (newPassword != repeated) return showInfo(localized("userpasswordeditctrl_passdif"));
+    if (!newPassword.isEqualToString(repeated)) return showInfo(localized("userpasswordeditctrl_passdif"));
 
     view()->addSubview(loading_);
     loading_->setCenter(CGPointMake(view()->frame().size.width / 2, 250));
@@ -93,7 +93,7 @@ void UserPassWordEditController::commitEditPassword()
 
 NSString UserPassWordEditController::commitPassword(const NSString& oldPassword, const NSString& newPassword)
 {
-    if (oldPassword != Constant::password()) return localized("userpasswordeditctrl_oldpasserr");
+    if (!oldPassword.isEqualToString(Constant::password())) return localized("userpasswordeditctrl_oldpasserr");
     const NSString result = WebService::editPass(newPassword);
     if (result.isNil() || result.length() == 0) return localized("userpasswordeditctrl_connectfail");
     if (result != "0") return result;

@@ -97,7 +97,10 @@ public:
     UITextAlignment textAlignment = UITextAlignmentLeft;
     UILineBreakMode lineBreakMode = UILineBreakModeTailTruncation;
     NSInteger numberOfLines = 1;
+    // A one-line label whose text is wider than it draws the text smaller,
+    // down to minimumFontSize (0: as small as it takes), before cutting it.
     bool adjustsFontSizeToFitWidth = false;
+    CGFloat minimumFontSize = 0;
     bool highlighted = false;
     // The text centred vertically, in as many lines as numberOfLines allows
     // (0: as many as fit).

@@ -58,8 +58,8 @@ private:
     FontLibrary()
     {
         if (FT_Init_FreeType(&ft_) != 0) return;
-        regular_ = open(findFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "DejaVu Sans"));
-        bold_ = open(findFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "DejaVu Sans:bold"));
+        regular_ = open(findFontFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", "Liberation Sans"));
+        bold_ = open(findFontFile("/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf", "Liberation Sans:bold"));
         chinese_ = open(findFontFile("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", "WenQuanYi Micro Hei"));
         if (!bold_.ft) bold_ = regular_;
     }

@@ -1,9 +1,10 @@
 #pragma once
 // Fonts by name and size, measured and drawn with FreeType. The system fonts
-// are DejaVu Sans (bold for the bold system font and for any name containing
-// "Bold"); characters the Latin face lacks (Chinese) come from WenQuanYi
-// Micro Hei. The font files are Debian's, found at their usual paths or
-// through fontconfig.
+// are Liberation Sans, whose advances match the device's Helvetica, so text
+// laid out for the device fits here as it does there (bold for the bold system
+// font and for any name containing "Bold"); characters the Latin face lacks
+// (Chinese) come from WenQuanYi Micro Hei. The font files are Debian's, found
+// at their usual paths or through fontconfig.
 
 #include <memory>
 

@@ -6,6 +6,7 @@
 
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/detail/NXText.h"
 
 namespace {
 
@@ -110,23 +111,73 @@ bool NXSnapshotToPNG(UIView* view, const NSString& path, CGFloat scale)
 
 // ---- The standard views' drawing ------------------------------------------------------
 
+namespace nxtext {
+
+namespace {
+
+// Lines the label may show at this font: numberOfLines (0: any), and no
+// more than its height holds.
+size_t linesAllowed(const UILabel& label, const StyledText& text)
+{
+    const size_t fitting = linesFitting(text, label.bounds().size.height);
+    return label.numberOfLines > 0 ? std::min(fitting, static_cast<size_t>(label.numberOfLines)) : fitting;
+}
+
+// The lines the whole text takes at the label's width, word or character
+// wrapped as the mode breaks lines, with nothing left out.
+std::vector<Line> wholeText(const UILabel& label, const StyledText& text)
+{
+    const bool byCharacter = label.lineBreakMode == UILineBreakModeCharacterWrap;
+    return layout(text, label.bounds().size.width, byCharacter ? UILineBreakModeCharacterWrap : UILineBreakModeWordWrap, 0);
+}
+
+bool fits(const UILabel& label, const StyledText& text)
+{
+    const auto lines = wholeText(label, text);
+    if (lines.size() > linesAllowed(label, text)) return false;
+    const double width = label.bounds().size.width;
+    return std::all_of(lines.begin(), lines.end(), [&](const Line& l) { return l.width <= width + 1e-6; });
+}
+
+}  // namespace
+
+LabelText labelText(const UILabel& label)
+{
+    constexpr CGFloat kShrinkStep = 0.5, kSmallest = 1;
+    LabelText shown{label.font ? label.font : UIFont::systemFontOfSize(17), CGRectZero, false};
+    auto text = plain(label.text(), shown.font);
+    bool fit = fits(label, text);
+    if (!fit && label.adjustsFontSizeToFitWidth && label.numberOfLines == 1) {
+        const CGFloat floor = std::max(label.minimumFontSize, kSmallest);
+        for (CGFloat size = shown.font->pointSize() - kShrinkStep; !fit && size >= floor; size -= kShrinkStep) {
+            shown.font = shown.font->fontWithSize(size);
+            text = plain(label.text(), shown.font);
+            fit = fits(label, text);
+        }
+    }
+    shown.cut = !fit;
+    const CGRect b = label.bounds();
+    const CGFloat lh = shown.font->lineHeight();
+    const CGFloat height = label.numberOfLines > 0 ? std::min(b.size.height, lh * static_cast<CGFloat>(label.numberOfLines)) : b.size.height;
+    const CGSize size = sizeWithFont(label.text(), shown.font, CGSizeMake(b.size.width, height), label.lineBreakMode);
+    shown.rect = CGRectMake(b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, height);
+    return shown;
+}
+
+}  // namespace nxtext
+
 void UILabel::drawRect(CGRect rect)
 {
     const NSString t = text();
     if (t.isNil() || t.str().empty()) return;
-    const CGRect b = bounds();
+    const auto shown = nxtext::labelText(*this);
     auto color = highlighted && highlightedTextColor ? highlightedTextColor : textColor;
-    if (color) color->setFill();
-    const CGFloat lh = font ? font->lineHeight() : 0;
-    const CGFloat height = numberOfLines > 0 ? std::min(b.size.height, lh * static_cast<CGFloat>(numberOfLines)) : b.size.height;
-    const CGSize size = sizeWithFont(t, font, CGSizeMake(b.size.width, height), lineBreakMode);
-    const CGRect textRect = CGRectMake(b.origin.x, b.origin.y + std::floor((b.size.height - size.height) / 2), b.size.width, height);
     if (shadowColor) {
         shadowColor->setFill();
-        drawInRect(t, CGRectOffset(textRect, shadowOffset.width, shadowOffset.height), font, lineBreakMode, textAlignment);
-        if (color) color->setFill();
+        drawInRect(t, CGRectOffset(shown.rect, shadowOffset.width, shadowOffset.height), shown.font, lineBreakMode, textAlignment);
     }
-    drawInRect(t, textRect, font, lineBreakMode, textAlignment);
+    if (color) color->setFill();
+    drawInRect(t, shown.rect, shown.font, lineBreakMode, textAlignment);
 }
 
 void UIImageView::drawRect(CGRect rect)

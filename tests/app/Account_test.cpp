@@ -103,6 +103,29 @@ TEST_F(AccountTest, ResetThePasswordThenLogInWithIt)
     EXPECT_NE(logIn("newpass1"), nullptr);
 }
 
+// On a fresh install no code was ever drawn: the stored code and the untouched
+// code field are both nil, and that is no match in either mode.
+TEST_F(AccountTest, SendWithoutAskingForACodeIsRefusedInBothModes)
+{
+    LoginViewController* screen = loginWithoutOffer();
+    for (UIButton* opener : {screen->btnSignUp.get(), screen->btnResetPass.get()}) {
+        ASSERT_TRUE(Constant::verificationCode().isNil());
+        driver.tap(opener);
+        RegistViewController* form = screen->registScreen();
+        ASSERT_NE(form, nullptr);
+        form->username->setText(NSString());
+        driver.type(form->username.get(), "13912345678");
+        fillPasswords(form, "family8");
+        driver.tap(form->btnOk.get());
+        EXPECT_TRUE(hudSaying("signup_validatecodeerr"));
+        driver.advanceClock(kHudFade);
+        driver.tap(form->btnCancel.get());
+        driver.advanceClock(1);
+    }
+    EXPECT_EQ(exchangesOf("ADUserInfo"), 0u);
+    EXPECT_EQ(exchangesOf("UDPassword"), 0u);
+}
+
 TEST_F(AccountTest, CodeRequestOutcomesAndTheNumberCut)
 {
     LoginViewController* screen = loginWithoutOffer();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/foundation/NSFileManager.h"
+#include "platform/uikit/NXScreenLint.h"
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIStringDrawing.h"
@@ -39,6 +40,10 @@ void Tour::stop(const std::string& name, const std::string& what)
     pictures_.push_back(path);
     captions_.push_back(name);
     std::printf("%-32s %s\n", file, what.c_str());
+    for (const auto& finding : NXLintViewTree(driver.window())) {
+        std::printf("    lint: %s\n", NXLintDescription(finding).c_str());
+        ++lintFindings_;
+    }
     std::fflush(stdout);
 }
 

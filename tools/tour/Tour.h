@@ -34,8 +34,10 @@ public:
     NXUITestDriver& driver;
     servicedouble::ServiceDouble& service;
 
-    // Writes the key window as the next stop and prints a line for it.
+    // Writes the key window as the next stop and prints a line for it, then
+    // a line per finding of the screen lint.
     void stop(const std::string& name, const std::string& what);
+    size_t lintFindings() const { return lintFindings_; }
     // Writes the contact sheet of every stop; its path.
     std::filesystem::path writeContactSheet() const;
     const std::vector<std::filesystem::path>& pictures() const { return pictures_; }
@@ -55,6 +57,7 @@ private:
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> pictures_;
     std::vector<std::string> captions_;
+    size_t lintFindings_ = 0;
 };
 
 using Step = std::function<void(Tour&)>;

@@ -2,7 +2,8 @@
 // a free loopback port with the demo account, launches the client headless
 // (its main interface, its delegate, its screens) on the virtual clock and
 // tours it as a user would, writing one PNG per screen visited and a contact
-// sheet to the output folder ("tour-output" by default), a line per screen.
+// sheet to the output folder ("tour-output" by default), a line per screen
+// with the screen lint's findings under it and their total on the last line.
 // The client's settings live in a temporary home of the tour's own; its log
 // is kept in the output folder as "client.log".
 
@@ -39,8 +40,8 @@ int run(const std::filesystem::path& folder)
     std::printf("%-32s %s\n", tour.writeContactSheet().filename().string().c_str(), "every screen above");
     NSThread::joinDetachedThreads(10);
     service.stop();
-    std::printf("tour: %zu screens, %zu exchanges with the service double%s\n", tour.pictures().size(),
-                service.exchanges().size(), ok ? "" : " (stopped early)");
+    std::printf("tour: %zu screens, %zu exchanges with the service double%s, %zu lint findings\n", tour.pictures().size(),
+                service.exchanges().size(), ok ? "" : " (stopped early)", tour.lintFindings());
     return ok ? 0 : 1;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/uikit/UIStringDrawing.h"
 
 class UIColor;
+class UILabel;
 
 namespace nxtext {
 
@@ -47,5 +48,15 @@ CGSize measure(const std::vector<Line>& lines, const StyledText& text);
 // origin.y and lines go down the page, which is towards smaller y.
 void draw(CGContextRef c, const StyledText& text, const std::vector<Line>& lines, CGPoint origin, double width,
           UITextAlignment alignment, bool yUp);
+
+// What a label shows: the font it draws with (smaller when it shrinks its
+// text to fit), the rectangle its lines take in its bounds, and whether any
+// of its text is left out or runs past its width.
+struct LabelText {
+    UIFontRef font;
+    CGRect rect;
+    bool cut = false;
+};
+LabelText labelText(const UILabel& label);
 
 }  // namespace nxtext

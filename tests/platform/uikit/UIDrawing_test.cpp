@@ -12,6 +12,7 @@
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/detail/NXText.h"
 #include "tools/imagefixtures/ImageFixtures.h"
 
 namespace {
@@ -369,6 +370,46 @@ TEST(UIDrawing, FontsMeasureWithRealMetrics)
         EXPECT_LE(cut.width, 80) << mode;
         EXPECT_GT(cut.width, 40) << mode;
     }
+}
+
+// Screens are laid out for the device's Helvetica: its advances are kept, so
+// a title measures here what it measures there.
+TEST(UIDrawing, LatinTextTakesTheDevicesWidths)
+{
+    // Helvetica's advances in thousandths of an em: F 611, a 556, m 833, i l 222,
+    // y 500, space 278, o n 556, c 500, t 278; 6668 in all.
+    EXPECT_EQ(sizeWithFont("Family location", UIFont::systemFontOfSize(17)).width, std::ceil(6.668 * 17));
+    // Bold: T 611, i 278, m 889, e s 556, space 278, t 333; 4057 in all.
+    EXPECT_EQ(sizeWithFont("Time set", UIFont::boldSystemFontOfSize(20)).width, std::ceil(4.057 * 20));
+}
+
+TEST(UIDrawing, AOneLineLabelShrinksItsTextToFitDownToItsMinimum)
+{
+    auto inkRows = [](UILabel& label) {
+        auto image = NXSnapshotImage(&label, 1);
+        int rows = 0;
+        for (int y = 0; y < label.bounds().size.height; ++y) {
+            bool ink = false;
+            for (int x = 0; x < label.bounds().size.width && !ink; ++x) ink = at(image, x + 0.5, y + 0.5).a > 128;
+            rows += ink;
+        }
+        return rows;
+    };
+    auto label = UILabel::initWithFrame(CGRectMake(0, 0, 100, 20));
+    label->font = UIFont::systemFontOfSize(14);
+    label->setText("Exact time set to the minute");  // 171 points at 14
+    EXPECT_TRUE(nxtext::labelText(*label).cut);
+    const int full = inkRows(*label);
+    label->adjustsFontSizeToFitWidth = true;
+    EXPECT_FALSE(nxtext::labelText(*label).cut);
+    EXPECT_LT(nxtext::labelText(*label).font->pointSize(), 8.5);
+    EXPECT_LT(inkRows(*label), full * 3 / 4);  // drawn at the smaller size
+    label->minimumFontSize = 10;  // no smaller: cut again
+    EXPECT_TRUE(nxtext::labelText(*label).cut);
+    EXPECT_EQ(nxtext::labelText(*label).font->pointSize(), 10);
+    label->numberOfLines = 2;  // only one-line labels shrink
+    label->setFrame(CGRectMake(0, 0, 100, 40));
+    EXPECT_EQ(nxtext::labelText(*label).font->pointSize(), 14);
 }
 
 TEST(UIDrawing, TextDrawsInTheFillColourWhereAligned)

@@ -1,0 +1,286 @@
+#include "platform/uikit/NXScreenLint.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+#include "platform/uikit/NXSnapshot.h"
+#include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIPickerView.h"
+#include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/UITextField.h"
+#include "platform/uikit/detail/NXText.h"
+
+namespace {
+
+constexpr double kMinimumContrast = 3;
+constexpr CGFloat kTolerance = 0.5;  // points a rectangle may pass an edge by
+constexpr CGFloat kScale = 2;        // contrast is measured on the device's pixels
+
+bool shown(const UIView& v) { return !v.hidden() && v.alpha() > 0.01; }
+
+template <class T>
+bool is(const UIView& v) { return dynamic_cast<const T*>(&v) != nullptr; }
+
+// Depth first, in drawing order, leaving hidden subtrees out.
+void eachShownView(UIView& view, const std::function<void(UIView&)>& visit)
+{
+    if (!shown(view)) return;
+    visit(view);
+    for (const auto& sub : view.subviews()) eachShownView(*sub, visit);
+}
+
+std::string textOf(const UIView& v)
+{
+    if (auto* l = dynamic_cast<const UILabel*>(&v)) return l->text().str();
+    if (auto* b = dynamic_cast<const UIButton*>(&v)) return b->currentTitle().str();
+    if (auto* f = dynamic_cast<const UITextField*>(&v)) return f->text().length() ? f->text().str() : f->placeholder.str();
+    return {};
+}
+
+std::string describe(const UIView& v)
+{
+    std::string out = NSStringFromClass(v).str();
+    const std::string text = textOf(v);
+    if (!text.empty()) out += " \"" + text + "\"";
+    if (v.tag() != 0) out += " tag " + std::to_string(v.tag());
+    return out;
+}
+
+bool inScrollView(const UIView& v, const UIView* root)
+{
+    for (const UIView* a = v.superview(); a && a != root; a = a->superview())
+        if (is<UIScrollView>(*a)) return true;
+    return false;
+}
+
+// The common part of two rectangles; empty (zero size) when they do not meet.
+CGRect intersection(CGRect a, CGRect b)
+{
+    const CGFloat x = std::max(a.origin.x, b.origin.x), y = std::max(a.origin.y, b.origin.y);
+    const CGFloat w = std::min(CGRectGetMaxX(a), CGRectGetMaxX(b)) - x, h = std::min(CGRectGetMaxY(a), CGRectGetMaxY(b)) - y;
+    return w > 0 && h > 0 ? CGRectMake(x, y, w, h) : CGRectZero;
+}
+
+// The part of a rectangle of the view (in its bounds) that its clipping
+// ancestors and the root let show, in the root's coordinates. A scroll view
+// counts only when scrolledToo is set.
+CGRect visiblePart(const UIView& v, CGRect r, UIView* root, bool scrolledToo)
+{
+    CGRect out = intersection(v.convertRect(r, root), root->bounds());
+    for (const UIView* a = v.superview(); a && a != root; a = a->superview())
+        if (a->clipsToBounds() && (scrolledToo || !is<UIScrollView>(*a)))
+            out = intersection(out, a->convertRect(a->bounds(), root));
+    return out;
+}
+
+bool covers(CGRect outer, CGRect inner)
+{
+    return inner.origin.x >= outer.origin.x - kTolerance && inner.origin.y >= outer.origin.y - kTolerance &&
+           CGRectGetMaxX(inner) <= CGRectGetMaxX(outer) + kTolerance && CGRectGetMaxY(inner) <= CGRectGetMaxY(outer) + kTolerance;
+}
+
+double area(CGRect r) { return r.size.width * r.size.height; }
+
+// ---- Text --------------------------------------------------------------------
+
+bool hasText(const UILabel& l) { return !l.text().isNil() && !l.text().str().empty(); }
+
+// The rectangle the label's lines take, as aligned in its bounds.
+CGRect textBox(const UILabel& l)
+{
+    const auto shownText = nxtext::labelText(l);
+    CGRect r = shownText.rect;
+    const CGFloat w = std::min(r.size.width, sizeWithFont(l.text(), shownText.font, r.size, l.lineBreakMode).width);
+    if (l.textAlignment == UITextAlignmentCenter) r.origin.x += (r.size.width - w) / 2;
+    else if (l.textAlignment == UITextAlignmentRight) r.origin.x += r.size.width - w;
+    r.size.width = w;
+    return r;
+}
+
+void checkCut(UILabel& l, UIView* root, std::vector<NXLintFinding>& out)
+{
+    if (nxtext::labelText(l).cut) {
+        out.push_back({"cut text", describe(l) + " does not fit " + std::to_string(static_cast<int>(l.bounds().size.width)) + " points", &l});
+        return;
+    }
+    const CGRect box = textBox(l);
+    const CGRect seen = visiblePart(l, box, root, false);
+    if (area(seen) > 0 && area(seen) + 1 < area(l.convertRect(box, root)))
+        out.push_back({"cut text", describe(l) + " is cut by the view around it", &l});
+}
+
+// Relative luminance of a pixel laid over black (what the window shows
+// where nothing is drawn).
+double luminance(const NXPixel& p)
+{
+    auto channel = [&](int v) {
+        const double c = v * (p.a / 255.0) / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(p.r) + 0.7152 * channel(p.g) + 0.0722 * channel(p.b);
+}
+
+double contrast(const NXPixel& a, const NXPixel& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool differs(const NXPixel& a, const NXPixel& b)
+{
+    auto over = [](const NXPixel& p, int v) { return v * p.a / 255; };
+    return std::abs(over(a, a.r) - over(b, b.r)) > 8 || std::abs(over(a, a.g) - over(b, b.g)) > 8 ||
+           std::abs(over(a, a.b) - over(b, b.b)) > 8;
+}
+
+// The contrast of the label's ink: the ratio that nine in ten of its inked
+// pixels reach against the same pixel drawn without the text (anti-aliased
+// edges fall below the cores). 1 when the text left no visible ink.
+double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage>& with, const std::shared_ptr<UIImage>& without)
+{
+    const CGRect seen = visiblePart(l, textBox(l), root, true);
+    std::vector<double> ratios;
+    const CGFloat step = 1 / kScale;
+    for (CGFloat y = seen.origin.y + step / 2; y < CGRectGetMaxY(seen); y += step) {
+        for (CGFloat x = seen.origin.x + step / 2; x < CGRectGetMaxX(seen); x += step) {
+            const CGPoint p = CGPointMake(x - root->bounds().origin.x, y - root->bounds().origin.y);
+            const NXPixel a = NXImagePixelAt(with, p), b = NXImagePixelAt(without, p);
+            if (differs(a, b)) ratios.push_back(contrast(a, b));
+        }
+    }
+    if (ratios.empty()) {
+        // No ink shows: text in its own background's colour has none to show,
+        // text under another view's drawing is not seen at all.
+        const NXPixel behind = NXImagePixelAt(without, CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)));
+        const auto& ink = l.textColor;
+        if (!ink) return 1;
+        const NXPixel text{static_cast<int>(ink->red * 255), static_cast<int>(ink->green * 255), static_cast<int>(ink->blue * 255),
+                           static_cast<int>(ink->alpha * 255)};
+        return contrast(text, behind) < kMinimumContrast ? 1 : kMinimumContrast;
+    }
+    const size_t at = ratios.size() * 9 / 10;
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(at), ratios.end());
+    return ratios[at];
+}
+
+void checkContrast(const std::vector<UILabel*>& labels, UIView* root, std::vector<NXLintFinding>& out)
+{
+    std::vector<UILabel*> seen;
+    for (UILabel* l : labels)
+        if (area(visiblePart(*l, textBox(*l), root, true)) > 0) seen.push_back(l);
+    if (seen.empty()) return;
+    const auto with = NXSnapshotImage(root, kScale);
+    struct Ink {
+        std::shared_ptr<UIColor> text, highlighted, shadow;
+    };
+    std::vector<Ink> kept;
+    for (UILabel* l : seen) {
+        kept.push_back({l->textColor, l->highlightedTextColor, l->shadowColor});
+        l->textColor = UIColor::clearColor();
+        l->highlightedTextColor = UIColor::clearColor();
+        l->shadowColor = nullptr;
+    }
+    const auto without = NXSnapshotImage(root, kScale);
+    for (size_t i = 0; i < seen.size(); ++i) {
+        seen[i]->textColor = kept[i].text;
+        seen[i]->highlightedTextColor = kept[i].highlighted;
+        seen[i]->shadowColor = kept[i].shadow;
+    }
+    for (UILabel* l : seen) {
+        const double ratio = inkContrast(*l, root, with, without);
+        if (ratio < kMinimumContrast) {
+            char measured[48];
+            std::snprintf(measured, sizeof measured, " has contrast %.1f:1", std::floor(ratio * 10) / 10);
+            out.push_back({"contrast", describe(*l) + measured, l});
+        }
+    }
+}
+
+// ---- Controls ----------------------------------------------------------------------
+
+bool tappable(const UIControl& c) { return c.enabled() && c.userInteractionEnabled(); }
+
+void checkReach(UIControl& c, UIView* root, std::vector<NXLintFinding>& out)
+{
+    if (inScrollView(c, root)) {
+        // Reached by scrolling; only what shows now can be covered.
+    } else if (!covers(root->bounds(), c.convertRect(c.bounds(), root))) {
+        out.push_back({"outside", describe(c) + " reaches past the window", &c});
+        return;
+    }
+    const CGRect seen = visiblePart(c, c.bounds(), root, true);
+    if (area(seen) <= 0) return;
+    UIView* hit = root->hitTest(CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)), nullptr);
+    if (hit == &c || (hit && hit->isDescendantOfView(&c))) return;
+    // A control wholly under an opaque view is not seen either: another
+    // screen lies over it.
+    for (UIView* v = hit; v && v != root; v = v->superview()) {
+        const auto bg = v->backgroundColor();
+        if (bg && bg->alpha > 0.9 && covers(v->convertRect(v->bounds(), root), seen)) return;
+    }
+    out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
+}
+
+// A custom button with nothing of its own to show is a tap area laid over
+// another view's drawing.
+bool drawsByItself(UIView& v)
+{
+    if (auto* b = dynamic_cast<UIButton*>(&v))
+        return b->buttonType() != UIButtonTypeCustom || b->currentTitle().length() > 0 || b->currentImage() || b->currentBackgroundImage();
+    return is<UIControl>(v) || is<UIPickerView>(v);
+}
+
+bool drewAPixel(UIView& v)
+{
+    const auto image = NXSnapshotImage(&v, 1);
+    if (!image || !image->CGImage()) return false;
+    cairo_surface_t* s = image->CGImage()->surface();
+    cairo_surface_flush(s);
+    const int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s), stride = cairo_image_surface_get_stride(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (data[y * stride + x * 4 + 3] != 0) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<NXLintFinding> NXLintViewTree(UIView* root)
+{
+    std::vector<NXLintFinding> out;
+    if (!root) return out;
+    root->layoutIfNeeded();
+    std::vector<UILabel*> labels;
+    std::vector<UIView*> views;
+    eachShownView(*root, [&](UIView& v) { views.push_back(&v); });
+    // An alert or sheet, and a view over the whole window that takes touches
+    // (a screen laid over another, a HUD's dimming layer), hide or lock what
+    // was drawn before them: only they and what comes after are seen.
+    size_t top = 0;
+    for (size_t i = 1; i < views.size(); ++i)
+        if (is<NXButtonPanel>(*views[i]) ||
+            (views[i]->userInteractionEnabled() && covers(views[i]->convertRect(views[i]->bounds(), root), root->bounds())))
+            top = i;
+    views.erase(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(top));
+    for (UIView* v : views) {
+        if (auto* l = dynamic_cast<UILabel*>(v); l && hasText(*l)) {
+            labels.push_back(l);
+            checkCut(*l, root, out);
+        }
+        if (auto* c = dynamic_cast<UIControl*>(v); c && tappable(*c)) checkReach(*c, root, out);
+        if (drawsByItself(*v) && area(visiblePart(*v, v->bounds(), root, true)) > 0 && !drewAPixel(*v))
+            out.push_back({"drew nothing", describe(*v) + " puts no pixel on the screen", v});
+    }
+    checkContrast(labels, root, out);
+    return out;
+}
+
+std::string NXLintDescription(const NXLintFinding& finding) { return finding.rule + ": " + finding.detail; }

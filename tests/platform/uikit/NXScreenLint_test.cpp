@@ -1,0 +1,172 @@
+// The screen lint's rules, each on a small view tree built for it.
+
+#include <gtest/gtest.h>
+
+#include "platform/uikit/NXScreenLint.h"
+#include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIScrollView.h"
+
+namespace {
+
+std::shared_ptr<UIView> page(std::shared_ptr<UIColor> colour = UIColor::whiteColor())
+{
+    auto root = UIView::initWithFrame(CGRectMake(0, 0, 320, 480));
+    root->setBackgroundColor(std::move(colour));
+    return root;
+}
+
+std::shared_ptr<UILabel> label(CGRect frame, const char* text, std::shared_ptr<UIColor> colour = UIColor::blackColor())
+{
+    auto l = UILabel::initWithFrame(frame);
+    l->setText(text);
+    l->setBackgroundColor(UIColor::clearColor());
+    l->textColor = std::move(colour);
+    return l;
+}
+
+std::vector<std::string> findings(UIView* root)
+{
+    std::vector<std::string> out;
+    for (const auto& f : NXLintViewTree(root)) out.push_back(NXLintDescription(f));
+    return out;
+}
+
+TEST(NXScreenLint, ATreeWithNothingWrongHasNoFinding)
+{
+    auto root = page();
+    root->addSubview(label(CGRectMake(10, 10, 200, 21), "Family location"));
+    auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    button->setFrame(CGRectMake(10, 50, 120, 37));
+    button->setTitle("Send", UIControlStateNormal);
+    root->addSubview(button);
+    // A custom button with nothing of its own is a tap area over a picture.
+    auto area = UIButton::buttonWithType(UIButtonTypeCustom);
+    area->setFrame(CGRectMake(10, 100, 60, 60));
+    root->addSubview(area);
+    EXPECT_EQ(findings(root.get()), std::vector<std::string>{});
+}
+
+TEST(NXScreenLint, TextThatDoesNotFitOrIsClippedIsCut)
+{
+    auto root = page();
+    root->addSubview(label(CGRectMake(10, 10, 80, 21), "Child's position"));
+    // Shrinking to fit is no cut.
+    auto shrinking = label(CGRectMake(10, 40, 80, 21), "Child's position");
+    shrinking->adjustsFontSizeToFitWidth = true;
+    root->addSubview(shrinking);
+    // Wrapped over the lines it has: no cut; over more than it has: cut.
+    auto two = label(CGRectMake(10, 70, 140, 42), "Family location settings");
+    two->numberOfLines = 2;
+    two->lineBreakMode = UILineBreakModeWordWrap;
+    root->addSubview(two);
+    auto three = label(CGRectMake(10, 120, 100, 42), "Family location settings for the whole week");
+    three->numberOfLines = 0;
+    three->lineBreakMode = UILineBreakModeWordWrap;
+    root->addSubview(three);
+    // A clipping box cuts what it holds; a scroll view's content is scrolled to.
+    auto box = UIView::initWithFrame(CGRectMake(0, 200, 60, 30));
+    box->setClipsToBounds(true);
+    box->addSubview(label(CGRectMake(0, 0, 200, 21), "Time set"));
+    root->addSubview(box);
+    auto scroll = UIScrollView::initWithFrame(CGRectMake(0, 300, 60, 30));
+    scroll->setClipsToBounds(true);
+    scroll->addSubview(label(CGRectMake(0, 0, 200, 21), "Time set"));
+    root->addSubview(scroll);
+    // A button too narrow for its title.
+    auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    button->setFrame(CGRectMake(10, 400, 50, 37));
+    button->setTitle("Get the code", UIControlStateNormal);
+    root->addSubview(button);
+
+    const auto found = findings(root.get());
+    const std::vector<std::string> expected = {
+        "cut text: UILabel \"Child's position\" does not fit 80 points",
+        "cut text: UILabel \"Family location settings for the whole week\" does not fit 100 points",
+        "cut text: UILabel \"Time set\" is cut by the view around it",
+        "cut text: UILabel \"Get the code\" does not fit 50 points",
+    };
+    EXPECT_EQ(found, expected);
+}
+
+TEST(NXScreenLint, TextUnderThreeToOneAgainstWhatIsBehindItIsReported)
+{
+    auto root = page(UIColor::colorWithRed(0.1, 0.1, 0.12, 1));
+    root->addSubview(label(CGRectMake(10, 10, 200, 21), "Programs of the day", UIColor::darkGrayColor()));
+    root->addSubview(label(CGRectMake(10, 40, 200, 21), "Readable", UIColor::whiteColor()));
+    auto yellow = UIView::initWithFrame(CGRectMake(0, 100, 320, 40));
+    yellow->setBackgroundColor(UIColor::yellowColor());
+    yellow->addSubview(label(CGRectMake(10, 10, 200, 21), "White on yellow", UIColor::whiteColor()));
+    root->addSubview(yellow);
+    // The label's own background is what is behind its text.
+    auto own = label(CGRectMake(10, 200, 200, 21), "Black on its own white", UIColor::blackColor());
+    own->setBackgroundColor(UIColor::whiteColor());
+    root->addSubview(own);
+
+    const auto found = findings(root.get());
+    ASSERT_EQ(found.size(), 2u) << ::testing::PrintToString(found);
+    EXPECT_EQ(found[0].rfind("contrast: UILabel \"Programs of the day\" has contrast ", 0), 0u);
+    EXPECT_EQ(found[1], "contrast: UILabel \"White on yellow\" has contrast 1.0:1");
+    // Colours are given back as they were.
+    EXPECT_EQ(static_cast<UILabel*>(root->subviews()[0].get())->textColor->red, UIColor::darkGrayColor()->red);
+}
+
+TEST(NXScreenLint, ControlsOutsideTheWindowOrUnderAnotherViewAreUnreachable)
+{
+    auto root = page();
+    auto make = [&](CGRect frame, const char* title) {
+        auto b = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+        b->setFrame(frame);
+        b->setTitle(title, UIControlStateNormal);
+        root->addSubview(b);
+        return b;
+    };
+    make(CGRectMake(10, 460, 80, 37), "Low");
+    make(CGRectMake(10, 10, 80, 37), "Under");
+    // A bar over the button's upper part: the button shows but its middle
+    // cannot be touched.
+    auto bar = UIView::initWithFrame(CGRectMake(0, 0, 320, 30));
+    bar->setBackgroundColor(UIColor::blackColor());
+    root->addSubview(bar);
+    // A label over a button takes no touch, so the button is still reached.
+    make(CGRectMake(10, 100, 80, 37), "Labelled");
+    root->addSubview(label(CGRectMake(10, 100, 80, 37), "Labelled"));
+
+    const std::vector<std::string> expected = {
+        "outside: UIButton \"Low\" reaches past the window",
+        "cut text: UILabel \"Low\" is cut by the view around it",
+        "covered: UIButton \"Under\" is under UIView",
+    };
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
+TEST(NXScreenLint, WhatLiesUnderAWholeWindowLayerIsNotSeen)
+{
+    auto root = page();
+    auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    button->setFrame(CGRectMake(10, 10, 40, 37));
+    button->setTitle("Send the code", UIControlStateNormal);  // cut, but dimmed out
+    root->addSubview(button);
+    auto dim = UIView::initWithFrame(root->bounds());
+    dim->setBackgroundColor(UIColor::colorWithWhite(0, 0.4));
+    root->addSubview(dim);
+    dim->addSubview(label(CGRectMake(10, 200, 60, 21), "Log in now"));
+    const std::vector<std::string> expected = {"cut text: UILabel \"Log in now\" does not fit 60 points"};
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
+TEST(NXScreenLint, AControlThatDrawsNoPixelIsReported)
+{
+    auto root = page();
+    auto blank = UIView::initWithFrame<UIControl>(CGRectMake(0, 100, 320, 216));
+    root->addSubview(blank);
+    auto painted = UIView::initWithFrame<UIControl>(CGRectMake(0, 320, 320, 40));
+    painted->setBackgroundColor(UIColor::grayColor());
+    root->addSubview(painted);
+    auto hidden = UIView::initWithFrame<UIControl>(CGRectMake(0, 400, 320, 40));
+    hidden->setHidden(true);
+    root->addSubview(hidden);
+    const std::vector<std::string> expected = {"drew nothing: UIControl puts no pixel on the screen"};
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
+}  // namespace
