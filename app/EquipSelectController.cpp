@@ -28,7 +28,7 @@ SEL action(const char* name)
 const bool registered = (UINib::registerNib("EquipSelectController", [](NSObject* owner) -> std::vector<id> {
     auto* vc = static_cast<EquipSelectController*>(owner);
     const id self = owner->shared_from_this();
-    auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
+    auto view = UIView::initWithFrame(overlayFrame());
     view->setBackgroundColor(UIColor::colorWithRed(0.13, 0.30, 0.50, 1));
     vc->bar = UIView::initWithFrame<UINavigationBar>(CGRectMake(0, 0, 320, 44));
     vc->mTmpBar = std::make_shared<UINavigationItem>();

@@ -19,7 +19,7 @@ SEL action(const char* name)
 const bool registered = (UINib::registerNib("FindPassViewController", [](NSObject* owner) -> std::vector<id> {
     auto* vc = static_cast<FindPassViewController*>(owner);
     const id self = owner->shared_from_this();
-    auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
+    auto view = UIView::initWithFrame(overlayFrame());
     view->setBackgroundColor(UIColor::colorWithRed(0.16, 0.22, 0.36, 1));
     auto title = whiteLabel(CGRectMake(20, 16, 280, 40), 24);
     title->setText(localized("findPassView_title"));

@@ -12,7 +12,7 @@ namespace {
 
 const bool registered = (UINib::registerNib("HelpViewController", [](NSObject* owner) -> std::vector<id> {
     auto* vc = static_cast<HelpViewController*>(owner);
-    auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
+    auto view = UIView::initWithFrame(overlayFrame());
     vc->scrollView = UIScrollView::initWithFrame(view->bounds());
     vc->scrollView->setDelegate(std::dynamic_pointer_cast<UIScrollViewDelegate>(owner->shared_from_this()));
     view->addSubview(vc->scrollView);

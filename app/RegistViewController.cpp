@@ -30,7 +30,7 @@ SEL action(const char* name)
 const bool registered = (UINib::registerNib("RegistViewController", [](NSObject* owner) -> std::vector<id> {
     auto* vc = static_cast<RegistViewController*>(owner);
     const id self = owner->shared_from_this();
-    auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
+    auto view = UIView::initWithFrame(overlayFrame());
     view->setBackgroundColor(UIColor::colorWithRed(0.16, 0.22, 0.36, 1));
     vc->scrollview = UIScrollView::initWithFrame(view->bounds());
     vc->scrollview->setBackgroundColor(UIColor::clearColor());

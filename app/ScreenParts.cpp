@@ -4,6 +4,12 @@
 #include "platform/uikit/UIImage.h"
 #include "ui/ProgressHUD.h"
 
+CGRect overlayFrame()
+{
+    const CGRect app = UIScreen::mainScreen().applicationFrame();
+    return CGRectMake(0, 0, app.size.width, app.size.height);
+}
+
 std::shared_ptr<UIButton> veskButton(CGRect frame)
 {
     auto b = UIButton::buttonWithType(UIButtonTypeCustom);

@@ -7,6 +7,10 @@
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UITextField.h"
 
+// The frame of a screen's view laid over another screen's view (the help, the
+// sign-up form, the forgotten password, the chooser): the whole of the screen
+// below the status bar, which the screen beneath fills.
+CGRect overlayFrame();
 // A custom button with the stretchable "button_vesk" background and a white title.
 std::shared_ptr<UIButton> veskButton(CGRect frame);
 // A label with clear background and white text in the system font.

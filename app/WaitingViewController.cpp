@@ -1,5 +1,6 @@
 #include "app/WaitingViewController.h"
 
+#include "app/ScreenParts.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIControl.h"
 
@@ -8,7 +9,7 @@ namespace {
 // The interface file: a translucent box with a spinner in the middle of the screen.
 const bool registered = (UINib::registerNib("WaitingViewController",
                                             [](NSObject*) -> std::vector<id> {
-                                                auto view = UIView::initWithFrame(UIScreen::mainScreen().applicationFrame());
+                                                auto view = UIView::initWithFrame(overlayFrame());
                                                 view->setBackgroundColor(UIColor::colorWithWhite(0, 0.4));
                                                 auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(
                                                     UIActivityIndicatorViewStyleWhiteLarge);

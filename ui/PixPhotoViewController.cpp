@@ -115,10 +115,10 @@ void PixPhotoViewController::viewWillAppear(bool animated)
         if (nav) {
             oldNavBarTintColor_ = nav->navigationBar()->tintColor;
             oldNavBarStyle_ = nav->navigationBar()->barStyle;
-            oldNavBarTranslucent_ = nav->navigationBar()->translucent;
+            oldNavBarTranslucent_ = nav->navigationBar()->translucent();
             oldToolBarTintColor_ = nav->toolbar()->tintColor;
             oldToolBarStyle_ = nav->toolbar()->barStyle;
-            oldToolBarTranslucent_ = nav->toolbar()->translucent;
+            oldToolBarTranslucent_ = nav->toolbar()->translucent();
             oldToolBarHidden_ = nav->toolbarHidden();
         }
         storedOldStyles_ = true;
@@ -127,10 +127,10 @@ void PixPhotoViewController::viewWillAppear(bool animated)
         if (nav->toolbarHidden()) nav->setToolbarHidden(false, true);
         nav->navigationBar()->tintColor = nullptr;
         nav->navigationBar()->barStyle = UIBarStyleBlack;
-        nav->navigationBar()->translucent = true;
+        nav->navigationBar()->setTranslucent(true);
         nav->toolbar()->tintColor = nullptr;
         nav->toolbar()->barStyle = UIBarStyleBlackTranslucent;
-        nav->toolbar()->translucent = true;
+        nav->toolbar()->setTranslucent(true);
     }
     setupToolbar();
     setupScrollViewContentSize();
@@ -147,7 +147,7 @@ void PixPhotoViewController::viewWillDisappear(bool animated)
     if (nav && storedOldStyles_) {
         nav->navigationBar()->barStyle = oldNavBarStyle_;
         nav->navigationBar()->tintColor = oldNavBarTintColor_;
-        nav->navigationBar()->translucent = oldNavBarTranslucent_;
+        nav->navigationBar()->setTranslucent(oldNavBarTranslucent_);
     }
     if (storedOldStyles_) UIApplication::sharedApplication().setStatusBarStyle(oldStatusBarStyle_, true);
     if (nav && storedOldStyles_) {
@@ -157,7 +157,7 @@ void PixPhotoViewController::viewWillDisappear(bool animated)
             if (nav->toolbarHidden()) nav->setToolbarHidden(false, true);
             nav->toolbar()->barStyle = oldToolBarStyle_;
             nav->toolbar()->tintColor = oldToolBarTintColor_;
-            nav->toolbar()->translucent = oldToolBarTranslucent_;
+            nav->toolbar()->setTranslucent(oldToolBarTranslucent_);
         }
     }
 }

@@ -27,4 +27,5 @@ void UINavigationBar::drawRect(CGRect rect)
         hook = drawHook();
     }
     if (hook) hook(*this, rect);
+    else NXDrawBarFace(bounds(), barStyle, tintColor, translucent_);
 }

@@ -32,6 +32,26 @@ std::shared_ptr<UIView> makeContainer(const std::function<void()>& onLayout)
 
 // ---- Bars --------------------------------------------------------------------
 
+// The navigation controller holding the bar lays its content out again.
+static void barTranslucencyChanged(UIView& bar)
+{
+    if (auto* holder = bar.superview()) holder->setNeedsLayout();
+}
+
+void UIToolbar::setTranslucent(bool t)
+{
+    if (t == translucent_) return;
+    translucent_ = t;
+    barTranslucencyChanged(*this);
+}
+
+void UINavigationBar::setTranslucent(bool t)
+{
+    if (t == translucent_) return;
+    translucent_ = t;
+    barTranslucencyChanged(*this);
+}
+
 void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bool)
 {
     for (const auto& item : items_)
@@ -60,12 +80,19 @@ void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bo
     }
 }
 
+UINavigationBar::Shown UINavigationBar::shownOf(const UINavigationItem& item)
+{
+    return {item.title, item.prompt, item.titleView, item.leftBarButtonItem, item.rightBarButtonItem, item.hidesBackButton};
+}
+
 void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton)
 {
     const auto old = subviews();
     for (const auto& v : old) v->removeFromSuperview();
     top_ = std::move(item);
+    backButton_ = std::move(backButton);
     if (!top_) return;
+    shown_ = shownOf(*top_);
     const CGFloat w = bounds().size.width, h = std::min(bounds().size.height, kBarHeight);
     const CGFloat top = bounds().size.height - h;  // the prompt's line, above the items
     if (!top_->prompt.isNil() && top > 0) {
@@ -81,7 +108,7 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
         addSubview(v);
     };
     std::shared_ptr<UIView> left = top_->leftBarButtonItem ? top_->leftBarButtonItem->barView() : nullptr;
-    if (!left && !top_->hidesBackButton) left = backButton;
+    if (!left && !top_->hidesBackButton) left = backButton_;
     if (left) place(left, 5);
     if (auto right = top_->rightBarButtonItem ? top_->rightBarButtonItem->barView() : nullptr)
         place(right, w - 5 - right->frame().size.width);
@@ -91,29 +118,23 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
         label->setText(top_->title);
         label->textAlignment = UITextAlignmentCenter;
         label->font = UIFont::boldSystemFontOfSize(20);
+        label->textColor = UIColor::whiteColor();
         title = label;
     }
-    titleLabel_ = title;
     place(title, (w - title->frame().size.width) / 2);
 }
 
 void UINavigationBar::topItemTitleDidChange()
 {
-    auto shown = titleLabel_.lock();
-    if (!top_ || !shown) return;
-    if (top_->titleView && top_->titleView != shown) {
-        // A title view set after the item showed takes the title's place.
-        const CGRect bar = bounds();
-        const CGRect f = top_->titleView->frame();
-        const CGFloat h = std::min(bar.size.height, kBarHeight);
-        shown->removeFromSuperview();
-        top_->titleView->setFrame(CGRectMake((bar.size.width - f.size.width) / 2, bar.size.height - h + (h - f.size.height) / 2,
-                                             f.size.width, f.size.height));
-        addSubview(top_->titleView);
-        titleLabel_ = top_->titleView;
-    } else if (auto label = std::dynamic_pointer_cast<UILabel>(shown); label && !top_->titleView) {
-        label->setText(top_->title);
-    }
+    if (top_ && !(shownOf(*top_) == shown_)) showItem(top_, backButton_);
+}
+
+// Every pass compares the top item with what the bar shows, so the bar stays
+// due for the next pass.
+void UINavigationBar::layoutSubviews()
+{
+    topItemTitleDidChange();
+    setNeedsLayout();
 }
 
 CGSize UINavigationBar::sizeThatFits(CGSize size) const
@@ -140,6 +161,12 @@ void UINavigationController::loadView()
     view()->addSubview(bar_);
     if (toolbar_) view()->addSubview(toolbar_);
     showTop(false);
+}
+
+UITabBarItem* UINavigationController::tabBarItem()
+{
+    if (!hasOwnTabBarItem() && !stack_.empty()) return stack_.front()->tabBarItem();
+    return UIViewController::tabBarItem();
 }
 
 UINavigationBar* UINavigationController::navigationBar()
@@ -178,8 +205,10 @@ void UINavigationController::layout()
     const CGRect b = view()->bounds();
     bar_->setHidden(navigationBarHidden_);
     bar_->setFrame(CGRectMake(0, 0, b.size.width, kBarHeight));
-    const CGFloat top = navigationBarHidden_ ? 0 : kBarHeight;
-    const CGFloat bottom = toolbarHidden_ ? 0 : kBarHeight;
+    // The content reaches under a bar that is hidden or translucent, so it
+    // keeps its size when translucent bars come and go.
+    const CGFloat top = navigationBarHidden_ || bar_->translucent() ? 0 : kBarHeight;
+    const CGFloat bottom = toolbarHidden_ || !toolbar_ || toolbar_->translucent() ? 0 : kBarHeight;
     if (toolbar_) toolbar_->setFrame(CGRectMake(0, b.size.height - kBarHeight, b.size.width, kBarHeight));
     content_->setFrame(CGRectMake(0, top, b.size.width, b.size.height - top - bottom));
     if (shown_) shown_->view()->setFrame(content_->bounds());
@@ -195,11 +224,12 @@ std::shared_ptr<UIViewController> UINavigationController::visibleViewController(
 void UINavigationController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> vcs, bool animated)
 {
     std::erase(vcs, nullptr);
-    for (const auto& vc : stack_)
-        if (std::find(vcs.begin(), vcs.end(), vc) == vcs.end() && vc->parentViewController() == this) vc->setParent(nullptr);
+    auto old = std::move(stack_);
     stack_ = std::move(vcs);
     for (const auto& vc : stack_) vc->setParent(this);
-    showTop(animated);
+    showTop(animated);  // the controllers leaving hear it while still held
+    for (const auto& vc : old)
+        if (std::find(stack_.begin(), stack_.end(), vc) == stack_.end() && vc->parentViewController() == this) vc->setParent(nullptr);
 }
 
 void UINavigationController::pushViewController(const std::shared_ptr<UIViewController>& vc, bool animated)
@@ -311,12 +341,13 @@ std::shared_ptr<UIViewController> UITabBarController::selectedViewController() c
 void UITabBarController::setViewControllers(std::vector<std::shared_ptr<UIViewController>> vcs, bool)
 {
     std::erase(vcs, nullptr);
-    for (const auto& vc : tabs_)
-        if (vc->parentViewController() == this) vc->setParent(nullptr);
+    auto old = std::move(tabs_);
     tabs_ = std::move(vcs);
     if (selected_ >= tabs_.size()) selected_ = 0;
     for (const auto& vc : tabs_) vc->setParent(this);
-    showSelected();
+    showSelected();  // the controller leaving hears it while still held
+    for (const auto& vc : old)
+        if (std::find(tabs_.begin(), tabs_.end(), vc) == tabs_.end() && vc->parentViewController() == this) vc->setParent(nullptr);
 }
 
 void UITabBarController::setSelectedIndex(NSUInteger index)

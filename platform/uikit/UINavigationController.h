@@ -7,13 +7,19 @@
 
 enum UIBarStyle : NSInteger { UIBarStyleDefault = 0, UIBarStyleBlack = 1, UIBarStyleBlackOpaque = 1, UIBarStyleBlackTranslucent = 2 };
 
+// Draws a bar's face into the current context: a vertical gradient in the
+// bar style's colours, or the tint's, see-through when translucent.
+void NXDrawBarFace(CGRect bounds, UIBarStyle barStyle, const std::shared_ptr<UIColor>& tintColor, bool translucent);
+
 // A bar showing bar button items as views laid out from the left.
 class UIToolbar : public UIView {
 public:
     static std::shared_ptr<UIToolbar> initWithFrame(CGRect frame) { return UIView::initWithFrame<UIToolbar>(frame); }
     UIBarStyle barStyle = UIBarStyleDefault;
     std::shared_ptr<UIColor> tintColor;
-    bool translucent = false;
+    // A navigation controller lays its content out under a translucent bar.
+    bool translucent() const { return translucent_; }
+    void setTranslucent(bool t);
     const std::vector<std::shared_ptr<UIBarButtonItem>>& items() const { return items_; }
     void setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bool animated = false);
     // A vertical gradient in the bar style's colours (the tint's, when set).
@@ -21,36 +27,52 @@ public:
 
 private:
     std::vector<std::shared_ptr<UIBarButtonItem>> items_;
+    bool translucent_ = false;
 };
 
 // Shows the top navigation item: its left item (or the back button), title
-// (a label, or the title view) and right item.
+// (a label, or the title view) and right item. Like the device's bar, which
+// watches its top item, it shows a title, title view or bar button item set on
+// the item after it was laid out at the next layout pass.
 class UINavigationBar : public UIView {
 public:
     UIBarStyle barStyle = UIBarStyleDefault;
     std::shared_ptr<UIColor> tintColor;
-    bool translucent = false;
+    // A navigation controller lays its content out under a translucent bar.
+    bool translucent() const { return translucent_; }
+    void setTranslucent(bool t);
     UINavigationItem* topItem() const { return top_.get(); }
     // Called by the navigation controller when its stack changes.
     void showItem(std::shared_ptr<UINavigationItem> item, std::shared_ptr<UIView> backButton);
-    // The top item's title changed: the title label shows it, or the title
-    // view the item was given since it showed takes the label's place.
+    // The top item's title changed: the bar shows it at once.
     void topItemTitleDidChange();
     // A bar of its own showing an item (no back button).
     void pushNavigationItem(std::shared_ptr<UINavigationItem> item, bool animated) { showItem(std::move(item), nullptr); }
     // 44 points high, 74 with the top item's prompt.
     CGSize sizeThatFits(CGSize size) const override;
+    void layoutSubviews() override;
 
     // One function through which every navigation bar draws, as a category's
     // drawRect: replaces the drawing of all bars; without one a bar draws
-    // only its background colour and items.
+    // its bar style's gradient.
     using DrawHook = std::function<void(UINavigationBar& bar, CGRect rect)>;
     static void setDrawHook(DrawHook hook);
     void drawRect(CGRect rect) override;
 
 private:
+    // What the bar shows of its top item, to notice the item's changes.
+    struct Shown {
+        NSString title, prompt;
+        std::shared_ptr<UIView> titleView;
+        std::shared_ptr<UIBarButtonItem> left, right;
+        bool hidesBackButton = false;
+        bool operator==(const Shown&) const = default;
+    };
+    static Shown shownOf(const UINavigationItem& item);
     std::shared_ptr<UINavigationItem> top_;
-    std::weak_ptr<UIView> titleLabel_;
+    std::shared_ptr<UIView> backButton_;
+    Shown shown_;
+    bool translucent_ = false;
 };
 
 class UINavigationController : public UIViewController {
@@ -75,6 +97,8 @@ public:
     void setToolbarHidden(bool hidden, bool animated = false);
 
     void loadView() override;
+    // The root screen's item, while the navigation controller has none of its own.
+    UITabBarItem* tabBarItem() override;
 
 private:
     void showTop(bool animated);

@@ -24,6 +24,8 @@ public:
 
 class UIScrollView : public UIView {
 public:
+    // Content scrolled out of the bounds is not seen.
+    UIScrollView() { setClipsToBounds(true); }
     static std::shared_ptr<UIScrollView> initWithFrame(CGRect frame) { return UIView::initWithFrame<UIScrollView>(frame); }
 
     std::shared_ptr<UIScrollViewDelegate> delegate() const { return delegate_.lock(); }

@@ -111,15 +111,67 @@ void UIView::setFrame(CGRect frame)
 {
     center_ = CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
     if (!(bounds_.size == frame.size)) {
+        const CGSize old = bounds_.size;
         bounds_.size = frame.size;
-        setNeedsLayout();
+        boundsSizeDidChange(old);
     }
 }
 
 void UIView::setBounds(CGRect bounds)
 {
-    if (!(bounds_.size == bounds.size)) setNeedsLayout();
+    const CGSize old = bounds_.size;
     bounds_ = bounds;
+    if (!(old == bounds.size)) boundsSizeDidChange(old);
+}
+
+void UIView::boundsSizeDidChange(CGSize oldSize)
+{
+    setNeedsLayout();
+    if (!autoresizesSubviews_) return;
+    const auto children = subviews_;
+    for (const auto& s : children) s->resizeWithOldSuperviewSize(oldSize, bounds_.size);
+}
+
+namespace {
+
+// One axis of a frame in its superview: the leading margin, the length and
+// the trailing margin, of which the flexible ones share the superview's change
+// in proportion to their lengths (evenly when they are all zero).
+struct AxisSpan {
+    CGFloat origin, length;
+};
+
+AxisSpan resizeAxis(AxisSpan span, CGFloat oldSuper, CGFloat newSuper, bool flexLead, bool flexLength, bool flexTrail)
+{
+    const int flexible = flexLead + flexLength + flexTrail;
+    if (flexible == 0) return span;
+    const CGFloat parts[3] = {span.origin, span.length, oldSuper - span.origin - span.length};
+    const bool flex[3] = {flexLead, flexLength, flexTrail};
+    CGFloat total = 0;
+    for (int i = 0; i < 3; ++i)
+        if (flex[i]) total += std::max<CGFloat>(parts[i], 0);
+    const CGFloat delta = newSuper - oldSuper;
+    auto share = [&](int i) -> CGFloat {
+        if (!flex[i]) return 0;
+        return total > 0 ? delta * std::max<CGFloat>(parts[i], 0) / total : delta / flexible;
+    };
+    return {span.origin + share(0), std::max<CGFloat>(span.length + share(1), 0)};
+}
+
+}  // namespace
+
+void UIView::resizeWithOldSuperviewSize(CGSize oldSize, CGSize newSize)
+{
+    const NSUInteger m = autoresizingMask_;
+    if (m == UIViewAutoresizingNone || !CGAffineTransformIsIdentity(transform_)) return;
+    const CGRect f = frame();
+    const AxisSpan x = resizeAxis({f.origin.x, f.size.width}, oldSize.width, newSize.width,
+                                  m & UIViewAutoresizingFlexibleLeftMargin, m & UIViewAutoresizingFlexibleWidth,
+                                  m & UIViewAutoresizingFlexibleRightMargin);
+    const AxisSpan y = resizeAxis({f.origin.y, f.size.height}, oldSize.height, newSize.height,
+                                  m & UIViewAutoresizingFlexibleTopMargin, m & UIViewAutoresizingFlexibleHeight,
+                                  m & UIViewAutoresizingFlexibleBottomMargin);
+    setFrame(CGRectMake(x.origin, y.origin, x.length, y.length));
 }
 
 void UIView::layoutIfNeeded()
@@ -141,19 +193,32 @@ UIWindow* UIView::window() const
     return window_;
 }
 
-// Moves a subtree between windows around a change of the tree: the controllers
-// whose views come or go see their appearance calls around it.
-static void collectControllers(UIView* v, std::vector<std::weak_ptr<UIViewController>>& out)
+// The controllers that hear of a view entering or leaving a window: the
+// view's own controller when a window holds the view itself or a container
+// (or a presentation) shows it, then, down its tree, the controllers that
+// each one shows in turn. A controller whose view was only added to another
+// view hears nothing, and neither do the controllers it holds.
+static void collectShownControllers(UIView* v, const UIViewController* enclosing, std::vector<std::weak_ptr<UIViewController>>& out)
 {
-    if (auto* vc = v->viewController())
+    if (auto* vc = v->viewController()) {
+        if (vc->parentViewController() != enclosing) return;
         out.push_back(std::static_pointer_cast<UIViewController>(vc->shared_from_this()));
-    for (const auto& s : v->subviews()) collectControllers(s.get(), out);
+        enclosing = vc;
+    }
+    for (const auto& s : v->subviews()) collectShownControllers(s.get(), enclosing, out);
+}
+
+static void collectControllers(UIView* moved, bool heldByWindow, std::vector<std::weak_ptr<UIViewController>>& out)
+{
+    auto* vc = moved->viewController();
+    if (!vc || !(heldByWindow || vc->parentViewController())) return;
+    collectShownControllers(moved, vc->parentViewController(), out);
 }
 
 void UIViewController::beginAppearanceTransitionInTree(UIView* root, bool appearing, bool animated)
 {
     std::vector<std::weak_ptr<UIViewController>> vcs;
-    if (root) collectControllers(root, vcs);
+    if (root) collectControllers(root, true, vcs);
     for (auto& w : vcs)
         if (auto vc = w.lock()) vc->beginAppearanceTransition(appearing, animated);
 }
@@ -171,15 +236,16 @@ void UIView::moveToWindow(UIWindow* newWindow)
     didMoveToWindow();
 }
 
+// The superview is the one the view leaves or joins.
 template <class Change>
-static void changeTree(UIView* moved, UIWindow* from, UIWindow* to, Change&& change)
+static void changeTree(UIView* moved, UIView* superview, UIWindow* from, UIWindow* to, Change&& change)
 {
     if (from == to) {
         change();
         return;
     }
     std::vector<std::weak_ptr<UIViewController>> vcs;
-    collectControllers(moved, vcs);
+    collectControllers(moved, dynamic_cast<UIWindow*>(superview) != nullptr, vcs);
     for (auto& w : vcs)
         if (auto vc = w.lock()) vc->beginAppearanceTransition(to != nullptr, false);
     announceWindow(moved, to);
@@ -201,7 +267,7 @@ void UIView::attach(const std::shared_ptr<UIView>& view, NSInteger index)
         return;
     }
     view->willMoveToSuperview(this);
-    changeTree(view.get(), view->window_, window_, [&] {
+    changeTree(view.get(), this, view->window_, window_, [&] {
         if (auto* old = view->superview_) {
             old->willRemoveSubview(view.get());
             old->subviews_.erase(std::find(old->subviews_.begin(), old->subviews_.end(), view));
@@ -235,7 +301,7 @@ void UIView::removeFromSuperview()
     if (!parent) return;
     auto keep = self();
     willMoveToSuperview(nullptr);
-    changeTree(this, window_, nullptr, [&] {
+    changeTree(this, parent, window_, nullptr, [&] {
         parent->willRemoveSubview(this);
         parent->subviews_.erase(std::find(parent->subviews_.begin(), parent->subviews_.end(), keep));
         superview_ = nullptr;

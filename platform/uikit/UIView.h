@@ -340,6 +340,10 @@ public:
     void setUserInteractionEnabled(bool e) { userInteractionEnabled_ = e; }
     bool multipleTouchEnabled() const { return multipleTouchEnabled_; }
     void setMultipleTouchEnabled(bool e) { multipleTouchEnabled_ = e; }
+    // How the view follows a change of its superview's size: the flexible
+    // margins and sizes share the change in proportion to their lengths.
+    // Applied on every change of the bounds' size while the superview
+    // autoresizes its subviews.
     NSUInteger autoresizingMask() const { return autoresizingMask_; }
     void setAutoresizingMask(NSUInteger m) { autoresizingMask_ = m; }
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
@@ -432,6 +436,8 @@ private:
     friend class UIWindow;
     void moveToWindow(UIWindow* newWindow);
     void attach(const std::shared_ptr<UIView>& view, NSInteger index);
+    void boundsSizeDidChange(CGSize oldSize);
+    void resizeWithOldSuperviewSize(CGSize oldSize, CGSize newSize);
     CGPoint toSuperview(CGPoint p) const;
     CGPoint fromSuperview(CGPoint p) const;
 

@@ -160,6 +160,7 @@ void UIViewController::setTitle(const NSString& title)
 {
     title_ = title;
     navigationItem()->title = title;
+    tabBarItem()->title = title;
     if (auto* nav = navigationController(); nav && nav != this && nav->navigationBar()->topItem() == navigationItem())
         nav->navigationBar()->topItemTitleDidChange();
 }

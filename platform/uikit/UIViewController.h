@@ -144,9 +144,10 @@ public:
     virtual void didReceiveMemoryWarning();
 
     NSString title() const { return title_; }
+    // Also the title of the navigation item and of the tab bar item.
     void setTitle(const NSString& title);
     UINavigationItem* navigationItem();
-    UITabBarItem* tabBarItem();
+    virtual UITabBarItem* tabBarItem();
     void setTabBarItem(std::shared_ptr<UITabBarItem> item) { tabBarItem_ = std::move(item); }
     bool hidesBottomBarWhenPushed() const { return hidesBottomBarWhenPushed_; }
     void setHidesBottomBarWhenPushed(bool h) { hidesBottomBarWhenPushed_ = h; }
@@ -167,11 +168,15 @@ public:
     UIModalPresentationStyle modalPresentationStyle() const { return modalPresentationStyle_; }
     void setModalPresentationStyle(UIModalPresentationStyle s) { modalPresentationStyle_ = s; }
 
-    // The appearance calls, made once per change: the view entering or leaving
-    // a window, and the containers around their transitions.
+    // The appearance calls, made once per change. They reach a controller
+    // whose view enters or leaves a window as the window's own subview, a
+    // modally presented one, and the controllers that containers show or
+    // hide (down through nested containers); a controller whose view is only
+    // added to another view hears nothing, as on the device.
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
-    // beginAppearanceTransition for every controller whose view is in the tree.
+    // beginAppearanceTransition for the controller of the view and the
+    // controllers its containers show.
     static void beginAppearanceTransitionInTree(UIView* root, bool appearing, bool animated);
     bool isVisible() const { return appearance_ == Appeared; }
 
@@ -181,6 +186,7 @@ protected:
     friend class UINavigationController;
     friend class UITabBarController;
     void setParent(UIViewController* parent) { parent_ = parent; }
+    bool hasOwnTabBarItem() const { return static_cast<bool>(tabBarItem_); }
 
 private:
     enum Appearance { Disappeared, Appearing, Appeared, Disappearing };

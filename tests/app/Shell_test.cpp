@@ -7,6 +7,8 @@
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/systemconfiguration/SCNetworkReachability.h"
+#include "app/FindPassViewController.h"
+#include "platform/uikit/UIImage.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -70,8 +72,10 @@ TEST_F(AppTest, StartSetCarriesTheLoginOnTheHomeTabAndInitViewTwiceBuildsOneSet)
 {
     launchToLogin();
     nemkAppDelegate* app = this->app();
+    // The more tab's navigation title comes after its item's title, and a
+    // navigation controller's title is its tab's.
     const std::vector<NSString> start = {"tabbar_homepage", "tabbar_timeset", "tabbar_recordseach", "tabbar_loveheart",
-                                         "tabbar_moredetail"};
+                                         "tabbar_more"};
     EXPECT_EQ(itemTitles(app->tabBarController.get()), start);
     auto* home = static_cast<UINavigationController*>(app->tabBarController->viewControllers().front().get());
     ASSERT_EQ(home->viewControllers().size(), 2u);
@@ -115,7 +119,7 @@ TEST_F(AppTest, DeviceKindChoosesTheTabSet)
         EXPECT_EQ(screensInWindow(), 1u);
     }
     EXPECT_EQ(itemTitles(app->tabBarController.get()),
-              (std::vector<NSString>{"tabbar_homepage", "tabbar_timeset", "tabbar_moredetail"}));
+              (std::vector<NSString>{"tabbar_homepage", "tabbar_timeset", "tabbar_more"}));
     NSUserDefaults::standardUserDefaults()->setValue(NSString("PC"), "DeviceType");
     NSNotificationCenter::defaultCenter()->postNotificationName("reloadTabs", nullptr);
     EXPECT_EQ(itemTitles(app->tabBarController.get())[3], NSString("tabbar_location"));
@@ -202,6 +206,56 @@ TEST_F(AppTest, CustomTabBarHidesAtTheEndOfItsShrinkAndShowsAtOnce)
     EXPECT_TRUE(tabs->customTabBarView()->hidden());
     center->postNotificationName("bringCustomTabBarToFront", nullptr);
     EXPECT_FALSE(tabs->customTabBarView()->hidden());
+}
+
+TEST_F(AppTest, CustomTabBarButtonsShowTheImagesAndTitlesTheTabSetGives)
+{
+    launchToLogin();
+    Ulvo_UITabBar* tabs = app()->tabBarController.get();
+    ASSERT_EQ(tabs->buttons().size(), 5u);
+    // The title last given to each tab's item: the navigation title of the
+    // more tab comes after the item's, the others' before it.
+    const char* titles[] = {"tabbar_homepage", "tabbar_timeset", "tabbar_recordseach", "tabbar_loveheart", "tabbar_more"};
+    for (size_t i = 0; i < 5; ++i) {
+        UIButton* button = tabs->buttons()[i].get();
+        auto image = button->imageForState(UIControlStateNormal);
+        ASSERT_TRUE(image) << "button " << i;
+        EXPECT_EQ(image->name(), UIImage::imageNamed(nemkAppDelegate::startTabs()[i].image)->name()) << "button " << i;
+        auto* title = driver.find<UILabel>([&](UILabel& l) { return l.superview() == button; });
+        ASSERT_NE(title, nullptr) << "button " << i;
+        EXPECT_EQ(title->text(), titles[i]) << "button " << i;
+    }
+}
+
+TEST_F(AppTest, ScreensLaidOverTheLoginLeaveTheTabBarHiddenAndCoverTheLogin)
+{
+    LoginViewController* screen = launchToLogin();
+    driver.pressAlertButton(1);
+    driver.type(screen->userNameTextField.get(), apptest::kDemoUser);
+    screen->textFieldShouldReturn(screen->userNameTextField.get());
+    ASSERT_TRUE(driver.tap(screen->btnForgotPass.get()));
+    driver.advanceClock(0.5);
+    FindPassViewController* findPass = screen->findPassScreen();
+    ASSERT_NE(findPass, nullptr);
+    // The page covers the login from the top of the screen below the status bar.
+    EXPECT_EQ(findPass->view()->convertRect(findPass->view()->bounds(), nullptr), UIScreen::mainScreen().applicationFrame());
+    ASSERT_TRUE(driver.tap(findPass->btnBack.get()));
+    driver.advanceClock(1.0);
+    EXPECT_EQ(findPass->view()->superview(), nullptr);
+    EXPECT_FALSE(customTabBarShows());
+
+    // Nor does the chooser bring it: its buttons take the finger down to the last.
+    EquipSelectController* chooser = logIn();
+    EXPECT_FALSE(customTabBarShows());
+    for (UIButton* button : {chooser->btnAdd.get(), chooser->btnEdit.get()}) {
+        const CGRect b = button->bounds();
+        const CGPoint rightEnd = button->convertPoint(CGPointMake(CGRectGetMaxX(b) - 2, CGRectGetMidY(b)), nullptr);
+        UIView* hit = app()->window->hitTest(rightEnd, nullptr);
+        EXPECT_TRUE(hit && hit->isDescendantOfView(button));
+    }
+    const auto editing = chooser->gameView()->tableView()->editing();
+    EXPECT_TRUE(driver.tap(chooser->btnEdit.get()));
+    EXPECT_NE(chooser->gameView()->tableView()->editing(), editing);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "app/HelpViewController.h"
 #include "app/RegistViewController.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "tests/app/AppFixture.h"
 #include "tools/snapshot/Snapshot.h"
@@ -49,6 +50,24 @@ TEST_F(AppSnapshot, ChooserAndRenameSheet)
     auto cell = chooser->gameView()->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(0, 0));
     cell->gestureRecognizers().front()->recognize(UIGestureRecognizerStateBegan, cell->convertPoint(CGPointMake(10, 10), nullptr));
     expectScreen("rename-sheet");
+}
+
+TEST_F(AppSnapshot, TabBarWithIconsHighlightAndBadge)
+{
+    launchToLogin();
+    driver.pressAlertButton(1);
+    logIn()->gameView()->tableView()->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    driver.advanceClock(1);
+    Ulvo_UITabBar* tabs = app()->tabBarController.get();
+    ASSERT_TRUE(customTabBarShows());
+    // The highlight slides under the chosen button; a badge sits on it.
+    ASSERT_TRUE(driver.tap(tabs->buttons()[2].get()));
+    driver.advanceClock(1);
+    EXPECT_EQ(tabs->slideBg()->frame(), tabs->buttons()[2]->frame());
+    NSNotificationCenter::defaultCenter()->postNotificationName("setBadge", std::make_shared<NSBox<NSString>>(NSString("3")));
+    EXPECT_NE(driver.find<BadgeView>([&](BadgeView& b) { return b.superview() == tabs->buttons()[2].get(); }), nullptr);
+    driver.layout();
+    EXPECT_TRUE(snapshot::viewMatchesExpected(tabs->customTabBarView(), "tests/app/snapshots/tab-bar"));
 }
 
 }  // namespace

@@ -96,6 +96,11 @@ TEST_F(PhotoViewerTest, AUserLooksThroughThreeCaptures)
     EXPECT_FALSE(nav->toolbarHidden());
     EXPECT_EQ(nav->toolbar()->barStyle, UIBarStyleBlackTranslucent);
     driver.layout();
+    // The page lies under the translucent bars; the caption sits right on the toolbar.
+    EXPECT_EQ(first->frame(), CGRectMake(0, 0, 320, 460));
+    EXPECT_EQ(CGRectGetMaxY(viewer->captionView()->convertRect(viewer->captionView()->bounds(), nullptr)),
+              CGRectGetMinY(nav->toolbar()->convertRect(nav->toolbar()->bounds(), nullptr)));
+    const CGRect picture = first->imageView()->convertRect(first->imageView()->bounds(), nullptr);
     EXPECT_TRUE(snapshot::viewMatchesExpected(nav->view().get(), "tests/ui/snapshots/viewer-picture"));
 
     // One tap hides the bars 0.2 s later; another brings them back.
@@ -108,6 +113,7 @@ TEST_F(PhotoViewerTest, AUserLooksThroughThreeCaptures)
     EXPECT_TRUE(nav->toolbarHidden());
     EXPECT_TRUE(UIApplication::sharedApplication().statusBarHidden());
     driver.advanceClock(0.2);  // the caption has slid away
+    EXPECT_EQ(first->imageView()->convertRect(first->imageView()->bounds(), nullptr), picture);  // the picture stays put
     EXPECT_TRUE(snapshot::viewMatchesExpected(nav->view().get(), "tests/ui/snapshots/viewer-bars-hidden"));
     ASSERT_TRUE(driver.tap(first->scrollView().get()));
     driver.advanceClock(0.2);
@@ -145,6 +151,32 @@ TEST_F(PhotoViewerTest, AUserLooksThroughThreeCaptures)
     EXPECT_FALSE(Constant::isImageView());
     EXPECT_FALSE(Constant::landScape());
     EXPECT_EQ(server.requestsFor("/captures/1-full.png"), 1);
+}
+
+TEST_F(PhotoViewerTest, AViewerLaidIntoAHostFollowsTheFrameItIsGiven)
+{
+    // The capture list's way: the viewer's view gets a frame and joins the
+    // list's view; nothing shows the viewer as a screen of its own.
+    auto host = UIViewController::init();
+    driver.show(host);
+    auto viewer = viewerOf({"/captures/1-full.png", "/captures/2-full.png"});
+    viewer->view()->setFrame(CGRectMake(0, 96, 320, 300));
+    host->view()->addSubview(viewer->view());
+    viewer->moveToPhotoAtIndex_animated(1, false);
+    EXPECT_TRUE(listener->events.empty());
+    auto* shown = page(viewer, 1);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(loaded(shown));
+    driver.layout();
+    EXPECT_EQ(viewer->scrollView()->frame(), CGRectMake(0, 0, 320, 300));
+    EXPECT_EQ(shown->frame(), CGRectMake(0, 0, 320, 300));
+    // The picture keeps its proportions, centred in the page.
+    const CGRect picture = shown->imageView()->convertRect(shown->imageView()->bounds(), shown);
+    EXPECT_DOUBLE_EQ(CGRectGetMidX(picture), 160);
+    EXPECT_DOUBLE_EQ(CGRectGetMidY(picture), 150);
+    EXPECT_DOUBLE_EQ(picture.size.width, 320);
+    EXPECT_DOUBLE_EQ(picture.size.height, 200);
+    EXPECT_EQ(viewer->captionView()->frame().size.width, 320);
 }
 
 TEST_F(PhotoViewerTest, AFailedPictureBringsTheBarsBack)

@@ -180,3 +180,81 @@ TEST(InterfaceFiles, MemoryWarningUnloadsOnlyViewsOffScreen)
     EXPECT_EQ(off->unloads, 1);
     EXPECT_EQ(on->unloads, 0);
 }
+
+TEST_F(NavigationAppearance, OnlyControllersThatAContainerOrTheWindowShowsHearTheirAppearance)
+{
+    NXUITestDriver driver;
+    auto a = screen("A"), over = screen("Over"), inner = screen("Inner");
+    auto nav = UINavigationController::initWithRootViewController(a);
+    driver.show(nav);
+    lines.clear();
+    // A screen laid over another's view, and one it holds in turn: as on the
+    // device, neither hears that it appears or goes.
+    over->view()->addSubview(inner->view());
+    a->view()->addSubview(over->view());
+    over->view()->removeFromSuperview();
+    EXPECT_EQ(lines, (std::vector<std::string>{"Over.load", "Inner.load"}));
+    a->view()->addSubview(over->view());
+    lines.clear();
+    // What the containers show hears it, and the screen laid over it still not.
+    auto b = screen("B");
+    nav->pushViewController(b, false);
+    EXPECT_EQ(lines, (std::vector<std::string>{"A.willDisappear", "B.load", "B.willAppear", "A.didDisappear", "B.didAppear"}));
+    nav->popViewControllerAnimated(false);
+    lines.clear();
+    // The navigation controller's view leaving the window takes the shown screen with it.
+    nav->view()->removeFromSuperview();
+    EXPECT_EQ(lines, (std::vector<std::string>{"A.willDisappear", "A.didDisappear"}));
+    // Replacing the stack tells the screen that goes, though it is no longer held.
+    driver.show(nav);
+    lines.clear();
+    nav->setViewControllers({b});
+    EXPECT_EQ(lines, (std::vector<std::string>{"A.willDisappear", "B.willAppear", "A.didDisappear", "B.didAppear"}));
+}
+
+TEST_F(NavigationAppearance, ATabShowsItsRootScreensItemAndTitlesSetLaterShowAtOnce)
+{
+    NXUITestDriver driver;
+    auto home = screen("Home"), more = screen("More");
+    auto homeNav = UINavigationController::initWithRootViewController(home);
+    auto moreNav = UINavigationController::initWithRootViewController(more);
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(30, 30), false, 1);
+    auto icon = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    // The root screen's item is the tab's; a title given to the navigation
+    // controller is the item's title too, so the last one set shows.
+    home->tabBarItem()->image = icon;
+    home->tabBarItem()->title = "Home";
+    more->tabBarItem()->title = "More details";
+    moreNav->setTitle("More");
+    EXPECT_EQ(homeNav->tabBarItem(), home->tabBarItem());
+    EXPECT_EQ(homeNav->tabBarItem()->image, icon);
+    EXPECT_EQ(homeNav->tabBarItem()->title, "Home");
+    EXPECT_EQ(moreNav->tabBarItem()->title, "More");
+    auto tabs = UITabBarController::init();
+    tabs->setViewControllers({homeNav, moreNav});
+    EXPECT_EQ(tabs->tabBar()->items.at(0)->title, "Home");
+    // A navigation controller given an item of its own shows that one.
+    moreNav->setTabBarItem(UITabBarItem::initWithTitle("Own", nullptr, 0));
+    EXPECT_EQ(moreNav->tabBarItem()->title, "Own");
+
+    driver.show(tabs);
+    // A title, a title view and a button put on the shown item after the bar
+    // was laid out show at the next layout pass.
+    home->navigationItem()->title = "Which PC";
+    driver.layout();
+    EXPECT_NE(driver.viewWithText("Which PC"), nullptr);
+    auto titleView = UILabel::initWithFrame(CGRectMake(0, 0, 200, 44));
+    titleView->setText("Study PC");
+    home->navigationItem()->titleView = titleView;
+    struct Target : NSObject {
+        void refresh(const id&) {}
+    };
+    auto target = std::make_shared<Target>();
+    home->navigationItem()->rightBarButtonItem =
+        UIBarButtonItem::initWithTitle("Refresh", UIBarButtonItemStyleBordered, target, NX_SEL(Target, refresh));
+    driver.layout();
+    EXPECT_EQ(titleView->superview(), homeNav->navigationBar());
+    EXPECT_EQ(driver.viewWithText("Which PC"), nullptr);
+    EXPECT_NE(driver.buttonWithTitle("Refresh"), nullptr);
+}

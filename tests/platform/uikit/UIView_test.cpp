@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UIScrollView.h"
 
@@ -143,4 +144,74 @@ TEST(UIViewAnimation, LayerKeepsAnimationsByKeyAndStopsReplacedOnes)
     EXPECT_EQ(d->stops[0].first, a1.get());
     EXPECT_FALSE(d->stops[0].second);
     EXPECT_EQ(v->layer()->animations().size(), 2u);
+}
+
+TEST(UIViewAutoresizing, SubviewsFollowTheirHostAsItsSizeChanges)
+{
+    auto host = UIView::initWithFrame(CGRectMake(0, 20, 320, 460));
+    struct Case {
+        NSUInteger mask;
+        CGRect before, after;  // the host goes from 320 x 460 to 300 x 300
+    };
+    const Case cases[] = {
+        {UIViewAutoresizingNone, CGRectMake(10, 400, 100, 40), CGRectMake(10, 400, 100, 40)},
+        {UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight, CGRectMake(0, 0, 320, 460), CGRectMake(0, 0, 300, 300)},
+        // A bar pinned to the bottom edge keeps its height and its distance to the edge.
+        {UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleWidth, CGRectMake(0, 416, 320, 44), CGRectMake(0, 256, 300, 44)},
+        // A button pinned to the right keeps its size.
+        {UIViewAutoresizingFlexibleLeftMargin, CGRectMake(270, 10, 40, 40), CGRectMake(250, 10, 40, 40)},
+        // Several flexible parts share the change in proportion to their lengths.
+        {UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin, CGRectMake(60, 0, 200, 10),
+         CGRectMake(50, 0, 200, 10)},
+        {UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleHeight | UIViewAutoresizingFlexibleBottomMargin,
+         CGRectMake(0, 115, 10, 230), CGRectMake(0, 75, 10, 150)},
+    };
+    std::vector<std::shared_ptr<UIView>> children;
+    for (const auto& c : cases) {
+        auto child = UIView::initWithFrame(c.before);
+        child->setAutoresizingMask(c.mask);
+        host->addSubview(child);
+        children.push_back(child);
+    }
+    // A grandchild follows its parent in turn.
+    auto inner = UIView::initWithFrame(CGRectMake(0, 0, 320, 460));
+    inner->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    children[1]->addSubview(inner);
+
+    host->setFrame(CGRectMake(0, 96, 300, 300));
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(children[i]->frame(), cases[i].after) << "case " << i;
+    EXPECT_EQ(inner->frame(), CGRectMake(0, 0, 300, 300));
+    // Moving the host without resizing it changes nothing; resizing back restores the frames.
+    host->setFrame(CGRectMake(0, 0, 300, 300));
+    host->setBounds(CGRectMake(0, 0, 320, 460));
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(children[i]->frame(), cases[i].before) << "case " << i;
+
+    // A host that does not autoresize its subviews leaves them as they are.
+    host->setAutoresizesSubviews(false);
+    host->setFrame(CGRectMake(0, 0, 100, 100));
+    EXPECT_EQ(children[1]->frame(), CGRectMake(0, 0, 320, 460));
+}
+
+TEST(UIScrollViewClipping, ContentScrolledOutOfTheBoundsIsNotDrawnOverWhatIsAbove)
+{
+    NXUITestDriver driver;
+    auto page = UIView::initWithFrame(CGRectMake(0, 0, 100, 100));
+    page->setBackgroundColor(UIColor::whiteColor());
+    auto banner = UIView::initWithFrame(CGRectMake(0, 0, 100, 40));
+    banner->setBackgroundColor(UIColor::blueColor());
+    auto scroll = UIScrollView::initWithFrame(CGRectMake(0, 40, 100, 60));
+    EXPECT_TRUE(scroll->clipsToBounds());
+    scroll->setContentSize(CGSizeMake(100, 300));
+    auto text = UIView::initWithFrame(CGRectMake(0, 0, 100, 300));
+    text->setBackgroundColor(UIColor::redColor());
+    scroll->addSubview(text);
+    page->addSubview(banner);
+    page->addSubview(scroll);
+    driver.window()->addSubview(page);
+    scroll->setContentOffset(CGPointMake(0, 100));
+    auto image = NXSnapshotImage(page.get());
+    ASSERT_TRUE(image);
+    const NXPixel blue{0, 0, 255, 255}, red{255, 0, 0, 255};
+    EXPECT_EQ(NXImagePixelAt(image, CGPointMake(50, 20)), blue);
+    EXPECT_EQ(NXImagePixelAt(image, CGPointMake(50, 70)), red);
 }
