@@ -40,6 +40,7 @@ int run(const std::filesystem::path& folder)
     std::printf("%-32s %s\n", tour.writeContactSheet().filename().string().c_str(), "every screen above");
     NSThread::joinDetachedThreads(10);
     service.stop();
+    std::printf("%-32s %s\n", "client.log", "what the client logged (copied at the end)");
     std::printf("tour: %zu screens, %zu exchanges with the service double%s, %zu lint findings\n", tour.pictures().size(),
                 service.exchanges().size(), ok ? "" : " (stopped early)", tour.lintFindings());
     return ok ? 0 : 1;
@@ -71,7 +72,6 @@ int main(int argc, char** argv)
     if (fs::exists(log, ignored)) {
         fs::create_directories(folder, ignored);
         fs::copy_file(log, folder / "client.log", fs::copy_options::overwrite_existing, ignored);
-        std::printf("%-32s %s\n", "client.log", "what the client logged");
     }
     fs::remove_all(home, ignored);
     return status;
