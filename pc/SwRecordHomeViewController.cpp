@@ -39,12 +39,12 @@ std::shared_ptr<UILabel> label(CGRect frame, std::shared_ptr<UIFont> font, std::
 void SwRecordHomeViewController::viewDidLoad()
 {
     initUI();
-    setTitle(L("swrechomeviewctrl_recsearch"));
+    navigationItem()->title = L("swrechomeviewctrl_recsearch");
 }
 
 void SwRecordHomeViewController::viewWillAppear(bool)
 {
-    setTitle(L("swrechomeviewctrl_recsearch"));
+    navigationItem()->title = L("swrechomeviewctrl_recsearch");
     view()->setBackgroundColor(UIColor::blackColor());
 }
 

@@ -29,7 +29,7 @@ const bool kNib = (UINib::registerNib("TimeSetViewController", [](NSObject* owne
 
 void TimeSetViewController::viewDidLoad()
 {
-    setTitle(L("timesetviewctrl_timeset"));
+    navigationItem()->title = L("timesetviewctrl_timeset");
     seg->setTitle(L("timesetviewctrl_timerangeset"), 0);
     seg->setTitle(L("timesetviewctrl_timelenset"), 1);
     seg->setTitle(L("timesetviewctrl_periodset"), 2);

@@ -76,7 +76,7 @@ const bool kDisclaimerNib = (UINib::registerNib("DisclaimerViewController", [](N
 
 void PhoneMoreViewController::viewDidLoad()
 {
-    setTitle(L("pmoreviewctrl_more"));
+    navigationItem()->title = L("pmoreviewctrl_more");
     lblName->setText(L("pmoreviewctrl_name"));
     lblAboutUs->setText(L("pmoreviewctrl_aboutus"));
     lblInvite->setText(L("pmoreviewctrl_invite"));

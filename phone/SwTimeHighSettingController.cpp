@@ -111,7 +111,7 @@ void SwTimeHighSettingController::viewDidLoad()
     seg->setTag(kSegTag);
     setHomeView->setFrame(CGRectMake(0, 70, 320, 290));
     setSchoolView->setFrame(CGRectMake(0, 70, 320, 290));
-    setTitle(L(isSchool() ? "timehightctrl_highsetting" : "timehightctrl_timesetting"));
+    navigationItem()->title = L(isSchool() ? "timehightctrl_highsetting" : "timehightctrl_timesetting");
     showOrHiddenSeg(isSchool());
     tableView_->sectionHeaderHeight = 5;
     tableView_->sectionFooterHeight = 0;

@@ -45,7 +45,7 @@ TEST_F(PhonePeriodsTest, TheSchoolSideShowsSevenDaysOfSchoolPeriodsAndTheProtect
 {
     SwTimeHighSettingController* tab = openSchoolSide();
     ASSERT_NE(tab, nullptr);
-    EXPECT_EQ(tab->title(), NSString("timehightctrl_highsetting"));
+    EXPECT_EQ(tab->navigationItem()->title, NSString("timehightctrl_highsetting"));
     // The demo's one school period, Monday to Friday; its home periods stay out.
     EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
     EXPECT_EQ(tab->sections()[0]->title(), NSString("timehightctrl_monday"));
@@ -146,7 +146,7 @@ TEST_F(PhonePeriodsTest, AHomeManagedPhoneShowsTheHourGridWithoutTheChoice)
     ASSERT_NE(tab, nullptr);
     EXPECT_TRUE(tab->seg->hidden());
     EXPECT_FALSE(tab->lblHomeTitle->hidden());
-    EXPECT_EQ(tab->title(), NSString("timehightctrl_timesetting"));
+    EXPECT_EQ(tab->navigationItem()->title, NSString("timehightctrl_timesetting"));
     EXPECT_NE(tab->setHomeView->viewWithTag(SwTimeHighSettingController::kTimeLimitTag), nullptr);
     EXPECT_EQ(tab->setSchoolView->superview(), nullptr);
 }
