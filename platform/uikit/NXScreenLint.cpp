@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <typeinfo>
 
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/UIAlertView.h"
@@ -211,8 +212,11 @@ void checkReach(UIControl& c, UIView* root, std::vector<NXLintFinding>& out)
 {
     if (inScrollView(c, root)) {
         // Reached by scrolling; only what shows now can be covered.
-    } else if (!covers(root->bounds(), c.convertRect(c.bounds(), root))) {
-        out.push_back({"outside", describe(c) + " reaches past the window", &c});
+    } else if (const CGRect frame = c.convertRect(c.bounds(), root); !covers(root->bounds(), frame)) {
+        // Wholly outside is parked (a bar that slides in when asked for);
+        // partly outside is cut off where the user would reach for it.
+        if (CGRectIntersectsRect(root->bounds(), frame))
+            out.push_back({"outside", describe(c) + " reaches past the window", &c});
         return;
     }
     const CGRect seen = visiblePart(c, c.bounds(), root, true);
@@ -228,13 +232,14 @@ void checkReach(UIControl& c, UIView* root, std::vector<NXLintFinding>& out)
     out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
 }
 
-// A custom button with nothing of its own to show is a tap area laid over
-// another view's drawing.
+// A custom button with nothing of its own to show, and a plain UIControl,
+// are tap areas laid over another view's drawing (a tap on the background
+// that puts the keyboard away): they have no look of their own to miss.
 bool drawsByItself(UIView& v)
 {
     if (auto* b = dynamic_cast<UIButton*>(&v))
         return b->buttonType() != UIButtonTypeCustom || b->currentTitle().length() > 0 || b->currentImage() || b->currentBackgroundImage();
-    return is<UIControl>(v) || is<UIPickerView>(v);
+    return (is<UIControl>(v) && typeid(v) != typeid(UIControl)) || is<UIPickerView>(v);
 }
 
 bool drewAPixel(UIView& v)

@@ -121,6 +121,7 @@ TEST(NXScreenLint, ControlsOutsideTheWindowOrUnderAnotherViewAreUnreachable)
         return b;
     };
     make(CGRectMake(10, 460, 80, 37), "Low");
+    make(CGRectMake(10, 500, 80, 37), "Parked");  // wholly below: a bar that slides in
     make(CGRectMake(10, 10, 80, 37), "Under");
     // A bar over the button's upper part: the button shows but its middle
     // cannot be touched.
@@ -154,19 +155,26 @@ TEST(NXScreenLint, WhatLiesUnderAWholeWindowLayerIsNotSeen)
     EXPECT_EQ(findings(root.get()), expected);
 }
 
+// A control of a kind with a look of its own (here one that forgot to draw).
+class Dial : public UIControl {};
+
 TEST(NXScreenLint, AControlThatDrawsNoPixelIsReported)
 {
     auto root = page();
-    auto blank = UIView::initWithFrame<UIControl>(CGRectMake(0, 100, 320, 216));
+    auto blank = UIView::initWithFrame<Dial>(CGRectMake(0, 100, 320, 216));
     root->addSubview(blank);
-    auto painted = UIView::initWithFrame<UIControl>(CGRectMake(0, 320, 320, 40));
+    auto painted = UIView::initWithFrame<Dial>(CGRectMake(0, 320, 320, 40));
     painted->setBackgroundColor(UIColor::grayColor());
     root->addSubview(painted);
-    auto hidden = UIView::initWithFrame<UIControl>(CGRectMake(0, 400, 320, 40));
+    auto hidden = UIView::initWithFrame<Dial>(CGRectMake(0, 400, 320, 40));
     hidden->setHidden(true);
     root->addSubview(hidden);
-    const std::vector<std::string> expected = {"drew nothing: UIControl puts no pixel on the screen"};
-    EXPECT_EQ(findings(root.get()), expected);
+    // A plain control is a tap area over the page: nothing of its own to draw.
+    root->addSubview(UIView::initWithFrame<UIControl>(CGRectMake(0, 0, 320, 90)));
+    const auto found = findings(root.get());
+    ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
+    EXPECT_EQ(found[0].rfind("drew nothing: ", 0), 0u);
+    EXPECT_NE(found[0].find("Dial puts no pixel on the screen"), std::string::npos);
 }
 
 }  // namespace
