@@ -158,7 +158,10 @@ double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage
     }
     if (ratios.empty()) {
         // No ink shows: text in its own background's colour has none to show,
-        // text under another view's drawing is not seen at all.
+        // text under another view's drawing is not seen at all (the view a
+        // touch there reaches is none of the label's own ancestors).
+        UIView* hit = root->hitTest(CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)), nullptr);
+        if (hit && !l.isDescendantOfView(hit)) return kMinimumContrast;
         const NXPixel behind = NXImagePixelAt(without, CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)));
         const auto& ink = l.textColor;
         if (!ink) return 1;

@@ -155,6 +155,18 @@ TEST(NXScreenLint, WhatLiesUnderAWholeWindowLayerIsNotSeen)
     EXPECT_EQ(findings(root.get()), expected);
 }
 
+// A screen laid over part of another hides the labels under it: they are not
+// seen, so their contrast is nobody's concern.
+TEST(NXScreenLint, TextUnderAnotherScreenIsNotMeasured)
+{
+    auto root = page();
+    root->addSubview(label(CGRectMake(10, 200, 200, 21), "Remember password"));
+    auto over = UIView::initWithFrame(CGRectMake(0, 20, 320, 460));
+    over->setBackgroundColor(UIColor::darkGrayColor());
+    root->addSubview(over);
+    EXPECT_EQ(findings(root.get()), std::vector<std::string>{});
+}
+
 // A control of a kind with a look of its own (here one that forgot to draw).
 class Dial : public UIControl {};
 
