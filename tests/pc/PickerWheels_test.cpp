@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include "pc/AddTimeViewCtrl.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "pc/TimeHourSetting.h"
@@ -73,6 +74,36 @@ TEST_F(PickerWheels, TheCountdownLengthIsChosenOnItsWheels)
     EXPECT_EQ(picker->countDownDuration(), 4200);
     ASSERT_TRUE(driver->tap(driver->buttonWithTitle(L("timeselectviewctrl_submit"))));
     EXPECT_EQ(granted->lengths, std::vector<double>{4200});
+}
+
+TEST_F(PickerWheels, ThePeriodsStartAndEndAreChosenOnTheWheels)
+{
+    auto editor = AddTimeViewCtrl::init();
+    driver->show(editor);
+    auto* picker = dynamic_cast<UIDatePicker*>(editor->view()->viewWithTag(AddTimeViewCtrl::kPickerTag));
+    ASSERT_NE(picker, nullptr);
+    auto shown = [&](NSInteger tag) { return static_cast<UILabel*>(editor->view()->viewWithTag(tag))->text(); };
+    auto hhmm = [&] {
+        const int seconds = static_cast<int>(picker->countDownDuration());
+        return NSString::stringWithFormat("%02d:%02d", seconds / 3600, seconds % 3600 / 60);
+    };
+    // The start: the hours wheel two rows down, the minutes wheel one.
+    const double before = picker->countDownDuration();
+    ASSERT_TRUE(driver->tapAt(wheelPoint(picker->wheels(), 0, 2)));
+    driver->advanceClock(1);
+    ASSERT_TRUE(driver->tapAt(wheelPoint(picker->wheels(), 1, 1)));
+    driver->advanceClock(1);
+    EXPECT_NE(picker->countDownDuration(), before);
+    EXPECT_EQ(shown(AddTimeViewCtrl::kStartTag), hhmm());
+    const NSString start = shown(AddTimeViewCtrl::kStartTag);
+
+    // The end row takes the next choice; the start keeps its own.
+    ASSERT_TRUE(driver->tap(editor->view()->viewWithTag(AddTimeViewCtrl::kEndRowTag)));
+    const CGPoint h = wheelPoint(picker->wheels(), 0, 0);
+    ASSERT_TRUE(driver->flick(h, CGPointMake(h.x, h.y - 3 * 44), 0.5, 0.2));
+    driver->advanceClock(1);
+    EXPECT_EQ(shown(AddTimeViewCtrl::kEndTag), hhmm());
+    EXPECT_EQ(shown(AddTimeViewCtrl::kStartTag), start);
 }
 
 TEST_F(PickerWheels, TheRecordsDayIsChosenOnTheDayWheel)
