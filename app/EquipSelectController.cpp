@@ -1,6 +1,7 @@
 #include "app/EquipSelectController.h"
 
 #include "app/AppText.h"
+#include "app/LoginViewController.h"
 #include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSLog.h"
@@ -227,6 +228,18 @@ void EquipSelectController::alertView_clickedButtonAtIndex(UIAlertView* alert, N
     } else {
         sendAddEquip(number);
     }
+}
+
+void EquipSelectController::goBack()
+{
+    login_ = UIViewController::init<LoginViewController>();
+    login_->view()->setTag(kLoginViewTag);
+    UIView::beginAnimations(NSString(), nullptr);
+    UIView::setAnimationDuration(0.5);
+    UIView::setAnimationTransition(UIViewAnimationTransitionCurlUp, view().get(), true);
+    UIView::setAnimationDelegate(shared_from_this());
+    view()->addSubview(login_->view());
+    UIView::commitAnimations();
 }
 
 void EquipSelectController::popToRootViewCtrl()

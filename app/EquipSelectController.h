@@ -50,6 +50,10 @@ public:
     void sendAddEquip(const NSString& number);
     void logout(const id& sender);
     void popToRootViewCtrl();
+    // The interface file's action that lays a fresh login screen over the
+    // chooser (its view tagged kLoginViewTag), curling up.
+    void goBack();
+    static constexpr NSInteger kLoginViewTag = 100001;
     void addHud(const NSString& text);
     void hideHUD();
     void alertView_clickedButtonAtIndex(UIAlertView* alert, NSInteger index) override;
@@ -59,5 +63,14 @@ public:
 private:
     void setRightButton(const NSString& titleKey);
     std::shared_ptr<EquipListViewController> gameView_;
+    std::shared_ptr<UIViewController> login_;  // keeps the laid-over login screen's controller
     bool mEditTag_ = false;
+};
+
+// A device row with its user ID and nickname labels; kept for the interface
+// files that name it, the device list draws its own rows.
+class EquipViewCell : public UITableViewCell {
+public:
+    std::shared_ptr<UILabel> userId;
+    std::shared_ptr<UILabel> nick;
 };

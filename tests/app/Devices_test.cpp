@@ -169,6 +169,19 @@ TEST_F(DevicesTest, OverlappingUpdatesOfTwoRowsLeaveTheChosenDeviceAlone)
     EXPECT_EQ(Constant::userID(), NSString("1002"));
 }
 
+// The interface file's goBack lays a fresh login screen over the chooser.
+TEST_F(DevicesTest, GoBackLaysTheLoginOverTheChooser)
+{
+    EquipSelectController* select = chooser();
+    select->goBack();
+    UIView* login = select->view()->viewWithTag(EquipSelectController::kLoginViewTag);
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(login->superview(), select->view().get());
+    EXPECT_EQ(select->view()->subviews().back().get(), login);
+    auto* account = driver.find<UITextField>([&](UITextField& f) { return f.isDescendantOfView(login); });
+    EXPECT_NE(account, nullptr);
+}
+
 TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabels)
 {
     EquipSelectController* select = chooser();
