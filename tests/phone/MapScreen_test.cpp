@@ -245,6 +245,26 @@ TEST_F(MapScreenTest, TheTabBarStaysAwayOverTheMapAndComesBackWithBack)
     EXPECT_TRUE(customTabBarTakesATap());
 }
 
+// The day chosen by touching the picker's day wheel is the day asked for.
+TEST_F(MapScreenTest, ADayTouchedOnTheWheelIsTheDayAskedFor)
+{
+    MapController* map = openMap();
+    ASSERT_NE(map, nullptr);
+    driver.advanceClock(2);
+    MapDatePickerView* picker = openPicker(map);
+    ASSERT_NE(picker, nullptr);
+    UIPickerView* wheels = static_cast<UIDatePicker*>(picker->viewWithTag(MapDatePickerView::kDatePickerTag))->wheels();
+    const CGRect day = wheels->rectForComponent(1);
+    // One row above the band: the day before.
+    ASSERT_TRUE(driver.tapAt(wheels->convertPoint(
+        CGPointMake(CGRectGetMidX(day), CGRectGetMidY(day) - UIPickerView::kRowHeight), nullptr)));
+    driver.advanceClock(1);
+    ASSERT_TRUE(driver.tap(pickerButton(picker, L("mapdatepickerview_ok"))));
+    answered();
+    EXPECT_NE(lastMessage("RQLocation").find("<DataDate>2026-12-09</DataDate>"), std::string::npos)
+        << lastMessage("RQLocation");
+}
+
 TEST_F(MapScreenTest, EmptyDaysOfflinePhonesAndADeniedLocationSayWhy)
 {
     MapController* map = openMap();

@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 
+#include "app/AppText.h"
 #include "engine/data/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
 #include "engine/render/MapControl.h"
@@ -126,7 +127,9 @@ NX_TOUR_STEP(460, "location map")
     tour.driver.advanceClock(1);
     auto* picker = tour.require(map->pickerView(), "day picker");
     tour.stop("map-day-picker", "Choosing a day");
-    picker->btnOkClicked();
+    tour.driver.tap(tour.require(tour.driver.find<UIButton>([&](UIButton& b) {
+        return b.isDescendantOfView(picker) && b.titleForState(UIControlStateNormal) == localized("mapdatepickerview_ok");
+    }), "the day picker's OK"));
     settle(tour);
     map->timeClicked(nullptr);
     tour.driver.advanceClock(0.5);
