@@ -18,13 +18,13 @@ constexpr NSInteger kLaps = 100;
 // The year wheel runs from year 1 to 9999.
 constexpr NSInteger kYears = 9999;
 
-struct WheelSpec {
+struct WheelKind {
     Field field;
     CGFloat share;  // of the width the wheels share
     UITextAlignment alignment;
 };
 
-std::vector<WheelSpec> specsOf(UIDatePickerMode mode)
+std::vector<WheelKind> wheelsOf(UIDatePickerMode mode)
 {
     switch (mode) {
     case UIDatePickerModeDate:
@@ -96,7 +96,7 @@ class NXDateWheels : public UIPickerView, public UIPickerViewDataSource, public 
 public:
     UIDatePicker* picker() const { return dynamic_cast<UIDatePicker*>(superview()); }
 
-    NSInteger numberOfComponentsInPickerView(UIPickerView*) override { return static_cast<NSInteger>(specs().size()); }
+    NSInteger numberOfComponentsInPickerView(UIPickerView*) override { return static_cast<NSInteger>(wheelKinds().size()); }
     NSInteger pickerView_numberOfRowsInComponent(UIPickerView*, NSInteger component) override;
     NSString pickerView_titleForRow_forComponent(UIPickerView*, NSInteger row, NSInteger component) override;
     std::optional<CGFloat> pickerView_widthForComponent(UIPickerView*, NSInteger component) override;
@@ -118,7 +118,7 @@ public:
     }
 
 protected:
-    UITextAlignment alignmentForComponent(NSInteger component) const override { return specs()[component].alignment; }
+    UITextAlignment alignmentForComponent(NSInteger component) const override { return wheelKinds()[component].alignment; }
     CGRect titleFrameInWheel(CGRect wheel, NSInteger component) const override;
     bool rowEnabled(NSInteger row, NSInteger component) const override;
     void userDidSelectRow(NSInteger row, NSInteger component) override;
@@ -131,7 +131,7 @@ private:
         std::optional<NSTimeInterval> minimum, maximum;
         bool operator==(const Layout&) const = default;
     };
-    std::vector<WheelSpec> specs() const { return specsOf(picker() ? picker()->datePickerMode : UIDatePickerModeDateAndTime); }
+    std::vector<WheelKind> wheelKinds() const { return wheelsOf(picker() ? picker()->datePickerMode : UIDatePickerModeDateAndTime); }
     NSInteger interval() const;
     NSInteger period(Field f) const;
     NSInteger valueOfRow(Field f, NSInteger row) const { return period(f) ? row % period(f) : row; }
@@ -166,7 +166,7 @@ NSInteger NXDateWheels::period(Field f) const
 
 NSInteger NXDateWheels::pickerView_numberOfRowsInComponent(UIPickerView*, NSInteger component)
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     if (component < 0 || component >= static_cast<NSInteger>(s.size())) return 0;
     const Field f = s[component].field;
     if (period(f)) return period(f) * kLaps;
@@ -175,7 +175,7 @@ NSInteger NXDateWheels::pickerView_numberOfRowsInComponent(UIPickerView*, NSInte
 
 NSString NXDateWheels::pickerView_titleForRow_forComponent(UIPickerView*, NSInteger row, NSInteger component)
 {
-    const Field f = specs()[component].field;
+    const Field f = wheelKinds()[component].field;
     const NSInteger v = valueOfRow(f, row);
     switch (f) {
     case Field::Month: return monthName(static_cast<int>(v) + 1, false);
@@ -199,7 +199,7 @@ NSString NXDateWheels::pickerView_titleForRow_forComponent(UIPickerView*, NSInte
 
 std::optional<CGFloat> NXDateWheels::pickerView_widthForComponent(UIPickerView*, NSInteger component)
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     const CGFloat shared = bounds().size.width - 18 - 4 * (static_cast<CGFloat>(s.size()) - 1);
     return std::floor(std::max<CGFloat>(shared, 0) * s[component].share);
 }
@@ -207,14 +207,14 @@ std::optional<CGFloat> NXDateWheels::pickerView_widthForComponent(UIPickerView*,
 CGRect NXDateWheels::titleFrameInWheel(CGRect wheel, NSInteger component) const
 {
     // Count-down numbers stand left of their unit, which the band carries.
-    if (specs()[component].field == Field::Hours || specs()[component].field == Field::Minutes)
+    if (wheelKinds()[component].field == Field::Hours || wheelKinds()[component].field == Field::Minutes)
         return CGRectMake(wheel.origin.x + 8, wheel.origin.y, wheel.size.width * 0.42 - 8, wheel.size.height);
     return CGRectInset(wheel, 6, 0);
 }
 
 void NXDateWheels::drawOverWheels()
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     const auto font = UIFont::boldSystemFontOfSize(17);
     const CGFloat lineHeight = sizeWithFont("h", font).height;
     CGContextRef c = UIGraphicsGetCurrentContext();
@@ -233,7 +233,7 @@ void NXDateWheels::drawOverWheels()
 
 std::vector<NSInteger> NXDateWheels::selectedValues() const
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     std::vector<NSInteger> values(s.size());
     for (size_t i = 0; i < s.size(); ++i)
         values[i] = valueOfRow(s[i].field, std::max<NSInteger>(selectedRowInComponent(static_cast<NSInteger>(i)), 0));
@@ -242,12 +242,12 @@ std::vector<NSInteger> NXDateWheels::selectedValues() const
 
 std::vector<NSInteger> NXDateWheels::valuesOf(NSTimeInterval value) const
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     std::vector<NSInteger> values;
     const CFGregorianDate g = fieldsOf(value);
     const auto minutes = static_cast<NSInteger>(value / 60);
-    for (const auto& spec : s) {
-        switch (spec.field) {
+    for (const auto& wheel : s) {
+        switch (wheel.field) {
         case Field::Month: values.push_back(g.month - 1); break;
         case Field::Day: values.push_back(g.day - 1); break;
         case Field::Year: values.push_back(std::clamp<NSInteger>(g.year - 1, 0, kYears - 1)); break;
@@ -264,7 +264,7 @@ std::vector<NSInteger> NXDateWheels::valuesOf(NSTimeInterval value) const
 
 NSTimeInterval NXDateWheels::compose(const std::vector<NSInteger>& values) const
 {
-    const auto s = specs();
+    const auto s = wheelKinds();
     auto* p = picker();
     if (p && p->datePickerMode == UIDatePickerModeCountDownTimer) {
         NSTimeInterval seconds = 0;
@@ -313,12 +313,12 @@ bool NXDateWheels::rowEnabled(NSInteger row, NSInteger component) const
 {
     auto* p = picker();
     if (!p || p->datePickerMode == UIDatePickerModeCountDownTimer) return true;
-    const Field f = specs()[component].field;
+    const Field f = wheelKinds()[component].field;
     auto values = selectedValues();
     values[component] = valueOfRow(f, row);
     if (f == Field::Day) {
         const CFGregorianDate g = fieldsOf(p->date());
-        const auto s = specs();
+        const auto s = wheelKinds();
         int year = g.year, month = g.month;
         for (size_t i = 0; i < s.size(); ++i) {
             if (s[i].field == Field::Year) year = static_cast<int>(values[i]) + 1;
@@ -345,7 +345,7 @@ void NXDateWheels::show(bool animated)
     auto* p = picker();
     if (!p) return;
     reloadAllComponents();
-    const auto s = specs();
+    const auto s = wheelKinds();
     const auto wanted = valuesOf(p->datePickerMode == UIDatePickerModeCountDownTimer ? p->countDownDuration() : p->date());
     for (size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<NSInteger>(i);

@@ -31,6 +31,23 @@ void verticalGradient(CGContextRef c, CGRect r, const CGFloat top[3], const CGFl
     CGContextDrawLinearGradient(c, gradient, CGPointMake(0, CGRectGetMinY(r)), CGPointMake(0, CGRectGetMaxY(r)), 0);
 }
 
+// A white disc on a soft shadow, filled inside its rim with a gradient: the
+// detail-disclosure button and the editing delete control.
+void shadowedDisc(CGContextRef c, CGRect disc, CGFloat shadowAlpha, const CGFloat top[3], const CGFloat bottom[3])
+{
+    CGContextSaveGState(c);
+    CGContextSetShadowWithColor(c, CGSizeMake(0, 1), 1.5, UIColor::colorWithRed(0, 0, 0, shadowAlpha));
+    CGContextSetGrayFillColor(c, 1, 1);
+    CGContextFillEllipseInRect(c, disc);
+    CGContextRestoreGState(c);
+    CGContextSaveGState(c);
+    CGContextBeginPath(c);
+    CGContextAddEllipseInRect(c, CGRectInset(disc, 2, 2));
+    CGContextClip(c);
+    verticalGradient(c, disc, top, bottom);
+    CGContextRestoreGState(c);
+}
+
 void chevron(CGContextRef c, CGFloat x, CGFloat midY, CGFloat halfHeight, CGFloat width, CGFloat lineWidth)
 {
     CGContextSetLineWidth(c, lineWidth);
@@ -84,18 +101,8 @@ void UITableViewCellAccessory::drawRect(CGRect)
         break;
     case UITableViewCellAccessoryDetailDisclosureButton: {
         const CGRect disc = CGRectMake(2, 2, 25, 25);
-        CGContextSaveGState(c);
-        CGContextSetShadowWithColor(c, CGSizeMake(0, 1), 1.5, UIColor::colorWithRed(0, 0, 0, 0.45));
-        CGContextSetGrayFillColor(c, 1, 1);
-        CGContextFillEllipseInRect(c, disc);
-        CGContextRestoreGState(c);
-        CGContextSaveGState(c);
-        CGContextBeginPath(c);
-        CGContextAddEllipseInRect(c, CGRectInset(disc, 2, 2));
-        CGContextClip(c);
         const CGFloat top[3] = {0.45, 0.66, 0.98}, bottom[3] = {0.09, 0.35, 0.85};
-        verticalGradient(c, disc, top, bottom);
-        CGContextRestoreGState(c);
+        shadowedDisc(c, disc, 0.45, top, bottom);
         CGContextSetGrayStrokeColor(c, 1, 1);
         chevron(c, 12, CGRectGetMidY(disc), 4.5, 4.5, 3);
         break;
@@ -131,18 +138,8 @@ void UITableViewCellEditControl::drawRect(CGRect)
     CGContextRef c = UIGraphicsGetCurrentContext();
     const CGRect b = bounds();
     const CGRect disc = CGRectMake(8, std::floor(CGRectGetMidY(b)) - 11, 22, 22);
-    CGContextSaveGState(c);
-    CGContextSetShadowWithColor(c, CGSizeMake(0, 1), 1.5, UIColor::colorWithRed(0, 0, 0, 0.4));
-    CGContextSetGrayFillColor(c, 1, 1);
-    CGContextFillEllipseInRect(c, disc);
-    CGContextRestoreGState(c);
-    CGContextSaveGState(c);
-    CGContextBeginPath(c);
-    CGContextAddEllipseInRect(c, CGRectInset(disc, 2, 2));
-    CGContextClip(c);
     const CGFloat top[3] = {0.95, 0.45, 0.42}, bottom[3] = {0.80, 0.08, 0.05};
-    verticalGradient(c, disc, top, bottom);
-    CGContextRestoreGState(c);
+    shadowedDisc(c, disc, 0.4, top, bottom);
     const UITableViewCell* cell = cellOf(*this);
     const bool upright = cell && cell->showingDeleteConfirmation();
     const CGFloat mx = CGRectGetMidX(disc), my = CGRectGetMidY(disc);
