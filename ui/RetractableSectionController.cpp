@@ -87,6 +87,9 @@ void RetractableSectionController::setAccessoryViewOnCell(UITableViewCell* cell)
         cell->textLabel()->textColor = titleTextColor_ ? titleTextColor_ : UIColor::blackColor();
         imageName = "DownAccessory";
     }
+    // The holiday note beside the title reads in the title's colour, so an
+    // owner that lights the title for a dark row lights the note too.
+    if (UILabel* note = cell->detailTextLabel()) note->textColor = cell->textLabel()->textColor;
     // The names carry no extension: the white variant is the name + "White".
     const NSString whiteName = imageName.stringByAppendingString("White");
     auto plain = UIImage::imageNamed(useOnlyWhiteImages_ ? whiteName : imageName);

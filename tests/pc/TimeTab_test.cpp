@@ -5,6 +5,7 @@
 #include "pc/PCTimeCommon.h"
 #include "pc/TimeSetViewController.h"
 #include "tests/pc/PCTimeFixture.h"
+#include "tests/pc/ScreenLint.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
@@ -203,6 +204,11 @@ TEST_F(TimeTab, PeriodsAreAddedEditedAndDeletedAndARefusedAddLeavesTheList)
         EXPECT_NE(chooser, nullptr);
         if (!chooser) return;
         for (int day : days) EXPECT_TRUE(driver->tap(chooser->view()->viewWithTag(addTimeHourSet::kRowTag + day)));
+        if (snapshotEditor) {
+            driver->advanceClock(1);
+            // Every day's name reads on its row.
+            EXPECT_EQ(lintFindings(driver->window(), chooser->view().get()), std::vector<std::string>{});
+        }
         EXPECT_TRUE(tapItem(chooser->navigationItem()->leftBarButtonItem));
         if (snapshotEditor) {
             driver->advanceClock(1);
@@ -224,6 +230,7 @@ TEST_F(TimeTab, PeriodsAreAddedEditedAndDeletedAndARefusedAddLeavesTheList)
     ASSERT_EQ(list()->getTableViewDataCount(), 2);
     EXPECT_EQ(rules.periods(kDevice).size(), 2u);
     settle();
+    EXPECT_EQ(lintFindings(driver->window(), list()), std::vector<std::string>{});  // the periods read on their rows
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/period-list"));
 
     // Edit: the period is replaced by one ending at 12:00 (delete, then add).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/NSException.h"
+#include "platform/uikit/NXScreenLint.h"
 #include "platform/uikit/NXUITestDriver.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/RetractableSectionController.h"
@@ -120,7 +121,6 @@ TEST_F(RetractableSections, TitleTapsOpenAndCloseWithRowUpdates)
     EXPECT_EQ(arrowOf(cell(0, 0)), "UpAccessory");
     EXPECT_EQ(rgba(cell(0, 0)->textLabel()->textColor), rgba(UIColor::colorWithRed(0.191, 0.264, 0.446, 1)));
     EXPECT_FALSE(table()->indexPathForSelectedRow().has_value());
-    EXPECT_TRUE(snapshot::viewMatchesExpected(table(), "tests/ui/snapshots/sections-open"));
 
     table()->tapRow(NSIndexPath::indexPathForRow(2, 0));  // a content row only deselects
     EXPECT_FALSE(table()->indexPathForSelectedRow().has_value());
@@ -131,6 +131,25 @@ TEST_F(RetractableSections, TitleTapsOpenAndCloseWithRowUpdates)
     EXPECT_EQ(table()->numberOfRowsInSection(0), 1);
     EXPECT_EQ(arrowOf(cell(0, 0)), "DownAccessory");
     EXPECT_EQ(rgba(cell(0, 0)->textLabel()->textColor), rgba(UIColor::blackColor()));
+}
+
+// Styled as the program styles them for its dark rows: white titles, holiday
+// notes and arrows, open and closed.
+TEST_F(RetractableSections, WhiteTitlesReadOnTheirRowsOpenAndClosed)
+{
+    for (const auto& section : {weekdays, weekend}) {
+        section->setTitleTextColor(UIColor::whiteColor());
+        section->setTitleAlternativeTextColor(UIColor::whiteColor());
+        section->setUseOnlyWhiteImages(true);
+    }
+    table()->reloadData();
+    EXPECT_EQ(rgba(cell(0, 0)->detailTextLabel()->textColor), rgba(UIColor::whiteColor()));
+    table()->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    EXPECT_EQ(rgba(cell(0, 0)->detailTextLabel()->textColor), rgba(UIColor::whiteColor()));
+    EXPECT_TRUE(NXLintViewTree(table()).empty());
+    EXPECT_TRUE(snapshot::viewMatchesExpected(table(), "tests/ui/snapshots/sections-open"));
+    table()->tapRow(NSIndexPath::indexPathForRow(0, 0));
+    EXPECT_TRUE(NXLintViewTree(table()).empty());
     EXPECT_TRUE(snapshot::viewMatchesExpected(table(), "tests/ui/snapshots/sections-closed"));
 }
 

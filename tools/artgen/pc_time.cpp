@@ -104,8 +104,12 @@ NX_ART("timeshow_vesk", 50, 70, [](CGContextRef c, CGSize s) {
 });
 NX_ART("timecommit_vesk", 320, 69, [](CGContextRef c, CGSize s) { listRow(c, s, 8, 8); });
 
-// The period list and the weekday chooser.
+// The period list and the weekday chooser: the chooser's first and last rows,
+// and the band of every row between them, which is also the period list's
+// and the retractable sections' row. All of them carry light text, so the
+// band is as dark as the ends.
 NX_ART("top_round", 280, 45, [](CGContextRef c, CGSize s) { listRow(c, s, 10, 0); });
+NX_ART("middle_round", 300, 44, [](CGContextRef c, CGSize s) { listRow(c, s, 8, 8); });
 NX_ART("bottom_round", 280, 45, [](CGContextRef c, CGSize s) { listRow(c, s, 0, 10); });
 NX_ART("right", 30, 30, [](CGContextRef c, CGSize s) {
     CGContextSetRGBStrokeColor(c, 0.35, 0.85, 0.40, 1);

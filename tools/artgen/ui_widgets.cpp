@@ -1,5 +1,6 @@
-// Pictures of the shared widgets: the pull-to-refresh arrow, the retractable
-// sections' cell background and their open/closed arrows.
+// Pictures of the shared widgets: the pull-to-refresh arrow and the
+// retractable sections' open/closed arrows (their rows' band is the period
+// list's "middle_round").
 
 #include "tools/artgen/Art.h"
 
@@ -35,25 +36,6 @@ NX_ART("blueArrow", 30, 55, [](CGContextRef c, CGSize s) {
     CGContextAddLineToPoint(c, mx, s.height - 1);
     CGContextClosePath(c);
     CGContextFillPath(c);
-});
-
-// The retractable sections' rows: a rounded blue-grey band.
-NX_ART("middle_round", 300, 44, [](CGContextRef c, CGSize s) {
-    const CGFloat components[8] = {0.62, 0.71, 0.82, 1, 0.42, 0.52, 0.66, 1};
-    const CGFloat locations[2] = {0, 1};
-    auto gradient = CGGradientCreateWithColorComponents(CGColorSpaceCreateDeviceRGB(), components, locations, 2);
-    const CGRect r = CGRectMake(1, 1, s.width - 2, s.height - 2);
-    CGContextSaveGState(c);
-    CGContextBeginPath(c);
-    NXContextAddRoundedRect(c, r, 8, 8);
-    CGContextClip(c);
-    CGContextDrawLinearGradient(c, gradient, CGPointMake(0, 0), CGPointMake(0, s.height), 0);
-    CGContextRestoreGState(c);
-    CGContextSetRGBStrokeColor(c, 0.30, 0.38, 0.50, 1);
-    CGContextSetLineWidth(c, 1);
-    CGContextBeginPath(c);
-    NXContextAddRoundedRect(c, r, 8, 8);
-    CGContextStrokePath(c);
 });
 
 NX_ART("UpAccessory", 16, 16, [](CGContextRef c, CGSize s) { chevron(c, s, true, 0.2); });
