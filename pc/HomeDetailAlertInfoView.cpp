@@ -63,9 +63,13 @@ std::shared_ptr<UITableViewCell> HomeDetailAlertInfoView::tableView_cellForRowAt
             l->setBackgroundColor(UIColor::clearColor());
             if (centred) l->textAlignment = UITextAlignmentCenter;
             cell->contentView()->addSubview(l);
+            return l;
         };
         add(kKindTag, CGRectMake(0, 0, 60, 43), 16, UIColor::lightGrayColor(), true);
-        add(kNameTag, CGRectMake(70, 0, 160, 43), 18, UIColor::whiteColor(), false);
+        auto name = add(kNameTag, CGRectMake(70, 0, 160, 43), 18, UIColor::whiteColor(), false);
+        // A long site or program name shrinks before it is cut.
+        name->adjustsFontSizeToFitWidth = true;
+        name->minimumFontSize = 12;
         auto icon = UIImageView::initWithImage(UIImage::imageNamed("alertIcon.png"));
         icon->setCenter(CGPointMake(250, 20));
         cell->contentView()->addSubview(icon);

@@ -177,16 +177,23 @@ std::shared_ptr<UITableViewCell> LimitViewController::tableView_cellForRowAtInde
     if (!cell || !cell->viewWithTag(20001)) {
         cell = UITableViewCell::initWithStyle(UITableViewCellStyleSubtitle, "Cell");
         cell->selectionStyle = UITableViewCellSelectionStyleNone;
+        // The labels sit on the cell itself, right of the delete control the
+        // rows show from the start: in the content view, which editing moves
+        // aside, the rule's name would run past the screen's edge.
         auto add = [&](NSInteger tag, CGRect frame, CGFloat size, std::shared_ptr<UIColor> color) {
             auto l = UILabel::initWithFrame(frame);
             l->setTag(tag);
             l->font = UIFont::systemFontOfSize(size);
             l->textColor = std::move(color);
             l->setBackgroundColor(UIColor::clearColor());
-            cell->contentView()->addSubview(l);
+            cell->addSubview(l);
+            return l;
         };
         add(20001, CGRectMake(36, 0, 110, 43), 16, UIColor::lightGrayColor());
-        add(20002, CGRectMake(130, 0, 160, 43), 18, UIColor::whiteColor());
+        auto name = add(20002, CGRectMake(130, 0, 160, 43), 18, UIColor::whiteColor());
+        // A long address shrinks before it is cut.
+        name->adjustsFontSizeToFitWidth = true;
+        name->minimumFontSize = 12;
     }
     cell->accessoryType = UITableViewCellAccessoryDisclosureIndicator;
     const auto& rule = list.rules[static_cast<size_t>(ip.row)];

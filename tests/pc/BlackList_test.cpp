@@ -12,6 +12,7 @@
 #include "pc/SwRecordHomeViewController.h"
 #include "platform/uikit/UITableViewParts.h"
 #include "tests/pc/PCRecordFixture.h"
+#include "tests/pc/ScreenLint.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
@@ -78,11 +79,13 @@ TEST_F(BlackList, TheDeleteControlAndItsDeleteButtonRemoveOneRule)
     UITableViewCell* second = row(limits, 1);
     ASSERT_NE(second->deleteControl(), nullptr);
     EXPECT_EQ(second->deleteControl()->superview(), second);
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/black-list-editing"));
 
     ASSERT_TRUE(driver->tap(second->deleteControl()));
     driver->layout();
     ASSERT_TRUE(second->showingDeleteConfirmation());
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/black-list-delete"));
     ASSERT_TRUE(driver->tap(second->deleteButton()));
     EXPECT_NE(body(sent("DLUrlRuleSelf").back()).find("<UrlBlack>video.example.net</UrlBlack>"), std::string::npos);

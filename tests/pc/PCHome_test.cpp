@@ -10,6 +10,7 @@
 #include "pc/HomeViewCtrl.h"
 #include "pc/PCTimeCommon.h"
 #include "tests/pc/PCRecordFixture.h"
+#include "tests/pc/ScreenLint.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
@@ -162,6 +163,7 @@ TEST_F(PCHome, TheAlertRowsOpenTodaysBlockedVisits)
     EXPECT_NE(sent("RQCurLimit").back().message.find("<Type>1</Type>"), std::string::npos);
     driver->advanceClock(1.0);
     EXPECT_NE(driver->viewWithText(L("homedetailAlert_web")), nullptr);
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});  // the site names show whole
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/alert-list"));
 
     driver->tap(dynamic_cast<UIButton*>(list->navigationItem()->leftBarButtonItem->customView.get()));

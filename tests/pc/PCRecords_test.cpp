@@ -15,6 +15,7 @@
 #include "protocol/Internet.h"
 #include "protocol/UserRule.h"
 #include "tests/pc/PCRecordFixture.h"
+#include "tests/pc/ScreenLint.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
@@ -145,6 +146,7 @@ TEST_F(PCRecords, ADetailPutsItsSiteOnTheBlackListWhichShowsItAndDeletesIt)
     ASSERT_NE(limits, nullptr);
     ASSERT_EQ(limits->webList().rules.size(), 3u);
     EXPECT_EQ(limits->webList().rules.back()->typeId(), "site-001.example.com");
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});  // the added address is not cut
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/black-list"));
 
     ASSERT_TRUE(limits->myTableview->commitDelete(NSIndexPath::indexPathForRow(2, 0)));
