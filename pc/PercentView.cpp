@@ -20,19 +20,27 @@ std::shared_ptr<UILabel> clearLabel(CGRect frame, CGFloat size)
 }
 
 // The interface file: the name on the left, the track with its bar in the
-// middle (the bar's width is the full length), the share on the right.
+// middle (the bar's width is the full length), the share on the right. It is
+// laid out for a full-width row, the ranking's; in a narrower row (the
+// records home's pages) the name gives up the difference. The share ends 30
+// points short of the row's end, clear of a disclosure indicator there.
 const bool kNib = (UINib::registerNib("PercentView", [](NSObject* owner) {
     auto* row = dynamic_cast<PercentView*>(owner);
-    // Narrow enough for the records home's 294-point pages.
-    auto view = UIView::initWithFrame(CGRectMake(0, 0, 294, 44));
+    auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 44));
     view->setBackgroundColor(UIColor::clearColor());
-    row->buttonTitle = clearLabel(CGRectMake(8, 0, 108, 44), 14);
+    row->buttonTitle = clearLabel(CGRectMake(8, 0, 134, 44), 14);
     row->buttonTitle->textColor = UIColor::whiteColor();
-    row->processBack = clearLabel(CGRectMake(118, 15, 110, 14), 12);
-    row->colorLabel = clearLabel(CGRectMake(121, 15, 110, 14), 12);
-    row->percentLabel = clearLabel(CGRectMake(228, 0, 62, 44), 13);
+    row->buttonTitle->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    // A long site name shrinks before it is cut.
+    row->buttonTitle->adjustsFontSizeToFitWidth = true;
+    row->buttonTitle->minimumFontSize = 11;
+    row->processBack = clearLabel(CGRectMake(146, 15, 80, 14), 12);
+    row->colorLabel = clearLabel(CGRectMake(149, 15, 80, 14), 12);
+    row->percentLabel = clearLabel(CGRectMake(230, 0, 60, 44), 13);
     row->percentLabel->textColor = UIColor::whiteColor();
     row->percentLabel->textAlignment = UITextAlignmentRight;
+    for (const auto& v : std::vector<std::shared_ptr<UIView>>{row->processBack, row->colorLabel, row->percentLabel})
+        v->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     for (const auto& v : std::vector<std::shared_ptr<UIView>>{row->buttonTitle, row->processBack, row->colorLabel,
                                                              row->percentLabel})
         view->addSubview(v);

@@ -16,6 +16,7 @@
 #include "protocol/Internet.h"
 #include "app/LoginViewController.h"
 #include "platform/uikit/UIAlertView.h"
+#include "tests/pc/ScreenLint.h"
 #include "tests/pc/StatisticsFixture.h"
 #include "tools/service-double/ChartImages.h"
 #include "tools/snapshot/Snapshot.h"
@@ -135,13 +136,26 @@ TEST_F(RecordsHome, BothPagesShowTheTenLargestCategoriesWithBarsOfTheirShare)
     EXPECT_EQ(web->totalRecord, 205);
     const auto rows = percentRows(web->view().get());
     ASSERT_GE(rows.size(), 5u);  // the rows in view
-    constexpr CGFloat full = 110;  // the interface file's full bar
+    auto reference = UIViewController::init<PercentView>();
+    reference->loadView();
+    const CGFloat full = reference->colorLabel->frame().size.width;  // the interface file's full bar
     for (size_t i = 0; i < rows.size(); ++i) {
         const long long count = 25 - static_cast<long long>(i);
         SCOPED_TRACE(i);
         EXPECT_EQ(rows[i]->title, NSString("Web" + std::to_string(count)));
         EXPECT_EQ(rows[i]->percentLabel->text(), PercentView::percentText(count * 100.0 / 205));
         EXPECT_EQ(rows[i]->colorLabel->frame().size.width, full * shareOf(count, 205) / 100);
+        // The row's texts stay in the cell's content area, clear of its
+        // disclosure indicator.
+        auto* cell = dynamic_cast<UITableViewCell*>(rows[i]->view()->superview());
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->accessoryType, UITableViewCellAccessoryDisclosureIndicator);
+        const CGRect content = cell->contentView()->frame();
+        for (UILabel* text : {rows[i]->buttonTitle.get(), rows[i]->percentLabel.get()}) {
+            const CGRect inCell = text->convertRect(text->bounds(), cell);
+            EXPECT_GE(inCell.origin.x, content.origin.x);
+            EXPECT_LE(CGRectGetMaxX(inCell), CGRectGetMaxX(content));
+        }
     }
     EXPECT_EQ(web->imgURL, "25,24,23,22,21,20,19,18,17,16,");
 
@@ -444,6 +458,16 @@ TEST_F(Ranking, TheTopTenSitesShowUnderThePieTheDoubleDrewOfTheirCounts)
     EXPECT_EQ(at(350, 50), colour(9));  // the last 14.4
     EXPECT_EQ(at(0, 88), (std::vector<int>{255, 255, 255}));  // outside the disc
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/by-rank"));
+}
+
+// Site names of a usual length show whole beside their bars.
+TEST_F(Ranking, SiteNamesShowWhole)
+{
+    service.reply("RQUrlBrowse", listBody("Url", {{"games.example.com", 30}, {"www.example.org", 12}, {"www.example.edu", 5}}));
+    open<UrlRankingViewController>();
+    ASSERT_TRUE(chartShown());
+    ASSERT_EQ(percentRows(screen->view().get()).size(), 3u);
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
 }
 
 TEST_F(Ranking, SharesAreOfTheShownCountsAndANewDayReplacesTheChartsList)
