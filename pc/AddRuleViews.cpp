@@ -36,10 +36,12 @@ std::shared_ptr<UIButton> button(UIView* parent, CGRect frame, const id& owner, 
     return b;
 }
 
+// Opaque: the rows of the screen it lies over must not show through as
+// ghost text.
 std::shared_ptr<UIView> formView(CGFloat height)
 {
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, height));
-    view->setBackgroundColor(UIColor::colorWithRed(0.12, 0.14, 0.19, 0.96));
+    view->setBackgroundColor(UIColor::colorWithRed(0.12, 0.14, 0.19, 1));
     return view;
 }
 

@@ -6,6 +6,7 @@
 #include "pc/AddRuleViews.h"
 #include "pc/PCTimeCommon.h"
 #include "tests/pc/PCRecordFixture.h"
+#include "tests/pc/ScreenLint.h"
 
 namespace {
 
@@ -61,6 +62,21 @@ TEST_F(AddRuleViews, AnAddressGoesWithoutWwwAndTheHostHearsOfItBeforeTheQuestion
     EXPECT_EQ(form->view()->superview(), nullptr);
     driver->pumpUntil([&] { return host->reloads > 0; }, 5);
     EXPECT_EQ(host->reloads, 1);
+}
+
+// The form hides the host's rows it lies over: none shows through as ghost
+// text.
+TEST_F(AddRuleViews, TheFormHidesTheHostsTextUnderIt)
+{
+    host->view()->setBackgroundColor(UIColor::blackColor());
+    auto row = UILabel::initWithFrame(CGRectMake(10, 40, 200, 22));
+    row->setText("Chess Trainer");
+    row->textColor = UIColor::whiteColor();
+    row->setBackgroundColor(UIColor::clearColor());
+    host->view()->addSubview(row);
+    auto form = lay<AddUrlViewController>();
+    driver->type(form->newURL.get(), "www.example.net");
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
 }
 
 TEST_F(AddRuleViews, AnEmptyAddressOrOneOfOnlyWwwIsRefused)
