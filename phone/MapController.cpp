@@ -37,23 +37,25 @@ std::shared_ptr<UIButton> mapButton(CGRect frame, const id& target, SEL action)
     auto button = UIButton::buttonWithType(UIButtonTypeCustom);
     button->setFrame(frame);
     button->titleLabel()->font = UIFont::boldSystemFontOfSize(13);
-    button->setBackgroundImage(UIImage::imageNamed("button_vesk.png"), UIControlStateNormal);
+    if (auto art = UIImage::imageNamed("mapctrl_button"))
+        button->setBackgroundImage(art->stretchableImageWithLeftCapWidth(8, 0), UIControlStateNormal);
     button->addTarget(target, std::move(action), UIControlEventTouchUpInside);
     return button;
 }
 
-// The interface file of both variants: the map under everything; the
-// location panel dropping from the top right (own position, device
-// position, positioning mode, the day picker); the option panel rising at
-// the bottom (map type, time list, places) with its button; the time list
-// panel on the left with its close button.
-std::vector<id> buildInterface(NSObject* owner)
+// The interface files of both variants, for a view of the given height: the
+// map under everything; the location panel dropping from the top right (own
+// position, device position, positioning mode, the day picker); the option
+// panel rising from the bottom edge (map type, time list, places) beside its
+// button, so that shut it lies wholly below the view; the time list panel on
+// the left with its close button, ending above the option button.
+std::vector<id> buildInterface(NSObject* owner, CGFloat height)
 {
     auto* screen = dynamic_cast<MapController*>(owner);
     auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
-    auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 416));
+    auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, height));
     view->setBackgroundColor(UIColor::blackColor());
-    screen->_mapView = VIZMapView::initWithFrame(CGRectMake(0, 0, 320, 416));
+    screen->_mapView = VIZMapView::initWithFrame(CGRectMake(0, 0, 320, height));
     view->addSubview(screen->_mapView);
 
     screen->_verPanelLoc = VerticalPopupPanel::initWithCoder(CGRectMake(196, 0, 120, 148));
@@ -65,21 +67,23 @@ std::vector<id> buildInterface(NSObject* owner)
     for (const auto& b : {screen->btnMyLoc, screen->btnDesLoc, screen->btnDeviceMode, screen->btnDeshistory})
         screen->_verPanelLoc->addSubview(b);
 
-    screen->_verPanelOpt = VerticalPopupPanel::initWithCoder(CGRectMake(48, 376, 268, 36));
-    screen->btnMapMode = mapButton(CGRectMake(4, 3, 84, 30), self, NX_SEL(MapController, SatelliteTypeClicked));
+    constexpr CGFloat kBar = 40, kOptions = 36;
+    screen->_verPanelOpt = VerticalPopupPanel::initWithCoder(CGRectMake(48, height - kBar, 268, kBar));
+    screen->btnMapMode = mapButton(CGRectMake(4, 5, 84, 30), self, NX_SEL(MapController, SatelliteTypeClicked));
     screen->_mapType = screen->btnMapMode;
-    screen->btnTimeSearch = mapButton(CGRectMake(92, 3, 84, 30), self, NX_SEL(MapController, timeClicked));
-    screen->btnLocSearch = mapButton(CGRectMake(180, 3, 84, 30), self, NX_SEL(MapController, posClicked));
+    screen->btnTimeSearch = mapButton(CGRectMake(92, 5, 84, 30), self, NX_SEL(MapController, timeClicked));
+    screen->btnLocSearch = mapButton(CGRectMake(180, 5, 84, 30), self, NX_SEL(MapController, posClicked));
     for (const auto& b : {screen->btnMapMode, screen->btnTimeSearch, screen->btnLocSearch}) screen->_verPanelOpt->addSubview(b);
     auto options = UIButton::buttonWithType(UIButtonTypeCustom);
-    options->setFrame(CGRectMake(6, 376, 36, 36));
+    options->setFrame(CGRectMake(6, height - kBar, kOptions, kOptions));
     options->setImage(UIImage::imageNamed("mapctrl_options.png"), UIControlStateNormal);
     options->addTarget(self, NX_SEL(MapController, optionClicked), UIControlEventTouchUpInside);
 
-    screen->_verPanelList = VerticalPopupPanel::initWithCoder(CGRectMake(4, 8, 58, 336));
-    screen->_scroll = UIView::initWithFrame<UIScrollView>(CGRectMake(0, 0, 58, 302));
+    const CGFloat list = height - kBar - 40;
+    screen->_verPanelList = VerticalPopupPanel::initWithCoder(CGRectMake(4, 8, 58, list));
+    screen->_scroll = UIView::initWithFrame<UIScrollView>(CGRectMake(0, 0, 58, list - 34));
     screen->_scroll->setBackgroundColor(UIColor::colorWithRed(1, 1, 1, 0.85));
-    screen->btnCloseScroll = mapButton(CGRectMake(0, 306, 58, 28), self, NX_SEL(MapController, timeListClose));
+    screen->btnCloseScroll = mapButton(CGRectMake(0, list - 30, 58, 28), self, NX_SEL(MapController, timeListClose));
     screen->_verPanelList->addSubview(screen->_scroll);
     screen->_verPanelList->addSubview(screen->btnCloseScroll);
 
@@ -89,8 +93,10 @@ std::vector<id> buildInterface(NSObject* owner)
     return {view};
 }
 
-const bool kNib = (UINib::registerNib("MapController", buildInterface), true);
-const bool kPCNib = (UINib::registerNib("PCMapController", buildInterface), true);
+// The pushed screen has the height under the navigation bar; the PC tab's
+// root also leaves the tab bar its place at the bottom.
+const bool kNib = (UINib::registerNib("MapController", [](NSObject* owner) { return buildInterface(owner, 416); }), true);
+const bool kPCNib = (UINib::registerNib("PCMapController", [](NSObject* owner) { return buildInterface(owner, 367); }), true);
 
 }  // namespace
 

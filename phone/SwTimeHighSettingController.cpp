@@ -5,7 +5,6 @@
 #include "app/AppText.h"
 #include "app/MenuParts.h"
 #include "pc/PCTimeCommon.h"
-#include "pc/TimeLimitViewController.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
@@ -182,11 +181,11 @@ void SwTimeHighSettingController::refreshTimeHighSetting()
         return;
     }
     if (UIView* old = setHomeView->viewWithTag(kTimeLimitTag)) old->removeFromSuperview();
-    auto grid = UIViewController::init<TimeLimitViewController>();
-    grid->view()->setFrame(CGRectMake(0, 0, 320, 292));
-    grid->view()->setTag(kTimeLimitTag);
-    grid->setShouldLoadSchool(isSchool());
-    setHomeView->addSubview(grid->view());
+    homeGrid_ = UIViewController::init<TimeLimitViewController>();
+    homeGrid_->view()->setFrame(CGRectMake(0, 0, 320, 292));
+    homeGrid_->view()->setTag(kTimeLimitTag);
+    homeGrid_->setShouldLoadSchool(isSchool());
+    setHomeView->addSubview(homeGrid_->view());
 }
 
 void SwTimeHighSettingController::getData()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pc/AddTimeViewCtrl.h"
+#include "pc/TimeLimitViewController.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITableView.h"
 #include "protocol/ProtectSetting.h"
@@ -122,4 +123,7 @@ private:
     std::optional<std::vector<std::shared_ptr<TimeHighSettingDataStruct>>> mTableViewData;
     std::vector<std::shared_ptr<ArraySectionController>> mTableSectionData;
     NSInteger lastIndex = 0;  // of the period whose single deletion is under way
+    // The home side's hour grid: its controller loads and edits what its view
+    // shows, so it lives as long as that view is in the container.
+    std::shared_ptr<TimeLimitViewController> homeGrid_;
 };

@@ -10,6 +10,7 @@
 #include "mapsdk/VIZPinAnnotationView.h"
 #include "mapsdk/VIZUserLocation.h"
 #include "pc/PCTimeCommon.h"
+#include "platform/uikit/NXScreenLint.h"
 #include "tests/phone/MapFixture.h"
 
 using namespace phonetest;
@@ -437,6 +438,30 @@ TEST_F(MapScreenPictures, EveryStepAsTheParentSeesIt)
     EXPECT_TRUE(snap("map-satellite", kOwnFixJitter));
 }
 
+// Both panels open and shut read well (the positioning mode's green title
+// among them) and leave nothing half outside the window: the shut option bar
+// lies wholly below it.
+TEST_F(MapScreenPictures, ThePanelsReadWellOpenAndShut)
+{
+    MapController* map = openMap();
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(map->isOpening());
+    auto findings = [&] {
+        std::string out;
+        for (const auto& f : NXLintViewTree(driver.window())) out += NXLintDescription(f) + "\n";
+        return out;
+    };
+    EXPECT_EQ(findings(), "");
+    openPanel(map);
+    map->optionClicked(nullptr);
+    driver.advanceClock(0.5);
+    ASSERT_TRUE(map->_verPanelOpt->isPopup());
+    EXPECT_EQ(findings(), "");
+    map->optionClicked(nullptr);
+    driver.advanceClock(0.5);
+    EXPECT_EQ(findings(), "");
+}
+
 TEST_F(MapScreenPictures, TheMessagesOfAnEmptyDayAndAnOfflinePhone)
 {
     MapController* map = openMap();
@@ -476,6 +501,23 @@ protected:
         return map;
     }
 };
+
+// The tab bar keeps the bottom of the window: the option button and the bar
+// it opens lie above it, within the parent's reach.
+TEST_F(PCMapTest, TheOptionBarOpensAboveTheTabBar)
+{
+    PCMapController* map = openPCMap();
+    ASSERT_NE(map, nullptr);
+    UIButton* options = nullptr;
+    for (const auto& v : map->view()->subviews())
+        if (auto* b = dynamic_cast<UIButton*>(v.get())) options = b;
+    ASSERT_NE(options, nullptr);
+    ASSERT_TRUE(driver.tap(options));
+    driver.advanceClock(0.5);
+    ASSERT_TRUE(map->_verPanelOpt->isPopup());
+    ASSERT_TRUE(driver.tap(map->btnMapMode.get()));
+    EXPECT_EQ(map->_mapView->mapType(), 4u);
+}
 
 TEST_F(PCMapTest, TheMapTabLocatesTheParentAndHasNoPositionForAPC)
 {

@@ -1,7 +1,9 @@
 // The phone's time tab: the school side lists the school periods in seven
 // weekday sections and tells the school protect mode.
 
+#include "pc/TimeLimitViewController.h"
 #include "phone/SwTimeHighSettingController.h"
+#include "ui/ProgressHUD.h"
 #include "tests/phone/PhoneFixture.h"
 
 using namespace phonetest;
@@ -147,8 +149,19 @@ TEST_F(PhonePeriodsTest, AHomeManagedPhoneShowsTheHourGridWithoutTheChoice)
     EXPECT_TRUE(tab->seg->hidden());
     EXPECT_FALSE(tab->lblHomeTitle->hidden());
     EXPECT_EQ(tab->navigationItem()->title, NSString("timehightctrl_timesetting"));
-    EXPECT_NE(tab->setHomeView->viewWithTag(SwTimeHighSettingController::kTimeLimitTag), nullptr);
+    UIView* grid = tab->setHomeView->viewWithTag(SwTimeHighSettingController::kTimeLimitTag);
+    ASSERT_NE(grid, nullptr);
     EXPECT_EQ(tab->setSchoolView->superview(), nullptr);
+
+    // The grid loads the phone's week and puts its loading message away...
+    EXPECT_EQ(exchangesOf("RQGamePeriod"), 1u);
+    EXPECT_EQ(driver.findView([&](UIView& v) { return dynamic_cast<ProgressHUD*>(&v) && v.isDescendantOfView(grid); }), nullptr);
+    // ...and a tap on an hour changes it.
+    auto* hour = dynamic_cast<CustomButton*>(grid->viewWithTag(TimeLimitViewController::kFirstHourTag + 10));
+    ASSERT_NE(hour, nullptr);
+    const unsigned before = hour->stat();
+    ASSERT_TRUE(driver.tap(hour));
+    EXPECT_NE(hour->stat(), before);
 }
 
 class PhonePeriodsSnapshot : public PhonePeriodsTest {

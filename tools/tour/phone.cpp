@@ -102,6 +102,7 @@ NX_TOUR_STEP(400, "phone home")
 NX_TOUR_STEP(410, "phone periods")
 {
     auto* tab = openTab<SwTimeHighSettingController>(tour);
+    settle(tour);  // the grid reads the protect mode after the week
     tour.stop("phone-periods", "Phone time settings: the hour grid of a home-managed phone");
     if (!tab->seg->hidden()) {
         tab->seg->setSelectedSegmentIndex(1);
