@@ -2,10 +2,10 @@
 // user's searches, the city of the view, and the map's POI background tiles),
 // their receive buffers, the context of the last search, the result caches
 // and the holders of the results that are not cached. The map's own requests
-// go on clients of their own, so a move never replaces a user's search in
-// flight, nor a search the map's tiles. Request entries build the URL, answer from a cache or a holder when
-// they can, and otherwise send the GET; DispatchReply turns a finished reply
-// into a record.
+// go on clients of their own: a move never replaces a user's search in
+// flight, and a search never replaces the map's requests. Request entries
+// build the URL, answer from a cache or a holder when they can, and
+// otherwise send the GET; DispatchReply turns a finished reply into a record.
 //
 // Result types: 2 city information, 4 current city, 6 POI detail, 7 city
 // list, 11/12/21 POI lists, 14 transit, 18 bus line, 20 driving, 23 route end
@@ -113,7 +113,6 @@ public:
 
   CHttpClient& SearchClient() { return m_searchClient; }
   CHttpClient& CityClient() { return m_cityClient; }
-  CHttpClient& PoiBkgClient() { return m_poiBkgClient; }
   // The client of a client type; null for a type that is not the service's.
   CHttpClient* Client(int clientType);
 
