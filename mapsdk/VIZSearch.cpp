@@ -35,6 +35,14 @@ CSearchMan* SearchMan()
     return root ? root->m_pSearchMan : nullptr;
 }
 
+// The id of the city the map last found itself in; fallback while none is
+// known.
+int CurrentCityId(const CSearchMan& search, int fallback)
+{
+    tag_CityResult city;
+    return search.GetCurrentCity(city) && city.code != 0 ? city.code : fallback;
+}
+
 CVString EngineString(const NSString& text)
 {
     const std::u16string units = text.utf16();
@@ -154,9 +162,7 @@ bool VIZSearch::suggestionSearch(const NSString& keyword)
 {
     CSearchMan* search = SearchMan();
     if (!search || !HasUnits(keyword, kMaxKeywordUnits)) return false;
-    tag_CityResult city;
-    const int cityId = search->GetCurrentCity(city) && city.code != 0 ? city.code : kDefaultCityId;
-    return search->SuggestionSearch(EngineString(keyword), 0, cityId) != 0;
+    return search->SuggestionSearch(EngineString(keyword), 0, CurrentCityId(*search, kDefaultCityId)) != 0;
 }
 
 bool VIZSearch::geocode(const NSString& address, const NSString& city)
@@ -165,7 +171,8 @@ bool VIZSearch::geocode(const NSString& address, const NSString& city)
     if (!search || !HasUnits(address, kMaxKeywordUnits)) return false;
     const CVString cityName = EngineString(city);
     const bool withCity = HasUnits(city, kMaxCityUnits);
-    return search->Geocode(EngineString(address), kAnyCityId, withCity ? &cityName : nullptr) != 0;
+    if (withCity) return search->Geocode(EngineString(address), kAnyCityId, &cityName) != 0;
+    return search->Geocode(EngineString(address), CurrentCityId(*search, kAnyCityId), nullptr) != 0;
 }
 
 bool VIZSearch::reverseGeocode(const CLLocationCoordinate2D& coordinate)
@@ -183,8 +190,11 @@ bool VIZSearch::poiSearchInCity(const NSString& city, const NSString& key, int p
     if (!city.isNil() && city.length() > kMaxCityUnits) return false;
     const CVString cityName = EngineString(city);
     const bool withCity = !city.isNil() && city.length() > 0;
-    return search->PoiSearchInCity(EngineString(key), kAnyCityId, pageIndex, g_pageCapacity,
-                                   withCity ? &cityName : nullptr) != 0;
+    if (withCity) {
+        return search->PoiSearchInCity(EngineString(key), kAnyCityId, pageIndex, g_pageCapacity, &cityName) != 0;
+    }
+    return search->PoiSearchInCity(EngineString(key), CurrentCityId(*search, kAnyCityId), pageIndex,
+                                   g_pageCapacity) != 0;
 }
 
 bool VIZSearch::poiSearchNearBy(const NSString& key, const CLLocationCoordinate2D& center, int radius, int pageIndex)

@@ -45,10 +45,12 @@ public:
     // none is known).
     bool suggestionSearch(const NSString& keyword);
     // An address of 1 to 99 units; a city of more than 16 units is dropped.
+    // Without a city, the current city when the map knows one.
     bool geocode(const NSString& address, const NSString& city);
     // NO for a coordinate that is not a finite number.
     bool reverseGeocode(const CLLocationCoordinate2D& coordinate);
-    // A keyword under 100 units, a city of at most 16 (nil or empty: none).
+    // A keyword under 100 units, a city of at most 16 (nil or empty: the
+    // current city when the map knows one, else none).
     bool poiSearchInCity(const NSString& city, const NSString& key, int pageIndex);
     // The square of side twice the radius (map units) around the centre.
     bool poiSearchNearBy(const NSString& key, const CLLocationCoordinate2D& center, int radius, int pageIndex);

@@ -25,6 +25,7 @@ enum : int {
   kMapClient = 1,
   kLocationClient = 2,
   kCityClient = 3,
+  kPoiBkgClient = 4,
   kCollectorClient = 5,
   kOfflineClient = 11,
   kSatelliteClient = 12
@@ -275,6 +276,7 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
   switch (clientType) {
     case kSearchClient:
     case kCityClient:
+    case kPoiBkgClient:
       if (m_pSearchMan) {
         m_pSearchMan->OnHttpEvent(message, clientType, requestId);
       }

@@ -287,13 +287,6 @@ void* CSearchService::DispatchReply(int, int* type, int* error, int pendingType)
         return nullptr;
       }
       return &m_offlineTasks;
-    case 510:
-      if (!parser.ParsePoiBkgData(root, &m_poiBkgData)) {
-        *error = kSearchBadReply;
-        return nullptr;
-      }
-      m_poiBkgCache.Store(m_poiBkgData.key, m_poiBkgData);
-      return &m_poiBkgData;
     default:
       *type = pendingType;
       *error = kSearchEmpty;
@@ -323,6 +316,26 @@ tag_CityResult* CSearchService::DispatchCityReply(int* error) {
   }
   m_currentCity = city;
   return &m_currentCity;
+}
+
+int CSearchService::DispatchPoiBkgReply(int* error) {
+  if (m_poiBkgLength <= 0) {
+    *error = kSearchBadReply;
+    return 0;
+  }
+  ParsedReply reply(m_poiBkgBuffer, m_poiBkgLength);
+  if (reply.Error()) {
+    *error = reply.Error();
+    return 0;
+  }
+  VJsonResultParser parser;
+  if (!parser.ParsePoiBkgData(reply.Root(), &m_poiBkgData)) {
+    *error = kSearchBadReply;
+    return 0;
+  }
+  m_poiBkgCache.Store(m_poiBkgData.key, m_poiBkgData);
+  *error = kSearchOk;
+  return 1;
 }
 
 }  // namespace mapengine

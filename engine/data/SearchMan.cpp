@@ -10,8 +10,9 @@ namespace mapengine {
 
 namespace {
 
-constexpr int kSearchClientType = 0;
-constexpr int kCityClientType = 3;
+constexpr int kSearchClientType = CSearchService::kSearchClientType;
+constexpr int kCityClientType = CSearchService::kCityClientType;
+constexpr int kPoiBkgClientType = CSearchService::kPoiBkgClientType;
 constexpr int kEngineRing = 1;
 constexpr int kPriorityRing = 2;
 constexpr int kPoiBkgType = 510;
@@ -127,9 +128,21 @@ void CSearchMan::Answer(void* record, int type, int error) {
   Announce(type, error);
 }
 
+bool CSearchMan::IsStale(int clientType, int requestNumber) const {
+  switch (clientType) {
+    case kSearchClientType:
+      return requestNumber < m_searchRequest;
+    case kCityClientType:
+      return requestNumber < m_cityRequest;
+    case kPoiBkgClientType:
+      return requestNumber < m_poiBkgRequest;
+    default:
+      return true;
+  }
+}
+
 int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
-  if ((clientType == kSearchClientType && requestNumber < m_searchRequest) ||
-      (clientType == kCityClientType && requestNumber < m_cityRequest)) {
+  if (IsStale(clientType, requestNumber)) {
     return -1;
   }
   switch (event) {
@@ -140,7 +153,11 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
         if (error == 0) {
           m_currentCity = city;
         }
-      } else if (clientType == kSearchClientType) {
+      } else if (clientType == kPoiBkgClientType) {
+        int error = 0;
+        m_service.DispatchPoiBkgReply(&error);
+        Announce(kPoiBkgType, error);
+      } else {
         int type = 0;
         int error = 0;
         void* record = m_service.DispatchReply(requestNumber, &type, &error, m_pendingType);
@@ -153,23 +170,30 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
     case kMsgHttpConnectFailed:
     case kMsgHttpSendFailed:
     case kMsgHttpReceiveFailed:
-      // The city of the view is never announced.
-      if (clientType == kSearchClientType && m_pendingType != 4) {
-        Announce(m_pendingType, kSearchNetworkFailed);
-      }
+      AnnounceFailure(clientType, kSearchNetworkFailed);
       break;
     case kMsgHttpBadReply:
-      Announce(m_pendingType, kSearchRejected);
+      AnnounceFailure(clientType, kSearchRejected);
       break;
     case kMsgHttpAskAgain:
-      // The client that was redirected asks again; the other one's request
-      // is none of its business.
-      (clientType == kCityClientType ? m_service.CityClient() : m_service.SearchClient()).Resend(1);
+      // The client that was redirected asks again; the others' requests are
+      // none of its business.
+      m_service.Client(clientType)->Resend(1);
       break;
     default:
       break;
   }
   return 0;
+}
+
+void CSearchMan::AnnounceFailure(int clientType, int error) {
+  // The city of the view is never announced; the map's background tiles
+  // hear of their own failures, and the interface of its search's.
+  if (clientType == kPoiBkgClientType) {
+    Announce(kPoiBkgType, error);
+  } else if (clientType == kSearchClientType) {
+    Announce(m_pendingType, error);
+  }
 }
 
 int CSearchMan::ReverseGeocode(int x, int y) {
@@ -225,10 +249,9 @@ int CSearchMan::SuggestionSearch(const CVString& keyword, int suggestionType, in
 
 int CSearchMan::RequestPoiBkgData(const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1, int x2,
                                   int y2) {
-  ++m_searchRequest;
-  m_pendingType = kPoiBkgType;
+  ++m_poiBkgRequest;
   const int cityId = m_currentCity ? m_currentCity->code : 0;
-  return m_service.RequestPoiBkgData(&m_searchRequest, keyword, tiles, x1, y1, x2, y2, cityId);
+  return m_service.RequestPoiBkgData(&m_poiBkgRequest, keyword, tiles, x1, y1, x2, y2, cityId);
 }
 
 int CSearchMan::GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) {
@@ -237,7 +260,6 @@ int CSearchMan::GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, 
 
 int CSearchMan::RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) {
   ++m_cityRequest;
-  m_pendingType = 4;
   return m_service.RequestCurrentCity(&m_cityRequest, first, second, level);
 }
 

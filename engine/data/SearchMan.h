@@ -8,10 +8,11 @@
 // a record, every slot pointing at it is cleared, so a slot never dangles.
 //
 // It is also what the map's overlays read (CMapDataSource): the result
-// records, and the POI background data, asked per tile on the search client
-// and kept in the service's temporary files. A POI background reply, or its
-// failure, is announced with engine message 8010 on the engine's own ring
-// instead of 2000.
+// records, and the POI background data, asked per tile on a client of its
+// own and kept in the service's temporary files. A POI background reply, or
+// its failure, is announced with engine message 8010 on the engine's own ring
+// instead of 2000. The map's requests (the city of the view, the background
+// tiles) leave the pending type of the user's search alone.
 #pragma once
 
 #include "engine/data/SearchService.h"
@@ -28,7 +29,8 @@ public:
 
   int Init();
   int ReleaseResults();
-  // The network events of client types 0 and 3: 0, or -1 for a stale event.
+  // The network events of client types 0, 3 and 4: 0, or -1 for a stale
+  // event.
   int OnHttpEvent(int event, int clientType, int requestNumber);
   void SetResult(void* record, int type);
 
@@ -73,7 +75,7 @@ public:
   CSearchService& Service() { return m_service; }
 
 private:
-  static constexpr int kSlotTypes[] = {45, 2, 7, 14, 20, 31, 6, 18, 23, 26, 500, 510, 506, 507, 35, 44};
+  static constexpr int kSlotTypes[] = {45, 2, 7, 14, 20, 31, 6, 18, 23, 26, 500, 506, 507, 35, 44};
   static constexpr int kSlotCount = sizeof kSlotTypes / sizeof kSlotTypes[0];
 
   // The slot of a result type; null for a type without one.
@@ -85,6 +87,10 @@ private:
   // Files an immediate answer and announces it with (type, error).
   void Answer(void* record, int type, int error);
   static void Announce(int type, int error);
+  // Whether an event of a client is for a request that a later one replaced.
+  bool IsStale(int clientType, int requestNumber) const;
+  // A failed request of a client, announced to whoever waits for it.
+  void AnnounceFailure(int clientType, int error);
 
   tag_CityResult* m_currentCity = nullptr;
   tag_PoiResult m_poiList;
@@ -93,6 +99,7 @@ private:
   int m_searchRequest = 0;
   int m_pendingType = 0;
   int m_cityRequest = 0;
+  int m_poiBkgRequest = 0;
 };
 
 }  // namespace mapengine

@@ -31,33 +31,43 @@ void CopyAsGbk(char* field, int width, const CVString& text) {
 }  // namespace
 
 CSearchService::CSearchService()
-    : m_searchBuffer(VNew<unsigned char>(kSearchBufferSize)), m_cityBuffer(VNew<unsigned char>(kCityBufferSize)) {}
+    : m_searchBuffer(VNew<unsigned char>(kSearchBufferSize)),
+      m_cityBuffer(VNew<unsigned char>(kCityBufferSize)),
+      m_poiBkgBuffer(VNew<unsigned char>(kSearchBufferSize)) {}
 
 CSearchService::~CSearchService() {
   if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
-    root->m_pUpdateReqMan->RemoveClient(&m_searchClient);
-    root->m_pUpdateReqMan->RemoveClient(&m_cityClient);
+    for (CHttpClient* client : {&m_searchClient, &m_cityClient, &m_poiBkgClient}) {
+      root->m_pUpdateReqMan->RemoveClient(client);
+    }
   }
   m_searchClient.Detach();
   m_cityClient.Detach();
+  m_poiBkgClient.Detach();
   m_poiCache.RemoveAll();
   m_routeCache.RemoveAll();
   m_poiDetailCache.RemoveAll();
   m_suggestionCache.RemoveAll();
+  VDelete(m_poiBkgBuffer);
   VDelete(m_cityBuffer);
   VDelete(m_searchBuffer);
 }
 
 int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context) {
   m_searchClient.Attach();
-  m_searchClient.SetClientType(0);
+  m_searchClient.SetClientType(kSearchClientType);
   m_searchClient.SetRecvBuffer(m_searchBuffer, &m_searchLength, m_searchBuffer ? kSearchBufferSize : 0);
   m_searchClient.SetAcceptGzip(1);
   m_searchClient.SetTimeout(kSearchTimeoutMs);
   m_cityClient.Attach();
-  m_cityClient.SetClientType(3);
+  m_cityClient.SetClientType(kCityClientType);
   m_cityClient.SetRecvBuffer(m_cityBuffer, &m_cityLength, m_cityBuffer ? kCityBufferSize : 0);
   m_cityClient.SetAcceptGzip(1);
+  m_poiBkgClient.Attach();
+  m_poiBkgClient.SetClientType(kPoiBkgClientType);
+  m_poiBkgClient.SetRecvBuffer(m_poiBkgBuffer, &m_poiBkgLength, m_poiBkgBuffer ? kSearchBufferSize : 0);
+  m_poiBkgClient.SetAcceptGzip(1);
+  m_poiBkgClient.SetTimeout(kSearchTimeoutMs);
   m_poiCache.SetLimit(kPoiCacheLimit);
   m_routeCache.SetLimit(kRouteCacheLimit);
   m_poiDetailCache.SetLimit(kPoiDetailCacheLimit);
@@ -69,11 +79,12 @@ int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context)
   if (auto* env = global ? static_cast<CEngineEnv*>(global->GetSlot(kSlotEngineEnv)) : nullptr) {
     m_poiBkgCache.SetFolder(env->m_dataFolder);
   }
-  // An update manager made before holds its downloads back while a search
-  // or city request runs.
+  // An update manager made before holds its downloads back while any of
+  // these requests runs.
   if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
-    root->m_pUpdateReqMan->AddClient(&m_searchClient);
-    root->m_pUpdateReqMan->AddClient(&m_cityClient);
+    for (CHttpClient* client : {&m_searchClient, &m_cityClient, &m_poiBkgClient}) {
+      root->m_pUpdateReqMan->AddClient(client);
+    }
   }
   return 1;
 }
@@ -87,9 +98,21 @@ int CSearchService::ReleaseResults() {
   return 1;
 }
 
+CHttpClient* CSearchService::Client(int clientType) {
+  switch (clientType) {
+    case kSearchClientType:
+      return &m_searchClient;
+    case kCityClientType:
+      return &m_cityClient;
+    case kPoiBkgClientType:
+      return &m_poiBkgClient;
+    default:
+      return nullptr;
+  }
+}
+
 int CSearchService::RequestPoiBkgData(int* requestNumber, const CVString& keyword, const CPoiBkgTileArray& tiles,
                                       int x1, int y1, int x2, int y2, int cityId) {
-  m_pendingType = 510;
   if (tiles.GetSize() == 0) {
     return 0;
   }
@@ -100,15 +123,15 @@ int CSearchService::RequestPoiBkgData(int* requestNumber, const CVString& keywor
     keys.Add(key);
   }
   CUrlTranslater* urls = GetUrlTranslater();
-  if (!urls || !urls->GetPoiBkgDataUrl(m_requestUrl, cityId, keyword, tiles[0].level, keys, kPoiBkgResultCount, x1,
+  if (!urls || !urls->GetPoiBkgDataUrl(m_poiBkgUrl, cityId, keyword, tiles[0].level, keys, kPoiBkgResultCount, x1,
                                        y1, x2, y2)) {
     return 0;
   }
-  return Send(m_searchClient, requestNumber, 0);
+  return Send(m_poiBkgClient, m_poiBkgUrl, requestNumber, 0);
 }
 
-int CSearchService::Send(CHttpClient& client, int* requestNumber, int progress) {
-  return client.RequestGet(m_requestUrl, *requestNumber, progress);
+int CSearchService::Send(CHttpClient& client, const CVString& url, int* requestNumber, int progress) {
+  return client.RequestGet(url, *requestNumber, progress);
 }
 
 int CSearchService::FromCache(const CAppDataCache& cache, void** result, int* type) {
@@ -126,7 +149,7 @@ int CSearchService::ReverseGeocode(int* requestNumber, void** result, int* type,
     *type = 44;
     return 1;
   }
-  return Send(m_searchClient, requestNumber, 1);
+  return Send(requestNumber, 1);
 }
 
 int CSearchService::Geocode(int* requestNumber, void** result, int* type, const CVString& address, int cityId,
@@ -146,14 +169,14 @@ int CSearchService::Geocode(int* requestNumber, void** result, int* type, const 
     *type = 35;
     return 1;
   }
-  return Send(m_searchClient, requestNumber, 1);
+  return Send(requestNumber, 1);
 }
 
 int CSearchService::RequestOfflineCityList(int* requestNumber, void**, int*, const CVArray<int, int>& cityIds) {
   m_pendingType = 507;
   CUrlTranslater* urls = GetUrlTranslater();
   if (urls && urls->GetOfflineCityTaskUrl(m_requestUrl, cityIds)) {
-    Send(m_searchClient, requestNumber, 1);
+    Send(requestNumber, 1);
   }
   return 0;
 }
@@ -168,16 +191,15 @@ int CSearchService::SuggestionSearch(int* requestNumber, void** result, int* typ
   if (FromCache(m_suggestionCache, result, type)) {
     return 1;
   }
-  return Send(m_searchClient, requestNumber, 1);
+  return Send(requestNumber, 1);
 }
 
 int CSearchService::RequestCurrentCity(int* requestNumber, const _VPoint& first, const _VPoint& second, int level) {
-  m_pendingType = 4;
   CUrlTranslater* urls = GetUrlTranslater();
-  if (!urls || !urls->GetCurrentCityUrl(m_requestUrl, first, second, level)) {
+  if (!urls || !urls->GetCurrentCityUrl(m_cityUrl, first, second, level)) {
     return 0;
   }
-  Send(m_cityClient, requestNumber, 1);
+  Send(m_cityClient, m_cityUrl, requestNumber, 1);
   return 1;
 }
 
@@ -186,7 +208,7 @@ int CSearchService::SendRoute(int* requestNumber, void** result, int* type, int 
   if (FromCache(m_routeCache, result, type)) {
     return 1;
   }
-  if (!Send(m_searchClient, requestNumber, 1)) {
+  if (!Send(requestNumber, 1)) {
     return 0;
   }
   SetRequestCity(cityId, cityName);
@@ -236,7 +258,7 @@ int CSearchService::SendPoiSearch(int* requestNumber, void** result, int* type, 
   if (FromCache(m_poiCache, result, type)) {
     return 1;
   }
-  if (!Send(m_searchClient, requestNumber, 1)) {
+  if (!Send(requestNumber, 1)) {
     return 0;
   }
   m_keyword = keyword;

@@ -1,9 +1,11 @@
-// The search service: the two HTTP clients of the search manager (searches,
-// and the city of the view), their receive buffers, the context of the last
-// request, the result caches and the holders of the results that are not
-// cached. Request entries build the URL, answer from a cache or a holder when
-// they can, and otherwise send the GET; DispatchReply turns a finished reply
-// into a record.
+// The search service: the three HTTP clients of the search manager (the
+// user's searches, the city of the view, and the map's POI background tiles),
+// their receive buffers, the context of the last search, the result caches
+// and the holders of the results that are not cached. The map's own requests
+// go on clients of their own: a move never replaces a user's search in
+// flight, and a search never replaces the map's requests. Request entries
+// build the URL, answer from a cache or a holder when they can, and
+// otherwise send the GET; DispatchReply turns a finished reply into a record.
 //
 // Result types: 2 city information, 4 current city, 6 POI detail, 7 city
 // list, 11/12/21 POI lists, 14 transit, 18 bus line, 20 driving, 23 route end
@@ -40,6 +42,9 @@ enum : int {
 
 class CSearchService {
 public:
+  static constexpr int kSearchClientType = 0;
+  static constexpr int kCityClientType = 3;
+  static constexpr int kPoiBkgClientType = 4;
   static constexpr int kSearchBufferSize = 256000;
   static constexpr int kCityBufferSize = 15360;
   static constexpr int kSearchTimeoutMs = 20000;
@@ -49,7 +54,7 @@ public:
   CSearchService(const CSearchService&) = delete;
   CSearchService& operator=(const CSearchService&) = delete;
 
-  // Sets up both clients and the cache limits; listener hears of every cached
+  // Sets up the clients and the cache limits; listener hears of every cached
   // record before it is released. 1.
   int Init(CAppDataCache::ReleaseListener listener, void* context);
   // Empties the four caches and the POI background cache (its files
@@ -83,7 +88,7 @@ public:
   int PoiSearchInCity(int* requestNumber, void** result, int* type, const CVString& keyword, int cityId, int page,
                       int pageSize, const CVString* cityName);
   // The tiles ("x_y" keys, the level of the first) of the keyword within the
-  // rectangle; 0 for an empty list.
+  // rectangle, on the POI background client; 0 for an empty list.
   int RequestPoiBkgData(int* requestNumber, const CVString& keyword, const CPoiBkgTileArray& tiles, int x1, int y1,
                         int x2, int y2, int cityId);
   int GetPoiBkgData(const CVString& keyword, CPoiBkgTileArray& tiles, CPoiBkgTileArray& missing) {
@@ -102,13 +107,20 @@ public:
   }
   // The finished reply of the city client: the current-city holder, or null.
   tag_CityResult* DispatchCityReply(int* error);
+  // The finished reply of the POI background client, stored in the POI
+  // background cache: 1, or 0 with the error value.
+  int DispatchPoiBkgReply(int* error);
 
   CHttpClient& SearchClient() { return m_searchClient; }
   CHttpClient& CityClient() { return m_cityClient; }
+  // The client of a client type; null for a type that is not the service's.
+  CHttpClient* Client(int clientType);
 
 private:
-  // Sends the request URL on a client; 1, or 0 when the client refused it.
-  int Send(CHttpClient& client, int* requestNumber, int progress);
+  // Sends a URL on a client; 1, or 0 when the client refused it.
+  int Send(CHttpClient& client, const CVString& url, int* requestNumber, int progress);
+  // Sends the search URL on the search client.
+  int Send(int* requestNumber, int progress) { return Send(m_searchClient, m_requestUrl, requestNumber, progress); }
   // The request URL's record in a cache, as an answer; 1 when found.
   int FromCache(const CAppDataCache& cache, void** result, int* type);
   int SendRoute(int* requestNumber, void** result, int* type, int routeKind, int cityId, const CVString* cityName);
@@ -142,6 +154,12 @@ private:
   CHttpClient m_cityClient;
   unsigned char* m_cityBuffer;
   int m_cityLength = 0;
+  CVString m_cityUrl;
+  // POI background client: client type 4.
+  CHttpClient m_poiBkgClient;
+  unsigned char* m_poiBkgBuffer;
+  int m_poiBkgLength = 0;
+  CVString m_poiBkgUrl;
   CAppDataCache m_poiCache;
   CAppDataCache m_routeCache;
   CAppDataCache m_poiDetailCache;

@@ -1,8 +1,9 @@
 // The map's overlays with the engine as the SDK runs it: the search manager
-// as their data source, the POI background asked over the search client of
-// the map-service double on 127.0.0.1 and kept in the temporary files, a
+// as their data source, the POI background asked over a client of its own
+// from the map-service double on 127.0.0.1 and kept in the temporary files, a
 // driving route searched and drawn, and taps through the touch functions.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -122,6 +123,77 @@ protected:
   uint32_t Pixel(int x, int y) const {
     return reinterpret_cast<const uint32_t*>(root->m_screenBitmap.GetBits())[y * kWidth + x];
   }
+  static bool Violet(uint32_t pixel) { return (pixel & 0xFF) > ((pixel >> 16) & 0xFF) + 40; }
+  static bool Blue(uint32_t pixel) { return (pixel & 0xFF) > ((pixel >> 16) & 0xFF) + 60; }
+  // The drive from Tiananmen to Wangfujing, searched; null when it did not
+  // come.
+  const tag_CarRouteRst* SearchDrive() {
+    tag_RPNode start, end;
+    start.type = end.type = 1;
+    start.x = mapdemo::PlaceNamed("天安门").at.x;
+    start.y = mapdemo::PlaceNamed("天安门").at.y;
+    end.x = mapdemo::PlaceNamed("王府井").at.x;
+    end.y = mapdemo::PlaceNamed("王府井").at.y;
+    if (search->DrivingSearch(131, 131, 131, start, end, 0) != 1 ||
+        !Pump([] { return Received(kMsgSearchResult, 20, 0); })) {
+      return nullptr;
+    }
+    return static_cast<const tag_CarRouteRst*>(search->GetResult(20));
+  }
+  // ... and shown on the second vector layer.
+  const tag_CarRouteRst* ShowDrive() {
+    const tag_CarRouteRst* route = SearchDrive();
+    control->GetVectorLayer(1)->SetKind(kVectorDrive);
+    MapShowLayer(control, 6, 1);
+    return route;
+  }
+  // The screen point halfway along the second street of the drive.
+  static _VPoint StreetMiddle(const tag_CarRouteRst& route) {
+    const tagMapViewState& v = GetMapViewState();
+    const CComplexPt& street = route.route.links[1].shape;
+    const _VPoint a = MapHundredthsToScreen(v, street.GetPoint(0, 1).x, street.GetPoint(0, 1).y);
+    const _VPoint b = MapHundredthsToScreen(v, street.GetPoint(0, 2).x, street.GetPoint(0, 2).y);
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+  }
+  // The screen points halfway along the drive's segments that lie on the
+  // screen and are long enough to show their line there.
+  static std::vector<_VPoint> SegmentMiddles(const tag_CarRouteRst& route) {
+    const tagMapViewState& v = GetMapViewState();
+    std::vector<_VPoint> middles;
+    for (int l = 0; l < route.route.links.GetSize(); ++l) {
+      const CComplexPt& shape = route.route.links[l].shape;
+      for (int part = 0; part < shape.GetPartSize(); ++part) {
+        for (int k = 0; k + 1 < shape.GetPartPointCount(part); ++k) {
+          const _VPoint a = MapHundredthsToScreen(v, shape.GetPoint(part, k).x, shape.GetPoint(part, k).y);
+          const _VPoint b = MapHundredthsToScreen(v, shape.GetPoint(part, k + 1).x, shape.GetPoint(part, k + 1).y);
+          const _VPoint m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+          if (std::hypot(b.x - a.x, b.y - a.y) >= 30 && m.x >= 2 && m.x < kWidth - 2 && m.y >= 2 && m.y < kHeight - 2) {
+            middles.push_back(m);
+          }
+        }
+      }
+    }
+    return middles;
+  }
+  // Whether a screen point lies within reach pixels of the drive's line.
+  static bool NearDrive(const tag_CarRouteRst& route, _VPoint p, double reach) {
+    const tagMapViewState& v = GetMapViewState();
+    for (int l = 0; l < route.route.links.GetSize(); ++l) {
+      const CComplexPt& shape = route.route.links[l].shape;
+      for (int part = 0; part < shape.GetPartSize(); ++part) {
+        for (int k = 0; k + 1 < shape.GetPartPointCount(part); ++k) {
+          const _VPoint a = MapHundredthsToScreen(v, shape.GetPoint(part, k).x, shape.GetPoint(part, k).y);
+          const _VPoint b = MapHundredthsToScreen(v, shape.GetPoint(part, k + 1).x, shape.GetPoint(part, k + 1).y);
+          const double dx = b.x - a.x, dy = b.y - a.y;
+          const double length = dx * dx + dy * dy;
+          double t = length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0;
+          t = std::clamp(t, 0.0, 1.0);
+          if (std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)) <= reach) return true;
+        }
+      }
+    }
+    return false;
+  }
 
   CIconTable icons;
   std::unique_ptr<CSearchMan> search;
@@ -221,7 +293,7 @@ TEST_F(MapOverlaysTest, AFailedBackgroundRequestIsAskedAgainOnTheNextPassOnly) {
 }
 
 // A pan while tiles are on their way: the new request replaces the old one
-// on the search client, so it asks for those tiles again with the new ones
+// on the background client, so it asks for those tiles again with the new ones
 // and none is lost.
 TEST_F(MapOverlaysTest, APanWhileTilesAreOnTheirWayAsksForThemWithTheNewOnes) {
   control->GetPoiBkgLayer()->GetReq()->SetKeyword(CVString("bank"));
@@ -243,22 +315,11 @@ TEST_F(MapOverlaysTest, APanWhileTilesAreOnTheirWayAsksForThemWithTheNewOnes) {
 // The route as the search gives it draws as a blue line with its markers; a
 // tap on its end marker is a tap on an item, a tap beside it on the map.
 TEST_F(MapOverlaysTest, ASearchedDriveDrawsAsAColouredLineWithMarkersAndATapHitsItsEnd) {
-  tag_RPNode start, end;
-  start.type = end.type = 1;
-  start.x = mapdemo::PlaceNamed("天安门").at.x;
-  start.y = mapdemo::PlaceNamed("天安门").at.y;
-  end.x = mapdemo::PlaceNamed("王府井").at.x;
-  end.y = mapdemo::PlaceNamed("王府井").at.y;
-  ASSERT_EQ(search->DrivingSearch(131, 131, 131, start, end, 0), 1);
-  ASSERT_TRUE(Pump([] { return Received(kMsgSearchResult, 20, 0); }));
-  const auto* route = static_cast<const tag_CarRouteRst*>(search->GetResult(20));
+  const tag_CarRouteRst* route = SearchDrive();
   ASSERT_NE(route, nullptr);
 
   const tagMapViewState& v = GetMapViewState();
-  const CComplexPt& street = route->route.links[1].shape;
-  const _VPoint a = MapHundredthsToScreen(v, street.GetPoint(0, 1).x, street.GetPoint(0, 1).y);
-  const _VPoint b = MapHundredthsToScreen(v, street.GetPoint(0, 2).x, street.GetPoint(0, 2).y);
-  const _VPoint middle{(a.x + b.x) / 2, (a.y + b.y) / 2};
+  const _VPoint middle = StreetMiddle(*route);
   MapPaint(control, MapGetScreenDC(root));
   const uint32_t map = Pixel(middle.x, middle.y);
 
@@ -267,7 +328,7 @@ TEST_F(MapOverlaysTest, ASearchedDriveDrawsAsAColouredLineWithMarkersAndATapHits
   MapPaint(control, MapGetScreenDC(root));
   const uint32_t line = Pixel(middle.x, middle.y);
   EXPECT_NE(line, map);
-  EXPECT_GT(line & 0xFF, ((line >> 16) & 0xFF) + 60) << "blue over the map: " << std::hex << line;
+  EXPECT_TRUE(Blue(line)) << "blue over the map: " << std::hex << line;
   const _VPoint at = MapHundredthsToScreen(v, route->end.point.GetPoint(0, 0).x, route->end.point.GetPoint(0, 0).y);
   ASSERT_TRUE(at.x > 10 && at.x < kWidth - 10 && at.y > 10 && at.y < kHeight - 10);
   EXPECT_NE(Pixel(at.x, at.y), line) << "the end badge over the line";
@@ -351,6 +412,100 @@ TEST_F(MapOverlaysTest, ADragMovesTheMapByTheFingersWay) {
   EXPECT_EQ(GetMapViewState().ptCenter.x, before.x - 20 * scale);
   EXPECT_EQ(GetMapViewState().ptCenter.y, before.y - 10 * scale) << "map y grows northwards";
   EXPECT_EQ(MapTouchUp(control, 120, 90), 0) << "one release per press";
+}
+
+// The overlays follow the map: after a level change and after a move onto
+// other tiles, every background POI on the screen is drawn where
+// MapToScreen puts it, and the drive's line runs through the screen points
+// of its shape.
+TEST_F(MapOverlaysTest, OverlayPointsAreDrawnWhereMapToScreenPutsThemAfterAMoveAndALevelChange) {
+  const tag_CarRouteRst* route = ShowDrive();
+  ASSERT_NE(route, nullptr);
+  control->GetPoiBkgLayer()->GetReq()->SetKeyword(CVString("bank"));
+  ASSERT_EQ(MapShowLayer(control, 8, 1), 1);
+  ASSERT_TRUE(Pump([&] { return AllTilesShown(); }));
+  const _VPoint home = GetMapViewState().ptCenter;
+  const int scale = GetMapViewState().nScale;
+  struct Step {
+    const char* what;
+    std::function<int()> act;
+  } steps[] = {
+      {"a level change", [&] { return MapSetZoomLevel(control, 16, 0, 1); }},
+      {"a move", [&] { return MapSetCenter(control, home.x + 37 * scale / 2, home.y - 150 * scale / 2, 0, 1, 1); }},
+  };
+  // The points drawn as the map stands, tiles on their way or not (after a
+  // level change the background has none until they come).
+  auto check = [&](const std::string& what, int leastPois) {
+    MapPaint(control, MapGetScreenDC(root));
+    const tagMapViewState& v = GetMapViewState();
+    const CPoiBkgTileArray& tiles = control->GetPoiBkgLayer()->GetTiles();
+    int seen = 0;
+    for (int t = 0; t < tiles.GetSize(); ++t) {
+      for (int k = 0; k < tiles[t].pois.GetSize(); ++k) {
+        const _VPoint at = MapToScreenD(v, tiles[t].pois[k].x, tiles[t].pois[k].y);
+        // The line is drawn over the background.
+        if (at.x < 8 || at.x >= kWidth - 8 || at.y < 8 || at.y >= kHeight - 8 || NearDrive(*route, at, 12)) continue;
+        ++seen;
+        EXPECT_TRUE(Violet(Pixel(at.x, at.y))) << what << ": " << tiles[t].pois[k].uid << " at " << at.x << ","
+                                               << at.y << " is " << std::hex << Pixel(at.x, at.y);
+      }
+    }
+    EXPECT_GE(seen, leastPois) << what;
+    const std::vector<_VPoint> middles = SegmentMiddles(*route);
+    EXPECT_FALSE(middles.empty()) << what;
+    for (const _VPoint& middle : middles) {
+      EXPECT_TRUE(Blue(Pixel(middle.x, middle.y))) << what << ": " << middle.x << "," << middle.y << " is "
+                                                   << std::hex << Pixel(middle.x, middle.y);
+    }
+  };
+  for (const Step& step : steps) {
+    const _VRect image = GetMapViewState().rcImage;
+    ASSERT_EQ(step.act(), 1) << step.what;
+    // The tiles under the screen changed, and with them the image's origin.
+    ASSERT_FALSE(GetMapViewState().rcImage == image) << step.what;
+    check(std::string("right after ") + step.what, 0);
+    ASSERT_TRUE(Pump([&] { return AllTilesShown() && !IsTileRequestBusy(&control->GetDownloader()); })) << step.what;
+    check(std::string("once the tiles came after ") + step.what, 4);
+  }
+}
+
+// What the second vector layer showed at each repaint the interface made.
+std::vector<bool> g_secondShownAtRepaint;
+
+int RecordingUiHandler(void* context, int message, int wParam, int lParam) {
+  if (message == kMsgRepaint) {
+    if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl) {
+      g_secondShownAtRepaint.push_back(root->m_pMapControl->GetVectorLayer(1)->IsShown() != 0);
+    }
+  }
+  return UiHandler(context, message, wParam, lParam);
+}
+
+// A held pan repaints once per step with the second vector layer (the
+// drive) left out, and shows it again between steps; the pan's end draws
+// it back where MapToScreen puts it.
+TEST_F(MapOverlaysTest, TheSecondVectorLayerSitsOutEachPanStep) {
+  const tag_CarRouteRst* route = ShowDrive();
+  ASSERT_NE(route, nullptr);
+  ASSERT_EQ(EngineStart(root, RecordingUiHandler), 1);
+  g_secondShownAtRepaint.clear();
+  control->SetPanVelocity(20, 0);
+  root->m_msgMan.PostMessage(1, kMsgPanStep, 0, 0);
+  constexpr size_t kSteps = 6;
+  for (int i = 0; i < 1000 && g_secondShownAtRepaint.size() < kSteps; ++i) {
+    root->m_msgMan.DispatchMessage();
+  }
+  EXPECT_EQ(g_secondShownAtRepaint, std::vector<bool>(kSteps, false));
+  EXPECT_TRUE(control->GetVectorLayer(1)->IsShown());
+
+  control->SetPanVelocity(0, 0);
+  ASSERT_TRUE(Pump([] { return g_secondShownAtRepaint.size() > kSteps; }));
+  EXPECT_TRUE(g_secondShownAtRepaint.back());
+  ASSERT_TRUE(Pump([&] { return !IsTileRequestBusy(&control->GetDownloader()); }));
+  MapPaint(control, MapGetScreenDC(root));
+  const _VPoint middle = StreetMiddle(*route);
+  ASSERT_TRUE(middle.x > 0 && middle.x < kWidth && middle.y > 0 && middle.y < kHeight);
+  EXPECT_TRUE(Blue(Pixel(middle.x, middle.y))) << std::hex << Pixel(middle.x, middle.y);
 }
 
 }  // namespace

@@ -402,5 +402,32 @@ TEST_F(SearchManTest, TheCityOfTheViewIsKeptWithoutAnAnnouncement) {
   EXPECT_EQ(PoiList().city.code, 131);
 }
 
+// The map asks for the city of its view on a client of its own and leaves
+// the user's search alone: a search in flight when the map asks still has
+// its failure announced under its own type, and a refused city request
+// announces nothing.
+TEST_F(SearchManTest, TheCityOfTheViewLeavesTheSearchInFlightAlone) {
+  search->Service().SearchClient().SetTimeout(500);
+  service->pushFault(Fault{Fault::Kind::Stall, 0, 3000});
+  ASSERT_EQ(PoiSearch(u"门", 0, 10), 1);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (mapdouble::searchRequests(*service, "bd2") == 0 && std::chrono::steady_clock::now() < deadline) {
+    ASSERT_FALSE(Turn());
+  }
+  ASSERT_EQ(search->RequestCurrentCity({12955000, 4823000}, {12963000, 4828000}, 12), 1);
+  EXPECT_EQ(Next(), (Announced{21, 2}));
+
+  service->pushFault(Fault{Fault::Kind::Refused});
+  ASSERT_EQ(search->RequestCurrentCity({12955001, 4823000}, {12963001, 4828000}, 12), 1);
+  deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while ((mapdouble::searchRequests(*service, "cen") < 2 || search->Service().CityClient().IsBusy()) &&
+         std::chrono::steady_clock::now() < deadline) {
+    ASSERT_FALSE(Turn()) << "the city of the view is never announced";
+  }
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_FALSE(Turn()) << "the city of the view is never announced";
+  }
+}
+
 }  // namespace
 }  // namespace mapengine::test
