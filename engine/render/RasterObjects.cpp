@@ -105,16 +105,22 @@ void blend_row(uint32_t* d, const uint32_t* s, const uint8_t* m, size_t count) {
   }
 }
 
-// Tile rows are copied with 16-byte moves: the C library's copy (tuned for
-// large blocks with the widest vectors) is slower on rows of a few hundred
-// pixels between images whose rows are not apart by whole pages.
-void copy_row(uint32_t* out, const uint32_t* in, size_t count) {
-  size_t i = 0;
-#if defined(__SSE2__)
-  for (; i + 4 <= count; i += 4) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
-  }
+// Tile rows are copied with 32-byte moves where the processor has them (two
+// 16-byte ones otherwise): on rows of a few hundred pixels between images
+// whose rows are not apart by whole pages, they beat both 16-byte moves and
+// the C library's copy (tuned for large blocks). The loop moves blocks, not
+// pixels, which the compiler would turn into a call of that copy.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
 #endif
+void copy_row(uint32_t* out, const uint32_t* in, size_t count) {
+  using Block = uint32_t __attribute__((vector_size(32)));
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    Block block;
+    std::memcpy(&block, in + i, sizeof block);
+    std::memcpy(out + i, &block, sizeof block);
+  }
   for (; i < count; ++i) {
     out[i] = in[i];
   }
