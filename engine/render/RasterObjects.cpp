@@ -105,24 +105,40 @@ void blend_row(uint32_t* d, const uint32_t* s, const uint8_t* m, size_t count) {
   }
 }
 
+using PixelBlock = uint32_t __attribute__((vector_size(32)));
+constexpr size_t kBlockPixels = sizeof(PixelBlock) / sizeof(uint32_t);
+
+// Inlined into each of copy_row's versions, so it moves 32 bytes at once
+// where the version may.
+[[gnu::always_inline]] inline void move_block(uint32_t* out, const uint32_t* in) {
+  PixelBlock block;
+  std::memcpy(&block, in, sizeof block);
+  std::memcpy(out, &block, sizeof block);
+}
+
 // Tile rows are copied with 32-byte moves where the processor has them (two
-// 16-byte ones otherwise): on rows of a few hundred pixels between images
-// whose rows are not apart by whole pages, they beat both 16-byte moves and
-// the C library's copy (tuned for large blocks). The loop moves blocks, not
-// pixels, which the compiler would turn into a call of that copy.
+// 16-byte ones otherwise), stored on 32-byte boundaries: the first and the
+// last block are moved as they lie, overlapping pixels the others store
+// again with the same values. A repaint's rows are a few hundred pixels long
+// and stored across a screen larger than the core's cache; stores that
+// straddle blocks, 16-byte moves and the C library's copy (tuned for large
+// blocks) all take longer there. Rows that overlap in memory are moved as
+// the C library moves them.
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void copy_row(uint32_t* out, const uint32_t* in, size_t count) {
-  using Block = uint32_t __attribute__((vector_size(32)));
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    Block block;
-    std::memcpy(&block, in + i, sizeof block);
-    std::memcpy(out + i, &block, sizeof block);
+  if (count < kBlockPixels || (out < in + count && in < out + count)) {
+    std::memmove(out, in, count * sizeof(uint32_t));
+    return;
   }
-  for (; i < count; ++i) {
-    out[i] = in[i];
+  move_block(out, in);
+  size_t i = (sizeof(PixelBlock) - (reinterpret_cast<uintptr_t>(out) & (sizeof(PixelBlock) - 1))) / sizeof(uint32_t);
+  for (; i + kBlockPixels <= count; i += kBlockPixels) {
+    move_block(out + i, in + i);
+  }
+  if (i < count) {
+    move_block(out + count - kBlockPixels, in + count - kBlockPixels);
   }
 }
 

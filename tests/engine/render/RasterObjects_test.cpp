@@ -377,6 +377,17 @@ TEST(RasterBlit, CopiedRowsOfEveryLengthAroundTheBlockMoveExactlyTheirPixels) {
   bitmap_free(s);
 }
 
+TEST(RasterBlit, ACopyWithinOneBitmapMovesThePixelsAsTheyWereBeforeIt) {
+  // Shifted right by three pixels over itself: every row keeps its order.
+  constexpr int kW = 30;
+  auto dc = makeDc(kW, 1, 0);
+  for (int x = 0; x < kW; ++x) px(dc.get(), x, 0) = 0xFF000000u | static_cast<uint32_t>(x);
+  EXPECT_EQ(dc_bit_blt_dc(dc.get(), 3, 0, kW - 3, 1, dc.get(), 0, 0, kSrcCopy), 1);
+  for (int x = 0; x < kW; ++x) {
+    ASSERT_EQ(px(dc.get(), x, 0), 0xFF000000u | static_cast<uint32_t>(x < 3 ? x : x - 3)) << x;
+  }
+}
+
 TEST(RasterStretch, NearestNeighbourMapsSymmetrically) {
   const uint32_t src[2] = {0xFF0000AA, 0xFF0000BB};
   tagBitmapObj* s = bitmap_create(2, 1, 32, src);
