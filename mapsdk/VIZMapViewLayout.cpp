@@ -208,23 +208,28 @@ void VIZMapViewInternal::checkAnnotationViews()
             pool(view);
             continue;
         }
-        std::shared_ptr<VIZAnnotationView> view;
+        // A view the area already shows is reached through the table, not
+        // shared: taking a share of each of thousands of views costs more
+        // than placing them.
+        VIZAnnotationView* view = nullptr;
         if (it != _annotationViews.end()) {
-            view = it->second;
+            view = it->second.get();
         } else {
-            view = d ? d->mapView_viewForAnnotation(m_VIZMapView, annotation) : nullptr;
-            if (!view) {
-                view = VIZAnnotationView::initWithAnnotation(nullptr, "pin_red");
-                view->setAnnotation(annotation);
-                view->setImage(UIImage::imageWithContentsOfFile(VIZGetBundleImagePath("pin_red")));
-                view->setCenterOffset(CGPointMake(0, -0.5 * view->frame().size.height));
+            auto made = d ? d->mapView_viewForAnnotation(m_VIZMapView, annotation) : nullptr;
+            if (!made) {
+                made = VIZAnnotationView::initWithAnnotation(nullptr, "pin_red");
+                made->setAnnotation(annotation);
+                made->setImage(UIImage::imageWithContentsOfFile(VIZGetBundleImagePath("pin_red")));
+                made->setCenterOffset(CGPointMake(0, -0.5 * made->frame().size.height));
             }
-            _annotationViews[annotation.get()] = view;
-            added.push_back(view);
+            _annotationViews[annotation.get()] = made;
+            added.push_back(made);
+            view = made.get();
         }
-        setAnnotationViewFrame(view.get(), center, view->centerOffset());
-        if (view->superview() != m_scrollView.get()) m_scrollView->addSubview(view);
-        if (view->selected()) selected = view.get();
+        setAnnotationViewFrame(view, center, view->centerOffset());
+        if (view->superview() != m_scrollView.get())
+            m_scrollView->addSubview(view->self());
+        if (view->selected()) selected = view;
     }
     if (selected) selectAnnotationView(selected, false, false);
     if (!added.empty() && d) d->mapView_didAddAnnotationViews(m_VIZMapView, added);

@@ -355,6 +355,39 @@ TEST(RasterBlit, AlphaPlaneBlendsEveryMaskValueAsOnePixelDoes) {
   bitmap_free(s);
 }
 
+TEST(RasterBlit, CopiedRowsOfEveryLengthAroundTheBlockMoveExactlyTheirPixels) {
+  // Rows are moved in blocks of eight pixels and a tail: every length up to
+  // three blocks and a bit, from an odd source column to an odd place, must
+  // copy each of its pixels and leave the pixels beside it.
+  constexpr int kSrcW = 40, kH = 2;
+  std::vector<uint32_t> src(kSrcW * kH);
+  for (int i = 0; i < kSrcW * kH; ++i) src[i] = 0xFF000000u | static_cast<uint32_t>(i + 1);
+  tagBitmapObj* s = bitmap_create(kSrcW, kH, 32, src.data());
+  for (int w = 1; w <= 27; ++w) {
+    auto dc = makeDc(kSrcW, kH + 1, 0x00ABCDEF);
+    EXPECT_EQ(dc_bit_blt(dc.get(), 3, 1, w, kH, s, 5, 0, kSrcCopy), 1);
+    for (int y = 0; y <= kH; ++y) {
+      for (int x = 0; x < kSrcW; ++x) {
+        const bool copied = y >= 1 && x >= 3 && x < 3 + w;
+        const uint32_t want = copied ? src[static_cast<size_t>((y - 1) * kSrcW + x - 3 + 5)] : 0x00ABCDEFu;
+        ASSERT_EQ(px(dc.get(), x, y), want) << "length " << w << " at " << x << "," << y;
+      }
+    }
+  }
+  bitmap_free(s);
+}
+
+TEST(RasterBlit, ACopyWithinOneBitmapMovesThePixelsAsTheyWereBeforeIt) {
+  // Shifted right by three pixels over itself: every row keeps its order.
+  constexpr int kW = 30;
+  auto dc = makeDc(kW, 1, 0);
+  for (int x = 0; x < kW; ++x) px(dc.get(), x, 0) = 0xFF000000u | static_cast<uint32_t>(x);
+  EXPECT_EQ(dc_bit_blt_dc(dc.get(), 3, 0, kW - 3, 1, dc.get(), 0, 0, kSrcCopy), 1);
+  for (int x = 0; x < kW; ++x) {
+    ASSERT_EQ(px(dc.get(), x, 0), 0xFF000000u | static_cast<uint32_t>(x < 3 ? x : x - 3)) << x;
+  }
+}
+
 TEST(RasterStretch, NearestNeighbourMapsSymmetrically) {
   const uint32_t src[2] = {0xFF0000AA, 0xFF0000BB};
   tagBitmapObj* s = bitmap_create(2, 1, 32, src);
