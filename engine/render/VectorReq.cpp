@@ -8,8 +8,9 @@
 namespace mapengine {
 
 void Attribute::SetText(const char* value) {
-  std::strncpy(text, value, sizeof text - 1);
-  text[sizeof text - 1] = '\0';
+  size_t length = strnlen(value, sizeof text - 1);
+  std::memcpy(text, value, length);
+  text[length] = '\0';
 }
 
 namespace {
