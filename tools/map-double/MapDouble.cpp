@@ -33,7 +33,8 @@ std::string Query::get(const std::string &name) const {
     return it == values.end() ? std::string() : it->second;
 }
 
-MapDouble::MapDouble() : relay_(testserver::Server::Options{.recordLimit = kRecordLimit}) {
+MapDouble::MapDouble(size_t recordLimit, size_t answerLimit)
+    : recordLimit_(recordLimit), relay_(testserver::Server::Options{.recordLimit = recordLimit}, answerLimit) {
     addTileService(*this);
     addStreetAddressService(*this);
     addSearchService(*this);
@@ -70,7 +71,7 @@ std::optional<Fault> MapDouble::takeFault() {
 void MapDouble::record(LoggedRequest entry) {
     std::lock_guard<std::mutex> lock(mutex_);
     log_.push_back(std::move(entry));
-    if (log_.size() > kRecordLimit) {
+    if (log_.size() > recordLimit_) {
         log_.pop_front();
     }
 }

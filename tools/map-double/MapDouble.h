@@ -80,15 +80,17 @@ struct LoggedRequest {
 class MapDouble {
 public:
     // How many of the latest requests the log, and the relay's keys and
-    // ranges, keep: a long run stays flat.
+    // ranges, keep by default: a long run stays flat.
     static constexpr size_t kRecordLimit = 4096;
 
     // A service answers the queries it recognises and leaves the rest
     // (nullopt) to the next one.
     using Service = std::function<std::optional<Resource>(const Query &, MapDouble &)>;
 
-    // Starts the relay with every built-in service.
-    MapDouble();
+    // Starts the relay with every built-in service. A run that must reach its
+    // steady state early (a soak) keeps fewer records and made answers.
+    explicit MapDouble(size_t recordLimit = kRecordLimit,
+                       size_t answerLimit = testserver::RelayServer::kProvidedLimit);
     MapDouble(const MapDouble &) = delete;
     MapDouble &operator=(const MapDouble &) = delete;
 
@@ -102,12 +104,13 @@ public:
     // The next scripted fault, taken off the script.
     std::optional<Fault> takeFault();
     void record(LoggedRequest entry);
-    // The latest kRecordLimit entries, oldest first.
+    // The latest recordLimit entries, oldest first.
     std::vector<LoggedRequest> log() const;
 
 private:
     std::optional<Resource> answer(const std::string &url);
 
+    const size_t recordLimit_;
     mutable std::mutex mutex_;
     std::vector<Service> services_;
     std::deque<Fault> faults_;

@@ -30,8 +30,9 @@ bool parseRange(const std::string &field, size_t &first, size_t &last) {
 
 } // namespace
 
-RelayServer::RelayServer(Server::Options options)
-    : recordLimit_(options.recordLimit),
+RelayServer::RelayServer(Server::Options options, size_t providedLimit)
+    : providedLimit_(providedLimit),
+      recordLimit_(options.recordLimit),
       server_([this](const Request &request, Connection &connection) { handle(request, connection); }, options) {}
 
 void RelayServer::add(const std::string &key, Resource resource) {
@@ -123,7 +124,7 @@ bool RelayServer::provide(const std::string &key) {
     std::lock_guard<std::mutex> lock(mutex_);
     resources_[key] = std::move(*made);
     provided_.push_back(key);
-    if (provided_.size() > kProvidedLimit) {
+    if (provided_.size() > providedLimit_) {
         resources_.erase(provided_.front());
         gatewaysShown_.erase(provided_.front());
         provided_.pop_front();

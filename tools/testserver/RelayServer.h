@@ -50,13 +50,13 @@ public:
         Millis delay{0};                      // Slow, Trickle
     };
 
-    explicit RelayServer(Server::Options options = {});
+    explicit RelayServer(Server::Options options = {}, size_t providedLimit = kProvidedLimit);
 
     // Makes the resource of a key nothing was registered under (nullopt: 404).
     // It is called once per key, and its answer is kept under the key, so
     // ranged requests see the same bytes and scripted modes apply as for
-    // registered resources; the oldest of more than kProvidedLimit kept
-    // answers is dropped.
+    // registered resources; the oldest of more than providedLimit kept
+    // answers is dropped (made anew when asked again).
     using Provider = std::function<std::optional<Resource>(const std::string &key)>;
     static constexpr size_t kProvidedLimit = 512;
     void setProvider(Provider provider);
@@ -86,6 +86,7 @@ private:
 
     std::mutex providerMutex_;  // taken before mutex_, never inside it
     Provider provider_;
+    const size_t providedLimit_;
     std::deque<std::string> provided_;
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
