@@ -171,6 +171,18 @@ protected:
         control()->GetOfflineCache().CreateOfflineDat(11, W(grid), 11, 17, &written);
         return written;
     }
+    // The city the user chose in an earlier run, queued before its task
+    // list came.
+    void ChooseBeijing()
+    {
+        std::filesystem::create_directories(SdkFolder());
+        COLUpdateFile chosen;
+        chosen.m_folder = CVString(SdkFolder().c_str());
+        COLUpdateElement beijing =
+            Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
+        chosen.m_records.Add(Record(beijing, beijing));
+        ASSERT_EQ(chosen.Save(), 1);
+    }
     int Ratio() const
     {
         auto city = offline->getUpdateInfo(kBeijing);
@@ -192,15 +204,7 @@ protected:
 
 TEST_F(OfflineMapTest, DownloadRestartsOutageUpdateImportAndRemoval)
 {
-    // The city the user chose in an earlier run, queued before its task
-    // list came.
-    std::filesystem::create_directories(SdkFolder());
-    COLUpdateFile chosen;
-    chosen.m_folder = CVString(SdkFolder().c_str());
-    COLUpdateElement beijing = Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
-    chosen.m_records.Add(Record(beijing, beijing));
-    ASSERT_EQ(chosen.Save(), 1);
-
+    ASSERT_NO_FATAL_FAILURE(ChooseBeijing());
     ASSERT_NO_FATAL_FAILURE(Open());
     std::vector<int> ratios;
     auto progress = [&](int until) {
@@ -318,6 +322,20 @@ TEST_F(OfflineMapTest, DownloadRestartsOutageUpdateImportAndRemoval)
     EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2531_942.dat"));
     EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2532_942.dat"));
     EXPECT_EQ(offline->getUpdateInfo(kBeijing), nullptr);
+}
+
+// An application that makes its offline interface before its map view: the
+// queued city starts once the map view's controller is there.
+TEST_F(OfflineMapTest, AQueuedCityStartsWhenTheMapViewComesLater)
+{
+    ASSERT_NO_FATAL_FAILURE(ChooseBeijing());
+    offline = VIZOfflineMap::init();
+    ASSERT_NE(offline, nullptr);
+    Idle(2);
+    EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusQueued) << "no map view, no download";
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    ASSERT_TRUE(AfterTicks([&] { return Ratio() > 0; }));
+    EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusDownloading);
 }
 
 TEST_F(OfflineMapTest, ScanNeedsTheMapView)
