@@ -57,11 +57,6 @@ struct Tile {
 
 class OfflineMapTest : public MapViewFixture {
 protected:
-    void SetUp() override
-    {
-        mapdouble::addOfflineService(*service);
-        MapViewFixture::SetUp();
-    }
     void TearDown() override
     {
         offline.reset();
@@ -230,9 +225,9 @@ TEST_F(OfflineMapTest, DownloadRestartsOutageUpdateImportAndRemoval)
     // Half-way the service goes down: nothing moves while it is away, and
     // back on its port it finishes the city.
     service->stop();
-    Idle(1);
+    Idle(3);  // a reply on its way at the stop is taken
     const int held = Ratio();
-    Idle(6);
+    Idle(4);
     EXPECT_EQ(Ratio(), held);
     EXPECT_LT(held, 100);
     mark = Asked().size();
