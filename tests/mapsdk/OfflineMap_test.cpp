@@ -1,19 +1,27 @@
 // The SDK's offline interface in the program as the map manager starts it,
 // against the map-service double on 127.0.0.1: a city the user chose
-// downloads with its progress read through the interface, a restart of the
-// process objects keeps it and fetches nothing again, a made package
-// dropped in Documents is imported on a scan and the first city is removed.
-// The map view's controller makes the package manager; the engine's search
-// manager fetches the task list; the SDK's dispatcher routes every message.
+// downloads with its progress read through the interface; it goes on by
+// itself after the process ended mid-download and after the service was
+// down a while, fetching no stored tile again; a restart of the process
+// objects keeps it and fetches nothing; a new release of the service's data
+// is noticed at the next start; a made package dropped in Documents is
+// imported on a scan and the first city is removed. The map view's
+// controller makes the package manager; the engine's search manager fetches
+// the task list; the SDK's dispatcher routes every message.
 #include <algorithm>
+#include <compare>
+#include <set>
 
+#include "engine/base/VMem.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/UpdateReqMan.h"
+#include "engine/render/GridDataFile.h"
 #include "engine/render/Projection.h"
 #include "mapsdk/VIZOfflineMap.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "tests/engine/data/OfflineTestSupport.h"
 #include "tests/mapsdk/MapViewFixture.h"
+#include "tools/map-double/TilePack.h"
 #include "tools/mapdemo/DemoData.h"
 #include "tools/offlinepack/OfflinePack.h"
 
@@ -24,6 +32,7 @@ namespace {
 
 constexpr int kBeijing = 131;
 constexpr int kSecondCity = 150;
+constexpr int kGridTiles = 5461;  // levels 11..17 of a level-11 grid
 
 class StateRecorder : public VIZOfflineMapDelegate {
 public:
@@ -39,13 +48,15 @@ public:
     std::vector<std::pair<int, int>> states;
 };
 
+// A map tile: level, column, row.
+struct Tile {
+    int level;
+    long long x, y;
+    auto operator<=>(const Tile&) const = default;
+};
+
 class OfflineMapTest : public MapViewFixture {
 protected:
-    void SetUp() override
-    {
-        mapdouble::addOfflineService(*service);
-        MapViewFixture::SetUp();
-    }
     void TearDown() override
     {
         offline.reset();
@@ -56,9 +67,12 @@ protected:
     std::string SdkFolder() const { return home + "/Library/Caches/VurivMapSdk/"; }
     std::string Documents() const { return home + "/Documents/"; }
     // The map view and the offline interface as an application makes them.
+    // The tiles the map view asks for while it is first painted are its own.
     void Open()
     {
+        const size_t before = Asked().size();
         ASSERT_NO_FATAL_FAILURE(ShowMap());
+        for (const Tile& tile : CityTilesAsked(before)) mapViewTiles.insert(tile);
         offline = VIZOfflineMap::init();
         ASSERT_NE(offline, nullptr);
         offline->setDelegate(recorder);
@@ -84,14 +98,90 @@ protected:
         }
         return done();
     }
-    // The offline batches the double answered.
-    int TileRequests() const
+    // The engine runs on for some ticks of the clock.
+    void Idle(int ticks)
     {
-        const auto log = service->log();
-        return static_cast<int>(std::count_if(log.begin(), log.end(), [](const mapdouble::LoggedRequest& entry) {
-            // The city's deepest level: the map view shows a shallower one.
-            return entry.service == "tile" && entry.level == 17;
-        }));
+        for (int tick = 0; tick < ticks; ++tick) {
+            driver.pumpUntil([] { return false; }, 0.2);
+            driver.advanceClock(CUpdateReqMan::kTickMs / 1000.0);
+        }
+    }
+    // What the relay was asked, every request counted (repeats, cut ones).
+    std::vector<std::string> Asked() const
+    {
+        auto asked = service->relay().keys();
+        EXPECT_LT(asked.size(), mapdouble::MapDouble::kRecordLimit) << "the relay has forgotten requests";
+        return asked;
+    }
+    // The city's tiles in the requests from the index on, less those the
+    // map view asked for: the offline download's, repeats included.
+    std::vector<Tile> CityTilesAsked(size_t from) const
+    {
+        std::vector<Tile> tiles;
+        const auto asked = Asked();
+        for (size_t i = from; i < asked.size(); ++i) {
+            const auto query = mapdouble::Query::parse(asked[i]);
+            const int level = std::atoi(query.get("l").c_str());
+            if (!query.has("type") || !query.has("c") || level < 11 || level > 17) continue;
+            for (const std::string& key : mapdouble::splitList(query.get("c"), ',')) {
+                Tile tile{level, 0, 0};
+                if (mapdouble::parseTileKey(key, tile.x, tile.y) && InCity(tile) && !mapViewTiles.count(tile)) {
+                    tiles.push_back(tile);
+                }
+            }
+        }
+        return tiles;
+    }
+    static bool InCity(const Tile& tile)
+    {
+        for (const std::string& grid : mapdouble::splitList(mapdemo::BeijingPackage().gridNames, '|')) {
+            long long x = 0;
+            long long y = 0;
+            mapdouble::parseTileKey(grid, x, y);
+            if (tile.x >> (tile.level - 11) == x && tile.y >> (tile.level - 11) == y) return true;
+        }
+        return false;
+    }
+    // Those of the tiles the grid files hold now.
+    std::set<Tile> Stored(const std::vector<Tile>& tiles)
+    {
+        std::set<Tile> stored;
+        COfflineDataCache& files = control()->GetOfflineCache();
+        for (const Tile& tile : tiles) {
+            CVString key;
+            key.Format(VStr(u"%d_%d"), static_cast<int>(tile.x), static_cast<int>(tile.y));
+            unsigned char* data = nullptr;
+            int size = 0;
+            if (files.ReadTileData(11, key, tile.level, &data, &size)) {
+                stored.insert(tile);
+                VDelete(data);
+            }
+        }
+        return stored;
+    }
+    // The tiles a grid's file holds.
+    int TilesIn(const char16_t* grid)
+    {
+        int written = -1;
+        control()->GetOfflineCache().CreateOfflineDat(11, W(grid), 11, 17, &written);
+        return written;
+    }
+    // The city the user chose in an earlier run, queued before its task
+    // list came.
+    void ChooseBeijing()
+    {
+        std::filesystem::create_directories(SdkFolder());
+        COLUpdateFile chosen;
+        chosen.m_folder = CVString(SdkFolder().c_str());
+        COLUpdateElement beijing =
+            Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
+        chosen.m_records.Add(Record(beijing, beijing));
+        ASSERT_EQ(chosen.Save(), 1);
+    }
+    int Ratio() const
+    {
+        auto city = offline->getUpdateInfo(kBeijing);
+        return city ? city->ratio : -1;
     }
     std::vector<std::string> TaskListRequests() const
     {
@@ -104,54 +194,100 @@ protected:
 
     std::shared_ptr<StateRecorder> recorder = std::make_shared<StateRecorder>();
     std::shared_ptr<VIZOfflineMap> offline;
+    std::set<Tile> mapViewTiles;
 };
 
-TEST_F(OfflineMapTest, DownloadRestartImportAndRemoval)
+TEST_F(OfflineMapTest, DownloadRestartsOutageUpdateImportAndRemoval)
 {
-    // The city the user chose in an earlier run, queued before its task
-    // list came.
-    std::filesystem::create_directories(SdkFolder());
-    COLUpdateFile chosen;
-    chosen.m_folder = CVString(SdkFolder().c_str());
-    COLUpdateElement beijing = Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
-    chosen.m_records.Add(Record(beijing, beijing));
-    ASSERT_EQ(chosen.Save(), 1);
-
+    ASSERT_NO_FATAL_FAILURE(ChooseBeijing());
     ASSERT_NO_FATAL_FAILURE(Open());
     std::vector<int> ratios;
-    ASSERT_TRUE(AfterTicks(
-        [&] {
-            auto city = offline->getUpdateInfo(kBeijing);
-            if (city && (ratios.empty() || ratios.back() != city->ratio)) ratios.push_back(city->ratio);
-            return city && city->status == kCityStatusFinished;
-        },
-        150));
+    auto progress = [&](int until) {
+        return [&, until] {
+            const int ratio = Ratio();
+            if (ratio >= 0 && (ratios.empty() || ratios.back() != ratio)) ratios.push_back(ratio);
+            return ratio >= until;
+        };
+    };
+    ASSERT_TRUE(AfterTicks(progress(25), 100));
+
+    // The process ends mid-download: at the next start the city goes on by
+    // itself from where it stood.
+    size_t mark = Asked().size();
+    std::set<Tile> stored = Stored(CityTilesAsked(0));
+    ASSERT_NO_FATAL_FAILURE(Restart());
+    EXPECT_GE(Ratio(), 25) << "the progress reads back";
+    ASSERT_TRUE(AfterTicks(progress(50), 100));
+    for (const Tile& tile : CityTilesAsked(mark)) {
+        ASSERT_FALSE(stored.count(tile)) << "fetched again: " << tile.level << " " << tile.x << "_" << tile.y;
+    }
+
+    // Half-way the service goes down: nothing moves while it is away, and
+    // back on its port it finishes the city.
+    service->stop();
+    Idle(3);  // a reply on its way at the stop is taken
+    const int held = Ratio();
+    Idle(4);
+    EXPECT_EQ(Ratio(), held);
+    EXPECT_LT(held, 100);
+    mark = Asked().size();
+    stored = Stored(CityTilesAsked(0));
+    service->restart();
+    ASSERT_TRUE(AfterTicks(progress(100), 100));
+    for (const Tile& tile : CityTilesAsked(mark)) {
+        ASSERT_FALSE(stored.count(tile)) << "fetched again: " << tile.level << " " << tile.x << "_" << tile.y;
+    }
     EXPECT_GT(ratios.size(), 10u);
     EXPECT_TRUE(std::is_sorted(ratios.begin(), ratios.end()));
     EXPECT_EQ(ratios.back(), 100);
     EXPECT_FALSE(recorder->heardKind(kOLEventProgress));
-    // The versions come on the update requests' tick, then the task list of
-    // the held city through the engine's search manager.
+    EXPECT_EQ(TilesIn(u"2530_942"), kGridTiles);
+    EXPECT_EQ(TilesIn(u"2531_942"), kGridTiles);
+
+    // The versions came on the update requests' tick, then the task list of
+    // the held city through the engine's search manager, and the data sets.
     ASSERT_TRUE(AfterTicks([&] { return !TaskListRequests().empty(); }));
-    EXPECT_EQ(TaskListRequests().front(), "131");
+    EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
+    ASSERT_TRUE(AfterTicks([&] { return Exists(SdkFolder() + "OfflineHotcity.dat"); }));
+    EXPECT_EQ(ReadBytes(SdkFolder() + "OfflineVersion.dat"), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
+    EXPECT_EQ(ReadBytes(SdkFolder() + "VerDatset.dat"),
+              std::string("[\r\n{\"f\":\"OfflineHotcity.dat\",\"d\":\"1.0.1\"},\r\n{\"f\":\"OfflineSearch.dat\",\"d\":\"1.0.1\"}"
+                          "\r\n]") + std::string(1, '\0'));
+    EXPECT_NE(ReadBytes(SdkFolder() + "OfflineSearch.dat").find("131"), std::string::npos);
+    EXPECT_NE(ReadBytes(SdkFolder() + "OfflineHotcity.dat").find("131"), std::string::npos);
 
     auto city = offline->getUpdateInfo(kBeijing);
     ASSERT_NE(city, nullptr);
     EXPECT_EQ(city->cityName, NSString("北京市"));
     EXPECT_EQ(city->ratio, 100);
-    EXPECT_EQ(city->status, 4);
+    EXPECT_EQ(city->status, kCityStatusFinished);
+    EXPECT_EQ(city->serversize, 0);
     EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2530_942.dat"));
 
     // A restart keeps the city and fetches none of its tiles again.
-    const int fetched = TileRequests();
+    mark = Asked().size();
     ASSERT_NO_FATAL_FAILURE(Restart());
     auto kept = offline->getAllUpdateInfo();
     ASSERT_TRUE(kept.has_value());
     ASSERT_EQ(kept->size(), 1u);
     EXPECT_EQ((*kept)[0]->cityID, kBeijing);
-    EXPECT_EQ((*kept)[0]->status, 4);
-    driver.pumpUntil([] { return false; }, 1);
-    EXPECT_EQ(TileRequests(), fetched);
+    EXPECT_EQ((*kept)[0]->status, kCityStatusFinished);
+    Idle(3);
+    EXPECT_TRUE(CityTilesAsked(mark).empty());
+    EXPECT_EQ(TaskListRequests().size(), 1u) << "the versions are those held";
+    EXPECT_FALSE(recorder->heard(kOLEventNewerData, 0));
+
+    // The service publishes newer data: the next start notices it.
+    service->publishOfflineRelease();
+    ASSERT_NO_FATAL_FAILURE(Restart());
+    ASSERT_TRUE(AfterTicks([&] { return recorder->heard(kOLEventNewerData, 0); }));
+    EXPECT_EQ(TaskListRequests(), (std::vector<std::string>{"131", "131"}));
+    EXPECT_EQ(ReadBytes(SdkFolder() + "OfflineVersion.dat"), std::string("{\"d\":\"9\",\"m\":\"10\",\"c\":\"8\"}\0", 27));
+    auto updated = offline->getUpdateInfo(kBeijing);
+    ASSERT_NE(updated, nullptr);
+    EXPECT_EQ(updated->serversize, mapdemo::BeijingPackage().size);
+    EXPECT_EQ(updated->status, kCityStatusFinished);
+    EXPECT_EQ(updated->ratio, 100);
 
     // A package dropped in Documents, sharing one grid, is found by a scan.
     offlinepack::City second;
@@ -166,11 +302,14 @@ TEST_F(OfflineMapTest, DownloadRestartImportAndRemoval)
     EXPECT_TRUE(recorder->heard(kOLEventImportPackage, 1));
     EXPECT_TRUE(recorder->heard(kOLEventCheckEnded, 1));
     EXPECT_TRUE(recorder->heard(kOLEventImportEnded, 0));
+    EXPECT_FALSE(recorder->heardKind(kOLEventPackagesLeft));
     EXPECT_FALSE(Exists(Documents() + "langfang.vedu.zip"));
     auto imported = offline->getUpdateInfo(kSecondCity);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(imported->cityName, NSString("廊坊市"));
-    EXPECT_EQ(imported->status, 4);
+    EXPECT_EQ(imported->status, kCityStatusFinished);
+    EXPECT_EQ(TilesIn(u"2532_942"), kGridTiles);
+    EXPECT_EQ(offline->getAllUpdateInfo()->size(), 2u);
 
     // Removing the first city deletes its own grid, not the shared one.
     ASSERT_TRUE(offline->remove(kBeijing));
@@ -178,6 +317,20 @@ TEST_F(OfflineMapTest, DownloadRestartImportAndRemoval)
     EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2531_942.dat"));
     EXPECT_TRUE(Exists(SdkFolder() + "data/253_94/2532_942.dat"));
     EXPECT_EQ(offline->getUpdateInfo(kBeijing), nullptr);
+}
+
+// An application that makes its offline interface before its map view: the
+// queued city starts once the map view's controller is there.
+TEST_F(OfflineMapTest, AQueuedCityStartsWhenTheMapViewComesLater)
+{
+    ASSERT_NO_FATAL_FAILURE(ChooseBeijing());
+    offline = VIZOfflineMap::init();
+    ASSERT_NE(offline, nullptr);
+    Idle(2);
+    EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusQueued) << "no map view, no download";
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    ASSERT_TRUE(AfterTicks([&] { return Ratio() > 0; }));
+    EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusDownloading);
 }
 
 TEST_F(OfflineMapTest, ScanNeedsTheMapView)

@@ -1,7 +1,9 @@
-// The relay's provider hook and trickled answers.
+// The relay's provider hook, trickled answers, and a relay that goes down
+// and comes back.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,4 +65,38 @@ TEST(RelayProvider, TrickledAnswerArrivesWhole) {
     slow.delay = testserver::Millis(2);
     relay.add("http://h/slow", slow);
     EXPECT_EQ(bodyOf(relayGet(relay.port(), "http%3A%2F%2Fh%2Fslow")), std::string(10000, 'z') + "end");
+}
+
+TEST(RelayProvider, ForgottenAnswersAreMadeAgain) {
+    RelayServer relay;
+    std::atomic<int> calls{0};
+    relay.setProvider([&](const std::string &) { return RelayServer::Resource("v" + std::to_string(++calls)); });
+    EXPECT_EQ(bodyOf(relayGet(relay.port(), "http%3A%2F%2Fh%2Fversion")), "v1");
+    EXPECT_EQ(bodyOf(relayGet(relay.port(), "http%3A%2F%2Fh%2Fversion")), "v1");
+    relay.forgetProvided();
+    EXPECT_EQ(bodyOf(relayGet(relay.port(), "http%3A%2F%2Fh%2Fversion")), "v2");
+}
+
+// Down, a relay refuses connections and closes those it had; back up, it
+// answers on the same port and keeps what it was asked.
+TEST(RelayProvider, StopsAndComesBackOnTheSamePort) {
+    RelayServer relay;
+    relay.add("http://h/a", RelayServer::Resource("first"));
+    const uint16_t port = relay.port();
+    EXPECT_EQ(bodyOf(relayGet(port, "http%3A%2F%2Fh%2Fa")), "first");
+    LoopbackClient open(port);
+    ASSERT_TRUE(open.connected());
+    ASSERT_TRUE(relay.server().waitForConnections(2));
+    relay.stop();
+    open.readToEnd();
+    EXPECT_TRUE(open.eof());
+    LoopbackClient refused(port);
+    EXPECT_FALSE(refused.connected());
+    EXPECT_EQ(refused.connectError(), ECONNREFUSED);
+    for (int round = 0; round < 2; ++round) {
+        relay.restart();
+        EXPECT_EQ(relay.port(), port);
+        EXPECT_EQ(bodyOf(relayGet(port, "http%3A%2F%2Fh%2Fa")), "first");
+    }
+    EXPECT_EQ(relay.keys(), std::vector<std::string>(3, "http://h/a"));
 }

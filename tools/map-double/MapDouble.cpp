@@ -53,6 +53,12 @@ void MapDouble::addServiceFirst(Service service) {
     services_.insert(services_.begin(), std::move(service));
 }
 
+void MapDouble::publishOfflineRelease() {
+    ++offlineRelease_;
+    // The relay keeps what the services answered: the old versions go.
+    relay_.forgetProvided();
+}
+
 void MapDouble::pushFault(Fault fault) {
     std::lock_guard<std::mutex> lock(mutex_);
     faults_.push_back(fault);

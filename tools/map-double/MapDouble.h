@@ -8,6 +8,7 @@
 // offline packages and real-data tiles join the same way.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -97,6 +98,17 @@ public:
     uint16_t port() const { return relay_.port(); }
     testserver::RelayServer &relay() { return relay_; }
 
+    // The double goes down as a host does (clients are refused) and comes
+    // back on the same port; what it was asked and its script stay.
+    void stop() { relay_.stop(); }
+    void restart() { relay_.restart(); }
+
+    // The offline service publishes its data again: every version it
+    // announces is one higher than before.
+    void publishOfflineRelease();
+    // Releases since the demo data's own (0).
+    int offlineRelease() const { return offlineRelease_.load(); }
+
     void addService(Service service);
     // A service asked before all the others (a mode that replaces answers).
     void addServiceFirst(Service service);
@@ -115,6 +127,7 @@ private:
     std::vector<Service> services_;
     std::deque<Fault> faults_;
     std::deque<LoggedRequest> log_;
+    std::atomic<int> offlineRelease_{0};
     testserver::RelayServer relay_;  // last: it stops before the rest goes
 };
 

@@ -1,7 +1,8 @@
 // The offline kinds for the Beijing demo city: the offline-map versions
 // ("offlinemap/?qt=taskcity&dpi="), the task list of the asked cities
 // ("&c=id,id"), and the data-set files under "update/". The service's data
-// files are GBK, as the engine stores them.
+// files are GBK, as the engine stores them. The versions are those of the
+// release the double announces now (MapDouble::publishOfflineRelease).
 #include <sstream>
 
 #include "tools/map-double/MapDouble.h"
@@ -57,9 +58,10 @@ std::optional<Resource> offlineAnswer(const Query &query, MapDouble &double_) {
         body = dataFile(type);
     } else if (query.base.find("/offlinemap/") != std::string::npos && query.get("qt") == "taskcity") {
         type = query.has("c") ? "taskcity-list" : "taskcity";
-        body = !query.has("c") ? mapdemo::VersionReply()
+        const int release = double_.offlineRelease();
+        body = !query.has("c") ? mapdemo::VersionReply(release)
                : asksFor(query.get("c"), mapdemo::BeijingPackage().cityId)
-                   ? mapdemo::OfflineTaskListReply()
+                   ? mapdemo::OfflineTaskListReply(release)
                    : std::string("{\"result\":{\"error\":0},\"content\":[]}");
     } else {
         return std::nullopt;

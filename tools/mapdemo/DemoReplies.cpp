@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <utility>
 
@@ -392,7 +393,7 @@ std::string RouteAddrReply() {
                                {"end", Arr({CityEntry(131, "北京市", 3), CityEntry(289, "上海市", 4)})}})}});
 }
 
-std::string OfflineTaskListReply() {
+std::string OfflineTaskListReply(int release) {
   const OfflineCity& city = BeijingPackage();
   return Obj({{"result", Obj({{"error", "0"}})},
               {"content", Arr({Obj({{"name", Quote(city.name)},
@@ -404,14 +405,14 @@ std::string OfflineTaskListReply() {
                                     {"l", Quote(Num(city.level))},
                                     {"ls", Quote(Num(city.startLevel))},
                                     {"le", Quote(Num(city.endLevel))},
-                                    {"cityver", Quote(city.version)}})})}});
+                                    {"cityver", Quote(Num(std::atoi(city.version) + release))}})})}});
 }
 
-std::string VersionReply() {
+std::string VersionReply(int release) {
   return Obj({{"result", Obj({{"error", "0"}})},
-              {"content", Obj({{"version", Arr({Obj({{"pic_version", Quote("8")},
-                                                     {"task_version", Quote("9")},
-                                                     {"city_version", Quote("7")}})})}})}});
+              {"content", Obj({{"version", Arr({Obj({{"pic_version", Quote(Num(8 + release))},
+                                                     {"task_version", Quote(Num(9 + release))},
+                                                     {"city_version", Quote(Num(7 + release))}})})}})}});
 }
 
 std::string LocationReply(Point at) {

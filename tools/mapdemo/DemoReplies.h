@@ -48,8 +48,10 @@ std::string WalkRouteReply();      // type 31
 std::string TransitReply();        // type 14
 std::string BusLineDetailReply();  // type 18: the line 1路
 std::string RouteAddrReply();      // type 23: candidate places for the start, cities for the end
-std::string OfflineTaskListReply();  // type 507
-std::string VersionReply();
+// The offline service's replies for a release of its data: each release
+// after the first (0) announces every version one higher.
+std::string OfflineTaskListReply(int release = 0);  // type 507
+std::string VersionReply(int release = 0);
 std::string LocationReply(Point at);
 
 }  // namespace mapdemo

@@ -31,9 +31,29 @@ bool parseRange(const std::string &field, size_t &first, size_t &last) {
 } // namespace
 
 RelayServer::RelayServer(Server::Options options, size_t providedLimit)
-    : providedLimit_(providedLimit),
-      recordLimit_(options.recordLimit),
-      server_([this](const Request &request, Connection &connection) { handle(request, connection); }, options) {}
+    : providedLimit_(providedLimit), recordLimit_(options.recordLimit), options_(options) {
+    restart();
+}
+
+void RelayServer::stop() { server_->stop(); }
+
+void RelayServer::restart() {
+    if (server_) {
+        server_->stop();
+    }
+    server_ = std::make_unique<Server>(
+        [this](const Request &request, Connection &connection) { handle(request, connection); }, options_);
+    options_.port = port_ = server_->port();
+}
+
+void RelayServer::forgetProvided() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string &key : provided_) {
+        resources_.erase(key);
+        gatewaysShown_.erase(key);
+    }
+    provided_.clear();
+}
 
 void RelayServer::add(const std::string &key, Resource resource) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -63,8 +64,20 @@ public:
 
     // Registers a resource under a target URL (relay GETs) or a path.
     void add(const std::string &key, Resource resource);
-    uint16_t port() const { return server_.port(); }
-    Server &server() { return server_; }
+    // The relay's port, the same after a restart.
+    uint16_t port() const { return port_; }
+    // The server listening now (a restart makes a new one).
+    Server &server() { return *server_; }
+    // The relay goes down as a host does: the listener and every connection
+    // close, so clients are refused; resources and records stay. Not from a
+    // handler.
+    void stop();
+    // Listens again on the same port after stop(); throws std::system_error
+    // when the port cannot be bound.
+    void restart();
+    // Drops every answer the provider made: each key asks it again (a
+    // service whose answers changed).
+    void forgetProvided();
     // The key of every request in arrival order, and its Range field ("" when
     // none); the latest Options::recordLimit of them.
     std::vector<std::string> keys() const;
@@ -94,7 +107,9 @@ private:
     const size_t recordLimit_;
     std::deque<std::string> keys_;
     std::deque<std::string> ranges_;
-    Server server_; // last: it stops (and joins its handlers) before the rest goes
+    Server::Options options_;
+    uint16_t port_ = 0;
+    std::unique_ptr<Server> server_; // last: it stops (and joins its handlers) before the rest goes
 };
 
 } // namespace testserver

@@ -39,13 +39,22 @@ uint16_t boundPort(int fd) {
     return ntohs(address.sin_port);
 }
 
-// A socket bound to 127.0.0.1 on an ephemeral port.
-int bindLoopback() {
+// A socket bound to 127.0.0.1 on the port (0: an ephemeral one).
+int bindLoopback(uint16_t port = 0) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         throwErrno("socket");
     }
-    const sockaddr_in address = loopback(0);
+    // A server may take over the port of one stopped a moment ago, whose
+    // closed connections still hold it (TIME_WAIT): the connections of both
+    // must allow that.
+    const int reuse = 1;
+    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw std::system_error(error, std::generic_category(), "setsockopt");
+    }
+    const sockaddr_in address = loopback(port);
     if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
         const int error = errno;
         ::close(fd);
@@ -311,7 +320,7 @@ Server::Server(Handler handler, Options options) : handler_(std::move(handler)),
     wakeRead_ = wake[0];
     wakeWrite_ = wake[1];
     try {
-        listenFd_ = bindLoopback();
+        listenFd_ = bindLoopback(options_.port);
         if (listen(listenFd_, SOMAXCONN) != 0) {
             throwErrno("listen");
         }

@@ -1,10 +1,10 @@
 #pragma once
 
 // A loopback HTTP/1.x server for tests. It binds 127.0.0.1 on an ephemeral
-// port, parses each request and hands it to a handler together with a
-// Connection that gives byte-exact control over the answer: conveniently
-// formed responses, raw bytes, pauses, stalls and early closes. Every blocking
-// step is bounded and stop() ends everything promptly.
+// (or a given) port, parses each request and hands it to a handler together
+// with a Connection that gives byte-exact control over the answer:
+// conveniently formed responses, raw bytes, pauses, stalls and early closes.
+// Every blocking step is bounded and stop() ends everything promptly.
 
 #include <chrono>
 #include <condition_variable>
@@ -157,6 +157,9 @@ public:
         // How many of the latest requests requests() keeps; a long-running
         // server sets a bound. The counts go on regardless.
         size_t recordLimit = SIZE_MAX;
+        // 0: an ephemeral port. Another: that port, for a server that takes
+        // over the port of one just stopped.
+        uint16_t port = 0;
     };
 
     // Binds and starts accepting at once; throws std::system_error when it cannot.

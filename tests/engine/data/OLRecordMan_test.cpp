@@ -208,5 +208,21 @@ TEST_F(RecordStoreTest, CityListsWifiLogAndClearing) {
   EXPECT_EQ(UpdateFile(), std::string("[\r\n]\0", 5));
 }
 
+// The lists the update requests download replace the files and are read
+// at their next use.
+TEST_F(RecordStoreTest, DownloadedCityListsAreReadAtTheirNextUse) {
+  ASSERT_NO_FATAL_FAILURE(Load({}));
+  EXPECT_EQ(Do(kOLHasSearchCity, 131), 0);
+  std::string list = Gbk(u"[{\"i\":\"131\",\"n\":\"北京市\",\"sl\":\"1\"}]");
+  int length = static_cast<int>(list.size());
+  ASSERT_EQ(store->DoCommand(kOLReplaceSearchFile, list.data(), &length), 1);
+  ASSERT_EQ(store->DoCommand(kOLReplaceHotcityFile, list.data(), &length), 1);
+  EXPECT_EQ(Do(kOLHasSearchCity, 131), 1);
+  CVArray<COLSearchRecord> hot;
+  store->DoCommand(kOLGetHotCities, nullptr, &hot);
+  ASSERT_EQ(hot.GetSize(), 1);
+  EXPECT_EQ(U16(hot[0].name), u"北京市");
+}
+
 }  // namespace
 }  // namespace mapengine::test

@@ -1,53 +1,124 @@
-// Offline maps end to end against the map-service double on 127.0.0.1: the
-// version reply and the data-set files through the update-request manager,
-// the task list merged into the store, the demo city downloaded into grid
-// files, a restart, a package imported from the Documents folder and the
-// first city removed.
-#include "tests/engine/data/OfflineServiceFixture.h"
+// Two rules of the offline parts that show only against the map-service
+// double on 127.0.0.1: the record store asks the engine's search manager for
+// the task list again while a held city was not merged at the versions it
+// holds, and the package manager waits a growing pause between failed tile
+// batches. The offline flow as a whole runs through the SDK, as the program
+// starts it, in tests/mapsdk/OfflineMap_test.cpp.
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "engine/base/HttpClient.h"
+#include "engine/data/EngineRoot.h"
+#include "engine/data/OLPackageMan.h"
+#include "engine/data/SearchMan.h"
+#include "engine/render/GridDataFile.h"
+#include "engine/render/TileDownloader.h"
+#include "engine/render/UrlTranslater.h"
+#include "tests/engine/base/EngineNetwork.h"
+#include "tests/engine/data/OfflineTestSupport.h"
+#include "tools/map-double/MapDouble.h"
 
 namespace mapengine::test {
 namespace {
 
-class OfflineServiceTest : public OfflineServiceFixture {
+constexpr int kSearchClient = 0;  // the search service's client
+constexpr int kBeijing = 131;
+
+// The engine's network, the URL builder, the tile downloader and the grid
+// data cache the offline parts lean on, and a loop that hands the part under
+// test the engine messages meant for it.
+class OfflineServiceTest : public OfflineTest {
 protected:
+  void SetUp() override {
+    OfflineTest::SetUp();
+    GetGlobalMan()->SetSlot(kSlotMsgMan, nullptr);
+    msgs.reset();
+    ASSERT_NO_FATAL_FAILURE(net.Start());
+    service = std::make_unique<mapdouble::MapDouble>();
+    net.SeedRelay(service->port());
+    CVStringArray hosts;
+    CVString host = "http://tiles.vuriv.com/";
+    hosts.Add(host);
+    urls.SetMapDomain(hosts, 2, 4);
+    GetGlobalMan()->SetSlot(kSlotUrlTranslater, &urls);
+    ASSERT_EQ(downloader->Init(), 1);
+    cache.Init(Folder(), W(u"10000001"), 0);
+  }
   void TearDown() override {
-    Stop();
-    OfflineServiceFixture::TearDown();
+    packages.reset();
+    StopSearch();
+    store.reset();
+    downloader.reset();
+    service.reset();
+    net.Stop();
+    GetGlobalMan()->SetSlot(kSlotUrlTranslater, nullptr);
+    OfflineTest::TearDown();
   }
 
-  // The offline parts as the offline map interface sets them up.
-  void Start() {
+  // The store on the test folder, as saved with the records given.
+  void LoadStore(std::vector<COLUpdateRecord> records) {
+    store.reset();  // it writes its records as it goes
+    COLUpdateFile file;
+    file.m_folder = Folder();
+    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
+    ASSERT_EQ(file.Save(), 1);
     store = std::make_unique<COLRecordMan>();
     store->LoadAll(Folder());
-    versions = std::make_unique<CVerDatsetMan>();
-    versions->LoadFile(Folder());
-    updates = std::make_unique<CUpdateReqMan>();
-    ASSERT_EQ(updates->Init(), 1);
-    packages = MakePackageMan(store.get());
-    store->SetVersionMan(versions.get());
-    store->SetPackageMan(packages.get());
-    if (!root) root = std::make_unique<OfflineRoot>();
-    root->Attach(store.get(), updates.get());
-    versions->SetUpdateReqMan(updates.get());
-    updates->SetRecordMan(store.get());
-    updates->SetVersionMan(versions.get());
   }
-  void Stop() {
-    if (root) root->Detach();
-    packages.reset();
-    updates.reset();
-    store.reset();
-    versions.reset();
+  // The engine root the store reaches the search manager through (only the
+  // root object: the network is the fixture's).
+  void StartSearch() {
+    root = std::make_unique<CEngineRoot>();
+    root->m_pRecordMan = store.get();
+    GetGlobalMan()->SetSlot(kSlotEngineRoot, root.get());
+    search = std::make_unique<CSearchMan>();
+    root->m_pSearchMan = search.get();
+    search->Init();
+  }
+  // The root leaves the global manager before it goes, which would
+  // otherwise take the network's slots with it.
+  void StopSearch() {
+    search.reset();
+    GetGlobalMan()->SetSlot(kSlotEngineRoot, nullptr);
+    root.reset();
+  }
+  void StartPackages() {
+    packages = std::make_unique<COLPackageMan>();
+    packages->SetRecordMan(store.get());
+    packages->SetGridReq(downloader.get());
+    packages->SetDataCache(&cache);
   }
 
-  COLPackageMan* Packages() override { return packages.get(); }
-  CUpdateReqMan* Updates() override { return updates.get(); }
-  void OnOfflineState(const tagEngineMsg& msg) override {
-    if (msg.wParam == kOLEventProgress) {
-      ratios.push_back(Get(msg.lParam).local.ratio);
+  void Route(const tagEngineMsg& msg) {
+    const bool tiles = msg.wParam == COLPackageMan::kTileClientType;
+    if (tiles && msg.message >= kMsgHttpConnectFailed && msg.message <= kMsgHttpReceiveFailed) {
+      ++tileFailures;
+    }
+    if (msg.message == kMsgOfflineCommand && packages) {
+      packages->OnMessage(msg.wParam, msg.lParam);
+    } else if (tiles && packages) {
+      packages->OnTileMessage(msg.message, msg.lParam);
+    } else if (msg.wParam == kSearchClient && search) {
+      search->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
     }
   }
-
+  // Runs the engine until done, or the bounded wait ends.
+  bool Pump(const std::function<bool()>& done, int seconds = 20) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        return false;
+      }
+      tagEngineMsg msg;
+      if (net.msgs->PopMessage(net.msgs->GetRing(2), msg) || net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
+        Route(msg);
+        continue;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
   // The city ids of every task-list request the double answered.
   std::vector<std::string> TaskListRequests() const {
     std::vector<std::string> asked;
@@ -62,103 +133,37 @@ protected:
     return r;
   }
 
+  EngineNetwork net;
+  std::unique_ptr<mapdouble::MapDouble> service;
+  CUrlTranslater urls;
+  std::unique_ptr<CTileDownloader> downloader = std::make_unique<CTileDownloader>();
+  COfflineDataCache cache;
+  std::unique_ptr<CEngineRoot> root;
   std::unique_ptr<COLRecordMan> store;
-  std::unique_ptr<CVerDatsetMan> versions;
-  std::unique_ptr<CUpdateReqMan> updates;
+  std::unique_ptr<CSearchMan> search;
   std::unique_ptr<COLPackageMan> packages;
-  std::vector<int> ratios;
+  int tileFailures = 0;  // failed offline batches
 };
-
-TEST_F(OfflineServiceTest, DownloadRestartImportAndRemoval) {
-  ASSERT_NO_FATAL_FAILURE(Start());
-  // The interface's start: the version reply first, then "VerDatset.dat".
-  updates->AddFileRequest(W(u"VerDatset.dat"), 0);
-  updates->AddTaskListRequest();
-  ASSERT_TRUE(Pump([&] { return updates->GetQueueSize() == 0; }));
-  // The user picks the demo city: its task list is asked for and merged.
-  CVArray<int, int> ids;
-  ids.Add(kBeijing);
-  ASSERT_EQ(root->Search()->RequestOfflineCityList(ids), 1);
-  ASSERT_TRUE(Pump([&] { return Get(kBeijing).local.status == kCityStatusFinished; }));
-  ASSERT_TRUE(Pump([&] { return PriorityRingEmpty(); }));
-
-  EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
-  EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
-  COLUpdateRecord city = Get(kBeijing);
-  EXPECT_EQ(U16(city.local.name), u"北京市");
-  EXPECT_EQ(city.local.ratio, kCityRatioFinished);
-  EXPECT_EQ(U16(city.local.dataVersion), u"8");
-  EXPECT_EQ(U16(city.local.mapVersion), u"9");
-  EXPECT_EQ(city.local.grids.GetSize(), 2);
-  // Progress rose to 100 before the finish.
-  ASSERT_FALSE(ratios.empty());
-  EXPECT_TRUE(std::is_sorted(ratios.begin(), ratios.end()));
-  EXPECT_EQ(ratios.back(), kCityRatioFinished);  // reported as 100
-  EXPECT_GT(ratios.size(), 50u);
-  EXPECT_EQ(TilesIn(u"2530_942"), 5461);
-  EXPECT_EQ(TilesIn(u"2531_942"), 5461);
-  // The data-set files came with their versions; "CMRequire.dat" is not held.
-  EXPECT_NE(ReadBytes(Path("OfflineSearch.dat")).find("131"), std::string::npos);
-  EXPECT_NE(ReadBytes(Path("OfflineHotcity.dat")).find("131"), std::string::npos);
-  EXPECT_EQ(ReadBytes(Path("VerDatset.dat")),
-            std::string("[\r\n{\"f\":\"OfflineHotcity.dat\",\"d\":\"1.0.1\"},\r\n{\"f\":\"OfflineSearch.dat\",\"d\":\"1.0.1\"}"
-                        "\r\n]") + std::string(1, '\0'));
-  int has = kBeijing;
-  EXPECT_EQ(store->DoCommand(kOLHasSearchCity, &has, nullptr), 1);
-
-  // A restart keeps the city and downloads nothing.
-  Stop();
-  ASSERT_NO_FATAL_FAILURE(Start());
-  EXPECT_EQ(Get(kBeijing).local.status, kCityStatusFinished);
-  EXPECT_EQ(packages->OnMessage(kOLCodeStartNext, 0), 0);
-  EXPECT_EQ(TilesIn(u"2530_942"), 5461);
-
-  // A second city from a package, sharing one grid.
-  ASSERT_TRUE(WriteSecondCityPackage());
-  events.clear();
-  net.msgs->PostMessage(1, kMsgOfflineCommand, kOLCodeImport, 1);
-  ASSERT_TRUE(Pump([&] { return Saw(kOLEventImportEnded, 0) || Saw(kOLEventImportEnded, 1); }));
-  packages->JoinImport();
-  EXPECT_TRUE(Saw(kOLEventImportPackage, 1));
-  EXPECT_TRUE(Saw(kOLEventCheckEnded, 1));
-  EXPECT_TRUE(Saw(kOLEventImportEnded, 0));
-  EXPECT_FALSE(Saw(kOLEventPackagesLeft, 1));
-  EXPECT_FALSE(Exists(documents + "langfang.vedu.zip"));
-  EXPECT_EQ(Get(kSecondCity).local.status, kCityStatusFinished);
-  EXPECT_EQ(TilesIn(u"2532_942"), 5461);
-  CVArray<COLUpdateRecord> list;
-  store->DoCommand(kOLGetUpdateList, nullptr, &list);
-  EXPECT_EQ(list.GetSize(), 2);
-
-  // Removing the first city deletes its own grid, not the shared one.
-  int first = kBeijing;
-  ASSERT_EQ(store->DoCommand(kOLRemoveCity, &first, nullptr), 1);
-  ASSERT_TRUE(Pump([&] { return !Exists(Path("data/253_94/2530_942.dat")); }, 10));
-  EXPECT_TRUE(Exists(Path("data/253_94/2531_942.dat")));
-  EXPECT_TRUE(Exists(Path("data/253_94/2532_942.dat")));
-}
 
 // New versions are kept and the task list of the held cities asked for
 // through the engine's search manager; the same versions again ask once
 // more only while a city was not merged at them (a lost reply).
 TEST_F(OfflineServiceTest, VersionReplyAsksForTheTaskListUntilMerged) {
-  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(LoadStore({}));
+  StartSearch();
   COLVersionRecord v{W(u"7"), W(u"8"), W(u"9")};
   EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
   EXPECT_EQ(ReadBytes(Path("OfflineVersion.dat")), std::string("{\"d\":\"8\",\"m\":\"9\",\"c\":\"7\"}\0", 26));
   ASSERT_TRUE(Pump([&] { return net.msgs->GetRing(1)->readIndex == net.msgs->GetRing(1)->writeIndex; }, 10));
   EXPECT_TRUE(TaskListRequests().empty());  // no city held
 
-  Stop();
+  StopSearch();
   COLUpdateElement a = Element(kBeijing, u"A", 4, {u"2530_942"}, "1,1,1");
-  COLUpdateFile file;
-  file.m_folder = Folder();
-  file.m_records.Add(Record(a, a));
-  ASSERT_EQ(file.Save(), 1);
-  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(LoadStore({Record(a, a)}));
+  StartSearch();
   EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
   // Merged at older versions: asked again, and the reply merged.
-  ASSERT_TRUE(Pump([&] { return U16(Get(kBeijing).server.dataVersion) == u"8"; }, 20));
+  ASSERT_TRUE(Pump([&] { return U16(Get(kBeijing).server.dataVersion) == u"8"; }));
   EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
   EXPECT_EQ(store->DoCommand(kOLOnVersionReply, &v, nullptr), 1);
   EXPECT_EQ(TaskListRequests().size(), 1u);  // merged now: nothing more
@@ -168,11 +173,8 @@ TEST_F(OfflineServiceTest, VersionReplyAsksForTheTaskListUntilMerged) {
 // watchdog tick, and the pause grows with each failure in a row.
 TEST_F(OfflineServiceTest, FailedBatchesWaitForGrowingPauses) {
   COLUpdateElement city = Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942"}, "8,9,7");
-  COLUpdateFile chosen;
-  chosen.m_folder = Folder();
-  chosen.m_records.Add(Record(city, city));
-  ASSERT_EQ(chosen.Save(), 1);
-  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(LoadStore({Record(city, city)}));
+  StartPackages();
   service.reset();
   auto idle = [&] { Pump([] { return false; }, 1); };
   ASSERT_EQ(packages->OnMessage(kOLCodeStartNext, 0), 1);
