@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <typeinfo>
 
 #include "platform/uikit/NXSnapshot.h"
@@ -89,6 +90,67 @@ bool covers(CGRect outer, CGRect inner)
 
 double area(CGRect r) { return r.size.width * r.size.height; }
 
+// ---- What is drawn over a view ---------------------------------------------------
+
+// Where a view drawn later shows at least this opaque, it is what the eye
+// sees there: the text or control under it is not what the user reads or
+// reaches for at that moment (an alert, a sheet, a HUD, a picker's panel).
+constexpr int kCoveringAlpha = 102;  // 0.4
+
+class LaterDrawing {
+public:
+    explicit LaterDrawing(UIView* root) : root_(root) {}
+
+    // Whether a view drawn after the given one (none of its ancestors)
+    // shows at the point, in the root's coordinates.
+    bool coversAt(const UIView& v, CGPoint p)
+    {
+        for (UIView* b : branchesAfter(v)) {
+            if (!CGRectContainsPoint(visiblePart(*b, b->bounds(), root_, true), p)) continue;
+            const CGPoint q = b->convertPointFromView(p, root_);
+            const CGRect bounds = b->bounds();
+            if (NXImagePixelAt(image(b), CGPointMake(q.x - bounds.origin.x, q.y - bounds.origin.y)).a >= kCoveringAlpha) return true;
+        }
+        return false;
+    }
+
+    // Whether later views cover every point of the rectangle (root
+    // coordinates) that the view shows, sampled a point apart.
+    bool coversWholly(const UIView& v, CGRect r)
+    {
+        for (CGFloat y = r.origin.y + 0.5; y < CGRectGetMaxY(r); y += 1)
+            for (CGFloat x = r.origin.x + 0.5; x < CGRectGetMaxX(r); x += 1)
+                if (!coversAt(v, CGPointMake(x, y))) return false;
+        return true;
+    }
+
+private:
+    // The shown views drawn after v, each taken whole with what it holds:
+    // for v and each of its ancestors, the siblings that follow it.
+    std::vector<UIView*> branchesAfter(const UIView& v) const
+    {
+        std::vector<UIView*> out;
+        for (const UIView* a = &v; a != root_ && a->superview(); a = a->superview()) {
+            bool after = false;
+            for (const auto& sibling : a->superview()->subviews()) {
+                if (sibling.get() == a) after = true;
+                else if (after && shown(*sibling)) out.push_back(sibling.get());
+            }
+        }
+        return out;
+    }
+
+    const std::shared_ptr<UIImage>& image(UIView* branch)
+    {
+        auto [at, made] = images_.try_emplace(branch);
+        if (made) at->second = NXSnapshotImage(branch, 1);
+        return at->second;
+    }
+
+    UIView* root_;
+    std::map<UIView*, std::shared_ptr<UIImage>> images_;
+};
+
 // ---- Text --------------------------------------------------------------------
 
 bool hasText(const UILabel& l) { return !l.text().isNil() && !l.text().str().empty(); }
@@ -144,13 +206,15 @@ bool differs(const NXPixel& a, const NXPixel& b)
 // The contrast of the label's ink: the ratio that nine in ten of its inked
 // pixels reach against the same pixel drawn without the text (anti-aliased
 // edges fall below the cores). 1 when the text left no visible ink.
-double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage>& with, const std::shared_ptr<UIImage>& without)
+double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage>& with, const std::shared_ptr<UIImage>& without,
+                   LaterDrawing& over)
 {
     const CGRect seen = visiblePart(l, textBox(l), root, true);
     std::vector<double> ratios;
     const CGFloat step = 1 / kScale;
     for (CGFloat y = seen.origin.y + step / 2; y < CGRectGetMaxY(seen); y += step) {
         for (CGFloat x = seen.origin.x + step / 2; x < CGRectGetMaxX(seen); x += step) {
+            if (over.coversAt(l, CGPointMake(x, y))) continue;
             const CGPoint p = CGPointMake(x - root->bounds().origin.x, y - root->bounds().origin.y);
             const NXPixel a = NXImagePixelAt(with, p), b = NXImagePixelAt(without, p);
             if (differs(a, b)) ratios.push_back(contrast(a, b));
@@ -174,11 +238,11 @@ double inkContrast(const UILabel& l, UIView* root, const std::shared_ptr<UIImage
     return ratios[at];
 }
 
-void checkContrast(const std::vector<UILabel*>& labels, UIView* root, std::vector<NXLintFinding>& out)
+void checkContrast(const std::vector<UILabel*>& labels, UIView* root, LaterDrawing& over, std::vector<NXLintFinding>& out)
 {
     std::vector<UILabel*> seen;
     for (UILabel* l : labels)
-        if (area(visiblePart(*l, textBox(*l), root, true)) > 0) seen.push_back(l);
+        if (const CGRect box = visiblePart(*l, textBox(*l), root, true); area(box) > 0 && !over.coversWholly(*l, box)) seen.push_back(l);
     if (seen.empty()) return;
     const auto with = NXSnapshotImage(root, kScale);
     struct Ink {
@@ -198,7 +262,7 @@ void checkContrast(const std::vector<UILabel*>& labels, UIView* root, std::vecto
         seen[i]->shadowColor = kept[i].shadow;
     }
     for (UILabel* l : seen) {
-        const double ratio = inkContrast(*l, root, with, without);
+        const double ratio = inkContrast(*l, root, with, without, over);
         if (ratio < kMinimumContrast) {
             char measured[48];
             std::snprintf(measured, sizeof measured, " has contrast %.1f:1", std::floor(ratio * 10) / 10);
@@ -210,30 +274,6 @@ void checkContrast(const std::vector<UILabel*>& labels, UIView* root, std::vecto
 // ---- Controls ----------------------------------------------------------------------
 
 bool tappable(const UIControl& c) { return c.enabled() && c.userInteractionEnabled(); }
-
-void checkReach(UIControl& c, UIView* root, std::vector<NXLintFinding>& out)
-{
-    if (inScrollView(c, root)) {
-        // Reached by scrolling; only what shows now can be covered.
-    } else if (const CGRect frame = c.convertRect(c.bounds(), root); !covers(root->bounds(), frame)) {
-        // Wholly outside is parked (a bar that slides in when asked for);
-        // partly outside is cut off where the user would reach for it.
-        if (CGRectIntersectsRect(root->bounds(), frame))
-            out.push_back({"outside", describe(c) + " reaches past the window", &c});
-        return;
-    }
-    const CGRect seen = visiblePart(c, c.bounds(), root, true);
-    if (area(seen) <= 0) return;
-    UIView* hit = root->hitTest(CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)), nullptr);
-    if (hit == &c || (hit && hit->isDescendantOfView(&c))) return;
-    // A control wholly under an opaque view is not seen either: another
-    // screen lies over it.
-    for (UIView* v = hit; v && v != root; v = v->superview()) {
-        const auto bg = v->backgroundColor();
-        if (bg && bg->alpha > 0.9 && covers(v->convertRect(v->bounds(), root), seen)) return;
-    }
-    out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
-}
 
 // A custom button with nothing of its own to show, and a plain UIControl,
 // are tap areas laid over another view's drawing (a tap on the background
@@ -259,6 +299,38 @@ bool drewAPixel(UIView& v)
     return false;
 }
 
+// An alert or sheet, or a view over the whole of the view it lies on that
+// takes touches and shows something (a HUD, a dimming layer, a popup on its
+// blocker): it locks what lies under it on purpose.
+bool isModal(UIView& v)
+{
+    if (is<NXButtonPanel>(v)) return true;
+    const UIView* host = v.superview();
+    return host && v.userInteractionEnabled() && covers(v.convertRect(v.bounds(), host), host->bounds()) && drewAPixel(v);
+}
+
+void checkReach(UIControl& c, UIView* root, LaterDrawing& over, std::vector<NXLintFinding>& out)
+{
+    if (inScrollView(c, root)) {
+        // Reached by scrolling; only what shows now can be covered.
+    } else if (const CGRect frame = c.convertRect(c.bounds(), root); !covers(root->bounds(), frame)) {
+        // Wholly outside is parked (a bar that slides in when asked for);
+        // partly outside is cut off where the user would reach for it.
+        if (CGRectIntersectsRect(root->bounds(), frame))
+            out.push_back({"outside", describe(c) + " reaches past the window", &c});
+        return;
+    }
+    const CGRect seen = visiblePart(c, c.bounds(), root, true);
+    if (area(seen) <= 0) return;
+    UIView* hit = root->hitTest(CGPointMake(CGRectGetMidX(seen), CGRectGetMidY(seen)), nullptr);
+    if (hit == &c || (hit && hit->isDescendantOfView(&c))) return;
+    // What later views wholly hide is not seen, so nobody reaches for it.
+    if (over.coversWholly(c, seen)) return;
+    for (UIView* v = hit; v && v != root && !c.isDescendantOfView(v); v = v->superview())
+        if (isModal(*v)) return;
+    out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
+}
+
 }  // namespace
 
 std::vector<NXLintFinding> NXLintViewTree(UIView* root)
@@ -278,16 +350,17 @@ std::vector<NXLintFinding> NXLintViewTree(UIView* root)
             (views[i]->userInteractionEnabled() && covers(views[i]->convertRect(views[i]->bounds(), root), root->bounds())))
             top = i;
     views.erase(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(top));
+    LaterDrawing over(root);
     for (UIView* v : views) {
         if (auto* l = dynamic_cast<UILabel*>(v); l && hasText(*l)) {
             labels.push_back(l);
             checkCut(*l, root, out);
         }
-        if (auto* c = dynamic_cast<UIControl*>(v); c && tappable(*c)) checkReach(*c, root, out);
+        if (auto* c = dynamic_cast<UIControl*>(v); c && tappable(*c)) checkReach(*c, root, over, out);
         if (drawsByItself(*v) && area(visiblePart(*v, v->bounds(), root, true)) > 0 && !drewAPixel(*v))
             out.push_back({"drew nothing", describe(*v) + " puts no pixel on the screen", v});
     }
-    checkContrast(labels, root, out);
+    checkContrast(labels, root, over, out);
     return out;
 }
 

@@ -12,14 +12,19 @@
 // - "outside": a control that reaches past the root's bounds (the window),
 //   unless it sits in a scroll view.
 // - "covered": a control whose middle a touch does not reach, because
-//   another view (the tab bar, another control) takes it.
+//   another view (the tab bar, another control) takes it; not when a modal
+//   view takes it (an alert, a sheet, a view over the whole of the view it
+//   lies on, such as a HUD or a dimming layer), which locks it on purpose.
 // - "drew nothing": a control or picker that puts no pixel on the screen;
 //   a custom button with no title, image or background is a tap area over
 //   something else's drawing and is not counted.
 //
 // Hidden views and what is inside them are left out, and so is what lies
 // under an alert or sheet, or under the last view that covers the whole root
-// and takes touches (a screen over another, a HUD's dimming layer).
+// and takes touches (a screen over another, a HUD's dimming layer). Text and
+// controls that a view drawn later covers (an alert, a sheet, a HUD's box, a
+// picker's panel, at least 40% opaque) are not what the user sees there:
+// only the part left uncovered is measured.
 
 #include <string>
 #include <vector>

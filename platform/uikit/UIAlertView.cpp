@@ -1,9 +1,11 @@
 #include "platform/uikit/UIAlertView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UIStringDrawing.h"
 
 static constexpr CGFloat kButtonHeight = 44;
 
@@ -113,10 +115,45 @@ std::shared_ptr<UIActionSheet> UIActionSheet::initWithTitle(const NSString& titl
     return s;
 }
 
+// The device lays a sheet out from the top: its title's lines, then its
+// buttons 50 points apart, within margins of 20 above and 26 below. A
+// subview a caller adds stays where it was put (a picker over the blank
+// lines of a title made of line breaks) and the sheet grows to hold it.
+namespace {
+
+constexpr CGFloat kSheetTop = 20, kSheetBottom = 26, kSheetButtonPitch = 50, kSheetButtonHeight = 44;
+constexpr CGFloat kSheetTitleGap = 12, kSheetTitleWidth = 280;
+
+}  // namespace
+
+UIFontRef UIActionSheet::titleFont() { return UIFont::systemFontOfSize(13); }
+
+// The title's paragraphs with the height each takes: every line break starts
+// a line, a long paragraph wraps at the title's width.
+std::vector<std::pair<NSString, CGFloat>> UIActionSheet::titleParagraphs() const
+{
+    std::vector<std::pair<NSString, CGFloat>> out;
+    if (title.isNil() || title.length() == 0) return out;
+    const std::string& text = title.str();
+    for (size_t from = 0;;) {
+        const size_t end = std::min(text.find('\n', from), text.size());
+        const NSString paragraph(text.substr(from, end - from));
+        const CGFloat lines = std::max<CGFloat>(1, std::ceil(sizeWithFont(paragraph, titleFont()).width / kSheetTitleWidth));
+        out.emplace_back(paragraph, lines * kTitleLine);
+        if (end == text.size()) return out;
+        from = end + 1;
+    }
+}
+
 void UIActionSheet::showInView(UIView* view)
 {
     const CGRect screen = UIScreen::mainScreen().bounds();
-    CGFloat height = frame().size.height;
+    CGFloat titled = 0;
+    for (const auto& paragraph : titleParagraphs()) titled += paragraph.second;
+    CGFloat y = kSheetTop + (titled > 0 ? titled + kSheetTitleGap : 0);
+    for (NSInteger i = 0; i < numberOfButtons(); ++i, y += kSheetButtonPitch)
+        buttonAtIndex(i)->setFrame(CGRectMake(10, y, screen.size.width - 20, kSheetButtonHeight));
+    CGFloat height = numberOfButtons() > 0 ? y - kSheetButtonPitch + kSheetButtonHeight + kSheetBottom : y;
     for (const auto& sub : subviews()) height = std::max(height, CGRectGetMaxY(sub->frame()));
     setFrame(CGRectMake(0, screen.size.height - height, screen.size.width, height));
     showOn(view);
@@ -127,6 +164,14 @@ void UIActionSheet::drawRect(CGRect rect)
     CGContextRef c = UIGraphicsGetCurrentContext();
     CGContextSetRGBFillColor(c, 0.1, 0.12, 0.16, 0.85);
     CGContextFillRect(c, bounds());
+    // The title's lines at the device's pitch, each centred.
+    CGContextSetRGBFillColor(c, 0.85, 0.87, 0.9, 1);
+    CGFloat y = kSheetTop;
+    for (const auto& [paragraph, height] : titleParagraphs()) {
+        drawInRect(paragraph, CGRectMake((bounds().size.width - kSheetTitleWidth) / 2, y, kSheetTitleWidth, height), titleFont(),
+                   UILineBreakModeWordWrap, UITextAlignmentCenter);
+        y += height;
+    }
 }
 
 void UIActionSheet::showFromTabBar(UITabBar* tabBar) { showInView(tabBar); }

@@ -106,16 +106,21 @@ public:
     std::weak_ptr<UIActionSheetDelegate> delegate;
     UIActionSheetStyle actionSheetStyle = UIActionSheetStyleAutomatic;
     NSInteger destructiveButtonIndex = -1;
-    // Over the window of the given view, at the bottom of the screen; the
-    // sheet grows to hold subviews added to it beside its buttons.
+    // Over the window of the given view, at the bottom of the screen, laid
+    // out as the device does: the title's lines (a line every kTitleLine
+    // points), then the buttons; the sheet grows to hold subviews added to
+    // it beside its buttons.
     void showInView(UIView* view);
+    static constexpr CGFloat kTitleLine = 16;  // the device's line of its 13-point title
     void showFromTabBar(UITabBar* tabBar);
     void showFromToolbar(UIToolbar* toolbar);
 
-    // A dark translucent panel.
+    // A dark translucent panel with the title's lines.
     void drawRect(CGRect rect) override;
 
 protected:
+    static UIFontRef titleFont();
+    std::vector<std::pair<NSString, CGFloat>> titleParagraphs() const;
     void clicked(NSInteger index) override;
     void willDismiss(NSInteger index) override;
     void didDismiss(NSInteger index) override;

@@ -178,14 +178,19 @@ void UIImage::drawInRect(CGRect rect, CGBlendMode mode, CGFloat alpha) const
     cairo_t* cr = c->cairo();
     const CGSize sz = size();
     // Slices along one axis: caps keep their size, the one-point middle
-    // stretches; without a cap the whole length stretches.
+    // stretches; without a cap the whole length stretches. A length shorter
+    // than the two caps shrinks both alike, so both ends still show.
     struct Slice {
         double src, srcLen, dst, dstLen;
     };
     auto slices = [](double cap, double length, double dst, double dstLen) {
         if (cap <= 0 || cap * 2 + 1 > length + 1e-9) return std::vector<Slice>{{0, length, dst, dstLen}};
         const double far = length - cap - 1;
-        const double middle = std::max(0.0, dstLen - cap - far);
+        if (dstLen < cap + far) {
+            const double shrink = dstLen / (cap + far);
+            return std::vector<Slice>{{0, cap, dst, cap * shrink}, {cap + 1, far, dst + cap * shrink, far * shrink}};
+        }
+        const double middle = dstLen - cap - far;
         return std::vector<Slice>{{0, cap, dst, cap}, {cap, 1, dst + cap, middle}, {cap + 1, far, dst + cap + middle, far}};
     };
     const auto xs = slices(static_cast<double>(leftCap_), sz.width, rect.origin.x, rect.size.width);

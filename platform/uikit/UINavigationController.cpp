@@ -20,6 +20,7 @@ public:
 constexpr CGFloat kBarHeight = 44;
 constexpr CGFloat kPromptHeight = 30;
 constexpr CGFloat kTabBarHeight = 49;
+constexpr CGFloat kBarMargin = 5;  // how far a bar's items keep from its ends
 
 std::shared_ptr<UIView> makeContainer(const std::function<void()>& onLayout)
 {
@@ -57,8 +58,9 @@ void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bo
     for (const auto& item : items_)
         if (auto v = item->barView(); v && v->superview() == this) v->removeFromSuperview();
     items_ = std::move(items);
-    // Flexible spaces share what the other items leave of the width.
-    CGFloat used = 0;
+    // Flexible spaces share what the other items leave of the width within
+    // the bar's margins.
+    CGFloat used = 2 * kBarMargin;
     int flexible = 0;
     for (const auto& item : items_) {
         if (item->systemItem == UIBarButtonSystemItemFlexibleSpace) ++flexible;
@@ -66,7 +68,7 @@ void UIToolbar::setItems(std::vector<std::shared_ptr<UIBarButtonItem>> items, bo
         else used += item->width;
     }
     const CGFloat share = flexible > 0 ? std::max<CGFloat>(bounds().size.width - used, 0) / flexible : 0;
-    CGFloat x = 0;
+    CGFloat x = kBarMargin;
     for (const auto& item : items_) {
         auto v = item->barView();
         if (!v) {
@@ -109,9 +111,9 @@ void UINavigationBar::showItem(std::shared_ptr<UINavigationItem> item, std::shar
     };
     std::shared_ptr<UIView> left = top_->leftBarButtonItem ? top_->leftBarButtonItem->barView() : nullptr;
     if (!left && !top_->hidesBackButton) left = backButton_;
-    if (left) place(left, 5);
+    if (left) place(left, kBarMargin);
     if (auto right = top_->rightBarButtonItem ? top_->rightBarButtonItem->barView() : nullptr)
-        place(right, w - 5 - right->frame().size.width);
+        place(right, w - kBarMargin - right->frame().size.width);
     std::shared_ptr<UIView> title = top_->titleView;
     if (!title) {
         auto label = UILabel::initWithFrame(CGRectMake(0, 0, 160, h));

@@ -41,6 +41,12 @@ void whiteLine(CGContextRef c, CGFloat width)
 NX_ART("Default", 320, 460, [](CGContextRef c, CGSize s) {
     const CGFloat sky[8] = {0.86, 0.93, 1.0, 1, 0.55, 0.78, 0.95, 1};
     gradient(c, s, sky);
+    // A bright cloud behind the name and the prompt, on which their black
+    // and green read clearly.
+    white(c);
+    CGContextFillEllipseInRect(c, CGRectMake(24, 104, 272, 112));
+    CGContextFillEllipseInRect(c, CGRectMake(70, 86, 120, 70));
+    CGContextFillEllipseInRect(c, CGRectMake(150, 92, 110, 60));
     // Soft hills under the text.
     CGContextSetRGBFillColor(c, 0.62, 0.84, 0.52, 1);
     CGContextFillEllipseInRect(c, CGRectMake(-80, 360, 300, 200));

@@ -24,8 +24,8 @@ std::vector<StepEntry>& steps()
     return registered;
 }
 
-Tour::Tour(NXUITestDriver& d, servicedouble::ServiceDouble& s, std::filesystem::path folder)
-    : driver(d), service(s), folder_(std::move(folder))
+Tour::Tour(NXUITestDriver& d, servicedouble::ServiceDouble& s, std::filesystem::path folder, ListedFindings listed)
+    : driver(d), service(s), folder_(std::move(folder)), listed_(std::move(listed))
 {
     std::filesystem::create_directories(folder_);
 }
@@ -41,8 +41,11 @@ void Tour::stop(const std::string& name, const std::string& what)
     captions_.push_back(name);
     std::printf("%-32s %s\n", file, what.c_str());
     for (const auto& finding : NXLintViewTree(driver.window())) {
-        std::printf("    lint: %s\n", NXLintDescription(finding).c_str());
+        const std::string line = NXLintDescription(finding);
+        const bool designed = listed_.listed(name, line);
+        std::printf("    lint: %s%s\n", line.c_str(), designed ? " (listed as designed)" : "");
         ++lintFindings_;
+        listedFindings_ += designed;
     }
     std::fflush(stdout);
 }

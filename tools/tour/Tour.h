@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/uikit/NXUITestDriver.h"
+#include "tools/tour/ListedFindings.h"
 #include "tools/service-double/ServiceDouble.h"
 
 namespace tour {
@@ -29,15 +30,17 @@ struct Failure : std::runtime_error {
 
 class Tour {
 public:
-    Tour(NXUITestDriver& driver, servicedouble::ServiceDouble& service, std::filesystem::path folder);
+    Tour(NXUITestDriver& driver, servicedouble::ServiceDouble& service, std::filesystem::path folder, ListedFindings listed);
 
     NXUITestDriver& driver;
     servicedouble::ServiceDouble& service;
 
     // Writes the key window as the next stop and prints a line for it, then
-    // a line per finding of the screen lint.
+    // a line per finding of the screen lint, marking those listed as designed.
     void stop(const std::string& name, const std::string& what);
     size_t lintFindings() const { return lintFindings_; }
+    size_t listedFindings() const { return listedFindings_; }
+    const ListedFindings& listed() const { return listed_; }
     // Writes the contact sheet of every stop; its path.
     std::filesystem::path writeContactSheet() const;
     const std::vector<std::filesystem::path>& pictures() const { return pictures_; }
@@ -57,7 +60,8 @@ private:
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> pictures_;
     std::vector<std::string> captions_;
-    size_t lintFindings_ = 0;
+    ListedFindings listed_;
+    size_t lintFindings_ = 0, listedFindings_ = 0;
 };
 
 using Step = std::function<void(Tour&)>;

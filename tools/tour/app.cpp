@@ -152,6 +152,8 @@ NX_TOUR_STEP(160, "guide")
 {
     LoginViewController* login = tour::loginScreen(tour);
     auto guide = UIViewController::init<PushImageViewController>();
+    // Whoever shows the guide lays it over the whole of its screen.
+    guide->view()->setFrame(login->view()->bounds());
     login->view()->addSubview(guide->view());
     tour.stop("guide", "Guide images, the first");
     tour.driver.swipe(CGPointMake(250, 300), CGPointMake(140, 300));

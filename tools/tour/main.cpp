@@ -3,7 +3,8 @@
 // (its main interface, its delegate, its screens) on the virtual clock and
 // tours it as a user would, writing one PNG per screen visited and a contact
 // sheet to the output folder ("tour-output" by default), a line per screen
-// with the screen lint's findings under it and their total on the last line.
+// with the screen lint's findings under it and, on the last line, their total
+// and how many of them docs/SCREEN-LINT.md lists as the design's own.
 // The client's settings live in a temporary home of the tour's own; its log
 // is kept in the output folder as "client.log".
 
@@ -35,14 +36,16 @@ int run(const std::filesystem::path& folder)
     }
     std::printf("tour: the client against the service double on %s\n", ServiceConfig::URLWithPath("").UTF8String());
     std::printf("tour: writing the screens to %s\n", std::filesystem::absolute(folder).string().c_str());
-    tour::Tour tour(driver, service, folder);
+    tour::Tour tour(driver, service, folder, tour::ListedFindings::load(NX_SCREEN_LINT_LIST));
     const bool ok = tour::runSteps(tour);
     std::printf("%-32s %s\n", tour.writeContactSheet().filename().string().c_str(), "every screen above");
     NSThread::joinDetachedThreads(10);
     service.stop();
     std::printf("%-32s %s\n", "client.log", "what the client logged (copied at the end)");
-    std::printf("tour: %zu screens, %zu exchanges with the service double%s, %zu lint findings\n", tour.pictures().size(),
-                service.exchanges().size(), ok ? "" : " (stopped early)", tour.lintFindings());
+    for (const auto& entry : tour.listed().unmet()) std::printf("tour: listed as designed but not found: %s\n", entry.c_str());
+    std::printf("tour: %zu screens, %zu exchanges with the service double%s, %zu lint findings, %zu of them listed as designed\n",
+                tour.pictures().size(), service.exchanges().size(), ok ? "" : " (stopped early)", tour.lintFindings(),
+                tour.listedFindings());
     return ok ? 0 : 1;
 }
 

@@ -131,6 +131,11 @@ NX_TOUR_STEP(250, "PC day's access records")
     settle(tour, [&] { return day->gameView()->tableView()->numberOfRowsInSection(0) > 0 && !tour.driver.find<ProgressHUD>(); },
            "the day's programs");
     tour.stop("pc-day-programs", "The day's programs");
+    tour.driver.tap(tour.require(day->navigationItem()->leftBarButtonItem.get(), "calendar button")->customView.get());
+    tour.waitFor([&] { return tour.driver.visibleAlert() != nullptr; }, "the day picker");
+    tour.stop("pc-day-sheet", "Choosing the day: the picker over the sheet's OK and Cancel");
+    tour.driver.pressAlertButton(1);  // Cancel keeps the day
+    tour.driver.advanceClock(0.5);
     auto form = UIViewController::init<AddUrlViewController>();
     day->view()->addSubview(form->view());
     tour.driver.type(form->newURL.get(), "www.example.net");

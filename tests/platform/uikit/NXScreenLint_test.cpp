@@ -167,6 +167,76 @@ TEST(NXScreenLint, TextUnderAnotherScreenIsNotMeasured)
     EXPECT_EQ(findings(root.get()), std::vector<std::string>{});
 }
 
+// A HUD: a clear view over the whole of its host that takes touches and
+// draws a translucent box in its middle.
+class Hud : public UIView {
+public:
+    void drawRect(CGRect) override
+    {
+        CGContextRef c = UIGraphicsGetCurrentContext();
+        CGContextSetRGBFillColor(c, 0, 0, 0, 0.8);
+        CGContextFillRect(c, CGRectMake(30, 180, 260, 100));
+    }
+};
+
+// A bar that draws itself (no background colour), opaque.
+class Bar : public UIView {
+public:
+    void drawRect(CGRect) override
+    {
+        CGContextRef c = UIGraphicsGetCurrentContext();
+        CGContextSetRGBFillColor(c, 0.2, 0.2, 0.2, 1);
+        CGContextFillRect(c, bounds());
+    }
+};
+
+std::shared_ptr<UIButton> button(UIView* host, CGRect frame, const char* title)
+{
+    auto b = UIButton::buttonWithType(UIButtonTypeRoundedRect);
+    b->setFrame(frame);
+    b->setTitle(title, UIControlStateNormal);
+    host->addSubview(b);
+    return b;
+}
+
+// Text and controls that a view drawn later covers are not what the user
+// sees there: a HUD's box over a screen's buttons, a bar over a hidden one.
+// What shows beside the overlay is still measured and reached for.
+TEST(NXScreenLint, WhatALaterViewCoversIsNotMeasured)
+{
+    auto root = page();
+    auto screen = UIView::initWithFrame(CGRectMake(0, 20, 320, 460));
+    screen->setBackgroundColor(UIColor::whiteColor());
+    root->addSubview(screen);
+    button(screen.get(), CGRectMake(40, 170, 110, 40), "Log in");  // its top shows above the box
+    screen->addSubview(label(CGRectMake(170, 210, 100, 21), "Forgot it?", UIColor::colorWithWhite(0.75, 1)));
+    screen->addSubview(label(CGRectMake(20, 400, 200, 21), "Pale and in sight", UIColor::colorWithWhite(0.8, 1)));
+    screen->addSubview(UIView::initWithFrame<Hud>(screen->bounds()));
+    // A sheet's own placeholder button under the bar the sheet lays over it.
+    auto sheet = UIView::initWithFrame(CGRectMake(0, 0, 320, 60));
+    button(sheet.get(), CGRectMake(10, 10, 300, 40), " ");
+    sheet->addSubview(UIView::initWithFrame<Bar>(sheet->bounds()));
+    root->addSubview(sheet);
+    const auto found = findings(root.get());
+    ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
+    EXPECT_EQ(found[0].rfind("contrast: UILabel \"Pale and in sight\" has contrast ", 0), 0u);
+}
+
+// A view over a control's middle that takes touches but is no modal layer
+// (a tap area over part of the screen) leaves the control unreachable, also
+// when the screen they share is opaque.
+TEST(NXScreenLint, AControlUnderATapAreaOnItsOwnScreenIsCovered)
+{
+    auto root = page();
+    auto screen = UIView::initWithFrame(CGRectMake(0, 20, 320, 460));
+    screen->setBackgroundColor(UIColor::whiteColor());
+    root->addSubview(screen);
+    button(screen.get(), CGRectMake(40, 100, 110, 40), "Send");
+    screen->addSubview(UIView::initWithFrame<UIControl>(CGRectMake(0, 60, 320, 120)));
+    const std::vector<std::string> expected = {"covered: UIButton \"Send\" is under UIControl"};
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
 // A control of a kind with a look of its own (here one that forgot to draw).
 class Dial : public UIControl {};
 

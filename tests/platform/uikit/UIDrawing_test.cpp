@@ -275,6 +275,11 @@ TEST(UIDrawing, ImagesDecodeEncodeAndDraw)
     EXPECT_EQ(at(stretched, 20, 2), kWhite);
     EXPECT_EQ(at(stretched, 39.5, 2), kBlue);
     EXPECT_FALSE(near(at(stretched, 3, 2), kRed, 40));
+    // Narrower than its two caps, the caps shrink alike to fit: both ends show.
+    auto narrow = drawn(CGSizeMake(3, 4), [&](CGContextRef) { striped->drawInRect(CGRectMake(0, 0, 2, 4)); });
+    EXPECT_TRUE(near(at(narrow, 0.5, 2), kRed, 40));
+    EXPECT_TRUE(near(at(narrow, 1.5, 2), kBlue, 40));
+    EXPECT_EQ(at(narrow, 2.5, 2).a, 0);  // nothing past the rectangle
 }
 
 TEST(UIDrawing, ImagesByNameWithScaleVariants)

@@ -266,3 +266,41 @@ TEST_F(PickerTest, TheCountDownStepsByTheIntervalAndNeverRestsOnNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// Reads the day off the sheet's picker when the sheet goes with its first button.
+struct DaySheet : UIActionSheetDelegate {
+    std::optional<NSTimeInterval> chosen;
+    void actionSheet_didDismissWithButtonIndex(UIActionSheet* sheet, NSInteger index) override
+    {
+        if (index != 0) return;
+        for (const auto& v : sheet->subviews())
+            if (auto* picker = dynamic_cast<UIDatePicker*>(v.get())) chosen = picker->date();
+    }
+};
+
+}  // namespace
+
+// A sheet whose title is blank lines holds a date picker over them and its
+// buttons below it: the user turns the day and taps OK.
+TEST_F(PickerTest, ADayChosenOnASheetsPickerIsReadWhenOKIsTapped)
+{
+    NXUITestDriver driver;
+    auto days = std::make_shared<DaySheet>();
+    auto sheet = UIActionSheet::initWithTitle("\n\n\n\n\n\n\n\n\n\n\n", days, "Cancel", "OK", {});
+    auto picker = UIDatePicker::initWithFrame(CGRectMake(0, 0, 320, 216));
+    picker->datePickerMode = UIDatePickerModeDate;
+    picker->setDate(1796860800);  // 2026-12-10
+    sheet->addSubview(picker);
+    sheet->showInView(driver.window());
+    EXPECT_LE(CGRectGetMaxY(sheet->frame()), 480);
+
+    const CGPoint day = band(picker->wheels(), 1);
+    EXPECT_TRUE(driver.tapAt(below(day, UIPickerView::kRowHeight)));
+    driver.advanceClock(1);
+    EXPECT_TRUE(driver.tap(sheet->buttonAtIndex(sheet->destructiveButtonIndex)));
+    ASSERT_TRUE(days->chosen);
+    EXPECT_EQ(*days->chosen, 1796860800 + 86400);  // 2026-12-11
+    EXPECT_FALSE(sheet->visible());
+}

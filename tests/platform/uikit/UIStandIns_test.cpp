@@ -220,6 +220,10 @@ TEST(UIToolbar, FlexibleSpacesShareTheRest)
     EXPECT_EQ(f.origin.x, (320 - f.size.width) / 2);
     auto cancel = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemCancel, nullptr, SEL());
     EXPECT_EQ(dynamic_cast<UIButton*>(cancel->barView().get())->currentTitle(), "Cancel");
+    // The last item keeps the bar's margin from its end, as the first does.
+    bar->setItems({cancel, flexible(), middle});
+    EXPECT_EQ(cancel->barView()->frame().origin.x, 5);
+    EXPECT_EQ(CGRectGetMaxX(middle->barView()->frame()), 315);
 }
 
 TEST(UINavigationBar, APromptMakesTheBarTaller)
