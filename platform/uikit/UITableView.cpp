@@ -94,20 +94,23 @@ void UITableViewCell::layoutSubviews()
 
 void UITableViewCell::layoutLabels(CGFloat contentWidth)
 {
+    // Beside each other, the labels take the row's whole height, so their text
+    // sits in the middle of a row of any height.
+    const bool stacked = style_ == UITableViewCellStyleSubtitle;
     auto fitWidth = [&](UILabel* label) {
         if (!label) return;
         CGRect f = label->frame();
         f.size.width = std::max<CGFloat>(0, contentWidth - f.origin.x - 10);
+        if (!stacked) f = CGRectMake(f.origin.x, 0, f.size.width, bounds().size.height);
         label->setFrame(f);
     };
     fitWidth(textLabel_.get());
     if (style_ == UITableViewCellStyleValue1 && detailTextLabel_) {
-        const CGRect d = detailTextLabel_->frame();
-        detailTextLabel_->setFrame(CGRectMake(contentWidth / 2, d.origin.y, std::max<CGFloat>(0, contentWidth / 2 - 10), d.size.height));
-    } else if (style_ == UITableViewCellStyleSubtitle) {
+        detailTextLabel_->setFrame(CGRectMake(contentWidth / 2, 0, std::max<CGFloat>(0, contentWidth / 2 - 10), bounds().size.height));
+    } else if (stacked) {
         fitWidth(detailTextLabel_.get());
     }
-    if (style_ != UITableViewCellStyleSubtitle || !textLabel_ || !detailTextLabel_ || !textLabel_->font ||
+    if (!stacked || !textLabel_ || !detailTextLabel_ || !textLabel_->font ||
         !detailTextLabel_->font)
         return;
     const CGFloat titleHeight = std::ceil(textLabel_->font->lineHeight());
