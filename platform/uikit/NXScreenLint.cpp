@@ -82,6 +82,17 @@ CGRect visiblePart(const UIView& v, CGRect r, UIView* root, bool scrolledToo)
     return out;
 }
 
+// The part of a rectangle of a view inside a scroll view that the views
+// between the two let show, in the root's coordinates. The scroll view, what
+// holds it and the window's edge do not count: scrolling brings the text in.
+CGRect partInsideItsScroller(const UIView& v, CGRect r, UIView* root)
+{
+    CGRect out = v.convertRect(r, root);
+    for (const UIView* a = v.superview(); a && !is<UIScrollView>(*a); a = a->superview())
+        if (a->clipsToBounds()) out = intersection(out, a->convertRect(a->bounds(), root));
+    return out;
+}
+
 bool covers(CGRect outer, CGRect inner)
 {
     return inner.origin.x >= outer.origin.x - kTolerance && inner.origin.y >= outer.origin.y - kTolerance &&
@@ -174,7 +185,7 @@ void checkCut(UILabel& l, UIView* root, std::vector<NXLintFinding>& out)
         return;
     }
     const CGRect box = textBox(l);
-    const CGRect seen = visiblePart(l, box, root, false);
+    const CGRect seen = inScrollView(l, root) ? partInsideItsScroller(l, box, root) : visiblePart(l, box, root, false);
     if (area(seen) > 0 && area(seen) + 1 < area(l.convertRect(box, root)))
         out.push_back({"cut text", describe(l) + " is cut by the view around it", &l});
 }

@@ -1,9 +1,11 @@
 #include "platform/uikit/UINavigationController.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/UIStringDrawing.h"
 
 namespace {
 
@@ -269,6 +271,20 @@ std::vector<std::shared_ptr<UIViewController>> UINavigationController::popToRoot
     return popToViewController(stack_.front().get(), animated);
 }
 
+// A back button is as wide as its title, from 60 points up to what leaves
+// the bar's title its room; a longer title gives way to "Back".
+void UINavigationController::setBackTitle(UIButton& button, const NSString& title)
+{
+    constexpr CGFloat kMinWidth = 60, kMaxWidth = 75, kPadding = 12;
+    button.setTitle(title, UIControlStateNormal);
+    CGFloat width = std::ceil(sizeWithFont(title, button.titleLabel()->font).width) + kPadding;
+    if (width > kMaxWidth) {
+        button.setTitle("Back", UIControlStateNormal);
+        width = std::ceil(sizeWithFont(NSString("Back"), button.titleLabel()->font).width) + kPadding;
+    }
+    button.setFrame(CGRectMake(0, 0, std::clamp(width, kMinWidth, kMaxWidth), 30));
+}
+
 // Puts the top controller's view in place of the one shown. On screen the
 // order is: old will disappear, new will appear, old did disappear, new did appear.
 void UINavigationController::showTop(bool animated)
@@ -292,8 +308,7 @@ void UINavigationController::showTop(bool animated)
         const auto& previous = stack_[stack_.size() - 2];
         auto* back = previous->navigationItem()->backBarButtonItem.get();
         auto button = UIButton::buttonWithType(UIButtonTypeCustom);
-        button->setFrame(CGRectMake(0, 0, 60, 30));
-        button->setTitle(back ? back->title : previous->navigationItem()->title, UIControlStateNormal);
+        setBackTitle(*button, back ? back->title : previous->navigationItem()->title);
         button->addTarget(shared_from_this(), NX_SEL0(UINavigationController, backButtonTapped), UIControlEventTouchUpInside);
         backButton_ = button;
     }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/uikit/UIViewController.h"
+class UIButton;
 
 enum UIBarStyle : NSInteger { UIBarStyleDefault = 0, UIBarStyleBlack = 1, UIBarStyleBlackOpaque = 1, UIBarStyleBlackTranslucent = 2 };
 
@@ -102,6 +103,7 @@ public:
 
 private:
     void showTop(bool animated);
+    static void setBackTitle(UIButton& button, const NSString& title);
     void layout();
     void backButtonTapped() { popViewControllerAnimated(true); }
     std::vector<std::shared_ptr<UIViewController>> stack_;

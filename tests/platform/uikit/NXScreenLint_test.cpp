@@ -72,6 +72,15 @@ TEST(NXScreenLint, TextThatDoesNotFitOrIsClippedIsCut)
     scroll->setClipsToBounds(true);
     scroll->addSubview(label(CGRectMake(0, 0, 200, 21), "Time set"));
     root->addSubview(scroll);
+    // Past the window's edge in a scroll view: scrolled to as well; a clipping
+    // box inside one still cuts.
+    auto page2 = UIScrollView::initWithFrame(CGRectMake(0, 440, 320, 40));
+    page2->addSubview(label(CGRectMake(300, 30, 100, 21), "Reconnect"));
+    auto cell = UIView::initWithFrame(CGRectMake(0, 0, 40, 30));
+    cell->setClipsToBounds(true);
+    cell->addSubview(label(CGRectMake(0, 0, 200, 21), "Unlock"));
+    page2->addSubview(cell);
+    root->addSubview(page2);
     // A button too narrow for its title.
     auto button = UIButton::buttonWithType(UIButtonTypeRoundedRect);
     button->setFrame(CGRectMake(10, 400, 50, 37));
@@ -83,6 +92,7 @@ TEST(NXScreenLint, TextThatDoesNotFitOrIsClippedIsCut)
         "cut text: UILabel \"Child's position\" does not fit 80 points",
         "cut text: UILabel \"Family location settings for the whole week\" does not fit 100 points",
         "cut text: UILabel \"Time set\" is cut by the view around it",
+        "cut text: UILabel \"Unlock\" is cut by the view around it",
         "cut text: UILabel \"Get the code\" does not fit 50 points",
     };
     EXPECT_EQ(found, expected);

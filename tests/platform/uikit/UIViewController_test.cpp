@@ -2,6 +2,7 @@
 
 #include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UINavigationController.h"
+#include "platform/uikit/UIStringDrawing.h"
 
 namespace {
 
@@ -83,6 +84,30 @@ TEST_F(NavigationAppearance, BackButtonPopsAndCustomItemsShowInTheBar)
     nav->popViewControllerAnimated(false);
     EXPECT_TRUE(driver.tap(driver.buttonWithTitle("Edit")));
     EXPECT_EQ(target->taps, 1);
+}
+
+// The back button is as wide as its title allows; a title that would reach
+// the bar's own title gives way to "Back".
+TEST_F(NavigationAppearance, TheBackButtonFitsItsTitleOrSaysBack)
+{
+    const struct {
+        const char* previous;
+        const char* shown;
+    } cases[] = {{"Home", "Home"}, {"Records", "Records"}, {"Statistics", "Back"}, {"Family location settings", "Back"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.previous);
+        NXUITestDriver driver;
+        auto nav = UINavigationController::initWithRootViewController(screen(c.previous));
+        driver.show(nav);
+        nav->pushViewController(screen("Detail"), false);
+        driver.layout();
+        auto* back = driver.buttonWithTitle(c.shown);
+        ASSERT_NE(back, nullptr);
+        const UILabel* title = back->titleLabel();
+        EXPECT_LE(sizeWithFont(back->currentTitle(), title->font).width, back->bounds().size.width);
+        EXPECT_TRUE(driver.tap(back));
+        EXPECT_EQ(nav->viewControllers().size(), 1u);
+    }
 }
 
 TEST_F(NavigationAppearance, TabsSwitchScreensAndHideTheBarForPushedScreens)
