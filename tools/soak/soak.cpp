@@ -345,9 +345,10 @@ bool soakMapVisits(size_t visits)
             tour::settle(road, kQuiet);
             flat = soak("visits of the location map", visits, [&](size_t) {
                 MapController* map = tour::openLocationMap(road, kQuiet);
+                const std::weak_ptr<NSObject> left = map->weak_from_this();
                 driver.tapBarButtonItem(map->navigationItem()->leftBarButtonItem.get());
                 tour::settle(road, kQuiet);
-                return !driver.findView([](UIView& v) { return dynamic_cast<MapController*>(v.viewController()); });
+                return left.expired();  // the screen left is gone, with its map view
             });
         } catch (const tour::Failure& e) {
             std::printf("visits of the location map: %s\n", e.what());
