@@ -1,8 +1,10 @@
 // soak: shows that long use leaves nothing behind. It runs many thousand
 // message exchanges against the service double and engine HTTP requests
-// against the relay server, then moves a map view over the map-service double
-// and opens and closes a map view, all in this process, and samples the heap
-// in use, the resident set, the threads and the open descriptors as it goes.
+// against the relay server, then moves a map view over the map-service double,
+// then starts the client as it starts and opens the phone's location map from
+// its home page and goes back, again and again, all in this process, and
+// samples the heap in use, the resident set, the threads and the open
+// descriptors as it goes.
 //
 // Usage: soak [EXCHANGES [ENGINE-REQUESTS [MAP-MOVES [MAP-VISITS]]]]
 // (20000 exchanges, requests and moves, 1000 visits by default)
@@ -37,15 +39,22 @@
 #include "mapsdk/VIZMapManager.h"
 #include "mapsdk/VIZMapView.h"
 #include "mapsdk/VIZMapViewInternal.h"
+#include "phone/MapController.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/NXUITestDriver.h"
+#include "platform/uikit/UIApplicationMain.h"
 #include "protocol/Constant.h"
 #include "protocol/Head.h"
 #include "protocol/MsgService.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
+#include "tools/service-double/DemoAccount.h"
+#include "tools/service-double/PhoneRecords.h"
 #include "tools/service-double/ServiceDouble.h"
+#include "tools/tour/AppRoad.h"
+#include "tools/tour/MapRoad.h"
 #include "tools/testserver/RelayServer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -244,10 +253,9 @@ bool soakEngineRequests(size_t count)
     return flat;
 }
 
-// A user panning a map and coming back to a screen with a map: the map view
-// on the real engine, its tiles from the map-service double on the loopback,
-// the virtual clock of the test driver.
-bool soakMap(size_t moves, size_t visits)
+// A user panning a map: the map view on the real engine, its tiles from the
+// map-service double on the loopback, the virtual clock of the test driver.
+bool soakMapMoves(size_t moves)
 {
     std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-map-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
@@ -281,12 +289,8 @@ bool soakMap(size_t moves, size_t visits)
                 },
                 20);
         };
-        const auto show = [&] {
-            auto view = VIZMapView::initWithFrame(CGRectMake(0, 0, 320, 416));
-            driver.window()->addSubview(view);
-            return view;
-        };
-        auto view = show();
+        auto view = VIZMapView::initWithFrame(CGRectMake(0, 0, 320, 416));
+        driver.window()->addSubview(view);
         flat = settled(*view) && soak("map moves", moves, [&](size_t i) {
             // Back and forth, a little further each time round, so new tiles keep coming.
             const CGFloat step = static_cast<CGFloat>(40 + i % 200);
@@ -294,14 +298,64 @@ bool soakMap(size_t moves, size_t visits)
             return settled(*view);
         });
         view->removeFromSuperview();
-        view.reset();
-        flat = soak("visits of a map", visits, [&](size_t) {
-                   auto visit = show();
-                   const bool ok = settled(*visit);
-                   visit->removeFromSuperview();
-                   driver.advanceClock(1);
-                   return ok;
-               }) && flat;
+    }
+    NSUserDefaults::resetStandardUserDefaults();
+    std::filesystem::remove_all(home);
+    return flat;
+}
+
+// A user coming back to the phone's location map: the client launched as it
+// starts against the service double with the demo account and the map
+// doubles on the loopback, logged in, the phone chosen; then the map opened
+// from the phone's home page, its tiles and the phone's latest position let
+// come, and Back pressed, over and over.
+bool soakMapVisits(size_t visits)
+{
+    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-client-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    setenv("NX_APP_HOME", home.c_str(), 1);
+    NSUserDefaults::resetStandardUserDefaults();
+    bool flat = false;
+    {
+        testserver::Server::Options options;
+        options.recordLimit = 100;
+        servicedouble::ServiceDouble service(options);
+        servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).serve(service);
+        servicedouble::PhoneRecords phone;
+        phone.serve(service);
+        setenv("NX_SERVICE_HOST", "127.0.0.1", 1);
+        setenv("NX_SERVICE_PORT", std::to_string(service.port()).c_str(), 1);
+        mapdouble::MapDouble maps(8, 8);
+        mapdouble::LocationService locations;
+        NXUITestDriver driver;
+        // The phone's day is the virtual clock's day.
+        phone.setPositions(tour::kDemoPhone, servicedouble::PhoneRecords::demoDay(servicedouble::fillDates("{DATE-0}")));
+        NXApplicationLaunch(NSString());
+        tour::Tour road(driver, service, home / "pictures");
+        // The real time the run loop is given for answers: the workers are
+        // joined before, so a few passes are enough.
+        constexpr NSTimeInterval kQuiet = 0.01;
+        try {
+            if (!driver.useKeyWindow()) throw tour::Failure("the client shows no window");
+            tour::useMapDoubles(maps, locations);
+            driver.advanceClock(4);  // the splash
+            road.waitFor([&] { return driver.visibleAlert() != nullptr; }, "the help offer");
+            driver.pressAlertButton(1);  // next time
+            tour::chooseDevice(road, tour::logIn(road), tour::kDemoPhone);
+            tour::settle(road, kQuiet);
+            flat = soak("visits of the location map", visits, [&](size_t) {
+                MapController* map = tour::openLocationMap(road, kQuiet);
+                const std::weak_ptr<NSObject> left = map->weak_from_this();
+                driver.tapBarButtonItem(map->navigationItem()->leftBarButtonItem.get());
+                tour::settle(road, kQuiet);
+                return left.expired();  // the screen left is gone, with its map view
+            });
+        } catch (const tour::Failure& e) {
+            std::printf("visits of the location map: %s\n", e.what());
+            flat = false;
+        }
+        NSThread::joinDetachedThreads(10);
+        service.stop();
     }
     NSUserDefaults::resetStandardUserDefaults();
     std::filesystem::remove_all(home);
@@ -319,6 +373,7 @@ int main(int argc, char** argv)
     nxlog::setSink([](const std::string&) {});  // every exchange would log its messages
     bool flat = soakServiceDouble(exchanges);
     flat = soakEngineRequests(requests) && flat;
-    flat = soakMap(moves, visits) && flat;
+    flat = soakMapMoves(moves) && flat;
+    flat = soakMapVisits(visits) && flat;
     return flat ? 0 : 1;
 }

@@ -14,6 +14,8 @@ namespace tour {
 // The demo account of the service double.
 inline const char* const kDemoUser = "13800138000";
 inline const char* const kDemoPassword = "demo2012";
+// The number of the demo account's phone.
+inline const char* const kDemoPhone = "13900139000";
 
 // The login screen on the home tab; Failure when none shows.
 LoginViewController* loginScreen(Tour& tour);

@@ -184,6 +184,6 @@ NX_TOUR_STEP(190, "PC tab set")
 NX_TOUR_STEP(300, "phone tab set")
 {
     tour::backToLogin(tour);
-    tour::chooseDevice(tour, tour::logIn(tour), "13900139000");
+    tour::chooseDevice(tour, tour::logIn(tour), tour::kDemoPhone);
     tour.stop("phone-tabs", "The phone's tab set");
 }

@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const kPhone = "13900139000";
+const char* const kPhone = tour::kDemoPhone;
 const char* const kPhoneUser = "1002";  // the user ID the device list gives the phone
 
 servicedouble::PhoneRecords& records()

@@ -5,21 +5,16 @@
 // set's map tab. The map engine's hosts are the map-service and location
 // doubles on 127.0.0.1.
 
-#include <arpa/inet.h>
-
 #include "app/AppText.h"
-#include "engine/data/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
-#include "engine/render/MapControl.h"
 #include "pc/HomeViewCtrl.h"
 #include "mapsdk/Paopao.h"
 #include "mapsdk/VIZAnnotationView.h"
 #include "phone/MapController.h"
-#include "phone/PhoneHomeViewCtrl.h"
 #include "platform/corelocation/CoreLocation.h"
-#include "platform/foundation/NSThread.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
+#include "tools/tour/MapRoad.h"
 #include "tools/tour/TabSet.h"
 
 namespace {
@@ -29,34 +24,11 @@ void useMapDoubles()
 {
     static mapdouble::MapDouble maps;
     static mapdouble::LocationService locations;
-    mapengine::CEngineRoot* root = mapengine::GetEngineRoot();
-    if (!root) throw tour::Failure("no map engine");
-    root->m_hostAddrCache.SetAt("map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(maps.port()));
-    root->m_hostAddrCache.SetAt("loc.map.vuriv.com", 80, htonl(INADDR_LOOPBACK), htons(locations.port()));
+    tour::useMapDoubles(maps, locations);
 }
 
-// Lets the workers answer, the tiles come and the messages fade.
-void settle(tour::Tour& tour)
-{
-    NSThread::joinDetachedThreads(10);
-    tour.driver.pumpUntil([] { return false; }, 0.3);
-    tour.waitFor([] {
-        mapengine::CEngineRoot* root = mapengine::GetEngineRoot();
-        return !root || !root->m_pMapControl || !mapengine::IsTileRequestBusy(&root->m_pMapControl->GetDownloader());
-    }, "the map's tiles");
-    tour.driver.advanceClock(0.5);
-    tour.driver.pumpUntil([] { return false; }, 0.3);
-    tour.driver.advanceClock(2.5);
-    tour.driver.pumpUntil([] { return false; }, 0.3);
-    tour.driver.advanceClock(1.0);
-}
-
-std::shared_ptr<MapPointAnnotion> pinTagged(MapController* map, int tag)
-{
-    for (const auto& a : map->_mapView->annotations())
-        if (auto pin = std::dynamic_pointer_cast<MapPointAnnotion>(a); pin && pin->tag() == tag) return pin;
-    return nullptr;
-}
+using tour::pinTagged;
+using tour::settle;
 
 UIButton* timeButton(MapController* map, const char* time)
 {
@@ -103,13 +75,7 @@ NX_TOUR_STEP(460, "location map")
     nav->popToRootViewControllerAnimated(false);
     tabs->setSelectedIndex(0);
     settle(tour);
-    auto* home = tour::screen<PhoneHomeViewCtrl>(tour, "phone home page");
-    if (!tour.driver.tap(home->scrollView()->viewWithTag(PhoneHomeViewCtrl::kLocationButtonTag)))
-        throw tour::Failure("the location button cannot be tapped");
-    settle(tour);
-    auto* map = tour::screen<MapController>(tour, "location map");
-    tour.waitFor([&] { return pinTagged(map, MapController::kLatestPinTag) != nullptr; }, "the phone's latest position");
-    settle(tour);
+    auto* map = tour::openLocationMap(tour);
     tour.stop("map-latest", "The phone's latest position, a purple pin");
     auto latest = pinTagged(map, MapController::kLatestPinTag);
     tour.driver.tap(tour.require(map->_mapView->viewForAnnotation(latest).get(), "the latest position's pin"));
