@@ -331,7 +331,7 @@ bool soakMapVisits(size_t visits)
         // The phone's day is the virtual clock's day.
         phone.setPositions(tour::kDemoPhone, servicedouble::PhoneRecords::demoDay(servicedouble::fillDates("{DATE-0}")));
         NXApplicationLaunch(NSString());
-        tour::Tour road(driver, service, home / "pictures");
+        tour::Tour road(driver, service, home / "pictures", tour::ListedFindings{});
         // The real time the run loop is given for answers: the workers are
         // joined before, so a few passes are enough.
         constexpr NSTimeInterval kQuiet = 0.01;
