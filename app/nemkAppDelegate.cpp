@@ -155,17 +155,7 @@ void nemkAppDelegate::loadData()
     auto login = UIViewController::init<LoginViewController>();
     login->setHidesBottomBarWhenPushed(true);
     const auto& tabs = tabBarController->viewControllers();
-    if (!tabs.empty()) {
-        static_cast<UINavigationController*>(tabs.front().get())->pushViewController(login, true);
-    } else {
-        // Without the home screen in the program the login is the home tab's
-        // first screen.
-        login->tabBarItem()->image = UIImage::imageNamed(startTabs().front().image);
-        login->tabBarItem()->title = localized(startTabs().front().itemTitle);
-        auto nav = UINavigationController::initWithRootViewController(login);
-        nav->navigationBar()->barStyle = UIBarStyleBlack;
-        tabBarController->setViewControllers({nav});
-    }
+    if (!tabs.empty()) static_cast<UINavigationController*>(tabs.front().get())->pushViewController(login, true);
     NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
 }
 

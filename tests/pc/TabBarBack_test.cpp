@@ -7,6 +7,7 @@
 #include "pc/ProtectSettingViewController.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "pc/TimeLimitViewController.h"
+#include "phone/MapController.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -75,6 +76,26 @@ protected:
         driver.advanceClock(1.0);
     }
 };
+
+// The PC set has its five tabs, the location in the fourth place, and each
+// button of the bar, made for the start set with its image, chooses the tab
+// of its place.
+TEST_F(PCTabBarTest, EachButtonOfTheBarChoosesThePcTabOfItsPlace)
+{
+    toPcTabs();
+    Ulvo_UITabBar* tabs = app()->tabBarController.get();
+    ASSERT_EQ(tabs->viewControllers().size(), nemkAppDelegate::pcTabs().size());
+    ASSERT_EQ(tabs->buttons().size(), nemkAppDelegate::startTabs().size());
+    for (size_t i : {1u, 2u, 3u, 4u, 0u}) {
+        UIButton* button = tabs->buttons()[i].get();
+        ASSERT_TRUE(button->imageForState(UIControlStateNormal)) << "button " << i;
+        ASSERT_TRUE(driver.tap(button)) << "button " << i;
+        settle();
+        EXPECT_EQ(tabs->selectedIndex(), i);
+    }
+    tabs->setSelectedIndex(3);
+    EXPECT_NE(dynamic_cast<PCMapController*>(tabNav()->viewControllers().front().get()), nullptr);
+}
 
 // The black lists from the records tab hide the custom tab bar; the hour grid
 // pushed over them keeps it away, Back from the grid too; Back from the black

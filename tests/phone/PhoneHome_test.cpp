@@ -219,6 +219,32 @@ TEST_F(PhoneHomeTest, TheLocationButtonPushesTheMap)
     EXPECT_NE(dynamic_cast<MapController*>(topScreen()), nullptr);
 }
 
+// The bar is made at the start, before the login, so the phone's tabs are
+// chosen with the start set's five buttons, drawn on the bar's background.
+TEST_F(PhoneHomeTest, TheCustomTabBarShowsTheStartSetsButtonsOverThePhonesTabs)
+{
+    records.setStatus(kPhone, {});
+    ASSERT_NE(openPhone(), nullptr);
+    ASSERT_TRUE(customTabBarShows());
+    Ulvo_UITabBar* tabs = app()->tabBarController.get();
+    EXPECT_TRUE(driver.find<UIImageView>([&](UIImageView& v) {
+        return v.superview() == tabs->customTabBarView() && v.image &&
+               v.image->name() == UIImage::imageNamed("tubiaoditu.png")->name();
+    }));
+    const auto& start = nemkAppDelegate::startTabs();
+    ASSERT_EQ(tabs->buttons().size(), start.size());
+    for (size_t i = 0; i < start.size(); ++i) {
+        UIButton* button = tabs->buttons()[i].get();
+        auto image = button->imageForState(UIControlStateNormal);
+        ASSERT_TRUE(image) << "button " << i;
+        EXPECT_EQ(image->name(), UIImage::imageNamed(start[i].image)->name()) << "button " << i;
+        auto* title = driver.find<UILabel>([&](UILabel& l) { return l.superview() == button; });
+        ASSERT_NE(title, nullptr) << "button " << i;
+        EXPECT_GT(title->text().length(), 0u) << "button " << i;
+    }
+    EXPECT_TRUE(customTabBarTakesATap());
+}
+
 class PhoneHomeSnapshot : public PhoneTest {
 protected:
     PhoneHomeSnapshot() : PhoneTest(true) {}

@@ -53,11 +53,11 @@ template <class T>
 T* openTab(tour::Tour& tour)
 {
     auto* tabs = app()->tabBarController.get();
-    for (size_t i = 0; i < tabs->viewControllers().size(); ++i) {
+    for (size_t i = 0; i < tabs->viewControllers().size() && i < tabs->buttons().size(); ++i) {
         auto* nav = static_cast<UINavigationController*>(tabs->viewControllers()[i].get());
         if (!dynamic_cast<T*>(nav->viewControllers().front().get())) continue;
         nav->popToRootViewControllerAnimated(false);
-        tabs->setSelectedIndex(i);
+        tabs->selectedTab(tabs->buttons()[i].get());
         settle(tour);
         return tour.require(screen<T>(tour), "tab screen");
     }

@@ -70,10 +70,9 @@ NX_TOUR_STEP(270, "PC map tab")
 NX_TOUR_STEP(460, "location map")
 {
     useMapDoubles();
-    auto* tabs = tour::tabBar();
-    auto* nav = static_cast<UINavigationController*>(tabs->viewControllers().front().get());
+    auto* nav = static_cast<UINavigationController*>(tour::tabBar()->viewControllers().front().get());
     nav->popToRootViewControllerAnimated(false);
-    tabs->setSelectedIndex(0);
+    tour::selectTab<PhoneHomeViewCtrl>(tour);
     settle(tour);
     auto* map = tour::openLocationMap(tour);
     tour.stop("map-latest", "The phone's latest position, a purple pin");
