@@ -11,6 +11,7 @@
 #include "mapsdk/Paopao.h"
 #include "mapsdk/VIZAnnotationView.h"
 #include "phone/MapController.h"
+#include "phone/PhoneHomeViewCtrl.h"
 #include "platform/corelocation/CoreLocation.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
