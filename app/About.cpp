@@ -3,7 +3,11 @@
 #include "app/AppText.h"
 #include "app/MenuParts.h"
 #include "app/ScreenParts.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/uikit/UIApplication.h"
+
+// Menus that are not in this library make it by name.
+NX_REGISTER_CLASS(About, [] { return UIViewController::init<About>(); });
 
 namespace {
 

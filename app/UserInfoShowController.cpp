@@ -9,8 +9,12 @@
 #include "app/ServiceSeniorController.h"
 #include "app/Ulvo.h"
 #include "app/UserPassWordEditController.h"
+#include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSThread.h"
+
+// Menus that are not in this library make it by name.
+NX_REGISTER_CLASS(UserInfoShowController, [] { return UIViewController::init<UserInfoShowController>(); });
 
 namespace {
 

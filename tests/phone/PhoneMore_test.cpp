@@ -113,9 +113,7 @@ TEST_F(PhoneMoreTest, BackFromEveryRowsScreenBringsTheTabBarBack)
 {
     PhoneMoreViewController* menu = openMenu();
     ASSERT_NE(menu, nullptr);
-    // (The account and about screens, made by name from the shell's library,
-    // are the PC menu's too and tried there.)
-    for (UILabel* row : {menu->lblInvite.get(), menu->lblProtectSetting.get(), menu->lblRelatives.get(),
+    for (UILabel* row : {menu->lblName.get(), menu->lblAboutUs.get(), menu->lblInvite.get(), menu->lblProtectSetting.get(), menu->lblRelatives.get(),
                          menu->lblDisclaimer.get(), menu->lblSysTimeSetting.get()}) {
         SCOPED_TRACE(row->text().str());
         ASSERT_EQ(openTab<PhoneMoreViewController>(), menu);
