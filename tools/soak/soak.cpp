@@ -154,14 +154,36 @@ bool soak(const char* what, size_t count, const std::function<bool(size_t)>& one
     return flat;
 }
 
+// The client's home folder for one phase, with defaults of its own; gone
+// with the phase.
+class PhaseHome {
+public:
+    explicit PhaseHome(const std::string& name)
+        : path_(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(path_);
+        setenv("NX_APP_HOME", path_.c_str(), 1);
+        NSUserDefaults::resetStandardUserDefaults();
+    }
+    ~PhaseHome()
+    {
+        NSUserDefaults::resetStandardUserDefaults();
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    PhaseHome(const PhaseHome&) = delete;
+    PhaseHome& operator=(const PhaseHome&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
 // Message exchanges through the client's transport against the double, as the
 // application sends them: a new connection each.
 bool soakServiceDouble(size_t count)
 {
-    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-home-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
-    setenv("NX_APP_HOME", home.c_str(), 1);
-    NSUserDefaults::resetStandardUserDefaults();
+    const PhaseHome home("soak-home");
     testserver::Server::Options options;
     options.recordLimit = 100;
     servicedouble::ServiceDouble service(options);
@@ -176,8 +198,6 @@ bool soakServiceDouble(size_t count)
     bool flat = soak("exchanges with the service double", count,
                      [&](size_t) { return !MsgService::sendRequestOnMainThread(message).isNil(); });
     service.stop();
-    NSUserDefaults::resetStandardUserDefaults();
-    std::filesystem::remove_all(home);
     return flat;
 }
 
@@ -257,10 +277,7 @@ bool soakEngineRequests(size_t count)
 // map-service double on the loopback, the virtual clock of the test driver.
 bool soakMapMoves(size_t moves)
 {
-    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-map-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
-    setenv("NX_APP_HOME", home.c_str(), 1);
-    NSUserDefaults::resetStandardUserDefaults();
+    const PhaseHome home("soak-map");
     bool flat = false;
     {
         NXUITestDriver driver;
@@ -299,8 +316,6 @@ bool soakMapMoves(size_t moves)
         });
         view->removeFromSuperview();
     }
-    NSUserDefaults::resetStandardUserDefaults();
-    std::filesystem::remove_all(home);
     return flat;
 }
 
@@ -311,10 +326,7 @@ bool soakMapMoves(size_t moves)
 // come, and Back pressed, over and over.
 bool soakMapVisits(size_t visits)
 {
-    std::filesystem::path home = std::filesystem::temp_directory_path() / ("soak-client-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home);
-    setenv("NX_APP_HOME", home.c_str(), 1);
-    NSUserDefaults::resetStandardUserDefaults();
+    const PhaseHome home("soak-client");
     bool flat = false;
     {
         testserver::Server::Options options;
@@ -331,7 +343,7 @@ bool soakMapVisits(size_t visits)
         // The phone's day is the virtual clock's day.
         phone.setPositions(tour::kDemoPhone, servicedouble::PhoneRecords::demoDay(servicedouble::fillDates("{DATE-0}")));
         NXApplicationLaunch(NSString());
-        tour::Tour road(driver, service, home / "pictures", tour::ListedFindings{});
+        tour::Tour road(driver, service, home.path() / "pictures", tour::ListedFindings{});
         // The real time the run loop is given for answers: the workers are
         // joined before, so a few passes are enough.
         constexpr NSTimeInterval kQuiet = 0.01;
@@ -357,8 +369,6 @@ bool soakMapVisits(size_t visits)
         NSThread::joinDetachedThreads(10);
         service.stop();
     }
-    NSUserDefaults::resetStandardUserDefaults();
-    std::filesystem::remove_all(home);
     return flat;
 }
 

@@ -84,6 +84,19 @@ protected:
     EngineHomeTest::TearDown();
   }
 
+  // A map control made through the facade in the place given, on a window of
+  // the screen's size around the view, opened at the point at level 12.
+  void OpenMapControl(void* place, CVWnd& wnd, int& view, int x, int y) {
+    root->m_pMapControl = MapCreateControl(place);
+    ASSERT_EQ(wnd.Attach(&view), 1);
+    _VSize size;
+    size.SetSize(kWidth, kHeight);
+    ASSERT_EQ(wnd.SetWindowPos(0, 0, size), 1);
+    _VRect rect;
+    rect.SetRect(0, 0, kWidth, kHeight);
+    ASSERT_EQ(MapInitWindow(root, &wnd, x, y, rect, 12), 1);
+  }
+
   // The SDK's bootstrap and start.
   void Bootstrap() {
     root = VNew<CEngineRoot>(1);

@@ -13,19 +13,12 @@ namespace mapengine::test {
 namespace {
 
 TEST_F(EngineRootTest, AMapControlMadeThroughTheFacadePaintsBeijingIntoTheScreenBitmap) {
-  void* place = CVMem::Allocate(sizeof(CMapControl));
-  root->m_pMapControl = MapCreateControl(place);
-  int view = 0;
-  CVWnd wnd;
-  ASSERT_EQ(wnd.Attach(&view), 1);
-  _VSize size;
-  size.SetSize(kWidth, kHeight);
-  ASSERT_EQ(wnd.SetWindowPos(0, 0, size), 1);
   _VDPoint beijing;
   LonLatToMapUnits(&beijing, {116.397, 39.908});
-  _VRect rect;
-  rect.SetRect(0, 0, kWidth, kHeight);
-  ASSERT_EQ(MapInitWindow(root, &wnd, static_cast<int>(beijing.x), static_cast<int>(beijing.y), rect, 12), 1);
+  void* place = CVMem::Allocate(sizeof(CMapControl));
+  int view = 0;
+  CVWnd wnd;
+  ASSERT_NO_FATAL_FAILURE(OpenMapControl(place, wnd, view, static_cast<int>(beijing.x), static_cast<int>(beijing.y)));
   EXPECT_EQ(GetGlobalMan()->GetSlot(kSlotWnd), &wnd);
   EXPECT_EQ(U16(root->m_urlTranslater.GetMapImageKind()), u"m256");
 
@@ -110,19 +103,12 @@ TEST_F(EngineRootTest, ASearchIsRoutedToTheSearchManagerAndAnsweredToTheInterfac
 // 15000 map units on an axis or its level changed: once, for the 1000 x
 // 1000 square around the centre; the first move only notes the centre.
 TEST_F(EngineRootTest, TheMapAsksForTheCityOfTheViewAfterALongMove) {
+  const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
   void* place = CVMem::Allocate(sizeof(CMapControl));
-  root->m_pMapControl = MapCreateControl(place);
-  CMapControl* control = root->m_pMapControl;
   int view = 0;
   CVWnd wnd;
-  ASSERT_EQ(wnd.Attach(&view), 1);
-  _VSize size;
-  size.SetSize(kWidth, kHeight);
-  ASSERT_EQ(wnd.SetWindowPos(0, 0, size), 1);
-  const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
-  _VRect rect;
-  rect.SetRect(0, 0, kWidth, kHeight);
-  ASSERT_EQ(MapInitWindow(root, &wnd, at.x, at.y, rect, 12), 1);
+  ASSERT_NO_FATAL_FAILURE(OpenMapControl(place, wnd, view, at.x, at.y));
+  CMapControl* control = root->m_pMapControl;
   auto search = std::make_unique<CSearchMan>();
   root->m_pSearchMan = search.get();
   ASSERT_EQ(search->Init(), 1);

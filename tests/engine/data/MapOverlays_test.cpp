@@ -155,28 +155,10 @@ protected:
     const _VPoint b = MapHundredthsToScreen(v, street.GetPoint(0, 2).x, street.GetPoint(0, 2).y);
     return {(a.x + b.x) / 2, (a.y + b.y) / 2};
   }
-  // The screen points halfway along the drive's segments that lie on the
-  // screen and are long enough to show their line there.
-  static std::vector<_VPoint> SegmentMiddles(const tag_CarRouteRst& route) {
-    const tagMapViewState& v = GetMapViewState();
-    std::vector<_VPoint> middles;
-    for (int l = 0; l < route.route.links.GetSize(); ++l) {
-      const CComplexPt& shape = route.route.links[l].shape;
-      for (int part = 0; part < shape.GetPartSize(); ++part) {
-        for (int k = 0; k + 1 < shape.GetPartPointCount(part); ++k) {
-          const _VPoint a = MapHundredthsToScreen(v, shape.GetPoint(part, k).x, shape.GetPoint(part, k).y);
-          const _VPoint b = MapHundredthsToScreen(v, shape.GetPoint(part, k + 1).x, shape.GetPoint(part, k + 1).y);
-          const _VPoint m{(a.x + b.x) / 2, (a.y + b.y) / 2};
-          if (std::hypot(b.x - a.x, b.y - a.y) >= 30 && m.x >= 2 && m.x < kWidth - 2 && m.y >= 2 && m.y < kHeight - 2) {
-            middles.push_back(m);
-          }
-        }
-      }
-    }
-    return middles;
-  }
-  // Whether a screen point lies within reach pixels of the drive's line.
-  static bool NearDrive(const tag_CarRouteRst& route, _VPoint p, double reach) {
+  // The drive's segments on the screen, one call each; a call that returns
+  // true ends the walk, and so does the walk.
+  template <class Visit>
+  static bool AnyScreenSegment(const tag_CarRouteRst& route, Visit visit) {
     const tagMapViewState& v = GetMapViewState();
     for (int l = 0; l < route.route.links.GetSize(); ++l) {
       const CComplexPt& shape = route.route.links[l].shape;
@@ -184,15 +166,33 @@ protected:
         for (int k = 0; k + 1 < shape.GetPartPointCount(part); ++k) {
           const _VPoint a = MapHundredthsToScreen(v, shape.GetPoint(part, k).x, shape.GetPoint(part, k).y);
           const _VPoint b = MapHundredthsToScreen(v, shape.GetPoint(part, k + 1).x, shape.GetPoint(part, k + 1).y);
-          const double dx = b.x - a.x, dy = b.y - a.y;
-          const double length = dx * dx + dy * dy;
-          double t = length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0;
-          t = std::clamp(t, 0.0, 1.0);
-          if (std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)) <= reach) return true;
+          if (visit(a, b)) return true;
         }
       }
     }
     return false;
+  }
+  // The screen points halfway along the drive's segments that lie on the
+  // screen and are long enough to show their line there.
+  static std::vector<_VPoint> SegmentMiddles(const tag_CarRouteRst& route) {
+    std::vector<_VPoint> middles;
+    AnyScreenSegment(route, [&](_VPoint a, _VPoint b) {
+      const _VPoint m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+      if (std::hypot(b.x - a.x, b.y - a.y) >= 30 && m.x >= 2 && m.x < kWidth - 2 && m.y >= 2 && m.y < kHeight - 2) {
+        middles.push_back(m);
+      }
+      return false;
+    });
+    return middles;
+  }
+  // Whether a screen point lies within reach pixels of the drive's line.
+  static bool NearDrive(const tag_CarRouteRst& route, _VPoint p, double reach) {
+    return AnyScreenSegment(route, [&](_VPoint a, _VPoint b) {
+      const double dx = b.x - a.x, dy = b.y - a.y;
+      const double length = dx * dx + dy * dy;
+      const double t = std::clamp(length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0.0, 0.0, 1.0);
+      return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy)) <= reach;
+    });
   }
 
   CIconTable icons;
