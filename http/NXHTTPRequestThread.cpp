@@ -2,6 +2,8 @@
 // on, and the count of streams on a run loop that drives the network
 // activity indicator.
 
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -44,23 +46,65 @@ void planIndicatorHide(unsigned long generation)
 
 // ---- The request thread -------------------------------------------------------------
 
-std::shared_ptr<NSRunLoop> NXHTTPRequest::threadForRequest(const std::shared_ptr<NXHTTPRequest>&)
-{
-    static std::shared_ptr<NSRunLoop> loop = [] {
+namespace {
+
+// The one thread asynchronous requests run on. It is no detached NSThread that
+// tests wait for: it lives as long as the process. At exit it stops serving
+// before the state its requests use is destroyed, so a pooled connection the
+// far end closes just then never wakes it into freed memory. It then waits
+// for the process to end rather than ending itself: its own thread state (the
+// TLS library's, say) would be torn down after that library's exit clean-up.
+class RequestThread {
+public:
+    RequestThread()
+    {
         std::promise<std::shared_ptr<NSRunLoop>> ready;
         auto future = ready.get_future();
-        // Lives as long as the process, so it is no detached NSThread that tests wait for.
-        std::thread([&ready] {
+        // The thread keeps its own share of the stop state: it may outlive this object.
+        std::thread([stop = stop_, &ready] {
             NSThread::currentThread()->setName("NXHTTPRequest");
             auto current = NSRunLoop::currentRunLoop();
             // A source that never fires keeps the loop waiting for work.
             current->addSource(NSRunLoopSource::sourceWithHandler([] {}), NSDefaultRunLoopMode);
             ready.set_value(current);
-            for (;;) current->runMode(NSDefaultRunLoopMode, NSClock::distantFuture);
+            while (!stop->requested) current->runMode(NSDefaultRunLoopMode, NSClock::distantFuture);
+            stop->done.set_value();
+            std::promise<void>().get_future().wait();
         }).detach();
-        return future.get();
-    }();
-    return loop;
+        loop_ = future.get();
+    }
+
+    ~RequestThread()
+    {
+        stop_->requested = true;
+        loop_->stop();
+        // A handler waiting for the main thread, which is exiting, would never
+        // let the loop stop: exit goes on without it after a bounded wait.
+        stop_->done.get_future().wait_for(kStopWait);
+    }
+
+    RequestThread(const RequestThread&) = delete;
+    RequestThread& operator=(const RequestThread&) = delete;
+
+    const std::shared_ptr<NSRunLoop>& loop() const { return loop_; }
+
+private:
+    struct Stop {
+        std::atomic<bool> requested{false};
+        std::promise<void> done;
+    };
+    static constexpr std::chrono::seconds kStopWait{5};
+    const std::shared_ptr<Stop> stop_ = std::make_shared<Stop>();
+    std::shared_ptr<NSRunLoop> loop_;
+};
+
+}  // namespace
+
+std::shared_ptr<NSRunLoop> NXHTTPRequest::threadForRequest(const std::shared_ptr<NXHTTPRequest>&)
+{
+    // Made on first use, after the statics it relies on, so destroyed before them.
+    static RequestThread thread;
+    return thread.loop();
 }
 
 std::shared_ptr<NSOperationQueue> NXHTTPRequest::sharedQueue()

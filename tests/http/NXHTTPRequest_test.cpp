@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -489,4 +493,25 @@ TEST(NXHTTPRequestBuild, DefaultUserAgentFollowsTheMainBundle)
 
     if (saved) setenv("NX_RESOURCE_DIR", saved->c_str(), 1);
     else unsetenv("NX_RESOURCE_DIR");
+}
+
+// Work in flight on the request thread as the process exits finishes before
+// the state it reads is destroyed: a connection the far end closes just then
+// must not wake the thread into freed memory.
+TEST(NXHTTPRequestThreadDeathTest, ExitWaitsForTheRequestThreadsWorkInFlight)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::atomic<bool> started{false};
+            NXHTTPRequest::threadForRequest(nullptr)->performBlock([&started] {
+                started = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                if (NSRunLoop::currentRunLoop()->currentMode().isEqualToString(NSDefaultRunLoopMode))
+                    std::fputs("finished with its state intact\n", stderr);
+            });
+            while (!started) std::this_thread::yield();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "finished with its state intact");
 }
