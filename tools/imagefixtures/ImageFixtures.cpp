@@ -40,6 +40,9 @@ std::vector<uint8_t> makePng(const PngLayout& layout, const std::vector<uint8_t>
   if (!palette.empty()) {
     png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   }
+  if (layout.unfiltered) {
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+  }
   // Indices past a short palette are written on purpose.
   png_set_check_for_invalid_index(png, 0);
   png_write_info(png, info);

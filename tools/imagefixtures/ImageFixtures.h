@@ -16,6 +16,7 @@ struct PngLayout {
   int bitDepth = 8;
   bool interlaced = false;
   int paletteSize = 0;  // entries written to PLTE for palette images
+  bool unfiltered = false;  // rows written without filters: quicker to make, as test tiles need
 };
 
 // Samples: rows of packed samples as libpng expects them for the layout.

@@ -24,10 +24,10 @@ uint32_t fillColour(TileKind kind, int level, long long x, long long y) {
     return r << 16 | g << 8 | b;
 }
 
-} // namespace
-
-uint32_t patternPixel(TileKind kind, int level, long long x, long long y, int px, int py) {
-    uint32_t rgb = fillColour(kind, level, x, y);
+// A tile's pixel from its fill colour: the fill is worked out once per tile,
+// not once per pixel, as a download of a city asks for thousands of tiles.
+uint32_t tilePixel(TileKind kind, uint32_t fill, int px, int py) {
+    uint32_t rgb = fill;
     uint32_t alpha = kind == TileKind::Traffic ? 0x80 : 0xFF;
     bool border = px == 0 || py == 0 || px == kTileSide - 1 || py == kTileSide - 1;
     if (border) {
@@ -39,31 +39,35 @@ uint32_t patternPixel(TileKind kind, int level, long long x, long long y, int px
     return alpha << 24 | rgb;
 }
 
-std::vector<uint32_t> patternPixels(TileKind kind, int level, long long x, long long y) {
-    std::vector<uint32_t> pixels(static_cast<size_t>(kTileSide) * kTileSide);
-    for (int py = 0; py < kTileSide; ++py) {
-        for (int px = 0; px < kTileSide; ++px) {
-            pixels[static_cast<size_t>(py) * kTileSide + px] = patternPixel(kind, level, x, y, px, py);
-        }
-    }
-    return pixels;
+} // namespace
+
+uint32_t patternPixel(TileKind kind, int level, long long x, long long y, int px, int py) {
+    return tilePixel(kind, fillColour(kind, level, x, y), px, py);
 }
 
 std::string patternTile(TileKind kind, int level, long long x, long long y) {
-    std::vector<uint32_t> pixels = patternPixels(kind, level, x, y);
+    const uint32_t fill = fillColour(kind, level, x, y);
+    const bool withAlpha = kind == TileKind::Traffic;
     imagefixtures::PngLayout layout;
     layout.width = kTileSide;
     layout.height = kTileSide;
-    std::vector<uint8_t> samples;
-    if (kind == TileKind::Traffic) {
-        layout.colourType = 6;  // PNG_COLOR_TYPE_RGBA
-        samples.reserve(pixels.size() * 4);
-        for (uint32_t p : pixels) {
-            samples.insert(samples.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                           static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 24)});
+    layout.colourType = withAlpha ? 6 : 2;  // PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB
+    layout.unfiltered = true;
+    // The samples are written straight from the pattern, with no ARGB copy of
+    // the tile between, into a buffer each serving thread keeps: a download
+    // asks for thousands of tiles.
+    const size_t channels = withAlpha ? 4 : 3;
+    thread_local std::vector<uint8_t> samples;
+    samples.resize(static_cast<size_t>(kTileSide) * kTileSide * channels);
+    uint8_t* out = samples.data();
+    for (int py = 0; py < kTileSide; ++py) {
+        for (int px = 0; px < kTileSide; ++px, out += channels) {
+            const uint32_t p = tilePixel(kind, fill, px, py);
+            out[0] = static_cast<uint8_t>(p >> 16);
+            out[1] = static_cast<uint8_t>(p >> 8);
+            out[2] = static_cast<uint8_t>(p);
+            if (withAlpha) out[3] = static_cast<uint8_t>(p >> 24);
         }
-    } else {
-        samples = imagefixtures::rgbFromArgb(pixels.data(), pixels.size());
     }
     std::vector<uint8_t> png = imagefixtures::makePng(layout, samples);
     return std::string(png.begin(), png.end());

@@ -18,8 +18,6 @@ constexpr int kMarkSide = 12;
 
 // The pixel (0xAARRGGBB) at (px, py) of a tile, rows from the top.
 uint32_t patternPixel(TileKind kind, int level, long long x, long long y, int px, int py);
-// The whole tile, 256 x 256 pixels.
-std::vector<uint32_t> patternPixels(TileKind kind, int level, long long x, long long y);
 // The tile as the service sends it: a PNG, RGB for map and satellite tiles,
 // RGBA for traffic tiles.
 std::string patternTile(TileKind kind, int level, long long x, long long y);
