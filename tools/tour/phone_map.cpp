@@ -78,11 +78,16 @@ NX_TOUR_STEP(460, "location map")
     auto* map = tour::openLocationMap(tour);
     tour.stop("map-latest", "The phone's latest position, a purple pin");
     auto latest = pinTagged(map, MapController::kLatestPinTag);
-    tour.driver.tap(tour.require(map->_mapView->viewForAnnotation(latest).get(), "the latest position's pin"));
+    if (!tour.driver.tap(tour.require(map->_mapView->viewForAnnotation(latest).get(), "the latest position's pin")))
+        throw tour::Failure("the latest position's pin cannot be tapped");
+    auto callout = [&]() -> PaopaoBaseView* {
+        auto pin = map->_mapView->viewForAnnotation(latest);
+        return pin ? dynamic_cast<PaopaoBaseView*>(pin->paopaoView().get()) : nullptr;
+    };
+    tour.require(callout(), "callout after the pin's tap");
     tour.driver.advanceClock(1);
     tour.stop("map-callout", "Its address in the callout");
-    auto* bubble = tour.require(dynamic_cast<PaopaoBaseView*>(map->_mapView->viewForAnnotation(latest)->paopaoView().get()),
-                                "the callout");
+    auto* bubble = tour.require(callout(), "callout a second after the pin's tap");
     tour.driver.tap(bubble->paopaoButton());
     tour.driver.advanceClock(0.5);
     tour.stop("map-callout-pressed", "The callout pressed: it closes, its pin handed to the screen");
