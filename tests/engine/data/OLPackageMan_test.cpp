@@ -20,12 +20,9 @@ protected:
   void Current(const COLUpdateElement& local) { Held({local}); }
   // A store holding these cities, in this order.
   void Held(const std::vector<COLUpdateElement>& cities) {
-    COLUpdateFile file;
-    file.m_folder = Folder();
-    for (const COLUpdateElement& city : cities) {
-      file.m_records.Add(Record(city, city));
-    }
-    file.Save();
+    std::vector<COLUpdateRecord> records;
+    for (const COLUpdateElement& city : cities) records.push_back(Record(city, city));
+    ASSERT_NO_FATAL_FAILURE(SaveRecords(records));
     store = std::make_unique<COLRecordMan>();
     store->LoadAll(Folder());
     packages.SetRecordMan(store.get());

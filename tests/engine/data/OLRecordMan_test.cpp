@@ -12,10 +12,7 @@ protected:
   // A store with the records given, as saved and loaded again.
   void Load(std::vector<COLUpdateRecord> records) {
     store.reset();  // it writes its records as it goes
-    COLUpdateFile file;
-    file.m_folder = Folder();
-    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
-    ASSERT_EQ(file.Save(), 1);
+    ASSERT_NO_FATAL_FAILURE(SaveRecords(records));
     store = std::make_unique<COLRecordMan>();
     ASSERT_EQ(store->LoadAll(Folder()), 1);
   }

@@ -56,10 +56,7 @@ std::vector<std::string> Leftovers(const std::string& folder, const std::string&
 class OfflineCrashTest : public OfflineTest {
 protected:
   void Seed(std::vector<COLUpdateRecord> records) {
-    COLUpdateFile file;
-    file.m_folder = Folder();
-    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
-    ASSERT_EQ(file.Save(), 1);
+    ASSERT_NO_FATAL_FAILURE(SaveRecords(records));
     COLVersionFile versions;
     versions.m_folder = Folder();
     versions.m_record = COLVersionRecord{W(u"1"), W(u"1"), W(u"1")};

@@ -59,10 +59,7 @@ protected:
   // The store on the test folder, as saved with the records given.
   void LoadStore(std::vector<COLUpdateRecord> records) {
     store.reset();  // it writes its records as it goes
-    COLUpdateFile file;
-    file.m_folder = Folder();
-    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
-    ASSERT_EQ(file.Save(), 1);
+    ASSERT_NO_FATAL_FAILURE(SaveRecords(records));
     store = std::make_unique<COLRecordMan>();
     store->LoadAll(Folder());
   }

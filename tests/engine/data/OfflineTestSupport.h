@@ -54,6 +54,14 @@ protected:
   CVString Folder() const { return CVString(m_folder.c_str()); }
   std::string Path(const std::string& name) const { return m_folder + name; }
 
+  // The record file on the test folder, as an earlier run saved it.
+  void SaveRecords(const std::vector<COLUpdateRecord>& records) {
+    COLUpdateFile file;
+    file.m_folder = Folder();
+    for (const COLUpdateRecord& r : records) file.m_records.Add(r);
+    ASSERT_EQ(file.Save(), 1);
+  }
+
   // The messages posted so far, priority ring first, taken off the rings.
   std::vector<tagEngineMsg> Posted() {
     std::vector<tagEngineMsg> out;
