@@ -365,8 +365,18 @@ bool insideAlert(const UIView& v)
     return false;
 }
 
-// Text that a control drawn later on the same screen paints over: the
-// control's own pixels (at least 40% opaque) lie on the label's ink.
+// The table row a view lies in, if any.
+const UIView* rowOf(const UIView& v)
+{
+    for (const UIView* a = v.superview(); a; a = a->superview())
+        if (is<UITableViewCell>(*a)) return a;
+    return nullptr;
+}
+
+// Text that a control drawn later in the same row paints over (a count under
+// the row's disclosure button): the control's own pixels (at least 40%
+// opaque) lie on the label's ink. Elsewhere what lies over text is another
+// screen's or a bar's, which the contrast and reach rules judge.
 void checkTextUnderControls(const std::vector<UIView*>& views, UIView* root, std::vector<NXLintFinding>& out)
 {
     for (size_t i = 0; i < views.size(); ++i) {
@@ -378,6 +388,7 @@ void checkTextUnderControls(const std::vector<UIView*>& views, UIView* root, std
         for (size_t j = i + 1; j < views.size(); ++j) {
             UIView* c = views[j];
             if (!isControl(*c) || insideAlert(*c) || l->isDescendantOfView(c) || c->isDescendantOfView(l)) continue;
+            if (!rowOf(*l) || rowOf(*l) != rowOf(*c)) continue;
             const CGRect both = intersection(text, visiblePart(*c, c->bounds(), root, true));
             if (area(both) <= 0) continue;
             if (!ink) ink = NXSnapshotImage(l, 1);
@@ -438,16 +449,14 @@ void checkFace(UIView& v, std::vector<NXLintFinding>& out)
         out.push_back({"no colour", describe(v) + " shows none of its " + what + " " + rgb(*given), &v});
 }
 
-// A stretchable image drawn in an image view or as a button's background
-// keeps its caps at their size: drawn narrower (or lower) than its caps, or
+// A stretchable image drawn in an image view keeps its caps at their size
+// (a button's background is as wide as its title asks, by design): drawn narrower (or lower) than its caps, or
 // with its ends scaled, its rounded ends and pointers are lost.
 void checkCaps(UIView& v, std::vector<NXLintFinding>& out)
 {
     std::shared_ptr<UIImage> image;
     if (auto* iv = dynamic_cast<UIImageView*>(&v); iv && iv->contentMode() == UIViewContentModeScaleToFill)
         image = iv->highlighted && iv->highlightedImage ? iv->highlightedImage : iv->image;
-    else if (auto* b = dynamic_cast<UIButton*>(&v))
-        image = b->currentBackgroundImage();
     if (!image || (image->leftCapWidth() <= 0 && image->topCapHeight() <= 0)) return;
     const CGSize size = image->size(), space = v.bounds().size;
     const CGFloat left = static_cast<CGFloat>(image->leftCapWidth()), top = static_cast<CGFloat>(image->topCapHeight());
