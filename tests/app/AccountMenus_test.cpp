@@ -285,6 +285,27 @@ TEST_F(AccountMenusTest, AccountInformationFromTheServiceAsItComes)
     EXPECT_FALSE(UIApplication::sharedApplication().networkActivityIndicatorVisible());
 }
 
+// Reloading shows the box again and fetches anew: a package changed meanwhile
+// shows.
+TEST_F(AccountMenusTest, ReloadShowsTheBoxAndFetchesAgain)
+{
+    toPcTabs();
+    UserInfoShowController* account = openAccount();
+    ASSERT_NE(account, nullptr);
+    driver.advanceClock(2);
+    ASSERT_TRUE(account->loading()->boxHidden());
+    const size_t fetches = exchangesOf("RQUserInfo");
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "31"}));
+
+    account->reload(nullptr);
+    EXPECT_FALSE(account->loading()->boxHidden());
+    ASSERT_TRUE(driver.pumpUntil([&] { return account->userPackLeft->text() == NSString(localDate(30)); }));
+    EXPECT_EQ(exchangesOf("RQUserInfo"), fetches + 1);
+    EXPECT_EQ(account->userPack->text(), NSString("userInfoShowctrl_ehometaocan"));
+    driver.advanceClock(2);
+    EXPECT_TRUE(account->loading()->boxHidden());
+}
+
 TEST(UserInfoShowDate, EndDateOfTheDaysLeft)
 {
     struct Case {

@@ -169,17 +169,29 @@ TEST_F(DevicesTest, OverlappingUpdatesOfTwoRowsLeaveTheChosenDeviceAlone)
     EXPECT_EQ(Constant::userID(), NSString("1002"));
 }
 
-// The interface file's goBack lays a fresh login screen over the chooser.
-TEST_F(DevicesTest, GoBackLaysTheLoginOverTheChooser)
+// The chooser's switch-account button lays a fresh login screen over the
+// chooser, curling up; signing in there lays that login's own chooser on top.
+TEST_F(DevicesTest, SwitchAccountLaysAFreshLoginOverTheChooser)
 {
     EquipSelectController* select = chooser();
-    select->goBack();
+    LoginViewController* first = login();
+    ASSERT_EQ(first->equipSelecter(), select);
+    ASSERT_TRUE(driver.tap(select->btnSwitchAccount.get()));
+    driver.advanceClock(0.5);
     UIView* login = select->view()->viewWithTag(EquipSelectController::kLoginViewTag);
     ASSERT_NE(login, nullptr);
     EXPECT_EQ(login->superview(), select->view().get());
     EXPECT_EQ(select->view()->subviews().back().get(), login);
-    auto* account = driver.find<UITextField>([&](UITextField& f) { return f.isDescendantOfView(login); });
-    EXPECT_NE(account, nullptr);
+    auto* fresh = dynamic_cast<LoginViewController*>(login->viewController());
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, first);
+
+    const size_t logins = exchangesOf("Login");
+    typeLogin(fresh, apptest::kDemoUser, apptest::kDemoPassword);
+    ASSERT_TRUE(driver.pumpUntil([&] { return fresh->equipSelecter() && fresh->equipSelecter()->gameView() &&
+                                              !fresh->equipSelecter()->gameView()->list().empty(); }));
+    EXPECT_EQ(exchangesOf("Login"), logins + 1);
+    EXPECT_TRUE(fresh->equipSelecter()->view()->isDescendantOfView(login));
 }
 
 TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabels)
