@@ -102,6 +102,29 @@ void BM_AnnotationLayoutVsConversions(benchmark::State& state)
 }
 BENCHMARK(BM_AnnotationLayoutVsConversions)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same after each move of the map by a point, when every view is placed
+// anew: what a pass costs that must reach all the views (no goal; the
+// figure shows how far it stands from the pass above).
+void BM_AnnotationLayoutAfterMoveVsConversions(benchmark::State& state)
+{
+    PinnedMap& p = pinned(static_cast<int>(state.range(0)));
+    VIZMapViewInternal* internal = p.map->internal();
+    UIView* content = internal->m_mapWrapperView.get();
+    CGFloat step = 1;
+    bench::RunInterleaved(
+        state,
+        [&] {
+            internal->m_contentOffset.x += step;
+            step = -step;
+            internal->checkAnnotationViews();
+        },
+        [&] {
+            for (const auto& pin : p.pins)
+                benchmark::DoNotOptimize(p.map->convertCoordinate_toPointToView(pin->coordinate(), content));
+        });
+}
+BENCHMARK(BM_AnnotationLayoutAfterMoveVsConversions)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 long residentKilobytes()
 {
     long pages = 0, resident = 0;
