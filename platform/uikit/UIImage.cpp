@@ -62,6 +62,17 @@ struct JPEGError {
     std::jmp_buf jump;
 };
 
+// What libjpeg may take for an image of the size: the coefficients of three
+// full-resolution components (a progressive image keeps them all; 6 bytes a
+// pixel, sides rounded up to the largest MCU), the row buffers, and the
+// tables. An image whose header asks for more (more components, odder
+// sampling) is refused instead of allocated.
+long jpegMemoryBudget(JDIMENSION width, JDIMENSION height)
+{
+    const long w = (static_cast<long>(width) + 31) / 32 * 32, h = (static_cast<long>(height) + 31) / 32 * 32;
+    return w * h * 3 * 2 + w * 256 + (1L << 20);
+}
+
 cairo_surface_t* decodeJPEG(const NSData& data, unsigned maxSide)
 {
     jpeg_decompress_struct info;
@@ -78,10 +89,13 @@ cairo_surface_t* decodeJPEG(const NSData& data, unsigned maxSide)
     }
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
+    // The size is refused from the header: starting the decompression of a
+    // progressive image already allocates its coefficients.
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > maxSide || info.image_height > maxSide)
+        std::longjmp(error.jump, 1);
+    info.mem->max_memory_to_use = jpegMemoryBudget(info.image_width, info.image_height);
     info.out_color_space = JCS_EXT_BGRX;  // cairo's RGB24 layout
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > maxSide || info.output_height > maxSide)
-        std::longjmp(error.jump, 1);
     s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     cairo_surface_flush(s);
     unsigned char* px = cairo_image_surface_get_data(s);
