@@ -18,8 +18,27 @@
 
 namespace {
 
-cairo_surface_t* decodePNG(const NSData& data, unsigned maxSide)
+// The PNG without its compressed text chunks. They carry no pixels, and
+// libpng's simplified reader, which offers no limits of its own, inflates
+// each one to megabytes: a small file of many could take hundreds.
+NSData withoutCompressedText(const NSData& data)
 {
+    NSData out(data.begin(), data.begin() + 8);
+    size_t at = 8;
+    while (at + 12 <= data.size()) {
+        const size_t length = size_t{data[at]} << 24 | size_t{data[at + 1]} << 16 | size_t{data[at + 2]} << 8 | data[at + 3];
+        const size_t end = length > data.size() - at - 12 ? data.size() : at + 12 + length;
+        const bool text = std::memcmp(&data[at + 4], "zTXt", 4) == 0 || std::memcmp(&data[at + 4], "iTXt", 4) == 0;
+        if (!text) out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(at), data.begin() + static_cast<ptrdiff_t>(end));
+        at = end;
+    }
+    out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(at), data.end());
+    return out;
+}
+
+cairo_surface_t* decodePNG(const NSData& original, unsigned maxSide)
+{
+    const NSData data = withoutCompressedText(original);
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <cerrno>
@@ -48,8 +49,8 @@ size_t virtualSize()
 #endif
 
 // Runs the decode in a child process that may take at most kAllowance bytes
-// more. Its exit code: 0 refused within the allowance, 1 decoded, 3 it asked
-// for more memory than allowed. Under AddressSanitizer (whose shadow memory
+// more. Its exit code: 0 refused within the allowance, 1 decoded within it, 3
+// it asked for more memory than allowed. Under AddressSanitizer (whose shadow memory
 // rules out an address-space limit) the allocator's hooks end the child at the
 // first allocation over the allowance; otherwise an address-space limit
 // refuses it and the failed allocation's ENOMEM shows it.
@@ -65,7 +66,7 @@ int decodeWithinAllowance(const std::function<bool()>& decodes)
 #endif
         errno = 0;
         const bool decoded = decodes();
-        _exit(decoded ? 1 : errno == ENOMEM ? 3 : 0);
+        _exit(errno == ENOMEM ? 3 : decoded ? 1 : 0);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -88,7 +89,50 @@ NSData progressiveDeclaring(unsigned width, unsigned height)
     return bytes;
 }
 
+// A PNG chunk of the type and payload, with its length and CRC.
+std::string pngChunk(const char* type, const std::string& payload)
+{
+    std::string chunk;
+    for (int shift : {24, 16, 8, 0}) chunk += static_cast<char>(payload.size() >> shift & 0xFF);
+    chunk += type;
+    chunk += payload;
+    const uLong crc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(chunk.data() + 4), static_cast<uInt>(chunk.size() - 4));
+    for (int shift : {24, 16, 8, 0}) chunk += static_cast<char>(crc >> shift & 0xFF);
+    return chunk;
+}
+
+// A 4 x 3 PNG with many compressed text chunks before its pixels, each
+// inflating to almost 8 MB, as much as libpng inflates for one.
+NSData pngWithTextBombs(int count)
+{
+    const std::string zeros(7'900'000, '\0');
+    std::string packed(compressBound(zeros.size()), '\0');
+    uLongf packedSize = packed.size();
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(zeros.data()), zeros.size(), 9);
+    packed.resize(packedSize);
+    const NSData plain = imagefixtures::makePng(imagefixtures::PngLayout{}, std::vector<uint8_t>(4 * 3 * 3, 128));
+    const std::string bytes(plain.begin(), plain.end());
+    const size_t afterHeader = 8 + 25;  // signature, IHDR
+    std::string bombs;
+    for (int i = 0; i < count; ++i) {
+        bombs += pngChunk("zTXt", std::string("Comment\0\0", 9) + packed);
+        bombs += pngChunk("iTXt", std::string("Comment\0\1\0\0\0", 12) + packed);
+    }
+    const std::string out = bytes.substr(0, afterHeader) + bombs + bytes.substr(afterHeader);
+    return NSData(out.begin(), out.end());
+}
+
 }  // namespace
+
+TEST(UIImageDecode, CompressedTextInAPNGTakesNoMemory)
+{
+    const NSData png = pngWithTextBombs(20);  // some 300 KB inflating to 300 MB
+    ASSERT_LT(png.size(), size_t{1} << 20);
+    EXPECT_EQ(decodeWithinAllowance([&] {
+        auto image = UIImage::imageWithData(png, 4096);
+        return image && image->size() == CGSizeMake(4, 3);
+    }), 1);
+}
 
 TEST(UIImageDecode, AProgressiveHeaderDeclaringAHugeImageIsRefusedBeforeItsMemoryIsTaken)
 {
