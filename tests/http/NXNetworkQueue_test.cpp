@@ -193,6 +193,31 @@ TEST(NXNetworkQueue, AccurateProgressAsksForSizesFirst)
     EXPECT_EQ(q->bytesDownloadedSoFar(), 0u);
 }
 
+// A compressed download whose size request reports exactly 20 bytes is
+// taken as one of unknown size: its progress counts one unit.
+TEST(NXNetworkQueue, ASizeRequestOfTwentyForACompressedDownloadIsNotTrusted)
+{
+    struct Case {
+        const char* path;
+        bool allowCompressed;
+        bool accurate;
+        unsigned long long total;
+    };
+    for (const Case& c : {Case{"/20", true, false, 1}, Case{"/20", false, true, 20}, Case{"/21", true, true, 21}}) {
+        Server server(sizedBodies);
+        auto d = std::make_shared<QueueDelegate>();
+        auto q = configuredQueue(d);
+        q->setShowAccurateProgress(true);
+        auto request = requestFor(server.url(c.path));
+        request->setAllowCompressedResponse(c.allowCompressed);
+        q->addOperation(request);
+        q->go();
+        ASSERT_TRUE(pumpUntil([&] { return d->count("queue done") == 1; })) << c.path;
+        EXPECT_EQ(request->showAccurateProgress(), c.accurate) << c.path << " " << c.allowCompressed;
+        EXPECT_EQ(q->totalBytesToDownload(), c.total) << c.path << " " << c.allowCompressed;
+    }
+}
+
 TEST(NXNetworkQueue, CopyCarriesTheSettingsButNotTheHeadersSelector)
 {
     auto d = std::make_shared<QueueDelegate>();
