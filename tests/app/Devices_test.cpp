@@ -212,6 +212,47 @@ TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabe
     EXPECT_EQ(select->scrollView->contentSize().height, 165);
 }
 
+// A device renamed and one removed as the parent does are so on the service:
+// the chooser's refresh and a new login's chooser list them as changed.
+TEST_F(DevicesTest, ARenamedAndARemovedDeviceStaySoAfterARefreshAndANewLogin)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    longPress(list, 0);
+    list->showEditNick();
+    auto* field = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("Study PC"); });
+    ASSERT_NE(field, nullptr);
+    field->setText("Den PC");
+    driver.pressAlertButton(0);
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 2 && list->list().size() == 3; }));
+    EXPECT_EQ(list->list()[0]->typeNick(), NSString("DenPC"));
+    driver.advanceClock(3);
+    ASSERT_TRUE(list->tableView()->commitDelete(NSIndexPath::indexPathForRow(2, 0)));
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 3 && list->list().size() == 2; }));
+    driver.advanceClock(3);
+
+    auto shows = [](EquipListViewController* l) {
+        std::vector<std::string> out;
+        for (const auto& d : l->list()) out.push_back(d->typeName().str() + " " + d->typeNick().str());
+        return out;
+    };
+    const std::vector<std::string> kept{"PC-HOME-01 DenPC", "13900139000 Tom's phone"};
+    UIButton* refresh = driver.buttonWithTitle("equipselect_refresh");
+    ASSERT_NE(refresh, nullptr);
+    ASSERT_TRUE(driver.tap(refresh));
+    list = select->gameView();
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 4 && list->list().size() == 2; }));
+    EXPECT_EQ(shows(list), kept);
+
+    NSNotificationCenter::defaultCenter()->postNotificationName("initView", nullptr);
+    select = logIn();
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(shows(select->gameView()), kept);
+    const std::string held = last("RQManageUser")->reply;
+    EXPECT_NE(held.find("<BID>PC-HOME-01</BID><Nick>DenPC</Nick>"), std::string::npos) << held;
+    EXPECT_EQ(held.find("PC-CLASS-07"), std::string::npos) << held;
+}
+
 TEST_F(DevicesTest, PackageChecksBeforeTheTabSet)
 {
     EquipSelectController* select = chooser();
