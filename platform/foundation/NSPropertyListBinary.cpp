@@ -37,6 +37,26 @@ size_t widthFor(uint64_t value)
     return value <= 0xFF ? 1 : value <= 0xFFFF ? 2 : value <= 0xFFFFFFFF ? 4 : 8;
 }
 
+bool isUTF8(const std::string& s)
+{
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        uint32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (size_t k = 1; k < n; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = c << 6 | (t & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF.
+        static constexpr uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kLeast[n] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+        i += n;
+    }
+    return true;
+}
+
 size_t log2Width(size_t width) { return width == 1 ? 0 : width == 2 ? 1 : width == 4 ? 2 : 3; }
 
 class Writer {
@@ -58,6 +78,7 @@ public:
         putBigEndian(out_, objects_, 8);
         putBigEndian(out_, 0, 8);
         putBigEndian(out_, tableOffset, 8);
+        if (refused_) return {};
         return std::move(out_);
     }
 
@@ -105,6 +126,9 @@ private:
     void string(const NSString& s)
     {
         const std::string& bytes = s.str();
+        // Text is kept as ASCII or UTF-16: bytes that are not UTF-8 have no
+        // such form, and the list is refused rather than stored altered.
+        if (!isUTF8(bytes)) refused_ = true;
         bool ascii = true;
         for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
         if (ascii) {
@@ -169,6 +193,7 @@ private:
     std::vector<uint64_t> offsets_;
     uint64_t objects_ = 0;
     size_t refWidth_ = 1;
+    bool refused_ = false;
 };
 
 class Reader {

@@ -297,3 +297,14 @@ TEST(PlistValue, MalformedBinaryIsNil)
                                      0, 0, 0, 0, static_cast<uint8_t>(table)});
     EXPECT_TRUE(PlistValue::propertyListWithData(doubling).isNil());
 }
+
+// Text that is not UTF-8 has no binary form: the writer gives no bytes
+// rather than a list that reads back altered.
+TEST(PlistValue, BinaryFormRefusesTextThatIsNotUtf8)
+{
+    const NSString latin1(std::string("caf\xE9"));
+    for (const PlistValue& v : {PlistValue(latin1), PlistValue(PlistValue::Array{"a", PlistValue(latin1)}),
+                                PlistValue(PlistValue::Dictionary{{latin1, PlistValue(1)}})})
+        EXPECT_TRUE(v.binaryData().empty());
+    EXPECT_FALSE(PlistValue(NSString("caf\xC3\xA9 \xF0\x9F\x98\x80")).binaryData().empty());
+}
