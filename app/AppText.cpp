@@ -7,6 +7,14 @@ std::shared_ptr<UIAlertView> Constant_alert(const NSString& message, const std::
     return alert;
 }
 
+std::shared_ptr<UIActivityIndicatorView> Constant_loadingView()
+{
+    auto indicator = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleWhiteLarge);
+    indicator->setFrame(CGRectMake(0, 0, 44, 44));
+    indicator->startAnimating();
+    return indicator;
+}
+
 
 NSString localizedForCount(const NSString& key, long long count)
 {

@@ -1,5 +1,7 @@
 #include "app/EquipSelectController.h"
 
+#include <algorithm>
+
 #include "app/AppText.h"
 #include "app/LoginViewController.h"
 #include "app/ScreenParts.h"
@@ -54,9 +56,15 @@ const bool registered = (UINib::registerNib("EquipSelectController", [](NSObject
     vc->btnEdit = Ulvo::customBackButton(localized("equipselect_edit"), "button_vesk", NSString(), NSString());
     vc->btnEdit->setFrame(CGRectMake(270 - vc->btnEdit->frame().size.width, 410, vc->btnEdit->frame().size.width, 30));
     vc->btnEdit->addTarget(self, action<&EquipSelectController::editDeviceList>("editDeviceList:"), UIControlEventTouchUpInside);
+    // Signing in with another account: a fresh login laid over the chooser.
+    vc->btnSwitchAccount = Ulvo::customBackButton(localized("equipselect_switchaccount"), "button_vesk", NSString(), NSString());
+    // It shares the Edit button's row, so it never reaches under that button.
+    const CGFloat switchWidth = std::min(vc->btnSwitchAccount->frame().size.width, vc->btnEdit->frame().origin.x - 8 - 50);
+    vc->btnSwitchAccount->setFrame(CGRectMake(50, 410, switchWidth, 30));
+    vc->btnSwitchAccount->addTarget(self, NX_SEL0(EquipSelectController, goBack), UIControlEventTouchUpInside);
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
              vc->lblInfoTitle, vc->lblInfoLine0, vc->lblInfoLine1, vc->lblInfoLine2, vc->lblInfoLine3, vc->scrollView,
-             vc->lblAdd, vc->btnAdd, vc->btnEdit})
+             vc->lblAdd, vc->btnAdd, vc->btnEdit, vc->btnSwitchAccount})
         view->addSubview(v);
     return {view};
 }), true);

@@ -30,7 +30,7 @@ public:
     std::shared_ptr<UINavigationItem> mTmpBar;
     std::shared_ptr<UINavigationBar> bar;
     std::shared_ptr<UIScrollView> scrollView;
-    std::shared_ptr<UIButton> btnAdd, btnEdit;
+    std::shared_ptr<UIButton> btnAdd, btnEdit, btnSwitchAccount;  // send addEquip:, editDeviceList:, goBack
 
     std::weak_ptr<EquipSelectCtrlDelegate> delegate;
     EquipListViewController* gameView() const { return gameView_.get(); }

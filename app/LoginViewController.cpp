@@ -10,10 +10,12 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UINavigationController.h"
 #include "protocol/Constant.h"
+#include "protocol/KeepAlive.h"
 #include "protocol/WebService.h"
 #include "ui/ProgressHUD.h"
 #include "ui/StringRegex.h"
@@ -67,6 +69,10 @@ const bool registered = (UINib::registerNib("LoginViewController", [](NSObject* 
     vc->autoLoginButton->setImage(UIImage::imageNamed("checkbox_on"), UIControlStateSelected);
     vc->autoLoginButton->addTarget(self, action<&LoginViewController::autoLoginAction>("autoLoginAction:"), UIControlEventTouchUpInside);
     vc->lblRecordPass = whiteLabel(CGRectMake(130, 162, 170, 24), 15);
+    // An outlet the screen never reads: kept out of sight, since a switch that
+    // does nothing must not be offered.
+    vc->autoLoginSwitch = UIView::initWithFrame<UISwitch>(CGRectMake(206, 162, 94, 27));
+    vc->autoLoginSwitch->setHidden(true);
 
     vc->btnLogin = veskButton(CGRectMake(20, 200, 135, 40));
     vc->btnLogin->addTarget(self, action<&LoginViewController::login>("login:"), UIControlEventTouchUpInside);
@@ -88,7 +94,7 @@ const bool registered = (UINib::registerNib("LoginViewController", [](NSObject* 
     for (const std::shared_ptr<UIView>& v : std::vector<std::shared_ptr<UIView>>{
              vc->lblTitle, vc->lblUserName, vc->userNameTextField, vc->lblPassWord, vc->passwordTextField,
              vc->autoLoginButton, vc->lblRecordPass, vc->btnLogin, vc->btnSignUp, vc->btnResetPass, vc->btnForgotPass,
-             vc->btnUseHelp, vc->lblInfoLine1, vc->lblInfoLine2, vc->lblInfoLine3, vc->lblInfoLine4})
+             vc->btnUseHelp, vc->lblInfoLine1, vc->lblInfoLine2, vc->lblInfoLine3, vc->lblInfoLine4, vc->autoLoginSwitch})
         vc->scrollview->addSubview(v);
     return {view};
 }), true);
@@ -306,6 +312,16 @@ void LoginViewController::autoLoginAction(const id& sender)
 {
     autoLoginButton->setSelected(!autoLoginButton->selected());
     Constant::setRecordPass(autoLoginButton->selected());
+}
+
+void LoginViewController::keepAlive(const id& timer)
+{
+    // The heartbeat answers "null" when no reply came: the link is down.
+    const NSString reply = KeepAlive::keepAlive();
+    if (!reply.isNil() && reply != "null") return;
+    addHud(localized("login_netlinkexception"));
+    performSelector(NX_SEL0(LoginViewController, hideHUD), nullptr, 0.5);
+    if (auto t = std::dynamic_pointer_cast<NSTimer>(timer); t && t->isValid()) t->invalidate();
 }
 
 void LoginViewController::clearKeyboard(const id& sender) { textFieldShouldReturn(passwordTextField.get()); }

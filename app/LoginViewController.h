@@ -8,6 +8,7 @@
 
 #include "app/ScreenParts.h"
 #include "platform/uikit/UIAlertView.h"
+#include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIViewController.h"
@@ -31,6 +32,7 @@ public:
     std::shared_ptr<UITextField> userNameTextField, passwordTextField;
     std::shared_ptr<UIButton> autoLoginButton, btnLogin, btnSignUp, btnResetPass, btnUseHelp, btnForgotPass;
     std::shared_ptr<UIScrollView> scrollview;
+    std::shared_ptr<UISwitch> autoLoginSwitch;  // not used by the screen
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -47,6 +49,10 @@ public:
     void nextTextField(const id& sender);
     // "GotoMainProject": the device was chosen.
     void goBack();
+    // A heartbeat timer's callback (no part of the program schedules one):
+    // sends the heartbeat; without a reply, says so in the HUD for 0.5 s and
+    // invalidates the timer.
+    void keepAlive(const id& timer);
 
     void addHud(const NSString& text);
     void hideHUD();

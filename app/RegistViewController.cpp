@@ -1,12 +1,11 @@
 #include "app/RegistViewController.h"
 
-#include <cstdlib>
-
 #include "app/AppText.h"
 #include "app/ScreenParts.h"
 #include "app/Ulvo.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/foundation/NXRandom.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UINavigationController.h"
@@ -95,7 +94,7 @@ bool isPhoneNumber(const NSString& s) { return !s.isNil() && isMatchedByRegex(s,
 bool RegistViewController::resetMode() const { return strTitle_.isEqualToString(localized("login_getpasswordbtntitle")); }
 bool RegistViewController::signUpMode() const { return strTitle_.isEqualToString(localized("login_signupbtntitle")); }
 
-int RegistViewController::drawCode() { return static_cast<int>(arc4random() % 900000 + 100000); }
+int RegistViewController::drawCode() { return static_cast<int>(NXArc4Random() % 900000 + 100000); }
 
 void RegistViewController::viewDidLoad()
 {

@@ -1,9 +1,9 @@
 #include "app/Ulvo.h"
 
-#include "http/Reachability.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIStringDrawing.h"
+#include "protocol/Constant.h"
 #include "protocol/ServiceConfig.h"
 
 namespace {
@@ -80,8 +80,4 @@ void Ulvo::setNetworkActivityIndicatorVisible(bool visible)
 
 NSString Ulvo::probeHost() { return ServiceConfig::host(); }
 
-bool Ulvo::isExistenceNetwork()
-{
-    auto reach = Reachability::reachabilityWithHostName(probeHost());
-    return reach && reach->currentReachabilityStatus() != NotReachable;
-}
+bool Ulvo::isExistenceNetwork() { return Constant::testConnection(); }

@@ -21,7 +21,8 @@ public:
     static void hideViewWithZoomOutFrom(UIView* view, const std::shared_ptr<CAAnimationDelegate>& delegate);
     static void scrollToTableViewTop(UITableView* tableView);
     static void setNetworkActivityIndicatorVisible(bool visible);
-    // Whether the service host can be reached now (any thread).
+    // Whether the service host can be reached now (any thread): the settings
+    // store's test.
     static bool isExistenceNetwork();
     // The host the reachability monitors probe: the configured service host,
     // since the client talks to nothing else.

@@ -105,6 +105,12 @@ void UserInfoShowController::reload()
     });
 }
 
+void UserInfoShowController::reload(const id& sender)
+{
+    loading_->startAnimating();
+    reload();
+}
+
 void UserInfoShowController::updateView(const std::shared_ptr<UserInfoReturnMessage>& reply)
 {
     userName->setText(reply->userId());

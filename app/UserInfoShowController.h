@@ -29,6 +29,8 @@ public:
     void showServiceSenior(const id& sender);
     void editPassWord(const id& sender);
     void goBack();
+    // Shows the loading box again and fetches the details again.
+    void reload(const id& sender);
 
 private:
     void reload();

@@ -123,9 +123,15 @@ void NXAuthenticationDialog::viewDidDisappear(bool animated)
 
 void NXAuthenticationDialog::presentNextDialog()
 {
-    if (waiting().empty()) return;
-    auto next = waiting().front();
-    waiting().erase(waiting().begin());
+    // A request cancelled or timed out while it waited has nobody to hand
+    // what is typed to: it gets no dialog.
+    auto& list = waiting();
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [](const auto& r) { return r->isCancelled() || r->isFinished() || r->complete() || r->error(); }),
+               list.end());
+    if (list.empty()) return;
+    auto next = list.front();
+    list.erase(list.begin());
     presentAuthenticationDialogForRequest(next);
 }
 

@@ -67,6 +67,11 @@ unsigned long long fileSizeAt(const NSString& path)
     return stat(path.str().c_str(), &st) == 0 ? static_cast<unsigned long long>(st.st_size) : 0;
 }
 
+bool isUTF8(const NSString& s)
+{
+    return !NSString::stringWithData(NSData(s.str().begin(), s.str().end()), NSUTF8StringEncoding).isNil();
+}
+
 // What the cache keeps of a response's headers: no content coding (the body
 // is kept decoded) and the length of the body as stored; with a maximum age,
 // that age instead of the server's expiry; and the fetch date.
@@ -165,15 +170,25 @@ std::optional<CFHTTPHeaderFields> NXDownloadCache::readHeaders(const NSString& p
     PlistValue stored = PlistValue::dictionaryWithContentsOfFile(path);
     if (stored.isNil()) return std::nullopt;
     CFHTTPHeaderFields headers;
-    if (auto fields = stored.stringDictionary())
-        for (const auto& [name, value] : *fields) headers.setValue(name, value);
+    for (const auto& [name, value] : *stored.dictionary()) {
+        if (const NSString* text = value.string()) headers.setValue(name, *text);
+        else if (const NSData* bytes = value.data()) headers.setValue(name, NSString(std::string(bytes->begin(), bytes->end())));
+    }
     return headers;
 }
 
 NSData NXDownloadCache::headersFileData(const CFHTTPHeaderFields& headers)
 {
-    std::map<NSString, NSString> fields;
-    for (const auto& [name, value] : headers.fields()) fields[name] = headers.objectForKey(name);
+    // Header values are bytes (Latin-1 often enough), and a property list's
+    // strings are UTF-8: a value that is not is kept as data so that it reads
+    // back as it came. A name that is not cannot be a key, and no field the
+    // program reads has one: such a field is left out.
+    PlistValue::Dictionary fields;
+    for (const auto& [name, value] : headers.fields()) {
+        if (!isUTF8(name)) continue;
+        NSString joined = headers.objectForKey(name);
+        fields[name] = isUTF8(joined) ? PlistValue(joined) : PlistValue(NSData(joined.str().begin(), joined.str().end()));
+    }
     return PlistValue(fields).xmlData();
 }
 

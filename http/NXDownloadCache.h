@@ -3,7 +3,8 @@
 // answered, or revalidated, from a stored copy. Requests talk to it through
 // NXCacheDelegate; NXDownloadCache keeps each entry as two files named by the
 // MD5 of the full request URL: KEY.cacheddata (the body, decoded) and
-// KEY.cachedheaders (the response headers as a property list), in
+// KEY.cachedheaders (the response headers as a property list: a value that is
+// not UTF-8 kept as data, so that any bytes read back), in
 // "SessionStore" or "PermanentStore" below its storage path.
 // A store returns once the entry is queued for the cache's writer; until it is
 // on disk, looking the key up waits for it, and removing or clearing drops it.

@@ -288,8 +288,12 @@ bool NXHTTPRequest::askDelegateForCredentials(bool proxy)
     auto target = delegate();
     if (!target) target = queue();
     auto answers = [proxy](NSObject* t) {
-        return proxy ? dynamic_cast<NXHTTPRequestProxyAuthenticationDelegate*>(t) != nullptr
-                     : dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(t) != nullptr;
+        if (proxy) {
+            auto* d = dynamic_cast<NXHTTPRequestProxyAuthenticationDelegate*>(t);
+            return d && d->answersProxyAuthenticationNeeded();
+        }
+        auto* d = dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(t);
+        return d && d->answersAuthenticationNeeded();
     };
     if (!target || !answers(target.get())) return false;
     waitForCredentials();

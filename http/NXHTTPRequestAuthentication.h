@@ -28,6 +28,9 @@ class NXHTTPRequestAuthenticationDelegate {
 public:
     virtual ~NXHTTPRequestAuthenticationDelegate() = default;
     virtual void authenticationNeededForRequest(NXHTTPRequest* request) = 0;
+    // Whether it can answer now: one that passes the question on (the network
+    // queue) can only while whoever it passes it to can.
+    virtual bool answersAuthenticationNeeded() const { return true; }
 };
 
 // The same for proxy credentials (`proxyUsername`, `proxyPassword`, `proxyDomain`).
@@ -35,4 +38,5 @@ class NXHTTPRequestProxyAuthenticationDelegate {
 public:
     virtual ~NXHTTPRequestProxyAuthenticationDelegate() = default;
     virtual void proxyAuthenticationNeededForRequest(NXHTTPRequest* request) = 0;
+    virtual bool answersProxyAuthenticationNeeded() const { return true; }
 };

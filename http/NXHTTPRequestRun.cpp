@@ -573,7 +573,15 @@ void NXHTTPRequest::readResponseHeaders()
         NXHTTPRequest* target = main ? main.get() : this;
         NSString lengthText = responseHeaders_->objectForKey("Content-Length");
         auto length = parseContentLength(lengthText);
-        if (length) {
+        // A compressed download whose size request answers exactly 20 bytes,
+        // the size of an empty gzip stream, is counted as one of unknown
+        // size: the figure says nothing of the body that will arrive.
+        const bool untrustedSize = length && *length == 20 && main && requestMethod_ == "HEAD" &&
+                                   main->allowCompressedResponse() && showAccurateProgress_ && shouldResetDownloadProgress_;
+        if (untrustedSize) {
+            main->showAccurateProgress_ = false;
+            main->incrementDownloadSizeBy(1);
+        } else if (length) {
             target->contentLength_ = *length;
             // The flags of this request decide: a queue clears them on a
             // request whose HEAD request reports its size.

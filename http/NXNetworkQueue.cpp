@@ -172,3 +172,36 @@ void NXNetworkQueue::request_incrementUploadSizeBy(NXHTTPRequest*, long long amo
 {
     totalBytesToUpload_ += static_cast<unsigned long long>(amount);
 }
+
+// ---- Credentials the queue's delegate supplies ----------------------------------------
+
+bool NXNetworkQueue::answersAuthenticationNeeded() const
+{
+    auto* d = dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(delegate().get());
+    return d && d->answersAuthenticationNeeded();
+}
+
+bool NXNetworkQueue::answersProxyAuthenticationNeeded() const
+{
+    auto* d = dynamic_cast<NXHTTPRequestProxyAuthenticationDelegate*>(delegate().get());
+    return d && d->answersProxyAuthenticationNeeded();
+}
+
+// The request waits for an answer; when the delegate went (or changed) since
+// the request looked, nobody will give one, so the request fails instead.
+void NXNetworkQueue::authenticationNeededForRequest(NXHTTPRequest* request)
+{
+    auto d = delegate();
+    if (auto* target = dynamic_cast<NXHTTPRequestAuthenticationDelegate*>(d.get()); target && target->answersAuthenticationNeeded())
+        return target->authenticationNeededForRequest(request);
+    request->cancelAuthentication();
+}
+
+void NXNetworkQueue::proxyAuthenticationNeededForRequest(NXHTTPRequest* request)
+{
+    auto d = delegate();
+    if (auto* target = dynamic_cast<NXHTTPRequestProxyAuthenticationDelegate*>(d.get());
+        target && target->answersProxyAuthenticationNeeded())
+        return target->proxyAuthenticationNeededForRequest(request);
+    request->cancelAuthentication();
+}

@@ -14,7 +14,11 @@
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSOperation.h"
 
-class NXNetworkQueue : public NSOperationQueue, public NXHTTPRequestDelegate, public NXProgressDelegate {
+class NXNetworkQueue : public NSOperationQueue,
+                       public NXHTTPRequestDelegate,
+                       public NXProgressDelegate,
+                       public NXHTTPRequestAuthenticationDelegate,
+                       public NXHTTPRequestProxyAuthenticationDelegate {
 public:
     NXNetworkQueue();
     ~NXNetworkQueue() override;
@@ -75,6 +79,12 @@ public:
     void request_didSendBytes(NXHTTPRequest* request, long long bytes) override;
     void request_incrementDownloadSizeBy(NXHTTPRequest* request, long long amount) override;
     void request_incrementUploadSizeBy(NXHTTPRequest* request, long long amount) override;
+    // A request that has no delegate of its own asks the queue for
+    // credentials; the queue asks its delegate, and answers only when that can.
+    void authenticationNeededForRequest(NXHTTPRequest* request) override;
+    void proxyAuthenticationNeededForRequest(NXHTTPRequest* request) override;
+    bool answersAuthenticationNeeded() const override;
+    bool answersProxyAuthenticationNeeded() const override;
 
 private:
     std::shared_ptr<NXNetworkQueue> self() { return std::static_pointer_cast<NXNetworkQueue>(shared_from_this()); }

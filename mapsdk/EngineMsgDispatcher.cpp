@@ -13,10 +13,12 @@ using namespace mapengine;
 
 namespace {
 
+// Never destroyed: the application's objects, and the map manager among them
+// that releases the dispatcher, may go after the statics at exit.
 std::shared_ptr<EngineMsgDispatcher>& sharedDispatcher()
 {
-    static std::shared_ptr<EngineMsgDispatcher> instance;
-    return instance;
+    static auto* instance = new std::shared_ptr<EngineMsgDispatcher>;
+    return *instance;
 }
 
 CMapControl* mapControl()
@@ -66,13 +68,13 @@ std::shared_ptr<EngineMsgDispatcher> EngineMsgDispatcher::getInstance()
 
 void EngineMsgDispatcher::releaseInstance()
 {
-    auto& instance = sharedDispatcher();
+    // Held here until it is stopped: its timer holds it too, and letting the
+    // timer go may leave this the last reference.
+    const std::shared_ptr<EngineMsgDispatcher> instance = std::move(sharedDispatcher());
     if (!instance) return;
-    // The timer holds its target; the object goes only once it is stopped.
     if (instance->netStatusTimer_) instance->netStatusTimer_->invalidate();
     instance->netStatusTimer_.reset();
     instance->unRegisterNotification();
-    instance.reset();
 }
 
 EngineMsgDispatcher::~EngineMsgDispatcher() { unRegisterNotification(); }

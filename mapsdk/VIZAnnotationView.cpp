@@ -62,8 +62,31 @@ void VIZAnnotationView::setImage(const std::shared_ptr<UIImage>& image)
 void VIZAnnotationView::prepareForReuse()
 {
     _internal->annotation = nullptr;
-    _internal->selected = false;
+    setSelected(false);
     _internal->paopaoView = nullptr;
+}
+
+// Setting the frame or bounds a view already has is no change: a map view
+// that places its views where they are leaves the other map views' trust.
+void VIZAnnotationView::setFrame(CGRect frame)
+{
+    const CGPoint center = this->center();
+    const CGRect bounds = this->bounds();
+    UIView::setFrame(frame);
+    if (!(center == this->center() && bounds == this->bounds())) noteLayoutChange();
+}
+
+void VIZAnnotationView::setBounds(CGRect bounds)
+{
+    const CGRect before = this->bounds();
+    UIView::setBounds(bounds);
+    if (!(before == bounds)) noteLayoutChange();
+}
+
+void VIZAnnotationView::didMoveToSuperview()
+{
+    UIView::didMoveToSuperview();
+    noteLayoutChange();
 }
 
 void VIZAnnotationView::drawRect(CGRect rect)

@@ -3,6 +3,7 @@
 // companion object; it recognises a single tap and a drag and reports both
 // to the map view by notifications, never calling it directly.
 
+#include <cstdint>
 #include <memory>
 
 #include "mapsdk/VIZAnnotation.h"
@@ -58,7 +59,12 @@ public:
     // Retina screen; nil gives a zero size.
     void setImage(const std::shared_ptr<UIImage>& image);
     CGPoint centerOffset() const { return _internal->centerOffset; }
-    void setCenterOffset(CGPoint p) { _internal->centerOffset = p; }
+    void setCenterOffset(CGPoint p)
+    {
+        if (p == _internal->centerOffset) return;
+        _internal->centerOffset = p;
+        noteLayoutChange();
+    }
     CGPoint calloutOffset() const { return _internal->calloutOffset; }
     void setCalloutOffset(CGPoint p) { _internal->calloutOffset = p; }
     bool enabled() const { return _internal->enabled; }
@@ -66,7 +72,12 @@ public:
     bool highlighted() const { return _internal->highlighted; }
     void setHighlighted(bool h) { _internal->highlighted = h; }
     bool selected() const { return _internal->selected; }
-    void setSelected(bool s) { _internal->selected = s; }
+    void setSelected(bool s)
+    {
+        if (s == _internal->selected) return;
+        _internal->selected = s;
+        noteLayoutChange();
+    }
     void setSelected(bool s, bool /*animated*/) { setSelected(s); }
     bool canShowCallout() const { return _internal->canShowCallout; }
     void setCanShowCallout(bool c) { _internal->canShowCallout = c; }
@@ -82,6 +93,17 @@ public:
 
     // Clears the annotation, the selection and the callout.
     virtual void prepareForReuse();
+    void setFrame(CGRect frame) override;
+    void setBounds(CGRect bounds) override;
+    void didMoveToSuperview() override;
+
+    // Counts the changes to any annotation view that the map's layout pass
+    // would have to see: its frame or bounds set, its centre offset or
+    // selection changed, put on or taken off a view. While the count stands
+    // still, the pass trusts what it kept of its views and leaves them
+    // untouched. (Views are placed through their frames only; nothing sets
+    // an annotation view's centre or transform directly.)
+    static std::uint64_t layoutChanges() { return s_layoutChanges; }
     void drawRect(CGRect rect) override;
 
     void touchesBegan(const NSSetOfTouches& touches, UIEvent* event) override;
@@ -106,6 +128,9 @@ protected:
                       const NSString& reuseIdentifier);
 
 private:
+    static void noteLayoutChange() { ++s_layoutChanges; }
+    inline static std::uint64_t s_layoutChanges = 0;
+
     void moveFrame(CGFloat dx, CGFloat dy);
     void animateFrameDown(CGFloat dy);
     void postWithSelf(const char* name);

@@ -11,7 +11,6 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZOfflineParts.h"
-#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/uikit/UIApplication.h"
 
@@ -58,12 +57,6 @@ void tearDownRoot(CEngineRoot* root)
     VDelete(root);
 }
 
-// The engine's timers and time-outs run on the process's one clock.
-unsigned int PlatformTickCount()
-{
-    return static_cast<unsigned int>(NSClock::monotonicTicks() / (NSClock::ticksPerSecond / 1000));
-}
-
 }  // namespace
 
 void InitScreenMetrics()
@@ -90,7 +83,6 @@ void InitDataPaths()
 
 int BootstrapEngine()
 {
-    SetTickSource(PlatformTickCount);
     CVMainGlobalMan* man = CreateGlobalMan();
     if (!man) return 0;
     VIZNotifier::initDelegate();

@@ -4,6 +4,7 @@
 // map control, the gestures' end turned into engine moves and zooms, and
 // the annotation and overlay views laid over the map on each repaint.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -106,7 +107,6 @@ public:
     void addAnnotation(const std::shared_ptr<VIZAnnotation>& annotation);
     void addAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations);
     void removeAnnotation(const std::shared_ptr<VIZAnnotation>& annotation);
-    void removeAnnotationView(const std::shared_ptr<VIZAnnotation>& annotation);
     std::shared_ptr<VIZAnnotationView> viewForAnnotation(const VIZAnnotation* annotation) const;
     std::shared_ptr<VIZAnnotationView> dequeueReusableAnnotationViewWithIdentifier(const NSString& identifier);
     void selectAnnotation(const std::shared_ptr<VIZAnnotation>& annotation);
@@ -148,8 +148,19 @@ public:
     std::shared_ptr<VurivMapView> m_mapView;
 
     std::vector<std::shared_ptr<VIZAnnotation>> _annotations;
-    // Keyed by the model object's identity.
-    std::unordered_map<const VIZAnnotation*, std::shared_ptr<VIZAnnotationView>> _annotationViews;
+    // What the layout pass keeps of the annotation at the same index: where
+    // it last placed the annotation's view, and the view while it is shown.
+    // The pass walks these in order and reaches a view only to change it,
+    // so its cost is the contiguous walk (about 32 bytes a pin), whatever
+    // the views' places in memory.
+    struct AnnotationSlot {
+        CGPoint center{};  // the annotation's point in the map wrapper view
+        VIZAnnotationView* view = nullptr;  // owned by _annotationViews
+        bool selected = false;
+    };
+    std::vector<AnnotationSlot> _annotationSlots;
+    // The shown views, at their annotations' indices (nil where none).
+    std::vector<std::shared_ptr<VIZAnnotationView>> _annotationViews;
     std::vector<std::shared_ptr<VIZAnnotationView>> _reuseAnnotationViews;
     std::vector<std::shared_ptr<VIZOverlay>> _overlays;
     std::unordered_map<const VIZOverlay*, std::shared_ptr<VIZOverlayView>> _overlayViews;
@@ -168,6 +179,26 @@ public:
     std::optional<VIZMapRect> _animatedMapRect;
 
 private:
+    // The index of the annotation's first entry, or the count when absent.
+    size_t annotationIndex(const VIZAnnotation* annotation) const;
+    // Takes the view of the annotation at the index off the map, deselected,
+    // and pools it; true when it was selected (the delegate was told).
+    bool hideAnnotationView(size_t index);
+    // The user location's view while the layout pass shows it, else nil.
+    VIZAnnotationView* shownLocationView() const { return _locationViewShown ? _locationView.get() : nullptr; }
+    // The first shown annotation view (the user location's last) for which
+    // the function is true, else nil; it sees every shown view until then.
+    template <class F>
+    VIZAnnotationView* findShownView(F&& stopAt) const;
+
+    // The pass may trust its slots while no annotation view changed since
+    // (see VIZAnnotationView::layoutChanges) and the scroll view kept its
+    // offset.
+    bool _slotsTrusted = false;
+    std::uint64_t _slotsStamp = 0;
+    CGPoint _slotsScrollShift{};
+    bool _locationViewShown = false;
+
     void pool(const std::shared_ptr<VIZAnnotationView>& view);
     void dropIn(VIZAnnotationView* view);
     CGPoint calloutAnchor(VIZAnnotationView* view) const;

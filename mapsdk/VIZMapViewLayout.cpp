@@ -27,18 +27,39 @@ void VIZMapViewInternal::addAnnotation(const std::shared_ptr<VIZAnnotation>& ann
 
 void VIZMapViewInternal::addAnnotations(const std::vector<std::shared_ptr<VIZAnnotation>>& annotations)
 {
+    const size_t first = _annotations.size();
     for (const auto& a : annotations)
         if (a) _annotations.push_back(a);
+    _annotationSlots.resize(_annotations.size());
+    _annotationViews.resize(_annotations.size());
     updateMap();
-    for (const auto& a : annotations)
-        if (auto view = a ? viewForAnnotation(a.get()) : nullptr) dropIn(view.get());
+    for (size_t i = first; i < _annotationViews.size(); ++i)
+        if (_annotationViews[i]) dropIn(_annotationViews[i].get());
+}
+
+size_t VIZMapViewInternal::annotationIndex(const VIZAnnotation* annotation) const
+{
+    auto it = std::find_if(_annotations.begin(), _annotations.end(), [&](const auto& a) { return a.get() == annotation; });
+    return static_cast<size_t>(it - _annotations.begin());
 }
 
 void VIZMapViewInternal::removeAnnotation(const std::shared_ptr<VIZAnnotation>& annotation)
 {
     if (!annotation) return;
-    eraseFirst(_annotations, annotation.get());
-    removeAnnotationView(annotation);
+    const size_t index = annotationIndex(annotation.get());
+    if (index < _annotations.size()) {
+        const auto at = static_cast<std::ptrdiff_t>(index);
+        auto view = std::move(_annotationViews[index]);
+        _annotations.erase(_annotations.begin() + at);
+        _annotationSlots.erase(_annotationSlots.begin() + at);
+        _annotationViews.erase(_annotationViews.begin() + at);
+        if (view) {
+            if (view->selected()) deselectAnnotationView(view.get());
+            view->setAnnotation(nullptr);
+            pool(view);
+            view->removeFromSuperview();
+        }
+    }
     updateMap();
 }
 
@@ -48,22 +69,32 @@ void VIZMapViewInternal::pool(const std::shared_ptr<VIZAnnotationView>& view)
         _reuseAnnotationViews.push_back(view);
 }
 
-void VIZMapViewInternal::removeAnnotationView(const std::shared_ptr<VIZAnnotation>& annotation)
+bool VIZMapViewInternal::hideAnnotationView(size_t index)
 {
-    auto it = _annotationViews.find(annotation.get());
-    if (it == _annotationViews.end()) return;
-    auto view = it->second;
-    _annotationViews.erase(it);
-    if (view->selected()) deselectAnnotationView(view.get());
-    view->setAnnotation(nullptr);
-    pool(view);
+    auto view = std::move(_annotationViews[index]);
+    _annotationSlots[index] = {};
     view->removeFromSuperview();
+    const bool selected = view->selected();
+    if (selected) deselectAnnotationView(view.get());
+    pool(view);
+    return selected;
 }
 
 std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::viewForAnnotation(const VIZAnnotation* annotation) const
 {
-    auto it = _annotationViews.find(annotation);
-    return it == _annotationViews.end() ? nullptr : it->second;
+    if (annotation == _userLocation.get() && shownLocationView()) return _locationView;
+    for (size_t i = 0; i < _annotations.size(); ++i)
+        if (_annotations[i].get() == annotation && _annotationViews[i]) return _annotationViews[i];
+    return nullptr;
+}
+
+template <class F>
+VIZAnnotationView* VIZMapViewInternal::findShownView(F&& stopAt) const
+{
+    for (const auto& view : _annotationViews)
+        if (view && stopAt(view.get())) return view.get();
+    VIZAnnotationView* location = shownLocationView();
+    return location && stopAt(location) ? location : nullptr;
 }
 
 std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::dequeueReusableAnnotationViewWithIdentifier(
@@ -137,14 +168,11 @@ void VIZMapViewInternal::deselectAnnotationView(VIZAnnotationView* view)
 
 std::shared_ptr<VIZAnnotationView> VIZMapViewInternal::clearPaopao()
 {
-    for (const auto& [key, view] : _annotationViews) {
-        if (view->selected()) {
-            auto keep = view;
-            deselectAnnotationView(view.get());
-            return keep;
-        }
-    }
-    return nullptr;
+    VIZAnnotationView* view = findShownView([](VIZAnnotationView* v) { return v->selected(); });
+    if (!view) return nullptr;
+    auto keep = view->self();
+    deselectAnnotationView(view);
+    return std::static_pointer_cast<VIZAnnotationView>(keep);
 }
 
 void VIZMapViewInternal::onMoreButtonClicked()
@@ -186,60 +214,73 @@ void VIZMapViewInternal::checkAnnotationViews()
     // Views stay on the scroll view while their annotations stay in the
     // area (taking every view off and on again costs a search of the
     // subviews each); the selected view's callout is shown again at the
-    // view's new place, or leaves with it.
+    // view's new place, or leaves with it. A view whose annotation's point
+    // and the scroll view's offset are as the pass last left them is left
+    // alone while no annotation view changed since; a call to the delegate
+    // (which may change any view) ends that trust for the rest of the pass.
+    const CGPoint offset = m_scrollView->contentOffset();
+    const CGPoint shift = CGPointMake(m_contentOffset.x - offset.x, m_contentOffset.y - offset.y);
+    bool trusted = _slotsTrusted && _slotsStamp == VIZAnnotationView::layoutChanges() && shift == _slotsScrollShift;
+    bool calledOut = _locationView && _locationView->selected();  // showLocation may deselect it
     auto d = mapViewDelegate();
     std::vector<std::shared_ptr<VIZAnnotationView>> added;
     VIZAnnotationView* selected = nullptr;
     showLocation();
-    for (const auto& annotation : _annotations) {
+    for (size_t i = 0; i < _annotations.size(); ++i) {
         CGPoint center{};
-        const bool inside = isAnnotationViewInScreen(*annotation, &center);
-        auto it = _annotationViews.find(annotation.get());
+        const bool inside = isAnnotationViewInScreen(*_annotations[i], &center);
+        AnnotationSlot& slot = _annotationSlots[i];
         if (!inside) {
-            if (it == _annotationViews.end()) continue;
-            auto view = it->second;
-            _annotationViews.erase(it);
-            view->removeFromSuperview();
-            if (view->selected()) {
-                if (auto bubble = view->paopaoView()) bubble->removeFromSuperview();
-                view->setSelected(false);
-                if (d) d->mapView_didDeselectAnnotationView(m_VIZMapView, view.get());
+            if (slot.view && hideAnnotationView(i)) {
+                trusted = false;
+                calledOut = true;
             }
-            pool(view);
             continue;
         }
-        // A view the area already shows is reached through the table, not
-        // shared: taking a share of each of thousands of views costs more
-        // than placing them.
-        VIZAnnotationView* view = nullptr;
-        if (it != _annotationViews.end()) {
-            view = it->second.get();
-        } else {
-            auto made = d ? d->mapView_viewForAnnotation(m_VIZMapView, annotation) : nullptr;
+        if (trusted && slot.view && slot.center == center) {
+            if (slot.selected) selected = slot.view;
+            continue;
+        }
+        VIZAnnotationView* view = slot.view;
+        if (!view) {
+            const auto annotation = _annotations[i];
+            std::shared_ptr<VIZAnnotationView> made;
+            if (d) {
+                made = d->mapView_viewForAnnotation(m_VIZMapView, annotation);
+                trusted = false;
+                calledOut = true;
+            }
             if (!made) {
                 made = VIZAnnotationView::initWithAnnotation(nullptr, "pin_red");
                 made->setAnnotation(annotation);
                 made->setImage(UIImage::imageWithContentsOfFile(VIZGetBundleImagePath("pin_red")));
                 made->setCenterOffset(CGPointMake(0, -0.5 * made->frame().size.height));
             }
-            _annotationViews[annotation.get()] = made;
+            _annotationViews[i] = made;
             added.push_back(made);
             view = made.get();
         }
         setAnnotationViewFrame(view, center, view->centerOffset());
         if (view->superview() != m_scrollView.get())
             m_scrollView->addSubview(view->self());
+        _annotationSlots[i] = {center, view, view->selected()};
         if (view->selected()) selected = view;
     }
     if (selected) selectAnnotationView(selected, false, false);
-    if (!added.empty() && d) d->mapView_didAddAnnotationViews(m_VIZMapView, added);
+    if (!added.empty() && d) {
+        d->mapView_didAddAnnotationViews(m_VIZMapView, added);
+        calledOut = true;
+    }
+    _slotsTrusted = !calledOut;
+    _slotsStamp = VIZAnnotationView::layoutChanges();
+    _slotsScrollShift = shift;
 }
 
 void VIZMapViewInternal::transformAnnotationViewInScrolling()
 {
-    for (const auto& [key, view] : _annotationViews) {
+    findShownView([&](VIZAnnotationView* view) {
         auto annotation = view->annotation();
-        if (!annotation) continue;
+        if (!annotation) return false;
         const CGPoint p = transformScreenPoint2ScrollViewPoint(
             m_VIZMapView->convertCoordinate_toPointToView(annotation->coordinate(), m_VIZMapView));
         CGRect f = view->frame();
@@ -248,8 +289,9 @@ void VIZMapViewInternal::transformAnnotationViewInScrolling()
         view->setFrame(f);
         if (view->selected())
             if (auto bubble = std::dynamic_pointer_cast<PaopaoBaseView>(view->paopaoView()))
-                bubble->showAtPoint(calloutAnchor(view.get()));
-    }
+                bubble->showAtPoint(calloutAnchor(view));
+        return false;
+    });
 }
 
 // Pins that ask for it fall from the top edge of the map to their place.
@@ -365,19 +407,17 @@ void VIZMapViewInternal::showLocation()
     if (!_userLocation) return;
     CGPoint center{};
     if (!_showsUserLocation || !isAnnotationViewInScreen(*_userLocation, &center)) {
-        auto it = _annotationViews.find(_userLocation.get());
-        if (it == _annotationViews.end()) return;
-        auto view = it->second;
-        _annotationViews.erase(it);
-        if (view->selected()) deselectAnnotationView(view.get());
-        view->removeFromSuperview();
+        if (!shownLocationView()) return;
+        _locationViewShown = false;
+        if (_locationView->selected()) deselectAnnotationView(_locationView.get());
+        _locationView->removeFromSuperview();
         return;
     }
     if (!_locationView) {
         _locationView = LocationView::initWithAnnotation(_userLocation, NSString());
         _locationView->setMapView(std::static_pointer_cast<UIView>(m_VIZMapView->shared_from_this()));
     }
-    _annotationViews[_userLocation.get()] = _locationView;
+    _locationViewShown = true;
     _locationView->needRect(m_VIZMapView->zoomLevel());
     setAnnotationViewFrame(_locationView.get(), center, _locationView->centerOffset());
     if (_locationView->superview() != m_scrollView.get()) m_scrollView->addSubview(_locationView);

@@ -235,6 +235,7 @@ void LimitViewController::tableView_commitEditingStyle_forRowAtIndexPath(UITable
     if (succeeded(reply)) {
         showMessageForTwoSeconds(view(), L("LimitViewctrl_deletesuccess"));
         list.rules.erase(list.rules.begin() + ip.row);
+        ++list.epoch;  // a page asked for before the deletion still holds the rule
         tv->deleteRowsAtIndexPaths({ip}, UITableViewRowAnimationLeft);
     } else {
         showMessageForTwoSeconds(view(), L("serviceBackMessage_failed"));
@@ -314,6 +315,7 @@ void LimitViewController::addWebRule(const NSString& typed)
         rule->setTypeId(address);
         rule->setTypeName(address);
         web_.rules.push_back(rule);
+        ++web_.epoch;  // a page asked for before the addition lacks the rule
         showMessageForTwoSeconds(view(), L("LimitViewctrl_addwebblacklistsuccess"));
     } else {
         showMessageForTwoSeconds(view(), L("serviceBackMessage_failed"));
@@ -344,10 +346,9 @@ void LimitViewController::deleteAll()
     }
     auto reply = softShown() ? Internet::init()->DLGameByType(body) : Internet::init()->DLUrlByType(body);
     if (succeeded(reply)) {
-        // A page still on its way was asked for before the deletion.
         list.rules.clear();
         list.loadingRow = false;
-        ++list.epoch;
+        ++list.epoch;  // a page still on its way was asked for before the deletion
         showMessageForTwoSeconds(view(), L("LimitViewctrl_deletesuccess"));
     } else {
         showMessageForTwoSeconds(view(), L("serviceBackMessage_failed"));

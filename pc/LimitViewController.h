@@ -9,9 +9,9 @@
 // load-more runs per list at a time, its rules are merged on the main
 // thread into the list that asked, and a web rule already listed is not
 // appended again (the web request carries no page, so every page repeats it).
-// A load answers only the list as it was when the load started: after a
-// delete-all or a reload its late page is dropped, so rules deleted on the
-// service never come back.
+// A load answers only the list as it was when the load started: after an
+// addition, a deletion, a delete-all or a reload its late page is dropped,
+// so rules deleted on the service never come back and added ones never go.
 
 #include <vector>
 
@@ -42,7 +42,7 @@ public:
         std::vector<std::shared_ptr<CategoryTempVO>> rules;
         bool loadingRow = false;  // the marker: the list ends in a full page
         bool fetching = false;
-        unsigned epoch = 0;       // moves on when the list is emptied or reloaded
+        unsigned epoch = 0;       // moves on with every change the parent makes and every reload
     };
     const RuleList& webList() const { return web_; }
     const RuleList& softList() const { return soft_; }

@@ -11,9 +11,11 @@
 
 namespace {
 
-// The interface file: the day selector above the grid; the sync controls
-// exist but are not offered: the day selector, six rows of 34 points and
-// the toolbar at y 250 fill the 291-point page, and below it lies the tab bar.
+// The interface file: the day selector above the grid. The sync switch and
+// the choice of the grid a synced save also goes to sit side by side in one
+// bar of their own, which the screen places where there is room for it:
+// the day selector, six rows of 34 points and the toolbar at y 250 fill the
+// 291-point page that the hosts embed.
 const bool kNib = (UINib::registerNib("TimeLimitViewController", [](NSObject* owner) {
     auto* screen = dynamic_cast<TimeLimitViewController*>(owner);
     auto view = UIView::initWithFrame(CGRectMake(0, 0, 320, 291));
@@ -21,18 +23,20 @@ const bool kNib = (UINib::registerNib("TimeLimitViewController", [](NSObject* ow
     screen->daySelected->setFrame(CGRectMake(4, 4, 312, 30));
     screen->daySelected->segmentedControlStyle = UISegmentedControlStyleBar;
     screen->disableTimeView = UIView::initWithFrame(CGRectMake(0, 40, 320, 204));
-    screen->syncWebAndSoft = UISwitch::initWithFrame(CGRectMake(0, 0, 0, 0));
-    screen->syncWebAndSoft->setHidden(true);
-    screen->sync = UISegmentedControl::initWithItems({"web", "soft"});
+    screen->syncControls = UIView::initWithFrame(CGRectMake(0, 0, 300, 30));
+    screen->syncWebAndSoft = UISwitch::initWithFrame(CGRectMake(0, 1, 0, 0));
+    screen->sync = UISegmentedControl::initWithItems({"", ""});
+    screen->sync->setFrame(CGRectMake(104, 0, 196, 30));
+    screen->sync->segmentedControlStyle = UISegmentedControlStyleBar;
     screen->sync->setSelectedSegmentIndex(0);
-    screen->sync->setHidden(true);
+    screen->syncControls->addSubview(screen->syncWebAndSoft);
+    screen->syncControls->addSubview(screen->sync);
     auto self = std::static_pointer_cast<NSObject>(owner->shared_from_this());
     screen->daySelected->addTarget(self, NX_SEL(TimeLimitViewController, dayValueChanged), UIControlEventValueChanged);
     screen->syncWebAndSoft->addTarget(self, NX_SEL(TimeLimitViewController, switchValueChanged), UIControlEventValueChanged);
     screen->sync->addTarget(self, NX_SEL(TimeLimitViewController, syncChange), UIControlEventValueChanged);
-    for (const auto& v : std::vector<std::shared_ptr<UIView>>{screen->daySelected, screen->disableTimeView,
-                                                               screen->syncWebAndSoft, screen->sync})
-        view->addSubview(v);
+    view->addSubview(screen->daySelected);
+    view->addSubview(screen->disableTimeView);
     return std::vector<id>{view};
 }), true);
 
@@ -111,6 +115,10 @@ void TimeLimitViewController::viewDidLoad()
     const char* days[] = {"sunday", "monday", "tuesday", "wednesday", "thursday", "friday", "saturday"};
     for (NSUInteger i = 0; i < 7; ++i)
         daySelected->setTitle(L(NSString::stringWithFormat("timelimitviewctrl_%s", days[i]).UTF8String()), i);
+    // The grid a synced save goes to a second time: segment 1 the web sites',
+    // segment 0 the programs' (where the first save goes as well).
+    sync->setTitle(L("LimitViewctrl_softforbidden"), 0);
+    sync->setTitle(L("LimitViewctrl_webforbidden"), 1);
     syncWebAndSoft->setOn(Constant::isSyncTimeAndSoftTimeSetting());
     index = static_cast<int>(sync->selectedSegmentIndex());
 
@@ -188,6 +196,16 @@ void TimeLimitViewController::startLoad()
     NSThread::detachNewThreadWithBlock([weak] {
         if (auto screen = weak.lock()) screen->didStarRequest();
     });
+}
+
+void TimeLimitViewController::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    // Pushed, the grid has the whole screen: the sync bar goes under the toolbar.
+    if (navigationController() && !syncControls->superview()) {
+        syncControls->setFrame(CGRectMake(10, 306, 300, 30));
+        view()->addSubview(syncControls);
+    }
 }
 
 void TimeLimitViewController::didStarRequest()

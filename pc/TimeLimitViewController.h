@@ -34,6 +34,9 @@ public:
     std::shared_ptr<UISegmentedControl> daySelected;  // 0 Sunday ... 6 Saturday
     std::shared_ptr<UISwitch> syncWebAndSoft;
     std::shared_ptr<UISegmentedControl> sync;
+    // The bar holding both sync controls. A pushed grid shows it under its
+    // toolbar; a host that embeds the grid's view puts it where it has room.
+    std::shared_ptr<UIView> syncControls;
 
     std::vector<NSString> timeArray;
     // 168 hour strings, entry day × 24 + hour, days numbered as the segments.
@@ -61,6 +64,7 @@ public:
     static NSString weekString(const std::vector<NSString>& list);
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void didStarRequest();
     void loadDataFinished(std::shared_ptr<TimeSettingReturnMessage> result) override;
     void dayValueChanged(const id& sender);

@@ -60,6 +60,7 @@ void TimeSetViewController::clearNavigatonItem()
 {
     navigationItem()->setLeftBarButtonItem(nullptr);
     navigationItem()->setRightBarButtonItem(nullptr);
+    navigationItem()->titleView = nullptr;
 }
 
 void TimeSetViewController::removeChildViews()
@@ -78,7 +79,11 @@ void TimeSetViewController::place(const std::shared_ptr<UIView>& child, NSIntege
 void TimeSetViewController::showSettingTimeHour()
 {
     removeChildViews();
-    place(TimeHourSetting::initWithFrame(kChildFrame), kHourTag);
+    auto hours = TimeHourSetting::initWithFrame(kChildFrame);
+    place(hours, kHourTag);
+    // The page fills the tab down to the tab bar; the navigation bar, free on
+    // this page, carries the grid's sync controls in place of the title.
+    navigationItem()->titleView = hours->grid()->syncControls;
 }
 
 void TimeSetViewController::showSettingTimeLen()

@@ -170,6 +170,7 @@ void SwTimeHighSettingController::refreshTimeHighSetting()
     // The add and delete-all items serve the school side's periods.
     showOrHideToolBar(index != 0);
     if (index != 0) {
+        ++generation_;
         destroyTableViewDataArray();
         reloadTableViewData();
         getData();
@@ -192,15 +193,21 @@ void SwTimeHighSettingController::getData()
 {
     addHud(L("timehightctrl_loading"));
     // Which periods are kept is read now, on the main thread.
-    const bool school = !seg->hidden() && seg->selectedSegmentIndex() != 0;
+    const bool school = showsSchool();
+    const unsigned generation = generation_;
     std::weak_ptr<SwTimeHighSettingController> weak = strong();
-    NSThread::detachNewThreadWithBlock([weak, school] {
+    NSThread::detachNewThreadWithBlock([weak, school, generation] {
         auto reply = TimeInfo::shareTimeInfo()->RQTimePeriodList();
-        NSThread::performBlockOnMainThread([weak, reply, school] {
-            if (auto screen = weak.lock()) screen->showPeriods(reply, school);
+        NSThread::performBlockOnMainThread([weak, reply, school, generation] {
+            auto screen = weak.lock();
+            // A list read before a later refresh or change of the parent's is
+            // no longer the truth: it would bring a deleted period back.
+            if (screen && screen->generation_ == generation) screen->showPeriods(reply, school);
         }, false);
     });
 }
+
+bool SwTimeHighSettingController::showsSchool() const { return !seg->hidden() && seg->selectedSegmentIndex() != 0; }
 
 void SwTimeHighSettingController::showPeriods(const std::shared_ptr<TiemPeriodVo>& reply, bool school)
 {
@@ -368,7 +375,12 @@ void SwTimeHighSettingController::addTimeHighSetting()
 void SwTimeHighSettingController::AddTimeViewCtrl_addTimeViewCallBack(AddTimeViewCtrl*,
                                                                      const std::shared_ptr<TimeHighSettingDataStruct>& record)
 {
-    if (addTableViewDataByDataStruct(record, true)) addData(getSubmissionStr());
+    // The editor composes every period as a home one; added from the school
+    // side it is a school period, or it would be listed on neither side.
+    if (record && showsSchool()) record->setType("1");
+    if (!addTableViewDataByDataStruct(record, true)) return;
+    ++generation_;
+    addData(getSubmissionStr());
 }
 
 void SwTimeHighSettingController::addData(const NSString& body)
@@ -433,6 +445,7 @@ void SwTimeHighSettingController::sendDelete(const NSString& body,
         flashHud(view().get(), L("timehightctrl_nodata"));
         return;
     }
+    ++generation_;
     std::weak_ptr<SwTimeHighSettingController> weak = strong();
     NSThread::detachNewThreadWithBlock([weak, body, completion = std::move(completion)] {
         auto reply = TimeInfo::shareTimeInfo()->DELTimePeriodList(body);

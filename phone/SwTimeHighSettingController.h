@@ -119,10 +119,13 @@ private:
     void sendDelete(const NSString& body, std::function<void(SwTimeHighSettingController&)> completion);
     NSString periodBody(size_t from, size_t to) const;
     bool isSchool() const;
+    // The school side is the one shown.
+    bool showsSchool() const;
 
     std::optional<std::vector<std::shared_ptr<TimeHighSettingDataStruct>>> mTableViewData;
     std::vector<std::shared_ptr<ArraySectionController>> mTableSectionData;
     NSInteger lastIndex = 0;  // of the period whose single deletion is under way
+    unsigned generation_ = 0;  // moves on with every refresh and every change: older lists are stale
     // The home side's hour grid: its controller loads and edits what its view
     // shows, so it lives as long as that view is in the container.
     std::shared_ptr<TimeLimitViewController> homeGrid_;

@@ -68,6 +68,12 @@ std::optional<NSData> decodeString(const NSString& string, const char* charset, 
 
 }  // namespace
 
+int Base64Codec::standardValue(uint8_t byte)
+{
+    const int v = standardTable()[byte];
+    return v >= 0 ? v : -1;
+}
+
 size_t Base64Codec::guessEncodedLength(size_t length, bool padded)
 {
     size_t n = (length * 8 + 5) / 6;

@@ -28,6 +28,9 @@ public:
     static std::optional<NSData> webSafeDecodeBytes(const void* bytes, size_t length);
     static std::optional<NSData> webSafeDecodeString(const NSString& string);
 
+    // The 6-bit value of a byte of the standard alphabet; -1 for any other byte.
+    static int standardValue(uint8_t byte);
+
     // The length encoding `length` bytes takes.
     static size_t guessEncodedLength(size_t length, bool padded);
 

@@ -2,10 +2,12 @@
 
 #include <atomic>
 
+#include "http/Reachability.h"
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "protocol/EncipheredDefaults.h"
+#include "protocol/ServiceConfig.h"
 
 namespace {
 
@@ -97,4 +99,10 @@ bool Constant::isShowTaocanAlert()
     if (last.isNil() || last.length() == 0) return true;
     std::optional<NSDate> shown = formatter(kDateTime)->dateFromString(last);
     return !shown || !isDateThisWeek(*shown);
+}
+
+bool Constant::testConnection()
+{
+    auto reach = Reachability::reachabilityWithHostName(ServiceConfig::host());
+    return reach && reach->currentReachabilityStatus() != NotReachable;
 }

@@ -69,4 +69,7 @@ public:
     static bool isDateThisWeek(const NSDate& date);
     // Whether the package alert is due: never shown, or last shown before this week.
     static bool isShowTaocanAlert();
+    // Whether the service host can be reached now (a fresh monitor's status is
+    // not "not reachable"); the service host is the only one the client talks to.
+    static bool testConnection();
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <string>
 
 #include "protocol/Base64Codec.h"
 #include "protocol/UTF8Check.h"
@@ -11,6 +13,17 @@ namespace {
 constexpr char kKey[] = "kqvzr@5049271836mnpqstuw";
 constexpr char kIV[] = "58E0F7A2";
 static_assert(sizeof kKey - 1 == kCCKeySize3DES && sizeof kIV - 1 == kCCBlockSize3DES);
+
+// The first line of the first machine-ID file there is; "" when none.
+std::string machineID()
+{
+    for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
+        std::ifstream in(path);
+        std::string id;
+        if (std::getline(in, id) && !id.empty()) return id;
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -70,4 +83,10 @@ NSString CrypHelper::md5(const NSString& text)
     char hex[2 * CC_MD5_DIGEST_LENGTH + 1];
     for (int i = 0; i < CC_MD5_DIGEST_LENGTH; ++i) std::snprintf(hex + 2 * i, 3, "%02X", digest[i]);
     return NSString(hex);
+}
+
+NSString CrypHelper::udid()
+{
+    const std::string id = machineID();
+    return id.empty() ? NSString() : encryptStr(NSString(id));
 }

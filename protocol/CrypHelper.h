@@ -28,6 +28,10 @@ public:
     static CrypResult doCipher(const NSString& text, CCOperation operation);
     // The status's name for logs: "PARAM ERROR", "DECODE ERROR" and the rest.
     static NSString statusText(CCCryptorStatus status);
+    // The device's unique identifier, enciphered: the host's machine ID (the
+    // systemd file, else the D-Bus one), the identifier the host keeps for its
+    // installation; nil when the host has none.
+    static NSString udid();
     // The MD5 digest of the text's UTF-8 bytes, 32 upper-case hexadecimal digits; nil for nil.
     static NSString md5(const NSString& text);
 };

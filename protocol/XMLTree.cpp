@@ -1,6 +1,8 @@
 #include "protocol/XMLTree.h"
 
+#include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSFileManager.h"
 #include "protocol/NSDataAdditions.h"
 #include "protocol/UTF8Check.h"
 
@@ -162,6 +164,20 @@ std::shared_ptr<XMLTree> XMLTree::initWithXMLFile(const NSString& fileName)
     NSString extension = fileName.pathExtension();
     NSString name = extension.length() ? fileName.substringToIndex(fileName.length() - extension.length() - 1) : fileName;
     return initWithXMLFile(name, extension);
+}
+
+std::shared_ptr<XMLTree> XMLTree::initWithURL(const std::shared_ptr<NSURL>& url)
+{
+    std::optional<NSData> content;
+    if (url && url->scheme().lowercaseString() == "file") {
+        content = NSDataWithContentsOfFile(url->path());
+    } else if (url) {
+        auto request = NXHTTPRequest::requestWithURL(url);
+        request->startSynchronous();
+        const int status = request->responseStatusCode();
+        if (!request->error() && status >= 200 && status <= 299) content = request->responseData();
+    }
+    return initWithXMLString(content ? NSString::stringWithData(*content, NSUTF8StringEncoding) : NSString());
 }
 
 void XMLTree::decodeData(const char* bytes, size_t length)

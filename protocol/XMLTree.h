@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cfnetwork/NSURL.h"
 #include "platform/foundation/NSString.h"
 
 struct _XMLTreeAttribute {
@@ -48,6 +49,20 @@ public:
     static std::shared_ptr<XMLTree> initWithXMLFile(const NSString& name, const NSString& extension);
     // As above, with "name.extension" given whole.
     static std::shared_ptr<XMLTree> initWithXMLFile(const NSString& fileName);
+    // Loads the URL's content (a file, or the body of a successful HTTP GET,
+    // waited for) as UTF-8 text and reads it; a reader without root when it
+    // cannot be loaded or is not UTF-8.
+    static std::shared_ptr<XMLTree> initWithURL(const std::shared_ptr<NSURL>& url);
+
+    // The convenience constructors, the same readers.
+    static std::shared_ptr<XMLTree> xmlTreeWithXMLString(const NSString& xml) { return initWithXMLString(xml); }
+    static std::shared_ptr<XMLTree> xmlTreeWithXMLData(const NSData& data) { return initWithXMLData(data); }
+    static std::shared_ptr<XMLTree> xmlTreeWithURL(const std::shared_ptr<NSURL>& url) { return initWithURL(url); }
+    static std::shared_ptr<XMLTree> xmlTreeWithXMLFile(const NSString& name, const NSString& extension)
+    {
+        return initWithXMLFile(name, extension);
+    }
+    static std::shared_ptr<XMLTree> xmlTreeWithXMLFile(const NSString& fileName) { return initWithXMLFile(fileName); }
 
     // The first element of the document; null when there is none or the document was refused.
     _XMLTreeElement* rootXMLElement() const { return root_; }

@@ -145,7 +145,7 @@ void PixCache::setPlist(const PlistValue& plist, const NSString& key) { setPlist
 
 void PixCache::setPlist(const PlistValue& plist, const NSString& key, NSTimeInterval timeoutInterval)
 {
-    setData(plist.xmlData(), key, timeoutInterval);
+    setData(plist.binaryData(), key, timeoutInterval);
 }
 
 void PixCache::copyFilePath(const NSString& filePath, const NSString& key) { copyFilePath(filePath, key, defaultTimeoutInterval_); }

@@ -290,6 +290,11 @@ int CHttpClient::IsBusy(tagClientSocket* slot) const {
   return 0;
 }
 
+int CHttpClient::IsRequestRunning() const {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  return !m_finished && !m_lastUrl.IsEmpty() ? 1 : 0;
+}
+
 int CHttpClient::GetRequestUrl(int flag, CVString& url) const {
   std::lock_guard<std::recursive_mutex> lock(m_lock);
   if (flag) {
@@ -333,7 +338,7 @@ int CHttpClient::StartGet(const CVString& url, int& requestId, int progress, tag
                           Start how) {
   std::lock_guard<std::recursive_mutex> lock(m_lock);
   m_post = 0;
-  bool running = slot ? IsBusy(slot) : !m_finished && !m_lastUrl.IsEmpty();
+  bool running = slot ? IsBusy(slot) : IsRequestRunning();
   if (running && url.Compare(m_lastUrl) == 0) {
     requestId = m_requestId;
     return 0;
@@ -636,7 +641,8 @@ void CHttpClient::OnSocketEvent(tagClientSocket* slot) {
           slot->furthest = slot->bodyPos;
           m_retryCount = 0;
         }
-        if (m_partial) {
+        // The body of a redirect or an error page is not the reply.
+        if (m_partial && slot->status >= 200 && slot->status < 300) {
           Post(1, kMsgHttpPartial, m_requestId);
         }
       } else if (n == 0 || n == -1) {
@@ -942,7 +948,10 @@ bool CHttpClient::IsGatewayPage(tagClientSocket* slot) const {
 }
 
 int CHttpClient::CheckRedirect(tagClientSocket* slot) {
-  if (slot->status == 302) {
+  // Every status that names the resource's place in Location: a relay may
+  // answer with any of them, and refusing all but 302 would lose the reply.
+  const int status = slot->status;
+  if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
     CVString location = ReplyHeader(slot, "location");
     if (location.IsEmpty() || ++m_redirects > kMaxRedirects) {
       return -1;

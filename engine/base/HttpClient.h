@@ -103,6 +103,10 @@ public:
   // 1 when the slot (null: any) is connecting, connected, sending or
   // receiving and no close is requested.
   int IsBusy(tagClientSocket* slot = nullptr) const;
+  // 1 from the start of a request until its terminal message or its close,
+  // the time before its slot begins to connect included: a GET of the same
+  // URL in this time is ignored.
+  int IsRequestRunning() const;
   // The redirect URL (flag set) or the last URL; 1 when given.
   int GetRequestUrl(int flag, CVString& url) const;
   tagClientSocket* GetSlot(int index) { return index >= 0 && index < 3 ? &m_slots[index] : nullptr; }

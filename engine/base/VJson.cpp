@@ -235,13 +235,20 @@ private:
         return nullptr;
       }
       if (c >= 0x80) {
-        if (p[1] == 0) {
-          return nullptr;
-        }
-        out[0] = c;
-        out[1] = p[1];
-        out += 2;
-        p += 2;
+        // A run of two-byte characters (a name or an address in Chinese)
+        // goes pair by pair within the eight bytes of room, without trying
+        // a plain run before each: a second byte may be a backslash or a
+        // quote's neighbour, never a character of its own.
+        unsigned char* room = out + 8;
+        do {
+          if (p[1] == 0) {
+            return nullptr;
+          }
+          out[0] = p[0];
+          out[1] = p[1];
+          out += 2;
+          p += 2;
+        } while (*p >= 0x80 && out + 2 <= room);
       } else if (c == '\\') {
         unsigned char e = p[1];
         if (e == 0) {
@@ -377,6 +384,7 @@ private:
         item->child = child;
       }
       last = child;
+      ++item->childCount;
       p = SkipSpace(p);
       if (names) {
         if (*p != '"') {
@@ -439,13 +447,7 @@ void VJson_Delete(VJson* node) {
   }
 }
 
-int VJson_GetArraySize(const VJson* node) {
-  int n = 0;
-  for (const VJson* c = node ? node->child : nullptr; c; c = c->next) {
-    ++n;
-  }
-  return n;
-}
+int VJson_GetArraySize(const VJson* node) { return node ? node->childCount : 0; }
 
 VJson* VJson_GetArrayItem(const VJson* node, int index) {
   if (!node || index < 0) {

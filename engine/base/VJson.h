@@ -32,6 +32,10 @@ struct VJson {
   char* valuestring;
   // The number truncated toward zero and held to the int range; 1 for true.
   int valueint;
+  // An array's or object's number of children, counted as they are read:
+  // a long array's size without a walk over its elements. (It fills what
+  // would otherwise be padding.)
+  int childCount;
   // The number, held to the finite double range.
   double valuedouble;
   char* name;
@@ -40,6 +44,8 @@ struct VJson {
 static_assert(offsetof(VJson, valuestring) ==
                   (offsetof(VJson, type) + sizeof(int) + alignof(char*) - 1) / alignof(char*) * alignof(char*),
               "the root marker must fill padding only");
+static_assert(offsetof(VJson, childCount) + sizeof(int) == offsetof(VJson, valuedouble),
+              "the child count must fill padding only");
 
 // The root of the parsed text, or null when it is no valid value, nests deeper
 // than kVJsonMaxDepth or memory ran out (nothing stays allocated then). Text

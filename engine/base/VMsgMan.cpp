@@ -188,10 +188,16 @@ int CVMsgMan::StartTimerThread() {
     std::lock_guard<std::mutex> lock(m_runLock);
     m_run.store(1);
   }
-  return m_timerThread.CreateThread(&CVMsgMan::TimerThreadProc, this);
+  if (!m_timerThread.CreateThread(&CVMsgMan::TimerThreadProc, this)) {
+    return 0;
+  }
+  NSClockAddFollower(&m_follower);
+  return 1;
 }
 
 void CVMsgMan::StopTimerThread() {
+  // Once the clock no longer hands it steps, the thread can go.
+  NSClockRemoveFollower(&m_follower);
   {
     std::lock_guard<std::mutex> lock(m_runLock);
     m_run.store(0);
@@ -205,6 +211,45 @@ int CVMsgMan::Reset() {
   return 1;
 }
 
+void CVMsgMan::Walk(unsigned now) {
+  if (!m_reset.load()) {
+    ServeTimers(now);
+  }
+}
+
+std::optional<NSClock::Ticks> CVMsgMan::NextWalk(NSClock::Ticks after) const {
+  if (m_reset.load()) {
+    return std::nullopt;
+  }
+  constexpr NSClock::Ticks kPerMs = NSClock::ticksPerSecond / 1000;
+  constexpr NSClock::Ticks kPeriod = kTimerWalkMs * kPerMs;
+  const NSClock::Ticks first = (after / kPeriod + 1) * kPeriod;
+  std::lock_guard<std::mutex> lock(m_timerLock);
+  std::optional<NSClock::Ticks> next;
+  for (int i = 0; i < m_nTimers; ++i) {
+    const TimerEntry& entry = m_pTimers[i];
+    const unsigned elapsed = TickOf(first) - entry.lastTick;
+    const unsigned left = elapsed >= entry.interval ? 0 : entry.interval - elapsed;
+    // Each later step adds its 100 ms to the elapsed time.
+    const NSClock::Ticks due = first + (static_cast<NSClock::Ticks>(left) * kPerMs + kPeriod - 1) / kPeriod * kPeriod;
+    if (!next || due < *next) {
+      next = due;
+    }
+  }
+  return next;
+}
+
+void CVMsgMan::WalkAt(NSClock::Ticks at) {
+  std::unique_lock<std::mutex> lock(m_runLock);
+  if (!m_run.load()) {
+    return;
+  }
+  m_stepAt = at;
+  m_stepPending = true;
+  m_runChanged.notify_all();
+  m_stepDone.wait(lock, [this] { return !m_stepPending; });
+}
+
 void* CVMsgMan::TimerThreadProc(void* runtime) {
   auto* self = static_cast<CVMsgMan*>(runtime);
   if (!self) {
@@ -212,13 +257,30 @@ void* CVMsgMan::TimerThreadProc(void* runtime) {
   }
   std::unique_lock<std::mutex> lock(self->m_runLock);
   while (self->m_run.load()) {
-    if (!self->m_reset.load()) {
+    if (self->m_stepPending) {
+      // A step of the virtual clock: one walk at exactly its time.
+      const unsigned now = TickOf(self->m_stepAt);
       lock.unlock();
-      self->ServeTimers(GetTickCount());
+      self->Walk(now);
+      lock.lock();
+      self->m_stepPending = false;
+      self->m_stepDone.notify_all();
+      continue;
+    }
+    if (!NSClock::isVirtual()) {
+      // The real clock: a walk every 100 ms of it. A time read just as the
+      // clock became virtual is not walked at; its steps take over.
+      lock.unlock();
+      const unsigned now = GetTickCount();
+      if (!NSClock::isVirtual()) {
+        self->Walk(now);
+      }
       lock.lock();
     }
+    // Under the virtual clock the thread only wakes for steps, and now and
+    // then to see whether the clock has become real again.
     self->m_runChanged.wait_for(lock, std::chrono::milliseconds(kTimerWalkMs),
-                                [self] { return !self->m_run.load(); });
+                                [self] { return !self->m_run.load() || self->m_stepPending; });
   }
   return nullptr;
 }

@@ -1,13 +1,16 @@
 // The engine's message runtime: two bounded rings of engine messages drained
 // one message per DispatchMessage on the main thread (the priority ring
-// first), and the engine timers walked every 100 ms on a thread of their own.
+// first), and the engine timers walked every 100 ms of the process's clock on
+// a thread of their own.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 #include "engine/base/VThread.h"
+#include "platform/foundation/NSClockFollower.h"
 
 namespace mapengine {
 
@@ -90,6 +93,10 @@ public:
   int SetHandlers(EngineMsgProc normal, EngineMsgProc priority);
 
   // Starts the timer thread; 1, or 0 when it runs already or cannot start.
+  // On the real clock it walks the timers every 100 ms; under a virtual clock
+  // it walks at each 100 ms step of it at which a timer is due, which
+  // NSClock::advance hands it and waits for: advancing 10 s at once fires a
+  // 1000 ms timer ten times, in order.
   int StartTimerThread();
   // Stops the timer thread and waits for it to end (unless called from it).
   void StopTimerThread();
@@ -117,8 +124,24 @@ private:
     unsigned interval;
     unsigned lastTick;
   };
+  // The timer thread as a follower of the virtual clock.
+  class WalkFollower final : public NSClockFollower {
+  public:
+    explicit WalkFollower(CVMsgMan& owner) : m_owner(owner) {}
+    std::optional<NSClock::Ticks> nextStep(NSClock::Ticks after) override { return m_owner.NextWalk(after); }
+    void step(NSClock::Ticks at) override { m_owner.WalkAt(at); }
+
+  private:
+    CVMsgMan& m_owner;
+  };
   static void* TimerThreadProc(void* runtime);
   EngineMsgProc Handler(int type) const;
+  // One walk, unless the timers are paused.
+  void Walk(unsigned now);
+  // The first 100 ms step of the clock after `after` at which a timer is due.
+  std::optional<NSClock::Ticks> NextWalk(NSClock::Ticks after) const;
+  // Has the timer thread walk at the step and waits until it has.
+  void WalkAt(NSClock::Ticks at);
 
   std::atomic<EngineMsgProc> m_normalHandler{nullptr};
   std::atomic<EngineMsgProc> m_priorityHandler{nullptr};
@@ -129,6 +152,11 @@ private:
   std::atomic<int> m_run{1};
   std::mutex m_runLock;
   std::condition_variable m_runChanged;
+  // A step of the virtual clock handed to the timer thread, under m_runLock.
+  bool m_stepPending = false;
+  NSClock::Ticks m_stepAt = 0;
+  std::condition_variable m_stepDone;
+  WalkFollower m_follower{*this};
   TimerEntry* m_pTimers = nullptr;
   int m_nTimers = 0;
   mutable std::mutex m_timerLock;

@@ -71,7 +71,7 @@ void CVSocket::Queue(int command) {
   }
 }
 
-void CVSocket::Touch() { m_lastActivity.store(GetTickCount()); }
+void CVSocket::Touch() { m_lastActivity.store(GetRealTickCount()); }
 
 void CVSocket::SetCallback(EventCallback callback, void* user) {
   std::lock_guard<std::mutex> lock(m_lock);
@@ -459,7 +459,7 @@ void CVSocketMan::Serve(std::vector<CVSocket*>& sockets) {
         break;
     }
   }
-  unsigned now = GetTickCount();
+  unsigned now = GetRealTickCount();
   for (CVSocket* socket : sockets) {
     if (socket->GetDescriptor() < 0 || !StillListed(socket)) {
       continue;

@@ -2,7 +2,9 @@
 // (open, connect, close) on their CVSocket and send and receive themselves; the
 // worker carries the commands out, watches every descriptor with poll, moves
 // the sockets through their states, enforces the time-outs and calls each
-// socket's event callback. Host names are resolved on the worker through the
+// socket's event callback. Time-outs are kept on the real clock: a peer that
+// answers is not failed when a test moves its virtual clock on, and one that
+// hangs is failed also while that clock stands still. Host names are resolved on the worker through the
 // host-address cache (global slot 14).
 #pragma once
 
@@ -103,7 +105,7 @@ private:
   std::atomic<int> m_state{kSockIdle};
   std::atomic<void*> m_user{nullptr};
   std::atomic<unsigned> m_timeout{kDefaultTimeoutMs};
-  std::atomic<unsigned> m_lastActivity{0};
+  std::atomic<unsigned> m_lastActivity{0};  // GetRealTickCount
   // Worker only: a connect was started on the descriptor, so it cannot be
   // connected again.
   bool m_connectStarted = false;

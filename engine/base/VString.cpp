@@ -1,14 +1,12 @@
 #include "engine/base/VString.h"
 
-#include <time.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 
 #include "engine/base/VCMMap.h"
 #include "engine/base/VMem.h"
+#include "platform/foundation/NSClock.h"
 
 namespace mapengine {
 
@@ -480,20 +478,13 @@ int wide_vsprintf(unsigned short* out, int capacity, const unsigned short* forma
   return units;
 }
 
-namespace {
-std::atomic<TickSource> g_tickSource{nullptr};
-}  // namespace
-
-void SetTickSource(TickSource source) { g_tickSource.store(source); }
-
-unsigned int GetTickCount() {
-  if (TickSource source = g_tickSource.load()) {
-    return source();
-  }
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<unsigned int>(static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000);
+unsigned int TickOf(int64_t clockTicks) {
+  return static_cast<unsigned int>(clockTicks / (NSClock::ticksPerSecond / 1000));
 }
+
+unsigned int GetTickCount() { return TickOf(NSClock::monotonicTicks()); }
+
+unsigned int GetRealTickCount() { return TickOf(NSClock::realMonotonicTicks()); }
 
 namespace {
 std::mutex g_pathsLock;

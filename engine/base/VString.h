@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 
 namespace mapengine {
 
@@ -96,14 +97,16 @@ int wide_atoi(const unsigned short* s);
 // bytes, then converted back. Returns the length in units.
 int wide_vsprintf(unsigned short* out, int capacity, const unsigned short* format, va_list args);
 
-// Milliseconds of a monotonic clock, kept in 32 bits (wraps): the engine's
-// timers and time-outs read it, so it never jumps with the wall clock.
+// Milliseconds of the process's one clock (NSClock's monotonic time), kept in
+// 32 bits (wraps): the engine's timers and what it schedules by them read it,
+// so a test's virtual clock drives them, and it never jumps with the wall
+// clock.
 unsigned int GetTickCount();
-// The clock GetTickCount reads: null for the system's monotonic clock. The
-// program's start-up hands the engine the platform's one time source, so
-// that a test's virtual clock drives the engine's timers too.
-using TickSource = unsigned int (*)();
-void SetTickSource(TickSource source);
+// Milliseconds of the steady real clock, whatever clock the process runs on,
+// kept in 32 bits (wraps): the network's time-outs, which real peers keep to.
+unsigned int GetRealTickCount();
+// The tick of a time of NSClock (in its whole microseconds).
+unsigned int TickOf(int64_t clockTicks);
 
 // Start-up folder paths, each ending in '/', filled once by the bootstrap.
 constexpr int kPathUnits = 512;

@@ -219,13 +219,24 @@ int VJsonResultParser::BuildBusStepText(tag_BusRouteRst* result) {
   for (int r = 0; r < result->routes.GetSize(); ++r) {
     tag_BusRoute& route = result->routes[r];
     route.totals.RemoveAll();
-    for (int k = 0; k < route.lines.GetSize() && k < route.stops.GetSize(); ++k) {
-      CVArray<tag_BusLine>& legs = route.lines[k];
-      CVArray<tag_BusTransStop>& stops = route.stops[k];
-      if (legs.GetSize() < 1 || stops.GetSize() != legs.GetSize() + 1) {
+    // A scheme that cannot be built (no leg, a stop too many or too few, no
+    // stops at all) is left out, so lines, stops and totals stay parallel:
+    // plan j takes scheme j's distance, never a neighbour's.
+    int k = 0;
+    while (k < route.lines.GetSize()) {
+      if (k >= route.stops.GetSize() || route.lines[k].GetSize() < 1 ||
+          route.stops[k].GetSize() != route.lines[k].GetSize() + 1) {
+        route.lines.RemoveAt(k);
+        if (k < route.stops.GetSize()) {
+          route.stops.RemoveAt(k);
+        }
         continue;
       }
-      route.totals.Add(BuildSchemeTexts(route, legs, stops));
+      ++k;
+    }
+    route.stops.SetSize(route.lines.GetSize());
+    for (k = 0; k < route.lines.GetSize(); ++k) {
+      route.totals.Add(BuildSchemeTexts(route, route.lines[k], route.stops[k]));
     }
   }
   return 1;

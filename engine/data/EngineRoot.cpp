@@ -27,6 +27,7 @@ enum : int {
   kCityClient = 3,
   kPoiBkgClient = 4,
   kCollectorClient = 5,
+  kOfflineTasksClient = 7,
   kOfflineClient = 11,
   kSatelliteClient = 12
 };
@@ -277,6 +278,7 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
     case kSearchClient:
     case kCityClient:
     case kPoiBkgClient:
+    case kOfflineTasksClient:
       if (m_pSearchMan) {
         m_pSearchMan->OnHttpEvent(message, clientType, requestId);
       }
@@ -288,6 +290,12 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
         m_msgMan.PostMessage(2, kMsgSearchResult, kNetworkErrorResultType, kNetworkErrorValue);
       }
       MapOnMessage(m_pMapControl, message, clientType, requestId);
+      // The map's request shares its downloader with the offline download,
+      // which waits while the map's runs.
+      if (clientType == kMapClient && m_pPackageMan &&
+          (message == kMsgHttpComplete || message == kMsgHttpBadReply || IsFailure(message))) {
+        m_pPackageMan->OnMapRequestEnded();
+      }
       break;
     case kOfflineClient:
       if (m_pPackageMan) {

@@ -244,6 +244,10 @@ void COLPackageMan::OnTileMessage(int message, int requestId) {
     PauseAfterFailure();
     return;
   }
+  if (message == kMsgHttpAskAgain) {
+    m_downloader->FollowRedirect(requestId);
+    return;
+  }
   if (message != kMsgHttpPartial && message != kMsgHttpComplete) {
     return;
   }
@@ -265,6 +269,12 @@ void COLPackageMan::OnTileMessage(int message, int requestId) {
   }
   if (!whole || message == kMsgHttpComplete || table.nDone == table.nCount) {
     ContinueDownload(m_elementTilesDone, whole ? 1 : 0);
+  }
+}
+
+void COLPackageMan::OnMapRequestEnded() {
+  if (m_pauseTicks == 0) {
+    ContinueDownload(m_elementTilesDone, 1);
   }
 }
 

@@ -110,7 +110,12 @@ public:
   // tile downloader's offline client (type 11) with the manager's request
   // id: the tiles of a (partial) reply are written in key order, then the
   // download goes on; a failure goes on from the same position.
+  // A redirected batch (1120) is asked again where the redirect points.
   void OnTileMessage(int message, int requestId);
+  // The map view's own request on the shared downloader ended (its pack
+  // came, or it failed): a download it held back goes on, unless a batch is
+  // pausing after failures.
+  void OnMapRequestEnded();
   int GetReqFlag() const;
   void SetReqFlag(int value);
   int ResetState();

@@ -98,7 +98,8 @@ struct tag_BusTransStop {
 };
 
 // One transit plan: schemes k with their legs and stops (b legs, b + 1
-// stops), and one total distance per scheme that got instructions.
+// stops), and the total distance of each. Once the instructions are built
+// the three arrays are parallel: a scheme that could not be built is gone.
 struct tag_BusRoute {
   CVArray<CVArray<tag_BusLine>> lines;
   CVArray<CVArray<tag_BusTransStop>> stops;

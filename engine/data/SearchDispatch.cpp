@@ -126,7 +126,10 @@ void* CSearchService::DispatchRoute(const VJson* root, int type, int replyError,
     tag_BusRouteRst* bus = NewRecord<tag_BusRouteRst>();
     if (bus) {
       parsed = parser.ParseBusRoutes(root, bus);
-      routes = bus->routes.GetSize();
+      // Each scheme kept is one plan of the result.
+      for (int r = 0; r < bus->routes.GetSize(); ++r) {
+        routes += bus->routes[r].lines.GetSize();
+      }
       city = &bus->city;
     }
     record = bus;
@@ -134,7 +137,8 @@ void* CSearchService::DispatchRoute(const VJson* root, int type, int replyError,
     tag_CarRouteRst* car = NewRecord<tag_CarRouteRst>();
     if (car) {
       parsed = type == 20 ? parser.ParseDriveRoute(root, car) : parser.ParseWalkRoute(root, car);
-      routes = car->route.keyPoints.GetSize();
+      // The reply's own count: the result offers a plan only when it is 1 or more.
+      routes = car->total;
       city = &car->city;
     }
     record = car;
@@ -281,12 +285,7 @@ void* CSearchService::DispatchReply(int, int* type, int* error, int pendingType)
       return suggestions;
     }
     case 507:
-      m_offlineTasks.RemoveAll();
-      if (!parser.ParseOfflineTaskList(root, &m_offlineTasks)) {
-        *error = kSearchBadReply;
-        return nullptr;
-      }
-      return &m_offlineTasks;
+      return ParseOfflineTasks(root, error);
     default:
       *type = pendingType;
       *error = kSearchEmpty;
@@ -336,6 +335,29 @@ int CSearchService::DispatchPoiBkgReply(int* error) {
   m_poiBkgCache.Store(m_poiBkgData.key, m_poiBkgData);
   *error = kSearchOk;
   return 1;
+}
+
+CVArray<tag_OfflineTask>* CSearchService::ParseOfflineTasks(const VJson* root, int* error) {
+  m_offlineTasks.RemoveAll();
+  VJsonResultParser parser;
+  if (!parser.ParseOfflineTaskList(root, &m_offlineTasks)) {
+    *error = kSearchBadReply;
+    return nullptr;
+  }
+  return &m_offlineTasks;
+}
+
+CVArray<tag_OfflineTask>* CSearchService::DispatchOfflineTasks(int* error) {
+  if (m_taskLength <= 0) {
+    *error = kSearchBadReply;
+    return nullptr;
+  }
+  ParsedReply reply(m_taskBuffer, m_taskLength);
+  if (reply.Error()) {
+    *error = reply.Error();
+    return nullptr;
+  }
+  return ParseOfflineTasks(reply.Root(), error);
 }
 
 }  // namespace mapengine

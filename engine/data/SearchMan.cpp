@@ -13,6 +13,7 @@ namespace {
 constexpr int kSearchClientType = CSearchService::kSearchClientType;
 constexpr int kCityClientType = CSearchService::kCityClientType;
 constexpr int kPoiBkgClientType = CSearchService::kPoiBkgClientType;
+constexpr int kOfflineTasksClientType = CSearchService::kOfflineTasksClientType;
 constexpr int kEngineRing = 1;
 constexpr int kPriorityRing = 2;
 constexpr int kPoiBkgType = 510;
@@ -136,6 +137,8 @@ bool CSearchMan::IsStale(int clientType, int requestNumber) const {
       return requestNumber < m_cityRequest;
     case kPoiBkgClientType:
       return requestNumber < m_poiBkgRequest;
+    case kOfflineTasksClientType:
+      return requestNumber < m_taskListRequest;
     default:
       return true;
   }
@@ -157,6 +160,12 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
         int error = 0;
         m_service.DispatchPoiBkgReply(&error);
         Announce(kPoiBkgType, error);
+      } else if (clientType == kOfflineTasksClientType) {
+        int error = 0;
+        if (CVArray<tag_OfflineTask>* tasks = m_service.DispatchOfflineTasks(&error)) {
+          SetResult(tasks, kOfflineTasksType);
+        }
+        Announce(kOfflineTasksType, error);
       } else {
         int type = 0;
         int error = 0;
@@ -189,8 +198,8 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
 void CSearchMan::AnnounceFailure(int clientType, int error) {
   // The city of the view is never announced; the map's background tiles
   // hear of their own failures, and the interface of its search's.
-  if (clientType == kPoiBkgClientType) {
-    Announce(kPoiBkgType, error);
+  if (clientType == kPoiBkgClientType || clientType == kOfflineTasksClientType) {
+    Announce(clientType == kPoiBkgClientType ? kPoiBkgType : kOfflineTasksType, error);
   } else if (clientType == kSearchClientType) {
     Announce(m_pendingType, error);
   }
@@ -225,11 +234,8 @@ int CSearchMan::Geocode(const CVString& address, int cityId, const CVString* cit
 }
 
 int CSearchMan::RequestOfflineCityList(const CVArray<int, int>& cityIds) {
-  ++m_searchRequest;
-  m_pendingType = 507;
-  void* record = nullptr;
-  int type = 0;
-  m_service.RequestOfflineCityList(&m_searchRequest, &record, &type, cityIds);
+  ++m_taskListRequest;
+  m_service.RequestOfflineCityList(&m_taskListRequest, cityIds);
   return 1;
 }
 

@@ -12,7 +12,8 @@
 // own and kept in the service's temporary files. A POI background reply, or
 // its failure, is announced with engine message 8010 on the engine's own ring
 // instead of 2000. The map's requests (the city of the view, the background
-// tiles) leave the pending type of the user's search alone.
+// tiles) and the offline task list leave the pending type of the user's
+// search alone.
 #pragma once
 
 #include "engine/data/SearchService.h"
@@ -29,16 +30,18 @@ public:
 
   int Init();
   int ReleaseResults();
-  // The network events of client types 0, 3 and 4: 0, or -1 for a stale
-  // event.
+  // The network events of client types 0, 3, 4 and 7: 0, or -1 for a
+  // stale event.
   int OnHttpEvent(int event, int clientType, int requestNumber);
   void SetResult(void* record, int type);
 
   // Starting operations: 1 when the request was sent or answered at once.
   int ReverseGeocode(int x, int y);
   int Geocode(const CVString& address, int cityId, const CVString* cityName);
-  // The offline service's task list of the cities; the reply (507) is
-  // merged into the root's record store. Always 1; never answers at once.
+  // The offline service's task list of the cities, on a client of its own
+  // (a user's search and the task list never cut each other); the reply
+  // (507) is merged into the root's record store. Always 1; never answers
+  // at once.
   int RequestOfflineCityList(const CVArray<int, int>& cityIds);
   int SuggestionSearch(const CVString& keyword, int suggestionType, int cityId);
   int RequestCurrentCity(const _VPoint& first, const _VPoint& second, int level) override;
@@ -100,6 +103,7 @@ private:
   int m_pendingType = 0;
   int m_cityRequest = 0;
   int m_poiBkgRequest = 0;
+  int m_taskListRequest = 0;
 };
 
 }  // namespace mapengine

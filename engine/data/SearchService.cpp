@@ -33,41 +33,48 @@ void CopyAsGbk(char* field, int width, const CVString& text) {
 CSearchService::CSearchService()
     : m_searchBuffer(VNew<unsigned char>(kSearchBufferSize)),
       m_cityBuffer(VNew<unsigned char>(kCityBufferSize)),
-      m_poiBkgBuffer(VNew<unsigned char>(kSearchBufferSize)) {}
+      m_poiBkgBuffer(VNew<unsigned char>(kSearchBufferSize)),
+      m_taskBuffer(VNew<unsigned char>(kSearchBufferSize)) {}
 
 CSearchService::~CSearchService() {
   if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
-    for (CHttpClient* client : {&m_searchClient, &m_cityClient, &m_poiBkgClient}) {
+    for (CHttpClient* client : Clients()) {
       root->m_pUpdateReqMan->RemoveClient(client);
     }
   }
-  m_searchClient.Detach();
-  m_cityClient.Detach();
-  m_poiBkgClient.Detach();
+  for (CHttpClient* client : Clients()) {
+    client->Detach();
+  }
   m_poiCache.RemoveAll();
   m_routeCache.RemoveAll();
   m_poiDetailCache.RemoveAll();
   m_suggestionCache.RemoveAll();
+  VDelete(m_taskBuffer);
   VDelete(m_poiBkgBuffer);
   VDelete(m_cityBuffer);
   VDelete(m_searchBuffer);
 }
 
+void CSearchService::SetUpClient(CHttpClient& client, int type, unsigned char* buffer, int* length, int size,
+                                 unsigned timeoutMs) {
+  client.Attach();
+  client.SetClientType(type);
+  client.SetRecvBuffer(buffer, length, buffer ? size : 0);
+  client.SetAcceptGzip(1);
+  if (timeoutMs) {
+    client.SetTimeout(timeoutMs);
+  }
+}
+
 int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context) {
-  m_searchClient.Attach();
-  m_searchClient.SetClientType(kSearchClientType);
-  m_searchClient.SetRecvBuffer(m_searchBuffer, &m_searchLength, m_searchBuffer ? kSearchBufferSize : 0);
-  m_searchClient.SetAcceptGzip(1);
-  m_searchClient.SetTimeout(kSearchTimeoutMs);
-  m_cityClient.Attach();
-  m_cityClient.SetClientType(kCityClientType);
-  m_cityClient.SetRecvBuffer(m_cityBuffer, &m_cityLength, m_cityBuffer ? kCityBufferSize : 0);
-  m_cityClient.SetAcceptGzip(1);
-  m_poiBkgClient.Attach();
-  m_poiBkgClient.SetClientType(kPoiBkgClientType);
-  m_poiBkgClient.SetRecvBuffer(m_poiBkgBuffer, &m_poiBkgLength, m_poiBkgBuffer ? kSearchBufferSize : 0);
-  m_poiBkgClient.SetAcceptGzip(1);
-  m_poiBkgClient.SetTimeout(kSearchTimeoutMs);
+  SetUpClient(m_searchClient, kSearchClientType, m_searchBuffer, &m_searchLength, kSearchBufferSize,
+              kSearchTimeoutMs);
+  // The city client keeps the client's own time-out.
+  SetUpClient(m_cityClient, kCityClientType, m_cityBuffer, &m_cityLength, kCityBufferSize, 0);
+  SetUpClient(m_poiBkgClient, kPoiBkgClientType, m_poiBkgBuffer, &m_poiBkgLength, kSearchBufferSize,
+              kSearchTimeoutMs);
+  SetUpClient(m_taskClient, kOfflineTasksClientType, m_taskBuffer, &m_taskLength, kSearchBufferSize,
+              kSearchTimeoutMs);
   m_poiCache.SetLimit(kPoiCacheLimit);
   m_routeCache.SetLimit(kRouteCacheLimit);
   m_poiDetailCache.SetLimit(kPoiDetailCacheLimit);
@@ -82,7 +89,7 @@ int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context)
   // An update manager made before holds its downloads back while any of
   // these requests runs.
   if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
-    for (CHttpClient* client : {&m_searchClient, &m_cityClient, &m_poiBkgClient}) {
+    for (CHttpClient* client : Clients()) {
       root->m_pUpdateReqMan->AddClient(client);
     }
   }
@@ -106,6 +113,8 @@ CHttpClient* CSearchService::Client(int clientType) {
       return &m_cityClient;
     case kPoiBkgClientType:
       return &m_poiBkgClient;
+    case kOfflineTasksClientType:
+      return &m_taskClient;
     default:
       return nullptr;
   }
@@ -172,13 +181,12 @@ int CSearchService::Geocode(int* requestNumber, void** result, int* type, const 
   return Send(requestNumber, 1);
 }
 
-int CSearchService::RequestOfflineCityList(int* requestNumber, void**, int*, const CVArray<int, int>& cityIds) {
-  m_pendingType = 507;
+int CSearchService::RequestOfflineCityList(int* requestNumber, const CVArray<int, int>& cityIds) {
   CUrlTranslater* urls = GetUrlTranslater();
-  if (urls && urls->GetOfflineCityTaskUrl(m_requestUrl, cityIds)) {
-    Send(requestNumber, 1);
+  if (!urls || !urls->GetOfflineCityTaskUrl(m_taskUrl, cityIds)) {
+    return 0;
   }
-  return 0;
+  return Send(m_taskClient, m_taskUrl, requestNumber, 0);
 }
 
 int CSearchService::SuggestionSearch(int* requestNumber, void** result, int* type, const CVString& keyword,

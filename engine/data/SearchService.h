@@ -1,9 +1,12 @@
-// The search service: the three HTTP clients of the search manager (the
-// user's searches, the city of the view, and the map's POI background tiles),
-// their receive buffers, the context of the last search, the result caches
+// The search service: the four HTTP clients of the search manager (the
+// user's searches, the city of the view, the map's POI background tiles and
+// the offline service's task list), their receive buffers, the context of the last search, the result caches
 // and the holders of the results that are not cached. The map's own requests
 // go on clients of their own: a move never replaces a user's search in
-// flight, and a search never replaces the map's requests. Request entries
+// flight, and a search never replaces the map's requests. So does the task
+// list the offline store asks for when the service publishes new versions:
+// it comes at any time, and on the search client it would cut a user's
+// search in flight, or be cut by the next one. Request entries
 // build the URL, answer from a cache or a holder when they can, and
 // otherwise send the GET; DispatchReply turns a finished reply into a record.
 //
@@ -14,6 +17,8 @@
 // 510 POI background data (stored in the POI background cache, whose files
 // lie in the engine's data folder).
 #pragma once
+
+#include <array>
 
 #include "engine/base/HttpClient.h"
 #include "engine/base/VJson.h"
@@ -45,6 +50,7 @@ public:
   static constexpr int kSearchClientType = 0;
   static constexpr int kCityClientType = 3;
   static constexpr int kPoiBkgClientType = 4;
+  static constexpr int kOfflineTasksClientType = 7;
   static constexpr int kSearchBufferSize = 256000;
   static constexpr int kCityBufferSize = 15360;
   static constexpr int kSearchTimeoutMs = 20000;
@@ -68,7 +74,9 @@ public:
   // cityName null: by city id; empty: the current city's name.
   int Geocode(int* requestNumber, void** result, int* type, const CVString& address, int cityId,
               const CVString* cityName);
-  int RequestOfflineCityList(int* requestNumber, void** result, int* type, const CVArray<int, int>& cityIds);
+  // The task list of the cities, on the task list client; never answered
+  // at once.
+  int RequestOfflineCityList(int* requestNumber, const CVArray<int, int>& cityIds);
   int SuggestionSearch(int* requestNumber, void** result, int* type, const CVString& keyword, int suggestionType,
                        int cityId);
   int RequestCurrentCity(int* requestNumber, const _VPoint& first, const _VPoint& second, int level);
@@ -110,6 +118,9 @@ public:
   // The finished reply of the POI background client, stored in the POI
   // background cache: 1, or 0 with the error value.
   int DispatchPoiBkgReply(int* error);
+  // The finished reply of the task list client: the task list holder, or
+  // null with the error value.
+  CVArray<tag_OfflineTask>* DispatchOfflineTasks(int* error);
 
   CHttpClient& SearchClient() { return m_searchClient; }
   CHttpClient& CityClient() { return m_cityClient; }
@@ -117,6 +128,9 @@ public:
   CHttpClient* Client(int clientType);
 
 private:
+  static void SetUpClient(CHttpClient& client, int type, unsigned char* buffer, int* length, int size,
+                          unsigned timeoutMs);
+  std::array<CHttpClient*, 4> Clients() { return {&m_searchClient, &m_cityClient, &m_poiBkgClient, &m_taskClient}; }
   // Sends a URL on a client; 1, or 0 when the client refused it.
   int Send(CHttpClient& client, const CVString& url, int* requestNumber, int progress);
   // Sends the search URL on the search client.
@@ -137,6 +151,7 @@ private:
   void CopyKeyword(char* field, int width) const;
   void* DispatchRoute(const VJson* root, int type, int replyError, int* error);
   void* DispatchPoiList(const VJson* root, int type, int* error);
+  CVArray<tag_OfflineTask>* ParseOfflineTasks(const VJson* root, int* error);
 
   // Search client: client type 0.
   CHttpClient m_searchClient;
@@ -160,6 +175,11 @@ private:
   unsigned char* m_poiBkgBuffer;
   int m_poiBkgLength = 0;
   CVString m_poiBkgUrl;
+  // Task list client: client type 7.
+  CHttpClient m_taskClient;
+  unsigned char* m_taskBuffer;
+  int m_taskLength = 0;
+  CVString m_taskUrl;
   CAppDataCache m_poiCache;
   CAppDataCache m_routeCache;
   CAppDataCache m_poiDetailCache;

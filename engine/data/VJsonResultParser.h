@@ -141,6 +141,8 @@ public:
   int ParseBusLine(const VJson* node, tag_BusLine* line);
   int ParseBusStops(const VJson* node, CVArray<tag_BusTransStop>* stops);
   int ParseBusStop(const VJson* node, tag_BusTransStop* stop);
+  // The instruction texts and total distance of every scheme; a scheme that
+  // cannot be built is removed from its plan. 1.
   static int BuildBusStepText(tag_BusRouteRst* result);
   int ParseBusLineDetails(const VJson* root, tag_BusLineDetailRst* result);  // 18
   int ParseBusLineDetail(const VJson* node, tag_BusLineDetail* line);

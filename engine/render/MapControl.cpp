@@ -428,6 +428,11 @@ void CMapControl::OnTileFailure(int clientType, int pressPending) {
   }
 }
 
+void CMapControl::OnTileRedirect(int clientType, int requestId) {
+  CTileDownloader& downloader = clientType == kSatelliteClient ? m_satelliteDownloader : m_downloader;
+  downloader.FollowRedirect(requestId);
+}
+
 int CMapControl::RemoveAllLayers() {
   while (!m_layers.IsEmpty()) {
     delete m_layers.RemoveHead();

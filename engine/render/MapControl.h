@@ -84,6 +84,10 @@ public:
   // closed, the busy flag cleared and, without a pending press, the layers
   // asked again.
   void OnTileFailure(int clientType, int pressPending);
+  // The relay redirected a tile download (1120): the downloader of the
+  // client type asks for the same pack where the redirect points; its end
+  // (1003, or a failure) clears the busy flag as any download's does.
+  void OnTileRedirect(int clientType, int requestId);
   int RemoveAllLayers();
   // The search manager the overlay layers read (kept by the facade).
   void SetDataSource(CMapDataSource* source);

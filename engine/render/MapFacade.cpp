@@ -110,7 +110,7 @@ int MapOnMessage(CMapControl* control, int message, int wParam, int lParam) {
       control->OnTileFailure(wParam, control->IsPressPending());
       break;
     case kMsgHttpAskAgain:
-      control->UpdateAllLayers();
+      control->OnTileRedirect(wParam, lParam);
       break;
     case kMsgFlingStep:
       control->OnFlingStep();

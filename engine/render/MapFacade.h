@@ -35,7 +35,7 @@ int MapTouchDown(CMapControl* control, int x, int y);
 int MapTouchUp(CMapControl* control, int x, int y);
 // The map control's share of the engine messages: tile download progress
 // and completion (1002, 1003), failures and bad replies (1004 to 1007),
-// a request asked again (1120), fling and pan steps (8008, 8009), and the
+// a download redirected (1120, asked again where it points), fling and pan steps (8008, 8009), and the
 // POI background data (8010; with an error in lParam, the request failed).
 // -1.
 int MapOnMessage(CMapControl* control, int message, int wParam, int lParam);

@@ -83,7 +83,7 @@ int CTileDownloader::SendRequest(int kind, int level, int day, int time, const C
     m_http.SetClientType(1);
   }
   if (kind == m_request.kind && level == m_request.level && day == m_request.day && time == m_request.time &&
-      m_request.keys.GetSize() >= keys.GetSize() && m_http.IsBusy()) {
+      m_request.keys.GetSize() >= keys.GetSize() && m_http.IsRequestRunning()) {
     bool same = true;
     for (int i = 0; i < keys.GetSize() && same; ++i) {
       same = Contains(m_request.keys, keys[i]);
@@ -125,9 +125,10 @@ int CTileDownloader::SendBatch() {
   if (!urls || !urls->GetTileUrl(url, batch, m_nUrlFlag)) {
     return 0;
   }
-  // The client ignores a repeat of the GET it is running; its reply stays.
+  // The client ignores a repeat of the GET it is running (connecting or
+  // not yet); its reply, and the buffer it fills, stay.
   CVString running;
-  if (m_http.IsBusy() && m_http.GetRequestUrl(0, running) && running.Compare(url) == 0) {
+  if (m_http.IsRequestRunning() && m_http.GetRequestUrl(0, running) && running.Compare(url) == 0) {
     return 0;
   }
   // The reply may start arriving as soon as the GET starts: the buffer and
@@ -139,6 +140,13 @@ int CTileDownloader::SendBatch() {
   std::memset(m_pBuffer, 0, kBufferSize + 4);
   int id = m_nRequestId;
   return m_http.RequestGet(url, id, 1) ? 1 : 0;
+}
+
+int CTileDownloader::FollowRedirect(int requestId) {
+  if (requestId != m_nRequestId || m_http.IsRequestRunning()) {
+    return 0;
+  }
+  return m_http.Resend(1) ? 1 : 0;
 }
 
 bool CTileDownloader::ReadTable(int received) {

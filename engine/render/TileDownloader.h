@@ -59,6 +59,12 @@ public:
   // request. 1 when sent.
   int SendNextPack();
 
+  // The relay redirected the pack in flight (1120): the same pack is asked
+  // where the redirect points, under the same request id. 1 when sent; 0
+  // when the id is not that of the last request sent or the client has gone
+  // on to another request since.
+  int FollowRedirect(int requestId);
+
   CHttpClient& GetHttpClient() { return m_http; }
   // Bytes received of the pack in flight.
   int GetReceivedLength() const;

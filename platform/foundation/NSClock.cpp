@@ -1,10 +1,14 @@
 #include "platform/foundation/NSClock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <mutex>
+#include <optional>
+#include <vector>
 
+#include "platform/foundation/NSClockFollower.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
@@ -33,9 +37,49 @@ ClockState& clockState()
     return *state;
 }
 
+// The followers, and the time up to which they have done their steps. advance()
+// holds m while it asks and steps them, so a follower removed is not called
+// again; the order is m, then the clock's lock.
+struct FollowerState {
+    std::mutex m;
+    std::vector<NSClockFollower*> list;
+    Ticks steppedTo = 0;
+};
+
+FollowerState& followerState()
+{
+    static FollowerState* state = new FollowerState;  // as the clock's
+    return *state;
+}
+
 Ticks realSince1970()
 {
     return std::chrono::duration_cast<TickDuration>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+// The followers' next step, when it is due by `limit` and no later than the
+// main loop's next timer: true when it was done, the clock set to its time.
+template <class SetClock>
+bool stepFollowers(Ticks limit, std::optional<Ticks> timer, SetClock setClock)
+{
+    auto& f = followerState();
+    std::lock_guard lock(f.m);
+    std::optional<Ticks> next;
+    std::vector<NSClockFollower*> due;
+    for (NSClockFollower* follower : f.list) {
+        const std::optional<Ticks> at = follower->nextStep(f.steppedTo);
+        if (!at) continue;
+        if (!next || *at < *next) {
+            next = at;
+            due.clear();
+        }
+        if (*at == *next) due.push_back(follower);
+    }
+    if (!next || *next > limit || (timer && *timer < *next)) return false;
+    setClock(*next);
+    for (NSClockFollower* follower : due) follower->step(*next);
+    f.steppedTo = *next;
+    return true;
 }
 
 // Virtual time starts on a whole second, so that whole-second steps from it
@@ -139,26 +183,55 @@ void NSClock::setVirtualMonotonic(Ticks mono)
     c.mono = mono;
 }
 
+void NSClockAddFollower(NSClockFollower* follower)
+{
+    auto& f = followerState();
+    std::lock_guard lock(f.m);
+    f.list.push_back(follower);
+}
+
+void NSClockRemoveFollower(NSClockFollower* follower)
+{
+    auto& f = followerState();
+    std::lock_guard lock(f.m);
+    f.list.erase(std::remove(f.list.begin(), f.list.end(), follower), f.list.end());
+}
+
 void NSClock::advance(NSTimeInterval seconds)
 {
-    Ticks end;
+    Ticks start, end;
     {
         auto& c = clockState();
         std::lock_guard lock(c.m);
         if (!c.isVirtual)
             throw NSException(NSInternalInconsistencyException, "advance needs the virtual clock");
+        start = c.mono;
         end = c.mono + (seconds > 0 ? ticks(seconds) : 0);
     }
-    if (NSThread::isMainThread()) {
-        auto loop = NSRunLoop::mainRunLoop();
-        for (;;) {
-            NSString mode = loop->currentMode();
+    {
+        // Steps before the present are not made up (the clock was real then).
+        auto& f = followerState();
+        std::lock_guard lock(f.m);
+        f.steppedTo = std::max(f.steppedTo, start);
+    }
+    const auto loop = NSThread::isMainThread() ? NSRunLoop::mainRunLoop() : nullptr;
+    for (;;) {
+        NSString mode;
+        std::optional<Ticks> timer;
+        if (loop) {
+            mode = loop->currentMode();
             if (mode.isNil()) mode = NSDefaultRunLoopMode;
-            auto next = loop->nextVirtualFire(mode);
-            if (!next || *next > end) break;
-            setVirtualMonotonic(*next);
-            loop->fireDueTimers(mode);
+            timer = loop->nextVirtualFire(mode);
         }
+        if (stepFollowers(end, timer, [](Ticks t) { setVirtualMonotonic(t); })) continue;
+        if (!timer || *timer > end) break;
+        setVirtualMonotonic(*timer);
+        loop->fireDueTimers(mode);
+    }
+    {
+        auto& f = followerState();
+        std::lock_guard lock(f.m);
+        f.steppedTo = std::max(f.steppedTo, end);
     }
     setVirtualMonotonic(end);
     NSRunLoop::wakeAll();

@@ -1,5 +1,9 @@
 #include "platform/foundation/NSLog.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,30 +35,55 @@ bool toStandardError()
 }
 
 // The open log file, reopened when the home folder changes (tests and the
-// tour move it per run).
+// tour move it per run). It holds where the family's children were and whom
+// they called: it and its folder are kept to this user alone, whatever modes
+// an earlier version left them with.
 class LogFile {
 public:
-    std::FILE* at(const std::string& path)
+    // The file for a line of that many bytes, the log turned over first when
+    // the line would take it past its limit.
+    std::FILE* at(const std::string& path, size_t lineBytes)
     {
-        if (file_ && path == path_) return file_;
-        close();
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-        file_ = std::fopen(path.c_str(), "a");
-        if (file_) path_ = path;
+        if (!file_ || path != path_) open(path);
+        if (file_ && size_ > 0 && size_ + lineBytes > kLogFileLimit) {
+            close();
+            std::rename(path.c_str(), (path + kPreviousLogSuffix).c_str());
+            open(path);
+        }
+        if (file_) size_ += lineBytes;
         return file_;
     }
 
 private:
+    void open(const std::string& path)
+    {
+        close();
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        ::chmod(folder.c_str(), 0700);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return;
+        struct stat st{};
+        if (::fchmod(fd, 0600) != 0 || ::fstat(fd, &st) != 0 || !(file_ = ::fdopen(fd, "a"))) {
+            ::close(fd);
+            return;
+        }
+        path_ = path;
+        size_ = static_cast<size_t>(st.st_size);
+    }
+
     void close()
     {
         if (file_) std::fclose(file_);
         file_ = nullptr;
         path_.clear();
+        size_ = 0;
     }
 
     std::FILE* file_ = nullptr;
     std::string path_;
+    size_t size_ = 0;
 };
 
 LogFile& logFile()
@@ -88,7 +117,7 @@ void write(const std::string& line)
     }
     // A log that cannot be opened falls back to standard error rather than
     // losing the line.
-    std::FILE* out = toStandardError() ? nullptr : logFile().at(logFilePath().str());
+    std::FILE* out = toStandardError() ? nullptr : logFile().at(logFilePath().str(), line.size() + 1);
     if (!out) out = stderr;
     std::fprintf(out, "%s\n", line.c_str());
     std::fflush(out);

@@ -444,6 +444,7 @@ NSData PlistValue::xmlData() const
 
 PlistValue PlistValue::propertyListWithData(const NSData& data)
 {
+    if (isBinaryPropertyList(data)) return propertyListWithBinaryData(data);
     return Reader(std::string_view(reinterpret_cast<const char*>(data.data()), data.size())).document();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // Property lists: a small variant value (dictionary, array, string, integer,
-// real, boolean, date, data, or nil) and its XML form, the format of the
+// real, boolean, date, data, or nil), its XML form, the format of the
 // application's stores ("curCountDownTime.plist", the user defaults, cache
-// indexes). Reading never throws: anything malformed reads as nil.
+// indexes), and its binary form ("bplist00", format value 200), in which
+// cached values are kept. Reading takes either form and never throws:
+// anything malformed reads as nil.
 
 #include <map>
 #include <variant>
@@ -56,7 +58,7 @@ public:
 
     // The XML property list; empty for nil.
     NSData xmlData() const;
-    // nil for anything but a well-formed XML property list.
+    // nil for anything but a well-formed XML or binary property list.
     static PlistValue propertyListWithData(const NSData& data);
     static PlistValue propertyListWithContentsOfFile(const NSString& path);
     // nil unless the file holds a dictionary / an array.
@@ -64,6 +66,16 @@ public:
     static PlistValue arrayWithContentsOfFile(const NSString& path);
     // NO for nil, or when the file cannot be written.
     bool writeToFile(const NSString& path, bool atomically) const;
+
+    // ---- Binary form (NSPropertyListBinaryFormat_v1_0, 200) ----------------------
+
+    // The binary property list; empty for nil. Dates keep their fractions of a
+    // second, which the XML form drops.
+    NSData binaryData() const;
+    // Whether the data starts as a binary property list does.
+    static bool isBinaryPropertyList(const NSData& data);
+    // nil for anything but a well-formed binary property list.
+    static PlistValue propertyListWithBinaryData(const NSData& data);
 
 private:
     std::variant<std::monostate, NSString, bool, long long, double, NSDate, NSData, Array, Dictionary> v_;

@@ -5,8 +5,17 @@
 
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSRunLoop.h"
+#include "platform/foundation/NXRandom.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIPasteboard.h"
+
+namespace {
+
+// Runs the driver drives repeat themselves: the clock is virtual, and the
+// random numbers (a sign-up's code, say) are a fixed sequence.
+constexpr uint32_t kRandomSeed = 20121210;
+
+}  // namespace
 
 NXUITestDriver::NXUITestDriver() : NXUITestDriver(kDefaultStart) {}
 
@@ -16,6 +25,7 @@ NXUITestDriver::NXUITestDriver(NSTimeInterval since1970)
     UIPasteboard::generalPasteboard().reset();
     NXResetSavedPhotosAlbum();
     NSClock::useVirtualClock(since1970);
+    NXRandomUseSeed(kRandomSeed);
     UIView::setAnimationsEnabled(true);
     UIView::clearCommittedAnimations();
     window_ = UIWindow::initWithFrame(UIScreen::mainScreen().bounds());
@@ -28,6 +38,7 @@ NXUITestDriver::~NXUITestDriver()
     const auto views = window_->subviews();
     for (const auto& v : views) v->removeFromSuperview();
     UIApplication::sharedApplication().reset();
+    NXRandomUseSystem();
     NSClock::useRealClock();
 }
 

@@ -18,8 +18,27 @@
 
 namespace {
 
-cairo_surface_t* decodePNG(const NSData& data, unsigned maxSide)
+// The PNG without its compressed text chunks. They carry no pixels, and
+// libpng's simplified reader, which offers no limits of its own, inflates
+// each one to megabytes: a small file of many could take hundreds.
+NSData withoutCompressedText(const NSData& data)
 {
+    NSData out(data.begin(), data.begin() + 8);
+    size_t at = 8;
+    while (at + 12 <= data.size()) {
+        const size_t length = size_t{data[at]} << 24 | size_t{data[at + 1]} << 16 | size_t{data[at + 2]} << 8 | data[at + 3];
+        const size_t end = length > data.size() - at - 12 ? data.size() : at + 12 + length;
+        const bool text = std::memcmp(&data[at + 4], "zTXt", 4) == 0 || std::memcmp(&data[at + 4], "iTXt", 4) == 0;
+        if (!text) out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(at), data.begin() + static_cast<ptrdiff_t>(end));
+        at = end;
+    }
+    out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(at), data.end());
+    return out;
+}
+
+cairo_surface_t* decodePNG(const NSData& original, unsigned maxSide)
+{
+    const NSData data = withoutCompressedText(original);
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -62,6 +81,17 @@ struct JPEGError {
     std::jmp_buf jump;
 };
 
+// What libjpeg may take for an image of the size: the coefficients of three
+// full-resolution components (a progressive image keeps them all; 6 bytes a
+// pixel, sides rounded up to the largest MCU), the row buffers, and the
+// tables. An image whose header asks for more (more components, odder
+// sampling) is refused instead of allocated.
+long jpegMemoryBudget(JDIMENSION width, JDIMENSION height)
+{
+    const long w = (static_cast<long>(width) + 31) / 32 * 32, h = (static_cast<long>(height) + 31) / 32 * 32;
+    return w * h * 3 * 2 + w * 256 + (1L << 20);
+}
+
 cairo_surface_t* decodeJPEG(const NSData& data, unsigned maxSide)
 {
     jpeg_decompress_struct info;
@@ -78,10 +108,13 @@ cairo_surface_t* decodeJPEG(const NSData& data, unsigned maxSide)
     }
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
+    // The size is refused from the header: starting the decompression of a
+    // progressive image already allocates its coefficients.
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > maxSide || info.image_height > maxSide)
+        std::longjmp(error.jump, 1);
+    info.mem->max_memory_to_use = jpegMemoryBudget(info.image_width, info.image_height);
     info.out_color_space = JCS_EXT_BGRX;  // cairo's RGB24 layout
     jpeg_start_decompress(&info);
-    if (info.output_width == 0 || info.output_height == 0 || info.output_width > maxSide || info.output_height > maxSide)
-        std::longjmp(error.jump, 1);
     s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width), static_cast<int>(info.output_height));
     cairo_surface_flush(s);
     unsigned char* px = cairo_image_surface_get_data(s);

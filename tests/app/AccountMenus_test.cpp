@@ -277,12 +277,40 @@ TEST_F(AccountMenusTest, AccountInformationFromTheServiceAsItComes)
     tapRow(more->lblName.get());
     account = top<UserInfoShowController>();
     ASSERT_NE(account, nullptr);
+    // On, as the map engine's downloads may have left it; the reply is
+    // handed to the screen only once the main run loop runs again.
+    UIApplication& application = UIApplication::sharedApplication();
+    application.setNetworkActivityIndicatorVisible(true);
     ASSERT_TRUE(driver.pumpUntil([&] { return account->loading()->loadingTimer() != nullptr; }));
+    // The screen turns the indicator off as it learns that nothing came. Looked
+    // at now, before the clock moves: later the map engine, which fetches its
+    // tiles on its own threads from launch on, may rightly turn it on again.
+    EXPECT_FALSE(application.networkActivityIndicatorVisible());
     driver.advanceClock(2);
     EXPECT_TRUE(account->loading()->boxHidden());
     EXPECT_EQ(account->userName->text(), NSString("-"));
     EXPECT_EQ(driver.visibleAlert(), nullptr);
-    EXPECT_FALSE(UIApplication::sharedApplication().networkActivityIndicatorVisible());
+}
+
+// Reloading shows the box again and fetches anew: a package changed meanwhile
+// shows.
+TEST_F(AccountMenusTest, ReloadShowsTheBoxAndFetchesAgain)
+{
+    toPcTabs();
+    UserInfoShowController* account = openAccount();
+    ASSERT_NE(account, nullptr);
+    driver.advanceClock(2);
+    ASSERT_TRUE(account->loading()->boxHidden());
+    const size_t fetches = exchangesOf("RQUserInfo");
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "31"}));
+
+    account->reload(nullptr);
+    EXPECT_FALSE(account->loading()->boxHidden());
+    ASSERT_TRUE(driver.pumpUntil([&] { return account->userPackLeft->text() == NSString(localDate(30)); }));
+    EXPECT_EQ(exchangesOf("RQUserInfo"), fetches + 1);
+    EXPECT_EQ(account->userPack->text(), NSString("userInfoShowctrl_ehometaocan"));
+    driver.advanceClock(2);
+    EXPECT_TRUE(account->loading()->boxHidden());
 }
 
 TEST(UserInfoShowDate, EndDateOfTheDaysLeft)

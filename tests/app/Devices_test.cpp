@@ -169,17 +169,29 @@ TEST_F(DevicesTest, OverlappingUpdatesOfTwoRowsLeaveTheChosenDeviceAlone)
     EXPECT_EQ(Constant::userID(), NSString("1002"));
 }
 
-// The interface file's goBack lays a fresh login screen over the chooser.
-TEST_F(DevicesTest, GoBackLaysTheLoginOverTheChooser)
+// The chooser's switch-account button lays a fresh login screen over the
+// chooser, curling up; signing in there lays that login's own chooser on top.
+TEST_F(DevicesTest, SwitchAccountLaysAFreshLoginOverTheChooser)
 {
     EquipSelectController* select = chooser();
-    select->goBack();
+    LoginViewController* first = login();
+    ASSERT_EQ(first->equipSelecter(), select);
+    ASSERT_TRUE(driver.tap(select->btnSwitchAccount.get()));
+    driver.advanceClock(0.5);
     UIView* login = select->view()->viewWithTag(EquipSelectController::kLoginViewTag);
     ASSERT_NE(login, nullptr);
     EXPECT_EQ(login->superview(), select->view().get());
     EXPECT_EQ(select->view()->subviews().back().get(), login);
-    auto* account = driver.find<UITextField>([&](UITextField& f) { return f.isDescendantOfView(login); });
-    EXPECT_NE(account, nullptr);
+    auto* fresh = dynamic_cast<LoginViewController*>(login->viewController());
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_NE(fresh, first);
+
+    const size_t logins = exchangesOf("Login");
+    typeLogin(fresh, apptest::kDemoUser, apptest::kDemoPassword);
+    ASSERT_TRUE(driver.pumpUntil([&] { return fresh->equipSelecter() && fresh->equipSelecter()->gameView() &&
+                                              !fresh->equipSelecter()->gameView()->list().empty(); }));
+    EXPECT_EQ(exchangesOf("Login"), logins + 1);
+    EXPECT_TRUE(fresh->equipSelecter()->view()->isDescendantOfView(login));
 }
 
 TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabels)
@@ -198,6 +210,47 @@ TEST_F(DevicesTest, OverlappingFetchesAndReloadsNeitherDuplicateRowsNorStackLabe
         lines += v->tag() == EquipListViewController::kLine1Tag || v->tag() == EquipListViewController::kLine2Tag;
     EXPECT_EQ(lines, 2);
     EXPECT_EQ(select->scrollView->contentSize().height, 165);
+}
+
+// A device renamed and one removed as the parent does are so on the service:
+// the chooser's refresh and a new login's chooser list them as changed.
+TEST_F(DevicesTest, ARenamedAndARemovedDeviceStaySoAfterARefreshAndANewLogin)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    longPress(list, 0);
+    list->showEditNick();
+    auto* field = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("Study PC"); });
+    ASSERT_NE(field, nullptr);
+    field->setText("Den PC");
+    driver.pressAlertButton(0);
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 2 && list->list().size() == 3; }));
+    EXPECT_EQ(list->list()[0]->typeNick(), NSString("DenPC"));
+    driver.advanceClock(3);
+    ASSERT_TRUE(list->tableView()->commitDelete(NSIndexPath::indexPathForRow(2, 0)));
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 3 && list->list().size() == 2; }));
+    driver.advanceClock(3);
+
+    auto shows = [](EquipListViewController* l) {
+        std::vector<std::string> out;
+        for (const auto& d : l->list()) out.push_back(d->typeName().str() + " " + d->typeNick().str());
+        return out;
+    };
+    const std::vector<std::string> kept{"PC-HOME-01 DenPC", "13900139000 Tom's phone"};
+    UIButton* refresh = driver.buttonWithTitle("equipselect_refresh");
+    ASSERT_NE(refresh, nullptr);
+    ASSERT_TRUE(driver.tap(refresh));
+    list = select->gameView();
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 4 && list->list().size() == 2; }));
+    EXPECT_EQ(shows(list), kept);
+
+    NSNotificationCenter::defaultCenter()->postNotificationName("initView", nullptr);
+    select = logIn();
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(shows(select->gameView()), kept);
+    const std::string held = last("RQManageUser")->reply;
+    EXPECT_NE(held.find("<BID>PC-HOME-01</BID><Nick>DenPC</Nick>"), std::string::npos) << held;
+    EXPECT_EQ(held.find("PC-CLASS-07"), std::string::npos) << held;
 }
 
 TEST_F(DevicesTest, PackageChecksBeforeTheTabSet)

@@ -1,6 +1,7 @@
 // The login screen and the road from the splash to a tab set and back.
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSTimer.h"
 #include "protocol/Constant.h"
 #include "tests/app/AppFixture.h"
 
@@ -137,6 +138,44 @@ TEST_F(AppTest, TwentyCharacterNameCanBeTypedUpToSeventeen)
     driver.pressAlertButton(1);
     driver.type(screen->userNameTextField.get(), "abcdefghijklmnopqrst");
     EXPECT_EQ(screen->userNameTextField->text().length(), 17u);
+}
+
+// A heartbeat timer on the login screen: while the service answers nothing is
+// shown; the first beat without a reply says so for half a second and stops
+// the timer.
+TEST_F(AppTest, HeartbeatWithoutReplyShowsTheBrokenLinkAndStops)
+{
+    Constant::setLogined(true);
+    Constant::setUserName(apptest::kDemoUser);
+    LoginViewController* screen = launchToLogin();
+    driver.pressAlertButton(1);
+    service.reply("keepAlive", "<Code>0</Code><Desc>online</Desc>");
+    const SEL beat{"keepAlive:", [](NSObject* r, const id& timer) { static_cast<LoginViewController*>(r)->keepAlive(timer); }};
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(60, screen->shared_from_this(), beat, nullptr, true);
+
+    driver.advanceClock(60);
+    ASSERT_EQ(exchangesOf("keepAlive"), 1u);
+    EXPECT_EQ(service.exchanges().back().sender, apptest::kDemoUser);
+    EXPECT_FALSE(hudSaying("login_netlinkexception"));
+    EXPECT_TRUE(timer->isValid());
+
+    service.fault("keepAlive", servicedouble::Fault::CloseConnection);
+    driver.advanceClock(60);
+    EXPECT_EQ(exchangesOf("keepAlive"), 2u);
+    ASSERT_TRUE(hudSaying("login_netlinkexception"));
+    EXPECT_FALSE(timer->isValid());
+    driver.advanceClock(120);
+    EXPECT_EQ(exchangesOf("keepAlive"), 2u);
+}
+
+// The interface file's switch outlet is there but never offered.
+TEST_F(AppTest, AutoLoginSwitchIsAnOutletOutOfSight)
+{
+    LoginViewController* screen = launchToLogin();
+    ASSERT_TRUE(screen->autoLoginSwitch);
+    EXPECT_TRUE(screen->autoLoginSwitch->isDescendantOfView(screen->view().get()));
+    EXPECT_TRUE(screen->autoLoginSwitch->hidden());
+    EXPECT_FALSE(driver.tap(screen->autoLoginSwitch.get()));
 }
 
 }  // namespace

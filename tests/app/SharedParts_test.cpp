@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "app/AppText.h"
 #include "app/NavigationBarImage.h"
 #include "app/Ulvo.h"
 #include "app/WaitingViewController.h"
@@ -31,6 +32,8 @@ TEST(Ulvo, BackButtonIsSizedToItsTitleWithStretchableBackgrounds)
     EXPECT_EQ(titled->backgroundImageForState(UIControlStateHighlighted)->leftCapWidth(), 21);
 }
 
+// The settings store's reachability test, which the network check of the
+// screens is, asks a fresh monitor for the service host.
 TEST(Ulvo, ReachabilityTestReadsTheServiceHostFromAnyThread)
 {
     auto fake = std::make_shared<SCFakeReachabilityProvider>();
@@ -39,12 +42,35 @@ TEST(Ulvo, ReachabilityTestReadsTheServiceHostFromAnyThread)
     for (auto [flags, reachable] : {std::pair{SCNetworkReachabilityFlags(0), false},
                                     std::pair{SCNetworkReachabilityFlags(kSCNetworkReachabilityFlagsReachable), true}}) {
         fake->setFlags("127.0.0.1", flags);
-        bool answer = !reachable;
-        std::thread worker([&] { answer = Ulvo::isExistenceNetwork(); });
+        bool answer = !reachable, store = !reachable;
+        std::thread worker([&] {
+            answer = Ulvo::isExistenceNetwork();
+            store = Constant::testConnection();
+        });
         worker.join();
         EXPECT_EQ(answer, reachable);
+        EXPECT_EQ(store, reachable);
     }
     SCNetworkReachabilitySetProvider(nullptr);
+}
+
+TEST(Constant, LoadingViewIsALargeWhiteIndicatorAlreadyTurning)
+{
+    NXUITestDriver driver;
+    auto indicator = Constant_loadingView();
+    EXPECT_EQ(indicator->activityIndicatorViewStyle, UIActivityIndicatorViewStyleWhiteLarge);
+    EXPECT_TRUE(CGRectEqualToRect(indicator->frame(), CGRectMake(0, 0, 44, 44)));
+    EXPECT_TRUE(indicator->isAnimating());
+    EXPECT_FALSE(indicator->hidden());
+    // Drawn: white spokes on nothing.
+    const auto image = NXSnapshotImage(indicator.get(), 1);
+    int white = 0;
+    for (int y = 0; y < 44; ++y)
+        for (int x = 0; x < 44; ++x) {
+            const NXPixel p = NXImagePixelAt(image, CGPointMake(x, y));
+            white += p.a > 200 && p.r > 200 && p.g > 200 && p.b > 200;
+        }
+    EXPECT_GT(white, 20);
 }
 
 TEST(NavigationBarImage, DrawsTheBarImageOrOnlyTheBlackStyleUnderThePhotoViewer)

@@ -145,6 +145,33 @@ TEST_F(NXAuthenticationDialogTest, AnotherProxyGetsItsOwnDialogAfterTheFirstAndC
     EXPECT_EQ(c->responseStatusCode(), 200);
 }
 
+// A request that ends while it waits for its turn gets no dialog: nobody
+// could answer it. The one behind it gets the next.
+TEST_F(NXAuthenticationDialogTest, ARequestThatEndedWhileWaitingIsSkipped)
+{
+    AuthenticatingProxy first, second, third;
+    auto a = through(first, "http://site.test/a");
+    auto c = through(second, "http://site.test/c");
+    auto e = through(third, "http://site.test/e");
+    startAndAwaitDialog(a);
+    startAndAwaitDialog(c, 1);
+    startAndAwaitDialog(e, 2);
+    c->cancel();
+    ASSERT_TRUE(finished({c}));
+
+    press(false);
+    ASSERT_TRUE(finished({a}));
+    auto next = dialog();
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->request(), e);
+    EXPECT_TRUE(NXAuthenticationDialog::waitingRequests().empty());
+
+    typeCredentials("proxyuser", "pw");
+    press(true);
+    ASSERT_TRUE(finished({e}));
+    EXPECT_EQ(e->responseStatusCode(), 200);
+}
+
 TEST_F(NXAuthenticationDialogTest, NTLMAsksForADomainAndHandsItToEverySharingRequest)
 {
     AuthenticatingProxy proxy({.scheme = "NTLM"});

@@ -255,6 +255,36 @@ TEST_F(CacheTest, StoresTheDecodedBodyWithItsOwnLength)
     EXPECT_NE(cache->pathToCachedResponseDataForRequest(*toFile), dest);
 }
 
+TEST_F(CacheTest, HeaderValuesOfAnyBytesReadBackAndTheEntryIsServed)
+{
+    // Latin-1 and stray bytes, as servers send them, beside UTF-8.
+    const std::pair<std::string, std::string> fields[] = {
+        {"X-Title", "caf\xe9 \x80\xff"},
+        {"Content-Disposition", "attachment; filename=\"\xc3\xa9t\xe9.jpg\""},
+        {"X-Utf8", "caf\xc3\xa9"},
+    };
+    for (const auto& [name, value] : fields) versioned.extra.add(name, value);
+    auto first = run(versioned.server.url("/latin1"));
+    ASSERT_EQ(bodyOf(*first), "first version");
+
+    auto hit = run(versioned.server.url("/latin1"), NXCachePolicyCacheFirst);
+    EXPECT_TRUE(hit->didUseCachedResponse());
+    EXPECT_EQ(versioned.server.requestsServed(), 1u);
+    EXPECT_EQ(bodyOf(*hit), "first version");
+    auto stored = cache->cachedHeadersForRequest(*hit);
+    ASSERT_TRUE(stored);
+    for (const auto& [name, value] : fields) {
+        EXPECT_EQ(stored->objectForKey(NSString(name)).str(), value) << name;
+        EXPECT_EQ(hit->responseHeaders()->objectForKey(NSString(name)).str(), value) << name;
+    }
+    // A UTF-8 value is kept as the string it always was, as headers files
+    // already on disk hold them.
+    std::string headersFile = cache->pathToCachedResponseDataForRequest(*hit).str();
+    headersFile.replace(headersFile.rfind(".cacheddata"), std::string::npos, ".cachedheaders");
+    std::ifstream in(headersFile);
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find("<string>caf\xc3\xa9</string>"), std::string::npos);
+}
+
 TEST_F(CacheTest, EntriesLiveInPrivateFoldersAndClearByStore)
 {
     struct stat st{};

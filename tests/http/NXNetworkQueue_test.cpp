@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/http/ForgetCredentials.h"
+#include "tools/testserver/AuthenticatingProxy.h"
 #include "tools/testserver/TestServer.h"
 
 using testserver::Connection;
@@ -191,6 +193,31 @@ TEST(NXNetworkQueue, AccurateProgressAsksForSizesFirst)
     EXPECT_EQ(q->bytesDownloadedSoFar(), 0u);
 }
 
+// A compressed download whose size request reports exactly 20 bytes is
+// taken as one of unknown size: its progress counts one unit.
+TEST(NXNetworkQueue, ASizeRequestOfTwentyForACompressedDownloadIsNotTrusted)
+{
+    struct Case {
+        const char* path;
+        bool allowCompressed;
+        bool accurate;
+        unsigned long long total;
+    };
+    for (const Case& c : {Case{"/20", true, false, 1}, Case{"/20", false, true, 20}, Case{"/21", true, true, 21}}) {
+        Server server(sizedBodies);
+        auto d = std::make_shared<QueueDelegate>();
+        auto q = configuredQueue(d);
+        q->setShowAccurateProgress(true);
+        auto request = requestFor(server.url(c.path));
+        request->setAllowCompressedResponse(c.allowCompressed);
+        q->addOperation(request);
+        q->go();
+        ASSERT_TRUE(pumpUntil([&] { return d->count("queue done") == 1; })) << c.path;
+        EXPECT_EQ(request->showAccurateProgress(), c.accurate) << c.path << " " << c.allowCompressed;
+        EXPECT_EQ(q->totalBytesToDownload(), c.total) << c.path << " " << c.allowCompressed;
+    }
+}
+
 TEST(NXNetworkQueue, CopyCarriesTheSettingsButNotTheHeadersSelector)
 {
     auto d = std::make_shared<QueueDelegate>();
@@ -211,4 +238,74 @@ TEST(NXNetworkQueue, CopyCarriesTheSettingsButNotTheHeadersSelector)
     q->reset();
     EXPECT_FALSE(q->delegate());
     EXPECT_FALSE(q->requestDidFinishSelector());
+}
+
+namespace {
+
+// A queue delegate that also supplies credentials, as a batch's owner would.
+class CredentialsQueueDelegate : public QueueDelegate,
+                                 public NXHTTPRequestAuthenticationDelegate,
+                                 public NXHTTPRequestProxyAuthenticationDelegate {
+public:
+    int asked = 0, proxyAsked = 0;
+    void authenticationNeededForRequest(NXHTTPRequest* r) override
+    {
+        ++asked;
+        r->setUsername("alice");
+        r->setPassword("secret");
+        r->retryUsingSuppliedCredentials();
+    }
+    void proxyAuthenticationNeededForRequest(NXHTTPRequest* r) override
+    {
+        ++proxyAsked;
+        r->setProxyUsername("proxyuser");
+        r->setProxyPassword("pw");
+        r->retryUsingSuppliedCredentials();
+    }
+};
+
+}  // namespace
+
+TEST(NXNetworkQueue, ItsDelegateSuppliesTheCredentialsOfRequestsWithoutADelegate)
+{
+    forgetCredentials();
+    Server site([](const Request& r, Connection& c) {
+        if (r.headers.get("Authorization") == "Basic " + testserver::base64("alice:secret")) c.send(200, "welcome");
+        else c.send(401, "who?", {{"WWW-Authenticate", "Basic realm=\"staff\""}});
+    });
+    testserver::AuthenticatingProxy proxy;
+    struct Case {
+        const char* name;
+        bool proxied;
+        bool delegateAnswers;
+        const char* body;  // nullptr: fails with the authentication error
+    };
+    for (const Case& c : {Case{"server", false, true, "welcome"}, Case{"proxy", true, true, "proxied site.test/p"},
+                          Case{"server, delegate cannot answer", false, false, nullptr},
+                          Case{"proxy, delegate cannot answer", true, false, nullptr}}) {
+        SCOPED_TRACE(c.name);
+        auto answering = std::make_shared<CredentialsQueueDelegate>();
+        auto plain = std::make_shared<QueueDelegate>();
+        std::shared_ptr<QueueDelegate> d = c.delegateAnswers ? answering : plain;
+        auto q = configuredQueue(d);
+        auto r = c.proxied ? requestFor("http://site.test/p") : requestFor(site.url("/s"));
+        if (c.proxied) {
+            r->setProxyHost("127.0.0.1");
+            r->setProxyPort(proxy.port());
+            r->setShouldPresentProxyAuthenticationDialog(false);  // the queue's delegate, or nobody
+        }
+        q->addOperation(r);
+        q->go();
+        ASSERT_TRUE(pumpUntil([&] { return d->count("queue done") == 1; }));
+        if (c.body) {
+            EXPECT_EQ(d->count("finished"), 1u);
+            EXPECT_EQ(r->responseString(), c.body);
+            EXPECT_EQ(c.proxied ? answering->proxyAsked : answering->asked, 1);
+        } else {
+            ASSERT_NE(r->error(), nullptr);
+            EXPECT_EQ(r->error()->code(), NXAuthenticationErrorType);
+            EXPECT_EQ(d->count("failed"), 1u);
+        }
+        forgetCredentials();
+    }
 }

@@ -3,6 +3,7 @@
 // the identity of their annotations and recycled into a bounded pool, and
 // a polyline, a polygon with a hole and a circle drawn over the map.
 #include <cmath>
+#include <functional>
 #include <set>
 
 #include "mapsdk/VIZPinAnnotationView.h"
@@ -181,6 +182,41 @@ TEST_F(MapAnnotationsTest, ARecolouredPinStaysWhereItIs)
     EXPECT_EQ(pin->frame().origin.x, before.origin.x);
     EXPECT_EQ(pin->frame().origin.y, before.origin.y);
     EXPECT_GT(mapView->displayRequests(), 0u);
+}
+
+// The layout pass leaves a view alone while its annotation's point has not
+// moved; whatever else changed the view or moved the annotation between
+// two repaints, the next one puts the view back on the map at its place.
+TEST_F(MapAnnotationsTest, APinChangedBetweenRepaintsIsPlacedAgain)
+{
+    auto home = Point(At(170, 220), "Home", "green");
+    mapView->addAnnotation(home);
+    ASSERT_TRUE(PumpUntilPainted());
+    driver.advanceClock(1.0);  // the drop ends
+    auto view = mapView->viewForAnnotation(home);
+    ASSERT_NE(view, nullptr);
+    struct Case {
+        const char* change;
+        std::function<void()> apply;
+        CGPoint at;  // where the annotation then is, in the map view
+    };
+    const Case cases[] = {
+        {"moved by hand", [&] { view->setFrame(CGRectOffset(view->frame(), 30, -40)); }, {170, 220}},
+        {"resized", [&] { view->setBounds(CGRectMake(0, 0, 60, 20)); }, {170, 220}},
+        {"centre offset changed", [&] { view->setCenterOffset(CGPointMake(7, -3)); }, {170, 220}},
+        {"taken off the map", [&] { view->removeFromSuperview(); }, {170, 220}},
+        {"annotation moved", [&] { home->setCoordinate(At(90, 300)); }, {90, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        mapView->setNeedsDisplay();  // a repaint that changes nothing
+        c.apply();
+        mapView->setNeedsDisplay();
+        ASSERT_EQ(view->superview(), scrollView());
+        const CGRect f = scrollView()->convertRect(view->frame(), mapView.get());
+        EXPECT_NEAR(f.origin.x + f.size.width / 2 - view->centerOffset().x, c.at.x, 1);
+        EXPECT_NEAR(f.origin.y + f.size.height / 2 - view->centerOffset().y, c.at.y, 1);
+    }
 }
 
 TEST_F(MapAnnotationsTest, ViewsBelongToTheirOwnAnnotationsAndThePoolStaysBounded)

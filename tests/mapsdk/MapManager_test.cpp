@@ -1,11 +1,13 @@
 // The map manager's bootstrap, start and teardown, and the engine messages
 // it lets through to the main thread: queued before the start, posted on the
-// main thread, mapped to the notifier's calls; the activity indicator and
-// the map image across a resize of the engine window.
+// main thread, mapped to the notifier's calls; the engine's timers on the
+// process's clock and its network on the real one; the activity indicator
+// and the map image across a resize of the engine window.
 #include <cairo.h>
 
 #include "engine/base/VString.h"
 #include "engine/base/VFile.h"
+#include "engine/data/SearchMan.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZNotifier.h"
@@ -144,6 +146,67 @@ TEST_F(MapManagerTest, TheEngineRunsOnTheProcesssClock)
     driver.advanceClock(5.0);
     EXPECT_EQ(GetTickCount() - before, 5000u);
     EXPECT_TRUE(driver.pumpUntil([&] { return updates->GetQueueSize() < queued; }, 10));
+}
+
+// The location timer of a shown map (1000 ms) ticks once for each second of
+// the process's clock, however the clock is moved: the ticks are queued for
+// the main thread by the time the clock has moved, in order, and the
+// dispatcher hands them to the engine there. Real time with the clock
+// standing still brings none.
+TEST_F(MapManagerTest, TheLocationTimerTicksOncePerSecondOfTheClockHoweverItIsAdvanced)
+{
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    tagMsgRing* ring = GetEngineRoot()->m_msgMan.GetRing(1);
+    const auto queuedTicks = [ring] {
+        std::vector<int> ticks;
+        std::lock_guard<std::mutex> lock(ring->lock);
+        for (int i = ring->readIndex; i != ring->writeIndex; i = (i + 1) % tagMsgRing::kSlots)
+            if (ring->slots[i].message == kMsgTimer) ticks.push_back(ring->slots[i].wParam);
+        return ticks;
+    };
+    const std::pair<const char*, std::vector<double>> cases[] = {
+        {"at once", {10.0}},
+        {"in quarter seconds", std::vector<double>(40, 0.25)},
+        {"unevenly", {0.3, 4.7, 5.0}},
+    };
+    for (const auto& [name, advances] : cases) {
+        for (double seconds : advances) driver.advanceClock(seconds);
+        EXPECT_EQ(queuedTicks(), std::vector<int>(10, kLocationTimer)) << name;
+        EXPECT_TRUE(driver.pumpUntil([&] { return queuedTicks().empty(); }, 10)) << name;
+    }
+    driver.pumpUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(queuedTicks().empty());
+}
+
+// The engine's network keeps real time, as its peers do: an answer that
+// comes after a real delay is taken however far the clock moves meanwhile,
+// and one that never comes fails after the client's time-out while the clock
+// stands still.
+TEST_F(MapManagerTest, NetworkTimeOutsAreKeptOnTheRealClock)
+{
+    struct Results : VIZSearchDelegate {
+        void onGetPoiResult_searchType_errorCode(const VIZPoiResultList&, int, int error) override
+        {
+            errors.push_back(error);
+        }
+        std::vector<int> errors;
+    };
+    auto results = std::make_shared<Results>();
+    auto search = VIZSearch::init();
+    ASSERT_NE(search, nullptr);
+    search->setDelegate(results);
+
+    service->pushFault({mapdouble::Fault::Kind::Delay, 0, 1000});
+    ASSERT_TRUE(search->poiSearchInCity("北京", "故宫", 0));
+    driver.advanceClock(60);  // three times the search client's time-out
+    ASSERT_TRUE(driver.pumpUntil([&] { return !results->errors.empty(); }, 20));
+    EXPECT_EQ(results->errors, std::vector<int>{0});
+
+    GetEngineRoot()->m_pSearchMan->Service().SearchClient().SetTimeout(500);
+    service->pushFault({mapdouble::Fault::Kind::Stall, 0, 5000});
+    ASSERT_TRUE(search->poiSearchInCity("北京", "天坛", 0));
+    ASSERT_TRUE(driver.pumpUntil([&] { return results->errors.size() == 2; }, 20));
+    EXPECT_EQ(results->errors.back(), 2) << "a receive time-out";
 }
 
 TEST(EngineResultMapping, ResultTypesAndErrorsBecomeTheNotifiersMessages)

@@ -19,6 +19,7 @@
 #include "engine/render/Projection.h"
 #include "mapsdk/VIZOfflineMap.h"
 #include "mapsdk/VIZOfflineParts.h"
+#include "mapsdk/VIZSearch.h"
 #include "tests/engine/data/OfflineTestSupport.h"
 #include "tests/mapsdk/MapViewFixture.h"
 #include "tools/map-double/TilePack.h"
@@ -48,6 +49,15 @@ public:
     std::vector<std::pair<int, int>> states;
 };
 
+class SearchRecorder : public VIZSearchDelegate {
+public:
+    void onGetPoiResult_searchType_errorCode(const VIZPoiResultList&, int type, int error) override
+    {
+        pois.emplace_back(type, error);
+    }
+    std::vector<std::pair<int, int>> pois;
+};
+
 // A map tile: level, column, row.
 struct Tile {
     int level;
@@ -59,6 +69,7 @@ class OfflineMapTest : public MapViewFixture {
 protected:
     void TearDown() override
     {
+        search.reset();
         offline.reset();
         VIZNotifier::setOfflineDelegate(nullptr);
         MapViewFixture::TearDown();
@@ -166,17 +177,41 @@ protected:
         control()->GetOfflineCache().CreateOfflineDat(11, W(grid), 11, 17, &written);
         return written;
     }
-    // The city the user chose in an earlier run, queued before its task
-    // list came.
-    void ChooseBeijing()
+    // Beijing stored by an earlier run, in the state and at the versions
+    // given.
+    void StoreBeijing(int status, const char* versions)
     {
         std::filesystem::create_directories(SdkFolder());
-        COLUpdateFile chosen;
-        chosen.m_folder = CVString(SdkFolder().c_str());
-        COLUpdateElement beijing =
-            Element(kBeijing, u"北京市", kCityStatusQueued, {u"2530_942", u"2531_942"}, "8,9,7");
-        chosen.m_records.Add(Record(beijing, beijing));
-        ASSERT_EQ(chosen.Save(), 1);
+        COLUpdateFile stored;
+        stored.m_folder = CVString(SdkFolder().c_str());
+        COLUpdateElement beijing = Element(kBeijing, u"北京市", status, {u"2530_942", u"2531_942"}, versions);
+        beijing.ratio = status == kCityStatusFinished ? kCityRatioFinished : 0;
+        stored.m_records.Add(Record(beijing, beijing));
+        ASSERT_EQ(stored.Save(), 1);
+    }
+    // The city the user chose in an earlier run, queued before its task
+    // list came.
+    void ChooseBeijing() { StoreBeijing(kCityStatusQueued, "8,9,7"); }
+    // A city the user has, at an older release than the service's: the
+    // service's versions make the store ask for its task list, which offers
+    // the update.
+    void HaveOldBeijing() { StoreBeijing(kCityStatusFinished, "1,1,1"); }
+    // Whether the double made an answer of the kind.
+    bool Answered(const std::string& type) const
+    {
+        const auto log = service->log();
+        return std::any_of(log.begin(), log.end(), [&](const auto& entry) { return entry.type == type; });
+    }
+    // A POI search near 天安门 through the application's search object.
+    void SearchNearTiananmen()
+    {
+        search = VIZSearch::init();
+        ASSERT_NE(search, nullptr);
+        search->setDelegate(searches);
+        _VDPoint lonLat;
+        const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
+        MapUnitsToLonLat(&lonLat, _VDPoint{static_cast<double>(at.x), static_cast<double>(at.y)});
+        ASSERT_TRUE(search->poiSearchNearBy("门", CLLocationCoordinate2DMake(lonLat.y, lonLat.x), 5000, 0));
     }
     int Ratio() const
     {
@@ -194,6 +229,8 @@ protected:
 
     std::shared_ptr<StateRecorder> recorder = std::make_shared<StateRecorder>();
     std::shared_ptr<VIZOfflineMap> offline;
+    std::shared_ptr<SearchRecorder> searches = std::make_shared<SearchRecorder>();
+    std::shared_ptr<VIZSearch> search;
     std::set<Tile> mapViewTiles;
 };
 
@@ -331,6 +368,91 @@ TEST_F(OfflineMapTest, AQueuedCityStartsWhenTheMapViewComesLater)
     ASSERT_NO_FATAL_FAILURE(ShowMap());
     ASSERT_TRUE(AfterTicks([&] { return Ratio() > 0; }));
     EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusDownloading);
+}
+
+// The relay answers every tile pack with a redirect to the same pack under
+// another of the service's URLs.
+class RedirectedTilesTest : public OfflineMapTest, public ::testing::WithParamInterface<int> {};
+
+// The map is painted from the packs where the redirects point, and a city
+// queued before the map view came goes on downloading through the same
+// redirects while the map's requests run, the clock standing still (no
+// watchdog tick frees it).
+TEST_P(RedirectedTilesTest, TheMapShowsTheTilesAndAQueuedDownloadGoesOn)
+{
+    service->redirectTilePacks(GetParam());
+    ASSERT_NO_FATAL_FAILURE(ChooseBeijing());
+    offline = VIZOfflineMap::init();
+    ASSERT_NE(offline, nullptr);
+    ASSERT_NO_FATAL_FAILURE(ShowMap());
+    ASSERT_TRUE(driver.pumpUntil([&] { return Ratio() >= 2; }, 60));
+    EXPECT_EQ(offline->getUpdateInfo(kBeijing)->status, kCityStatusDownloading);
+
+    // Every pack asked at the relay was asked again where its redirect
+    // pointed, the map's and the download's alike (the last may still be on
+    // its way).
+    std::set<std::string> asked;
+    std::set<std::string> followed;
+    std::string last;
+    bool offlinePacks = false;
+    for (const std::string& key : Asked()) {
+        const auto query = mapdouble::Query::parse(key);
+        if (!query.has("type") || !query.has("c")) continue;
+        const std::string moved = "&moved=1";
+        if (query.has("moved")) {
+            followed.insert(key.substr(0, key.size() - moved.size()));
+        } else {
+            asked.insert(key);
+            last = key;
+            offlinePacks = offlinePacks || std::atoi(query.get("l").c_str()) == 11;
+        }
+    }
+    EXPECT_TRUE(offlinePacks);
+    asked.erase(last);
+    for (const std::string& key : asked) EXPECT_TRUE(followed.count(key)) << key;
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, RedirectedTilesTest, ::testing::Values(301, 302, 307));
+
+// The user searches while the service's versions are on their way; they
+// bring a new release, so the store asks for its task list while the
+// search is still in flight. The search is answered, and the task list
+// offers the city's update.
+TEST_F(OfflineMapTest, ASearchInFlightWhenTheTaskListGoesOutIsAnswered)
+{
+    ASSERT_NO_FATAL_FAILURE(HaveOldBeijing());
+    ASSERT_NO_FATAL_FAILURE(Open());
+    service->holdAnswers("taskcity");
+    ASSERT_TRUE(AfterTicks([&] { return Answered("taskcity"); }));
+    service->holdAnswers("bd2");
+    ASSERT_NO_FATAL_FAILURE(SearchNearTiananmen());
+    ASSERT_TRUE(driver.pumpUntil([&] { return Answered("bd2"); }, 20));
+    service->release("taskcity");
+    ASSERT_TRUE(driver.pumpUntil([&] { return recorder->heard(kOLEventNewerData, 0); }, 20));
+    EXPECT_TRUE(searches->pois.empty()) << "the search's answer is still held";
+    service->release("bd2");
+    ASSERT_TRUE(driver.pumpUntil([&] { return !searches->pois.empty(); }, 20));
+    EXPECT_EQ(searches->pois, (std::vector<std::pair<int, int>>{{21, 0}}));
+    EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
+}
+
+// The task list is on its way when the user searches: both are answered,
+// and the city's update is offered.
+TEST_F(OfflineMapTest, ATaskListInFlightWhenTheUserSearchesIsTaken)
+{
+    ASSERT_NO_FATAL_FAILURE(HaveOldBeijing());
+    ASSERT_NO_FATAL_FAILURE(Open());
+    service->holdAnswers("taskcity-list");
+    ASSERT_TRUE(AfterTicks([&] { return !TaskListRequests().empty(); }));
+    ASSERT_NO_FATAL_FAILURE(SearchNearTiananmen());
+    ASSERT_TRUE(driver.pumpUntil([&] { return !searches->pois.empty(); }, 20));
+    EXPECT_EQ(searches->pois, (std::vector<std::pair<int, int>>{{21, 0}}));
+    service->release("taskcity-list");
+    ASSERT_TRUE(driver.pumpUntil([&] { return recorder->heard(kOLEventNewerData, 0); }, 20));
+    auto city = offline->getUpdateInfo(kBeijing);
+    ASSERT_NE(city, nullptr);
+    EXPECT_EQ(city->serversize, mapdemo::BeijingPackage().size);
+    EXPECT_EQ(TaskListRequests(), std::vector<std::string>{"131"});
 }
 
 TEST_F(OfflineMapTest, ScanNeedsTheMapView)

@@ -17,6 +17,7 @@
 #include "mapsdk/VIZSearch.h"
 #include "tests/engine/data/EngineRootFixture.h"
 #include "tools/mapdemo/DemoData.h"
+#include "tools/mapdemo/DemoReplies.h"
 
 using namespace mapengine;
 using namespace mapengine::test;
@@ -45,6 +46,10 @@ public:
     void onGetTransitRouteResult_errorCode(const std::shared_ptr<VIZPlanResult>& plan, int error) override
     {
         routes.emplace_back("transit", plan, error);
+    }
+    void onGetWalkingRouteResult_errorCode(const std::shared_ptr<VIZPlanResult>& plan, int error) override
+    {
+        routes.emplace_back("walking", plan, error);
     }
     void onGetSuggestionResult_errorCode(const std::shared_ptr<VIZSuggestionResult>& result, int error) override
     {
@@ -275,6 +280,84 @@ TEST_F(SearchTest, EachSearchMessageIsOneDelegateCallFromTheKeptRecord)
     EXPECT_EQ(recorder->suggestions[2], (std::pair<std::shared_ptr<VIZSuggestionResult>, int>{nullptr, 2}));
 
     for (int type : {23, 35, 44, 45, 506}) man->SetResult(nullptr, type);
+}
+
+// The same text with its first "from" made "to".
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// A transit stop of the service's form: its name, and the walk to it.
+std::string TransitStop(const std::string& name, int walk)
+{
+    return "{\"getOn\":{\"name\":\"" + name + "\"},\"getOff\":{\"name\":\"" + name +
+           "\"},\"walk\":{\"distance\":" + std::to_string(walk) + "}}";
+}
+
+// A route result reads as the reply reads: a driving or walking reply that
+// counts no route finds nothing, and each transit plan shows the distance of
+// its own scheme, a scheme that cannot be built (a stop too few) being no plan.
+TEST_F(SearchTest, RouteResultsSayWhatTheReplySays)
+{
+    auto node = [](const mapdemo::Point& at) {
+        auto made = std::make_shared<VIZPlanNode>();
+        made->pt = At(at);
+        return made;
+    };
+    const auto from = node(mapdemo::PlaceNamed("天安门").at);
+    const auto to = node(mapdemo::PlaceNamed("王府井").at);
+    const std::string badScheme = "[{\"name\":\"1路\",\"distance\":500}]";
+    const std::string goodScheme = "[{\"name\":\"52路\",\"distance\":3000}]";
+    auto transit = [&](const std::string& lines, const std::string& stops) {
+        return "{\"result\":{\"type\":14,\"error\":0,\"total\":1,\"sy\":3},\"content\":[{\"lines\":[" + lines +
+               "],\"stops\":[" + stops + "]}]}";
+    };
+    struct Case {
+        const char* what;
+        std::string reply;
+        std::function<bool()> ask;
+        const char* kind;
+        std::vector<int> distances;  // of the plans; none: nothing found
+    };
+    const std::vector<Case> cases = {
+        {"driving, no route", Replaced(mapdemo::DriveRouteReply(), "\"total\":1", "\"total\":0"),
+         [&] { return search->drivingSearch("北京", from, "北京", to); }, "driving", {}},
+        {"walking, no route", Replaced(mapdemo::WalkRouteReply(), "\"total\":1", "\"total\":0"),
+         [&] { return search->walkingSearch("北京", from, "北京", to); }, "walking", {}},
+        {"transit, the first scheme a stop short",
+         transit(badScheme + "," + goodScheme, "[" + TransitStop("A", 80) + "],[" + TransitStop("B", 100) + "," +
+                                                   TransitStop("C", 200) + "]"),
+         [&] { return search->transitSearch("北京", from, to); }, "transit", {100 + 3000 + 200}},
+        {"transit, no scheme to build", transit(badScheme, "[" + TransitStop("A", 80) + "]"),
+         [&] { return search->transitSearch("北京", to, from); }, "transit", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mapdouble::Fault fault{mapdouble::Fault::Kind::ReplaceBody};
+        fault.text = c.reply;
+        service->pushFault(fault);
+        const size_t before = recorder->routes.size();
+        ASSERT_TRUE(c.ask());
+        ASSERT_TRUE(Pump([&] { return recorder->routes.size() == before + 1; }));
+        const auto& [kind, plan, error] = recorder->routes.back();
+        EXPECT_EQ(kind, c.kind);
+        if (c.distances.empty()) {
+            EXPECT_EQ(plan, nullptr);
+            EXPECT_EQ(error, 100);
+            continue;
+        }
+        ASSERT_NE(plan, nullptr);
+        EXPECT_EQ(error, 0);
+        ASSERT_TRUE(plan->plans.has_value());
+        std::vector<int> distances;
+        for (const auto& made : *plan->plans) {
+            distances.push_back(std::static_pointer_cast<VIZTransitRoutePlan>(made)->distance);
+        }
+        EXPECT_EQ(distances, c.distances);
+    }
 }
 
 TEST_F(SearchTest, ArgumentsTheEngineCannotTakeAskForNothing)

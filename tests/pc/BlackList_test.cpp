@@ -10,19 +10,22 @@
 #include "pc/LimitViewController.h"
 #include "pc/PCTimeCommon.h"
 #include "pc/SwRecordHomeViewController.h"
+#include "pc/TimeLimitViewController.h"
 #include "platform/uikit/UITableViewParts.h"
 #include "tests/pc/PCRecordFixture.h"
 #include "tests/pc/ScreenLint.h"
+#include "ui/LoadingBoxView.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
 
 class BlackList : public PCRecordFixture {
 protected:
-    // The black lists, pushed from the records tab's link and loaded.
+    // The black lists, pushed from the records tab's link and loaded; the
+    // tab is made once, so a second call opens the lists again from it.
     LimitViewController* open()
     {
-        tab_ = showTabNamed<SwRecordHomeViewController>("SwRecordHomeViewController");
+        if (!tab_) tab_ = showTabNamed<SwRecordHomeViewController>("SwRecordHomeViewController");
         if (!tab_) return nullptr;
         UIView* link = tab_->view()->viewWithTag(SwRecordHomeViewController::kBlackListButtonTag);
         driver->tapAt(link->convertPoint(CGPointMake(link->bounds().size.width - 6, 12), nullptr));
@@ -201,4 +204,109 @@ TEST_F(BlackList, APageArrivingAfterADeleteAllIsDropped)
     ASSERT_TRUE(driver->pumpUntil([&] { return !limits->webList().fetching; }, 10));
     EXPECT_TRUE(limits->webList().rules.empty());
     EXPECT_EQ(limits->myTableview->numberOfRowsInSection(0), 0);
+}
+
+// A rule deleted and a rule added while the refresh's lists are still on
+// their way: the lists were read on the service before both changes, so
+// their late arrival must neither bring the deleted rule back nor take the
+// added one away; leaving and opening the screen again shows what the
+// service holds.
+TEST_F(BlackList, ChangesMadeWhileARefreshIsOnItsWayStand)
+{
+    auto* limits = open();
+    ASSERT_NE(limits, nullptr);
+    ASSERT_EQ(limits->webList().rules.size(), 2u);
+    service.hold("RQUrlRuleSelf");
+    ASSERT_TRUE(driver->tap(limits->reloadButton.get()));
+    ASSERT_TRUE(service.waitForHeld("RQUrlRuleSelf")) << "the refresh's web list is read and held back";
+
+    driver->layout();
+    ASSERT_TRUE(driver->tap(row(limits, 1)->deleteControl()));
+    driver->layout();
+    ASSERT_TRUE(driver->tap(row(limits, 1)->deleteButton()));
+    driver->advanceClock(4.0);
+    ASSERT_TRUE(driver->tap(limits->addButton.get()));
+    ASSERT_TRUE(driver->type(limits->addField(), "news.example.org"));
+    ASSERT_TRUE(driver->pressAlertButton(0));
+    driver->advanceClock(4.0);
+    const std::vector<std::string> held{"games.example.com", "news.example.org"};
+    ASSERT_EQ(sites(), held);
+
+    const size_t programReads = sent("RQGameRuleSelf").size();
+    service.release("RQUrlRuleSelf");
+    ASSERT_TRUE(waitFor("RQGameRuleSelf", programReads + 1));
+    auto* box = driver->find<LoadingBoxView>();
+    ASSERT_TRUE(driver->pumpUntil([&] { return box->boxHidden() || (box->loadingTimer() && box->loadingTimer()->isValid()); }, 10))
+        << "the refresh has ended";
+    driver->layout();
+    ASSERT_EQ(limits->myTableview->numberOfRowsInSection(0), 2);
+    EXPECT_EQ(ruleShown(limits, 0), "Example games");
+    EXPECT_EQ(ruleShown(limits, 1), "news.example.org");
+
+    // Left and opened again: the screen shows what the service holds.
+    driver->tapBarButtonItem(limits->navigationItem()->leftBarButtonItem.get());
+    driver->advanceClock(1);
+    limits = open();
+    ASSERT_NE(limits, nullptr);
+    ASSERT_EQ(limits->myTableview->numberOfRowsInSection(0), 2);
+    EXPECT_EQ(limits->webList().rules[0]->typeId(), "games.example.com");
+    EXPECT_EQ(limits->webList().rules[1]->typeId(), "news.example.org");
+    EXPECT_EQ(sites(), held);
+}
+
+// The web list's time rules: the grid pushed with the whole screen shows
+// the sync switch and the choice of the second grid under its toolbar;
+// turned on with the web sites' grid chosen, a save sends the week there too.
+TEST_F(BlackList, TheTimeRulesGridOffersItsSyncControlsUnderTheToolbar)
+{
+    auto* limits = open();
+    ASSERT_NE(limits, nullptr);
+    ASSERT_TRUE(driver->tap(limits->timeButton.get()));
+    driver->advanceClock(1);
+    auto* grid = top<TimeLimitViewController>();
+    ASSERT_NE(grid, nullptr);
+    ASSERT_TRUE(waitFor("RQTimeConfig") && settle());
+    driver->advanceClock(5);
+    driver->layout();
+    ASSERT_TRUE(grid->syncControls->isDescendantOfView(grid->view().get()));
+    UIToolbar* bar = driver->find<UIToolbar>([&](UIToolbar& t) { return t.isDescendantOfView(grid->view().get()); });
+    ASSERT_NE(bar, nullptr);
+    EXPECT_GE(grid->syncControls->frame().origin.y, CGRectGetMaxY(bar->frame()));
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
+    EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/black-list-time-rules"));
+
+    ASSERT_TRUE(driver->tap(grid->syncWebAndSoft.get()));
+    ASSERT_TRUE(tapSegment(grid->sync.get(), 1));  // the week is read again
+    ASSERT_TRUE(waitFor("RQTimeConfig", 2) && settle());
+    ASSERT_TRUE(driver->tap(grid->hourCell(7)->btn()));
+    ASSERT_TRUE(tapItem(bar->items().back()));
+    ASSERT_TRUE(waitFor("UDUrlPeriod") && waitFor("UDTimeConfig"));
+    settle();
+    const std::string week = rules.gamePeriod(kDevice);
+    EXPECT_EQ(week.substr(24 * 5 + 7 * 5, 4), "0000") << "Monday 07:00 forbidden";
+    EXPECT_EQ(rules.urlPeriod(sent("UDUrlPeriod")[0].sender), week);
+}
+
+// Every program rule deleted: the service holds none, and the list opened
+// again has none; the web list is untouched.
+TEST_F(BlackList, DeletingEveryProgramRuleLeavesNoneOnReopening)
+{
+    auto* limits = open();
+    ASSERT_NE(limits, nullptr);
+    ASSERT_TRUE(tapSegment(limits->webOrSoft.get(), 1));
+    ASSERT_EQ(limits->softList().rules.size(), 1u);
+    ASSERT_TRUE(driver->tap(limits->delAllButton.get()));
+    ASSERT_TRUE(driver->pressAlertButton(0));
+    driver->advanceClock(4.0);
+    EXPECT_TRUE(model.gameRules(kDevice).empty());
+    EXPECT_TRUE(driver->pumpUntil([&] { return limits->myTableview->numberOfRowsInSection(0) == 0; }, 10));
+
+    driver->tapBarButtonItem(limits->navigationItem()->leftBarButtonItem.get());
+    driver->advanceClock(1);
+    limits = open();
+    ASSERT_NE(limits, nullptr);
+    EXPECT_TRUE(limits->softList().rules.empty());
+    ASSERT_TRUE(tapSegment(limits->webOrSoft.get(), 1));
+    EXPECT_EQ(limits->myTableview->numberOfRowsInSection(0), 0);
+    EXPECT_EQ(sites(), (std::vector<std::string>{"games.example.com", "video.example.net"}));
 }

@@ -103,6 +103,8 @@ protected:
         auto view = TimeLenSetting::initWithFrame(CGRectMake(0, 70, 320, 291));
         view->setTag(TimeSetViewController::kCountDownTag);
         view->delegate = tab;
+        // As leaving the hours page does: its sync bar leaves the navigation bar.
+        tab->navigationItem()->titleView = nullptr;
         tab->view()->addSubview(view);
         driver->layout();
         return view;

@@ -354,23 +354,44 @@ TEST_F(SchoolGrid, SchoolPeriodsLockTheirQuartersOnTheirDays)
     gridNav.reset();
 }
 
-TEST_F(TimeTab, ASyncedSaveGoesToTheOtherGridToo)
+// On the hour page the navigation bar carries the sync switch and the
+// choice of the second grid: turned on with the web sites' grid chosen, a
+// save sends the week there as well; the switch stays on for the next visit.
+TEST_F(TimeTab, TheSyncControlsInTheBarSendASavedWeekToTheWebGridToo)
 {
     showTab();
     ASSERT_TRUE(waitForGrid());
     auto* g = grid();
-    g->syncWebAndSoft->setOn(true);
-    g->syncWebAndSoft->sendActionsForControlEvents(UIControlEventValueChanged);
+    ASSERT_TRUE(g->syncControls->isDescendantOfView(nav->navigationBar()));
+    EXPECT_EQ(g->sync->titleForSegmentAtIndex(0), L("LimitViewctrl_softforbidden"));
+    EXPECT_EQ(g->sync->titleForSegmentAtIndex(1), L("LimitViewctrl_webforbidden"));
+    EXPECT_FALSE(g->syncWebAndSoft->on());
+    ASSERT_TRUE(driver->tap(g->syncWebAndSoft.get()));
     EXPECT_TRUE(Constant::isSyncTimeAndSoftTimeSetting());
-    g->sync->setSelectedSegmentIndex(1);
-    g->sync->sendActionsForControlEvents(UIControlEventValueChanged);  // the week is read again
+    ASSERT_TRUE(tapSegment(g->sync.get(), 1));  // the week is read again
     ASSERT_TRUE(waitFor("RQGamePeriod", 2) && waitForGrid(2));
+    driver->advanceClock(5);
+    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
+    EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/time-tab-sync"));
+
     ASSERT_TRUE(driver->tap(g->hourCell(22)->btn()));
-    g->prepareCommit(nullptr);
+    UIToolbar* bar = driver->find<UIToolbar>([&](UIToolbar& t) { return t.isDescendantOfView(g->view().get()); });
+    ASSERT_TRUE(tapItem(bar->items().back()));
     ASSERT_TRUE(waitFor("UDUrlPeriod") && waitFor("UDTimeConfig"));
     settle();
-    const auto url = sent("UDUrlPeriod")[0].message;
-    EXPECT_NE(url.find("<UrlPeriod>" + weekWith({{24 + 22, "0000"}}) + "</UrlPeriod>"), std::string::npos);
+    const std::string week = weekWith({{24 + 22, "0000"}});
+    EXPECT_NE(sent("UDUrlPeriod")[0].message.find("<UrlPeriod>" + week + "</UrlPeriod>"), std::string::npos);
+    EXPECT_EQ(rules.urlPeriod(sent("UDUrlPeriod")[0].sender), week);
+    EXPECT_EQ(rules.gamePeriod(kDevice), week);
+
+    // Another page and back: a new grid, the switch still on, the week as saved.
+    ASSERT_TRUE(tapSegment(seg(), 1));
+    EXPECT_EQ(tab->navigationItem()->titleView, nullptr);
+    ASSERT_TRUE(tapSegment(seg(), 0));
+    ASSERT_TRUE(waitForGrid(4));
+    EXPECT_TRUE(grid()->syncWebAndSoft->on());
+    EXPECT_TRUE(grid()->syncControls->isDescendantOfView(nav->navigationBar()));
+    EXPECT_EQ(grid()->hourCell(22)->stat(), 15u);
 }
 
 TEST_F(TimeTab, ValuesFromTheServiceGoBackEscapedAndUnchanged)

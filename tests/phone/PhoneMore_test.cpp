@@ -175,6 +175,26 @@ TEST_F(PhoneMoreTest, FamilyNumbersListAddAndRefuse)
     EXPECT_EQ(numbersShown(family), (std::vector<NSString>{"13800138001", "01062751234", "13712345678"}));
 }
 
+// The interval saved is the one the screen shows when it is opened again.
+TEST_F(PhoneMoreTest, TheSyncIntervalSavedIsShownWhenOpenedAgain)
+{
+    UserSettingController* sync = openSync();
+    ASSERT_NE(sync, nullptr);
+    ASSERT_EQ(sync->textTime->text(), NSString("30"));
+    sync->textTime->setText("");
+    driver.type(sync->textTime.get(), "45");
+    ASSERT_TRUE(driver.tap(sync->btnSave.get()));
+    settle();
+    ASSERT_EQ(records.syncTime(kPhone), "45");
+    ASSERT_TRUE(driver.tap(sync->navigationItem()->leftBarButtonItem->customView.get()));
+    settle();
+    auto* menu = dynamic_cast<PhoneMoreViewController*>(topScreen());
+    ASSERT_NE(menu, nullptr);
+    sync = openRow<UserSettingController>(menu->lblSysTimeSetting.get());
+    ASSERT_NE(sync, nullptr);
+    EXPECT_EQ(sync->textTime->text(), NSString("45"));
+}
+
 TEST_F(PhoneMoreTest, TheFieldsStopAtSixteenCharacters)
 {
     FamilyViewController* family = openFamily();

@@ -35,6 +35,40 @@ protected:
         settle();  // the protect mode is asked a moment after the periods
         return tab;
     }
+    // The toolbar's add, then a period composed in the editor as the parent
+    // does: start and end on the picker, the days ticked (0 Monday ... 6
+    // Sunday), Done.
+    void addPeriod(SwTimeHighSettingController* tab, double start, double end, std::vector<int> days)
+    {
+        ASSERT_FALSE(tab->toolBar->hidden());
+        ASSERT_TRUE(driver.tap(tab->toolBar->items()[1]->barView().get()));
+        auto editor = std::dynamic_pointer_cast<AddTimeViewCtrl>(tab->navigationController()->topViewController());
+        ASSERT_NE(editor, nullptr);
+        driver.advanceClock(1);
+        auto* picker = dynamic_cast<UIDatePicker*>(editor->view()->viewWithTag(AddTimeViewCtrl::kPickerTag));
+        picker->pick(start);
+        ASSERT_TRUE(driver.tap(editor->view()->viewWithTag(AddTimeViewCtrl::kEndRowTag)));
+        picker->pick(end);
+        ASSERT_TRUE(driver.tap(driver.find<UIButton>([&](UIButton& b) {
+            return b.isDescendantOfView(editor->view().get()) && b.frame().origin.y == 20;
+        })));
+        auto chooser = std::dynamic_pointer_cast<addTimeHourSet>(tab->navigationController()->topViewController());
+        ASSERT_NE(chooser, nullptr);
+        driver.advanceClock(1);
+        for (int day : days) ASSERT_TRUE(driver.tap(chooser->view()->viewWithTag(addTimeHourSet::kRowTag + day)));
+        ASSERT_TRUE(driver.tap(chooser->navigationItem()->leftBarButtonItem->barView().get()));
+        driver.advanceClock(1);
+        ASSERT_TRUE(driver.tap(editor->navigationItem()->rightBarButtonItem->barView().get()));
+        settle();
+    }
+    // The last reply of a TYPE: what the double held when it was asked.
+    std::string lastReply(const std::string& type) const
+    {
+        std::string out;
+        for (const auto& e : service.exchanges())
+            if (e.type == type) out = e.reply;
+        return out;
+    }
     std::vector<NSInteger> rowsPerDay(SwTimeHighSettingController* tab) const
     {
         std::vector<NSInteger> out;
@@ -100,6 +134,12 @@ TEST_F(PhonePeriodsTest, DeletingAllClearsTheDaysAndAnEmptyListHasNothingToDelet
     tab->deleteAllHightSeting();
     EXPECT_TRUE(hudSaying("timehightctrl_nodata"));
     EXPECT_EQ(exchangesOf("DLPeriod"), 1u);
+
+    // Another tab and back: the service holds no school period either.
+    ASSERT_NE(openTab<PhoneHomeViewCtrl>(), nullptr);
+    ASSERT_EQ(openTab<SwTimeHighSettingController>(), tab);
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(lastReply("RQPeriod").find("<Type>1</Type>"), std::string::npos) << lastReply("RQPeriod");
 }
 
 // A period deleted from its row under a day: DLPeriod carries that period
@@ -141,6 +181,76 @@ TEST_F(PhonePeriodsTest, DeletingOnePeriodSendsItAloneAndItsRowsGoOnSuccess)
     EXPECT_EQ(exchangesOf("DLPeriod"), 2u);
 }
 
+// A period added on the school side is a school period: it is sent as one,
+// listed there when the screen comes back from the editor, and again when
+// the parent comes back to the tab; the home periods stay as they were.
+TEST_F(PhonePeriodsTest, APeriodAddedOnTheSchoolSideIsSentAndListedAsASchoolPeriod)
+{
+    SwTimeHighSettingController* tab = openSchoolSide();
+    ASSERT_NE(tab, nullptr);
+    ASSERT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
+    const size_t reads = exchangesOf("RQPeriod");
+    addPeriod(tab, 14 * 3600, 16 * 3600 + 30 * 60, {5});  // Saturday 14:00 to 16:30
+    const std::string saturday = "<List><STTM>14:00</STTM><EDTM>16:30</EDTM><Week>6</Week><Type>1</Type></List>";
+    EXPECT_NE(lastMessage("ADPeriod").find(saturday), std::string::npos) << lastMessage("ADPeriod");
+    ASSERT_GT(exchangesOf("RQPeriod"), reads) << "the school side is read again when the editor has gone";
+    EXPECT_EQ(screen<SwTimeHighSettingController>(), tab);
+    // (That read races the addition on the service; the next one comes after it.)
+
+    // Another tab and back: the school side reads what the service holds.
+    ASSERT_NE(openTab<PhoneHomeViewCtrl>(), nullptr);
+    ASSERT_EQ(openTab<SwTimeHighSettingController>(), tab);
+    ASSERT_EQ(tab->seg->selectedSegmentIndex(), 1);
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 1, 0}));
+    const std::string held = lastReply("RQPeriod");
+    EXPECT_NE(held.find("<Week>6</Week><STTM>14:00</STTM><EDTM>16:30</EDTM><Type>1</Type>"), std::string::npos) << held;
+    EXPECT_EQ(held.find("<Week>6</Week><STTM>14:00</STTM><EDTM>16:30</EDTM><Type>0</Type>"), std::string::npos) << held;
+
+    // Deleted from its row under Saturday, it is gone from the service and
+    // stays gone when the parent comes back.
+    tab->tableView()->tapRow(NSIndexPath::indexPathForRow(0, 5));
+    ASSERT_TRUE(tab->tableView()->commitDelete(NSIndexPath::indexPathForRow(1, 5)));
+    settle();
+    EXPECT_NE(lastMessage("DLPeriod").find(saturday), std::string::npos) << lastMessage("DLPeriod");
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
+    ASSERT_NE(openTab<PhoneHomeViewCtrl>(), nullptr);
+    ASSERT_EQ(openTab<SwTimeHighSettingController>(), tab);
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
+    EXPECT_EQ(lastReply("RQPeriod").find("<STTM>14:00</STTM>"), std::string::npos);
+}
+
+// Refresh tapped twice, the first list still on its way when the second has
+// come and the parent deletes a period from it: the first list, read before
+// the deletion, must not bring the period back when it comes.
+TEST_F(PhonePeriodsTest, APeriodDeletedWhileAnEarlierRefreshIsOnItsWayStaysDeleted)
+{
+    service.reply("RQPeriod",
+                  "<List><Week>1,2,3,4,5</Week><STTM>08:00</STTM><EDTM>12:00</EDTM><Type>1</Type><Remark></Remark><Holiday>0</Holiday></List>"
+                  "<List><Week>1,2</Week><STTM>13:00</STTM><EDTM>15:00</EDTM><Type>1</Type><Remark></Remark><Holiday>0</Holiday></List>");
+    SwTimeHighSettingController* tab = openSchoolSide();
+    ASSERT_NE(tab, nullptr);
+    auto refresh = [&] { return driver.tap(tab->navigationItem()->rightBarButtonItem->barView().get()); };
+    service.hold("RQPeriod");
+    ASSERT_TRUE(refresh());
+    ASSERT_TRUE(service.waitForHeld("RQPeriod"));
+    ASSERT_TRUE(refresh());
+    // (No settling while the first list is held: its worker is still out.)
+    ASSERT_TRUE(driver.pumpUntil([&] { return tab->getTableViewDataCount() == 2; }, 10));
+    driver.advanceClock(3.5);
+    tab->tableView()->tapRow(NSIndexPath::indexPathForRow(0, 1));  // Tuesday opens
+    ASSERT_TRUE(tab->tableView()->commitDelete(NSIndexPath::indexPathForRow(2, 1)));  // 13:00 to 15:00
+    ASSERT_TRUE(driver.pumpUntil([&] { return tab->getTableViewDataCount() == 1; }, 10));
+    driver.advanceClock(3.5);
+
+    const size_t reads = exchangesOf("RQPeriod");
+    service.release("RQPeriod");
+    settle();
+    EXPECT_EQ(exchangesOf("RQPeriod"), reads);
+    ASSERT_EQ(tab->getTableViewDataCount(), 1);
+    EXPECT_EQ(tab->periods()[0]->titleStr(), NSString("08:00"));
+    EXPECT_EQ(rowsPerDay(tab), (std::vector<NSInteger>{1, 1, 1, 1, 1, 0, 0}));
+}
+
 TEST_F(PhonePeriodsTest, AHomeManagedPhoneShowsTheHourGridWithoutTheChoice)
 {
     ASSERT_NE(openPhone(), nullptr);
@@ -162,6 +272,42 @@ TEST_F(PhonePeriodsTest, AHomeManagedPhoneShowsTheHourGridWithoutTheChoice)
     const unsigned before = hour->stat();
     ASSERT_TRUE(driver.tap(hour));
     EXPECT_NE(hour->stat(), before);
+}
+
+// The home side's hour grid saves the phone's week: an hour forbidden and
+// saved is forbidden on the service and when the parent comes back to the tab.
+TEST_F(PhonePeriodsTest, AnHourForbiddenOnTheHomeSideIsSavedAndShownOnReturn)
+{
+    ASSERT_NE(openPhone(), nullptr);
+    auto* tab = openTab<SwTimeHighSettingController>();
+    ASSERT_NE(tab, nullptr);
+    auto grid = [&] { return tab->setHomeView->viewWithTag(SwTimeHighSettingController::kTimeLimitTag); };
+    auto hour = [&](int h) { return dynamic_cast<CustomButton*>(grid()->viewWithTag(TimeLimitViewController::kFirstHourTag + h)); };
+    ASSERT_NE(hour(10), nullptr);
+    const unsigned before = hour(10)->stat();
+    ASSERT_TRUE(driver.tap(hour(10)->btn()));
+    const unsigned after = hour(10)->stat();
+    ASSERT_NE(after, before);
+    auto* controller = dynamic_cast<TimeLimitViewController*>(grid()->viewController());
+    ASSERT_NE(controller, nullptr);
+    const NSInteger today = controller->daySelected->selectedSegmentIndex();
+    UIToolbar* bar = driver.find<UIToolbar>([&](UIToolbar& t) { return t.isDescendantOfView(grid()); });
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(driver.tap(bar->items().back()->barView().get()));
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("UDGamePeriod") > 0; }, 10));
+    settle();
+    const std::string saved = lastMessage("UDGamePeriod");
+    const size_t at = saved.find("<GamePeriod>");
+    ASSERT_NE(at, std::string::npos);
+    const std::string week = saved.substr(at + 12, 839);
+    EXPECT_EQ(NSString(week.substr(static_cast<size_t>(today * 24 + 10) * 5, 4)),
+              TimeLimitViewController::formatTimeSetFromInt(after, 1));
+
+    ASSERT_NE(openTab<PhoneHomeViewCtrl>(), nullptr);
+    ASSERT_EQ(openTab<SwTimeHighSettingController>(), tab);
+    ASSERT_NE(hour(10), nullptr);
+    EXPECT_EQ(hour(10)->stat(), after);
+    EXPECT_NE(lastReply("RQGamePeriod").find(week), std::string::npos) << "the service holds the week saved";
 }
 
 class PhonePeriodsSnapshot : public PhonePeriodsTest {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,6 +111,23 @@ TEST(CrypHelper, Md5IsUpperCaseHex)
     EXPECT_EQ(CrypHelper::md5("abc"), "900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(CrypHelper::md5(""), "D41D8CD98F00B204E9800998ECF8427E");
     EXPECT_TRUE(CrypHelper::md5(NSString()).isNil());
+}
+
+// The device identifier is the host's machine ID, enciphered: deciphered it is
+// that ID exactly (no line end), and it is the same at every call.
+TEST(CrypHelper, UdidIsTheMachineIdEnciphered)
+{
+    std::string id;
+    for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"})
+        if (std::ifstream in(path); std::getline(in, id) && !id.empty()) break;
+    const NSString udid = CrypHelper::udid();
+    if (id.empty()) {
+        EXPECT_TRUE(udid.isNil());
+        return;
+    }
+    EXPECT_NE(udid, NSString(id));
+    EXPECT_EQ(CrypHelper::decryptStr(udid), NSString(id));
+    EXPECT_EQ(CrypHelper::udid(), udid);
 }
 
 TEST(CrypHelper, RunsOnManyThreadsAtOnce)

@@ -559,6 +559,11 @@ TEST_F(DeviceCatalogueTest, AccountCallbackReachesOnlyALiveDelegateWithASelector
 TEST_F(DeviceCatalogueTest, TheDemoAccountAnswersEveryRequest)
 {
     servicedouble::DemoAccount::load(servicedouble::DemoAccount::defaultFolder()).serve(service);
+    // Before the catalogue, whose removal of a device the double keeps.
+    auto devices = EquipList::init()->RQEquipList();
+    ASSERT_TRUE(devices);
+    ASSERT_EQ(devices->list().size(), 3u);
+    EXPECT_EQ(devices->list()[1]->equipType(), "Phone");
     for (const Request& request : catalogue()) {
         SCOPED_TRACE(request.type);
         std::string model = request.call();
@@ -566,10 +571,6 @@ TEST_F(DeviceCatalogueTest, TheDemoAccountAnswersEveryRequest)
         EXPECT_EQ(model.find("unknown request"), std::string::npos) << model;
         EXPECT_EQ(model.find("code=-1"), std::string::npos) << model;
     }
-    auto devices = EquipList::init()->RQEquipList();
-    ASSERT_TRUE(devices);
-    ASSERT_EQ(devices->list().size(), 3u);
-    EXPECT_EQ(devices->list()[1]->equipType(), "Phone");
     auto day = Map::init()->RQLocation("<BODY><BID>13900139000</BID><DataDate>2012-05-01</DataDate></BODY></MSG>");
     ASSERT_TRUE(day);
     EXPECT_GE(day->list().size(), 8u);

@@ -84,6 +84,26 @@ TEST_F(PixCacheTest, ValuesComeBackAsTheyWereStoredAndTheIndexIsSavedOncePerBurs
     for (const char* key : {"data", "text", "plist", "image"}) EXPECT_TRUE(reopened->hasCacheForKey(key)) << key;
 }
 
+// Property lists are kept in the binary form; one kept in XML by an earlier
+// version still reads.
+TEST_F(PixCacheTest, PropertyListsAreKeptBinaryAndXmlOnesStillRead)
+{
+    auto cache = open();
+    const PlistValue value(PlistValue::Dictionary{{"when", NSDate(12.5)}, {"list", PlistValue::Array{"a", 2, false}}});
+    cache->setPlist(value, "binary");
+    drain(cache);
+    std::ifstream in(file("binary"), std::ios::binary);
+    const std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(NSData(stored.begin(), stored.end()), value.binaryData());
+    EXPECT_EQ(cache->plistForKey("binary"), value);
+
+    // An XML value file under a live key, as an earlier version wrote it.
+    const PlistValue older(PlistValue::Dictionary{{"k", "v"}});
+    cache->setData(older.xmlData(), "xml");
+    drain(cache);
+    EXPECT_EQ(cache->plistForKey("xml"), older);
+}
+
 TEST_F(PixCacheTest, ExpiryDecidesWhatReadersSee)
 {
     auto cache = open();

@@ -59,6 +59,19 @@ void MapDouble::publishOfflineRelease() {
     relay_.forgetProvided();
 }
 
+void MapDouble::holdAnswers(const std::string &type) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    held_.try_emplace(type, std::make_shared<std::atomic<bool>>(false));
+}
+
+void MapDouble::release(const std::string &type) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (auto it = held_.find(type); it != held_.end()) {
+        it->second->store(true);
+        held_.erase(it);
+    }
+}
+
 void MapDouble::pushFault(Fault fault) {
     std::lock_guard<std::mutex> lock(mutex_);
     faults_.push_back(fault);
@@ -96,6 +109,13 @@ std::optional<Resource> MapDouble::answer(const std::string &url) {
     }
     for (const Service &service : services) {
         if (std::optional<Resource> resource = service(query, *this)) {
+            // The relay asks one answer at a time: the latest entry is this one's.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!log_.empty() && log_.back().url == url) {
+                if (auto held = held_.find(log_.back().type); held != held_.end()) {
+                    resource->heldUntil = held->second;
+                }
+            }
             return resource;
         }
     }

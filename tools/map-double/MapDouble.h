@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -109,6 +110,19 @@ public:
     // Releases since the demo data's own (0).
     int offlineRelease() const { return offlineRelease_.load(); }
 
+    // Tile packs are answered with the redirect status (301, 302, 307, ...)
+    // pointing at the same pack under another of the double's URLs (the
+    // query followed by "&moved=1"), which is answered as a pack; 0 answers
+    // them in place again. Answers the relay keeps stay as they were made.
+    void redirectTilePacks(int status) { tileRedirect_ = status; }
+    int tileRedirect() const { return tileRedirect_.load(); }
+    // Answers of the kind (the type they are logged with: "taskcity",
+    // "taskcity-list", a search's "qt", a tile kind) made from now on wait
+    // until release(kind), so a test decides when each arrives.
+    void holdAnswers(const std::string &type);
+    // The held answers of the kind go, and that kind is held no more.
+    void release(const std::string &type);
+
     void addService(Service service);
     // A service asked before all the others (a mode that replaces answers).
     void addServiceFirst(Service service);
@@ -128,6 +142,8 @@ private:
     std::deque<Fault> faults_;
     std::deque<LoggedRequest> log_;
     std::atomic<int> offlineRelease_{0};
+    std::atomic<int> tileRedirect_{0};
+    std::map<std::string, std::shared_ptr<std::atomic<bool>>> held_;  // kind -> its gate
     testserver::RelayServer relay_;  // last: it stops before the rest goes
 };
 

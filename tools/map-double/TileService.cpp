@@ -92,6 +92,12 @@ std::optional<Resource> tilePack(const Query &query, MapDouble &double_) {
         refused.status = 404;
         return refused;
     }
+    if (const int redirect = double_.tileRedirect(); redirect != 0 && !query.has("moved")) {
+        Resource moved("", testserver::RelayServer::Mode::Redirect);
+        moved.status = redirect;
+        moved.location = query.url + "&moved=1";
+        return moved;
+    }
     std::vector<PackEntry> tiles;
     for (const std::string &key : entry.keys) {
         long long x = 0;

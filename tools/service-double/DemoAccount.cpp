@@ -8,6 +8,7 @@
 
 #include "protocol/XMLTree.h"
 #include "tools/service-double/AccountBook.h"
+#include "tools/service-double/DeviceList.h"
 #include "tools/service-double/PCModel.h"
 #include "tools/service-double/TimeRules.h"
 
@@ -79,9 +80,10 @@ std::shared_ptr<AccountBook> DemoAccount::serve(ServiceDouble& service) const
         for (size_t at; (at = content.find("{SERVICE}")) != std::string::npos;) content.replace(at, 9, self);
         service.on(type, [content](const Exchange& e) { return Reply{ServiceDouble::innerReply(e, fillDates(content))}; });
     }
-    // What a user changes on the PC shows on the next read: its time rules,
-    // status and black lists are kept, starting from the demo's replies. The
-    // one-key commands change the status, so the PC's model answers them.
+    // What a user changes shows on the next read: the PC's time rules, status
+    // and black lists and the account's devices are kept, starting from the
+    // demo's replies. The one-key commands change the status, so the PC's
+    // model answers them.
     auto body = [this](const char* type) {
         auto at = replies.find(type);
         return at == replies.end() ? std::string() : at->second;
@@ -92,6 +94,7 @@ std::shared_ptr<AccountBook> DemoAccount::serve(ServiceDouble& service) const
     auto pcs = std::make_shared<PCModel>();
     pcs->startWith(body("RQHomePage"), body("RQUrlRuleSelf"), body("RQGameRuleSelf"));
     PCModel::serveState(service, pcs);
+    DeviceList::serve(service, std::make_shared<DeviceList>(body("RQManageUser")));
     // Accounts change with sign-ups and password changes.
     return AccountBook::serve(service, *this);
 }

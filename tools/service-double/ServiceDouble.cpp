@@ -104,7 +104,52 @@ ServiceDouble::ServiceDouble(testserver::Server::Options options)
 {
 }
 
-ServiceDouble::~ServiceDouble() { server_.stop(); }
+ServiceDouble::~ServiceDouble() { stop(); }
+
+void ServiceDouble::stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        letGo_ = true;
+        held_.clear();
+    }
+    released_.notify_all();
+    server_.stop();
+}
+
+void ServiceDouble::hold(const std::string& type)
+{
+    std::lock_guard lock(mutex_);
+    if (!letGo_) held_[type] = false;
+}
+
+void ServiceDouble::release(const std::string& type)
+{
+    {
+        std::lock_guard lock(mutex_);
+        held_.erase(type);
+    }
+    released_.notify_all();
+}
+
+bool ServiceDouble::waitForHeld(const std::string& type, testserver::Millis timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return released_.wait_for(lock, timeout, [&] {
+        auto at = held_.find(type);
+        return at != held_.end() && at->second;
+    });
+}
+
+void ServiceDouble::waitWhileHeld(const std::string& type)
+{
+    std::unique_lock lock(mutex_);
+    auto at = held_.find(type);
+    if (at == held_.end() || at->second) return;  // not held, or another reply is the one held
+    at->second = true;
+    released_.notify_all();
+    released_.wait(lock, [&] { return held_.count(type) == 0; });
+}
 
 void ServiceDouble::on(const std::string& type, Script script)
 {
@@ -271,7 +316,9 @@ void ServiceDouble::handle(const testserver::Request& request, testserver::Conne
     if (fault == Fault::None) fault = answer.fault;
     exchange.reply = answer.inner;
     exchange.fault = fault;
-    record(exchange);
+    const std::string type = exchange.type;
+    record(std::move(exchange));
+    waitWhileHeld(type);
 
     std::string inner = answer.inner;
     switch (fault) {

@@ -75,8 +75,9 @@ public:
     ServiceDouble& operator=(const ServiceDouble&) = delete;
 
     uint16_t port() const { return server_.port(); }
-    // Stops serving; later connections are refused. Idempotent.
-    void stop() { server_.stop(); }
+    // Stops serving; later connections are refused. Idempotent. Replies held
+    // back are let go first.
+    void stop();
 
     // The script for a TYPE, replacing any earlier one.
     void on(const std::string& type, Script script);
@@ -87,6 +88,15 @@ public:
     // A fault for every exchange of the TYPE ("" for every exchange), over
     // what the script says; Fault::None removes it.
     void fault(const std::string& type, Fault fault);
+
+    // Holds back the next reply of a TYPE: that exchange is answered by its
+    // script and recorded as it comes (so the reply is the one of that moment),
+    // then waits until release() of the TYPE, or stop(), before it is sent.
+    // Later exchanges of the TYPE are answered at once.
+    void hold(const std::string& type);
+    void release(const std::string& type);
+    // Waits until the held reply of the TYPE is waiting; false on time-out.
+    bool waitForHeld(const std::string& type, testserver::Millis timeout = testserver::Millis{5000}) const;
 
     // The exchanges, oldest first (the latest recordLimit of them).
     std::vector<Exchange> exchanges() const;
@@ -109,11 +119,16 @@ public:
 private:
     void handle(const testserver::Request& request, testserver::Connection& connection);
     void record(Exchange exchange);
+    // Returns at once, or when the reply held back is released.
+    void waitWhileHeld(const std::string& type);
 
     mutable std::mutex mutex_;
     mutable std::condition_variable recorded_;
     std::map<std::string, Script> scripts_;
     std::map<std::string, Fault> faults_;
+    std::map<std::string, bool> held_;  // TYPEs whose next reply is held back: whether it waits
+    bool letGo_ = false;                  // stopping: nothing is held any more
+    mutable std::condition_variable released_;
     const size_t recordLimit_;
     size_t exchangeCount_ = 0;
     std::deque<Exchange> exchanges_;

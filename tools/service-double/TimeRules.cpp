@@ -181,6 +181,13 @@ std::string TimeRules::gamePeriod(const std::string& bid) const
     return at == gamePeriods_.end() ? startWeek_ : at->second;
 }
 
+std::string TimeRules::urlPeriod(const std::string& sender) const
+{
+    std::lock_guard lock(mutex_);
+    auto at = urlPeriods_.find(sender);
+    return at == urlPeriods_.end() ? std::string() : at->second;
+}
+
 void TimeRules::setConfig(const std::string& bid, TimeConfig config)
 {
     std::lock_guard lock(mutex_);

@@ -52,6 +52,8 @@ public:
     std::vector<Period> periods(const std::string& bid) const;
     void setGamePeriod(const std::string& bid, std::string week);
     std::string gamePeriod(const std::string& bid) const;
+    // The web sites' week a sender saved last ("UDUrlPeriod" carries no BID); empty when none.
+    std::string urlPeriod(const std::string& sender) const;
     void setConfig(const std::string& bid, TimeConfig config);
     TimeConfig config(const std::string& bid) const;
 

@@ -7,6 +7,9 @@ namespace testserver {
 
 namespace {
 
+// How often a held answer looks whether it may go.
+constexpr Millis kHoldPoll{2};
+
 const char *kGatewayPage =
     "<?xml version=\"1.0\"?>"
     "<!DOCTYPE wml PUBLIC \"-//WAPFORUM//DTD WML 1.1//EN\" \"http://www.wapforum.org/DTD/wml_1.1.xml\">"
@@ -174,6 +177,11 @@ void RelayServer::handle(const Request &request, Connection &connection) {
 }
 
 void RelayServer::answer(const Request &request, Connection &connection, Resource &resource) {
+    while (resource.heldUntil && !resource.heldUntil->load()) {
+        if (!connection.delay(kHoldPoll)) {
+            return;
+        }
+    }
     Response response;
     response.headers = resource.headers;
     switch (resource.mode) {
@@ -184,7 +192,7 @@ void RelayServer::answer(const Request &request, Connection &connection, Resourc
         connection.send(response);
         return;
     case Mode::Redirect:
-        response.status = 302;
+        response.status = resource.status >= 300 && resource.status < 400 ? resource.status : 302;
         if (resource.location) {
             response.headers.add("Location", *resource.location);
         }

@@ -9,6 +9,7 @@
 
 #include "tools/testserver/TestServer.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -27,7 +28,7 @@ public:
     enum class Mode {
         Plain,            // 200, or 206 for a Range
         Chunked,          // 200, the whole body in chunked framing
-        Redirect,         // 302 with Location (when given)
+        Redirect,         // status (a 3xx; 302 unless set) with Location (when given)
         Status,           // the given status with the body
         NoLengthThenClose,// 200 without length, the body, then close
         DropMidBody,      // like Plain, but the connection closes after dropAfter body bytes
@@ -42,13 +43,16 @@ public:
 
         std::string body;
         Mode mode;
-        int status = 200;                     // Status
+        int status = 200;                     // Status, Redirect
         std::optional<std::string> location;  // Redirect
         Headers headers;                      // added to every answer (e.g. Content-Encoding)
         size_t chunkSize = 0;                 // Chunked: 0 = one chunk; Trickle: the piece size
         size_t dropAfter = 0;                 // DropMidBody
         int drops = -1;                       // DropMidBody: answers cut before serving whole (-1: all)
         Millis delay{0};                      // Slow, Trickle
+        // Any mode: the answer waits until the flag is set (or the server
+        // stops), so a test decides when it arrives.
+        std::shared_ptr<const std::atomic<bool>> heldUntil;
     };
 
     explicit RelayServer(Server::Options options = {}, size_t providedLimit = kProvidedLimit);

@@ -272,10 +272,15 @@ TEST_F(JsonTest, GbkPairsAndSurrogateEscapesAtTheEndStayInsideTheirBuffers) {
 }
 
 TEST_F(JsonTest, PlainRunsFollowedByMultiByteStepsNeverWritePastTheirBlock) {
-  // Seven plain bytes and then an escape or a pair: the step after a plain run
+  // Seven plain bytes and then an escape or pairs: the step after a plain run
   // must find room of its own. Every offset from the start of a block, and
   // strings longer than a block, so that some step meets a block's end.
-  const std::pair<const char*, const char*> steps[] = {{"\\u4e2d", "\xE4\xB8\xAD"}, {"\xB1\xB1", "\xB1\xB1"}};
+  // The last: a run of pairs longer than the room of one step, second
+  // bytes a backslash and a quote among them.
+  const std::pair<const char*, const char*> steps[] = {
+      {"\\u4e2d", "\xE4\xB8\xAD"},
+      {"\xB1\xB1", "\xB1\xB1"},
+      {"\xB1\\\xB2\xB3\xB4\"\xB5\xB6\xB7\xB8\xB9\xBA", "\xB1\\\xB2\xB3\xB4\"\xB5\xB6\xB7\xB8\xB9\xBA"}};
   for (const auto& [text, value] : steps) {
     for (size_t lead = 0; lead < 10; ++lead) {
       std::string json = "[\"" + std::string(lead, 'x');

@@ -11,6 +11,7 @@
 #include "engine/base/VMsgMan.h"
 #include "engine/base/VMutex.h"
 #include "engine/base/VThread.h"
+#include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSNotificationCenter.h"
 
 namespace mapengine::test {
@@ -24,6 +25,10 @@ struct Journal {
   std::vector<tagEngineMsg> normal;
   std::vector<tagEngineMsg> priority;
   std::vector<int> timerIds;
+  // The tick each timer fired at, and whether one fired off the timer thread.
+  std::vector<unsigned> timerTicks;
+  std::thread::id testThread = std::this_thread::get_id();
+  bool timerOnTestThread = false;
   CVMsgMan* runtime = nullptr;
   // A timer handler that kills its own timer and sets another.
   bool rearm = false;
@@ -43,6 +48,8 @@ int NormalHandler(void*, int message, int wParam, int lParam) {
     std::lock_guard<std::mutex> l(g_journal->lock);
     if (message == kMsgTimer) {
       g_journal->timerIds.push_back(wParam);
+      g_journal->timerTicks.push_back(GetTickCount());
+      g_journal->timerOnTestThread |= std::this_thread::get_id() == g_journal->testThread;
       rearm = g_journal->rearm && wParam == 1;
     } else {
       g_journal->normal.push_back({message, wParam, lParam});
@@ -313,6 +320,44 @@ TEST_F(MsgManTest, TimerThreadFiresAndHandlersMaySetAndKillTimers) {
   for (int id : journal.timerIds) ones += id == 1;
   EXPECT_EQ(ones, 1);
   EXPECT_EQ(runtime.GetTimerCount(), 1);
+}
+
+// Under the virtual clock the timer thread walks at each 100 ms of it, and the
+// walks are done by the time the clock's advance returns: a 1000 ms timer
+// fires ten times in ten seconds, at the whole seconds, on the timer thread,
+// however the ten seconds are advanced.
+TEST_F(MsgManTest, TimersFireOnceForEachIntervalOfTheVirtualClockHoweverItIsAdvanced) {
+  struct Case {
+    const char* name;
+    std::vector<double> advances;
+  };
+  const Case cases[] = {
+      {"at once", {10.0}},
+      {"in quarter seconds", std::vector<double>(40, 0.25)},
+      {"unevenly", {0.05, 2.95, 0.001, 3.299, 3.7}},
+  };
+  NSClock::useVirtualClock(1000000000.0);
+  ASSERT_EQ(runtime.StartTimerThread(), 1);
+  ASSERT_EQ(runtime.SetHandlers(NormalHandler, PriorityHandler), 1);
+  for (const Case& c : cases) {
+    runtime.KillTimer(1000);
+    const unsigned start = GetTickCount();
+    runtime.SetTimer(1000, 1000);
+    {
+      std::lock_guard<std::mutex> l(journal.lock);
+      journal.timerTicks.clear();
+    }
+    for (double seconds : c.advances) {
+      NSClock::advance(seconds);
+    }
+    std::vector<unsigned> expected;
+    for (unsigned k = 1; k <= 10; ++k) expected.push_back(start + 1000 * k);
+    std::lock_guard<std::mutex> l(journal.lock);
+    EXPECT_EQ(journal.timerTicks, expected) << c.name;
+  }
+  EXPECT_FALSE(journal.timerOnTestThread);
+  runtime.StopTimerThread();
+  NSClock::useRealClock();
 }
 
 TEST_F(MsgManTest, StoppingJoinsTheTimerThreadAndItCanStartAgain) {

@@ -89,16 +89,20 @@ std::string TransitReply(const std::vector<std::pair<std::vector<std::pair<std::
 }
 
 TEST_F(BusRouteTest, SchemeRules) {
-  // Scheme 0: two legs and two stops (one too few); scheme 1: fine.
+  // Scheme 0: two legs and two stops (one too few); scheme 1: fine. The
+  // scheme that cannot be built is left out, so the distance list stays
+  // parallel to the schemes: plan 0 is the fine scheme with its own total.
   Reply reply(TransitReply({{{{"1路", 100}, {"2路", 200}}, {10, 11}}, {{{"3线(x)", 300}}, {11, 10}}}));
   tag_BusRouteRst result;
   ASSERT_EQ(parser.ParseBusRoutes(reply.root(), &result), 1);
   EXPECT_EQ(result.policyKind, 4);
   const tag_BusRoute& route = result.routes[0];
+  ASSERT_EQ(route.lines.GetSize(), 1);
+  ASSERT_EQ(route.stops.GetSize(), 1);
   ASSERT_EQ(route.totals.GetSize(), 1);
   EXPECT_EQ(route.totals[0], 11u + 300u + 10u);
-  EXPECT_TRUE(route.lines[0][0].plainText.IsEmpty());
-  const CVArray<tag_BusTransStop>& stops = route.stops[1];
+  EXPECT_EQ(G(route.lines[0][0].name), u"3线(x)");
+  const CVArray<tag_BusTransStop>& stops = route.stops[0];
   // 11 m is a long walk, with the distance text of ten metres.
   EXPECT_EQ(U16(stops[0].shortWalkText), u"步行,到达S10站 - 10米");
   EXPECT_EQ(U16(stops[0].plainWalkText), u"步行10米,到达S10站");
@@ -140,7 +144,10 @@ TEST_F(BusRouteTest, AlternativesPassOverSchemesWithoutTheLeg) {
   std::strcpy(route.lines[1][0].compareText, "line4");
   CVArray<tag_BusLine> copy = route.lines[1];
   route.lines.Add(copy);
+  CVArray<tag_BusTransStop> copiedStops = route.stops[1];
+  route.stops.Add(copiedStops);
   VJsonResultParser::BuildBusStepText(&result);
+  ASSERT_EQ(route.totals.GetSize(), 3);
   EXPECT_EQ(U16(route.lines[0][0].plainText), u"乘坐1路, 经过4站, 到达S01站.也可乘坐4路");
   EXPECT_EQ(U16(route.lines[0][0].markedText),
             u"乘坐<font bold=\"1\">1路</font>, 经过4站, 到达<font bold=\"1\">S01站</font>"
@@ -149,15 +156,16 @@ TEST_F(BusRouteTest, AlternativesPassOverSchemesWithoutTheLeg) {
 }
 
 TEST_F(BusRouteTest, StopsAndRoutesNeedTheirParts) {
-  // A stop without "walk" is not listed, so its scheme gets no texts; an
-  // "end" that is an array fills no end node.
+  // A stop without "walk" is not listed, so its scheme cannot be built and
+  // is left out; an "end" that is an array fills no end node.
   Reply reply(R"({"result":{"end":[{"wd":"x"}]},"content":[{"lines":[[{"name":"1路"}]],)"
               R"("stops":[[{"getOn":{},"getOff":{},"walk":{}},{"getOn":{},"getOff":{}}]]},7]})");
   tag_BusRouteRst result;
   ASSERT_EQ(parser.ParseBusRoutes(reply.root(), &result), 1);
   EXPECT_EQ(result.end.name[0], 0);
   ASSERT_EQ(result.routes.GetSize(), 1);
-  EXPECT_EQ(result.routes[0].stops[0].GetSize(), 1);
+  EXPECT_EQ(result.routes[0].lines.GetSize(), 0);
+  EXPECT_EQ(result.routes[0].stops.GetSize(), 0);
   EXPECT_EQ(result.routes[0].totals.GetSize(), 0);
   EXPECT_EQ(result.hasType1Line, 0);
   struct Case {

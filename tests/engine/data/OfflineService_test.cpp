@@ -96,7 +96,7 @@ protected:
       packages->OnMessage(msg.wParam, msg.lParam);
     } else if (tiles && packages) {
       packages->OnTileMessage(msg.message, msg.lParam);
-    } else if (msg.wParam == kSearchClient && search) {
+    } else if ((msg.wParam == kSearchClient || msg.wParam == CSearchService::kOfflineTasksClientType) && search) {
       search->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
     }
   }

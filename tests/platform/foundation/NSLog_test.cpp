@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -134,5 +134,65 @@ TEST(NSLog, StandardErrorWhenAskedFor)
     ScopedEnv loud("NX_LOG_STDERR", "1");
     EXPECT_EQ(StandardErrorDuring([] { NSLog("shown %@", NSString("here")); }), "shown here\n");
     EXPECT_FALSE(std::filesystem::exists((home / "Library/Logs/ParentalControlClient.log").str()));
+    nxlog::setSink(previous);
+}
+
+namespace {
+
+unsigned modeOf(const NSString& path)
+{
+    struct stat st{};
+    return ::stat(path.str().c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+}  // namespace
+
+TEST(NSLog, TheLogAndItsFolderAreTheUsersAlone)
+{
+    nxlog::Sink previous = nxlog::setSink({});
+    ScopedEnv quiet("NX_LOG_STDERR", "0");
+    // A fresh home, and one where an earlier version left both readable by all.
+    TempFolder fresh, earlier;
+    std::filesystem::create_directories((earlier / "Library/Logs").str());
+    ::chmod((earlier / "Library/Logs").str().c_str(), 0755);
+    { std::ofstream((earlier / "Library/Logs/ParentalControlClient.log").str()) << "old line\n"; }
+    ::chmod((earlier / "Library/Logs/ParentalControlClient.log").str().c_str(), 0644);
+    for (const TempFolder* home : {&fresh, &earlier}) {
+        ScopedEnv homeEnv("NX_APP_HOME", home->path().str().c_str());
+        NSLog("child at %d,%d", 116, 39);
+        EXPECT_EQ(modeOf(*home / "Library/Logs"), 0700u) << home->path().str();
+        EXPECT_EQ(modeOf(nxlog::logFilePath()), 0600u) << home->path().str();
+    }
+    EXPECT_EQ(ReadFile(earlier / "Library/Logs/ParentalControlClient.log"), "old line\nchild at 116,39\n");
+    nxlog::setSink(previous);
+}
+
+TEST(NSLog, TheLogTurnsOverToOnePreviousFileAtItsLimit)
+{
+    nxlog::Sink previous = nxlog::setSink({});
+    ScopedEnv quiet("NX_LOG_STDERR", "0");
+    TempFolder home;
+    ScopedEnv homeEnv("NX_APP_HOME", home.path().str().c_str());
+    const NSString log = nxlog::logFilePath();
+    const NSString older(log.str() + nxlog::kPreviousLogSuffix);
+    const std::string line(1023, 'x');  // 1 KiB with its newline
+    const size_t perFile = nxlog::kLogFileLimit / 1024;
+    for (size_t i = 0; i < perFile; ++i) NSLog("%s", line.c_str());
+    EXPECT_EQ(std::filesystem::file_size(log.str()), nxlog::kLogFileLimit);
+    EXPECT_FALSE(std::filesystem::exists(older.str()));
+
+    // The next line starts a new file; the full one becomes the previous file,
+    // and the one before that goes.
+    NSLog("first of the second file");
+    // (Compared as truths: a failure must not print a megabyte.)
+    EXPECT_TRUE(ReadFile(log) == "first of the second file\n");
+    ASSERT_TRUE(std::filesystem::exists(older.str()));
+    EXPECT_EQ(std::filesystem::file_size(older.str()), nxlog::kLogFileLimit);
+    EXPECT_EQ(modeOf(older), 0600u);
+    // The last of these no longer fits beside the first line: it starts a third.
+    for (size_t i = 0; i < perFile; ++i) NSLog("%s", line.c_str());
+    EXPECT_TRUE(ReadFile(log) == line + "\n");
+    EXPECT_TRUE(ReadFile(older).starts_with("first of the second file\n"));
+    EXPECT_EQ(std::filesystem::file_size(older.str()), 25 + (perFile - 1) * 1024);
     nxlog::setSink(previous);
 }

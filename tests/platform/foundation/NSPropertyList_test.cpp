@@ -157,3 +157,154 @@ TEST(PlistValue, FilesOfArraysAndDictionaries)
     ASSERT_TRUE(NSDataWriteToFile(NSData{'<', 'p'}, tmp / "broken", true));
     EXPECT_TRUE(PlistValue::dictionaryWithContentsOfFile(tmp / "broken").isNil());
 }
+
+// ---- Binary form ------------------------------------------------------------------
+
+namespace {
+
+NSData hex(std::string_view s)
+{
+    NSData out;
+    for (size_t i = 0; i + 1 < s.size(); i += 2) {
+        if (s[i] == ' ') {
+            --i;
+            continue;
+        }
+        out.push_back(static_cast<uint8_t>(std::stoi(std::string(s.substr(i, 2)), nullptr, 16)));
+    }
+    return out;
+}
+
+// {"a": 1}: the dictionary, its key and its value, one-byte offsets and references.
+const char* const kSmallBinary =
+    "62706c6973743030"  // bplist00
+    "d10102"  // 8: a dictionary of one entry, key object 1, value object 2
+    "5161"  // 11: "a"
+    "1001"  // 13: 1
+    "080b0d"  // 15: the offsets
+    "000000000000 01 01 0000000000000003 0000000000000000 000000000000000f";
+
+}  // namespace
+
+TEST(PlistValue, BinaryRoundTripOfEveryKindAndSize)
+{
+    std::string longAscii(300, 'x');
+    std::string longChinese;
+    for (int i = 0; i < 20; ++i) longChinese += "中文";
+    PlistValue::Array many;  // over 255 objects: two-byte references
+    for (int i = 0; i < 400; ++i) many.emplace_back(i % 2 ? PlistValue(NSString(std::to_string(i))) : PlistValue(i));
+    PlistValue::Dictionary d{
+        {"string", "a < b & \"c\" > 中文 😀"},
+        {"empty string", ""},
+        {"fifteen chars..", "exactly fifteen"},
+        {"long ascii", NSString(longAscii)},
+        {"long chinese", NSString(longChinese)},
+        {"nul", NSString(std::string("a\0b", 3))},
+        {"yes", true},
+        {"no", false},
+        {"ints", PlistValue::Array{0, 255, 256, 65535, 65536, 4294967295LL, 4294967296LL, -1, 9223372036854775807LL,
+                                   -9223372036854775807LL - 1}},
+        {"real", 0.1},
+        {"big real", -1.5e300},
+        {"date", NSDate(1234567.875)},
+        {"old date", NSDate::dateWithTimeIntervalSince1970(-86400 * 365.0 * 40)},
+        {"data", NSData{0, 1, 2, 0xFE, 0xFF}},
+        {"long data", NSData(1000, 0xAB)},
+        {"empty data", NSData{}},
+        {"array", PlistValue::Array{"x", 1, 2.5, true, PlistValue::Array{"nested"}}},
+        {"empty array", PlistValue::Array{}},
+        {"empty dict", PlistValue::Dictionary{}},
+        {"many", many},
+        {"中文 key", "value"},
+    };
+    for (const PlistValue& v : {PlistValue(d), PlistValue("top string"), PlistValue(42), PlistValue(many)}) {
+        const NSData binary = v.binaryData();
+        ASSERT_TRUE(PlistValue::isBinaryPropertyList(binary));
+        EXPECT_EQ(PlistValue::propertyListWithBinaryData(binary), v);
+        EXPECT_EQ(PlistValue::propertyListWithData(binary), v);
+    }
+    EXPECT_TRUE(PlistValue().binaryData().empty());
+    // Nil elements are left out, as the XML form leaves them out.
+    EXPECT_EQ(PlistValue::propertyListWithData(PlistValue(PlistValue::Array{"a", PlistValue(), "b"}).binaryData()),
+              PlistValue(PlistValue::Array{"a", "b"}));
+}
+
+TEST(PlistValue, BinaryFormIsTheStandardLayout)
+{
+    const PlistValue small(PlistValue::Dictionary{{"a", 1}});
+    EXPECT_EQ(small.binaryData(), hex(kSmallBinary));
+    EXPECT_EQ(PlistValue::propertyListWithData(hex(kSmallBinary)), small);
+
+    // What other writers produce: one string object shared by two references,
+    // a UTF-16 string, a four-byte real, a 16-byte integer and a long count.
+    const NSData other = hex(
+        "62706c6973743030"
+        "a501010203 04"  // 8: an array of five: objects 1, 1, 2, 3, 4
+        "5178"  // 14: "x"
+        "62 4e2d 6587"  // 16: "中文"
+        "22 3fc00000"  // 21: 1.5 as a float
+        "14 ffffffffffffffff fffffffffffffffe"  // 26: -2 in 16 bytes
+        "08 0e 10 15 1a"  // 43: the offsets
+        "000000000000 01 01 0000000000000005 0000000000000000 000000000000002b");
+    EXPECT_EQ(PlistValue::propertyListWithData(other), PlistValue(PlistValue::Array{"x", "x", "中文", 1.5, -2}));
+    const NSData longData = hex(
+        "62706c6973743030"
+        "4f 1010 000102030405060708090a0b0c0d0e0f"  // 8: data, its length 16 given as an integer
+        "08"
+        "000000000000 01 01 0000000000000001 0000000000000000 000000000000001b");
+    EXPECT_EQ(*PlistValue::propertyListWithData(longData).data(), hex("000102030405060708090a0b0c0d0e0f"));
+}
+
+TEST(PlistValue, MalformedBinaryIsNil)
+{
+    const NSData good = hex(kSmallBinary);
+    for (size_t n = 0; n < good.size(); ++n)
+        EXPECT_TRUE(PlistValue::propertyListWithData(NSData(good.begin(), good.begin() + static_cast<long>(n))).isNil()) << n;
+    auto with = [&](size_t at, uint8_t byte) {
+        NSData d = good;
+        d[at] = byte;
+        return PlistValue::propertyListWithData(d);
+    };
+    const size_t trailer = good.size() - 32;
+    EXPECT_TRUE(with(9, 0x05).isNil());  // a key reference past the objects
+    EXPECT_TRUE(with(8, 0xD5).isNil());  // more entries than the object has bytes
+    EXPECT_TRUE(with(11, 0x71).isNil());  // an unknown kind
+    EXPECT_TRUE(with(12, 0xE1).isNil());  // an ASCII string that is not ASCII
+    EXPECT_TRUE(with(15, 0x30).isNil());  // an offset inside the offset table
+    EXPECT_TRUE(with(15, 0x02).isNil());  // an offset inside the header
+    EXPECT_TRUE(with(trailer + 6, 0).isNil());  // offsets of no width
+    EXPECT_TRUE(with(trailer + 7, 9).isNil());  // references wider than 8 bytes
+    EXPECT_TRUE(with(trailer + 15, 200).isNil());  // more objects than the table holds
+    EXPECT_TRUE(with(trailer + 23, 3).isNil());  // a top object past the end
+    EXPECT_TRUE(with(trailer + 31, 0xFF).isNil());  // a table past the end
+
+    // An array holding itself, and arrays that each hold the next one twice
+    // (2^40 reads from a few hundred bytes), end quickly with nil.
+    const NSData cycle = hex(
+        "62706c6973743030 a100 08 000000000000 01 01 0000000000000001 0000000000000000 000000000000000a");
+    EXPECT_TRUE(PlistValue::propertyListWithData(cycle).isNil());
+    NSData doubling = hex("62706c6973743030");
+    std::vector<uint8_t> offsets;
+    for (int i = 0; i < 40; ++i) {
+        offsets.push_back(static_cast<uint8_t>(doubling.size()));
+        doubling.insert(doubling.end(), {0xA2, static_cast<uint8_t>(i + 1), static_cast<uint8_t>(i + 1)});
+    }
+    offsets.push_back(static_cast<uint8_t>(doubling.size()));
+    doubling.push_back(0x09);
+    const size_t table = doubling.size();
+    doubling.insert(doubling.end(), offsets.begin(), offsets.end());
+    doubling.insert(doubling.end(), {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 41, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                     0, 0, 0, 0, static_cast<uint8_t>(table)});
+    EXPECT_TRUE(PlistValue::propertyListWithData(doubling).isNil());
+}
+
+// Text that is not UTF-8 has no binary form: the writer gives no bytes
+// rather than a list that reads back altered.
+TEST(PlistValue, BinaryFormRefusesTextThatIsNotUtf8)
+{
+    const NSString latin1(std::string("caf\xE9"));
+    for (const PlistValue& v : {PlistValue(latin1), PlistValue(PlistValue::Array{"a", PlistValue(latin1)}),
+                                PlistValue(PlistValue::Dictionary{{latin1, PlistValue(1)}})})
+        EXPECT_TRUE(v.binaryData().empty());
+    EXPECT_FALSE(PlistValue(NSString("caf\xC3\xA9 \xF0\x9F\x98\x80")).binaryData().empty());
+}

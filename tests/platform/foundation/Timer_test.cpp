@@ -1,6 +1,9 @@
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/foundation/NSClockFollower.h"
 #include "platform/foundation/NSException.h"
 #include "platform/foundation/NSTimer.h"
 #include "tests/platform/foundation/RunTimeTestSupport.h"
@@ -47,6 +50,93 @@ TEST_F(NSTimerTest, TimersFireInDateOrderEachSeeingTheClockAtItsFireDate)
     EXPECT_EQ(fired, (std::vector<std::pair<std::string, double>>{
                          {"a", 1.0}, {"b", 2.0}, {"b2", 2.0}, {"inserted", 2.75}, {"c", 3.0}}));
     EXPECT_DOUBLE_EQ(elapsed(), 5.0);
+}
+
+// A thread that works at every 100 ms of the clock, as the map engine's timer
+// walk does: what it did, when, and on which thread, beside the main loop's
+// timers in one journal.
+class StepThread : public NSClockFollower {
+public:
+    struct Entry {
+        std::string what;
+        NSClock::Ticks at;
+        bool onMain;
+        bool operator==(const Entry&) const = default;
+    };
+    explicit StepThread(std::vector<Entry>& journal) : journal_(journal), thread_([this] { run(); })
+    {
+        NSClockAddFollower(this);
+    }
+    ~StepThread() override
+    {
+        NSClockRemoveFollower(this);
+        {
+            std::lock_guard lock(m_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    std::optional<NSClock::Ticks> nextStep(NSClock::Ticks after) override { return (after / kPeriod + 1) * kPeriod; }
+    void step(NSClock::Ticks at) override
+    {
+        std::unique_lock lock(m_);
+        pending_ = at;
+        cv_.notify_all();
+        cv_.wait(lock, [&] { return !pending_; });
+    }
+    static constexpr NSClock::Ticks kPeriod = NSClock::ticksPerSecond / 10;
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_);
+        while (!stop_) {
+            cv_.wait(lock, [&] { return stop_ || pending_; });
+            if (!pending_) continue;
+            journal_.push_back({"step", NSClock::monotonicTicks(), NSThread::isMainThread()});
+            pending_.reset();
+            cv_.notify_all();
+        }
+    }
+    std::vector<Entry>& journal_;
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::optional<NSClock::Ticks> pending_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+TEST_F(NSTimerTest, AdvanceHandsAFollowerEachStepInTimeOrderWithTheTimersAndWaitsForIt)
+{
+    const NSClock::Ticks t0 = NSClock::monotonicTicks();
+    std::vector<StepThread::Entry> journal;
+    auto timerAt = [&](double seconds, std::string name) {
+        NSTimer::scheduledTimerWithTimeInterval(seconds, false, [&journal, name](NSTimer&) {
+            journal.push_back({name, NSClock::monotonicTicks(), NSThread::isMainThread()});
+        });
+    };
+    {
+        StepThread steps(journal);
+        timerAt(0.15, "timer");
+        timerAt(0.2, "tie");  // at a step's time: after the step
+        NSClock::advance(0.35);
+        const NSClock::Ticks ms = NSClock::ticksPerSecond / 1000;
+        // Every step is done by the time advance returns, each at its own time
+        // on the follower's thread; none while the clock stands still.
+        EXPECT_EQ(journal, (std::vector<StepThread::Entry>{{"step", t0 + 100 * ms, false},
+                                                          {"timer", t0 + 150 * ms, true},
+                                                          {"step", t0 + 200 * ms, false},
+                                                          {"tie", t0 + 200 * ms, true},
+                                                          {"step", t0 + 300 * ms, false}}));
+        NSClock::advance(0.03);
+        EXPECT_EQ(journal.size(), 5u);
+        NSClock::advance(0.02);  // 0.4 s: the next step, reached over two advances
+        ASSERT_EQ(journal.size(), 6u);
+        EXPECT_EQ(journal.back(), (StepThread::Entry{"step", t0 + 400 * ms, false}));
+    }
+    NSClock::advance(1.0);  // a follower removed is not stepped again
+    EXPECT_EQ(journal.size(), 6u);
 }
 
 TEST_F(NSTimerTest, AMovedFireDateIsTheOneThatCounts)
