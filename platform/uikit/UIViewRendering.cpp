@@ -99,6 +99,11 @@ std::shared_ptr<UIImage> NXSnapshotImage(UIView* view, CGFloat scale)
     UIGraphicsBeginImageContextWithOptions(b.size, false, scale);
     CGContextRef c = UIGraphicsGetCurrentContext();
     CGContextTranslateCTM(c, -b.origin.x, -b.origin.y);
+    // Behind a window is the dark screen: what no view covers shows black.
+    if (dynamic_cast<UIWindow*>(view)) {
+        CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+        CGContextFillRect(c, b);
+    }
     if (visible(*view)) view->layer()->renderInContext(c);
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
