@@ -16,6 +16,16 @@ std::shared_ptr<UIActivityIndicatorView> Constant_loadingView()
 }
 
 
+NSString localizedForCount(const NSString& key, long long count)
+{
+    if (count == 1) {
+        const NSString singular = NSString::stringWithFormat("%@_one", key);
+        const NSString text = localized(singular);
+        if (!(text == singular)) return text;
+    }
+    return localized(key);
+}
+
 NSString bundleVersion()
 {
     const PlistValue version = NSBundle::mainBundle()->infoDictionary().objectForKey("CFBundleVersion");

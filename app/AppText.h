@@ -10,6 +10,9 @@
 #include "platform/uikit/UIControl.h"
 
 inline NSString localized(const NSString& key) { return NSLocalizedString(key, ""); }
+// The text that follows a count: for exactly 1 the table's singular under
+// "<key>_one" when it has one ("time" beside "times"), else the key's text.
+NSString localizedForCount(const NSString& key, long long count);
 // The bundle's "CFBundleVersion"; nil when it has none.
 NSString bundleVersion();
 

@@ -117,6 +117,7 @@ std::shared_ptr<VIZMapViewInternal> VIZMapViewInternal::initSubView(VIZMapView* 
     scroll->showsVerticalScrollIndicator = false;
     scroll->setClipsToBounds(true);
     scroll->bounces = false;
+    scroll->decelerationRate = 0.6 * UIScrollViewDecelerationRateNormal;
     internal->m_scrollView = scroll;
 
     auto tap = TapDetectingView::initWithFrame(CGRectMake(0, 0, 5 * w, 5 * h));

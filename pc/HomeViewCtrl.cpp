@@ -205,11 +205,11 @@ void HomeViewCtrl::updateView(const std::shared_ptr<HomeInfoReturnMessage>& repl
     if (sum < 1) {
         resetAlertBtnImageByShowTag(false);
     } else {
-        mTopAlertClewLabel->setText(NSString::stringWithFormat("%@  %lld %@", L("homeviewctrl_todayalert"), sum, L("homeviewctrl_times")));
+        mTopAlertClewLabel->setText(NSString::stringWithFormat("%@  %lld %@", L("homeviewctrl_todayalert"), sum, localizedForCount("homeviewctrl_times", sum)));
         resetAlertBtnImageByShowTag(true);
-        mTopAlertDetailClewFirst->setText(NSString::stringWithFormat("%@ %@", reply->badUrls(), L("homeviewctrl_times")));
-        mTopAlertDetailClewSecond->setText(NSString::stringWithFormat("%@ %@", reply->limitUrls(), L("homeviewctrl_times")));
-        mTopAlertDetailClewThird->setText(NSString::stringWithFormat("%@ %@", reply->limitGames(), L("homeviewctrl_times")));
+        mTopAlertDetailClewFirst->setText(NSString::stringWithFormat("%@ %@", reply->badUrls(), localizedForCount("homeviewctrl_times", reply->badUrls().intValue())));
+        mTopAlertDetailClewSecond->setText(NSString::stringWithFormat("%@ %@", reply->limitUrls(), localizedForCount("homeviewctrl_times", reply->limitUrls().intValue())));
+        mTopAlertDetailClewThird->setText(NSString::stringWithFormat("%@ %@", reply->limitGames(), localizedForCount("homeviewctrl_times", reply->limitGames().intValue())));
     }
     mCurrentOpenRecordFirst->setText(NSString::stringWithFormat("%@", reply->usingUrl()));
     mCurrentOpenRecordFirstTime->setText(NSString::stringWithFormat("%@", reply->urlTime()));

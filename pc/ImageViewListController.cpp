@@ -8,6 +8,7 @@
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "protocol/Constant.h"
 #include "ui/MonthCalendarView.h"
 #include "ui/PixImageView.h"
@@ -191,8 +192,25 @@ void ImageViewListController::showViewerAt(size_t index)
     viewer_->view()->setFrame(CGRectMake(0, 96, 320, 300));
     viewer_->view()->setClipsToBounds(true);
     view()->addSubview(viewer_->view());
+    // The embedded viewer hears no appearance of its own, so the screen does
+    // what its appearance would: lay out the caption strip in the viewer's
+    // frame and take the tab bar out of the way of the viewer's bottom.
+    viewer_->setupScrollViewContentSize();
+    NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
     keepOwnBarLook();
     viewer_->moveToPhotoAtIndex_animated(static_cast<NSInteger>(index), false);
+}
+
+void ImageViewListController::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    if (viewer_) NSNotificationCenter::defaultCenter()->postNotificationName("hideCustomTabBar", nullptr);
+}
+
+void ImageViewListController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    if (viewer_) NSNotificationCenter::defaultCenter()->postNotificationName("bringCustomTabBarToFront", nullptr);
 }
 
 void ImageViewListController::viewDidAppear(bool)

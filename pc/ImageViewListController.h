@@ -33,7 +33,9 @@ public:
     PixPhotoViewController* viewer() const { return viewer_.get(); }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void refresh();
     void loadMore();
     void showPhotos(const id& sender);

@@ -38,6 +38,10 @@ const bool kCellNib = (UINib::registerNib("ListViewCell", [](NSObject*) {
     auto cell = UITableViewCell::initWithStyle<ListViewCell>(UITableViewCellStyleDefault, "ListViewCell");
     cell->titleLabel = cellLabel(CGRectMake(10, 0, 200, 44), UITextAlignmentLeft);
     cell->percentLabel = cellLabel(CGRectMake(210, 0, 100, 44), UITextAlignmentRight);
+    // An accessory narrows the content view: the name gives up the room, the
+    // count keeps its place at the content's right end, clear of the accessory.
+    cell->titleLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    cell->percentLabel->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
     cell->contentView()->addSubview(cell->titleLabel);
     cell->contentView()->addSubview(cell->percentLabel);
     cell->selectionStyle = UITableViewCellSelectionStyleGray;

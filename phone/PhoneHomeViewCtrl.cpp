@@ -365,12 +365,12 @@ void PhoneHomeViewCtrl::updateView(const std::shared_ptr<HomeInfoReturnMessage>&
     } else {
         mIsShowAlertDetailInfo = true;
         mTopAlertClewLabel->setText(
-            NSString::stringWithFormat("%@  %d %@", L("homeviewctrl_todayalert"), count, L("homeviewctrl_times")),
+            NSString::stringWithFormat("%@  %d %@", L("homeviewctrl_todayalert"), count, localizedForCount("homeviewctrl_times", count)),
             UIFont::systemFontOfSize(20), UIColor::whiteColor());
         resetAlertBtnImageByShowTag(true);
         const NSString counts[] = {reply->badUrls(), reply->limitUrls(), reply->limitGames()};
         for (int row = 0; row < 3; ++row)
-            detailValue(row)->setText(NSString::stringWithFormat("%@ %@", counts[row], L("homeviewctrl_times")));
+            detailValue(row)->setText(NSString::stringWithFormat("%@ %@", counts[row], localizedForCount("homeviewctrl_times", counts[row].intValue())));
     }
     showNavigationTitle();
     loading->stopAnimating();

@@ -16,6 +16,8 @@ std::shared_ptr<PixPhotoCaptionView> PixPhotoCaptionView::initWithFrame(CGRect f
     caption->textLabel_->setBackgroundColor(UIColor::clearColor());
     caption->textLabel_->textAlignment = UITextAlignmentCenter;
     caption->textLabel_->textColor = UIColor::whiteColor();
+    caption->textLabel_->shadowColor = UIColor::blackColor();
+    caption->textLabel_->shadowOffset = CGSizeMake(0, 1);
     caption->addSubview(caption->textLabel_);
     return caption;
 }

@@ -17,6 +17,7 @@ std::shared_ptr<PixPhotoScrollView> PixPhotoScrollView::initWithFrame(CGRect fra
     sv->alwaysBounceHorizontal = false;
     sv->bounces = true;
     sv->scrollsToTop = false;
+    sv->decelerationRate = UIScrollViewDecelerationRateFast;
     sv->setBackgroundColor(UIColor::blackColor());
     sv->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin |
                             UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin);

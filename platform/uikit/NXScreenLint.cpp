@@ -16,6 +16,7 @@
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIPickerView.h"
 #include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/UITableViewParts.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/detail/NXText.h"
 
@@ -43,6 +44,11 @@ std::string textOf(const UIView& v)
     if (auto* l = dynamic_cast<const UILabel*>(&v)) return l->text().str();
     if (auto* b = dynamic_cast<const UIButton*>(&v)) return b->currentTitle().str();
     if (auto* f = dynamic_cast<const UITextField*>(&v)) return f->text().length() ? f->text().str() : f->placeholder.str();
+    if (auto* s = dynamic_cast<const UISegmentedControl*>(&v)) {
+        std::string titles;
+        for (NSUInteger i = 0; i < s->numberOfSegments(); ++i) titles += (i ? " | " : "") + s->titleForSegmentAtIndex(i).str();
+        return titles;
+    }
     return {};
 }
 
@@ -342,13 +348,157 @@ void checkReach(UIControl& c, UIView* root, LaterDrawing& over, std::vector<NXLi
     out.push_back({"covered", describe(c) + " is under " + (hit ? describe(*hit) : std::string("a view that takes no touch")), &c});
 }
 
+// ---- Faces -------------------------------------------------------------------------
+
+// What a finger reaches for: a control, or a table row's own parts that take
+// touches (the detail disclosure button, the delete control and button).
+bool isControl(const UIView& v)
+{
+    if (!v.userInteractionEnabled()) return false;
+    return is<UIControl>(v) || is<UITableViewCellAccessory>(v) || is<UITableViewCellEditControl>(v) || is<UITableViewCellDeleteButton>(v);
+}
+
+bool insideAlert(const UIView& v)
+{
+    for (const UIView* a = &v; a; a = a->superview())
+        if (is<NXButtonPanel>(*a)) return true;
+    return false;
+}
+
+// The table row a view lies in, if any.
+const UIView* rowOf(const UIView& v)
+{
+    for (const UIView* a = v.superview(); a; a = a->superview())
+        if (is<UITableViewCell>(*a)) return a;
+    return nullptr;
+}
+
+// Text that a control drawn later in the same row paints over (a count under
+// the row's disclosure button): the control's own pixels (at least 40%
+// opaque) lie on the label's ink. Elsewhere what lies over text is another
+// screen's or a bar's, which the contrast and reach rules judge.
+void checkTextUnderControls(const std::vector<UIView*>& views, UIView* root, std::vector<NXLintFinding>& out)
+{
+    for (size_t i = 0; i < views.size(); ++i) {
+        auto* l = dynamic_cast<UILabel*>(views[i]);
+        if (!l || !hasText(*l) || insideAlert(*l)) continue;
+        const CGRect text = visiblePart(*l, textBox(*l), root, true);
+        if (area(text) <= 0) continue;
+        std::shared_ptr<UIImage> ink;
+        for (size_t j = i + 1; j < views.size(); ++j) {
+            UIView* c = views[j];
+            if (!isControl(*c) || insideAlert(*c) || l->isDescendantOfView(c) || c->isDescendantOfView(l)) continue;
+            if (!rowOf(*l) || rowOf(*l) != rowOf(*c)) continue;
+            const CGRect both = intersection(text, visiblePart(*c, c->bounds(), root, true));
+            if (area(both) <= 0) continue;
+            if (!ink) ink = NXSnapshotImage(l, 1);
+            const auto face = NXSnapshotImage(c, 1);
+            bool under = false;
+            for (CGFloat y = both.origin.y + 0.5; y < CGRectGetMaxY(both) && !under; y += 1)
+                for (CGFloat x = both.origin.x + 0.5; x < CGRectGetMaxX(both) && !under; x += 1) {
+                    const CGPoint p = CGPointMake(x, y);
+                    const CGPoint inLabel = l->convertPointFromView(p, root), inControl = c->convertPointFromView(p, root);
+                    under = NXImagePixelAt(ink, CGPointMake(inLabel.x - l->bounds().origin.x, inLabel.y - l->bounds().origin.y)).a >= kCoveringAlpha &&
+                            NXImagePixelAt(face, CGPointMake(inControl.x - c->bounds().origin.x, inControl.y - c->bounds().origin.y)).a >=
+                                kCoveringAlpha;
+                }
+            if (under) {
+                out.push_back({"covered text", describe(*l) + " is under " + describe(*c), l});
+                break;
+            }
+        }
+    }
+}
+
+// Whether a drawn view shows a colour anywhere on its face (a pixel at least
+// half opaque within a small distance of it).
+bool showsColour(const std::shared_ptr<UIImage>& face, const UIColor& colour)
+{
+    if (!face || !face->CGImage()) return false;
+    const CGSize size = face->size();
+    const NXPixel want{static_cast<int>(std::lround(colour.red * 255)), static_cast<int>(std::lround(colour.green * 255)),
+                       static_cast<int>(std::lround(colour.blue * 255)), 255};
+    for (CGFloat y = 0.5; y < size.height; y += 1)
+        for (CGFloat x = 0.5; x < size.width; x += 1) {
+            const NXPixel p = NXImagePixelAt(face, CGPointMake(x, y));
+            if (p.a >= 128 && std::abs(p.r - want.r) <= 40 && std::abs(p.g - want.g) <= 40 && std::abs(p.b - want.b) <= 40) return true;
+        }
+    return false;
+}
+
+std::string rgb(const UIColor& c)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "(%.2f, %.2f, %.2f)", c.red, c.green, c.blue);
+    return text;
+}
+
+// A control the design gives a colour (a segmented control's or tinted bar
+// button's tint, a button's title colour) whose face shows none of it.
+void checkFace(UIView& v, std::vector<NXLintFinding>& out)
+{
+    std::shared_ptr<UIColor> given;
+    std::string what;
+    if (auto* s = dynamic_cast<UISegmentedControl*>(&v); s && s->tintColor && s->numberOfSegments() > 0) {
+        given = s->tintColor, what = "tint";
+    } else if (auto* b = dynamic_cast<UIButton*>(&v); b && b->currentTitle().length() > 0) {
+        given = b->titleColorForState(static_cast<UIControlState>(b->state())), what = "title colour";
+    }
+    if (!given || given->alpha < 0.5 || given->patternImage()) return;
+    if (!showsColour(NXSnapshotImage(&v, 1), *given))
+        out.push_back({"no colour", describe(v) + " shows none of its " + what + " " + rgb(*given), &v});
+}
+
+// A stretchable image drawn in an image view keeps its caps at their size
+// (a button's background is as wide as its title asks, by design): drawn narrower (or lower) than its caps, or
+// with its ends scaled, its rounded ends and pointers are lost.
+void checkCaps(UIView& v, std::vector<NXLintFinding>& out)
+{
+    std::shared_ptr<UIImage> image;
+    if (auto* iv = dynamic_cast<UIImageView*>(&v); iv && iv->contentMode() == UIViewContentModeScaleToFill)
+        image = iv->highlighted && iv->highlightedImage ? iv->highlightedImage : iv->image;
+    if (!image || (image->leftCapWidth() <= 0 && image->topCapHeight() <= 0)) return;
+    const CGSize size = image->size(), space = v.bounds().size;
+    const CGFloat left = static_cast<CGFloat>(image->leftCapWidth()), top = static_cast<CGFloat>(image->topCapHeight());
+    auto report = [&](const std::string& how) { out.push_back({"stretched cap", describe(v) + " " + how, &v}); };
+    char text[96];
+    if (left > 0 && size.width - 1 > space.width + kTolerance) {
+        std::snprintf(text, sizeof text, "is %g points wide, less than its image's caps (%g points)", space.width, size.width - 1);
+        return report(text);
+    }
+    if (top > 0 && size.height - 1 > space.height + kTolerance) {
+        std::snprintf(text, sizeof text, "is %g points high, less than its image's caps (%g points)", space.height, size.height - 1);
+        return report(text);
+    }
+    // Drawn, the ends keep the image's own pixels: the left cap's columns
+    // along its middle row, where no top cap stretches it.
+    if (left <= 0 || top > 0 || size.height <= 0) return;
+    const auto face = NXSnapshotImage(&v, 1);
+    const CGFloat row = std::floor(size.height / 2) + 0.5;
+    const CGFloat drawnRow = row * space.height / size.height;
+    for (CGFloat x = 0.5; x < left; x += 1) {
+        const NXPixel want = NXImagePixelAt(image, CGPointMake(x, row)), got = NXImagePixelAt(face, CGPointMake(x, drawnRow));
+        if (std::abs(want.a - got.a) > 64 || (want.a > 128 && differs(want, got) && std::abs(want.r - got.r) + std::abs(want.g - got.g) + std::abs(want.b - got.b) > 96))
+        {
+            std::snprintf(text, sizeof text, "does not keep its %g-point left cap at %g points wide", left, space.width);
+            return report(text);
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<NXLintFinding> NXLintViewTree(UIView* root)
 {
     std::vector<NXLintFinding> out;
     if (!root) return out;
-    root->layoutIfNeeded();
+    // Laid out as it will be drawn: a cell places its accessory as it lays out.
+    std::function<void(UIView&)> layOut = [&](UIView& v) {
+        v.layoutIfNeeded();
+        const auto subviews = v.subviews();
+        for (const auto& sub : subviews) layOut(*sub);
+    };
+    layOut(*root);
     std::vector<UILabel*> labels;
     std::vector<UIView*> views;
     eachShownView(*root, [&](UIView& v) { views.push_back(&v); });
@@ -368,9 +518,13 @@ std::vector<NXLintFinding> NXLintViewTree(UIView* root)
             checkCut(*l, root, out);
         }
         if (auto* c = dynamic_cast<UIControl*>(v); c && tappable(*c)) checkReach(*c, root, over, out);
-        if (drawsByItself(*v) && area(visiblePart(*v, v->bounds(), root, true)) > 0 && !drewAPixel(*v))
+        const bool seen = area(visiblePart(*v, v->bounds(), root, true)) > 0;
+        if (drawsByItself(*v) && seen && !drewAPixel(*v))
             out.push_back({"drew nothing", describe(*v) + " puts no pixel on the screen", v});
+        if (seen && is<UIControl>(*v)) checkFace(*v, out);
+        if (seen) checkCaps(*v, out);
     }
+    checkTextUnderControls(views, root, out);
     checkContrast(labels, root, over, out);
     return out;
 }

@@ -18,6 +18,14 @@
 // - "drew nothing": a control or picker that puts no pixel on the screen;
 //   a custom button with no title, image or background is a tap area over
 //   something else's drawing and is not counted.
+// - "covered text": a label in a table row whose ink a control of the same
+//   row drawn after it paints over (a count under the disclosure button).
+// - "no colour": a control the design gives a colour (a segmented control's
+//   or tinted bar button's tint, a button's title colour) whose face shows
+//   none of it.
+// - "stretched cap": an image view's stretchable image drawn in less room
+//   than its caps, or whose left cap does not keep its size as drawn
+//   (rounded ends and pointers smeared).
 //
 // Hidden views and what is inside them are left out, and so is what lies
 // under an alert or sheet, or under the last view that covers the whole root
@@ -32,7 +40,7 @@
 #include "platform/uikit/UIView.h"
 
 struct NXLintFinding {
-    std::string rule;    // "cut text", "contrast", "outside", "covered", "drew nothing"
+    std::string rule;    // "cut text", "contrast", "outside", "covered", "drew nothing", "covered text", "no colour", "stretched cap"
     std::string detail;  // the view's class and text, and what was measured
     UIView* view = nullptr;
 };

@@ -104,6 +104,8 @@ public:
 
     // Scroll views.
     void drag(UIScrollView* sv, CGPoint translation, bool decelerate = false) { if (sv) sv->drag(translation, decelerate); }
+    // Lifted moving (points per second): the content glides on as the clock advances.
+    void fling(UIScrollView* sv, CGPoint translation, CGPoint velocity) { if (sv) sv->fling(translation, velocity); }
     void scrollTo(UIScrollView* sv, CGPoint offset) { if (sv) sv->setContentOffset(offset, false); }
 
     // Layout asked for anywhere in the window is done.

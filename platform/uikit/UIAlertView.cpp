@@ -86,7 +86,11 @@ void UIAlertView::setUp(const NSString& alertTitle, const NSString& alertMessage
 void UIAlertView::show()
 {
     const CGRect screen = UIScreen::mainScreen().bounds();
-    const CGRect f = frame();
+    CGRect f = frame();
+    // An alert of nothing but its title and message (a "please wait") is as
+    // high as they are; one with buttons or controls of its own keeps the room
+    // they were laid out in.
+    if (subviews().empty()) f.size.height = textHeight() + kTextMargin;
     setFrame(CGRectMake((screen.size.width - f.size.width) / 2, (screen.size.height - f.size.height) / 2, f.size.width, f.size.height));
     showOn(nullptr);
 }

@@ -81,6 +81,12 @@ protected:
     void clicked(NSInteger index) override;
     void willDismiss(NSInteger index) override;
     void didDismiss(NSInteger index) override;
+
+private:
+    static constexpr CGFloat kTextMargin = 12;
+    // Draws the title and message (or only measures them); where they end.
+    CGFloat drawText(bool draw) const;
+    CGFloat textHeight() const;
 };
 
 enum UIActionSheetStyle : NSInteger {

@@ -206,8 +206,8 @@ public:
     UISegmentedControlStyle segmentedControlStyle = UISegmentedControlStylePlain;
     bool momentary = false;
     std::shared_ptr<UIColor> tintColor;
-    // A rounded outline split into equal segments with their titles centred;
-    // the selected one filled with the tint colour (blue without one).
+    // A rounded outline split into equal segments with their titles centred; the selected
+    // one filled with the tint colour (blue without one). Bar style: all tinted, selected darker.
     void drawRect(CGRect rect) override;
 
 private:

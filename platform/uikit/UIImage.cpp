@@ -211,13 +211,15 @@ void UIImage::drawInRect(CGRect rect, CGBlendMode mode, CGFloat alpha) const
     cairo_t* cr = c->cairo();
     const CGSize sz = size();
     // Slices along one axis: caps keep their size, the one-point middle
-    // stretches; without a cap the whole length stretches. A length shorter
-    // than the two caps shrinks both alike, so both ends still show.
+    // stretches; without a cap (or with one that leaves no middle point) the
+    // whole length stretches. The far cap is what follows the middle point,
+    // however long the near one is. A length shorter than the two caps
+    // shrinks both alike, so both ends still show.
     struct Slice {
         double src, srcLen, dst, dstLen;
     };
     auto slices = [](double cap, double length, double dst, double dstLen) {
-        if (cap <= 0 || cap * 2 + 1 > length + 1e-9) return std::vector<Slice>{{0, length, dst, dstLen}};
+        if (cap <= 0 || cap + 1 > length + 1e-9) return std::vector<Slice>{{0, length, dst, dstLen}};
         const double far = length - cap - 1;
         if (dstLen < cap + far) {
             const double shrink = dstLen / (cap + far);

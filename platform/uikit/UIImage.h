@@ -32,9 +32,9 @@ public:
     CGFloat scale() const { return scale_; }
     const CGImageRef& CGImage() const { return image_; }
 
-    // The same pixels, stretched by their middle: the caps (left and right of
-    // leftCapWidth; top and bottom of topCapHeight) keep their size. A cap of 0
-    // stretches the whole image along that axis.
+    // The same pixels, stretched by the point after the left (top) cap; the caps keep their
+    // size, the right (bottom) one is the rest (width - leftCapWidth - 1). A cap of 0, or one
+    // that leaves no point to stretch, stretches the whole image along that axis.
     std::shared_ptr<UIImage> stretchableImageWithLeftCapWidth(NSInteger leftCapWidth, NSInteger topCapHeight) const;
     NSInteger leftCapWidth() const { return leftCap_; }
     NSInteger topCapHeight() const { return topCap_; }

@@ -1,6 +1,7 @@
 #include "platform/uikit/UIScrollView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/uikit/UIKitClock.h"
 
@@ -27,14 +28,22 @@ void UIScrollView::setContentOffset(CGPoint offset, bool animated)
     }
 }
 
+// The offset within the content (and its insets).
+CGPoint UIScrollView::clampedOffset(CGPoint o) const
+{
+    const CGSize s = bounds().size;
+    const CGFloat maxX = std::max(contentSize_.width + contentInset.right - s.width, -contentInset.left);
+    const CGFloat maxY = std::max(contentSize_.height + contentInset.bottom - s.height, -contentInset.top);
+    return CGPointMake(std::clamp(o.x, -contentInset.left, maxX), std::clamp(o.y, -contentInset.top, maxY));
+}
+
 // The offset within the content (and its insets), on a page when paging.
 CGPoint UIScrollView::restingOffset(CGPoint o) const
 {
     const CGSize s = bounds().size;
     const CGFloat maxX = std::max(contentSize_.width + contentInset.right - s.width, -contentInset.left);
     const CGFloat maxY = std::max(contentSize_.height + contentInset.bottom - s.height, -contentInset.top);
-    o.x = std::clamp(o.x, -contentInset.left, maxX);
-    o.y = std::clamp(o.y, -contentInset.top, maxY);
+    o = clampedOffset(o);
     if (pagingEnabled) {
         if (s.width > 0) o.x = std::clamp(std::round(o.x / s.width) * s.width, -contentInset.left, maxX);
         if (s.height > 0) o.y = std::clamp(std::round(o.y / s.height) * s.height, -contentInset.top, maxY);
@@ -57,6 +66,8 @@ void UIScrollView::drag(CGPoint translation, bool decelerate)
 {
     if (!scrollEnabled) return;
     auto keep = self();
+    ++glideRun_;  // a finger on the content stops a glide
+    decelerating_ = false;
     dragging_ = true;
     if (auto d = delegate()) d->scrollViewWillBeginDragging(this);
     CGPoint o{contentOffset().x - translation.x, contentOffset().y - translation.y};
@@ -73,6 +84,62 @@ void UIScrollView::drag(CGPoint translation, bool decelerate)
         decelerating_ = false;
         if (auto d = delegate()) d->scrollViewDidEndDecelerating(this);
     }
+}
+
+namespace {
+// A glide ends when the content moves slower than this (points per second).
+constexpr double kSlowestGlide = 20;
+constexpr NSTimeInterval kGlideStep = 1.0 / 60;
+}  // namespace
+
+void UIScrollView::fling(CGPoint translation, CGPoint velocity)
+{
+    if (!scrollEnabled) return;
+    auto keep = self();
+    const unsigned run = ++glideRun_;
+    decelerating_ = false;
+    dragging_ = true;
+    if (auto d = delegate()) d->scrollViewWillBeginDragging(this);
+    CGPoint o{contentOffset().x - translation.x, contentOffset().y - translation.y};
+    if (!bounces) o = restingOffset(o);
+    setContentOffset(o);
+    dragging_ = false;
+    // Speed falls as rate^(milliseconds): exponentially, at this decay per second.
+    const double speed = std::hypot(velocity.x, velocity.y);
+    const double decay = decelerationRate > 0 && decelerationRate < 1 ? -1000 * std::log(decelerationRate) : 0;
+    const bool glides = decay > 0 && speed > kSlowestGlide;
+    if (auto d = delegate()) d->scrollViewDidEndDragging_willDecelerate(this, glides);
+    if (!glides) {
+        setContentOffset(restingOffset(contentOffset()));
+        return;
+    }
+    decelerating_ = true;
+    if (auto d = delegate()) d->scrollViewWillBeginDecelerating(this);
+    if (run != glideRun_) return;  // the delegate took the content
+    // The content moves against the finger's coordinates: its offset falls as the finger moves on.
+    glide(run, contentOffset(), CGPointMake(-velocity.x, -velocity.y), decay, 0, std::log(speed / kSlowestGlide) / decay);
+}
+
+// One step of a glide, t seconds after the lift: the offset the decaying
+// speed has carried the content to, v (1 - e^(-decay t)) / decay.
+void UIScrollView::glide(unsigned run, CGPoint start, CGPoint velocity, double decay, NSTimeInterval t, NSTimeInterval duration)
+{
+    if (run != glideRun_) return;
+    const double travelled = (1 - std::exp(-decay * std::min(t, duration))) / decay;
+    const CGPoint wanted = CGPointMake(start.x + velocity.x * travelled, start.y + velocity.y * travelled);
+    const CGPoint o = clampedOffset(wanted);
+    const bool atEdge = !(o == wanted);
+    if (t >= duration || atEdge) {
+        setContentOffset(restingOffset(o));
+        decelerating_ = false;
+        if (auto d = delegate()) d->scrollViewDidEndDecelerating(this);
+        return;
+    }
+    if (t > 0) setContentOffset(o);
+    std::weak_ptr<UIView> weak = self();
+    nxuiAfterDelay(kGlideStep, [weak, run, start, velocity, decay, t, duration] {
+        if (auto v = std::static_pointer_cast<UIScrollView>(weak.lock())) v->glide(run, start, velocity, decay, t + kGlideStep, duration);
+    });
 }
 
 void UIScrollView::setZoomScale(CGFloat scale, bool)

@@ -22,6 +22,10 @@ public:
     virtual void scrollViewDidZoom(UIScrollView* sv) {}
 };
 
+// The share of its speed a flung scroll view keeps per millisecond.
+constexpr CGFloat UIScrollViewDecelerationRateNormal = 0.998;
+constexpr CGFloat UIScrollViewDecelerationRateFast = 0.99;
+
 class UIScrollView : public UIView {
 public:
     // Content scrolled out of the bounds is not seen.
@@ -52,6 +56,7 @@ public:
     bool delaysContentTouches = true;
     bool canCancelContentTouches = true;
     bool scrollsToTop = true;
+    CGFloat decelerationRate = UIScrollViewDecelerationRateNormal;
 
     CGFloat zoomScale() const { return zoomScale_; }
     // Kept within the minimum and maximum; scales the zooming view.
@@ -70,6 +75,12 @@ public:
     // rest as after a flick. Offsets past the edges hold while dragging when
     // the view bounces and return to the edge afterwards; paging rests on a page.
     void drag(CGPoint translation, bool decelerate);
+    // Test driver: a finger drags by a translation and lifts moving at a
+    // velocity (points per second, the finger's). The content glides on, its
+    // speed falling by the deceleration rate, a step each 1/60 s of the run
+    // loop's clock, and stops at an edge, below the slowest speed the eye
+    // follows or when a finger takes it again (resting on a page when paging).
+    void fling(CGPoint translation, CGPoint velocity);
     // Test driver: a pinch ending at a scale.
     void pinch(CGFloat scale);
     // The same with the fingers centred on a point of the scroll view: the
@@ -82,6 +93,9 @@ protected:
     CGPoint restingOffset(CGPoint offset) const;
 
 private:
+    CGPoint clampedOffset(CGPoint offset) const;
+    void glide(unsigned run, CGPoint start, CGPoint velocity, double decay, NSTimeInterval t, NSTimeInterval duration);
+    unsigned glideRun_ = 0;
     std::weak_ptr<UIScrollViewDelegate> delegate_;
     CGSize contentSize_;
     CGFloat zoomScale_ = 1;

@@ -194,8 +194,9 @@ UITabBarController* UIViewController::tabBarController() const
     return nullptr;
 }
 
-// The presented controller covers the screen on the presenter's window; the
-// presenter stays beneath it and hears that it disappears and comes back.
+// The presented controller covers the screen below the status bar on the
+// presenter's window; the presenter stays beneath it and hears that it
+// disappears and comes back.
 void UIViewController::presentModalViewController(const std::shared_ptr<UIViewController>& vc, bool animated)
 {
     if (!vc || modal_) return;
@@ -204,7 +205,7 @@ void UIViewController::presentModalViewController(const std::shared_ptr<UIViewCo
     if (!window) return;
     modal_ = vc;
     vc->parent_ = this;
-    vc->view()->setFrame(UIScreen::mainScreen().bounds());
+    vc->view()->setFrame(UIScreen::mainScreen().applicationFrame());
     beginAppearanceTransition(false, animated);
     window->addSubview(vc->view());
     endAppearanceTransition();

@@ -5,7 +5,9 @@
 #include <fstream>
 
 #include "platform/uikit/NXSnapshot.h"
+#include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIControl.h"
+#include "platform/uikit/detail/NXDrawing.h"
 #include "platform/uikit/detail/NXText.h"
 
 namespace {
@@ -62,6 +64,9 @@ void renderTree(UIView& view, CGContextRef c)
         renderTree(*sub, c);
         CGContextRestoreGState(c);
     }
+    // The device's status bar lies over the key window's top.
+    if (auto* window = dynamic_cast<UIWindow*>(&view); window && window->isKeyWindow() && !UIApplication::sharedApplication().statusBarHidden())
+        NXDrawStatusBar(c, CGRectMake(b.origin.x, b.origin.y, b.size.width, kNXStatusBarHeight));
     if (layer.borderWidth > 0 && layer.borderColor) {
         CGContextSetStrokeColorWithColor(c, layer.borderColor);
         CGContextSetLineWidth(c, layer.borderWidth);
@@ -94,6 +99,11 @@ std::shared_ptr<UIImage> NXSnapshotImage(UIView* view, CGFloat scale)
     UIGraphicsBeginImageContextWithOptions(b.size, false, scale);
     CGContextRef c = UIGraphicsGetCurrentContext();
     CGContextTranslateCTM(c, -b.origin.x, -b.origin.y);
+    // Behind a window is the dark screen: what no view covers shows black.
+    if (dynamic_cast<UIWindow*>(view)) {
+        CGContextSetRGBFillColor(c, 0, 0, 0, 1);
+        CGContextFillRect(c, b);
+    }
     if (visible(*view)) view->layer()->renderInContext(c);
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
@@ -245,12 +255,10 @@ void UIButton::drawRect(CGRect rect)
     if (auto bg = currentBackgroundImage()) bg->drawInRect(b);
 }
 
-void UIActivityIndicatorView::drawRect(CGRect rect)
+void NXContextDrawSpinner(CGContextRef c, CGRect b, CGFloat shade)
 {
-    CGContextRef c = UIGraphicsGetCurrentContext();
-    const CGRect b = bounds();
     const CGFloat r = std::min(b.size.width, b.size.height) / 2;
-    const CGFloat shade = activityIndicatorViewStyle == UIActivityIndicatorViewStyleGray ? 0.5 : 1;
+    CGContextSaveGState(c);
     CGContextSetLineWidth(c, r * 0.2);
     CGContextSetLineCap(c, kCGLineCapRound);
     for (int i = 0; i < 12; ++i) {
@@ -261,6 +269,12 @@ void UIActivityIndicatorView::drawRect(CGRect rect)
         CGContextAddLineToPoint(c, CGRectGetMidX(b) + std::cos(angle) * r * 0.85, CGRectGetMidY(b) + std::sin(angle) * r * 0.85);
         CGContextStrokePath(c);
     }
+    CGContextRestoreGState(c);
+}
+
+void UIActivityIndicatorView::drawRect(CGRect rect)
+{
+    NXContextDrawSpinner(UIGraphicsGetCurrentContext(), bounds(), activityIndicatorViewStyle == UIActivityIndicatorViewStyleGray ? 0.5 : 1);
 }
 
 void UIProgressView::drawRect(CGRect rect)
@@ -299,9 +313,60 @@ void UISwitch::drawRect(CGRect rect)
     CGContextDrawPath(c, kCGPathFillStroke);
 }
 
+namespace {
+
+// The bar style: every segment is the tint (the bars' grey-blue without
+// one) with a lighter top half, titles white and bold; the pressed or
+// selected segment darker. A tinted bar button is such a control.
+void drawBarSegments(const UISegmentedControl& control, const std::vector<NSString>& titles, NSInteger selected)
+{
+    CGContextRef c = UIGraphicsGetCurrentContext();
+    const CGRect b = CGRectInset(control.bounds(), 0.5, 0.5);
+    const CGFloat radius = std::min<CGFloat>(5, b.size.height / 2);
+    const auto tint = control.tintColor ? control.tintColor : UIColor::colorWithRed(0.43, 0.52, 0.63, 1);
+    const CGFloat w = b.size.width / static_cast<CGFloat>(titles.size());
+    CGContextSaveGState(c);
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextClip(c);
+    tint->setFill();
+    CGContextFillRect(c, b);
+    CGContextSetRGBFillColor(c, 1, 1, 1, 0.22);
+    CGContextFillRect(c, CGRectMake(b.origin.x, b.origin.y, b.size.width, b.size.height / 2));
+    if (selected >= 0 && static_cast<size_t>(selected) < titles.size()) {
+        CGContextSetRGBFillColor(c, 0, 0, 0, 0.25);
+        CGContextFillRect(c, CGRectMake(b.origin.x + w * static_cast<CGFloat>(selected), b.origin.y, w, b.size.height));
+    }
+    CGContextRestoreGState(c);
+    CGContextSetLineWidth(c, 1);
+    CGContextSetRGBStrokeColor(c, tint->red * 0.6, tint->green * 0.6, tint->blue * 0.6, 1);
+    for (size_t i = 1; i < titles.size(); ++i) {
+        CGContextBeginPath(c);
+        CGContextMoveToPoint(c, b.origin.x + w * static_cast<CGFloat>(i), b.origin.y);
+        CGContextAddLineToPoint(c, b.origin.x + w * static_cast<CGFloat>(i), CGRectGetMaxY(b));
+        CGContextStrokePath(c);
+    }
+    CGContextBeginPath(c);
+    addRoundedRect(c, b, radius);
+    CGContextStrokePath(c);
+    const auto font = UIFont::boldSystemFontOfSize(12);
+    CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+    for (size_t i = 0; i < titles.size(); ++i) {
+        const CGFloat h = sizeWithFont(titles[i], font).height;
+        drawInRect(titles[i], CGRectMake(b.origin.x + w * static_cast<CGFloat>(i) + 2, CGRectGetMidY(b) - h / 2, w - 4, h), font,
+                   UILineBreakModeTailTruncation, UITextAlignmentCenter);
+    }
+}
+
+}  // namespace
+
 void UISegmentedControl::drawRect(CGRect rect)
 {
     if (titles_.empty()) return;
+    if (segmentedControlStyle == UISegmentedControlStyleBar) {
+        drawBarSegments(*this, titles_, selected_);
+        return;
+    }
     CGContextRef c = UIGraphicsGetCurrentContext();
     const CGRect b = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat radius = std::min<CGFloat>(6, b.size.height / 2);

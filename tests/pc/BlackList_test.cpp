@@ -88,7 +88,9 @@ TEST_F(BlackList, TheDeleteControlAndItsDeleteButtonRemoveOneRule)
     ASSERT_TRUE(driver->tap(second->deleteControl()));
     driver->layout();
     ASSERT_TRUE(second->showingDeleteConfirmation());
-    EXPECT_EQ(lintFindings(driver->window()), std::vector<std::string>{});
+    // Delete comes out over the row's right end, as on the device.
+    EXPECT_EQ(lintFindings(driver->window()),
+              std::vector<std::string>{"covered text: UILabel \"Example video\" tag 20002 is under UITableViewCellDeleteButton"});
     EXPECT_TRUE(snapshot::viewMatchesExpected(driver->window(), "tests/pc/snapshots/black-list-delete"));
     ASSERT_TRUE(driver->tap(second->deleteButton()));
     EXPECT_NE(body(sent("DLUrlRuleSelf").back()).find("<UrlBlack>video.example.net</UrlBlack>"), std::string::npos);

@@ -139,7 +139,9 @@ TEST_F(PCHome, TheAlertRowsOpenTodaysBlockedVisits)
     const char* captions[] = {"homeviewctrl_bloackbadweb", "homeviewctrl_bloackforbidenweb", "homeviewctrl_bloackforbidensoft"};
     UILabel* counts[] = {home->mTopAlertDetailClewFirst.get(), home->mTopAlertDetailClewSecond.get(),
                          home->mTopAlertDetailClewThird.get()};
+    // One visit is counted in the singular.
     const char* shown[] = {"1", "2", "1"};
+    const char* unit[] = {"homeviewctrl_times_one", "homeviewctrl_times", "homeviewctrl_times_one"};
     for (int row = 0; row < 3; ++row) {
         SCOPED_TRACE(row);
         auto* caption = dynamic_cast<UILabel*>(driver->viewWithText(L(captions[row])));
@@ -151,7 +153,7 @@ TEST_F(PCHome, TheAlertRowsOpenTodaysBlockedVisits)
         EXPECT_EQ(counts[row]->superview(), panel);
         EXPECT_TRUE(CGRectEqualToRect(counts[row]->frame(), CGRectMake(200, 41 * row, 110, 41)));
         EXPECT_TRUE(counts[row]->textColor->isEqual(*UIColor::redColor()));
-        EXPECT_EQ(counts[row]->text(), NSString::stringWithFormat("%s %@", shown[row], L("homeviewctrl_times")));
+        EXPECT_EQ(counts[row]->text(), NSString::stringWithFormat("%s %@", shown[row], L(unit[row])));
     }
 
     ASSERT_TRUE(driver->tap(home->mRootScrollView->viewWithTag(HomeViewCtrl::kFirstAlertRowTag + 1)));

@@ -5,6 +5,7 @@
 #include "platform/uikit/NXScreenLint.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIScrollView.h"
+#include "platform/uikit/UITableView.h"
 
 namespace {
 
@@ -267,6 +268,80 @@ TEST(NXScreenLint, AControlThatDrawsNoPixelIsReported)
     ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
     EXPECT_EQ(found[0].rfind("drew nothing: ", 0), 0u);
     EXPECT_NE(found[0].find("Dial puts no pixel on the screen"), std::string::npos);
+}
+
+
+TEST(NXScreenLint, TextThatAControlDrawnAfterItPaintsOverIsCoveredText)
+{
+    // A row's count laid out at the row's right end, under its detail
+    // disclosure button: the accessory narrows the content view, but the
+    // count kept its frame.
+    auto root = page();
+    auto cell = UITableViewCell::initWithStyle(UITableViewCellStyleDefault, "Row");
+    cell->setFrame(CGRectMake(0, 100, 320, 44));
+    auto count = label(CGRectMake(210, 0, 100, 44), "12");
+    count->textAlignment = UITextAlignmentRight;
+    cell->contentView()->addSubview(count);
+    cell->accessoryType = UITableViewCellAccessoryDetailDisclosureButton;
+    root->addSubview(cell);
+    // A label beside a button, and a button's own title, are no such fault.
+    root->addSubview(label(CGRectMake(10, 200, 100, 30), "Name"));
+    button(root.get(), CGRectMake(120, 200, 100, 30), "Save");
+    const auto found = findings(root.get());
+    ASSERT_EQ(found.size(), 1u) << ::testing::PrintToString(found);
+    EXPECT_EQ(found[0], "covered text: UILabel \"12\" is under UITableViewCellAccessory");
+    // Laid out within the content view that the accessory leaves, it is clear.
+    cell->contentView()->setFrame(CGRectMake(0, 0, 320, 44));
+    count->setFrame(CGRectMake(210, 0, 100, 44));
+    count->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin);
+    cell->setNeedsLayout();
+    EXPECT_EQ(findings(root.get()), std::vector<std::string>{});
+}
+
+TEST(NXScreenLint, AControlWhoseFaceShowsNoneOfItsGivenColourHasNoColour)
+{
+    auto root = page();
+    // A tinted segmented control of the plain style with nothing selected
+    // shows its tint nowhere; the bar style shows it on every segment.
+    auto plain = UISegmentedControl::initWithItems({"Save"});
+    plain->tintColor = UIColor::colorWithRed(0, 0.85, 0, 1);
+    plain->setFrame(CGRectMake(10, 10, 60, 30));
+    root->addSubview(plain);
+    auto bar = UISegmentedControl::initWithItems({"Add"});
+    bar->tintColor = UIColor::colorWithRed(0, 0.85, 0, 1);
+    bar->segmentedControlStyle = UISegmentedControlStyleBar;
+    bar->setFrame(CGRectMake(100, 10, 60, 30));
+    root->addSubview(bar);
+    // A title colour that the title shows, and one that it cannot (the title
+    // is hidden under the button's own background image).
+    auto red = button(root.get(), CGRectMake(10, 60, 100, 37), "Cut network");
+    red->setTitleColor(UIColor::redColor(), UIControlStateNormal);
+    auto hidden = button(root.get(), CGRectMake(10, 110, 100, 37), "Lock");
+    hidden->setTitleColor(UIColor::redColor(), UIControlStateNormal);
+    hidden->titleLabel()->setHidden(true);
+    const std::vector<std::string> expected = {"no colour: UISegmentedControl \"Save\" shows none of its tint (0.00, 0.85, 0.00)",
+                                               "no colour: UIButton \"Lock\" shows none of its title colour (1.00, 0.00, 0.00)"};
+    EXPECT_EQ(findings(root.get()), expected);
+}
+
+TEST(NXScreenLint, AStretchableImageInLessRoomThanItsCapsIsAStretchedCap)
+{
+    UIGraphicsBeginImageContextWithOptions(CGSizeMake(20, 10), false, 1);
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 0.5, 0.5, 0.5, 1);
+    CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 20, 10));
+    CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 0, 0, 1);
+    CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 4, 10));
+    auto half = UIGraphicsGetImageFromCurrentImageContext()->stretchableImageWithLeftCapWidth(10, 0);
+    UIGraphicsEndImageContext();
+    auto root = page();
+    auto wide = UIImageView::initWithImage(half);
+    wide->setFrame(CGRectMake(0, 10, 150, 10));
+    root->addSubview(wide);
+    auto squeezed = UIImageView::initWithImage(half);
+    squeezed->setFrame(CGRectMake(0, 40, 12, 10));
+    root->addSubview(squeezed);
+    const std::vector<std::string> expected = {"stretched cap: UIImageView is 12 points wide, less than its image's caps (19 points)"};
+    EXPECT_EQ(findings(root.get()), expected);
 }
 
 }  // namespace

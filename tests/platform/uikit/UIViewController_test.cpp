@@ -145,7 +145,7 @@ TEST_F(NavigationAppearance, ModalPresentationCoversAndReturns)
     lines.clear();
     a->presentModalViewController(m, true);
     EXPECT_EQ(lines, (std::vector<std::string>{"M.load", "A.willDisappear", "M.willAppear", "M.didAppear", "A.didDisappear"}));
-    EXPECT_EQ(m->view()->frame(), UIScreen::mainScreen().bounds());
+    EXPECT_EQ(m->view()->frame(), UIScreen::mainScreen().applicationFrame());  // below the status bar
     lines.clear();
     m->dismissModalViewControllerAnimated(true);  // asked of the presented one, as screens do
     EXPECT_EQ(lines, (std::vector<std::string>{"A.willAppear", "M.willDisappear", "M.didDisappear", "A.didAppear"}));
