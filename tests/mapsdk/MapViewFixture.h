@@ -23,7 +23,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/TilePattern.h"

@@ -9,7 +9,7 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tests/ui/ImageTestSupport.h"
 
 namespace fs = std::filesystem;

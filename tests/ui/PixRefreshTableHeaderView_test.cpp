@@ -11,7 +11,7 @@
 
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/CATransaction.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UITableView.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/PixRefreshTableHeaderView.h"

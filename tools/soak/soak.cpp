@@ -43,7 +43,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "protocol/Constant.h"
 #include "protocol/Head.h"

@@ -23,7 +23,7 @@
 #include "engine/render/Projection.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/render/EngineText.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/MapProjection.h"
 #include "tools/map-double/TilePattern.h"
@@ -48,7 +48,7 @@ protected:
     hosts.Add(host);
     urls.SetMapDomain(hosts, 2, 4);
     GetGlobalMan()->SetSlot(kSlotUrlTranslater, &urls);
-    CVString documents(home.path().c_str());
+    CVString documents(home.directory().c_str());
     ASSERT_EQ(SetStartupPaths(documents, documents), 1);
     LonLatToMapUnits(&beijing, {116.397, 39.908});
   }
@@ -62,7 +62,7 @@ protected:
   void Start(int level = 12) {
     control = std::make_unique<CMapControl>();
     control->Init(static_cast<int>(beijing.x), static_cast<int>(beijing.y), 0, 0, kWidth, kHeight, level,
-                  CVString(home.path().c_str()));
+                  CVString(home.directory().c_str()));
     control->UpdateAllLayers();
   }
 
@@ -116,11 +116,11 @@ protected:
     return keys;
   }
   std::vector<unsigned char> Bytes(const char* name) const {
-    std::ifstream in(home.path() + name, std::ios::binary);
+    std::ifstream in(home.directory() + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  ::test::TempFolder home;
+  TempFolder home;
   mapengine::test::EngineNetwork net;
   std::unique_ptr<mapdouble::MapDouble> service;
   CUrlTranslater urls;

@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/detail/NXText.h"
 #include "tools/imagefixtures/ImageFixtures.h"
