@@ -23,6 +23,7 @@
 #include "engine/render/Projection.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/render/EngineText.h"
+#include "platform/testing/NXPump.h"
 #include "platform/testing/TempFolder.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/MapProjection.h"
@@ -69,21 +70,24 @@ protected:
   // Dispatches the engine's network events to the controller through its
   // message handler, until no tile request is in flight.
   void Pump() {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
+    auto settled = [this] {
+      tagMsgRing* ring = net.msgs->GetRing(1);
+      std::lock_guard<std::mutex> lock(ring->lock);
+      return ring->readIndex == ring->writeIndex && !IsTileRequestBusy(&control->GetDownloader());
+    };
+    auto step = [this] {
       tagEngineMsg msg;
       while (net.msgs->PopMessage(net.msgs->GetRing(2), msg)) {
       }
       if (!net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
-        if (!IsTileRequestBusy(&control->GetDownloader())) {
-          return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        continue;
+        return false;
       }
       MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);
+      return true;
+    };
+    if (!NXPumpUntil(settled, step, 30, std::chrono::milliseconds(2))) {
+      ADD_FAILURE() << "the tile request did not end";
     }
-    ADD_FAILURE() << "the tile request did not end";
   }
 
   std::vector<uint32_t> Screen() {
