@@ -28,7 +28,7 @@
 #include "mapsdk/VIZMapViewInternal.h"
 #include "mapsdk/VIZShape.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UINavigationController.h"
 
 namespace {

@@ -21,7 +21,8 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "tools/service-double/AccountBook.h"
 #include "tools/service-double/DemoAccount.h"
@@ -32,27 +33,12 @@ namespace apptest {
 inline const char* const kDemoUser = "13800138000";
 inline const char* const kDemoPassword = "demo2012";
 
-// A temporary folder removed at the end.
-struct TempFolder {
-    std::filesystem::path path;
-    explicit TempFolder(const char* pattern)
-    {
-        std::string p = (std::filesystem::temp_directory_path() / pattern).string();
-        path = mkdtemp(p.data());
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
-
 class AppTest : public ::testing::Test {
 protected:
     // realTexts: the shipped strings table (snapshots); else the key table.
-    explicit AppTest(bool realTexts = false) : home_("nx-app-test-XXXXXX"), resources_("nx-app-res-XXXXXX")
+    explicit AppTest(bool realTexts = false)
     {
-        setenv("NX_APP_HOME", home_.path.c_str(), 1);
+        setenv("NX_APP_HOME", home_.path().UTF8String(), 1);
         NSUserDefaults::resetStandardUserDefaults();
         unsetenv("NX_RESOURCE_DIR");
         if (!realTexts) useKeyTable();
@@ -195,9 +181,9 @@ private:
         const fs::path real = NSBundle::mainBundle()->resourcePath().str();
         for (const auto& entry : fs::directory_iterator(real))
             if (entry.path().extension() == ".png" || entry.path().filename() == "Info.plist")
-                fs::copy_file(entry.path(), resources_.path / entry.path().filename());
-        std::ofstream(resources_.path / "Localizable.strings") << "\"login_title\" = \"Tavrel\";\n\"imgDataview_img\" = \"help\";\n";
-        setenv("NX_RESOURCE_DIR", resources_.path.c_str(), 1);
+                fs::copy_file(entry.path(), (resources_ / entry.path().filename().string()).str());
+        std::ofstream((resources_ / "Localizable.strings").str()) << "\"login_title\" = \"Tavrel\";\n\"imgDataview_img\" = \"help\";\n";
+        setenv("NX_RESOURCE_DIR", resources_.path().UTF8String(), 1);
     }
 
     TempFolder home_, resources_;

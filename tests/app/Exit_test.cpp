@@ -10,7 +10,8 @@
 
 #include "engine/data/EngineRoot.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "tests/app/AppFixture.h"
 
@@ -23,10 +24,10 @@ constexpr const char* kHomeVariable = "NX_EXIT_TEST_HOME";
 TEST(AppExitDeathTest, TheProcessEndsCleanlyAfterTheClientStartedTheMapEngine)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::optional<apptest::TempFolder> home;
+    std::optional<TempFolder> home;
     if (!std::getenv(kHomeVariable)) {
-        home.emplace("nx-app-exit-XXXXXX");
-        setenv(kHomeVariable, home->path.c_str(), 1);
+        home.emplace();
+        setenv(kHomeVariable, home->path().UTF8String(), 1);
     }
     EXPECT_EXIT(
         {

@@ -11,7 +11,7 @@
 #include "app/WaitingViewController.h"
 #include "platform/systemconfiguration/SCNetworkReachability.h"
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "protocol/Constant.h"
 
 namespace {

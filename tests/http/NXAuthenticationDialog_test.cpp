@@ -7,7 +7,7 @@
 #include "http/NXAuthenticationDialog.h"
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tests/http/ForgetCredentials.h"
 #include "tools/snapshot/Snapshot.h"
 #include "tools/testserver/AuthenticatingProxy.h"

@@ -14,6 +14,7 @@
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSFileManager.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/testserver/TestServer.h"
 
 namespace fs = std::filesystem;
@@ -24,10 +25,8 @@ using testserver::Server;
 namespace {
 
 struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("nxhttp-cache-" + std::to_string(::getpid()) + "-" +
-                                                 std::to_string(reinterpret_cast<uintptr_t>(this)));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
+    TempFolder folder;
+    fs::path path = folder.path().str();
     NSString str(const std::string& sub = "") const { return NSString((path / sub).string()); }
 };
 

@@ -13,6 +13,7 @@
 
 #include "platform/foundation/NSPropertyList.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/testserver/TestServer.h"
 
 namespace fs = std::filesystem;
@@ -48,10 +49,8 @@ std::string readFile(const fs::path& p)
 }
 
 struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("nxhttp-req-" + std::to_string(::getpid()) + "-" +
-                                                 std::to_string(reinterpret_cast<uintptr_t>(this)));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
+    TempFolder folder;
+    fs::path path = folder.path().str();
 };
 
 class Recorder : public NSObject, public NXHTTPRequestDelegate {

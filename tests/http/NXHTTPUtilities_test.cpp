@@ -7,6 +7,8 @@
 #include <fstream>
 #include <random>
 
+#include "platform/testing/TempFolder.h"
+
 namespace fs = std::filesystem;
 using namespace nxhttp;
 
@@ -32,10 +34,8 @@ NSData zlibStream(const NSData& in)
 }
 
 struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("nxhttp-util-" + std::to_string(::getpid()) + "-" +
-                                                 std::to_string(std::random_device{}()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
+    TempFolder folder;
+    fs::path path = folder.path().str();
     NSString file(const char* name) const { return NSString((path / name).string()); }
 };
 

@@ -10,7 +10,7 @@
 #include "mapsdk/VIZShape.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 namespace {
 

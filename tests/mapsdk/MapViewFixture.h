@@ -23,7 +23,8 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/TilePattern.h"
@@ -35,9 +36,6 @@ protected:
 
     void SetUp() override
     {
-        char tmpl[] = "/tmp/mapviewXXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        home = tmpl;
         setenv("NX_APP_HOME", home.c_str(), 1);
         NSUserDefaults::resetStandardUserDefaults();
         auto defaults = NSUserDefaults::standardUserDefaults();
@@ -58,7 +56,6 @@ protected:
         service.reset();
         NSUserDefaults::resetStandardUserDefaults();
         unsetenv("NX_APP_HOME");
-        std::filesystem::remove_all(home);
     }
 
     // The manager as the application delegate makes it, with the engine's
@@ -117,7 +114,8 @@ protected:
     }
 
     NXUITestDriver driver;
-    std::string home;
+    TempFolder folder;
+    std::string home = folder.path().str();
     std::unique_ptr<mapdouble::MapDouble> service = std::make_unique<mapdouble::MapDouble>();
     mapdouble::LocationService location;
     std::shared_ptr<VIZMapManager> manager;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mapsdk/VIZOverlayView.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {

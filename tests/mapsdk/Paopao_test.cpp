@@ -6,7 +6,7 @@
 #include <string>
 
 #include "mapsdk/Paopao.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "mapsdk/TapDetectingView.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 namespace {
 

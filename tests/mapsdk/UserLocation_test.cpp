@@ -9,7 +9,7 @@
 #include "mapsdk/VIZUserLocation.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSRunLoop.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tests/engine/data/EngineRootFixture.h"
 #include "tools/snapshot/Snapshot.h"
 

@@ -10,7 +10,7 @@
 #include "pc/TimeSetViewController.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "ui/ProgressHUD.h"
 #include "tests/protocol/ServiceFixture.h"
 #include "tools/service-double/TimeRules.h"

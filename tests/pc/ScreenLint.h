@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/uikit/NXScreenLint.h"
+#include "platform/testing/NXScreenLint.h"
 
 inline std::vector<std::string> lintFindings(UIView* root, const UIView* within = nullptr)
 {

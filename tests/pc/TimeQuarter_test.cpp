@@ -6,7 +6,7 @@
 #include "pc/ProtectSettingViewController.h"
 #include "pc/TimeHighSetting.h"
 #include "pc/TimeLimitViewController.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 using Grid = TimeLimitViewController;
 

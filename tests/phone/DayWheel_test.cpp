@@ -5,7 +5,7 @@
 
 #include "pc/PCTimeCommon.h"
 #include "phone/MapDatePickerView.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 namespace {
 

@@ -16,7 +16,8 @@
 
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "tests/app/AppFixture.h"
 #include "tools/map-double/LocationService.h"
@@ -85,18 +86,18 @@ std::string bytesOf(const fs::path& file)
 TEST(MapRoadDeathTest, TheLocationMapIsPicturedTheSameInEveryRun)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::optional<apptest::TempFolder> folder;
+    std::optional<TempFolder> folder;
     if (!std::getenv(kFolderVariable)) {
-        folder.emplace("nx-map-road-XXXXXX");
-        setenv(kFolderVariable, folder->path.c_str(), 1);
+        folder.emplace();
+        setenv(kFolderVariable, folder->path().UTF8String(), 1);
     }
     EXPECT_EXIT(pictureTheLocationMap("first"), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(pictureTheLocationMap("second"), ::testing::ExitedWithCode(0), "");
     unsetenv(kFolderVariable);
-    const std::string first = bytesOf(folder->path / "first" / "01-map-latest.png");
+    const std::string first = bytesOf((*folder / "first/01-map-latest.png").str());
     ASSERT_FALSE(first.empty());
-    EXPECT_TRUE(first == bytesOf(folder->path / "second" / "01-map-latest.png"))
-        << "the pictures differ: " << folder->path;
+    EXPECT_TRUE(first == bytesOf((*folder / "second/01-map-latest.png").str()))
+        << "the pictures differ: " << folder->path().str();
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "mapsdk/VIZPinAnnotationView.h"
 #include "mapsdk/VIZUserLocation.h"
 #include "pc/PCTimeCommon.h"
-#include "platform/uikit/NXScreenLint.h"
+#include "platform/testing/NXScreenLint.h"
 #include "tests/phone/MapFixture.h"
 
 using namespace phonetest;

@@ -15,6 +15,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/TempFolder.h"
 #include "protocol/Constant.h"
 #include "tools/service-double/ServiceDouble.h"
 
@@ -22,9 +23,6 @@ class ServiceFixture : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nxservice-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
         ::setenv("NX_APP_HOME", home_.c_str(), 1);
         for (const char* v : {"NX_SERVICE_HOST", "NX_SERVICE_NAMESPACE", "NX_SERVICE_TIMEOUT"}) ::unsetenv(v);
         NSUserDefaults::resetStandardUserDefaults();
@@ -45,8 +43,6 @@ protected:
         service.stop();
         for (const char* v : {"NX_SERVICE_PORT", "NX_SERVICE_TIMEOUT", "NX_APP_HOME"}) ::unsetenv(v);
         NSUserDefaults::resetStandardUserDefaults();
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
     }
 
     static void pointAt(unsigned port) { ::setenv("NX_SERVICE_PORT", std::to_string(port).c_str(), 1); }
@@ -79,7 +75,8 @@ protected:
     servicedouble::ServiceDouble service;
 
 private:
-    std::string home_;
+    TempFolder folder_;
+    std::string home_ = folder_.path().str();
     mutable std::mutex logMutex_;
     std::vector<std::string> log_;
     nxlog::Sink previousSink_;

@@ -13,6 +13,7 @@
 
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/TempFolder.h"
 #include "protocol/Constant.h"
 #include "protocol/CrypHelper.h"
 #include "protocol/TimeSettingConstant.h"
@@ -23,9 +24,6 @@ class SettingsStore : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nxprotocol-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
         ::setenv("NX_APP_HOME", home_.c_str(), 1);
         NSUserDefaults::resetStandardUserDefaults();
     }
@@ -34,8 +32,6 @@ protected:
     {
         NSUserDefaults::resetStandardUserDefaults();
         ::unsetenv("NX_APP_HOME");
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
     }
 
     // A new process would read the store file afresh.
@@ -51,7 +47,8 @@ protected:
         return s.str();
     }
 
-    std::string home_;
+    TempFolder folder_;
+    std::string home_ = folder_.path().str();
 };
 
 struct Enciphered {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/foundation/NSFileManager.h"
+#include "platform/testing/TempFolder.h"
 #include "protocol/NSDataAdditions.h"
 #include "protocol/XMLTree.h"
 #include "tools/testserver/TestServer.h"
@@ -108,22 +109,18 @@ class XMLFile : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nxprotocol-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         ::setenv("NX_RESOURCE_DIR", dir_.c_str(), 1);
     }
     void TearDown() override
     {
         ::unsetenv("NX_RESOURCE_DIR");
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
     void write(const char* name, const NSData& data)
     {
         ASSERT_TRUE(NSDataWriteToFile(data, NSString(dir_).stringByAppendingPathComponent(name), false));
     }
-    std::string dir_;
+    TempFolder folder_;
+    std::string dir_ = folder_.path().str();
 };
 
 NSString codeOf(const std::shared_ptr<XMLTree>& tree)

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "ui/DetailTextView.h"
 
 namespace {

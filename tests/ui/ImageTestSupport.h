@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/UIImage.h"
 #include "tools/service-double/CaptureImages.h"
 #include "tools/testserver/TestServer.h"
@@ -23,20 +24,16 @@ class ImageHome : public testing::Environment {
 public:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nxui-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
         ::setenv("NX_APP_HOME", home_.c_str(), 1);
     }
     void TearDown() override
     {
         ::unsetenv("NX_APP_HOME");
-        std::error_code ec;
-        std::filesystem::remove_all(home_, ec);
     }
 
 private:
-    std::string home_;
+    TempFolder folder_;
+    std::string home_ = folder_.path().str();
 };
 
 // Every test starts with empty caches: nothing a test before it loaded answers.

@@ -11,7 +11,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "ui/BadgeView.h"
 #include "ui/DotPageControl.h"
 #include "ui/LoadingBoxView.h"

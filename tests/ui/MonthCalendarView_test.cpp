@@ -7,7 +7,7 @@
 
 #include "platform/foundation/NSClock.h"
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/MonthCalendarView.h"
 

@@ -11,6 +11,7 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSRunLoop.h"
 #include "platform/foundation/NSThread.h"
+#include "platform/testing/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -18,10 +19,6 @@ class PixCacheTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "pixcache-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        dir_ = root_ / "PixCache";
         NSClock::useVirtualClock();
         previousSink_ = nxlog::setSink([this](const std::string& line) { log_ += line + "\n"; });
     }
@@ -30,8 +27,6 @@ protected:
         nxlog::setSink(previousSink_);
         EXPECT_TRUE(NSThread::joinDetachedThreads(10));
         NSClock::useRealClock();
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     std::shared_ptr<PixCache> open() const
@@ -48,7 +43,8 @@ protected:
     fs::path file(const std::string& key) const { return dir_ / key; }
     fs::path index() const { return dir_ / "PixCache.plist"; }
 
-    fs::path root_, dir_;
+    TempFolder folder_;
+    fs::path root_ = folder_.path().str(), dir_ = root_ / "PixCache";
     std::string log_;
     nxlog::Sink previousSink_;
 };

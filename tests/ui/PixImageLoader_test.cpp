@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tests/ui/ImageTestSupport.h"
 #include "ui/PixImageView.h"
 

@@ -4,7 +4,7 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIPasteboard.h"
 #include "protocol/Constant.h"
 #include "tests/ui/ImageTestSupport.h"

@@ -9,7 +9,8 @@
 
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/ui/ImageTestSupport.h"
 
 namespace fs = std::filesystem;
@@ -41,17 +42,12 @@ class PhotoPageTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "photopage-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         NSNotificationCenter::defaultCenter()->addObserver(listener.get(), NX_SEL(LoadListener, finished),
                                                            PixPhotoDidFinishLoadingNotification, nullptr);
     }
     void TearDown() override
     {
         EXPECT_TRUE(NSThread::joinDetachedThreads(10));
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
     }
     // A local file: a picture padded to the size asked for, or bytes that are none.
     std::shared_ptr<NSURL> file(const std::string& name, size_t size, bool picture = true) const
@@ -65,7 +61,8 @@ protected:
     NXUITestDriver driver;
     std::shared_ptr<LoadListener> listener = std::make_shared<LoadListener>();
     std::shared_ptr<PixPhotoImageView> page = PixPhotoImageView::initWithFrame(CGRectMake(0, 0, 320, 480));
-    fs::path dir_;
+    TempFolder folder_;
+    fs::path dir_ = folder_.path().str();
 };
 
 TEST_F(PhotoPageTest, APhotoWithItsImageShowsAtOnceAndSettingItAgainDoesNothing)

@@ -10,8 +10,9 @@
 #include <filesystem>
 
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/CATransaction.h"
-#include "platform/uikit/NXUITestDriver.h"
 #include "platform/uikit/UITableView.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/PixRefreshTableHeaderView.h"
@@ -52,9 +53,6 @@ class PixRefresh : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/pixrefresh-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home_ = pattern;
         setenv("NX_APP_HOME", home_.c_str(), 1);
         NSUserDefaults::resetStandardUserDefaults();
         table = UITableView::initWithFrame(CGRectMake(0, 0, 320, 200), UITableViewStylePlain);
@@ -74,7 +72,6 @@ protected:
     {
         unsetenv("NX_APP_HOME");
         NSUserDefaults::resetStandardUserDefaults();
-        std::filesystem::remove_all(home_);
     }
     void pull(CGFloat points) { driver.drag(table.get(), CGPointMake(0, points)); }
     std::string preferences() const { return home_ + "/Library/Preferences/ParentalControlClient.plist"; }
@@ -85,7 +82,8 @@ protected:
     std::shared_ptr<PixRefreshTableHeaderView> header;
 
 private:
-    std::string home_;
+    TempFolder folder_;
+    std::string home_ = folder_.path().str();
 };
 
 bool arrowFlipped(const PixRefreshTableHeaderView& h)

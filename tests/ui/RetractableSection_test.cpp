@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/NSException.h"
-#include "platform/uikit/NXScreenLint.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXScreenLint.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/RetractableSectionController.h"
 

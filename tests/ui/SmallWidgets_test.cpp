@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIPickerView.h"
 #include "tools/snapshot/Snapshot.h"
 #include "ui/TextFlowView.h"

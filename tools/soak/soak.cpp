@@ -43,7 +43,8 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXPump.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIApplicationMain.h"
 #include "protocol/Constant.h"
 #include "protocol/Head.h"
@@ -228,14 +229,20 @@ public:
     // The next request's last message: complete or a failure.
     int waitForEnd()
     {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline) {
-            mapengine::tagEngineMsg msg;
-            while (msgs_.PopMessage(msgs_.GetRing(1), msg))
-                if (msg.message != mapengine::kMsgHttpPartial) return msg.message;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return 0;
+        int end = 0;
+        NXPumpUntil([&] { return end != 0; },
+                    [&] {
+                        mapengine::tagEngineMsg msg;
+                        while (msgs_.PopMessage(msgs_.GetRing(1), msg)) {
+                            if (msg.message != mapengine::kMsgHttpPartial) {
+                                end = msg.message;
+                                return true;
+                            }
+                        }
+                        return false;
+                    },
+                    20, std::chrono::microseconds(200));
+        return end;
     }
 
 private:

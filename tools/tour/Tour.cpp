@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/foundation/NSFileManager.h"
-#include "platform/uikit/NXScreenLint.h"
+#include "platform/testing/NXScreenLint.h"
 #include "platform/uikit/NXSnapshot.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIStringDrawing.h"

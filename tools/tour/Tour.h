@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "tools/tour/ListedFindings.h"
 #include "tools/service-double/ServiceDouble.h"
 

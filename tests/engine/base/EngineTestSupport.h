@@ -13,6 +13,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VString.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/TempFolder.h"
 
 namespace mapengine::test {
 
@@ -33,19 +34,12 @@ class EngineHomeTest : public EngineTest {
 protected:
   void SetUp() override {
     EngineTest::SetUp();
-    char tmpl[] = "/tmp/enginehomeXXXXXX";
-    const char* made = mkdtemp(tmpl);
-    ASSERT_NE(made, nullptr);
-    m_root = made;
     setenv("NX_APP_HOME", m_root.c_str(), 1);
     NSUserDefaults::resetStandardUserDefaults();
   }
   void TearDown() override {
     NSUserDefaults::resetStandardUserDefaults();
     unsetenv("NX_APP_HOME");
-    if (!m_root.empty()) {
-      std::filesystem::remove_all(m_root);
-    }
     EngineTest::TearDown();
   }
   // Startup paths with this Documents folder and "/tmp/" for the caches.
@@ -54,7 +48,8 @@ protected:
     ASSERT_EQ(SetStartupPaths(VStr(d.c_str()), VStr(c.c_str())), 1);
   }
 
-  std::string m_root;
+  TempFolder m_folder;
+  std::string m_root = m_folder.path().str();
 };
 
 inline CVString W(const char16_t* s) { return CVString(VStr(s)); }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "EngineTestSupport.h"
+#include "platform/testing/TempFolder.h"
 #include "engine/base/VFile.h"
 #include "engine/base/VMem.h"
 
@@ -20,16 +21,6 @@ namespace fs = std::filesystem;
 
 class FileTest : public EngineTest {
 protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    char tmpl[] = "/tmp/engine_file_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root = tmpl;
-  }
-  void TearDown() override {
-    fs::remove_all(root);
-    EngineTest::TearDown();
-  }
   CVString Path(const std::string& rel) const {
     std::string full = root + "/" + rel;
     std::u16string u(full.begin(), full.end());
@@ -43,7 +34,8 @@ protected:
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  std::string root;
+  TempFolder folder;
+  std::string root = folder.path().str();
 };
 
 TEST_F(FileTest, OpenModesCreateTruncateOrRequireTheFile) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/base/Unzip.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/engine/base/EngineTestSupport.h"
 
 namespace mapengine::test {
@@ -20,17 +21,6 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 
 class NetUnzip : public EngineTest {
 protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    root = fs::temp_directory_path() / ("netunzip-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
-    fs::create_directories(root);
-  }
-  void TearDown() override {
-    fs::remove_all(root);
-    EngineTest::TearDown();
-  }
 
   // Writes a package; stored entries keep their bytes verbatim in the file.
   // mode: the Unix mode stored with every entry (0: none).
@@ -64,7 +54,8 @@ protected:
     return s.str();
   }
 
-  fs::path root;
+  TempFolder folder;
+  fs::path root = folder.path().str();
 };
 
 TEST_F(NetUnzip, ExtractsFoldersAndFilesWithOrWithoutTrailingSlash) {

@@ -21,6 +21,7 @@
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/NXPump.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/map-double/LocationService.h"
 #include "tools/map-double/MapDouble.h"
@@ -123,17 +124,15 @@ protected:
 
   // Drains the rings on this (the main) thread until done or the bound ends.
   bool Pump(const std::function<bool()>& done, int seconds = 30) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      for (int i = 0; i < 50; ++i) {
-        root->m_msgMan.DispatchMessage();
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return NXPumpUntil(
+        done,
+        [this] {
+          for (int i = 0; i < 50; ++i) {
+            root->m_msgMan.DispatchMessage();
+          }
+          return false;
+        },
+        seconds);
   }
   std::vector<tagEngineMsg> Queued(int type) {
     std::vector<tagEngineMsg> out;

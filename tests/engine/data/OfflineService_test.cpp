@@ -15,6 +15,7 @@
 #include "engine/render/GridDataFile.h"
 #include "engine/render/TileDownloader.h"
 #include "engine/render/UrlTranslater.h"
+#include "platform/testing/NXPump.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/data/OfflineTestSupport.h"
 #include "tools/map-double/MapDouble.h"
@@ -102,19 +103,17 @@ protected:
   }
   // Runs the engine until done, or the bounded wait ends.
   bool Pump(const std::function<bool()>& done, int seconds = 20) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      tagEngineMsg msg;
-      if (net.msgs->PopMessage(net.msgs->GetRing(2), msg) || net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
-        Route(msg);
-        continue;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return NXPumpUntil(
+        done,
+        [this] {
+          tagEngineMsg msg;
+          if (!net.msgs->PopMessage(net.msgs->GetRing(2), msg) && !net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
+            return false;
+          }
+          Route(msg);
+          return true;
+        },
+        seconds);
   }
   // The city ids of every task-list request the double answered.
   std::vector<std::string> TaskListRequests() const {

@@ -15,6 +15,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/OLRecordMan.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/engine/data/DataTestSupport.h"
 
 namespace mapengine::test {
@@ -37,17 +38,12 @@ class OfflineTest : public EngineTest {
 protected:
   void SetUp() override {
     EngineTest::SetUp();
-    std::string pattern = (std::filesystem::temp_directory_path() / "nxoffline-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_folder = pattern + "/";
     msgs = std::make_unique<CVMsgMan>();
     GetGlobalMan()->SetSlot(kSlotMsgMan, msgs.get());
   }
   void TearDown() override {
     GetGlobalMan()->SetSlot(kSlotMsgMan, nullptr);
     msgs.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(m_folder, ec);
     EngineTest::TearDown();
   }
 
@@ -75,7 +71,8 @@ protected:
   }
 
   std::unique_ptr<CVMsgMan> msgs;
-  std::string m_folder;
+  TempFolder m_temp;
+  std::string m_folder = m_temp.directory();
 };
 
 // An update element with the fields tests care about.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/render/RasterObjects.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
@@ -38,9 +38,9 @@ protected:
       samples.insert(samples.end(), {0xFF, 0, 0});
     }
     const std::vector<uint8_t> png = imagefixtures::makePng(layout, samples);
-    std::ofstream(folder.path() + "red.png", std::ios::binary)
+    std::ofstream(folder.directory() + "red.png", std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    icons.SetFolder(CVString(folder.path().c_str()));
+    icons.SetFolder(CVString(folder.directory().c_str()));
     icons.Add(1, CVString("red.png"), 20, 30, kIconPng, 0);
     disp.SetIconTable(&icons);
     disp.GetParam().LoadDefaults();
@@ -57,7 +57,7 @@ protected:
     return n;
   }
 
-  test::TempFolder folder;
+  TempFolder folder;
   CIconTable icons;
   CDataDisp disp;
   CVBitmap bitmap;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/base/VMem.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/engine/render/TileCacheSupport.h"
 
 using namespace mapengine;
@@ -18,7 +18,7 @@ namespace {
 class GridDataCacheTest : public ::testing::Test {
 protected:
   int OpenWithFile(CGridDataCache& cache, int capacity) {
-    return cache.Open(CVString((home.path() + "Data.Index").c_str()), CVString((home.path() + "Grid.ca").c_str()),
+    return cache.Open(CVString((home.directory() + "Data.Index").c_str()), CVString((home.directory() + "Grid.ca").c_str()),
                       capacity, 500, 104857600);
   }
   // Puts tile n (level 12, x n, y n + 1) with its bytes.
@@ -45,7 +45,7 @@ protected:
   }
   static bool Untouched(const tagGirdData& record) { return record.nSize == -7; }
 
-  test::TempFolder home;
+  TempFolder home;
 };
 
 TEST_F(GridDataCacheTest, LeastRecentlyUsedTileIsEvicted) {

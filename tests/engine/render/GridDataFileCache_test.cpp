@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/base/VMem.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/engine/render/TileCacheSupport.h"
 
 using namespace mapengine;
@@ -25,17 +25,17 @@ constexpr int kMaxBytes = 104857600;
 
 class GridDataFileCacheTest : public ::testing::Test {
 protected:
-  CVString IndexPath() const { return CVString((home.path() + "Data.Index").c_str()); }
-  CVString DataPath() const { return CVString((home.path() + "Grid.ca").c_str()); }
+  CVString IndexPath() const { return CVString((home.directory() + "Data.Index").c_str()); }
+  CVString DataPath() const { return CVString((home.directory() + "Grid.ca").c_str()); }
   int Open(CGridDataFileCache& cache, int capacity, int maxBytes = kMaxBytes) {
     return cache.Open(IndexPath(), DataPath(), capacity, maxBytes);
   }
   std::vector<unsigned char> Bytes(const char* name) const {
-    std::ifstream in(home.path() + name, std::ios::binary);
+    std::ifstream in(home.directory() + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
   void WriteBytes(const char* name, const std::vector<unsigned char>& bytes) const {
-    std::ofstream out(home.path() + name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(home.directory() + name, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   static int Word(const std::vector<unsigned char>& bytes, size_t at) {
@@ -62,7 +62,7 @@ protected:
     return same ? 1 : -1;
   }
 
-  test::TempFolder home;
+  TempFolder home;
 };
 
 TEST_F(GridDataFileCacheTest, SavedIndexHoldsTheTilesNewestFirstAndTheFreeList) {
@@ -138,7 +138,7 @@ TEST_F(GridDataFileCacheTest, AFullCacheEvictsTheLeastRecentAndReusesItsBlocks) 
   }
   // At the maximum size, blocks come from evictions alone.
   CGridDataFileCache small;
-  ASSERT_EQ(small.Open(CVString((home.path() + "S.Index").c_str()), CVString((home.path() + "S.ca").c_str()), 50,
+  ASSERT_EQ(small.Open(CVString((home.directory() + "S.Index").c_str()), CVString((home.directory() + "S.ca").c_str()), 50,
                        2048 * 5),
             1);
   for (int n = 1; n <= 6; ++n) {
@@ -154,7 +154,7 @@ TEST_F(GridDataFileCacheTest, AFullCacheEvictsTheLeastRecentAndReusesItsBlocks) 
 TEST_F(GridDataFileCacheTest, OpenWithoutCapacityAndDataFilesOfBrokenLength) {
   CGridDataFileCache none;
   EXPECT_EQ(Open(none, 0), 0);
-  EXPECT_FALSE(std::filesystem::exists(home.path() + "Grid.ca"));
+  EXPECT_FALSE(std::filesystem::exists(home.directory() + "Grid.ca"));
   {
     CGridDataFileCache cache;
     ASSERT_EQ(Open(cache, 10), 1);
@@ -293,8 +293,8 @@ TEST_F(GridDataFileCacheTest, AChildKilledAtAnyWriteLeavesACacheThatServesWhatIt
     Put(cache, 9, size(9));
   };
   for (int killAt = 1;; ++killAt) {
-    std::filesystem::remove(home.path() + "Data.Index");
-    std::filesystem::remove(home.path() + "Grid.ca");
+    std::filesystem::remove(home.directory() + "Data.Index");
+    std::filesystem::remove(home.directory() + "Grid.ca");
     // A first run leaves tiles behind, the second is the one killed.
     ASSERT_EQ(test::RunInChild([&] { work(0); }), 0);
     int status = test::RunInChild([&] { work(killAt); });

@@ -18,7 +18,7 @@
 #include "engine/base/VMem.h"
 #include "engine/render/GridDataCache.h"
 #include "tests/engine/render/EngineText.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 using namespace mapengine;
 
@@ -26,9 +26,9 @@ namespace {
 
 class GridDataFileTest : public ::testing::Test {
 protected:
-  void SetUp() override { cache.Init(CVString(home.path().c_str()), CVString("10000001"), 0); }
+  void SetUp() override { cache.Init(CVString(home.directory().c_str()), CVString("10000001"), 0); }
 
-  std::string FilePath(const char* relative) const { return home.path() + "data/" + relative; }
+  std::string FilePath(const char* relative) const { return home.directory() + "data/" + relative; }
   std::vector<unsigned char> FileBytes(const char* relative) const {
     std::ifstream in(FilePath(relative), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -61,7 +61,7 @@ protected:
     return same ? 1 : 0;
   }
 
-  test::TempFolder home;
+  TempFolder home;
   COfflineDataCache cache;
 };
 
@@ -164,7 +164,7 @@ TEST_F(GridDataFileTest, NamesKeysAndLevelsOutsideTheShapesAreRefused) {
     EXPECT_EQ(cache.GetTileFilePath(path, CVString(c.key), c.level, c.base), 0) << c.key << " " << c.level;
   }
   ASSERT_EQ(cache.GetTileFilePath(path, CVString("300_7"), 13, 11), 1);
-  EXPECT_EQ(Ascii(path), home.path() + "data/7_0/75_1.dat");
+  EXPECT_EQ(Ascii(path), home.directory() + "data/7_0/75_1.dat");
   // Level ranges that no file kind has.
   for (auto [base, first, last] : {std::array<int, 3>{3, 4, 10}, {11, 12, 11}, {11, 11, 18}, {3, 3, 11}, {5, 5, 6}}) {
     EXPECT_EQ(cache.CreateOfflineDat(base, CVString("1_1"), first, last, nullptr), 0) << base << first << last;
@@ -230,8 +230,8 @@ TEST_F(GridDataFileTest, AChildKilledAtAnyWriteLeavesAFileThatServesWhatItReport
   auto order = LowLevelOrder(5);
   const size_t tilesInChild = 8;
   for (int killAt = 1;; ++killAt) {
-    std::filesystem::remove_all(home.path() + "data/");
-    cache.Init(CVString(home.path().c_str()), CVString("10000001"), 0);
+    std::filesystem::remove_all(home.directory() + "data/");
+    cache.Init(CVString(home.directory().c_str()), CVString("10000001"), 0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

@@ -23,7 +23,8 @@
 #include "engine/render/Projection.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/render/EngineText.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/NXPump.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/MapProjection.h"
 #include "tools/map-double/TilePattern.h"
@@ -48,7 +49,7 @@ protected:
     hosts.Add(host);
     urls.SetMapDomain(hosts, 2, 4);
     GetGlobalMan()->SetSlot(kSlotUrlTranslater, &urls);
-    CVString documents(home.path().c_str());
+    CVString documents(home.directory().c_str());
     ASSERT_EQ(SetStartupPaths(documents, documents), 1);
     LonLatToMapUnits(&beijing, {116.397, 39.908});
   }
@@ -62,28 +63,31 @@ protected:
   void Start(int level = 12) {
     control = std::make_unique<CMapControl>();
     control->Init(static_cast<int>(beijing.x), static_cast<int>(beijing.y), 0, 0, kWidth, kHeight, level,
-                  CVString(home.path().c_str()));
+                  CVString(home.directory().c_str()));
     control->UpdateAllLayers();
   }
 
   // Dispatches the engine's network events to the controller through its
   // message handler, until no tile request is in flight.
   void Pump() {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < deadline) {
+    auto settled = [this] {
+      tagMsgRing* ring = net.msgs->GetRing(1);
+      std::lock_guard<std::mutex> lock(ring->lock);
+      return ring->readIndex == ring->writeIndex && !IsTileRequestBusy(&control->GetDownloader());
+    };
+    auto step = [this] {
       tagEngineMsg msg;
       while (net.msgs->PopMessage(net.msgs->GetRing(2), msg)) {
       }
       if (!net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
-        if (!IsTileRequestBusy(&control->GetDownloader())) {
-          return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        continue;
+        return false;
       }
       MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);
+      return true;
+    };
+    if (!NXPumpUntil(settled, step, 30, std::chrono::milliseconds(2))) {
+      ADD_FAILURE() << "the tile request did not end";
     }
-    ADD_FAILURE() << "the tile request did not end";
   }
 
   std::vector<uint32_t> Screen() {
@@ -116,11 +120,11 @@ protected:
     return keys;
   }
   std::vector<unsigned char> Bytes(const char* name) const {
-    std::ifstream in(home.path() + name, std::ios::binary);
+    std::ifstream in(home.directory() + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  ::test::TempFolder home;
+  TempFolder home;
   mapengine::test::EngineNetwork net;
   std::unique_ptr<mapdouble::MapDouble> service;
   CUrlTranslater urls;

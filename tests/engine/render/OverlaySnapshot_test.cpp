@@ -20,7 +20,7 @@
 #include "engine/render/UrlTranslater.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/render/OverlayTestSupport.h"
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/mapdemo/DemoReplies.h"
 #include "tools/snapshot/Snapshot.h"
@@ -39,7 +39,7 @@ bool IsNetworkEvent(int message) {
 TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   auto* tables = static_cast<CVCMMap*>(GetGlobalMan()->GetSlot(kSlotCMMap));
   ASSERT_EQ(tables->LoadTables(), 1);
-  ::test::TempFolder home;
+  TempFolder home;
   mapengine::test::EngineNetwork net;
   ASSERT_NO_FATAL_FAILURE(net.Start());
   auto service = std::make_unique<mapdouble::MapDouble>();
@@ -51,7 +51,7 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
   hosts.Add(host);
   urls.SetMapDomain(hosts, 2, 4);
   GetGlobalMan()->SetSlot(kSlotUrlTranslater, &urls);
-  CVString documents(home.path().c_str());
+  CVString documents(home.directory().c_str());
   ASSERT_EQ(SetStartupPaths(documents, documents), 1);
 
   // The search manager the overlays read, on the engine's network.

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/engine/render/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 using namespace mapengine;
 
@@ -48,10 +48,10 @@ CPoiBkgTileArray Ask(std::initializer_list<std::pair<int, int>> keys) {
 
 class PoiBkgCacheTest : public ::testing::Test {
 protected:
-  void SetUp() override { cache.SetFolder(CVString(folder.path().c_str())); }
-  std::string FileOf(int counter) const { return folder.path() + "POIBKGDATA" + std::to_string(counter) + ".TMP"; }
+  void SetUp() override { cache.SetFolder(CVString(folder.directory().c_str())); }
+  std::string FileOf(int counter) const { return folder.directory() + "POIBKGDATA" + std::to_string(counter) + ".TMP"; }
 
-  test::TempFolder folder;
+  TempFolder folder;
   CPoiBkgCache cache;
 };
 
@@ -178,7 +178,7 @@ TEST_F(PoiBkgCacheTest, AFileChangedBehindTheCacheNeverServesAnotherTilesBlock) 
 TEST_F(PoiBkgCacheTest, AReplyWithoutTilesOrAFolderThatCannotTakeTheFileStoresNothing) {
   EXPECT_EQ(0, cache.Store(CVString("bank"), tag_PoiBkgDataRst()));
   EXPECT_EQ(0, cache.GetCount());
-  cache.SetFolder(CVString((folder.path() + "absent/").c_str()));
+  cache.SetFolder(CVString((folder.directory() + "absent/").c_str()));
   EXPECT_EQ(0, cache.Store(CVString("bank"), Reply({Tile(1, 2, 1)})));
   CPoiBkgTileArray tiles = Ask({{1, 2}});
   CPoiBkgTileArray missing;

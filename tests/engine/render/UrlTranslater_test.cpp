@@ -15,6 +15,7 @@
 #include "engine/render/MapFacade.h"
 #include "engine/render/MapView.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/testing/TempFolder.h"
 #include "tests/engine/render/EngineText.h"
 
 using namespace mapengine;
@@ -36,9 +37,6 @@ protected:
     auto* tables = static_cast<CVCMMap*>(GetGlobalMan()->GetSlot(kSlotCMMap));
     ASSERT_NE(tables, nullptr);
     ASSERT_EQ(tables->LoadTables(), 1);
-    char tmpl[] = "/tmp/urltranslaterXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    m_home = tmpl;
     setenv("NX_APP_HOME", m_home.c_str(), 1);
     NSUserDefaults::resetStandardUserDefaults();
     m_env.m_version.model = "iPhone3,1";
@@ -53,7 +51,6 @@ protected:
     GetGlobalMan()->SetSlot(kSlotEngineEnv, nullptr);
     NSUserDefaults::resetStandardUserDefaults();
     unsetenv("NX_APP_HOME");
-    std::filesystem::remove_all(m_home);
   }
   CVStringArray Hosts(const char* host) {
     CVStringArray hosts;
@@ -62,7 +59,8 @@ protected:
     return hosts;
   }
 
-  std::string m_home;
+  TempFolder m_folder;
+  std::string m_home = m_folder.path().str();
   CEngineEnv m_env;
   CUrlTranslater m_urls;
 };

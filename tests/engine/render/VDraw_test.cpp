@@ -9,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/testing/TempFolder.h"
 #include "tools/imagefixtures/ImageFixtures.h"
 
 using namespace mapengine;
@@ -19,11 +20,6 @@ CVString pathOf(const std::filesystem::path& p) { return CVString(p.string().c_s
 
 class TempDir {
 public:
-  TempDir() {
-    char tmpl[] = "/tmp/vdrawXXXXXX";
-    m_dir = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::filesystem::remove_all(m_dir); }
   std::filesystem::path write(const char* name, const std::vector<uint8_t>& bytes) const {
     auto p = m_dir / name;
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -32,7 +28,8 @@ public:
   }
 
 private:
-  std::filesystem::path m_dir;
+  TempFolder m_folder;
+  std::filesystem::path m_dir = m_folder.path().str();
 };
 
 std::vector<uint8_t> bmpFile(char second, int bits, int width, int height) {

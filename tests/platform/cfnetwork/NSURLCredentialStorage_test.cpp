@@ -5,11 +5,12 @@
 
 #include <filesystem>
 
+#include "platform/testing/TempFolder.h"
+
 TEST(NSURLCredentialStorage, PermanentCredentialsLiveInAPrivateFile)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("nxcred-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    NSString path((dir / "credentials.plist").string());
+    TempFolder dir;
+    NSString path = dir / "credentials.plist";
     auto server = NSURLProtectionSpace::initWithHost("example.test", 8080, "https", "staff", NSURLAuthenticationMethodDefault);
     auto noRealm = NSURLProtectionSpace::initWithHost("example.test", 8080, "https", NSString(), NSURLAuthenticationMethodDefault);
     auto proxy = NSURLProtectionSpace::initWithProxyHost("example.test", 8080, NSURLProtectionSpaceHTTPProxy, "staff",
@@ -35,5 +36,4 @@ TEST(NSURLCredentialStorage, PermanentCredentialsLiveInAPrivateFile)
     EXPECT_NE(reopened->defaultCredentialForProtectionSpace(*server), nullptr);
     reopened->removeCredential(ann, *server);
     EXPECT_EQ(NSURLCredentialStorage::initWithPath(path)->defaultCredentialForProtectionSpace(*server), nullptr);
-    std::filesystem::remove_all(dir);
 }

@@ -3,7 +3,7 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSLog.h"
-#include "TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 namespace {
 

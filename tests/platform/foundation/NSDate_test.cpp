@@ -2,7 +2,7 @@
 
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDateFormatter.h"
-#include "TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 namespace {
 

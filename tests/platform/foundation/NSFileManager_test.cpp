@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/foundation/NSFileManager.h"
-#include "TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/foundation/NSLog.h"
-#include "tests/platform/foundation/TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 namespace {
 

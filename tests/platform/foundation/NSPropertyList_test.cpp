@@ -4,7 +4,7 @@
 
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSPropertyList.h"
-#include "TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 namespace {
 

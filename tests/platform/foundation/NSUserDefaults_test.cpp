@@ -5,7 +5,7 @@
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "TempFolder.h"
+#include "platform/testing/TempFolder.h"
 
 TEST(NSUserDefaults, TypedValuesAndTheirConversions)
 {

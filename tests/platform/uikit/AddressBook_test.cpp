@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uikit/AddressBook.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "platform/foundation/NSClock.h"
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIControl.h"

@@ -10,7 +10,8 @@
 #include <limits>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
+#include "platform/testing/TempFolder.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/detail/NXText.h"
 #include "tools/imagefixtures/ImageFixtures.h"
@@ -37,16 +38,6 @@ bool near(const NXPixel& p, const NXPixel& q, int tolerance = 3)
     return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance && std::abs(p.b - q.b) <= tolerance &&
            std::abs(p.a - q.a) <= tolerance;
 }
-
-struct TempDir {
-    std::filesystem::path path;
-    TempDir()
-    {
-        char pattern[] = "/tmp/nxuidraw-XXXXXX";
-        path = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
 
 NSData jpegBytes(int w, int h, unsigned char r, unsigned char g, unsigned char b)
 {
@@ -284,16 +275,16 @@ TEST(UIDrawing, ImagesDecodeEncodeAndDraw)
 
 TEST(UIDrawing, ImagesByNameWithScaleVariants)
 {
-    TempDir dir;
-    ::setenv("NX_RESOURCE_DIR", dir.path.c_str(), 1);
+    TempFolder dir;
+    ::setenv("NX_RESOURCE_DIR", dir.path().UTF8String(), 1);
     auto write = [&](const std::string& file, CGSize size, const std::shared_ptr<UIColor>& color) {
         const auto png = UIImagePNGRepresentation(solidImage(size, color));
-        std::ofstream(dir.path / file, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<long>(png->size()));
+        std::ofstream((dir / file).str(), std::ios::binary).write(reinterpret_cast<const char*>(png->data()), static_cast<long>(png->size()));
     };
     write("arrow.png", CGSizeMake(10, 6), UIColor::redColor());
     write("arrow@2x.png", CGSizeMake(20, 12), UIColor::blueColor());
     write("only@2x.png", CGSizeMake(8, 8), UIColor::blueColor());
-    std::ofstream(dir.path / "broken.png") << "not an image";
+    std::ofstream((dir / "broken.png").str()) << "not an image";
 
     auto one = UIImage::imageNamed("arrow");
     ASSERT_TRUE(one);
@@ -501,13 +492,13 @@ TEST(UIDrawing, SnapshotsOfViewTrees)
     root->setBounds(CGRectMake(20, 20, 100, 100));
     EXPECT_EQ(at(NXSnapshotImage(root.get()), 10, 10), kBlue);
 
-    TempDir dir;
-    const auto path = (dir.path / "root.png").string();
+    TempFolder dir;
+    const auto path = (dir / "root.png").str();
     ASSERT_TRUE(NXSnapshotToPNG(root.get(), path));
     auto read = UIImage::imageWithContentsOfFile(path);
     ASSERT_TRUE(read);
     EXPECT_EQ(at(read, 10, 10), kBlue);
-    EXPECT_FALSE(NXSnapshotToPNG(root.get(), (dir.path / "no" / "such.png").string()));
+    EXPECT_FALSE(NXSnapshotToPNG(root.get(), (dir / "no/such.png").str()));
     EXPECT_EQ(NXSnapshotImage(nullptr), nullptr);
 }
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIPickerView.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/CATransaction.h"
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIKeyboard.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UITableView.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/NSException.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UITableView.h"
 #include "platform/uikit/UITableViewParts.h"
 #include "tools/snapshot/Snapshot.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIStringDrawing.h"
 

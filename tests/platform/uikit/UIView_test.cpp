@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uikit/NXSnapshot.h"
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIScrollView.h"
 
 TEST(UIViewGeometry, FrameFollowsCenterBoundsAndTransform)

@@ -1,4 +1,4 @@
-#include "platform/uikit/NXUITestDriver.h"
+#include "platform/testing/NXUITestDriver.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "platform/uikit/NXScreenLint.h"
+#include "platform/testing/NXScreenLint.h"
 
 #include <cairo.h>
 

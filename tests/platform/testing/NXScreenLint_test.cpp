@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/uikit/NXScreenLint.h"
+#include "platform/testing/NXScreenLint.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UITableView.h"
