@@ -58,8 +58,8 @@ void DeviceList::serve(ServiceDouble& service, std::shared_ptr<DeviceList> devic
     for (const char* type : {"RQManageUser", "UDManageUser", "DLManageUser", "UDEquip"})
         service.on(type, [devices](const Exchange& e) { return devices->answer(e); });
     service.on("ADCmd", [devices, others = service.script("ADCmd")](const Exchange& e) {
-        if (bodyText(e, "Type") == "6" || !others) return devices->answer(e);
-        return others(e);
+        if (bodyText(e, "Type") != "6" && others) return others(e);
+        return devices->answer(e);
     });
 }
 
@@ -107,7 +107,7 @@ Reply DeviceList::answer(const Exchange& e)
     }
     bool done = false;
     if (e.type == "ADCmd") {
-        done = bind(bodyText(e, "BID"));
+        done = bodyText(e, "Type") == "6" && bind(bodyText(e, "BID"));
     } else if (e.type == "UDEquip") {
         done = renumber(bodyText(e, "OldId"), bodyText(e, "NewId"));
     } else if (auto row = rowOf(bodyText(e, "BID")); row == rows_.end()) {
