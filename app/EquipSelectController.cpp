@@ -120,6 +120,9 @@ void EquipSelectController::loadData()
 
 void EquipSelectController::EquipListViewController_callBackInfo(EquipListViewController* list, bool hasRows)
 {
+    // A list replaced by a refresh may still hear from the service; the room
+    // is the shown list's.
+    if (list != gameView_.get()) return;
     scrollView->setContentSize(CGSizeMake(220, 55 * static_cast<CGFloat>(list->list().size())));
     showOrHiddenRightBarItem(true);
 }

@@ -264,7 +264,7 @@ TEST_F(AccountMenusTest, AccountInformationFromTheServiceAsItComes)
 {
     toPcTabs();
     // Another package, running out tomorrow.
-    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"B", "2"}));
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"B", "2", "1"}));
     UserInfoShowController* account = openAccount();
     ASSERT_NE(account, nullptr);
     EXPECT_EQ(account->userPack->text(), NSString("-"));
@@ -302,7 +302,7 @@ TEST_F(AccountMenusTest, ReloadShowsTheBoxAndFetchesAgain)
     driver.advanceClock(2);
     ASSERT_TRUE(account->loading()->boxHidden());
     const size_t fetches = exchangesOf("RQUserInfo");
-    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "31"}));
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "31", "1"}));
 
     account->reload(nullptr);
     EXPECT_FALSE(account->loading()->boxHidden());

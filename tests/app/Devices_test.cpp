@@ -1,5 +1,5 @@
 // The device list and chooser against the double: rows, renaming, removal,
-// binding and the package checks.
+// binding, a new number and the package checks.
 
 #include <condition_variable>
 #include <mutex>
@@ -27,6 +27,30 @@ protected:
         auto cell = list->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(row, 0));
         ASSERT_TRUE(cell);
         cell->gestureRecognizers().front()->recognize(UIGestureRecognizerStateBegan, cell->convertPoint(CGPointMake(10, 10), nullptr));
+    }
+    // Each listed device as "BID Nick".
+    static std::vector<std::string> shown(EquipListViewController* list)
+    {
+        std::vector<std::string> out;
+        for (const auto& d : list->list()) out.push_back(d->typeName().str() + " " + d->typeNick().str());
+        return out;
+    }
+    // Types the number into the chooser's bind dialog and confirms it.
+    void bind(EquipSelectController* select, const char* number)
+    {
+        ASSERT_TRUE(driver.tap(select->btnAdd.get()));
+        ASSERT_TRUE(select->equiBID);
+        driver.type(select->equiBID.get(), number);
+        driver.pressAlertButton(0);
+    }
+    // Logs out with the chooser's button and in again: the new chooser, its
+    // devices read.
+    EquipSelectController* logOutAndIn(EquipSelectController* select)
+    {
+        EXPECT_TRUE(driver.tap(select->btnLogout->customView.get()));
+        EXPECT_TRUE(alertSays("equipselect_suretologout"));
+        driver.pressAlertButton(0);
+        return logIn();
     }
     const servicedouble::Exchange* last(const std::string& type) const
     {
@@ -231,26 +255,98 @@ TEST_F(DevicesTest, ARenamedAndARemovedDeviceStaySoAfterARefreshAndANewLogin)
     ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 3 && list->list().size() == 2; }));
     driver.advanceClock(3);
 
-    auto shows = [](EquipListViewController* l) {
-        std::vector<std::string> out;
-        for (const auto& d : l->list()) out.push_back(d->typeName().str() + " " + d->typeNick().str());
-        return out;
-    };
     const std::vector<std::string> kept{"PC-HOME-01 DenPC", "13900139000 Tom's phone"};
     UIButton* refresh = driver.buttonWithTitle("equipselect_refresh");
     ASSERT_NE(refresh, nullptr);
     ASSERT_TRUE(driver.tap(refresh));
     list = select->gameView();
     ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 4 && list->list().size() == 2; }));
-    EXPECT_EQ(shows(list), kept);
+    EXPECT_EQ(shown(list), kept);
 
     NSNotificationCenter::defaultCenter()->postNotificationName("initView", nullptr);
     select = logIn();
     ASSERT_NE(select, nullptr);
-    EXPECT_EQ(shows(select->gameView()), kept);
+    EXPECT_EQ(shown(select->gameView()), kept);
     const std::string held = last("RQManageUser")->reply;
     EXPECT_NE(held.find("<BID>PC-HOME-01</BID><Nick>DenPC</Nick>"), std::string::npos) << held;
     EXPECT_EQ(held.find("PC-CLASS-07"), std::string::npos) << held;
+}
+
+// A device bound as the parent does is the service's: the chooser lists it
+// after the bind, and again after logging out and in.
+TEST_F(DevicesTest, ABoundDeviceIsListedAfterTheBindAndAfterANewLogin)
+{
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "180", "3"}));
+    EquipSelectController* select = chooser();
+    bind(select, "13700137000");
+    ASSERT_TRUE(waitForHud("equipselect_requestsend"));
+    ASSERT_TRUE(driver.pumpUntil([&] { return select->gameView()->list().size() == 4; }));
+    const std::vector<std::string> withBound{"PC-HOME-01 Study PC", "13900139000 Tom's phone", "PC-CLASS-07 Class 7 PC",
+                                             "13700137000 "};
+    EXPECT_EQ(shown(select->gameView()), withBound);
+    EXPECT_EQ(last("ADCmd")->sender, apptest::kDemoUser);
+    driver.layout();
+    EXPECT_TRUE(driver.viewWithText("(13700137000)-equiplist_homeuser"));
+    driver.advanceClock(3);
+
+    select = logOutAndIn(select);
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(shown(select->gameView()), withBound);
+    EXPECT_NE(last("RQManageUser")->reply.find("<BID>13700137000</BID>"), std::string::npos);
+}
+
+// The chooser's Refresh on its way while the parent binds a device: what the
+// chooser lists, and the room it gives the list, are those after the bind.
+TEST_F(DevicesTest, ADeviceBoundWhileARefreshIsOnItsWayStaysListed)
+{
+    ASSERT_TRUE(accounts->setPackage(apptest::kDemoUser, {"A", "180", "3"}));
+    EquipSelectController* select = chooser();
+    service.hold("RQManageUser");
+    UIButton* refresh = driver.buttonWithTitle("equipselect_refresh");
+    ASSERT_NE(refresh, nullptr);
+    ASSERT_TRUE(driver.tap(refresh));
+    ASSERT_TRUE(service.waitForHeld("RQManageUser"));
+    bind(select, "13700137000");
+    ASSERT_TRUE(driver.pumpUntil([&] { return select->gameView()->list().size() == 4; }));
+    service.release("RQManageUser");
+    NSThread::joinDetachedThreads(10);
+    driver.pumpUntil([] { return false; }, 0.2);
+
+    EXPECT_EQ(shown(select->gameView()).back(), "13700137000 ");
+    EXPECT_EQ(select->scrollView->contentSize().height, 4 * 55);
+    driver.layout();
+    EXPECT_TRUE(driver.viewWithText("(13700137000)-equiplist_homeuser"));
+}
+
+// A device given a new number as the parent does keeps it on the service:
+// the list after the change and a new login's list show the new number.
+TEST_F(DevicesTest, ANewNumberGivenToADeviceIsListedAfterTheChangeAndAfterANewLogin)
+{
+    EquipSelectController* select = chooser();
+    EquipListViewController* list = select->gameView();
+    longPress(list, 1);
+    list->showEditDevice();  // the sheet offers no button for it
+    auto* field = driver.find<UITextField>([](UITextField& f) { return f.text() == NSString("13900139000"); });
+    ASSERT_NE(field, nullptr);
+    field->setText("");
+    driver.type(field, "139 0013 9009");
+    driver.pressAlertButton(0);
+    ASSERT_TRUE(waitForHud("serviceBackMessage_ok"));
+    ASSERT_TRUE(driver.pumpUntil([&] { return exchangesOf("RQManageUser") == 2 && list->list().size() == 3; }));
+    EXPECT_EQ(last("UDEquip")->sender, "1002");
+    EXPECT_NE(last("UDEquip")->message.find("<OldId>13900139000</OldId><NewId>13900139009</NewId>"), std::string::npos);
+    const std::vector<std::string> renumbered{"PC-HOME-01 Study PC", "13900139009 Tom's phone", "PC-CLASS-07 Class 7 PC"};
+    EXPECT_EQ(shown(list), renumbered);
+    driver.layout();
+    EXPECT_TRUE(driver.viewWithText("(13900139009)-equiplist_homeuser"));
+    driver.advanceClock(3);
+
+    select = logOutAndIn(select);
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(shown(select->gameView()), renumbered);
+    const std::string held = last("RQManageUser")->reply;
+    EXPECT_NE(held.find("<BID>13900139009</BID>"), std::string::npos) << held;
+    EXPECT_EQ(held.find("13900139000"), std::string::npos) << held;
 }
 
 TEST_F(DevicesTest, PackageChecksBeforeTheTabSet)

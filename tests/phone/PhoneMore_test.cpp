@@ -67,6 +67,23 @@ protected:
         driver.type(family->phoneNo_.get(), number);
         driver.type(family->phoneName_.get(), name);
     }
+    // Back to the menu with the screen's Back button, and the family numbers
+    // opened again from there.
+    FamilyViewController* reopenFamily(FamilyViewController* family)
+    {
+        EXPECT_TRUE(driver.tap(family->navigationItem()->leftBarButtonItem->customView.get()));
+        settle();
+        auto* menu = dynamic_cast<PhoneMoreViewController*>(topScreen());
+        return menu ? openRow<FamilyViewController>(menu->lblRelatives.get()) : nullptr;
+    }
+    // The numbers the service holds and has not deleted, as "number name".
+    std::vector<std::string> numbersHeld() const
+    {
+        std::vector<std::string> out;
+        for (const auto& f : records.family(kPhoneUser))
+            if (f.isDel == "0") out.push_back(f.phoneNo + " " + f.phoneName);
+        return out;
+    }
     void pressAndSettle(NSInteger index)
     {
         driver.pressAlertButton(index);
@@ -173,6 +190,30 @@ TEST_F(PhoneMoreTest, FamilyNumbersListAddAndRefuse)
     const std::string sent = lastMessage("ADFamilyPhone");
     EXPECT_NE(sent.find("<PhoneNo>13712345678</PhoneNo><PhoneName>Gran &amp; Grandpa</PhoneName>"), std::string::npos);
     EXPECT_EQ(numbersShown(family), (std::vector<NSString>{"13800138001", "01062751234", "13712345678"}));
+}
+
+// A number added and one deleted as the parent does stay so: the screen
+// opened again from the menu lists what the service holds.
+TEST_F(PhoneMoreTest, FamilyNumbersAddedAndDeletedStaySoWhenTheScreenIsOpenedAgain)
+{
+    FamilyViewController* family = openFamily();
+    ASSERT_NE(family, nullptr);
+    typeNumber(family, "13712345678", "Gran");
+    pressAndSettle(0);
+    settle();
+    family = reopenFamily(family);
+    ASSERT_NE(family, nullptr);
+    EXPECT_EQ(numbersShown(family), (std::vector<NSString>{"13800138001", "01062751234", "13712345678"}));
+    EXPECT_EQ(numbersHeld(), (std::vector<std::string>{"13800138001 Mum", "01062751234 Class teacher", "13712345678 Gran"}));
+
+    longPress(cellShowing(family, "13800138001"));
+    pressAndSettle(0);
+    settle();
+    family = reopenFamily(family);
+    ASSERT_NE(family, nullptr);
+    EXPECT_EQ(numbersShown(family), (std::vector<NSString>{"01062751234", "13712345678"}));
+    EXPECT_EQ(numbersHeld(), (std::vector<std::string>{"01062751234 Class teacher", "13712345678 Gran"}));
+    EXPECT_NE(cellShowing(family, "13712345678"), nullptr);
 }
 
 // The interval saved is the one the screen shows when it is opened again.

@@ -38,6 +38,7 @@ AccountBook::AccountBook(const DemoAccount& demo) : loginFields_(demo.login), de
     for (const auto& [name, value] : loginFields_) {
         if (name == "TaoCan") firstPackage_.code = value;
         if (name == "TaoCanDays") firstPackage_.days = value;
+        if (name == "MobileCount") firstPackage_.mobiles = value;
     }
     passwords_[demo.userName] = demo.password;
     packages_[demo.userName] = firstPackage_;
@@ -93,6 +94,7 @@ Reply AccountBook::login(const Exchange& e)
     for (auto& field : fields) {
         if (field.first == "TaoCan") field.second = held.code;
         if (field.first == "TaoCanDays") field.second = held.days;
+        if (field.first == "MobileCount") field.second = held.mobiles;
         field.second = fillDates(field.second);
     }
     return Reply{ServiceDouble::loginDocument(fields)};

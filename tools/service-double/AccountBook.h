@@ -5,9 +5,10 @@
 // password, then log in with it" works, and "RQValidateCode" answers as the
 // service would for a number with or without an account.
 //
-// Each account has a package (its code and the days left): the demo's comes
-// from its login reply, a number signed up gets the same. The login reply
-// ("TaoCan", "TaoCanDays") and the account information ("RQUserInfo", for
+// Each account has a package (its code, the days left and how many home
+// devices it may have): the demo's comes from its login reply, a number signed
+// up gets the same. The login reply ("TaoCan", "TaoCanDays", "MobileCount")
+// and the account information ("RQUserInfo", for
 // the account of the last login: the demo's reply file for the demo, the
 // number alone for others) tell it.
 
@@ -29,6 +30,7 @@ public:
     struct Package {
         std::string code;  // "A": the family package
         std::string days;  // days left, as the service writes them
+        std::string mobiles;  // how many home devices may be bound
     };
 
     // Scripts "Login", "ADUserInfo", "UDPassword", "RQValidateCode" and, when

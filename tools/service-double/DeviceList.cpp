@@ -1,6 +1,7 @@
 #include "tools/service-double/DeviceList.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "protocol/XMLEscape.h"
 #include "protocol/XMLTree.h"
@@ -18,6 +19,16 @@ std::optional<std::string> between(const std::string& row, const std::string& na
     if (end == std::string::npos) return std::nullopt;
     if (at) *at = start + open.size();
     return row.substr(start + open.size(), end - start - open.size());
+}
+
+// Replaces the text of the row's element; false when it has none.
+bool replaceText(std::string& row, const std::string& name, const std::string& text)
+{
+    size_t at = 0;
+    auto old = between(row, name, &at);
+    if (!old) return false;
+    row.replace(at, old->size(), XMLEscapedString(NSString(text)).str());
+    return true;
 }
 
 std::string bodyText(const Exchange& e, const char* name)
@@ -44,13 +55,38 @@ DeviceList::DeviceList(const std::string& listed)
 
 void DeviceList::serve(ServiceDouble& service, std::shared_ptr<DeviceList> devices)
 {
-    for (const char* type : {"RQManageUser", "UDManageUser", "DLManageUser"})
+    for (const char* type : {"RQManageUser", "UDManageUser", "DLManageUser", "UDEquip"})
         service.on(type, [devices](const Exchange& e) { return devices->answer(e); });
+    service.on("ADCmd", [devices, others = service.script("ADCmd")](const Exchange& e) {
+        if (bodyText(e, "Type") != "6" && others) return others(e);
+        return devices->answer(e);
+    });
 }
 
 std::vector<std::string>::iterator DeviceList::rowOf(const std::string& bid)
 {
-    return std::find_if(rows_.begin(), rows_.end(), [&](const std::string& row) { return between(row, "BID") == bid; });
+    const std::string written = XMLEscapedString(NSString(bid)).str();
+    return std::find_if(rows_.begin(), rows_.end(), [&](const std::string& row) { return between(row, "BID") == written; });
+}
+
+bool DeviceList::bind(const std::string& bid)
+{
+    if (bid.empty() || rowOf(bid) != rows_.end()) return false;
+    long lastUser = 0;
+    for (const auto& row : rows_) lastUser = std::max(lastUser, std::atol(between(row, "UserID").value_or("0").c_str()));
+    std::string row = "<List><UserID>" + std::to_string(lastUser + 1) +
+                      "</UserID><BID></BID><Nick></Nick><IsOnline>0</IsOnline><TaoCan>A</TaoCan>"
+                      "<EquipType>Phone</EquipType><ManageType>Home</ManageType></List>";
+    replaceText(row, "BID", bid);
+    rows_.push_back(std::move(row));
+    return true;
+}
+
+bool DeviceList::renumber(const std::string& oldId, const std::string& newId)
+{
+    auto row = rowOf(oldId);
+    if (row == rows_.end() || newId.empty() || (newId != oldId && rowOf(newId) != rows_.end())) return false;
+    return replaceText(*row, "BID", newId);
 }
 
 std::optional<std::string> DeviceList::nick(const std::string& bid) const
@@ -64,20 +100,25 @@ std::optional<std::string> DeviceList::nick(const std::string& bid) const
 Reply DeviceList::answer(const Exchange& e)
 {
     std::lock_guard lock(mutex_);
-    std::string content = "<Code>0</Code><Desc>成功</Desc>";
     if (e.type == "RQManageUser") {
-        content = "<TotalRecord>" + std::to_string(rows_.size()) + "</TotalRecord>";
+        std::string content = "<TotalRecord>" + std::to_string(rows_.size()) + "</TotalRecord>";
         for (const auto& row : rows_) content += row;
+        return Reply{ServiceDouble::innerReply(e, content)};
+    }
+    bool done = false;
+    if (e.type == "ADCmd") {
+        done = bodyText(e, "Type") == "6" && bind(bodyText(e, "BID"));
+    } else if (e.type == "UDEquip") {
+        done = renumber(bodyText(e, "OldId"), bodyText(e, "NewId"));
     } else if (auto row = rowOf(bodyText(e, "BID")); row == rows_.end()) {
-        content = "<Code>1</Code><Desc>失败</Desc>";
+        done = false;
     } else if (e.type == "DLManageUser") {
         rows_.erase(row);
+        done = true;
     } else {
-        size_t at = 0;
-        if (auto old = between(*row, "Nick", &at))
-            row->replace(at, old->size(), XMLEscapedString(NSString(bodyText(e, "Nick"))).str());
+        done = replaceText(*row, "Nick", bodyText(e, "Nick"));
     }
-    return Reply{ServiceDouble::innerReply(e, content)};
+    return Reply{ServiceDouble::innerReply(e, done ? "<Code>0</Code><Desc>成功</Desc>" : "<Code>1</Code><Desc>失败</Desc>")};
 }
 
 }  // namespace servicedouble

@@ -157,6 +157,13 @@ void ServiceDouble::on(const std::string& type, Script script)
     scripts_[type] = std::move(script);
 }
 
+ServiceDouble::Script ServiceDouble::script(const std::string& type) const
+{
+    std::lock_guard lock(mutex_);
+    auto at = scripts_.find(type);
+    return at == scripts_.end() ? Script() : at->second;
+}
+
 void ServiceDouble::reply(const std::string& type, const std::string& bodyContent)
 {
     on(type, [bodyContent](const Exchange& e) { return Reply{innerReply(e, bodyContent)}; });

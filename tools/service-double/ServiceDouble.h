@@ -81,6 +81,9 @@ public:
 
     // The script for a TYPE, replacing any earlier one.
     void on(const std::string& type, Script script);
+    // The script for a TYPE now; empty when there is none. A script that
+    // answers some messages of a TYPE hands the others to the one it replaces.
+    Script script(const std::string& type) const;
     // A fixed reply for a TYPE: the inner reply with that BODY content.
     void reply(const std::string& type, const std::string& bodyContent);
     // A fixed login document for the authentication endpoint.
