@@ -1,7 +1,7 @@
 #include "pc/AddRuleViews.h"
 
 #include "app/AppText.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "protocol/Constant.h"
 #include "protocol/UserRule.h"
 

@@ -1,6 +1,6 @@
 #include "pc/PCRecordCommon.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSThread.h"

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"
 #include "ui/UIImageCategories.h"

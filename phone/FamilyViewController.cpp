@@ -1,8 +1,8 @@
 #include "phone/FamilyViewController.h"
 
 #include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "app/ScreenParts.h"
-#include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
