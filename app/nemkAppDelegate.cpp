@@ -8,7 +8,13 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "mapsdk/VIZMapManager.h"
 #include "platform/uikit/UIImage.h"
+#include "protocol/Constant.h"
+#include "protocol/ServiceConfig.h"
+#include "ui/ImageDownload.h"
+#include "ui/NXAuthenticationDialog.h"
+#include "ui/PixPhotoViewController.h"
 #include "ui/ProgressHUD.h"
 
 namespace {
@@ -25,6 +31,31 @@ const bool registered = (UINib::registerNib("MainWindow",
                                                 return {delegate, delegate->window, delegate->tabBarController};
                                             }),
                          true);
+
+class GeneralDelegate final : public VIZGeneralDelegate {
+public:
+    explicit GeneralDelegate(nemkAppDelegate* app) : app_(app) {}
+    void onGetNetworkState(int error) override { app_->onGetNetworkState(error); }
+
+private:
+    nemkAppDelegate* app_;  // owns this
+};
+
+// The settings keep whether the photo viewer is on screen (the navigation
+// bar's drawing reads it); leaving it also ends landscape.
+void photoViewerOnScreen(bool onScreen)
+{
+    if (!onScreen) Constant::setLandScape(false);
+    Constant::setImageView(onScreen);
+}
+
+// What the UI components take from the application above them.
+void installComponentHooks()
+{
+    NXAuthenticationDialog::install();
+    ImageDownload::setTimeOutSource(&ServiceConfig::timeOutSeconds);
+    PixPhotoViewController::setOnScreenHook(&photoViewerOnScreen);
+}
 
 }  // namespace
 
@@ -70,8 +101,10 @@ const std::vector<nemkAppDelegate::Tab>& nemkAppDelegate::phoneTabs()
 bool nemkAppDelegate::application_didFinishLaunchingWithOptions(UIApplication* application, const id& options)
 {
     UINavigationBar::setDrawHook(UINavigationBar_CustomImage_drawRect);
+    installComponentHooks();
     mapManager_ = VIZMapManager::init();
-    if (!mapManager_ || !mapManager_->start("", nullptr))
+    generalDelegate_ = std::make_shared<GeneralDelegate>(this);
+    if (!mapManager_ || !mapManager_->start("", generalDelegate_))
         NSLog("%s [Line %d] manager start failed!", "-[nemkAppDelegate application:didFinishLaunchingWithOptions:]", 396);
     splashViewController_ = UIViewController::init<SplashViewController>();
     window->addSubview(splashViewController_->view());

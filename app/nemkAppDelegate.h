@@ -13,13 +13,12 @@
 #include "app/SplashViewController.h"
 #include "app/Ulvo_UITabBar.h"
 #include "http/Reachability.h"
-#include "mapsdk/VIZMapManager.h"
 #include "platform/uikit/UIApplication.h"
 
-class nemkAppDelegate : public NSObject,
-                        public UIApplicationDelegate,
-                        public UITabBarControllerDelegate,
-                        public VIZGeneralDelegate {
+class VIZGeneralDelegate;
+class VIZMapManager;
+
+class nemkAppDelegate : public NSObject, public UIApplicationDelegate, public UITabBarControllerDelegate {
 public:
     ~nemkAppDelegate() override;
 
@@ -30,7 +29,8 @@ public:
     // Starts the map engine (the manager lives as long as the process), then
     // shows the splash.
     bool application_didFinishLaunchingWithOptions(UIApplication* application, const id& options) override;
-    void onGetNetworkState(int) override {}
+    // The map SDK's general delegate: the network state needs nothing.
+    void onGetNetworkState(int) {}
     void firstTime();
     void initView();
     void loadData();
@@ -63,6 +63,8 @@ private:
 
     std::shared_ptr<Reachability> hostReach_;
     std::shared_ptr<VIZMapManager> mapManager_;
+    // Hands the map SDK's general-delegate calls to this delegate.
+    std::shared_ptr<VIZGeneralDelegate> generalDelegate_;
     std::shared_ptr<SplashViewController> splashViewController_;
     bool reachabilityReported_ = false;
 };

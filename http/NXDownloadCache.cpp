@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "http/NXHTTPRequest.h"
-#include "platform/commoncrypto/CommonCrypto.h"
+#include "http/NXHTTPUtilities.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSPropertyList.h"
 
@@ -143,16 +143,7 @@ void NXDownloadCache::setDefaultCachePolicy(int policy)
 NSString NXDownloadCache::keyForRequest(const NXHTTPRequest& request)
 {
     auto url = request.url();
-    std::string text = url ? url->absoluteString().str() : std::string();
-    unsigned char digest[CC_MD5_DIGEST_LENGTH];
-    CC_MD5(text.data(), static_cast<CC_LONG>(text.size()), digest);
-    std::string key;
-    char hex[3];
-    for (unsigned char b : digest) {
-        snprintf(hex, sizeof hex, "%02X", b);
-        key += hex;
-    }
-    return NSString(key);
+    return nxhttp::md5HexString(url ? url->absoluteString() : NSString(""));
 }
 
 bool NXDownloadCache::serverAllowsResponseCachingForRequest(const NXHTTPRequest& request)

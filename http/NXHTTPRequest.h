@@ -155,6 +155,17 @@ public:
     // The one thread asynchronous requests and cancels run on; made on first use.
     static std::shared_ptr<NSRunLoop> threadForRequest(const std::shared_ptr<NXHTTPRequest>& request);
 
+    // ---- Authentication dialog --------------------------------------------------
+    // Who shows the credentials form lies above this library and installs
+    // itself here. canPresent tells whether anyone could answer a form now;
+    // present shows the form for the request on the main thread.
+    struct AuthenticationDialogPresenter {
+        bool (*canPresent)() = nullptr;
+        void (*present)(const std::shared_ptr<NXHTTPRequest>& request) = nullptr;
+    };
+    // Without one, a challenge left to the dialog fails at once.
+    static void setAuthenticationDialogPresenter(AuthenticationDialogPresenter presenter);
+
     // ---- Download cache ---------------------------------------------------------
     // The cache new requests take (none until set); kept alive here.
     static std::shared_ptr<NXCacheDelegate> defaultCache();
@@ -299,8 +310,8 @@ public:
     NSString proxyType() const { return proxyType_; }
     void setProxyType(NSString v) { proxyType_ = std::move(v); }
     // Whether a challenge nothing else answers opens the authentication
-    // dialog (NXAuthenticationDialog): off for servers, on for proxies. It is
-    // only shown while the application has a key window.
+    // dialog (see setAuthenticationDialogPresenter): off for servers, on for
+    // proxies. It is only shown while its presenter can show one.
     bool shouldPresentAuthenticationDialog() const { return shouldPresentAuthenticationDialog_; }
     void setShouldPresentAuthenticationDialog(bool v) { shouldPresentAuthenticationDialog_ = v; }
     bool shouldPresentProxyAuthenticationDialog() const { return shouldPresentProxyAuthenticationDialog_; }

@@ -4,11 +4,9 @@
 // credentials sent before a challenge; the authentication dialog; proxies
 // from a PAC script.
 
-#include "http/NXAuthenticationDialog.h"
 #include "http/NXHTTPRequest.h"
 #include "platform/cfnetwork/CFProxySupport.h"
 #include "platform/foundation/NSThread.h"
-#include "platform/uikit/UIApplication.h"
 
 namespace {
 
@@ -310,15 +308,33 @@ bool NXHTTPRequest::askDelegateForCredentials(bool proxy)
     return true;
 }
 
+namespace {
+std::mutex gPresenterLock;
+NXHTTPRequest::AuthenticationDialogPresenter gPresenter;
+
+NXHTTPRequest::AuthenticationDialogPresenter authenticationDialogPresenter()
+{
+    std::lock_guard<std::mutex> lock(gPresenterLock);
+    return gPresenter;
+}
+}  // namespace
+
+void NXHTTPRequest::setAuthenticationDialogPresenter(AuthenticationDialogPresenter presenter)
+{
+    std::lock_guard<std::mutex> lock(gPresenterLock);
+    gPresenter = presenter;
+}
+
 bool NXHTTPRequest::showAuthenticationDialog(bool proxy)
 {
     if (!(proxy ? shouldPresentProxyAuthenticationDialog_ : shouldPresentAuthenticationDialog_)) return false;
-    // Headless, nobody could ever answer: fail at once instead of waiting.
-    if (!UIApplication::sharedApplication().hasKeyWindow()) return false;
+    // Nobody could ever answer (headless, or no dialog at all): fail at once
+    // instead of waiting.
+    const auto presenter = authenticationDialogPresenter();
+    if (!presenter.present || !presenter.canPresent || !presenter.canPresent()) return false;
     waitForCredentials();
     auto me = self();
-    NSThread::performBlockOnMainThread([me] { NXAuthenticationDialog::presentAuthenticationDialogForRequest(me); },
-                                       NSThread::isMainThread());
+    NSThread::performBlockOnMainThread([me, present = presenter.present] { present(me); }, NSThread::isMainThread());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <unicode/locid.h>
 #include <zlib.h>
 
+#include "platform/commoncrypto/CommonCrypto.h"
 #include "platform/foundation/NSDateFormatter.h"
 
 #include <fstream>
@@ -167,6 +168,16 @@ int uncompressZippedDataFromFile(const NSString& sourcePath, const NSString& des
 int compressDataFromFile(const NSString& sourcePath, const NSString& destinationPath)
 {
     return transformFile(sourcePath, destinationPath, compressDataFromSource);
+}
+
+NSString md5HexString(const NSString& text)
+{
+    if (text.isNil()) return NSString();
+    unsigned char digest[CC_MD5_DIGEST_LENGTH];
+    if (!CC_MD5(text.str().data(), static_cast<CC_LONG>(text.str().size()), digest)) return NSString();
+    char hex[2 * CC_MD5_DIGEST_LENGTH + 1];
+    for (int i = 0; i < CC_MD5_DIGEST_LENGTH; ++i) std::snprintf(hex + 2 * i, 3, "%02X", digest[i]);
+    return NSString(hex);
 }
 
 NSString base64forData(const NSData& data)

@@ -31,6 +31,9 @@ int compressDataFromSource(FILE* source, FILE* destination);
 // Standard alphabet, "=" padding, no line breaks.
 NSString base64forData(const NSData& data);
 
+// The MD5 of the text's bytes as 32 upper-case hex digits; nil for nil.
+NSString md5HexString(const NSString& text);
+
 // nil when no file exists at the path; else the type of its extension in
 // /etc/mime.types or a built-in table of common types, or
 // "application/octet-stream" when neither knows it.

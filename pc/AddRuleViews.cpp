@@ -1,7 +1,8 @@
 #include "pc/AddRuleViews.h"
 
 #include "app/AppText.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
+#include "app/ScreenParts.h"
 #include "protocol/Constant.h"
 #include "protocol/UserRule.h"
 
@@ -9,10 +10,7 @@ namespace {
 
 std::shared_ptr<UILabel> prompt(UIView* parent, CGRect frame)
 {
-    auto l = UILabel::initWithFrame(frame);
-    l->textColor = UIColor::whiteColor();
-    l->font = UIFont::systemFontOfSize(15);
-    l->setBackgroundColor(UIColor::clearColor());
+    auto l = whiteLabel(frame, 15);
     parent->addSubview(l);
     return l;
 }

@@ -1,6 +1,6 @@
 #include "pc/AddTimeViewCtrl.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/uikit/UIAlertView.h"
 #include "platform/uikit/UIImage.h"
 

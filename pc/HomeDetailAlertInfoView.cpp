@@ -1,8 +1,8 @@
 #include "pc/HomeDetailAlertInfoView.h"
 
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/uikit/UIImage.h"
 
 void HomeDetailAlertInfoView::loadView()

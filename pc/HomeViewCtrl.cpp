@@ -1,9 +1,9 @@
 #include "pc/HomeViewCtrl.h"
 
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/HomeDetailAlertInfoView.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"

@@ -1,9 +1,9 @@
 #include "pc/ImageViewListController.h"
 
 #include "app/AppText.h"
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/cfnetwork/NSURL.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"

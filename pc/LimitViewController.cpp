@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/MenuParts.h"
 #include "app/AppText.h"
+#include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/TimeLimitViewController.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"

@@ -1,8 +1,8 @@
 #include "pc/ListViewController.h"
 
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/RecordDetailInfoView.h"
 #include "platform/foundation/NSLog.h"
 #include "protocol/Analysis.h"

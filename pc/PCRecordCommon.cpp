@@ -1,6 +1,7 @@
 #include "pc/PCRecordCommon.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
+#include "app/ScreenParts.h"
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSThread.h"
@@ -22,11 +23,8 @@ void showMessageForTwoSeconds(const std::shared_ptr<UIView>& view, const NSStrin
 
 std::shared_ptr<UILabel> titleLabel(const NSString& text)
 {
-    auto label = UILabel::initWithFrame(CGRectMake(0, 0, 200, 44));
-    label->setBackgroundColor(UIColor::clearColor());
-    label->textColor = UIColor::whiteColor();
+    auto label = whiteLabel(CGRectMake(0, 0, 200, 44), 12);
     label->textAlignment = UITextAlignmentCenter;
-    label->font = UIFont::systemFontOfSize(12);
     label->setText(text);
     return label;
 }

@@ -1,7 +1,7 @@
 #include "pc/ProtectSettingViewController.h"
 
 #include "app/MenuParts.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"

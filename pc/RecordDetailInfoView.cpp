@@ -1,8 +1,8 @@
 #include "pc/RecordDetailInfoView.h"
 
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/cfnetwork/NSURL.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"

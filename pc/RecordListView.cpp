@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/ListViewController.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/uikit/UIPickerView.h"
 #include "protocol/Constant.h"

@@ -1,11 +1,11 @@
 #include "pc/SwRecordHomeViewController.h"
 
 #include "app/AppText.h"
+#include "app/PCTimeCommon.h"
 #include "pc/ImageViewListController.h"
 #include "pc/LimitViewController.h"
 #include "pc/ListViewController.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"

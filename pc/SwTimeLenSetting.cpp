@@ -1,6 +1,6 @@
 #include "pc/SwTimeLenSetting.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "protocol/TimeSettingConstant.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "pc/TimeHighSetting.h"
 
 #include "app/AppText.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/uikit/UIImage.h"
 #include "protocol/TimeInfo.h"
 #include "protocol/TimeSettingConstant.h"

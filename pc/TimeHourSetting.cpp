@@ -1,7 +1,7 @@
 #include "pc/TimeHourSetting.h"
 
 #include "app/AppText.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSFileManager.h"
 #include "platform/foundation/NSPropertyList.h"

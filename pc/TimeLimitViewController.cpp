@@ -1,6 +1,6 @@
 #include "pc/TimeLimitViewController.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSCalendar.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSThread.h"

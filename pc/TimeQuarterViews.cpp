@@ -2,7 +2,8 @@
 
 #include <bit>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
+#include "app/ScreenParts.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIImage.h"
 #include "ui/UIImageCategories.h"
@@ -119,12 +120,9 @@ std::shared_ptr<CustomAlertView> CustomAlertView::init(const std::shared_ptr<UIA
 
 static std::shared_ptr<UILabel> chooserLabel(CGRect frame, const NSString& text, CGFloat size)
 {
-    auto label = UILabel::initWithFrame(frame);
+    auto label = whiteLabel(frame, size);
     label->setText(text);
-    label->textColor = UIColor::whiteColor();
     label->textAlignment = UITextAlignmentCenter;
-    label->font = UIFont::systemFontOfSize(size);
-    label->setBackgroundColor(UIColor::clearColor());
     return label;
 }
 

@@ -1,6 +1,6 @@
 #include "pc/TimeSetViewController.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"
 #include "protocol/TimeInfo.h"

@@ -1,8 +1,8 @@
 #include "phone/FamilyViewController.h"
 
 #include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "app/ScreenParts.h"
-#include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSLog.h"
@@ -61,10 +61,7 @@ std::shared_ptr<UILabel> cellLabel(NSInteger tag, CGRect frame)
 
 std::shared_ptr<UILabel> alertCaption(CGRect frame, const char* key)
 {
-    auto label = UILabel::initWithFrame(frame);
-    label->setBackgroundColor(UIColor::clearColor());
-    label->textColor = UIColor::whiteColor();
-    label->font = UIFont::systemFontOfSize(12);
+    auto label = whiteLabel(frame, 12);
     label->textAlignment = UITextAlignmentRight;
     label->setText(L(key));
     return label;

@@ -1,9 +1,9 @@
 #include "phone/InviteFriendsViewController.h"
 
 #include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "app/ScreenParts.h"
 #include "app/Ulvo.h"
-#include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSDateFormatter.h"

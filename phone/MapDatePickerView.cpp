@@ -1,6 +1,6 @@
 #include "phone/MapDatePickerView.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/uikit/UIImage.h"
 

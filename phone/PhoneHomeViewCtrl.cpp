@@ -4,9 +4,9 @@
 #include <climits>
 
 #include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
 #include "pc/HomeDetailAlertInfoView.h"
-#include "pc/PCTimeCommon.h"
 #include "phone/MapController.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSClassRegistry.h"

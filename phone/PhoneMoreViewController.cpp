@@ -1,7 +1,7 @@
 #include "phone/PhoneMoreViewController.h"
 
 #include "app/MenuParts.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "pc/ProtectSettingViewController.h"
 #include "phone/FamilyViewController.h"
 #include "phone/InviteFriendsViewController.h"

@@ -1,6 +1,6 @@
 #include "phone/PhoneParts.h"
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "platform/foundation/NSDateFormatter.h"
 #include "platform/foundation/NSTimer.h"
 

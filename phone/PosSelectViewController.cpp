@@ -1,7 +1,7 @@
 #include "phone/PosSelectViewController.h"
 
 #include "app/MenuParts.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/AppText.h"
 #include "app/MenuParts.h"
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSLog.h"

@@ -1,8 +1,8 @@
 #include "phone/UserSettingController.h"
 
 #include "app/MenuParts.h"
+#include "app/PCTimeCommon.h"
 #include "app/Ulvo.h"
-#include "pc/PCTimeCommon.h"
 #include "phone/PhoneParts.h"
 #include "platform/foundation/NSLog.h"
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "http/NXHTTPUtilities.h"
 #include "protocol/Base64Codec.h"
 #include "protocol/UTF8Check.h"
 
@@ -75,15 +76,7 @@ NSString CrypHelper::statusText(CCCryptorStatus status)
     }
 }
 
-NSString CrypHelper::md5(const NSString& text)
-{
-    if (text.isNil()) return NSString();
-    unsigned char digest[CC_MD5_DIGEST_LENGTH];
-    if (!CC_MD5(text.str().data(), static_cast<CC_LONG>(text.str().size()), digest)) return NSString();
-    char hex[2 * CC_MD5_DIGEST_LENGTH + 1];
-    for (int i = 0; i < CC_MD5_DIGEST_LENGTH; ++i) std::snprintf(hex + 2 * i, 3, "%02X", digest[i]);
-    return NSString(hex);
-}
+NSString CrypHelper::md5(const NSString& text) { return nxhttp::md5HexString(text); }
 
 NSString CrypHelper::udid()
 {

@@ -1,9 +1,17 @@
 #include "ui/ImageDownload.h"
 
+#include <atomic>
+
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSLog.h"
-#include "protocol/ServiceConfig.h"
 #include "ui/PixImageLoader.h"
+
+namespace {
+double defaultTimeOut() { return 30; }
+std::atomic<double (*)()> gTimeOutSource{&defaultTimeOut};
+}  // namespace
+
+void ImageDownload::setTimeOutSource(double (*source)()) { gTimeOutSource = source ? source : &defaultTimeOut; }
 
 std::shared_ptr<UIImage> ImageDownload::downloadImageByImageURL(const NSString& urlText)
 {
@@ -13,7 +21,7 @@ std::shared_ptr<UIImage> ImageDownload::downloadImageByImageURL(const NSString& 
         const NSString scheme = url->scheme().lowercaseString();
         if (scheme != "http" && scheme != "https") return nullptr;
         auto request = NXHTTPRequest::requestWithURL(url);
-        request->setTimeOutSeconds(ServiceConfig::timeOutSeconds());
+        request->setTimeOutSeconds(gTimeOutSource.load()());
         request->setMaxResponseSize(kMaxBytes);
         request->startSynchronous();
         if (request->error()) return nullptr;

@@ -1,8 +1,8 @@
 #include "ui/PixImageLoader.h"
 
-#include "platform/foundation/NSThread.h"
-#include "protocol/CrypHelper.h"
 #include "http/NXDownloadCache.h"
+#include "http/NXHTTPUtilities.h"
+#include "platform/foundation/NSThread.h"
 #include "ui/PixCache.h"
 
 // ---- One download ------------------------------------------------------------
@@ -82,8 +82,8 @@ std::shared_ptr<PixImageLoader> PixImageLoader::sharedImageLoader()
 
 NSString PixImageLoader::keyForURL(const std::shared_ptr<NSURL>& url, const id& style)
 {
-    NSString key = NSString::stringWithFormat("PixImageLoader-%@", CrypHelper::md5(url->description()));
-    if (style) key = NSString::stringWithFormat("%@-%@", key, CrypHelper::md5(style->description()));
+    NSString key = NSString::stringWithFormat("PixImageLoader-%@", nxhttp::md5HexString(url->description()));
+    if (style) key = NSString::stringWithFormat("%@-%@", key, nxhttp::md5HexString(style->description()));
     return key;
 }
 

@@ -1,16 +1,22 @@
 #include "ui/PixPhotoViewController.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIPasteboard.h"
-#include "protocol/Constant.h"
 
 namespace {
 const NSString kHideCustomTabBar = "hideCustomTabBar";
 const NSString kBringCustomTabBarToFront = "bringCustomTabBarToFront";
+std::atomic<void (*)(bool)> gOnScreenHook{nullptr};
+
+void tellOnScreen(bool onScreen)
+{
+    if (auto hook = gOnScreenHook.load()) hook(onScreen);
+}
 
 bool isPad() { return UIDevice::currentDevice().userInterfaceIdiom == UIUserInterfaceIdiomPad; }
 
@@ -102,10 +108,12 @@ void PixPhotoViewController::viewDidLoad()
     }
 }
 
+void PixPhotoViewController::setOnScreenHook(void (*hook)(bool onScreen)) { gOnScreenHook = hook; }
+
 void PixPhotoViewController::viewWillAppear(bool animated)
 {
     UIViewController::viewWillAppear(animated);
-    Constant::setImageView(true);
+    tellOnScreen(true);
     NSNotificationCenter::defaultCenter()->postNotificationName(kHideCustomTabBar, nullptr);
     auto& app = UIApplication::sharedApplication();
     auto* nav = navigationController();
@@ -140,8 +148,7 @@ void PixPhotoViewController::viewWillAppear(bool animated)
 void PixPhotoViewController::viewWillDisappear(bool animated)
 {
     UIViewController::viewWillDisappear(animated);
-    Constant::setLandScape(false);
-    Constant::setImageView(false);
+    tellOnScreen(false);
     NSNotificationCenter::defaultCenter()->postNotificationName(kBringCustomTabBarToFront, nullptr);
     auto* nav = navigationController();
     if (nav && storedOldStyles_) {

@@ -3,8 +3,8 @@
 // black, a caption strip, the title "%i of %i", black translucent bars that a
 // single tap hides and shows, and the application's own rules: the custom tab
 // bar steps aside while the viewer is on screen ("hideCustomTabBar" /
-// "bringCustomTabBarToFront"), the settings' image-view and landscape flags
-// follow it, swiping is off (the host picks the page), and the toolbar's
+// "bringCustomTabBarToFront"), the application's settings follow it (see
+// setOnScreenHook), swiping is off (the host picks the page), and the toolbar's
 // action slot is an empty 40-point space.
 //
 // The pad-only popover and full-screen paths are not built: this platform
@@ -23,6 +23,11 @@ class PixPhotoViewController : public UIViewController,
                                public MFMailComposeViewControllerDelegate {
 public:
     static constexpr CGFloat kCaptionHeight = 40;
+
+    // The application keeps in its settings whether the viewer is on screen;
+    // it installs this as it starts. The viewer calls it with YES as it
+    // appears and NO as it goes.
+    static void setOnScreenHook(void (*hook)(bool onScreen));
 
     static std::shared_ptr<PixPhotoViewController> initWithPhotoSource(std::shared_ptr<PixPhotoSource> source);
     static std::shared_ptr<PixPhotoViewController> initWithPhoto(const std::shared_ptr<PixPhoto>& photo);

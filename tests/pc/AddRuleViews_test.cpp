@@ -3,8 +3,8 @@
 // it before the question whether to add another.
 #include <gtest/gtest.h>
 
+#include "app/PCTimeCommon.h"
 #include "pc/AddRuleViews.h"
-#include "pc/PCTimeCommon.h"
 #include "tests/pc/PCRecordFixture.h"
 #include "tests/pc/ScreenLint.h"
 

@@ -7,15 +7,15 @@
 #include <atomic>
 #include <future>
 
+#include "app/PCTimeCommon.h"
 #include "pc/LimitViewController.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "pc/TimeLimitViewController.h"
 #include "platform/uikit/UITableViewParts.h"
 #include "tests/pc/PCRecordFixture.h"
 #include "tests/pc/ScreenLint.h"
-#include "ui/LoadingBoxView.h"
 #include "tools/snapshot/Snapshot.h"
+#include "ui/LoadingBoxView.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The record list's day sheet chosen through the picker's wheels.
 #include <gtest/gtest.h>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "pc/RecordListView.h"
 #include "platform/uikit/UIPickerView.h"
 #include "tests/pc/PCRecordFixture.h"

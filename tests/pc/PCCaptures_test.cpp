@@ -2,8 +2,8 @@
 // thumbnails page by page, and the viewer on the capture tapped.
 #include <gtest/gtest.h>
 
+#include "app/PCTimeCommon.h"
 #include "pc/ImageViewListController.h"
-#include "pc/PCTimeCommon.h"
 #include "protocol/Constant.h"
 #include "tests/pc/PCRecordFixture.h"
 #include "tools/snapshot/Snapshot.h"

@@ -6,9 +6,9 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "app/PCTimeCommon.h"
 #include "pc/HomeDetailAlertInfoView.h"
 #include "pc/HomeViewCtrl.h"
-#include "pc/PCTimeCommon.h"
 #include "tests/pc/PCRecordFixture.h"
 #include "tests/pc/ScreenLint.h"
 #include "tools/snapshot/Snapshot.h"

@@ -5,10 +5,10 @@
 
 #include <set>
 
+#include "app/PCTimeCommon.h"
 #include "pc/LimitViewController.h"
 #include "pc/ListViewController.h"
 #include "pc/PCRecordCommon.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/RecordDetailInfoView.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "protocol/Constant.h"

@@ -2,8 +2,8 @@
 // them.
 #include <gtest/gtest.h>
 
+#include "app/PCTimeCommon.h"
 #include "pc/AddTimeViewCtrl.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/SwRecordHomeViewController.h"
 #include "pc/TimeHourSetting.h"
 #include "pc/TimeSetViewController.h"

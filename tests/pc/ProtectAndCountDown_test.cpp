@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "pc/ProtectSettingViewController.h"
 #include "pc/TimeSetViewController.h"
 #include "platform/foundation/NSPropertyList.h"

@@ -1,7 +1,7 @@
 // The ranking's day chosen through the date view's wheels.
 #include <gtest/gtest.h>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "pc/RankingPage.h"
 #include "pc/RecordViewController.h"
 #include "tests/pc/StatisticsFixture.h"

@@ -2,8 +2,8 @@
 // black-list question behind each row, and another day from the calendar.
 #include <gtest/gtest.h>
 
+#include "app/PCTimeCommon.h"
 #include "pc/ListViewController.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/RecordListView.h"
 #include "platform/uikit/UIPickerView.h"
 #include "protocol/Internet.h"

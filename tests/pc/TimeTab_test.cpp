@@ -2,7 +2,7 @@
 // keeps the PC's time rules: the hour grid, the daily allowance, the periods.
 #include <gtest/gtest.h>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "pc/TimeSetViewController.h"
 #include "tests/pc/PCTimeFixture.h"
 #include "tests/pc/ScreenLint.h"

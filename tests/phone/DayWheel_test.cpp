@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 #include "phone/MapDatePickerView.h"
 #include "platform/testing/NXUITestDriver.h"
 

@@ -6,10 +6,10 @@
 // offline phone, an empty day and a denied location, the positioning mode,
 // and a screen that leaves nothing behind once popped.
 
+#include "app/PCTimeCommon.h"
 #include "engine/data/GpsProviders.h"
 #include "mapsdk/VIZPinAnnotationView.h"
 #include "mapsdk/VIZUserLocation.h"
-#include "pc/PCTimeCommon.h"
 #include "platform/testing/NXScreenLint.h"
 #include "tests/phone/MapFixture.h"
 

@@ -12,10 +12,13 @@
 
 class ImageDownloadTest : public testing::Test {
 protected:
-    void SetUp() override { ::setenv("NX_SERVICE_TIMEOUT", "1", 1); }
+    void SetUp() override
+    {
+        ImageDownload::setTimeOutSource([] { return 1.0; });
+    }
     void TearDown() override
     {
-        ::unsetenv("NX_SERVICE_TIMEOUT");
+        ImageDownload::setTimeOutSource(nullptr);
         server.stop();
         EXPECT_TRUE(NSThread::joinDetachedThreads(10));
     }

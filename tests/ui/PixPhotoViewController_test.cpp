@@ -6,11 +6,13 @@
 #include "platform/foundation/NSThread.h"
 #include "platform/testing/NXUITestDriver.h"
 #include "platform/uikit/UIPasteboard.h"
-#include "protocol/Constant.h"
 #include "tests/ui/ImageTestSupport.h"
 #include "tools/snapshot/Snapshot.h"
 
 namespace {
+
+// What the application's settings hear of the viewer being on screen.
+std::vector<bool> onScreenCalls;
 
 // What the application shell's custom tab bar hears.
 class TabBarListener : public NSObject {
@@ -40,8 +42,14 @@ protected:
         auto center = NSNotificationCenter::defaultCenter();
         center->addObserver(listener.get(), NX_SEL(TabBarListener, hide), "hideCustomTabBar", nullptr);
         center->addObserver(listener.get(), NX_SEL(TabBarListener, bringToFront), "bringCustomTabBarToFront", nullptr);
+        onScreenCalls.clear();
+        PixPhotoViewController::setOnScreenHook([](bool onScreen) { onScreenCalls.push_back(onScreen); });
     }
-    void TearDown() override { EXPECT_TRUE(NSThread::joinDetachedThreads(10)); }
+    void TearDown() override
+    {
+        PixPhotoViewController::setOnScreenHook(nullptr);
+        EXPECT_TRUE(NSThread::joinDetachedThreads(10));
+    }
 
     // The capture screen's way: one MyPhoto per capture, in a MyPhotoSource.
     std::shared_ptr<PixPhotoViewController> viewerOf(const std::vector<std::string>& paths)
@@ -74,7 +82,7 @@ TEST_F(PhotoViewerTest, AUserLooksThroughThreeCaptures)
     auto nav = UINavigationController::initWithRootViewController(viewer);
     driver.show(nav);
     EXPECT_EQ(listener->events, std::vector<std::string>{"hide"});
-    EXPECT_TRUE(Constant::isImageView());
+    EXPECT_EQ(onScreenCalls, std::vector<bool>{true});
 
     // The placeholder and the spinner first, then the picture.
     auto* first = page(viewer, 0);
@@ -144,12 +152,10 @@ TEST_F(PhotoViewerTest, AUserLooksThroughThreeCaptures)
     driver.advanceClock(0.3);
     EXPECT_TRUE(CATransform3DIsIdentity(first->layer()->transform));
 
-    // Leaving brings the tab bar back and clears both flags.
-    Constant::setLandScape(true);
+    // Leaving brings the tab bar back and tells the settings.
     nav->view()->removeFromSuperview();
     EXPECT_EQ(listener->events, (std::vector<std::string>{"hide", "front"}));
-    EXPECT_FALSE(Constant::isImageView());
-    EXPECT_FALSE(Constant::landScape());
+    EXPECT_EQ(onScreenCalls, (std::vector<bool>{true, false}));
     EXPECT_EQ(server.requestsFor("/captures/1-full.png"), 1);
 }
 
@@ -255,11 +261,11 @@ TEST_F(PhotoViewerTest, OneOrNoPhotoAndAViewerThatNeverAppeared)
     EXPECT_EQ(empty->currentPhotoIndex(), 0);
 
     listener->events.clear();
-    Constant::setImageView(true);
+    onScreenCalls.clear();
     auto never = viewerOf({"/captures/1-thumb.png"});
     never->viewWillDisappear(false);
     EXPECT_EQ(listener->events, std::vector<std::string>{"front"});
-    EXPECT_FALSE(Constant::isImageView());
+    EXPECT_EQ(onScreenCalls, std::vector<bool>{false});
 }
 
 TEST_F(PhotoViewerTest, SaveCopyAndMailTheShownPicture)

@@ -2,12 +2,12 @@
 // a record's detail put on the black list, the black lists with the add
 // dialog, and the screen captures with their day picker and viewer.
 
+#include "app/PCTimeCommon.h"
 #include "pc/AddRuleViews.h"
 #include "pc/HomeViewCtrl.h"
 #include "pc/ImageViewListController.h"
 #include "pc/LimitViewController.h"
 #include "pc/ListViewController.h"
-#include "pc/PCTimeCommon.h"
 #include "pc/RecordDetailInfoView.h"
 #include "pc/RecordListView.h"
 #include "pc/SwRecordHomeViewController.h"

@@ -26,6 +26,10 @@ class NXAuthenticationDialog : public NXAutorotatingViewController, public UITab
 public:
     enum Type { Server = 0, Proxy = 1 };
 
+    // Makes this dialog the one requests show when a challenge is left to
+    // it, while the application has a key window. The application does this
+    // as it starts.
+    static void install();
     // Shows a dialog for the request, or queues the request while one is up.
     static void presentAuthenticationDialogForRequest(const std::shared_ptr<NXHTTPRequest>& request);
     // The current dialog's presenting controller dismisses it.

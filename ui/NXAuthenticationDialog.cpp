@@ -1,4 +1,4 @@
-#include "http/NXAuthenticationDialog.h"
+#include "ui/NXAuthenticationDialog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +54,12 @@ std::shared_ptr<NXAuthenticationDialog> NXAuthenticationDialog::make()
                             nullptr);
     }
     return d;
+}
+
+void NXAuthenticationDialog::install()
+{
+    NXHTTPRequest::setAuthenticationDialogPresenter(
+        {[] { return UIApplication::sharedApplication().hasKeyWindow(); }, &presentAuthenticationDialogForRequest});
 }
 
 void NXAuthenticationDialog::presentAuthenticationDialogForRequest(const std::shared_ptr<NXHTTPRequest>& request)

@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "http/NXAuthenticationDialog.h"
 #include "http/NXHTTPRequest.h"
 #include "platform/foundation/NSThread.h"
 #include "platform/testing/NXUITestDriver.h"
 #include "tests/http/ForgetCredentials.h"
 #include "tools/snapshot/Snapshot.h"
 #include "tools/testserver/AuthenticatingProxy.h"
+#include "ui/NXAuthenticationDialog.h"
 
 using testserver::AuthenticatingProxy;
 using testserver::Connection;
@@ -21,7 +21,11 @@ namespace {
 
 class NXAuthenticationDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { forgetCredentials(); }
+    void SetUp() override
+    {
+        forgetCredentials();
+        NXAuthenticationDialog::install();
+    }
     void TearDown() override
     {
         // No dialog may outlive its test.
@@ -246,7 +250,7 @@ TEST_F(NXAuthenticationDialogTest, ServerDialogOnScreen)
     // The keyboard's height is kept clear below the form.
     EXPECT_EQ(d->tableView()->contentInset, UIEdgeInsetsMake(0, 0, 216, 0));
     typeCredentials("ann", "secret");
-    EXPECT_TRUE(snapshot::viewMatchesExpected(driver.window(), "tests/http/snapshots/authentication-dialog-basic-http"));
+    EXPECT_TRUE(snapshot::viewMatchesExpected(driver.window(), "tests/ui/snapshots/authentication-dialog-basic-http"));
 
     // Turned to landscape, the prompt goes.
     UIDevice::currentDevice().setOrientation(UIDeviceOrientationLandscapeLeft);

@@ -1,4 +1,4 @@
-#include "pc/PCTimeCommon.h"
+#include "app/PCTimeCommon.h"
 
 #include "protocol/TimeSettingConstant.h"
 #include "ui/ProgressHUD.h"
