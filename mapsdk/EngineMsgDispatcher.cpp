@@ -1,5 +1,6 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 
+#include "engine/base/EngineMessages.h"
 #include "engine/base/HttpClient.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/data/EngineRoot.h"
@@ -42,8 +43,6 @@ enum : int {
     kApiOffline = kVIZMsgOfflineState,
     kApiSuggestion = 14
 };
-
-enum : int { kMsgPositioning = 2004, kMsgRepaintNow = 9 };
 
 void repaint()
 {
@@ -170,12 +169,12 @@ int VIZOnEngineUIMessage(void*, int message, int wParam, int lParam)
 {
     auto center = NSNotificationCenter::defaultCenter();
     switch (message) {
-    case kMsgRepaintNow:
+    case kMsgRepaint:
         repaint();
         return 0;
     case kMsgSearchResult:
         return VIZOnSearchResult(wParam, lParam);
-    case kMsgPositioning:
+    case kMsgLocation:
         VIZNotifier::msgProc(kApiLocation, lParam ? 200 : 0, 0);
         return 0;
     case kMsgFlingStep:

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "engine/base/EngineMessages.h"
 #include "engine/base/VThread.h"
 #include "platform/foundation/NSClockFollower.h"
 
@@ -22,23 +23,6 @@ struct tagEngineMsg {
 
 // Handler of a ring: (context, message, wParam, lParam) -> result.
 using EngineMsgProc = int (*)(void* context, int message, int wParam, int lParam);
-
-// Engine messages the runtime itself knows about.
-enum : int {
-  kMsgTimer = 8,
-  kMsgHttpPartial = 1002,
-  kMsgHttpComplete = 1003,
-  kMsgHttpConnectFailed = 1004,
-  kMsgHttpSendFailed = 1005,
-  kMsgHttpReceiveFailed = 1006,
-  kMsgHttpBadReply = 1007,
-  kMsgHttpAskAgain = 1120,
-  kMsgSearchResult = 2000,
-  kMsgDownloadProgress = 2002,
-  kMsgPoiBackgroundData = 8010,
-  kMsgOfflineCommand = 8013,
-  kMsgOfflineProgress = 65289
-};
 
 // Message ring: 50 slots, at most 49 messages.
 struct tagMsgRing {

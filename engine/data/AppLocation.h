@@ -23,7 +23,6 @@
 namespace mapengine {
 
 enum : int {
-  kMsgLocation = 2004,
   kLocationFailed = 201,   // lParam of 2004 when the network found nothing for a new cell
   kLocationQuery = 503,
   kCellDataUpload = 504,

@@ -20,18 +20,6 @@ namespace {
 constexpr int kSocketCapacity = 30;
 constexpr int kHighDensity = 180;
 
-enum : int {
-  kSearchClient = 0,
-  kMapClient = 1,
-  kLocationClient = 2,
-  kCityClient = 3,
-  kPoiBkgClient = 4,
-  kCollectorClient = 5,
-  kOfflineTasksClient = 7,
-  kOfflineClient = 11,
-  kSatelliteClient = 12
-};
-
 bool IsArrival(int message) {
   return (message >= 1000 && message <= kMsgHttpComplete) || message == kMsgHttpBadReply ||
          message == kMsgHttpAskAgain;
@@ -308,7 +296,7 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
         LocOnMessage(m_pLocation, message, clientType, requestId);
       }
       break;
-    case CUpdateReqMan::kClientType:
+    case kUpdateRequestClient:
       // Failures too: the manager clears its request and sends it again
       // on a later tick.
       if (m_pUpdateReqMan) {

@@ -82,7 +82,6 @@ public:
     int column = 0;
     int row = 0;
   };
-  static constexpr int kTileClientType = 11;
   static constexpr double kSpareBytes = 5242880.0;
 
   COLPackageMan();

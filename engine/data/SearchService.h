@@ -47,10 +47,6 @@ enum : int {
 
 class CSearchService {
 public:
-  static constexpr int kSearchClientType = 0;
-  static constexpr int kCityClientType = 3;
-  static constexpr int kPoiBkgClientType = 4;
-  static constexpr int kOfflineTasksClientType = 7;
   static constexpr int kSearchBufferSize = 256000;
   static constexpr int kCityBufferSize = 15360;
   static constexpr int kSearchTimeoutMs = 20000;

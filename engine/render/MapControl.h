@@ -26,18 +26,6 @@
 
 namespace mapengine {
 
-// Engine messages of the map view.
-enum : int {
-  kMsgRepaint = 9,
-  kMsgFlingStep = 8008,
-  kMsgPanStep = 8009,
-  kMsgTileRequest = 8011,
-  kMsgSmoothMoveStep = 8015,
-  kMsgRouteStep = 8016,
-  kMsgSmoothMoveEnd = 8018,
-  kMsgMoveEnd = 8020
-};
-
 class CMapControl {
 public:
   static constexpr uint32_t kBackgroundColor = 0xFFD2D2D2;
