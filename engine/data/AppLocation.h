@@ -14,10 +14,10 @@
 #include "engine/base/VString.h"
 #include "engine/data/AppDataCache.h"
 #include "engine/data/GpsProviders.h"
-#include "engine/data/LocationRecord.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/LocationRecord.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/render/LocLayer.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "engine/render/UrlTranslater.h"
 
 namespace mapengine {

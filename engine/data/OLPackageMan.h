@@ -18,7 +18,7 @@
 #include "engine/base/VArray.h"
 #include "engine/base/VFile.h"
 #include "engine/base/VThread.h"
-#include "engine/data/OfflineRecords.h"
+#include "engine/model/OfflineRecords.h"
 
 namespace mapengine {
 

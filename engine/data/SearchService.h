@@ -26,8 +26,8 @@
 #include "engine/base/VString.h"
 #include "engine/base/VTypes.h"
 #include "engine/data/AppDataCache.h"
-#include "engine/data/RouteRecords.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/RouteRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/render/PoiBkgCache.h"
 #include "engine/render/UrlTranslater.h"
 

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "engine/base/VList.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 #include "engine/render/GridDataFile.h"
 #include "engine/render/GridDraw.h"
 #include "engine/render/GridReq.h"

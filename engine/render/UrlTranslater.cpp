@@ -11,7 +11,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/render/MapFacade.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "platform/foundation/NSUserDefaults.h"
 
 namespace mapengine {
