@@ -6,6 +6,7 @@
 #include "engine/data/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "http/NXHTTPRequest.h"
+#include "mapsdk/VIZEngineHost.h"
 #include "mapsdk/VIZNotifier.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIApplication.h"
@@ -81,12 +82,12 @@ EngineMsgDispatcher::~EngineMsgDispatcher() { unRegisterNotification(); }
 void EngineMsgDispatcher::registerNotification()
 {
     NSNotificationCenter::defaultCenter()->addObserver(this, NX_SEL0(EngineMsgDispatcher, onNotificationEngineMessage),
-                                                       CVMsgMan::kNotificationName, nullptr);
+                                                       kNotificationEngineMessage, nullptr);
 }
 
 void EngineMsgDispatcher::unRegisterNotification()
 {
-    NSNotificationCenter::defaultCenter()->removeObserver(this, CVMsgMan::kNotificationName, nullptr);
+    NSNotificationCenter::defaultCenter()->removeObserver(this, kNotificationEngineMessage, nullptr);
 }
 
 void EngineMsgDispatcher::onNotificationEngineMessage()

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/base/EngineHost.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
@@ -11,7 +12,6 @@
 #include "engine/data/UpdateReqMan.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapLayer.h"
-#include "platform/foundation/NSThread.h"
 
 namespace mapengine {
 
@@ -227,7 +227,7 @@ int EngineMsgHandler(void*, int message, int wParam, int lParam) {
   if (message == kMsgTimer) {
     // Ticks come on the timer thread; what they reach belongs to the main
     // thread, so they are queued for it.
-    if (!NSThread::isMainThread()) {
+    if (EngineHost* host = GetEngineHost(); !host || !host->IsMainThread()) {
       root->m_msgMan.PostMessage(1, kMsgTimer, wParam, lParam);
     } else {
       OnTimerTick(root, wParam);
