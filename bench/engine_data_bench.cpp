@@ -14,7 +14,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VJson.h"
 #include "engine/base/VMem.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tools/mapdemo/DemoReplies.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/base/VGlobalMan.h"
-#include "engine/render/ComplexPt.h"
-#include "engine/render/Projection.h"
+#include "engine/model/ComplexPt.h"
+#include "engine/model/Projection.h"
 
 using namespace mapengine;
 

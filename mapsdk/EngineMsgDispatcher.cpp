@@ -1,10 +1,12 @@
 #include "mapsdk/EngineMsgDispatcher.h"
 
+#include "engine/base/EngineMessages.h"
 #include "engine/base/HttpClient.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/data/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "http/NXHTTPRequest.h"
+#include "mapsdk/VIZEngineHost.h"
 #include "mapsdk/VIZNotifier.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/UIApplication.h"
@@ -43,8 +45,6 @@ enum : int {
     kApiSuggestion = 14
 };
 
-enum : int { kMsgPositioning = 2004, kMsgRepaintNow = 9 };
-
 void repaint()
 {
     CEngineRoot* root = GetEngineRoot();
@@ -82,12 +82,12 @@ EngineMsgDispatcher::~EngineMsgDispatcher() { unRegisterNotification(); }
 void EngineMsgDispatcher::registerNotification()
 {
     NSNotificationCenter::defaultCenter()->addObserver(this, NX_SEL0(EngineMsgDispatcher, onNotificationEngineMessage),
-                                                       CVMsgMan::kNotificationName, nullptr);
+                                                       kNotificationEngineMessage, nullptr);
 }
 
 void EngineMsgDispatcher::unRegisterNotification()
 {
-    NSNotificationCenter::defaultCenter()->removeObserver(this, CVMsgMan::kNotificationName, nullptr);
+    NSNotificationCenter::defaultCenter()->removeObserver(this, kNotificationEngineMessage, nullptr);
 }
 
 void EngineMsgDispatcher::onNotificationEngineMessage()
@@ -170,12 +170,12 @@ int VIZOnEngineUIMessage(void*, int message, int wParam, int lParam)
 {
     auto center = NSNotificationCenter::defaultCenter();
     switch (message) {
-    case kMsgRepaintNow:
+    case kMsgRepaint:
         repaint();
         return 0;
     case kMsgSearchResult:
         return VIZOnSearchResult(wParam, lParam);
-    case kMsgPositioning:
+    case kMsgLocation:
         VIZNotifier::msgProc(kApiLocation, lParam ? 200 : 0, 0);
         return 0;
     case kMsgFlingStep:

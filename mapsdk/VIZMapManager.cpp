@@ -9,6 +9,7 @@
 #include "engine/data/EngineRoot.h"
 #include "engine/data/SearchMan.h"
 #include "mapsdk/EngineMsgDispatcher.h"
+#include "mapsdk/VIZEngineHost.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "platform/foundation/NSFileManager.h"
@@ -83,6 +84,7 @@ void InitDataPaths()
 
 int BootstrapEngine()
 {
+    VIZEngineHost::install();
     CVMainGlobalMan* man = CreateGlobalMan();
     if (!man) return 0;
     VIZNotifier::initDelegate();

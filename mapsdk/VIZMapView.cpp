@@ -9,7 +9,7 @@
 #include "engine/data/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZUserLocation.h"
 #include "mapsdk/VIZMapViewInternal.h"

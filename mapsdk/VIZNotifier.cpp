@@ -1,7 +1,7 @@
 #include "mapsdk/VIZNotifier.h"
 
 #include "engine/data/EngineRoot.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/SearchMan.h"
 #include "mapsdk/VIZResultConversion.h"
 #include "platform/foundation/NSThread.h"

@@ -4,7 +4,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/data/EngineRoot.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZOfflineParts.h"
 
 using namespace mapengine;

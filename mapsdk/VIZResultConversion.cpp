@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "engine/data/RouteRecords.h"
-#include "engine/data/SearchRecords.h"
-#include "engine/render/Projection.h"
+#include "engine/model/RouteRecords.h"
+#include "engine/model/SearchRecords.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZSearch.h"
 
 using namespace mapengine;

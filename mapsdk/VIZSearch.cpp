@@ -5,7 +5,7 @@
 
 #include "engine/base/VCMMap.h"
 #include "engine/data/EngineRoot.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZNotifier.h"
 #include "mapsdk/VIZOfflineParts.h"
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
+#include "engine/base/EngineHost.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VFile.h"
-#include "platform/foundation/NSUserDefaults.h"
 
 namespace mapengine {
 
@@ -28,20 +28,20 @@ CVString FromUtf8(const NSString& text) {
   return out;
 }
 
-NSString Setting(const std::shared_ptr<NSUserDefaults>& defaults, const char* key, const char* fallback) {
-  NSString value = defaults->stringForKey(key);
+NSString Setting(EngineHost* host, const char* key, const char* fallback) {
+  NSString value = host ? host->StringSetting(key) : NSString();
   return value.isNil() || value.length() == 0 ? NSString(fallback) : value;
 }
 
-int SizeSetting(const std::shared_ptr<NSUserDefaults>& defaults, const char* key, int fallback) {
-  long v = defaults->integerForKey(key);
+int SizeSetting(EngineHost* host, const char* key, int fallback) {
+  long v = host ? host->IntegerSetting(key) : 0;
   return v > 0 && v <= 0xFFFF ? static_cast<int>(v) : fallback;
 }
 
 }  // namespace
 
 tagDeviceSettings ReadDeviceSettings() {
-  auto defaults = NSUserDefaults::standardUserDefaults();
+  EngineHost* defaults = GetEngineHost();
   return {Setting(defaults, kDeviceModelKey, "iPhone"), Setting(defaults, kSystemVersionKey, "4.0"),
           SizeSetting(defaults, kScreenWidthKey, 640), SizeSetting(defaults, kScreenHeightKey, 960)};
 }

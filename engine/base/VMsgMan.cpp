@@ -2,21 +2,21 @@
 
 #include <chrono>
 
+#include "engine/base/EngineHost.h"
 #include "engine/base/VMem.h"
 #include "engine/base/VString.h"
-#include "platform/foundation/NSNotificationCenter.h"
 
 namespace mapengine {
 
 namespace {
 
-// Tells the application that an engine message waits: the one place where
-// "NotificationEngineMessage" goes out. It is delivered on the posting thread;
-// the dispatcher that observes it drains the rings with DispatchMessage on the
-// main thread.
-void PostEngineMessageNotification()
+// Tells the host that an engine message waits, on the posting thread; the host
+// drains the rings with DispatchMessage on the main thread.
+void WakeHost()
 {
-  NSNotificationCenter::defaultCenter()->postNotificationName("NotificationEngineMessage", nullptr);
+  if (EngineHost* host = GetEngineHost()) {
+    host->WakeMainThread();
+  }
 }
 
 // Offline outcomes: packages left (3), newer data (4), import ended (5),
@@ -113,7 +113,7 @@ int CVMsgMan::PushMessage(tagMsgRing* ring, const tagEngineMsg& msg) {
     ring->slots[ring->writeIndex] = msg;
     ring->writeIndex = Next(ring->writeIndex);
   }
-  PostEngineMessageNotification();
+  WakeHost();
   return 1;
 }
 
@@ -178,7 +178,7 @@ int CVMsgMan::SetHandlers(EngineMsgProc normal, EngineMsgProc priority) {
     waiting += (ring->writeIndex - ring->readIndex + tagMsgRing::kSlots) % tagMsgRing::kSlots;
   }
   for (int i = 0; i < waiting; ++i) {
-    PostEngineMessageNotification();
+    WakeHost();
   }
   return 1;
 }

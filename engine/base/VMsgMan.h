@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "engine/base/EngineMessages.h"
 #include "engine/base/VThread.h"
 #include "platform/foundation/NSClockFollower.h"
 
@@ -23,23 +24,6 @@ struct tagEngineMsg {
 // Handler of a ring: (context, message, wParam, lParam) -> result.
 using EngineMsgProc = int (*)(void* context, int message, int wParam, int lParam);
 
-// Engine messages the runtime itself knows about.
-enum : int {
-  kMsgTimer = 8,
-  kMsgHttpPartial = 1002,
-  kMsgHttpComplete = 1003,
-  kMsgHttpConnectFailed = 1004,
-  kMsgHttpSendFailed = 1005,
-  kMsgHttpReceiveFailed = 1006,
-  kMsgHttpBadReply = 1007,
-  kMsgHttpAskAgain = 1120,
-  kMsgSearchResult = 2000,
-  kMsgDownloadProgress = 2002,
-  kMsgPoiBackgroundData = 8010,
-  kMsgOfflineCommand = 8013,
-  kMsgOfflineProgress = 65289
-};
-
 // Message ring: 50 slots, at most 49 messages.
 struct tagMsgRing {
   static constexpr int kSlots = 50;
@@ -51,8 +35,6 @@ struct tagMsgRing {
 
 class CVMsgMan {
 public:
-  // The notification posted for every message queued.
-  static constexpr const char* kNotificationName = "NotificationEngineMessage";
   // Interval of the timer walk.
   static constexpr int kTimerWalkMs = 100;
 
@@ -64,8 +46,8 @@ public:
   // Queues the message on the ring of type 1 (normal) or 2 (priority). 1, or
   // 0 for another type or when it could not be queued.
   int PostMessage(int type, int message, int wParam, int lParam);
-  // Queues a message on a ring without ever blocking the poster, then posts
-  // "NotificationEngineMessage". A progress message (1002, 2002; 65289 with
+  // Queues a message on a ring without ever blocking the poster, then wakes
+  // the engine's host. A progress message (1002, 2002; 65289 with
   // wParam 2, the import's package) replaces the lParam of a queued one of
   // the same number and wParam instead of taking a slot; a city's progress
   // (65289 with wParam 0) is queued once per city. A full ring drops its
@@ -87,7 +69,7 @@ public:
   // Calls the handler of the type at once on the calling thread.
   int SendMessage(int type, int message, int wParam, int lParam);
   // Installs both handlers; clears both rings when a reset is pending, then
-  // posts "NotificationEngineMessage" once for every message still queued
+  // wakes the engine's host once for every message still queued
   // (queued before the handlers, they found none). 1, or 0 (nothing stored)
   // when the timer thread does not run.
   int SetHandlers(EngineMsgProc normal, EngineMsgProc priority);

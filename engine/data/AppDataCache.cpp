@@ -1,7 +1,7 @@
 #include "engine/data/AppDataCache.h"
 
 #include "engine/base/VMem.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 
 namespace mapengine {
 

@@ -19,13 +19,10 @@ namespace mapengine {
 
 namespace {
 
-constexpr int kLocationClientType = 2;
-constexpr int kCollectorClientType = 5;
 constexpr int kPriorityRing = 2;
 constexpr int kNormalRing = 1;
 constexpr int kSkipTicks = 2;
 constexpr double kMoved = 1e-7;
-constexpr int kMsgHttpCancelled = 1100;
 
 // Milliseconds of the clock the engine's timers follow.
 long long NowMs() { return std::llround(NSClock::monotonic() * 1000); }
@@ -278,8 +275,8 @@ void CLocDataCollector::Upload() {
   if (!urls->GetCellDataUploadUrl(url, batch, names, values)) {
     return;
   }
-  if (m_request.client.GetClientType() != kCollectorClientType) {
-    m_request.Setup(kCollectorClientType);
+  if (m_request.client.GetClientType() != kCollectorClient) {
+    m_request.Setup(kCollectorClient);
   }
   if (m_request.Post(url, names, values, kCellDataUpload)) {
     m_busy = true;
@@ -338,7 +335,7 @@ int CAppLocation::Start() {
   if (!m_cell.Start()) {
     return 0;
   }
-  m_request.Setup(kLocationClientType);
+  m_request.Setup(kLocationClient);
   return 1;
 }
 
@@ -564,17 +561,17 @@ int CAppLocation::SendQuery(const CVString& cellText, const CVString& wifiText, 
     m_request.cached = *static_cast<const tagLocReply*>(data);
     m_request.hasCached = true;
     CVMsgMan* msgs = MsgMan();
-    return msgs ? msgs->PostMessage(kNormalRing, kMsgHttpComplete, kLocationClientType, kLocationQuery) : 0;
+    return msgs ? msgs->PostMessage(kNormalRing, kMsgHttpComplete, kLocationClient, kLocationQuery) : 0;
   }
   return m_request.Post(url, names, values, kLocationQuery);
 }
 
 void CAppLocation::OnNetEvent(int message, int clientType) {
-  if (clientType == kCollectorClientType) {
+  if (clientType == kCollectorClient) {
     m_collector.OnNetEvent(message);
     return;
   }
-  if (clientType != kLocationClientType) {
+  if (clientType != kLocationClient) {
     return;
   }
   switch (message) {

@@ -14,16 +14,15 @@
 #include "engine/base/VString.h"
 #include "engine/data/AppDataCache.h"
 #include "engine/data/GpsProviders.h"
-#include "engine/data/LocationRecord.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/LocationRecord.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/render/LocLayer.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "engine/render/UrlTranslater.h"
 
 namespace mapengine {
 
 enum : int {
-  kMsgLocation = 2004,
   kLocationFailed = 201,   // lParam of 2004 when the network found nothing for a new cell
   kLocationQuery = 503,
   kCellDataUpload = 504,

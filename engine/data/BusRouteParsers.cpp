@@ -2,7 +2,7 @@
 #include <climits>
 #include <cstring>
 
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/ParserSupport.h"
 #include "engine/data/VJsonResultParser.h"
 

@@ -1,6 +1,6 @@
 // Walking and driving route replies and their step instructions.
 #include "engine/base/VCMMap.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/ParserSupport.h"
 #include "engine/data/VJsonResultParser.h"
 

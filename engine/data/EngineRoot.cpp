@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/base/EngineHost.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
@@ -11,7 +12,6 @@
 #include "engine/data/UpdateReqMan.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapLayer.h"
-#include "platform/foundation/NSThread.h"
 
 namespace mapengine {
 
@@ -19,18 +19,6 @@ namespace {
 
 constexpr int kSocketCapacity = 30;
 constexpr int kHighDensity = 180;
-
-enum : int {
-  kSearchClient = 0,
-  kMapClient = 1,
-  kLocationClient = 2,
-  kCityClient = 3,
-  kPoiBkgClient = 4,
-  kCollectorClient = 5,
-  kOfflineTasksClient = 7,
-  kOfflineClient = 11,
-  kSatelliteClient = 12
-};
 
 bool IsArrival(int message) {
   return (message >= 1000 && message <= kMsgHttpComplete) || message == kMsgHttpBadReply ||
@@ -239,7 +227,7 @@ int EngineMsgHandler(void*, int message, int wParam, int lParam) {
   if (message == kMsgTimer) {
     // Ticks come on the timer thread; what they reach belongs to the main
     // thread, so they are queued for it.
-    if (!NSThread::isMainThread()) {
+    if (EngineHost* host = GetEngineHost(); !host || !host->IsMainThread()) {
       root->m_msgMan.PostMessage(1, kMsgTimer, wParam, lParam);
     } else {
       OnTimerTick(root, wParam);
@@ -308,7 +296,7 @@ int CEngineRoot::OnNetEvent(int message, int clientType, int requestId) {
         LocOnMessage(m_pLocation, message, clientType, requestId);
       }
       break;
-    case CUpdateReqMan::kClientType:
+    case kUpdateRequestClient:
       // Failures too: the manager clears its request and sends it again
       // on a later tick.
       if (m_pUpdateReqMan) {

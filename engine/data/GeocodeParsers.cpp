@@ -1,7 +1,7 @@
 // Geocoding, reverse geocoding, suggestion, content and state replies.
 #include <cstring>
 
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/data/VJsonResultParser.h"
 
 namespace mapengine {

@@ -18,7 +18,7 @@
 #include "engine/base/VArray.h"
 #include "engine/base/VFile.h"
 #include "engine/base/VThread.h"
-#include "engine/data/OfflineRecords.h"
+#include "engine/model/OfflineRecords.h"
 
 namespace mapengine {
 
@@ -82,7 +82,6 @@ public:
     int column = 0;
     int row = 0;
   };
-  static constexpr int kTileClientType = 11;
   static constexpr double kSpareBytes = 5242880.0;
 
   COLPackageMan();

@@ -6,7 +6,7 @@
 #include "engine/data/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/SearchMan.h"
-#include "engine/data/OfflineRecords.h"
+#include "engine/model/OfflineRecords.h"
 #include "engine/data/VerDatsetMan.h"
 
 namespace mapengine {

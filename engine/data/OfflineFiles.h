@@ -17,7 +17,7 @@
 #include "engine/base/VJson.h"
 #include "engine/base/VMap.h"
 #include "engine/base/VString.h"
-#include "engine/data/OfflineRecords.h"
+#include "engine/model/OfflineRecords.h"
 
 namespace mapengine {
 

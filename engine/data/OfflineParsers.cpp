@@ -1,7 +1,7 @@
 // The offline task list, the data-set version reply and the network location
 // reply.
 #include "engine/data/ParserSupport.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 
 namespace mapengine {
 

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "engine/data/ParserSupport.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 
 namespace mapengine {
 

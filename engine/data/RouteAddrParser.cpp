@@ -1,6 +1,6 @@
 // Candidates for ambiguous route end points.
 #include "engine/data/ParserSupport.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 
 namespace mapengine {
 

@@ -16,7 +16,10 @@ namespace {
 // A reply's text and tree, freed together.
 class ParsedReply {
 public:
-  ParsedReply(const unsigned char* bytes, int length) {
+  ParsedReply(const unsigned char* bytes, int length) : m_empty(length <= 0) {
+    if (m_empty) {
+      return;
+    }
     int localLength = 0;
     m_text = Utf8ToLocal(reinterpret_cast<const char*>(bytes), length, &localLength);
     m_root = m_text ? VJson_Parse(m_text) : nullptr;
@@ -28,12 +31,16 @@ public:
   ParsedReply(const ParsedReply&) = delete;
   ParsedReply& operator=(const ParsedReply&) = delete;
 
-  // The error of a reply that cannot be read: 102 not convertible, 3 not
-  // JSON; 0 when it can.
-  int Error() const { return !m_text ? kSearchNotConvertible : !m_root ? kSearchBadReply : 0; }
+  // The error of a reply that cannot be read: 3 empty (an empty body is a
+  // failure: announcing it as success would show the previous search's
+  // results as this one's), 102 not convertible, 3 not JSON; 0 when it can.
+  int Error() const {
+    return m_empty ? kSearchBadReply : !m_text ? kSearchNotConvertible : !m_root ? kSearchBadReply : 0;
+  }
   const VJson* Root() const { return m_root; }
 
 private:
+  bool m_empty;
   char* m_text = nullptr;
   VJson* m_root = nullptr;
 };
@@ -161,12 +168,6 @@ void* CSearchService::DispatchRoute(const VJson* root, int type, int replyError,
 
 void* CSearchService::DispatchReply(int, int* type, int* error, int pendingType) {
   *type = pendingType;
-  // An empty body is a failure: announcing it as success would show the
-  // previous search's results as this one's.
-  if (m_searchLength <= 0) {
-    *error = kSearchBadReply;
-    return nullptr;
-  }
   ParsedReply reply(m_searchBuffer, m_searchLength);
   if (reply.Error()) {
     *error = reply.Error();
@@ -294,10 +295,6 @@ void* CSearchService::DispatchReply(int, int* type, int* error, int pendingType)
 }
 
 tag_CityResult* CSearchService::DispatchCityReply(int* error) {
-  if (m_cityLength <= 0) {
-    *error = kSearchBadReply;
-    return nullptr;
-  }
   ParsedReply reply(m_cityBuffer, m_cityLength);
   if (reply.Error()) {
     *error = reply.Error();
@@ -318,10 +315,6 @@ tag_CityResult* CSearchService::DispatchCityReply(int* error) {
 }
 
 int CSearchService::DispatchPoiBkgReply(int* error) {
-  if (m_poiBkgLength <= 0) {
-    *error = kSearchBadReply;
-    return 0;
-  }
   ParsedReply reply(m_poiBkgBuffer, m_poiBkgLength);
   if (reply.Error()) {
     *error = reply.Error();
@@ -348,10 +341,6 @@ CVArray<tag_OfflineTask>* CSearchService::ParseOfflineTasks(const VJson* root, i
 }
 
 CVArray<tag_OfflineTask>* CSearchService::DispatchOfflineTasks(int* error) {
-  if (m_taskLength <= 0) {
-    *error = kSearchBadReply;
-    return nullptr;
-  }
   ParsedReply reply(m_taskBuffer, m_taskLength);
   if (reply.Error()) {
     *error = reply.Error();

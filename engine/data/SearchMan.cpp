@@ -10,10 +10,6 @@ namespace mapengine {
 
 namespace {
 
-constexpr int kSearchClientType = CSearchService::kSearchClientType;
-constexpr int kCityClientType = CSearchService::kCityClientType;
-constexpr int kPoiBkgClientType = CSearchService::kPoiBkgClientType;
-constexpr int kOfflineTasksClientType = CSearchService::kOfflineTasksClientType;
 constexpr int kEngineRing = 1;
 constexpr int kPriorityRing = 2;
 constexpr int kPoiBkgType = 510;
@@ -131,13 +127,13 @@ void CSearchMan::Answer(void* record, int type, int error) {
 
 bool CSearchMan::IsStale(int clientType, int requestNumber) const {
   switch (clientType) {
-    case kSearchClientType:
+    case kSearchClient:
       return requestNumber < m_searchRequest;
-    case kCityClientType:
+    case kCityClient:
       return requestNumber < m_cityRequest;
-    case kPoiBkgClientType:
+    case kPoiBkgClient:
       return requestNumber < m_poiBkgRequest;
-    case kOfflineTasksClientType:
+    case kOfflineTasksClient:
       return requestNumber < m_taskListRequest;
     default:
       return true;
@@ -150,17 +146,17 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
   }
   switch (event) {
     case kMsgHttpComplete:
-      if (clientType == kCityClientType) {
+      if (clientType == kCityClient) {
         int error = 0;
         tag_CityResult* city = m_service.DispatchCityReply(&error);
         if (error == 0) {
           m_currentCity = city;
         }
-      } else if (clientType == kPoiBkgClientType) {
+      } else if (clientType == kPoiBkgClient) {
         int error = 0;
         m_service.DispatchPoiBkgReply(&error);
         Announce(kPoiBkgType, error);
-      } else if (clientType == kOfflineTasksClientType) {
+      } else if (clientType == kOfflineTasksClient) {
         int error = 0;
         if (CVArray<tag_OfflineTask>* tasks = m_service.DispatchOfflineTasks(&error)) {
           SetResult(tasks, kOfflineTasksType);
@@ -198,9 +194,9 @@ int CSearchMan::OnHttpEvent(int event, int clientType, int requestNumber) {
 void CSearchMan::AnnounceFailure(int clientType, int error) {
   // The city of the view is never announced; the map's background tiles
   // hear of their own failures, and the interface of its search's.
-  if (clientType == kPoiBkgClientType || clientType == kOfflineTasksClientType) {
-    Announce(clientType == kPoiBkgClientType ? kPoiBkgType : kOfflineTasksType, error);
-  } else if (clientType == kSearchClientType) {
+  if (clientType == kPoiBkgClient || clientType == kOfflineTasksClient) {
+    Announce(clientType == kPoiBkgClient ? kPoiBkgType : kOfflineTasksType, error);
+  } else if (clientType == kSearchClient) {
     Announce(m_pendingType, error);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/base/EngineEnv.h"
+#include "engine/base/EngineMessages.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
@@ -67,13 +68,13 @@ void CSearchService::SetUpClient(CHttpClient& client, int type, unsigned char* b
 }
 
 int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context) {
-  SetUpClient(m_searchClient, kSearchClientType, m_searchBuffer, &m_searchLength, kSearchBufferSize,
+  SetUpClient(m_searchClient, kSearchClient, m_searchBuffer, &m_searchLength, kSearchBufferSize,
               kSearchTimeoutMs);
   // The city client keeps the client's own time-out.
-  SetUpClient(m_cityClient, kCityClientType, m_cityBuffer, &m_cityLength, kCityBufferSize, 0);
-  SetUpClient(m_poiBkgClient, kPoiBkgClientType, m_poiBkgBuffer, &m_poiBkgLength, kSearchBufferSize,
+  SetUpClient(m_cityClient, kCityClient, m_cityBuffer, &m_cityLength, kCityBufferSize, 0);
+  SetUpClient(m_poiBkgClient, kPoiBkgClient, m_poiBkgBuffer, &m_poiBkgLength, kSearchBufferSize,
               kSearchTimeoutMs);
-  SetUpClient(m_taskClient, kOfflineTasksClientType, m_taskBuffer, &m_taskLength, kSearchBufferSize,
+  SetUpClient(m_taskClient, kOfflineTasksClient, m_taskBuffer, &m_taskLength, kSearchBufferSize,
               kSearchTimeoutMs);
   m_poiCache.SetLimit(kPoiCacheLimit);
   m_routeCache.SetLimit(kRouteCacheLimit);
@@ -107,13 +108,13 @@ int CSearchService::ReleaseResults() {
 
 CHttpClient* CSearchService::Client(int clientType) {
   switch (clientType) {
-    case kSearchClientType:
+    case kSearchClient:
       return &m_searchClient;
-    case kCityClientType:
+    case kCityClient:
       return &m_cityClient;
-    case kPoiBkgClientType:
+    case kPoiBkgClient:
       return &m_poiBkgClient;
-    case kOfflineTasksClientType:
+    case kOfflineTasksClient:
       return &m_taskClient;
     default:
       return nullptr;

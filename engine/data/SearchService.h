@@ -26,8 +26,8 @@
 #include "engine/base/VString.h"
 #include "engine/base/VTypes.h"
 #include "engine/data/AppDataCache.h"
-#include "engine/data/RouteRecords.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/RouteRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/render/PoiBkgCache.h"
 #include "engine/render/UrlTranslater.h"
 
@@ -47,10 +47,6 @@ enum : int {
 
 class CSearchService {
 public:
-  static constexpr int kSearchClientType = 0;
-  static constexpr int kCityClientType = 3;
-  static constexpr int kPoiBkgClientType = 4;
-  static constexpr int kOfflineTasksClientType = 7;
   static constexpr int kSearchBufferSize = 256000;
   static constexpr int kCityBufferSize = 15360;
   static constexpr int kSearchTimeoutMs = 20000;

@@ -38,7 +38,7 @@ int CUpdateReqMan::Init() {
   if (!m_buffer || !m_client.Attach()) {
     return 0;
   }
-  m_client.SetClientType(kClientType);
+  m_client.SetClientType(kUpdateRequestClient);
   m_client.SetRecvBuffer(m_buffer, &m_received, kBufferSize);
   m_client.SetAcceptGzip(1);
   m_client.SetTimeout(kTimeoutMs);

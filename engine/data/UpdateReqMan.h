@@ -33,7 +33,6 @@ struct tag_CommonTask {
 
 class CUpdateReqMan {
 public:
-  static constexpr int kClientType = 9;
   static constexpr int kTimerId = 1004;
   static constexpr unsigned kTickMs = 5000;
   static constexpr int kBufferSize = 256000;

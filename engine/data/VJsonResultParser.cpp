@@ -10,7 +10,7 @@
 
 #include "engine/base/VMem.h"
 #include "engine/data/ParserSupport.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 
 namespace mapengine {
 

@@ -6,7 +6,7 @@
 #include "engine/base/VArray.h"
 #include "engine/base/VString.h"
 #include "engine/base/VTypes.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 
 namespace mapengine {
 

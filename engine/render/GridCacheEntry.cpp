@@ -6,8 +6,6 @@
 
 namespace mapengine {
 
-namespace {
-
 void PutWord(unsigned char* out, int value) {
   auto v = static_cast<unsigned>(value);
   for (int i = 0; i < 4; ++i) {
@@ -18,8 +16,6 @@ void PutWord(unsigned char* out, int value) {
 int GetWord(const unsigned char* in) {
   return static_cast<int>(in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<unsigned>(in[3]) << 24));
 }
-
-}  // namespace
 
 void tagGridCacheEntry::SetKey(const unsigned short* key) {
   int i = 0;

@@ -11,6 +11,10 @@
 
 namespace mapengine {
 
+// A 32-bit word as the tile cache's files hold it: four bytes, lowest first.
+void PutWord(unsigned char* out, int value);
+int GetWord(const unsigned char* in);
+
 struct tagGridCacheEntry {
   static constexpr int kKeyUnits = 32;
   static constexpr int kDiskBytes = 84;

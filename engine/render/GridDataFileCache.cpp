@@ -10,17 +10,6 @@ namespace mapengine {
 
 namespace {
 
-void PutWord(unsigned char* out, int value) {
-  auto v = static_cast<unsigned>(value);
-  for (int i = 0; i < 4; ++i) {
-    out[i] = static_cast<unsigned char>(v >> (8 * i));
-  }
-}
-
-int GetWord(const unsigned char* in) {
-  return static_cast<int>(in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<unsigned>(in[3]) << 24));
-}
-
 // The key as the data file holds it at offset 8 of a tile's first block.
 void StoreKey(unsigned char* out, const unsigned short* key) {
   tagGridCacheEntry entry{};

@@ -16,7 +16,6 @@ namespace {
 
 constexpr unsigned char kTaon[4] = {0x74, 0x61, 0x6F, 0x6E};
 constexpr int kMarkerBytes = 20;
-constexpr int kMsgTileRequest = 8011;
 constexpr int kMaxLevelsUp = 4;
 constexpr int kNoBuffer = -2;
 

@@ -4,7 +4,7 @@
 // nothing).
 #pragma once
 
-#include "engine/data/LocationRecord.h"
+#include "engine/model/LocationRecord.h"
 #include "engine/render/MapLayer.h"
 
 namespace mapengine {

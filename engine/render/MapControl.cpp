@@ -13,8 +13,6 @@ namespace {
 
 constexpr uint32_t kSourceCopy = 0xCC0020;
 constexpr int kTile = 256;
-// The map-tile client and the satellite client.
-constexpr int kSatelliteClient = 12;
 
 CVMsgMan* Messages() {
   CVMainGlobalMan* global = GetGlobalMan();

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "engine/base/VList.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 #include "engine/render/GridDataFile.h"
 #include "engine/render/GridDraw.h"
 #include "engine/render/GridReq.h"
@@ -25,18 +25,6 @@
 #include "engine/render/VDraw.h"
 
 namespace mapengine {
-
-// Engine messages of the map view.
-enum : int {
-  kMsgRepaint = 9,
-  kMsgFlingStep = 8008,
-  kMsgPanStep = 8009,
-  kMsgTileRequest = 8011,
-  kMsgSmoothMoveStep = 8015,
-  kMsgRouteStep = 8016,
-  kMsgSmoothMoveEnd = 8018,
-  kMsgMoveEnd = 8020
-};
 
 class CMapControl {
 public:

@@ -15,7 +15,7 @@
 #include "engine/base/VArray.h"
 #include "engine/base/VMap.h"
 #include "engine/base/VString.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 
 namespace mapengine {
 

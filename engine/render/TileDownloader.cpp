@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/base/EngineMessages.h"
 #include "engine/base/VMem.h"
 
 namespace mapengine {
@@ -46,7 +47,7 @@ int CTileDownloader::Init() {
     }
   }
   std::memset(m_pBuffer, 0, kBufferSize + 4);
-  m_http.SetClientType(1);
+  m_http.SetClientType(kMapClient);
   m_http.SetRecvBuffer(m_pBuffer, &m_nDataLength, kBufferSize);
   m_http.SetTimeout(kTimeoutMs);
   // Packs are split as they arrive, on every partial-data message.
@@ -75,12 +76,12 @@ int CTileDownloader::SendRequest(int kind, int level, int day, int time, const C
     return 0;
   }
   if (kind == 3) {
-    m_http.SetClientType(11);
+    m_http.SetClientType(kOfflineClient);
   } else if (kind == 4) {
-    m_http.SetClientType(12);
+    m_http.SetClientType(kSatelliteClient);
   } else if (kind >= 0 && kind <= 2) {
     m_nBusy = 1;
-    m_http.SetClientType(1);
+    m_http.SetClientType(kMapClient);
   }
   if (kind == m_request.kind && level == m_request.level && day == m_request.day && time == m_request.time &&
       m_request.keys.GetSize() >= keys.GetSize() && m_http.IsRequestRunning()) {

@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "engine/base/EngineEnv.h"
+#include "engine/base/EngineHost.h"
 #include "engine/base/MD5.h"
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/render/MapFacade.h"
-#include "engine/render/Projection.h"
-#include "platform/foundation/NSUserDefaults.h"
+#include "engine/model/Projection.h"
 
 namespace mapengine {
 
@@ -108,7 +108,8 @@ void CUrlTranslater::SetMapDomain(const CVStringArray& hosts, int mapPixelType, 
 
 const CVString& CUrlTranslater::AppIdPart() {
   if (m_appIdPart.IsEmpty()) {
-    NSString id = NSUserDefaults::standardUserDefaults()->stringForKey(kAppIdKey);
+    EngineHost* host = GetEngineHost();
+    NSString id = host ? host->StringSetting(kAppIdKey) : NSString();
     if (!id.isNil() && id.length() > 0) {
       m_appIdPart = "&appid=";
       m_appIdPart += CVString(id.UTF8String());

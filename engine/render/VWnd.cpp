@@ -1,7 +1,7 @@
 #include "engine/render/VWnd.h"
 
 #include "engine/base/VGlobalMan.h"
-#include "platform/foundation/NSNotificationCenter.h"
+#include "engine/base/EngineHost.h"
 
 namespace mapengine {
 
@@ -54,7 +54,9 @@ int CVWnd::Invalidate() {
   if (!m_hView) {
     return 0;
   }
-  NSNotificationCenter::defaultCenter()->postNotificationName(kMainMapPaintNotification, nullptr);
+  if (EngineHost* host = GetEngineHost()) {
+    host->MapImageChanged();
+  }
   return 1;
 }
 

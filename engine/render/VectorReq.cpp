@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 
 namespace mapengine {
 

@@ -4,8 +4,8 @@
 // back-buffer positions on every call, so a pan only re-projects.
 #pragma once
 
-#include "engine/data/RouteRecords.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/RouteRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/render/GeoElement.h"
 #include "engine/render/MapDataSource.h"
 #include "engine/render/MapLayer.h"

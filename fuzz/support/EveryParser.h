@@ -3,7 +3,7 @@
 // search-reply fuzz harness share it.
 #pragma once
 
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/VJsonResultParser.h"
 
 namespace mapengine {

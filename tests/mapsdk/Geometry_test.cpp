@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/ScreenMetrics.h"
 #include "mapsdk/VIZGeometry.h"
 #include "tests/mapsdk/ExpectRect.h"

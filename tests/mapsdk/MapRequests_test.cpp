@@ -9,7 +9,7 @@
 #include "engine/data/SearchMan.h"
 #include "engine/render/MapFacade.h"
 #include "engine/render/OverlayLayers.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZSearch.h"
 #include "tests/mapsdk/MapViewFixture.h"
 #include "tools/mapdemo/DemoData.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "engine/render/VWnd.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"

@@ -16,7 +16,7 @@
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/UpdateReqMan.h"
 #include "engine/render/GridDataFile.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZOfflineMap.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "mapsdk/VIZSearch.h"

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/data/RouteRecords.h"
-#include "engine/render/Projection.h"
+#include "engine/model/RouteRecords.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/VIZResultConversion.h"
 #include "mapsdk/VIZSearch.h"
 #include "tests/engine/base/EngineTestSupport.h"

@@ -8,9 +8,9 @@
 #include <tuple>
 #include <limits>
 
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/SearchMan.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZNotifier.h"
 #include "mapsdk/VIZOfflineParts.h"

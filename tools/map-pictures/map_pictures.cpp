@@ -23,7 +23,7 @@
 #include "engine/base/VSocket.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "tools/imagefixtures/ImageFixtures.h"
 #include "tools/map-double/MapDouble.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/data/AppDataCache.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "tests/engine/data/DataTestSupport.h"
 
 namespace mapengine::test {

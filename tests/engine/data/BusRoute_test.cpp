@@ -1,6 +1,6 @@
 // Transit routes and bus lines: the demo plan's records and instructions, and
 // the scheme rules case by case.
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"

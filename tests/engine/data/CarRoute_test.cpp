@@ -1,6 +1,6 @@
 // Driving and walking routes: the demo routes' records and the exact step
 // instructions, and the instruction rules case by case.
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"

@@ -120,7 +120,7 @@ TEST_F(DataSetVersionsTest, UpdateManagerSendsOneTaskAtATimeInKindOrder) {
 
     // A completion of an older request removes the head and stores nothing.
     manager.AddFileRequest(W(u"OfflineSearch.dat"), 4);
-    manager.OnHttpEvent(kMsgHttpComplete, CUpdateReqMan::kClientType, 1);
+    manager.OnHttpEvent(kMsgHttpComplete, kUpdateRequestClient, 1);
     EXPECT_EQ(manager.GetQueueSize(), 0);
     EXPECT_FALSE(Exists(Path("OfflineSearch.dat")));
   }
@@ -134,8 +134,8 @@ TEST_F(DataSetVersionsTest, FailedTasksBackOff) {
   ASSERT_EQ(updates.SendNextTask(), 1);
   std::vector<int> waits;
   for (int request = 1; request <= 8; ++request) {
-    updates.OnHttpEvent(kMsgHttpConnectFailed, CUpdateReqMan::kClientType, request - 1);  // stale: ignored
-    updates.OnHttpEvent(kMsgHttpConnectFailed, CUpdateReqMan::kClientType, request);
+    updates.OnHttpEvent(kMsgHttpConnectFailed, kUpdateRequestClient, request - 1);  // stale: ignored
+    updates.OnHttpEvent(kMsgHttpConnectFailed, kUpdateRequestClient, request);
     int ticks = 0;
     while (updates.SendNextTask() == 0 && ticks < 1000) ++ticks;
     waits.push_back(ticks);

@@ -4,7 +4,7 @@
 #include "engine/data/SearchMan.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "tests/engine/data/EngineRootFixture.h"
 #include "tools/map-double/TilePattern.h"
 #include "tools/mapdemo/DemoData.h"

@@ -1,5 +1,5 @@
 // Geocoding, reverse geocoding, suggestion, content and state replies.
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <random>
 
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"

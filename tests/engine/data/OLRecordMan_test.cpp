@@ -1,7 +1,7 @@
 // The offline record store's commands: queues, removal, progress writes,
 // merges and versions, as the package manager and the services use them.
 #include "engine/data/OLRecordMan.h"
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "tests/engine/data/OfflineTestSupport.h"
 
 namespace mapengine::test {

@@ -23,7 +23,6 @@
 namespace mapengine::test {
 namespace {
 
-constexpr int kSearchClient = 0;  // the search service's client
 constexpr int kBeijing = 131;
 
 // The engine's network, the URL builder, the tile downloader and the grid
@@ -89,7 +88,7 @@ protected:
   }
 
   void Route(const tagEngineMsg& msg) {
-    const bool tiles = msg.wParam == COLPackageMan::kTileClientType;
+    const bool tiles = msg.wParam == kOfflineClient;
     if (tiles && msg.message >= kMsgHttpConnectFailed && msg.message <= kMsgHttpReceiveFailed) {
       ++tileFailures;
     }
@@ -97,7 +96,7 @@ protected:
       packages->OnMessage(msg.wParam, msg.lParam);
     } else if (tiles && packages) {
       packages->OnTileMessage(msg.message, msg.lParam);
-    } else if ((msg.wParam == kSearchClient || msg.wParam == CSearchService::kOfflineTasksClientType) && search) {
+    } else if ((msg.wParam == kSearchClient || msg.wParam == kOfflineTasksClient) && search) {
       search->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
     }
   }

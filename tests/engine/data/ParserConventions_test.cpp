@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/data/VJsonResultParser.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 #include "tests/engine/data/DataTestSupport.h"
 
 namespace mapengine::test {

@@ -1,6 +1,6 @@
 // POI, POI detail, city and POI background replies of the demo data set,
 // field by field, and the parsers' failures.
-#include "engine/data/SearchRecords.h"
+#include "engine/model/SearchRecords.h"
 #include "engine/data/VJsonResultParser.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"

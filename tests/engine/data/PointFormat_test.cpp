@@ -2,8 +2,8 @@
 // street and route shape of the data set reads back as written.
 #include <climits>
 
-#include "engine/render/ComplexPt.h"
-#include "engine/render/Projection.h"
+#include "engine/model/ComplexPt.h"
+#include "engine/model/Projection.h"
 #include "tests/engine/data/DataTestSupport.h"
 #include "tools/mapdemo/DemoReplies.h"
 

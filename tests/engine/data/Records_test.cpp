@@ -1,7 +1,7 @@
 // Copies of the result records: member by member, sharing nothing.
 #include <cstring>
 
-#include "engine/data/RouteRecords.h"
+#include "engine/model/RouteRecords.h"
 #include "tests/engine/data/DataTestSupport.h"
 
 namespace mapengine::test {

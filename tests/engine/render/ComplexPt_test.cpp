@@ -1,4 +1,4 @@
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 
 #include <gtest/gtest.h>
 

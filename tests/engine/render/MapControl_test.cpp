@@ -20,7 +20,7 @@
 #include "engine/base/VMsgMan.h"
 #include "engine/render/MapFacade.h"
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "tests/engine/base/EngineNetwork.h"
 #include "tests/engine/render/EngineText.h"
 #include "platform/testing/NXPump.h"

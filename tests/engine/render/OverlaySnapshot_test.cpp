@@ -75,9 +75,9 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
       }
       if (!net.msgs->PopMessage(net.msgs->GetRing(1), msg)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-      } else if (IsNetworkEvent(msg.message) && (msg.wParam == CSearchService::kSearchClientType ||
-                                                 msg.wParam == CSearchService::kCityClientType ||
-                                                 msg.wParam == CSearchService::kPoiBkgClientType)) {
+      } else if (IsNetworkEvent(msg.message) && (msg.wParam == kSearchClient ||
+                                                 msg.wParam == kCityClient ||
+                                                 msg.wParam == kPoiBkgClient)) {
         search->OnHttpEvent(msg.message, msg.wParam, msg.lParam);
       } else {
         MapOnMessage(control.get(), msg.message, msg.wParam, msg.lParam);

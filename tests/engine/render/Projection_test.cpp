@@ -1,4 +1,4 @@
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 #include "tests/engine/render/GeometryText.h"
 
 using namespace mapengine;

@@ -22,7 +22,7 @@
 #include "engine/base/VSocket.h"
 #include "engine/render/ImageDecode.h"
 #include "engine/render/MapView.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 #include "tools/map-double/MapDouble.h"
 #include "tools/map-double/MapProjection.h"
 #include "tools/map-double/TilePattern.h"

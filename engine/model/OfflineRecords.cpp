@@ -1,4 +1,4 @@
-#include "engine/data/OfflineRecords.h"
+#include "engine/model/OfflineRecords.h"
 
 #include <climits>
 

@@ -5,8 +5,8 @@
 
 #include <type_traits>
 
-#include "engine/data/OfflineRecords.h"
-#include "engine/data/SearchRecords.h"
+#include "engine/model/OfflineRecords.h"
+#include "engine/model/SearchRecords.h"
 
 namespace mapengine {
 

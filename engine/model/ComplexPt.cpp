@@ -1,9 +1,9 @@
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 
 #include <cstring>
 
 #include "engine/base/VMem.h"
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 
 namespace mapengine {
 

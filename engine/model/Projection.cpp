@@ -1,4 +1,4 @@
-#include "engine/render/Projection.h"
+#include "engine/model/Projection.h"
 
 #include <cmath>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "engine/base/VMem.h"
-#include "engine/render/ComplexPt.h"
+#include "engine/model/ComplexPt.h"
 
 namespace mapengine {
 
