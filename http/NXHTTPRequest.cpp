@@ -330,23 +330,15 @@ std::shared_ptr<NXHTTPRequest> NXHTTPRequest::copy() const
 void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
 {
     std::lock_guard l(cancelledLock_);
+    copyConnectionSettingsTo(copy);
     auto* c = &copy;
     c->delegate_ = delegate_;
     c->requestMethod_ = requestMethod_;
     c->postBody_ = postBody_;  // a copy of the bytes, never a shared buffer
     c->shouldStreamPostDataFromDisk_ = shouldStreamPostDataFromDisk_;
     c->postBodyFilePath_ = postBodyFilePath_;
-    c->requestHeaders_ = requestHeaders_;
-    c->requestCookies_ = requestCookies_;
-    c->useCookiePersistence_ = useCookiePersistence_;
-    c->useKeychainPersistence_ = useKeychainPersistence_;
-    c->useSessionPersistence_ = useSessionPersistence_;
-    c->allowCompressedResponse_ = allowCompressedResponse_;
     c->downloadDestinationPath_ = downloadDestinationPath_;
     c->temporaryFileDownloadPath_ = temporaryFileDownloadPath_;
-    c->username_ = username_; c->password_ = password_; c->domain_ = domain_;
-    c->proxyUsername_ = proxyUsername_; c->proxyPassword_ = proxyPassword_; c->proxyDomain_ = proxyDomain_;
-    c->proxyHost_ = proxyHost_; c->proxyPort_ = proxyPort_; c->proxyType_ = proxyType_;
     c->uploadProgressDelegate_ = uploadProgressDelegate_;
     c->downloadProgressDelegate_ = downloadProgressDelegate_;
     c->postLength_ = postLength_;
@@ -355,7 +347,6 @@ void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
     c->didStartSelector_ = didStartSelector_;
     c->didFinishSelector_ = didFinishSelector_;
     c->didFailSelector_ = didFailSelector_;
-    c->timeOutSeconds_ = timeOutSeconds_;
     c->maxResponseSize_ = maxResponseSize_;
     c->shouldResetUploadProgress_ = shouldResetUploadProgress_;
     c->shouldResetDownloadProgress_ = shouldResetDownloadProgress_;
@@ -363,43 +354,41 @@ void NXHTTPRequest::copySettingsTo(NXHTTPRequest& copy) const
     c->defaultResponseEncoding_ = defaultResponseEncoding_;
     c->allowResumeForFileDownloads_ = allowResumeForFileDownloads_;
     c->userInfo_ = userInfo_;
-    c->useHTTPVersionOne_ = useHTTPVersionOne_;
     c->shouldRedirect_ = shouldRedirect_;
-    c->validatesSecureCertificate_ = validatesSecureCertificate_;
-    c->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
-    c->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_.load();
-    c->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_.load();
-    c->PACurl_ = PACurl_;
-    c->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
-    c->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
-    c->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
-    c->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+}
+
+// What any request to the same place needs to get there as this one would:
+// headers and cookies, credentials, proxy, time-out and connection habits.
+// The caller holds cancelledLock_.
+void NXHTTPRequest::copyConnectionSettingsTo(NXHTTPRequest& c) const
+{
+    c.requestHeaders_ = requestHeaders_;
+    c.requestCookies_ = requestCookies_;
+    c.useCookiePersistence_ = useCookiePersistence_;
+    c.useKeychainPersistence_ = useKeychainPersistence_;
+    c.useSessionPersistence_ = useSessionPersistence_;
+    c.allowCompressedResponse_ = allowCompressedResponse_;
+    c.username_ = username_; c.password_ = password_; c.domain_ = domain_;
+    c.proxyUsername_ = proxyUsername_; c.proxyPassword_ = proxyPassword_; c.proxyDomain_ = proxyDomain_;
+    c.proxyHost_ = proxyHost_; c.proxyPort_ = proxyPort_; c.proxyType_ = proxyType_;
+    c.timeOutSeconds_ = timeOutSeconds_;
+    c.useHTTPVersionOne_ = useHTTPVersionOne_;
+    c.validatesSecureCertificate_ = validatesSecureCertificate_;
+    c.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    c.shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_.load();
+    c.shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_.load();
+    c.PACurl_ = PACurl_;
+    c.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+    c.shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
+    c.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
+    c.persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
 }
 
 std::shared_ptr<NXHTTPRequest> NXHTTPRequest::HEADRequest()
 {
     std::lock_guard l(cancelledLock_);
     auto h = requestWithURL(url_);
-    h->requestHeaders_ = requestHeaders_;
-    h->requestCookies_ = requestCookies_;
-    h->useCookiePersistence_ = useCookiePersistence_;
-    h->useKeychainPersistence_ = useKeychainPersistence_;
-    h->useSessionPersistence_ = useSessionPersistence_;
-    h->allowCompressedResponse_ = allowCompressedResponse_;
-    h->username_ = username_; h->password_ = password_; h->domain_ = domain_;
-    h->proxyUsername_ = proxyUsername_; h->proxyPassword_ = proxyPassword_; h->proxyDomain_ = proxyDomain_;
-    h->proxyHost_ = proxyHost_; h->proxyPort_ = proxyPort_; h->proxyType_ = proxyType_;
-    h->timeOutSeconds_ = timeOutSeconds_;
-    h->useHTTPVersionOne_ = useHTTPVersionOne_;
-    h->validatesSecureCertificate_ = validatesSecureCertificate_;
-    h->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
-    h->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_.load();
-    h->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_.load();
-    h->PACurl_ = PACurl_;
-    h->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
-    h->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
-    h->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
-    h->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+    copyConnectionSettingsTo(*h);
     h->mainRequest_ = self();
     h->requestMethod_ = "HEAD";
     return h;

@@ -452,6 +452,7 @@ protected:
 
 private:
     friend class NXInputStream;
+    void copyConnectionSettingsTo(NXHTTPRequest& copy) const;
     std::shared_ptr<NXHTTPRequest> self() { return std::static_pointer_cast<NXHTTPRequest>(shared_from_this()); }
 
     void startRequest();
