@@ -48,6 +48,7 @@ void tearDownRoot(CEngineRoot* root)
     if (CSearchMan* search = root->m_pSearchMan) {
         search->ReleaseResults();
         root->m_pSearchMan = nullptr;
+        WireParts(root);
         VDelete(search);
     }
     EngineDestroy(root);

@@ -208,6 +208,16 @@ void EngineDestroy(CEngineRoot* root) {
   DropPackageMan(root);
 }
 
+void WireParts(CEngineRoot* root) {
+  if (CSearchMan* search = root->m_pSearchMan) {
+    search->SetRecordMan(root->m_pRecordMan);
+    search->Service().SetUpdateReqMan(root->m_pUpdateReqMan);
+  }
+  if (root->m_pRecordMan) {
+    root->m_pRecordMan->SetSearchMan(root->m_pSearchMan);
+  }
+}
+
 void LinkOfflineParts(CEngineRoot* root) {
   if (!root || !root->m_pPackageMan || !root->m_pRecordMan) {
     return;
