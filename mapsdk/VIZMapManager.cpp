@@ -6,7 +6,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/SearchMan.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZEngineHost.h"

@@ -1,7 +1,7 @@
 #include "mapsdk/VIZOfflineParts.h"
 
 #include "engine/base/VMem.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 
 using namespace mapengine;
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "engine/base/HttpClient.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/SearchMan.h"
 #include "engine/render/GridDataFile.h"

@@ -1,4 +1,4 @@
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 
 #include <new>
 
