@@ -22,7 +22,7 @@
 #include <map>
 
 #include "bench/Interleaved.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "mapsdk/VIZMapManager.h"
 #include "mapsdk/VIZMapView.h"
 #include "mapsdk/VIZMapViewInternal.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "engine/base/VGlobalMan.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/VWnd.h"
 #include "fuzz/support/Sandbox.h"
 #include "mapsdk/VIZMapManager.h"

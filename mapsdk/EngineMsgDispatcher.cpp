@@ -3,7 +3,7 @@
 #include "engine/base/EngineMessages.h"
 #include "engine/base/HttpClient.h"
 #include "engine/base/VGlobalMan.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "http/NXHTTPRequest.h"
 #include "mapsdk/VIZEngineHost.h"

@@ -6,7 +6,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/SearchMan.h"
 #include "mapsdk/EngineMsgDispatcher.h"
 #include "mapsdk/VIZEngineHost.h"
@@ -48,6 +48,7 @@ void tearDownRoot(CEngineRoot* root)
     if (CSearchMan* search = root->m_pSearchMan) {
         search->ReleaseResults();
         root->m_pSearchMan = nullptr;
+        WireParts(root);
         VDelete(search);
     }
     EngineDestroy(root);

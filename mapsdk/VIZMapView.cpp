@@ -6,7 +6,7 @@
 #include <set>
 
 #include "engine/base/VGlobalMan.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
 #include "engine/model/Projection.h"

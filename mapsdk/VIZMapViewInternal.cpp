@@ -6,7 +6,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
 #include "engine/data/AppLocation.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
 #include "engine/model/Projection.h"

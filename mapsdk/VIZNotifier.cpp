@@ -1,6 +1,6 @@
 #include "mapsdk/VIZNotifier.h"
 
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/model/RouteRecords.h"
 #include "engine/data/SearchMan.h"
 #include "mapsdk/VIZResultConversion.h"

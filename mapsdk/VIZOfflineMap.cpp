@@ -3,7 +3,7 @@
 #include "engine/base/EngineEnv.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/model/Projection.h"
 #include "mapsdk/VIZOfflineParts.h"
 

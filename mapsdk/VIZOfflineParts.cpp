@@ -1,7 +1,7 @@
 #include "mapsdk/VIZOfflineParts.h"
 
 #include "engine/base/VMem.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 
 using namespace mapengine;
 
@@ -18,9 +18,10 @@ CSearchMan* VIZOfflineParts::searchMan()
     if (!root->m_pSearchMan) {
         auto* search = VNew<CSearchMan>(1);
         if (!search) return nullptr;
-        // Stored before Init, which may look for it in the root.
         root->m_pSearchMan = search;
-        search->Init();
+        // Wired before Init, which hands its clients to the update manager.
+        WireParts(root);
+        search->Init(root->m_pMapControl);
     }
     return root->m_pSearchMan;
 }
@@ -31,10 +32,10 @@ void VIZOfflineParts::publish()
     if (!root) return;
     root->m_pVerDatsetMan = versions.get();
     root->m_pUpdateReqMan = updates.get();
-    if (root->m_pRecordMan != records.get()) {
-        root->m_pRecordMan = records.get();
-        LinkOfflineParts(root);
-    }
+    const bool newRecords = root->m_pRecordMan != records.get();
+    root->m_pRecordMan = records.get();
+    WireParts(root);
+    if (newRecords) LinkOfflineParts(root);
 }
 
 COLPackageMan* VIZOfflineParts::packageMan()
@@ -49,6 +50,7 @@ void VIZOfflineParts::reset()
         if (root->m_pUpdateReqMan == updates.get()) root->m_pUpdateReqMan = nullptr;
         if (root->m_pVerDatsetMan == versions.get()) root->m_pVerDatsetMan = nullptr;
         if (root->m_pRecordMan == records.get()) root->m_pRecordMan = nullptr;
+        WireParts(root);
         if (root->m_pPackageMan) {
             // An import reaches the store until it ends.
             root->m_pPackageMan->JoinImport();

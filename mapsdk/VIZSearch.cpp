@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/base/VCMMap.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/model/Projection.h"
 #include "mapsdk/VIZNotifier.h"
 #include "mapsdk/VIZOfflineParts.h"

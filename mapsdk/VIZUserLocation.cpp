@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/data/AppLocation.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
 #include "mapsdk/VIZBundle.h"
 #include "platform/foundation/NSNotificationCenter.h"

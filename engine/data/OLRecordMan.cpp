@@ -3,7 +3,6 @@
 #include "engine/base/VFile.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
-#include "engine/data/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/SearchMan.h"
 #include "engine/model/OfflineRecords.h"
@@ -365,9 +364,8 @@ void COLRecordMan::RequestCityList() {
   for (int i = 0; i < m_updateFile.m_records.GetSize(); ++i) {
     ids.Add(m_updateFile.m_records[i].local.cityId);
   }
-  CEngineRoot* root = GetEngineRoot();
-  if (ids.GetSize() > 0 && root && root->m_pSearchMan) {
-    root->m_pSearchMan->RequestOfflineCityList(ids);
+  if (ids.GetSize() > 0 && m_search) {
+    m_search->RequestOfflineCityList(ids);
   }
 }
 

@@ -13,6 +13,7 @@ namespace mapengine {
 
 class CVerDatsetMan;
 class COLPackageMan;
+class CSearchMan;
 
 // The store's commands.
 enum : unsigned {
@@ -73,6 +74,9 @@ public:
   // Partners; any may be missing, and then its part is skipped.
   void SetVersionMan(CVerDatsetMan* versions) { m_versions = versions; }
   void SetPackageMan(COLPackageMan* packages) { m_packages = packages; }
+  // The search manager that asks for the task list; the engine root keeps
+  // it current.
+  void SetSearchMan(CSearchMan* search) { m_search = search; }
 
   // The server elements the task list of the offline service describes,
   // with the given versions as data and map versions (what the search
@@ -100,7 +104,7 @@ private:
   int HasSearchCity(int id);
 
   COLUpdateRecord* FindRecord(int id);
-  // Asks the engine's search manager for the offline service's task list
+  // Asks the search manager for the offline service's task list
   // of every stored city; the reply comes back as commands 17 and 18.
   void RequestCityList();
   void Post(int type, int message, int wParam, int lParam);
@@ -117,6 +121,7 @@ private:
 
   CVerDatsetMan* m_versions = nullptr;
   COLPackageMan* m_packages = nullptr;
+  CSearchMan* m_search = nullptr;
 };
 
 }  // namespace mapengine

@@ -2,7 +2,6 @@
 
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
-#include "engine/data/EngineRoot.h"
 #include "engine/data/OLRecordMan.h"
 #include "engine/render/MapControl.h"
 
@@ -21,11 +20,9 @@ bool IsPoiListType(int type) { return type == 11 || type == 12 || type == 21; }
 
 CSearchMan::CSearchMan() = default;
 
-int CSearchMan::Init() {
-  // A map made before the manager reads it from now on (one made later
-  // gets it from MapInitLayers).
-  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pMapControl) {
-    root->m_pMapControl->SetDataSource(this);
+int CSearchMan::Init(CMapControl* map) {
+  if (map) {
+    map->SetDataSource(this);
   }
   m_service.Init(&CSearchMan::OnRecordReleased, this);
   return 1;
@@ -72,8 +69,7 @@ void CSearchMan::SetResult(void* record, int type) {
 }
 
 void CSearchMan::MergeOfflineTasks(const CVArray<tag_OfflineTask>& tasks) {
-  CEngineRoot* root = GetEngineRoot();
-  COLRecordMan* store = root ? root->m_pRecordMan : nullptr;
+  COLRecordMan* store = m_records;
   if (!store) {
     return;
   }

@@ -21,6 +21,9 @@
 
 namespace mapengine {
 
+class CMapControl;
+class COLRecordMan;
+
 class CSearchMan : public CMapDataSource {
 public:
   CSearchMan();
@@ -28,7 +31,13 @@ public:
   CSearchMan(const CSearchMan&) = delete;
   CSearchMan& operator=(const CSearchMan&) = delete;
 
-  int Init();
+  // Sets up the service; a map made before the manager (null when there is
+  // none) reads from it from now on (one made later gets it from the root
+  // when its layers are made). 1.
+  int Init(CMapControl* map);
+  // The offline record store the offline task list is merged into; null
+  // when there is none. The engine root keeps it current.
+  void SetRecordMan(COLRecordMan* records) { m_records = records; }
   int ReleaseResults();
   // The network events of client types 0, 3, 4 and 7: 0, or -1 for a
   // stale event.
@@ -84,9 +93,9 @@ private:
   // The slot of a result type; null for a type without one.
   void** Slot(int type);
   static void OnRecordReleased(void* context, const void* data, int type);
-  // The offline service's task list into the root's record store, at the
+  // The offline service's task list into the record store, at the
   // versions the store holds (commands 17 and 18); dropped without a store.
-  static void MergeOfflineTasks(const CVArray<tag_OfflineTask>& tasks);
+  void MergeOfflineTasks(const CVArray<tag_OfflineTask>& tasks);
   // Files an immediate answer and announces it with (type, error).
   void Answer(void* record, int type, int error);
   static void Announce(int type, int error);
@@ -99,6 +108,7 @@ private:
   tag_PoiResult m_poiList;
   void* m_slots[kSlotCount] = {};
   CSearchService m_service;
+  COLRecordMan* m_records = nullptr;
   int m_searchRequest = 0;
   int m_pendingType = 0;
   int m_cityRequest = 0;

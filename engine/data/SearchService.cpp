@@ -7,7 +7,6 @@
 #include "engine/base/VCMMap.h"
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMem.h"
-#include "engine/data/EngineRoot.h"
 #include "engine/data/ParserSupport.h"
 #include "engine/data/UpdateReqMan.h"
 
@@ -38,9 +37,9 @@ CSearchService::CSearchService()
       m_taskBuffer(VNew<unsigned char>(kSearchBufferSize)) {}
 
 CSearchService::~CSearchService() {
-  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
+  if (m_updates) {
     for (CHttpClient* client : Clients()) {
-      root->m_pUpdateReqMan->RemoveClient(client);
+      m_updates->RemoveClient(client);
     }
   }
   for (CHttpClient* client : Clients()) {
@@ -89,9 +88,9 @@ int CSearchService::Init(CAppDataCache::ReleaseListener listener, void* context)
   }
   // An update manager made before holds its downloads back while any of
   // these requests runs.
-  if (CEngineRoot* root = GetEngineRoot(); root && root->m_pUpdateReqMan) {
+  if (m_updates) {
     for (CHttpClient* client : Clients()) {
-      root->m_pUpdateReqMan->AddClient(client);
+      m_updates->AddClient(client);
     }
   }
   return 1;

@@ -33,6 +33,8 @@
 
 namespace mapengine {
 
+class CUpdateReqMan;
+
 // Error values announced with a search result.
 enum : int {
   kSearchOk = 0,
@@ -59,6 +61,11 @@ public:
   // Sets up the clients and the cache limits; listener hears of every cached
   // record before it is released. 1.
   int Init(CAppDataCache::ReleaseListener listener, void* context);
+  // The update manager that holds its downloads back while a request of
+  // this service runs: Init adds the clients to the one set then, and the
+  // service takes them out of the one set when it goes. Null when there is
+  // none; the engine root keeps it current.
+  void SetUpdateReqMan(CUpdateReqMan* updates) { m_updates = updates; }
   // Empties the four caches and the POI background cache (its files
   // deleted). 1.
   int ReleaseResults();
@@ -149,6 +156,7 @@ private:
   void* DispatchPoiList(const VJson* root, int type, int* error);
   CVArray<tag_OfflineTask>* ParseOfflineTasks(const VJson* root, int* error);
 
+  CUpdateReqMan* m_updates = nullptr;
   // Search client: client type 0.
   CHttpClient m_searchClient;
   unsigned char* m_searchBuffer;

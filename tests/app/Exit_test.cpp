@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/testing/NXUITestDriver.h"
 #include "platform/testing/TempFolder.h"

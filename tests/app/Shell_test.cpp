@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "platform/foundation/NSClassRegistry.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/systemconfiguration/SCNetworkReachability.h"

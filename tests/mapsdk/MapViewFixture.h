@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "engine/base/VGlobalMan.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/MapView.h"
 #include "mapsdk/VIZMapManager.h"

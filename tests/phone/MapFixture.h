@@ -7,7 +7,7 @@
 #include <arpa/inet.h>
 #include <cairo.h>
 
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
 #include "engine/render/MapControl.h"
 #include "mapsdk/VIZMapViewInternal.h"

@@ -33,7 +33,7 @@
 #include "engine/base/VGlobalMan.h"
 #include "engine/base/VMsgMan.h"
 #include "engine/base/VSocket.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "engine/render/TileDownloader.h"
 #include "mapsdk/VIZMapManager.h"

@@ -2,7 +2,7 @@
 
 #include <arpa/inet.h>
 
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/render/MapControl.h"
 #include "phone/MapController.h"
 #include "phone/PhoneHomeViewCtrl.h"

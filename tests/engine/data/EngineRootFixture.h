@@ -16,7 +16,7 @@
 
 #include "engine/base/VFile.h"
 #include "engine/base/VMem.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/GpsProviders.h"
 #include "platform/foundation/NSClock.h"
 #include "platform/foundation/NSThread.h"

@@ -89,7 +89,7 @@ TEST_F(EngineRootTest, ScreenDensitiesChooseTheTileKinds) {
 
 TEST_F(EngineRootTest, ASearchIsRoutedToTheSearchManagerAndAnsweredToTheInterface) {
   auto search = std::make_unique<CSearchMan>();
-  ASSERT_EQ(search->Init(), 1);
+  ASSERT_EQ(search->Init(root->m_pMapControl), 1);
   root->m_pSearchMan = search.get();
   const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
   ASSERT_EQ(search->ReverseGeocode(at.x, at.y), 1);
@@ -111,7 +111,7 @@ TEST_F(EngineRootTest, TheMapAsksForTheCityOfTheViewAfterALongMove) {
   CMapControl* control = root->m_pMapControl;
   auto search = std::make_unique<CSearchMan>();
   root->m_pSearchMan = search.get();
-  ASSERT_EQ(search->Init(), 1);
+  ASSERT_EQ(search->Init(root->m_pMapControl), 1);
   auto cityRequests = [&] {
     std::vector<std::string> bounds;
     for (const mapdouble::LoggedRequest& entry : service->log()) {
@@ -260,7 +260,7 @@ TEST_F(EngineRootTest, TheEngineStopsRestartsAndIsBuiltAgain) {
   }
   // The new engine still answers.
   auto search = std::make_unique<CSearchMan>();
-  ASSERT_EQ(search->Init(), 1);
+  ASSERT_EQ(search->Init(root->m_pMapControl), 1);
   root->m_pSearchMan = search.get();
   const mapdemo::Point at = mapdemo::PlaceNamed("天安门").at;
   ASSERT_EQ(search->ReverseGeocode(at.x, at.y), 1);

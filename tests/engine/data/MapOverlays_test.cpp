@@ -30,7 +30,7 @@ protected:
     icons.AddDefaults(1);
     SetIconTable(&icons);
     search = std::make_unique<CSearchMan>();
-    ASSERT_EQ(search->Init(), 1);
+    ASSERT_EQ(search->Init(root->m_pMapControl), 1);
     root->m_pSearchMan = search.get();
     place = CVMem::Allocate(sizeof(CMapControl));
     root->m_pMapControl = MapCreateControl(place);
@@ -392,7 +392,7 @@ TEST_F(MapOverlaysTest, TheLocationLayerKeepsTheCurrentPositionWhileShown) {
 // A search manager made once the map exists is what the map reads.
 TEST_F(MapOverlaysTest, ASearchManagerMadeAfterTheMapFeedsItsOverlays) {
   auto later = std::make_unique<CSearchMan>();
-  ASSERT_EQ(later->Init(), 1);
+  ASSERT_EQ(later->Init(root->m_pMapControl), 1);
   tag_CarRouteRst route;
   Reply reply(mapdemo::DriveRouteReply());
   ASSERT_EQ(VJsonResultParser().ParseDriveRoute(reply.root(), &route), 1);

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "engine/base/HttpClient.h"
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 #include "engine/data/OLPackageMan.h"
 #include "engine/data/SearchMan.h"
 #include "engine/render/GridDataFile.h"
@@ -63,19 +63,24 @@ protected:
     store = std::make_unique<COLRecordMan>();
     store->LoadAll(Folder());
   }
-  // The engine root the store reaches the search manager through (only the
-  // root object: the network is the fixture's).
+  // The engine root that hands the store and the search manager to each
+  // other (only the root object: the network is the fixture's).
   void StartSearch() {
     root = std::make_unique<CEngineRoot>();
     root->m_pRecordMan = store.get();
     GetGlobalMan()->SetSlot(kSlotEngineRoot, root.get());
     search = std::make_unique<CSearchMan>();
     root->m_pSearchMan = search.get();
-    search->Init();
+    WireParts(root.get());
+    search->Init(root->m_pMapControl);
   }
   // The root leaves the global manager before it goes, which would
   // otherwise take the network's slots with it.
   void StopSearch() {
+    if (root) {
+      root->m_pSearchMan = nullptr;
+      WireParts(root.get());
+    }
     search.reset();
     GetGlobalMan()->SetSlot(kSlotEngineRoot, nullptr);
     root.reset();

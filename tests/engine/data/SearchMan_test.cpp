@@ -50,7 +50,7 @@ protected:
     urls = std::make_unique<CUrlTranslater>();
     GetGlobalMan()->SetSlot(kSlotUrlTranslater, urls.get());
     search = std::make_unique<CSearchMan>();
-    ASSERT_EQ(search->Init(), 1);
+    ASSERT_EQ(search->Init(nullptr), 1);
   }
   void TearDown() override {
     search.reset();

@@ -56,7 +56,7 @@ TEST(OverlaySnapshotTest, BeijingWithBackgroundPoisARouteAndNumberedMarkers) {
 
   // The search manager the overlays read, on the engine's network.
   auto search = std::make_unique<CSearchMan>();
-  ASSERT_EQ(search->Init(), 1);
+  ASSERT_EQ(search->Init(nullptr), 1);
   search->Service().PoiBkgCache().SetFolder(documents);
 
   // The map between Tiananmen and Wangfujing at level 16.

@@ -85,6 +85,12 @@ public:
   COLPackageMan* m_pPackageMan = nullptr;
 };
 
+// Hands the search manager, the record store and the update manager of the
+// root the siblings each of them reaches (or null for one the root lacks).
+// Called by whoever sets or clears one of those pointers, before the part
+// is used or a part it was handed is freed.
+void WireParts(CEngineRoot* root);
+
 // Links the record store and the package manager of the root to each
 // other once both exist, and lets a city left queued by an earlier run go
 // on downloading. Called by whoever made the second of the two.

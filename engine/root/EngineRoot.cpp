@@ -1,4 +1,4 @@
-#include "engine/data/EngineRoot.h"
+#include "engine/root/EngineRoot.h"
 
 #include <new>
 
@@ -206,6 +206,16 @@ void EngineDestroy(CEngineRoot* root) {
     root->m_pSearchMan->ReleaseResults();
   }
   DropPackageMan(root);
+}
+
+void WireParts(CEngineRoot* root) {
+  if (CSearchMan* search = root->m_pSearchMan) {
+    search->SetRecordMan(root->m_pRecordMan);
+    search->Service().SetUpdateReqMan(root->m_pUpdateReqMan);
+  }
+  if (root->m_pRecordMan) {
+    root->m_pRecordMan->SetSearchMan(root->m_pSearchMan);
+  }
 }
 
 void LinkOfflineParts(CEngineRoot* root) {
