@@ -14,7 +14,6 @@
 #include "mapsdk/VIZOfflineMap.h"
 #include "mapsdk/VIZOfflineParts.h"
 #include "mapsdk/VIZSearch.h"
-#include "platform/uikit/NXSnapshot.h"
 #include "tests/mapsdk/MapViewFixture.h"
 
 using namespace mapengine;
@@ -183,14 +182,16 @@ TEST_F(MapManagerTest, TheLocationTimerTicksOncePerSecondOfTheClockHoweverItIsAd
 // comes after a real delay is taken however far the clock moves meanwhile,
 // and one that never comes fails after the client's time-out while the clock
 // stands still.
-struct PoiErrors : VIZSearchDelegate {
-    void onGetPoiResult_searchType_errorCode(const VIZPoiResultList&, int, int error) override { errors.push_back(error); }
-    std::vector<int> errors;
-};
-
 TEST_F(MapManagerTest, NetworkTimeOutsAreKeptOnTheRealClock)
 {
-    auto results = std::make_shared<PoiErrors>();
+    struct Results : VIZSearchDelegate {
+        void onGetPoiResult_searchType_errorCode(const VIZPoiResultList&, int, int error) override
+        {
+            errors.push_back(error);
+        }
+        std::vector<int> errors;
+    };
+    auto results = std::make_shared<Results>();
     auto search = VIZSearch::init();
     ASSERT_NE(search, nullptr);
     search->setDelegate(results);
@@ -229,40 +230,6 @@ TEST_F(MapManagerTest, TheIndicatorPollLeavesTheScreensIndicatorAlone)
     application.setNetworkActivityIndicatorVisible(false);
     driver.advanceClock(EngineMsgDispatcher::kNetStatusInterval);
     EXPECT_FALSE(application.networkActivityIndicatorVisible());
-}
-
-// While an engine request is on its way the parent sees the status bar's
-// activity indicator; it goes once the request has ended.
-TEST_F(MapManagerTest, TheIndicatorIsSeenInTheStatusBarWhileAnEngineRequestIsOnItsWay)
-{
-    ASSERT_NO_FATAL_FAILURE(ShowMap());
-    UIApplication& application = UIApplication::sharedApplication();
-    driver.advanceClock(EngineMsgDispatcher::kNetStatusInterval);
-    ASSERT_FALSE(application.networkActivityIndicatorVisible()) << "the map's own tiles have come";
-    const auto statusBar = [&] {
-        auto shot = NXSnapshotImage(driver.window(), 1);
-        std::vector<NXPixel> pixels;
-        for (CGFloat y = 0.5; y < 20; y += 1)
-            for (CGFloat x = 0.5; x < 120; x += 1) pixels.push_back(NXImagePixelAt(shot, CGPointMake(x, y)));
-        return pixels;
-    };
-    const std::vector<NXPixel> idle = statusBar();
-
-    auto results = std::make_shared<PoiErrors>();
-    auto search = VIZSearch::init();
-    ASSERT_NE(search, nullptr);
-    search->setDelegate(results);
-    GetEngineRoot()->m_pSearchMan->Service().SearchClient().SetTimeout(500);
-    service->pushFault({mapdouble::Fault::Kind::Stall, 0, 5000});
-    ASSERT_TRUE(search->poiSearchInCity("北京", "天坛", 0));
-    driver.advanceClock(EngineMsgDispatcher::kNetStatusInterval);
-    EXPECT_TRUE(application.networkActivityIndicatorVisible());
-    EXPECT_NE(statusBar(), idle);
-
-    ASSERT_TRUE(driver.pumpUntil([&] { return !results->errors.empty(); }, 20));
-    driver.advanceClock(EngineMsgDispatcher::kNetStatusInterval);
-    EXPECT_FALSE(application.networkActivityIndicatorVisible());
-    EXPECT_EQ(statusBar(), idle);
 }
 
 TEST_F(MapManagerTest, TheShownImageKeepsItsPixelsWhenTheEngineReplacesItsBitmap)
